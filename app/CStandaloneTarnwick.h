@@ -1,0 +1,15 @@
+// The command-line run: saves the drivers of every listed device into the "/path:" folder
+// without a window.
+#pragma once
+
+#include "app/CommandLineOptions.h"
+#include "devices/IProgressReporter.h"
+
+class CStandaloneTarnwick : public IProgressReporter {
+public:
+    // The process exit code: 0 only when every device was saved.
+    int Run(const CommandLineOptions& options);
+
+    // A command-line run is never asked to stop and shows no percentage.
+    bool Progress(double fraction) override;
+};

@@ -1,0 +1,67 @@
+#include "app/CommandLineOptions.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/MessageBox.h"
+
+const wchar_t kCommandLineHelp[] =
+    L"Tarnwick command line options:\n"
+    L"\n"
+    L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
+    L" /all - Save driver files from all Providers (including Microsoft).\n"
+    L" /present - Save driver files of currently present (plugged in) devices only.\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick \"/path:D:\\System Drivers\" /present";
+
+std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
+{
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &count);
+    if (!argv)
+        return arguments;
+    arguments.assign(argv, argv + count);
+    ::LocalFree(argv);
+    return arguments;
+}
+
+bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOptions& options)
+{
+    bool allRecognised = true;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument.empty())
+            continue;
+
+        const size_t colon = argument.find(L':');
+        std::wstring name = argument.substr(0, colon);
+        const std::wstring value = colon == std::wstring::npos ? std::wstring() : argument.substr(colon + 1);
+        ::CharLowerW(&name[0]);
+
+        if (name == L"/all")
+            options.all = true;
+        else if (name == L"/present")
+            options.present = true;
+        else if (name == L"/path")
+            options.path = value;
+        else
+            allRecognised = false;
+    }
+    return allRecognised;
+}
+
+bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options)
+{
+    if (!ReadArguments(SplitCommandLine(commandLine), options)) {
+        ShowMessageBox(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
+        return false;
+    }
+    return !options.path.empty();
+}
+
+bool ParseCommandLine(CommandLineOptions& options)
+{
+    return ParseCommandLine(::GetCommandLineW(), options);
+}

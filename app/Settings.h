@@ -1,0 +1,19 @@
+// The three user settings, kept under HKEY_CURRENT_USER\Software\Morvane\Tarnwick. They are
+// loaded once when the main window is created and saved once when it closes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/PlacementRecord.h"
+
+extern const wchar_t kSettingsKey[];
+
+// A missing key leaves all three as they are (their defaults on a first run).
+void LoadSettings(PlacementRecord& mainPlacement, PlacementRecord& devicePlacement, std::wstring& browsePath);
+
+// Captures the main window's placement into mainPlacement, then writes all three values.
+// Failures are silent: the window closes whatever happens here.
+void SaveSettings(HWND mainWindow, PlacementRecord& mainPlacement, const PlacementRecord& devicePlacement,
+                  const std::wstring& browsePath);

@@ -1,0 +1,39 @@
+#include "app/Startup.h"
+
+#include <objbase.h>
+#include <commctrl.h>
+
+#include "app/CStandaloneTarnwick.h"
+#include "app/CommandLineOptions.h"
+#include "app/Wow64.h"
+#include "framework/AppModule.h"
+#include "framework/MessageBox.h"
+#include "ui/MainWindow.h"
+
+int RunTarnwick(HINSTANCE instance, int showCommand)
+{
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+
+    // A 32-bit process on 64-bit Windows sees System32 and parts of the registry redirected,
+    // so it would work out and copy the wrong driver files.
+    if (IsWow64()) {
+        ShowMessageBox(nullptr,
+                       L"This 32-bit version of Tarnwick shall not be used on 64-bit OS.\nPlease reinstall Tarnwick.",
+                       L"Failed to start", MB_OK);
+        return 1;
+    }
+
+    CommandLineOptions options;
+    if (ParseCommandLine(options)) {
+        CStandaloneTarnwick standalone;
+        return standalone.Run(options);
+    }
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    AppModule().Init(instance);
+    const int result = RunMainWindow(showCommand);
+    AppModule().Term();
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,7 @@
+#include "framework/AppModule.h"
+
+CAppModule& AppModule()
+{
+    static CAppModule module;
+    return module;
+}

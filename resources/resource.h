@@ -1,0 +1,49 @@
+// Identifiers shared by the resource script and the code.
+#pragma once
+
+// Main window: menu, accelerators, toolbar, title string and program icon share this id.
+#define IDR_MAINFRAME 128
+
+// Toolbar icons.
+#define IDI_DEVICE_MANAGER 130
+#define IDI_REFRESH 129
+#define IDI_MICROSOFT_DRIVERS 131
+#define IDI_PRESENT_DEVICES 132
+#define IDI_DRIVER_FILES 133
+#define IDI_SAVE 134
+
+// Commands: menu items, accelerators, toolbar buttons and their status/tooltip strings.
+#define ID_DEVICE_REFRESH 3000
+#define ID_DEVICE_PROPERTIES 3001
+#define ID_VIEW_PRESENT_ONLY 3002
+#define ID_VIEW_MICROSOFT_DRIVERS 3003
+#define ID_DEVICE_SAVE 3004
+#define ID_TOOLS_DEVICE_MANAGER 3005
+#define IDC_DEVICE_TREE_VIEW 3006
+#define ID_HELP_CONTENTS 3009
+#define ID_HELP_HOMEPAGE 3010
+
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+#define IDS_IDLE_MESSAGE 57345
+#define IDW_TOOLBAR 59392
+#define IDW_STATUS_BAR 59393
+
+// Dialogs and their controls.
+#define IDD_ABOUT 100
+#define IDD_DRIVER_FILES 201
+#define IDD_SAVE_PROGRESS 202
+
+#define IDC_FILE_LIST 1001
+#define IDC_DEVICE_PROPERTIES 1003
+#define IDC_SAVE 1004
+#define IDC_STATUS_BAR 1006
+#define IDC_SAVE_PROGRESS 1007
+#define IDC_SAVE_PERCENT 1008
+#define IDC_EMAIL_LINK 1010
+#define IDC_HOMEPAGE_LINK 1011
+#define IDC_PRODUCT_LINE 1013
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

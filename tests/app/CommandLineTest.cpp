@@ -1,0 +1,156 @@
+// Reading the command line: which run it asks for, which options it sets, and when the help
+// box appears.
+#include <gtest/gtest.h>
+
+#include "app/CommandLineOptions.h"
+#include "tests/support/MessageBoxRecorder.h"
+
+namespace {
+
+struct Parsed {
+    bool commandLineRun;
+    CommandLineOptions options;
+    size_t helpBoxes;
+};
+
+Parsed Parse(const wchar_t* commandLine)
+{
+    MessageBoxRecorder recorder;
+    Parsed parsed{};
+    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options);
+    parsed.helpBoxes = recorder.boxes().size();
+    return parsed;
+}
+
+} // namespace
+
+TEST(CommandLine, NoArgumentsOpensTheWindowWithoutABox)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe");
+    EXPECT_FALSE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_FALSE(parsed.options.all);
+    EXPECT_FALSE(parsed.options.present);
+    EXPECT_TRUE(parsed.options.path.empty());
+}
+
+TEST(CommandLine, OptionNamesIgnoreCaseButValuesKeepIt)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /ALL /Present /PATH:D:\\X\\Mixed");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_TRUE(parsed.options.present);
+    EXPECT_EQ(parsed.options.path, L"D:\\X\\Mixed");
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+TEST(CommandLine, ValueKeepsFurtherColons)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /path:D:\\Drivers:x");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.path, L"D:\\Drivers:x");
+}
+
+TEST(CommandLine, FlagsWithoutPathOpenTheWindow)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /all /present");
+    EXPECT_FALSE(parsed.commandLineRun);
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_TRUE(parsed.options.present);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+TEST(CommandLine, FlagValuesAreIgnored)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /all:x /present:no /path:E:\\B");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_TRUE(parsed.options.present);
+}
+
+TEST(CommandLine, EmptyPathOpensTheWindowWithoutABox)
+{
+    for (const wchar_t* commandLine : {L"tarnwick.exe /path:", L"tarnwick.exe /path", L"tarnwick.exe /path:D:\\A /path"}) {
+        SCOPED_TRACE(commandLine);
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        EXPECT_TRUE(parsed.options.path.empty());
+        EXPECT_EQ(parsed.helpBoxes, 0u);
+    }
+}
+
+TEST(CommandLine, LaterPathReplacesEarlier)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /path:D:\\A /path:E:\\B");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.path, L"E:\\B");
+}
+
+TEST(CommandLine, UnrecognisedArgumentsShowTheHelpOnceAndOpenTheWindow)
+{
+    for (const wchar_t* commandLine :
+         {L"tarnwick.exe -all", L"tarnwick.exe all", L"tarnwick.exe /al", L"tarnwick.exe /pathx:D:\\A",
+          L"tarnwick.exe :D:\\A", L"tarnwick.exe /path:D:\\A /bogus", L"tarnwick.exe /x /y /z /path:D:\\A"}) {
+        SCOPED_TRACE(commandLine);
+        MessageBoxRecorder recorder;
+        CommandLineOptions options;
+        EXPECT_FALSE(ParseCommandLine(commandLine, options));
+        ASSERT_EQ(recorder.boxes().size(), 1u);
+        const RecordedMessageBox& box = recorder.boxes()[0];
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.caption, L"Tarnwick");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(box.text, kCommandLineHelp);
+    }
+}
+
+TEST(CommandLine, RecognisedArgumentsAroundAnUnknownOneStillCount)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /bogus /all /path:D:\\A");
+    EXPECT_FALSE(parsed.commandLineRun);
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_EQ(parsed.options.path, L"D:\\A");
+    EXPECT_EQ(parsed.helpBoxes, 1u);
+}
+
+TEST(CommandLine, EmptyQuotedArgumentIsIgnored)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"\" /path:D:\\A \"\"");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.path, L"D:\\A");
+}
+
+TEST(CommandLine, QuotedPathWithBlanksIsOneArgument)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/path:D:\\System Drivers\" /present");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.path, L"D:\\System Drivers");
+    EXPECT_TRUE(parsed.options.present);
+}
+
+TEST(CommandLine, ProgramPathIsNeverReadAsAnOption)
+{
+    const Parsed parsed = Parse(L"/path:C:\\x.exe");
+    EXPECT_FALSE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+TEST(CommandLine, HelpTextIsExact)
+{
+    EXPECT_STREQ(kCommandLineHelp,
+                 L"Tarnwick command line options:\n\n"
+                 L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
+                 L" /all - Save driver files from all Providers (including Microsoft).\n"
+                 L" /present - Save driver files of currently present (plugged in) devices only.\n\n"
+                 L" Example:\n"
+                 L" Tarnwick \"/path:D:\\System Drivers\" /present");
+}
+
+TEST(CommandLine, ReadArgumentsSkipsProgramPath)
+{
+    CommandLineOptions options;
+    EXPECT_TRUE(ReadArguments({L"/bogus", L"/present"}, options));
+    EXPECT_TRUE(options.present);
+    EXPECT_TRUE(ReadArguments({}, options));
+}

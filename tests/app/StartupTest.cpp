@@ -1,0 +1,129 @@
+// The program as a whole at start: the file it is, and which run each command line starts,
+// with the help box and the exit codes.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+
+namespace {
+
+const DWORD kTimeoutMs = 30000;
+
+std::wstring Program()
+{
+    return BuildProgramPath("TARNWICK_EXE");
+}
+
+std::wstring CommandLine(const std::wstring& arguments)
+{
+    return L"\"" + Program() + L"\" " + arguments;
+}
+
+// Closes the main window of a window run and returns its exit code.
+DWORD CloseMainWindow(ChildProcess& child, HWND frame)
+{
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(child.Wait(kTimeoutMs));
+    return child.ExitCode();
+}
+
+std::vector<BYTE> VersionInfo(const std::wstring& file)
+{
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &handle);
+    std::vector<BYTE> data(size);
+    if (size == 0 || !::GetFileVersionInfoW(file.c_str(), 0, size, data.data()))
+        data.clear();
+    return data;
+}
+
+std::wstring VersionString(std::vector<BYTE>& data, const wchar_t* name)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!::VerQueryValueW(data.data(), path.c_str(), &value, &length) || !value)
+        return std::wstring();
+    return static_cast<const wchar_t*>(value);
+}
+
+} // namespace
+
+TEST(Startup, ProgramCarriesItsVersionAndManifest)
+{
+    ASSERT_FALSE(Program().empty()) << "TARNWICK_EXE is not set";
+    std::vector<BYTE> version = VersionInfo(Program());
+    ASSERT_FALSE(version.empty());
+    EXPECT_EQ(VersionString(version, L"ProductName"), L"Tarnwick");
+    EXPECT_EQ(VersionString(version, L"ProductVersion"), L"3.1");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 3));
+
+    HMODULE module = ::LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC manifest = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const char* text = static_cast<const char*>(::LockResource(::LoadResource(module, manifest)));
+    const std::string xml(text, ::SizeofResource(module, manifest));
+    EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(xml.find("PerMonitorV2"), std::string::npos);
+    EXPECT_NE(xml.find("asInvoker"), std::string::npos);
+    ::FreeLibrary(module);
+}
+
+TEST(Startup, WindowRunEndsWithExitCodeOneWhenClosed)
+{
+    ChildProcess child(CommandLine(L""));
+    ASSERT_TRUE(child.started());
+    HWND frame = child.WaitForWindow(L"", kTimeoutMs);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(WindowText(frame), L"Tarnwick 3.1");
+    EXPECT_EQ(CloseMainWindow(child, frame), 1u);
+}
+
+TEST(Startup, PathWithoutFolderOpensTheWindow)
+{
+    ChildProcess child(CommandLine(L"/path: /all"));
+    ASSERT_TRUE(child.started());
+    HWND frame = child.WaitForWindow(L"", kTimeoutMs);
+    ASSERT_NE(frame, nullptr);
+    wchar_t className[64] = L"";
+    ::GetClassNameW(frame, className, 64);
+    EXPECT_STRNE(className, L"#32770") << "no message box for an empty path";
+    EXPECT_EQ(CloseMainWindow(child, frame), 1u);
+}
+
+TEST(Startup, UnknownArgumentShowsTheHelpBoxThenTheWindow)
+{
+    ChildProcess child(CommandLine(L"/bogus /path:C:\\never-used"));
+    ASSERT_TRUE(child.started());
+    HWND box = child.WaitForWindow(L"#32770", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), L"Tarnwick");
+    bool helpShown = false;
+    for (const std::wstring& text : ChildTexts(box, L"Static"))
+        helpShown = helpShown || text.find(L"Tarnwick command line options:") == 0;
+    EXPECT_TRUE(helpShown);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    HWND frame = nullptr;
+    const DWORD start = ::GetTickCount();
+    while (!frame && ::GetTickCount() - start < kTimeoutMs) {
+        HWND window = child.WaitForWindow(L"", kTimeoutMs);
+        wchar_t className[64] = L"";
+        if (window)
+            ::GetClassNameW(window, className, 64);
+        if (window && wcscmp(className, L"#32770") != 0)
+            frame = window;
+        else
+            ::Sleep(50);
+    }
+    ASSERT_NE(frame, nullptr) << "the window run follows the help box";
+    EXPECT_EQ(CloseMainWindow(child, frame), 1u);
+    EXPECT_FALSE(::PathFileExistsW(L"C:\\never-used")) << "no command-line run took place";
+}

@@ -1,0 +1,117 @@
+#include "tests/support/ChildProcess.h"
+
+#include <cstdlib>
+
+ChildProcess::ChildProcess(const std::wstring& commandLine)
+{
+    std::wstring mutableLine = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (::CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        process_.reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        id_ = info.dwProcessId;
+    }
+}
+
+bool ChildProcess::Wait(DWORD timeoutMs)
+{
+    return process_.valid() && ::WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (process_.valid())
+        ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::wstring* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !::IsWindowVisible(window))
+        return TRUE;
+    wchar_t name[256] = L"";
+    ::GetClassNameW(window, name, 256);
+    if (!search->className->empty() && *search->className != name)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+struct ChildSearch {
+    const std::wstring* className;
+    std::vector<std::wstring> texts;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(lParam);
+    wchar_t name[256] = L"";
+    ::GetClassNameW(window, name, 256);
+    if (_wcsicmp(name, search->className->c_str()) == 0)
+        search->texts.push_back(WindowText(window));
+    return TRUE;
+}
+
+} // namespace
+
+HWND ChildProcess::WaitForWindow(const std::wstring& className, DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        WindowSearch search = {id_, &className, nullptr};
+        ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        if (::GetTickCount() - start > timeoutMs)
+            return nullptr;
+        ::Sleep(50);
+    }
+}
+
+void ChildProcess::Terminate()
+{
+    if (process_.valid())
+        ::TerminateProcess(process_.get(), 255);
+}
+
+std::wstring WindowText(HWND window)
+{
+    const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::vector<std::wstring> ChildTexts(HWND parent, const std::wstring& className)
+{
+    ChildSearch search = {&className, {}};
+    ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return search.texts;
+}
+
+std::wstring BuildProgramPath(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    if (!value)
+        return std::wstring();
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, value, -1, nullptr, 0);
+    std::wstring path(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, value, -1, &path[0], length);
+    path.resize(static_cast<size_t>(length) - 1);
+    return path;
+}

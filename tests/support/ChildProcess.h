@@ -1,0 +1,41 @@
+// Starts another Windows program of the build (tarnwick.exe, the fixture tools) and finds
+// its windows, for tests of whole runs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+
+class ChildProcess {
+public:
+    // commandLine holds the program and its arguments, quoted as on a command line.
+    explicit ChildProcess(const std::wstring& commandLine);
+
+    bool started() const { return process_.valid(); }
+    DWORD id() const { return id_; }
+
+    // Waits for the program to end; false when it is still running after timeoutMs.
+    bool Wait(DWORD timeoutMs);
+    DWORD ExitCode() const;
+
+    // The first visible top-level window of this process whose class is className (any class
+    // when empty), waiting up to timeoutMs for it to appear.
+    HWND WaitForWindow(const std::wstring& className, DWORD timeoutMs) const;
+
+    void Terminate();
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The text of a window of any process, and the texts of its child windows of a class.
+std::wstring WindowText(HWND window);
+std::vector<std::wstring> ChildTexts(HWND parent, const std::wstring& className);
+
+// Path of a program of the build, from the environment variable that ctest sets for it
+// (for example TARNWICK_EXE).
+std::wstring BuildProgramPath(const char* variable);

@@ -1,0 +1,44 @@
+#include "tests/support/TestWindow.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"TarnwickTestWindow";
+
+void RegisterTestClass()
+{
+    static const ATOM atom = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = kClassName;
+        return ::RegisterClassExW(&windowClass);
+    }();
+    (void)atom;
+}
+
+} // namespace
+
+TestWindow::TestWindow(DWORD style, int width, int height)
+{
+    RegisterTestClass();
+    window_ = ::CreateWindowExW(0, kClassName, L"Tarnwick test", style, 50, 50, width, height, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+}
+
+TestWindow::~TestWindow()
+{
+    if (window_)
+        ::DestroyWindow(window_);
+}
+
+void PumpMessages()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}

@@ -1,0 +1,20 @@
+// A plain top-level window for tests that need a real window handle.
+#pragma once
+
+#include <windows.h>
+
+class TestWindow {
+public:
+    explicit TestWindow(DWORD style = WS_OVERLAPPEDWINDOW, int width = 400, int height = 300);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Handles the messages waiting for this thread, so sent and posted work gets done.
+void PumpMessages();

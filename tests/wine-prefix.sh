@@ -1,0 +1,79 @@
+# Shell functions shared by the test runner and tarnwick.sh: an X display for windows, a
+# booted template Wine prefix, and fresh prefixes copied from it. Source it; do not run it.
+
+# Starts (or reuses) an Xvfb display for this build folder when none is set, and exports
+# DISPLAY. The server's number and pid are kept in ROOT/xvfb.{display,pid}.
+ensure_display() {
+  local root=$1
+  [ -n "${DISPLAY:-}" ] && return 0
+  mkdir -p "$root"
+  exec 8>"$root/xvfb.lock"
+  flock 8
+  local number pid
+  number=$(cat "$root/xvfb.display" 2>/dev/null || true)
+  pid=$(cat "$root/xvfb.pid" 2>/dev/null || true)
+  if [ -z "$number" ] || [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
+    number=90
+    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    pid=$!
+    local tries=0
+    while [ ! -e "/tmp/.X11-unix/X$number" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "wine-prefix: could not start Xvfb" >&2
+      flock -u 8
+      return 1
+    fi
+    echo "$number" >"$root/xvfb.display"
+    echo "$pid" >"$root/xvfb.pid"
+  fi
+  flock -u 8
+  export DISPLAY=":$number"
+}
+
+# Stops the Xvfb that ensure_display started for ROOT, if any.
+stop_display() {
+  local root=$1 pid
+  pid=$(cat "$root/xvfb.pid" 2>/dev/null || true)
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  rm -f "$root/xvfb.pid" "$root/xvfb.display"
+}
+
+# Boots ROOT/template once: a quiet prefix with no crash dialogs and no window manager waits.
+ensure_template() {
+  local root=$1 template="$1/template"
+  mkdir -p "$root"
+  exec 9>"$root/template.lock"
+  flock 9
+  if [ ! -e "$template/.tarnwick-ready" ]; then
+    rm -rf "$template"
+    (
+      export WINEPREFIX="$template" WINEDEBUG=-all
+      wineboot -i >/dev/null 2>&1 &&
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1 &&
+        wineserver -w
+    ) || { echo "wine-prefix: could not boot the template prefix" >&2; flock -u 9; return 1; }
+    touch "$template/.tarnwick-ready"
+  fi
+  flock -u 9
+}
+
+# Makes PREFIX a fresh copy of ROOT/template. The system folders full of program files are
+# hard links (Wine never writes them in place); everything else, the registry included, is
+# a real copy that the tests may change.
+fresh_prefix() {
+  local root=$1 prefix=$2 template="$1/template"
+  if [ -d "$prefix" ]; then
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+    rm -rf "$prefix"
+  fi
+  mkdir -p "$(dirname "$prefix")"
+  rm -rf "$prefix.partial"
+  cp -al "$template" "$prefix.partial" || return 1
+  (cd "$template" && find . -type f ! -path './drive_c/windows/system32/*' \
+      ! -path './drive_c/windows/syswow64/*' ! -path './drive_c/windows/winsxs/*' -print0) |
+    (cd "$prefix.partial" && xargs -0 -r -I{} cp -p --remove-destination "$template/{}" "{}") || return 1
+  mv "$prefix.partial" "$prefix"
+}
