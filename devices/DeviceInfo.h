@@ -1,0 +1,32 @@
+// One listed device: its names, setup class, driver key values and cached driver file set.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <deque>
+#include <string>
+
+#include "discovery/DriverFile.h"
+
+struct DeviceInfo {
+    SP_DEVINFO_DATA devInfoData = {};  // valid while the scan's device information set is open
+    std::wstring providerName;
+    std::wstring className;
+    std::wstring name;              // friendly name, else the description
+    std::wstring description;
+    std::wstring classDescription;  // class description, else class name, else "Unknown device"
+    std::wstring infPath;           // installed INF name as recorded, e.g. oem12.inf
+    std::wstring infFullPath;       // set on demand by ResolveInfFullPath
+    std::wstring infSection;
+    std::wstring infSectionExt;
+    std::wstring driverDate;        // as stored, never parsed
+    std::wstring driverVersion;
+    std::wstring hardwareId;        // the first of the list
+    std::wstring manufacturer;
+    std::wstring instanceId;
+    bool isOemInf = false;
+    // The driver file set once discovered, in discovery order. A deque, because receivers and
+    // list items keep references to entries while later ones are appended.
+    std::deque<DriverFile> files;
+};

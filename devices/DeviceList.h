@@ -1,0 +1,61 @@
+// The devices of the last scan: records keyed by DeviceKey, in ordinal key order, and the
+// device information set they came from.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceInfo.h"
+#include "devices/IProgressReporter.h"
+#include "framework/Handles.h"
+
+// std::less on std::wstring compares UTF-16 code units as unsigned values, shorter prefix
+// first: the ordinal, case-sensitive order the list is kept in.
+using DeviceMap = std::map<std::wstring, std::unique_ptr<DeviceInfo>>;
+
+class DeviceList {
+public:
+    DeviceList() = default;
+    ~DeviceList();
+    DeviceList(const DeviceList&) = delete;
+    DeviceList& operator=(const DeviceList&) = delete;
+
+    // Replaces the content by a new scan. includeAll keeps devices whose INF is one of the
+    // system's own; presentOnly enumerates only devices attached now. True when the
+    // enumeration ran to its end. The reporter sees (i + 1) / n before each device is read;
+    // its answer is ignored.
+    bool Scan(bool includeAll, bool presentOnly, IProgressReporter& reporter);
+    void Clear();
+
+    const DeviceMap& Devices() const { return devices; }
+    HDEVINFO DeviceInfoSet() const { return deviceInfoSet.get(); }
+
+    // The tree's class image list (not owned); looks up the Computer class's image.
+    void SetClassImageList(SP_CLASSIMAGELIST_DATA* images);
+    // Empties the tree control and fills it with the computer, class and device nodes.
+    void FillTree(HWND tree);
+
+private:
+    void ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll);
+
+    UniqueDeviceInfoSet deviceInfoSet;
+    std::vector<SP_DEVINFO_DATA> elements;
+    DeviceMap devices;
+    SP_CLASSIMAGELIST_DATA* classImageList = nullptr;
+    int computerImage = -1;
+};
+
+// className|name|infPath|infSection, joined as they stand.
+std::wstring DeviceKey(const DeviceInfo& device);
+
+// A text property of a device, whole however long; the first string of a multi-string;
+// empty when missing or unreadable.
+std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DWORD property);
+
+// True when "oem" occurs anywhere in the name, in any case.
+bool IsOemInfName(const std::wstring& name);

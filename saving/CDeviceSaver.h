@@ -1,0 +1,38 @@
+// The save engine: copies the driver file sets of chosen devices into one folder per device
+// under a target folder, with progress, abort and a log.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceInfo.h"
+#include "devices/IProgressReporter.h"
+#include "discovery/IFileReporter.h"
+#include "saving/SaveLog.h"
+
+class CDeviceSaver : public IFileReporter {
+public:
+    explicit CDeviceSaver(IProgressReporter& reporter);
+    // Finishes the log: moved into the target folder and opened for the user.
+    ~CDeviceSaver();
+    CDeviceSaver(const CDeviceSaver&) = delete;
+    CDeviceSaver& operator=(const CDeviceSaver&) = delete;
+
+    void AddDevice(DeviceInfo* device);
+    int GetDeviceCount() const;
+    // True only when every device was saved without error. console may be null.
+    bool SaveAll(const std::wstring& targetFolder, FILE* console);
+
+    bool Progress(double fraction) override;
+    void OnFile(const DriverFile& file) override;
+
+private:
+    std::vector<DeviceInfo*> devicesToSave;
+    double share = 1.0;
+    double base = 0.0;
+    SaveLog log;
+    IProgressReporter* reporter;
+    bool aborted = false;
+};
