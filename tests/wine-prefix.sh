@@ -13,13 +13,25 @@ ensure_display() {
   number=$(cat "$root/xvfb.display" 2>/dev/null || true)
   pid=$(cat "$root/xvfb.pid" 2>/dev/null || true)
   if [ -z "$number" ] || [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
+    # Several build folders may start servers at once: a number taken meanwhile makes Xvfb
+    # exit, and the next free number is tried.
+    local attempt tries
     number=90
-    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    pid=$!
-    local tries=0
-    while [ ! -e "/tmp/.X11-unix/X$number" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
-    if ! kill -0 "$pid" 2>/dev/null; then
+    pid=
+    for attempt in $(seq 1 20); do
+      while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+      Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      pid=$!
+      tries=0
+      while [ ! -e "/tmp/.X11-unix/X$number" ] && kill -0 "$pid" 2>/dev/null && [ $tries -lt 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+      done
+      kill -0 "$pid" 2>/dev/null && break
+      pid=
+      number=$((number + 1))
+    done
+    if [ -z "$pid" ]; then
       echo "wine-prefix: could not start Xvfb" >&2
       flock -u 8
       return 1
