@@ -18,7 +18,7 @@ WINE_ROOT=$BUILD_DIR/wine
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb googletest
-          imagemagick librsvg2-bin fp-utils zip unzip)
+          imagemagick librsvg2-bin fp-utils zip unzip libchm-bin)
 
 log() { printf '==> %s\n' "$*" >&2; }
 
@@ -65,7 +65,10 @@ run_program() {
   local prefix="$WINE_ROOT/run"
   local had_display=${DISPLAY:+yes}
   ensure_template "$WINE_ROOT"
-  [ -d "$prefix" ] || fresh_prefix "$WINE_ROOT" "$prefix"
+  if [ ! -d "$prefix" ]; then
+    fresh_prefix "$WINE_ROOT" "$prefix"
+    install_demo_drivers "$prefix"
+  fi
   local exe
   exe="$(winepath_of "$BUILD_DIR/tarnwick.exe")"
   if [ $# -eq 0 ] && [ -z "$had_display" ]; then
@@ -90,6 +93,16 @@ run_program() {
   WINEPREFIX="$prefix" WINEDEBUG=-all wine "$exe" "$@"
 }
 
+# A new run prefix gets a few made-up third-party drivers (Contoso, Fabrikam) installed as
+# Windows would, so the program has real drivers to list and back up.
+install_demo_drivers() {
+  local installer="$BUILD_DIR/tests/fixtures/fixture_installer.exe"
+  [ -f "$installer" ] || { log "no fixture_installer.exe in this build: the run prefix has no demo drivers"; return 0; }
+  log "installing demo drivers into the run prefix"
+  WINEPREFIX="$1" WINEDEBUG=-all wine "$(winepath_of "$installer")" demo 'C:\TarnwickDemo' >/dev/null ||
+    log "the demo drivers could not be installed"
+}
+
 # The Windows path under which Wine sees a Linux path (its Z: drive maps /).
 winepath_of() {
   local path
@@ -103,6 +116,11 @@ case "$command" in
   test) run_tests "$@" ;;
   run) run_program "$@" ;;
   build) build ;;
+  dist)
+    build
+    log "packing the release zip"
+    cmake --build "$BUILD_DIR" --target dist
+    ;;
   bench)
     build
     ensure_display "$WINE_ROOT"
