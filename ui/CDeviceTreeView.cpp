@@ -285,12 +285,20 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
         ::DrawFocusRect(dc, &row);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, draw.clrText);
+    // After its own painting the tree has put its font back; the columns use the tree's.
+    const HFONT font = tree.GetFont();
+    const HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    DrawColumns(dc, item, row, reinterpret_cast<const DeviceInfo*>(draw.nmcd.lItemlParam));
+    if (previousFont)
+        ::SelectObject(dc, previousFont);
+}
 
+void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device)
+{
     RECT title = row;
     title.right = std::min<LONG>(row.right, columns[0].width - kTitleEllipsisMargin);
     DrawCell(dc, tree.GetItemText(item), title);
 
-    const auto* device = reinterpret_cast<const DeviceInfo*>(draw.nmcd.lItemlParam);
     if (!device)
         return;
     const std::wstring* texts[] = {&device->driverVersion, &device->driverDate, &device->providerName};

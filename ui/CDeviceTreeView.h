@@ -10,6 +10,7 @@
 #include <array>
 #include <string>
 
+#include "devices/DeviceInfo.h"
 #include "framework/CWindowImpl.h"
 #include "framework/Handles.h"
 #include "ui/CCustomTreeViewCtrlEx.h"
@@ -48,6 +49,7 @@ private:
     LRESULT OnNotify(WPARAM wParam, NMHDR& header);
     LRESULT OnTreeCustomDraw(NMTVCUSTOMDRAW& draw);
     void DrawRow(const NMTVCUSTOMDRAW& draw);
+    void DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device);
     void BuildCheckBoxImages();
     void PlaceHeader(const RECT& client);
 };
