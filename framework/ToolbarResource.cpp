@@ -6,42 +6,27 @@
 
 namespace {
 
-// Microsoft's resource compiler: WORD version (1), width, height, count, then WORD items.
-bool ParseWordForm(const unsigned char* data, size_t size, ToolbarResource& toolbar)
+// Reads the fields as values of type Field: `leading` fields (the version) before the width,
+// the height and the count, then one field per item. False unless the size fits exactly.
+template <typename Field>
+bool ReadFields(const unsigned char* data, size_t size, size_t leading, ToolbarResource& toolbar)
 {
-    WORD header[4];
-    if (size < sizeof(header))
+    const auto field = [data](size_t index) {
+        Field value = 0;
+        std::memcpy(&value, data + index * sizeof(Field), sizeof(Field));
+        return static_cast<size_t>(value);
+    };
+    const size_t headerFields = leading + 3;
+    if (size < headerFields * sizeof(Field))
         return false;
-    std::memcpy(header, data, sizeof(header));
-    const size_t count = header[3];
-    if (header[0] != 1 || size != sizeof(header) + count * sizeof(WORD))
+    const size_t width = field(leading), height = field(leading + 1), count = field(leading + 2);
+    if (width > 0xFFFF || height > 0xFFFF || size != (headerFields + count) * sizeof(Field))
         return false;
-    toolbar.width = header[1];
-    toolbar.height = header[2];
+    toolbar.width = static_cast<WORD>(width);
+    toolbar.height = static_cast<WORD>(height);
     toolbar.items.resize(count);
     for (size_t i = 0; i < count; ++i)
-        std::memcpy(&toolbar.items[i], data + sizeof(header) + i * sizeof(WORD), sizeof(WORD));
-    return true;
-}
-
-// GNU windres: DWORD width, height, count, then DWORD items, and no version.
-bool ParseDwordForm(const unsigned char* data, size_t size, ToolbarResource& toolbar)
-{
-    DWORD header[3];
-    if (size < sizeof(header))
-        return false;
-    std::memcpy(header, data, sizeof(header));
-    const size_t count = header[2];
-    if (header[0] > 0xFFFF || header[1] > 0xFFFF || count > 0xFFFF || size != sizeof(header) + count * sizeof(DWORD))
-        return false;
-    toolbar.width = static_cast<WORD>(header[0]);
-    toolbar.height = static_cast<WORD>(header[1]);
-    toolbar.items.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        DWORD item = 0;
-        std::memcpy(&item, data + sizeof(header) + i * sizeof(DWORD), sizeof(DWORD));
-        toolbar.items[i] = static_cast<WORD>(item);
-    }
+        toolbar.items[i] = static_cast<WORD>(field(headerFields + i));
     return true;
 }
 
@@ -50,7 +35,14 @@ bool ParseDwordForm(const unsigned char* data, size_t size, ToolbarResource& too
 bool ParseToolbarResource(const void* data, size_t size, ToolbarResource& toolbar)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
-    return bytes && (ParseWordForm(bytes, size, toolbar) || ParseDwordForm(bytes, size, toolbar));
+    if (!bytes)
+        return false;
+    // Microsoft's rc: WORD fields after a WORD version of 1. GNU windres: DWORD fields and
+    // no version.
+    WORD version = 0;
+    if (size >= sizeof(version))
+        std::memcpy(&version, bytes, sizeof(version));
+    return (version == 1 && ReadFields<WORD>(bytes, size, 1, toolbar)) || ReadFields<DWORD>(bytes, size, 0, toolbar);
 }
 
 bool LoadToolbarResource(WORD id, ToolbarResource& toolbar)

@@ -36,10 +36,8 @@ bool CCustomTreeViewCtrlEx::ProcessWindowMessage(HWND, UINT message, WPARAM wPar
         result = OnKeyDown(wParam, lParam);
         return true;
     case WM_LBUTTONDOWN:
-        result = OnLButtonDown(wParam, lParam);
-        return true;
     case WM_LBUTTONDBLCLK:
-        result = OnLButtonDblClk(wParam, lParam);
+        result = OnLeftButton(message, wParam, lParam);
         return true;
     default:
         return false;
@@ -61,26 +59,20 @@ LRESULT CCustomTreeViewCtrlEx::OnKeyDown(WPARAM wParam, LPARAM lParam)
     return DefaultProcessing(WM_KEYDOWN, wParam, lParam);
 }
 
-LRESULT CCustomTreeViewCtrlEx::OnLButtonDown(WPARAM wParam, LPARAM lParam)
+LRESULT CCustomTreeViewCtrlEx::OnLeftButton(UINT message, WPARAM wParam, LPARAM lParam)
 {
     HTREEITEM item = nullptr;
     UINT flags = 0;
     lParam = PointOnLabel(lParam, item, flags);
-    if ((flags & TVHT_ONITEMSTATEICON) && item)
-        ToggleCheck(item);
-    return DefaultProcessing(WM_LBUTTONDOWN, wParam, lParam);
-}
-
-LRESULT CCustomTreeViewCtrlEx::OnLButtonDblClk(WPARAM wParam, LPARAM lParam)
-{
-    HTREEITEM item = nullptr;
-    UINT flags = 0;
-    lParam = PointOnLabel(lParam, item, flags);
-    // The first click of the double-click has toggled the box already; the tree must not
-    // expand the node or report a double-click that would open the device.
-    if (flags & TVHT_ONITEMSTATEICON)
-        return 0;
-    return DefaultProcessing(WM_LBUTTONDBLCLK, wParam, lParam);
+    if (flags & TVHT_ONITEMSTATEICON) {
+        // The first click of a double-click has toggled the box already; the tree must not
+        // expand the node or report a double-click that would open the device.
+        if (message == WM_LBUTTONDBLCLK)
+            return 0;
+        if (item)
+            ToggleCheck(item);
+    }
+    return DefaultProcessing(message, wParam, lParam);
 }
 
 LPARAM CCustomTreeViewCtrlEx::PointOnLabel(LPARAM lParam, HTREEITEM& item, UINT& hitFlags) const

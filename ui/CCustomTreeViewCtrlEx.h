@@ -17,8 +17,8 @@ public:
 
 private:
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
-    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
-    LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
+    // A click toggles a box it hits; a double-click on a box goes no further.
+    LRESULT OnLeftButton(UINT message, WPARAM wParam, LPARAM lParam);
     // The point of a mouse message moved onto the middle of the label when it lies exactly
     // to the right of one; unchanged otherwise. hitFlags receives the hit test's flags.
     LPARAM PointOnLabel(LPARAM lParam, HTREEITEM& item, UINT& hitFlags) const;
