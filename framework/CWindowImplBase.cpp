@@ -15,7 +15,10 @@ CWindowImplBase::~CWindowImplBase()
 {
     const HWND window = self_.get();
     if (window && ::IsWindow(window) && FromWindow(window) == this) {
+        // The window goes back to its default procedure, which then sees its destruction
+        // (a system control frees its own data there).
         Bind(window, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defaultProcedure_));
         ::DestroyWindow(window);
     }
 }

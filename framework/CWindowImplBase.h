@@ -11,8 +11,8 @@
 
 class CWindowImplBase : public CMessageMap {
 public:
-    // Destroys a window that still exists, without offering it any more messages: the
-    // derived object is already gone.
+    // Destroys a window that still exists without offering it any more messages, since the
+    // derived object is already gone: its default procedure alone sees the destruction.
     ~CWindowImplBase() override;
     virtual WNDPROC GetWindowProc();
 

@@ -171,6 +171,55 @@ TEST(WindowImpl, SuperclassGivesUnhandledMessagesToTheSystemProcedure)
         << "the system class keeps its own extra bytes";
 }
 
+namespace {
+
+// A "system" class of the test's own, whose procedure counts the destructions it sees.
+int g_baseDestructions = 0;
+
+LRESULT CALLBACK CountingBaseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCDESTROY)
+        ++g_baseDestructions;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+class OverCountingBase : public CWindowImpl<OverCountingBase> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        static const ATOM base = [] {
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof(windowClass);
+            windowClass.lpfnWndProc = CountingBaseProc;
+            windowClass.hInstance = ::GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"TarnwickCountingBase";
+            return ::RegisterClassExW(&windowClass);
+        }();
+        (void)base;
+        WindowClassInfo info;
+        info.superclass = L"TarnwickCountingBase";
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+};
+
+} // namespace
+
+TEST(WindowImpl, ASuperclassWindowOutlivingItsObjectIsDestroyedByItsOwnProcedure)
+{
+    TestWindow parent;
+    HWND handle = nullptr;
+    g_baseDestructions = 0;
+    {
+        OverCountingBase window;
+        const RECT rect = {0, 0, 20, 20};
+        handle = window.Create(parent.get(), &rect);
+        ASSERT_NE(handle, nullptr);
+    }
+    EXPECT_FALSE(::IsWindow(handle));
+    EXPECT_EQ(g_baseDestructions, 1) << "the superclassed procedure frees what it keeps for the window";
+}
+
 TEST(WindowGeometry, CentredPositionStaysInsideTheWorkArea)
 {
     const RECT work = {0, 0, 1280, 1000};
