@@ -8,6 +8,7 @@
 #include "discovery/SystemFolders.h"
 #include "saving/CDeviceSaver.h"
 #include "saving/SavePaths.h"
+#include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
@@ -337,4 +338,76 @@ TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
     DeviceInfo& device = Device(L"Ports", L"Large", files);
     EXPECT_TRUE(Save(target, {&device}));
     EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0, 0.5, 1.0}));
+}
+
+namespace {
+
+const char kPackageInf[] = R"([Version]
+Signature="$WINDOWS NT$"
+Class=Sample
+ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
+Provider=Contoso
+DriverVer=06/21/2006,1.2.3.4
+
+[SourceDisksNames]
+1 = "Contoso disk",,,""
+
+[SourceDisksFiles]
+one.sys = 1
+two.dll = 1
+
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Pkg]
+CopyFiles = Pkg.Copy
+
+[Pkg.Copy]
+one.sys
+two.dll
+)";
+
+// The fractions a copy phase reports for the set, in its order.
+void AddCopyFractions(const DeviceInfo& device, double base, double share, std::vector<double>& fractions)
+{
+    uint64_t total = 0;
+    for (const DriverFile& file : device.files)
+        total += file.size;
+    uint64_t copied = 0;
+    for (const DriverFile& file : device.files) {
+        copied += file.size;
+        fractions.push_back(base + share * (static_cast<double>(copied) / static_cast<double>(total)));
+    }
+}
+
+} // namespace
+
+TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
+{
+    TempFolder package;
+    ScopedDevicePath devicePath;
+    ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
+    ASSERT_TRUE(WriteFileBytes(package / L"pkg.inf", kPackageInf));
+    ASSERT_TRUE(WriteFileBytes(package / L"one.sys", std::string(100, '1')));
+    ASSERT_TRUE(WriteFileBytes(package / L"two.dll", std::string(300, '2')));
+    DeviceInfo& device = Device(L"Sample", L"Searched", {});
+    device.infPath = L"pkg.inf";
+    device.infSection = L"Pkg";
+
+    EXPECT_TRUE(Save(target, {&device, &device}));
+    ASSERT_EQ(device.files.size(), 3u) << "two queued files and the INF";
+
+    // Two queue entries plus catalog and INF are expected; no catalog comes, so the search
+    // reports 1/4, 2/4, 3/4 and then 1.0 of its half step.
+    std::vector<double> expected = {0.0625, 0.125, 0.1875, 0.25};
+    AddCopyFractions(device, 0.25, 0.25, expected);
+    // The second time the set is known: its replay stays at the step's start.
+    expected.insert(expected.end(), {0.5, 0.5, 0.5, 0.5});
+    AddCopyFractions(device, 0.5, 0.5, expected);
+    EXPECT_EQ(reporter.fractions, expected);
+
+    for (const wchar_t* folder : {L"\\Sample\\Searched\\", L"\\Sample\\Searched[1]\\"}) {
+        EXPECT_EQ(ListTree(target + folder), Sorted({L"one.sys", L"pkg.inf", L"two.dll"}));
+        EXPECT_EQ(ReadFileBytes(target + folder + L"pkg.inf"), kPackageInf);
+    }
 }
