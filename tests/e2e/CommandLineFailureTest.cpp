@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "discovery/SystemFolders.h"
-#include "saving/SavePaths.h"
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
@@ -14,8 +13,6 @@
 #include "tests/support/TestFiles.h"
 
 namespace {
-
-const DWORD kOpenTimeoutMs = 20000;
 
 fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model)
 {
@@ -47,13 +44,7 @@ protected:
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages));
-        const std::wstring temp = SystemFolders::Current().tempDir;
-        const std::vector<std::wstring> logs = LogsIn(temp);
-        ASSERT_EQ(logs.size(), 1u);
-        EXPECT_EQ(ReadFileBytes(temp + L"\\" + logs[0]), LogBytes(messages));
-        const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-        ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(temp + L"\\" + logs[0]));
+        ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, messages);
     }
 
     OpenVerbRecorder recorder;
