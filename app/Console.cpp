@@ -5,6 +5,7 @@
 namespace {
 
 const SHORT kConsoleLines = 500;
+const UINT kLatin1CodePage = 28591;
 
 bool OutputIsRedirected()
 {
@@ -47,6 +48,9 @@ FILE* SetUpConsole()
     }
     // A GUI program gets a new console window here, also when started from a command prompt.
     ::AllocConsole();
+    // The messages are ISO 8859-1 text, as in the log; the console's own code page would show
+    // every accented letter as something else.
+    ::SetConsoleOutputCP(kLatin1CodePage);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_SCREEN_BUFFER_INFO info = {};
     if (::GetConsoleScreenBufferInfo(output, &info)) {

@@ -1,6 +1,6 @@
 // Runs the console set-up of the command-line run in a GUI program like tarnwick.exe, writes
-// 600 lines to the stream it gives and one to standard error, without flushing, and reports
-// what reached the console.
+// 601 lines (the last with an ISO 8859-1 letter) to the stream it gives and one to standard
+// error, without flushing, and reports what reached the console.
 //   console_probe.exe <report file>
 // The report holds "key=value" lines: console (1 when a console is attached), height, row 0
 // and the last two rows written.
@@ -24,11 +24,12 @@ std::wstring Row(HANDLE console, SHORT row, SHORT width)
     return end == std::wstring::npos ? std::wstring() : text.substr(0, end + 1);
 }
 
+// ISO 8859-1 bytes; '?' for anything else.
 std::string Narrow(const std::wstring& text)
 {
     std::string narrow;
     for (wchar_t c : text)
-        narrow += c < 128 ? static_cast<char>(c) : '?';
+        narrow += c < 256 ? static_cast<char>(static_cast<unsigned char>(c)) : '?';
     return narrow;
 }
 
@@ -46,6 +47,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     FILE* messages = SetUpConsole();
     for (int i = 0; i < 600; ++i)
         std::fprintf(messages, "line %d\n", i);
+    std::fputs("Caf\xe9 line\n", messages);
     std::fprintf(stderr, "error line\n");
 
     std::string report;
