@@ -2,6 +2,8 @@
 
 #include "app/Console.h"
 
+#include <share.h>
+
 namespace {
 
 const SHORT kConsoleLines = 500;
@@ -19,7 +21,8 @@ bool OutputIsRedirected()
 // assigning a new FILE to stdout does not.
 bool RebindStream(FILE* stream, const char* device, const char* mode)
 {
-    if (!std::freopen(device, mode, stream))
+    FILE* reopened = nullptr;
+    if (::freopen_s(&reopened, device, mode, stream) != 0 || !reopened)
         return false;
     std::setvbuf(stream, nullptr, _IONBF, 0);
     return true;
@@ -31,7 +34,7 @@ FILE* OwnConsoleStream()
 {
     static FILE* stream = nullptr;
     if (!stream) {
-        stream = std::fopen("CONOUT$", "w");
+        stream = ::_fsopen("CONOUT$", "w", _SH_DENYNO);
         if (stream)
             std::setvbuf(stream, nullptr, _IONBF, 0);
     }
