@@ -4,10 +4,10 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "devices/DeviceList.h"
 #include "tests/fixtures/DriverFixture.h"
 
@@ -55,11 +55,10 @@ int main()
                 "best ms", "median ms", "us/element", "peak WS MB", "held KB/rec");
     int installed = 0;
     for (int size : sizes) {
-        const auto installStart = std::chrono::steady_clock::now();
+        const Stopwatch installTime;
         if (!AddDevices(installed, size - installed))
             return 1;
-        const double installSeconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - installStart).count();
+        const double installSeconds = installTime.Milliseconds() / 1000.0;
         installed = size;
 
         std::vector<double> times;
@@ -70,9 +69,9 @@ int main()
             const PROCESS_MEMORY_COUNTERS before = Memory();
             DeviceList list;
             IgnoreProgress progress;
-            const auto start = std::chrono::steady_clock::now();
+            const Stopwatch scanTime;
             list.Scan(true, false, progress);
-            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            times.push_back(scanTime.Milliseconds());
             const PROCESS_MEMORY_COUNTERS after = Memory();
             records = list.Devices().size();
             HDEVINFO set = list.DeviceInfoSet();
@@ -88,7 +87,7 @@ int main()
         const double median = times[times.size() / 2];
         std::printf("%8d %8zu %8zu %10.1f %10.2f %11.2f %12.1f %14.1f %12.2f\n", size, elements, records, installSeconds,
                     best, median, best * 1000.0 / static_cast<double>(elements ? elements : 1),
-                    static_cast<double>(Memory().PeakWorkingSetSize) / (1024.0 * 1024.0), heldPerRecord);
+                    PeakWorkingSetMiB(), heldPerRecord);
     }
     std::printf("\nelements: devices in the set (the fixture's plus Wine's own); records: devices kept.\n"
                 "best/median of %d scans (includeAll, all devices); us/element from the best; held KB/rec: private bytes the list holds "

@@ -6,14 +6,19 @@
 #include <setupapi.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "devices/DeviceInfo.h"
+#include "discovery/FileSearchIndex.h"
 #include "discovery/IFileReporter.h"
+#include "framework/Handles.h"
 
 class DriverFileFinder {
 public:
-    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter);
+    // searchIndex, when given, is the last-resort search shared by the runs of one save; it
+    // must search the system folder. Without it the run keeps its own.
+    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr);
     DriverFileFinder(const DriverFileFinder&) = delete;
     DriverFileFinder& operator=(const DriverFileFinder&) = delete;
 
@@ -23,14 +28,25 @@ public:
 
 private:
     bool Build();
+    bool CollectQueuedFiles(const std::wstring& section);
     static UINT CALLBACK ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
     bool AddFile(DriverFile file, bool queued);
     void NameFromSource(DriverFile& file);
+    void LocateFile(DriverFile& file);
+    bool SearchTree(const std::wstring& fileName, DriverFile& file);
 
     std::map<UINT, std::wstring> sourcePaths;
     IFileReporter* reporter;
     int total = 0;
     int count = 0;
-    HINF inf = INVALID_HANDLE_VALUE;
+    UniqueInfHandle inf;
     DeviceInfo* device;
+    FileSearchIndex* searchIndex;
+    std::unique_ptr<FileSearchIndex> ownSearchIndex;
 };
+
+// The name of a queued file inside the driver's folder: its source media's path, its
+// subdirectory and its file name joined, without leading backslashes. The bare file name
+// when the joined name would not fit the path limit.
+std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& subdirectory,
+                            const std::wstring& fileName);

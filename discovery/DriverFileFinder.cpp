@@ -1,0 +1,210 @@
+#include "discovery/DriverFileFinder.h"
+
+#include <new>
+
+#include "devices/DeviceList.h"
+#include "discovery/InfLocation.h"
+#include "discovery/SystemFolders.h"
+#include "framework/ShellPath.h"
+
+namespace {
+
+const DWORD kPathBuffer = 512;  // characters
+
+// Directory ids that INFs of printer drivers copy to.
+const DWORD kPrinterDriverDirId = 66000;
+const DWORD kPrintProcessorDirId = 66001;
+const DWORD kSystemDirId = 66002;
+
+// The queue's paths may hold "." or ".." parts and doubled backslashes. One that cannot be
+// canonicalised within the path limit is kept as it is rather than shortened.
+std::wstring Canonical(const wchar_t* path)
+{
+    if (!path)
+        return std::wstring();
+    std::wstring canonical;
+    return CanonicalizePath(path, canonical) ? canonical : std::wstring(path);
+}
+
+} // namespace
+
+std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& subdirectory,
+                            const std::wstring& fileName)
+{
+    std::wstring name = sourcePath;
+    if (!AppendPath(name, subdirectory) || !AppendPath(name, fileName))
+        return fileName;
+    return WithoutLeadingBackslashes(name);
+}
+
+DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex)
+    : reporter(&reporter), device(&device), searchIndex(searchIndex)
+{
+}
+
+bool DriverFileFinder::Run()
+{
+    if (device->files.empty()) {
+        if (!Build()) {
+            device->files.clear();
+            return false;
+        }
+    } else {
+        const double n = static_cast<double>(device->files.size());
+        for (size_t i = 0; i < device->files.size(); ++i) {
+            if (!reporter->Progress(static_cast<double>(i + 1) / n))
+                return false;
+            reporter->OnFile(device->files[i]);
+        }
+    }
+    return reporter->Progress(1.0);
+}
+
+bool DriverFileFinder::Build()
+{
+    InfChoice choice;
+    if (!ChooseInf(*device, choice))
+        return false;
+    const std::wstring section = device->infSection + device->infSectionExt;
+
+    UINT errorLine = 0;
+    inf.reset(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
+    if (!inf)
+        return false;
+    ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
+    const SystemFolders& folders = SystemFolders::Current();
+    ::SetupSetDirectoryIdW(inf.get(), kPrinterDriverDirId, folders.printerDriverDir.c_str());
+    ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
+    ::SetupSetDirectoryIdW(inf.get(), kSystemDirId, folders.systemDir.c_str());
+
+    if (!CollectQueuedFiles(section)) {
+        inf.reset();
+        return false;
+    }
+
+    // A stop asked while the catalog or the INF is added fails the build like a stop during
+    // the queue scan: a set that lacks its INF must not be cached and saved later as if whole.
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *device, choice.chosenInf);
+    bool complete = true;
+    if (!catalog.name.empty()) {
+        DriverFile catalogFile;
+        catalogFile.source = catalog.besideInf;
+        catalogFile.target = catalog.installedCopy;
+        catalogFile.name = catalog.name;
+        complete = AddFile(std::move(catalogFile), false);
+    }
+
+    DriverFile infFile;
+    infFile.source = choice.chosenInf;
+    infFile.target = choice.folderInf;
+    infFile.name = FileNamePart(choice.chosenInf);
+    // An INF that the system published under an "oem" name gets back the name its catalog
+    // carries, which is the name the driver package was made with.
+    if (IsOemInfName(infFile.name) && !catalog.name.empty()) {
+        std::wstring original = catalog.name;
+        if (RenameExtension(original, L".inf"))
+            infFile.name = original;
+    }
+    complete = complete && AddFile(std::move(infFile), false);
+
+    inf.reset();
+    return complete;
+}
+
+bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
+{
+    UniqueFileQueue queue(::SetupOpenFileQueue());
+    if (!queue)
+        return true;
+
+    ::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), section.c_str(), nullptr, 0);
+    const std::wstring coInstallers = section + L".CoInstallers";
+    ::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0);
+
+    DWORD result = 0;
+    ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACK, nullptr, ScanQueueCallback, this, &result);
+    total += 2;
+    return ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanQueueCallback, this, &result)
+        != FALSE;
+}
+
+UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR)
+{
+    auto* finder = static_cast<DriverFileFinder*>(context);
+    if (!finder)
+        return 0;
+    if (notification == SPFILENOTIFY_QUEUESCAN) {
+        ++finder->total;
+        return 0;
+    }
+    if (notification != SPFILENOTIFY_QUEUESCAN_EX)
+        return 0;
+
+    const auto* paths = reinterpret_cast<const FILEPATHS_W*>(param1);
+    if (!paths)
+        return 0;
+    // Nothing may escape into the setup services' scan loop: running out of memory stops the
+    // scan, which fails the build.
+    try {
+        DriverFile file;
+        file.target = Canonical(paths->Target);
+        file.source = Canonical(paths->Source);
+        return finder->AddFile(std::move(file), true) ? 0 : 1;
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+}
+
+bool DriverFileFinder::AddFile(DriverFile file, bool queued)
+{
+    ++count;
+    if (queued)
+        NameFromSource(file);
+    LocateFile(file);
+    if (total != 0 && !reporter->Progress(static_cast<double>(count) / static_cast<double>(total)))
+        return false;
+    for (const DriverFile& stored : device->files) {
+        if (stored.name == file.name)
+            return true;
+    }
+    device->files.push_back(std::move(file));
+    reporter->OnFile(device->files.back());
+    return true;
+}
+
+void DriverFileFinder::NameFromSource(DriverFile& file)
+{
+    const std::wstring fileName = FileNamePart(file.source);
+    UINT sourceId = 0;
+    wchar_t subdirectory[kPathBuffer] = L"";
+    if (!::SetupGetSourceFileLocationW(inf.get(), nullptr, fileName.c_str(), &sourceId, subdirectory, kPathBuffer,
+                                       nullptr)) {
+        file.name = fileName;
+        return;
+    }
+
+    std::wstring& sourcePath = sourcePaths[sourceId];
+    if (sourcePath.empty()) {
+        wchar_t path[kPathBuffer] = L"";
+        if (!::SetupGetSourceInfoW(inf.get(), sourceId, SRCINFO_PATH, path, kPathBuffer, nullptr))
+            path[0] = L'\0';
+        sourcePath = WithoutLeadingBackslashes(path);
+    }
+    file.name = JoinSourceName(sourcePath, subdirectory, fileName);
+}
+
+void DriverFileFinder::LocateFile(DriverFile& file)
+{
+    if (ReadFoundFile(file.source, file) || ReadFoundFile(file.target, file))
+        return;
+    SearchTree(FileNamePart(file.target), file);
+}
+
+bool DriverFileFinder::SearchTree(const std::wstring& fileName, DriverFile& file)
+{
+    if (!searchIndex) {
+        ownSearchIndex = std::make_unique<FileSearchIndex>(SystemFolders::Current().systemDir);
+        searchIndex = ownSearchIndex.get();
+    }
+    return searchIndex->Find(fileName, file);
+}

@@ -1,0 +1,110 @@
+#include "discovery/FileSearchIndex.h"
+
+#include "framework/ShellPath.h"
+
+FileSearchIndex::FileSearchIndex(std::wstring root) : root_(std::move(root)) {}
+
+bool FileSearchIndex::Find(const std::wstring& fileName, DriverFile& file)
+{
+    const std::wstring key = FoldAsciiCase(fileName);
+    std::wstring path;
+    if (!Locate(key, path))
+        return false;
+    if (ReadFoundFile(path, file))
+        return true;
+    // The file went away since it was listed: what a fresh walk finds now is another one.
+    Invalidate();
+    return Locate(key, path) && ReadFoundFile(path, file);
+}
+
+void FileSearchIndex::Invalidate()
+{
+    firstPathOfName_.clear();
+    levels_.clear();
+    started_ = false;
+    finished_ = false;
+}
+
+bool FileSearchIndex::Locate(const std::wstring& key, std::wstring& path)
+{
+    const auto known = firstPathOfName_.find(key);
+    if (known != firstPathOfName_.end()) {
+        path = known->second;
+        return true;
+    }
+    return !finished_ && WalkUntil(key, path);
+}
+
+void FileSearchIndex::Enter(const std::wstring& folder)
+{
+    // A folder whose listing pattern does not fit the path limit cannot be listed.
+    const std::wstring pattern = JoinPath(folder, L"*.*");
+    if (pattern.empty())
+        return;
+    Level level;
+    level.folder = folder;
+    level.listing.reset(::FindFirstFileW(pattern.c_str(), &level.entry));
+    if (!level.listing)
+        return;
+    level.entryPending = true;
+    levels_.push_back(std::move(level));
+}
+
+bool FileSearchIndex::NextEntry(Level& level, WIN32_FIND_DATAW& entry)
+{
+    if (level.entryPending) {
+        level.entryPending = false;
+        entry = level.entry;
+        return true;
+    }
+    return ::FindNextFileW(level.listing.get(), &entry) != FALSE;
+}
+
+bool FileSearchIndex::WalkUntil(const std::wstring& key, std::wstring& path)
+{
+    if (!started_) {
+        started_ = true;
+        Enter(root_);
+    }
+    WIN32_FIND_DATAW entry;
+    while (!levels_.empty()) {
+        if (!NextEntry(levels_.back(), entry)) {
+            levels_.pop_back();
+            continue;
+        }
+        const std::wstring name = entry.cFileName;
+        const std::wstring entryPath = JoinPath(levels_.back().folder, name);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // Junctions and directory links are not followed: one that points back up the
+            // tree would make the walk endless.
+            const bool link = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if (name != L"." && name != L".." && !link && !entryPath.empty())
+                Enter(entryPath);
+            continue;
+        }
+        if (entryPath.empty())
+            continue;
+        const std::wstring folded = FoldAsciiCase(name);
+        if (firstPathOfName_.emplace(folded, entryPath).second && folded == key) {
+            path = entryPath;
+            return true;
+        }
+    }
+    finished_ = true;
+    return false;
+}
+
+bool ReadFoundFile(const std::wstring& path, DriverFile& file)
+{
+    // Wildcards would make the listing match some other file.
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos)
+        return false;
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle found(::FindFirstFileW(path.c_str(), &data));
+    if (!found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    file.path = path;
+    file.size = data.nFileSizeLow;
+    file.time = data.ftCreationTime;
+    return true;
+}

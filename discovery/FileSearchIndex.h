@@ -1,0 +1,60 @@
+// The last-resort search for a driver file: the first file of a name under a folder tree,
+// depth first in the order the listings give, folders searched as soon as they are listed.
+//
+// A driver often has several files that are neither at their source nor at their target
+// (files for another platform, for example), and a save run searches for the files of many
+// devices. Walking the whole system folder once per file made a run's cost grow with the
+// number of such files. Instead, one walk serves a whole run: it goes only as far as the
+// file asked for, remembers the first path of every name it passes, and resumes from there
+// for the next name, so each search gives exactly the match a fresh walk would give.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "discovery/DriverFile.h"
+#include "framework/Handles.h"
+
+class FileSearchIndex {
+public:
+    explicit FileSearchIndex(std::wstring root);
+    FileSearchIndex(const FileSearchIndex&) = delete;
+    FileSearchIndex& operator=(const FileSearchIndex&) = delete;
+
+    const std::wstring& root() const { return root_; }
+
+    // Fills the file's path, size and creation time from the first file named fileName
+    // (letters A to Z in any case) under the root. False, leaving the file as it is, when
+    // there is none.
+    bool Find(const std::wstring& fileName, DriverFile& file);
+
+    // Forgets what was walked; the next search walks afresh. For callers that have written
+    // under the root since.
+    void Invalidate();
+
+private:
+    struct Level {
+        std::wstring folder;
+        UniqueFindHandle listing;
+        WIN32_FIND_DATAW entry;
+        bool entryPending;
+    };
+
+    void Enter(const std::wstring& folder);
+    bool NextEntry(Level& level, WIN32_FIND_DATAW& entry);
+    bool WalkUntil(const std::wstring& key, std::wstring& path);
+    bool Locate(const std::wstring& key, std::wstring& path);
+
+    std::wstring root_;
+    std::unordered_map<std::wstring, std::wstring> firstPathOfName_;
+    std::vector<Level> levels_;
+    bool started_ = false;
+    bool finished_ = false;
+};
+
+// Fills path, size and creation time of the file from a listing of exactly this path. False
+// when no such file exists.
+bool ReadFoundFile(const std::wstring& path, DriverFile& file);

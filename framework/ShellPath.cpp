@@ -1,0 +1,101 @@
+#include "framework/ShellPath.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace {
+
+const size_t kPathBuffer = 512;
+
+// A zero-filled 512-character buffer holding text, or nothing when text does not fit.
+bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
+{
+    if (text.size() >= kPathBuffer)
+        return false;
+    buffer.assign(kPathBuffer, L'\0');
+    text.copy(buffer.data(), text.size());
+    return true;
+}
+
+} // namespace
+
+bool AppendPath(std::wstring& path, const std::wstring& more)
+{
+    std::vector<wchar_t> buffer;
+    if (!LoadBuffer(buffer, path) || more.size() >= kPathBuffer)
+        return false;
+    if (!::PathAppendW(buffer.data(), more.c_str()))
+        return false;
+    path = buffer.data();
+    return true;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& more)
+{
+    std::wstring joined = folder;
+    return AppendPath(joined, more) ? joined : std::wstring();
+}
+
+bool CanonicalizePath(const std::wstring& path, std::wstring& canonical)
+{
+    if (path.size() >= kPathBuffer)
+        return false;
+    std::vector<wchar_t> buffer(kPathBuffer, L'\0');
+    if (!::PathCanonicalizeW(buffer.data(), path.c_str()))
+        return false;
+    canonical = buffer.data();
+    return true;
+}
+
+std::wstring WithBackslash(const std::wstring& path)
+{
+    if (path.empty() || path.back() == L'\\')
+        return path;
+    return path + L'\\';
+}
+
+std::wstring FileNamePart(const std::wstring& path)
+{
+    return ::PathFindFileNameW(path.c_str());
+}
+
+std::wstring WithoutFileName(const std::wstring& path)
+{
+    std::vector<wchar_t> buffer(path.begin(), path.end());
+    buffer.push_back(L'\0');
+    ::PathRemoveFileSpecW(buffer.data());
+    return buffer.data();
+}
+
+bool RenameExtension(std::wstring& path, const wchar_t* extension)
+{
+    std::vector<wchar_t> buffer;
+    if (!LoadBuffer(buffer, path))
+        return false;
+    if (!::PathRenameExtensionW(buffer.data(), extension))
+        return false;
+    path = buffer.data();
+    return true;
+}
+
+std::wstring WithoutLeadingBackslashes(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(L'\\');
+    return first == std::wstring::npos ? std::wstring() : text.substr(first);
+}
+
+std::wstring FoldAsciiCase(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
+bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right)
+{
+    return left.size() == right.size() && FoldAsciiCase(left) == FoldAsciiCase(right);
+}

@@ -1,0 +1,38 @@
+// Path building with the shell's path functions, in the program's 512-character path
+// buffers. The shell functions assume the classic MAX_PATH limit and fail rather than
+// truncate; these wrappers pass that failure on, so a path that does not fit is an error
+// and never a shortened path.
+#pragma once
+
+#include <string>
+
+// Joins more onto path with one backslash between (PathAppendW). False, with path unchanged,
+// when the result would not fit.
+bool AppendPath(std::wstring& path, const std::wstring& more);
+
+// The joined path, or empty text when it would not fit.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& more);
+
+// Resolves "." and ".." parts (PathCanonicalizeW). False when the path does not fit.
+bool CanonicalizePath(const std::wstring& path, std::wstring& canonical);
+
+// Adds a closing backslash unless there is one; empty text stays empty (as PathAddBackslashW).
+std::wstring WithBackslash(const std::wstring& path);
+
+// The file name part (PathFindFileNameW).
+std::wstring FileNamePart(const std::wstring& path);
+
+// The path without its last part (PathRemoveFileSpecW).
+std::wstring WithoutFileName(const std::wstring& path);
+
+// The path with its extension replaced (PathRenameExtensionW); extension includes the dot.
+// False when the result would not fit.
+bool RenameExtension(std::wstring& path, const wchar_t* extension);
+
+// Removes every backslash at the start.
+std::wstring WithoutLeadingBackslashes(const std::wstring& text);
+
+// True when the two names are equal once the letters A to Z are folded to lower case; every
+// other character compares by its code unit. This is how file names are matched on disk.
+bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right);
+std::wstring FoldAsciiCase(std::wstring text);

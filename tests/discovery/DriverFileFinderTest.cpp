@@ -1,0 +1,456 @@
+// The driver file set of a package written at test time and found through the INF folders:
+// names from the source layout, where each file is found, the catalog and the INF, progress,
+// stopping and the cache.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "discovery/DriverFileFinder.h"
+#include "discovery/SystemFolders.h"
+#include "framework/ShellPath.h"
+#include "tests/discovery/RecordingReporter.h"
+#include "tests/discovery/ScopedDevicePath.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wine.h"
+
+namespace {
+
+const char kVersion[] = R"([Version]
+Signature="$WINDOWS NT$"
+Class=Sample
+ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
+Provider=Contoso
+DriverVer=06/21/2006,1.2.3.4
+)";
+
+const char kCatalogLines[] = R"(CatalogFile=plain.cat
+CatalogFile.NTamd64=contoso64.cat
+)";
+
+// Five queued files: two sections of the install section and one co-installer section, with
+// destinations that let each file be found in a different place.
+const char kCardBody[] = R"(
+[SourceDisksNames]
+1 = "Contoso driver disk",,,""
+
+[SourceDisksFiles]
+contoso-card.sys = 1
+contoso-target.sys = 1
+contoso-search.dll = 1
+contoso-nowhere.sys = 1
+contoso-coinst.dll = 1
+
+[DestinationDirs]
+DefaultDestDir = 12
+Card.Search = 11
+Card.Coinst.Copy = 11
+
+[Card]
+CopyFiles = Card.Copy
+
+[Card.NTamd64]
+CopyFiles = Card.Copy, Card.Search
+
+[Card.Copy]
+contoso-card.sys
+contoso-target.sys
+contoso-nowhere.sys
+
+[Card.Search]
+contoso-search.dll
+
+[Card.NTamd64.CoInstallers]
+CopyFiles = Card.Coinst.Copy
+
+[Card.Coinst.Copy]
+contoso-coinst.dll
+)";
+
+std::string CardInf(bool withCatalog)
+{
+    return std::string(kVersion) + (withCatalog ? kCatalogLines : "") + kCardBody;
+}
+
+const std::vector<std::wstring> kQueuedNames = {L"contoso-card.sys", L"contoso-target.sys", L"contoso-nowhere.sys",
+                                                L"contoso-search.dll", L"contoso-coinst.dll"};
+
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::wstring> Head(const std::vector<std::wstring>& names, size_t count)
+{
+    return std::vector<std::wstring>(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(std::min(count, names.size())));
+}
+
+const DriverFile* FileNamed(const DeviceInfo& device, const std::wstring& name)
+{
+    for (const DriverFile& file : device.files) {
+        if (file.name == name)
+            return &file;
+    }
+    return nullptr;
+}
+
+// A package folder that the INF folders point at, and a record that names its INF as an
+// installed driver would.
+class PackageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
+        device.infPath = L"contoso.inf";
+        device.infSection = L"Card";
+        device.infSectionExt = L".NTamd64";
+    }
+    void TearDown() override
+    {
+        for (const std::wstring& file : systemFiles)
+            RemoveTree(file);
+    }
+
+    // A file of the test's own under the system folder, removed afterwards.
+    std::wstring WriteSystemFile(const std::wstring& relative, const std::string& content)
+    {
+        const std::wstring path = SystemFolders::Current().systemDir + relative;
+        EXPECT_TRUE(WriteFileBytes(path, content));
+        systemFiles.push_back(path);
+        return path;
+    }
+    void WritePackage(const std::string& inf, const std::wstring& infName = L"contoso.inf")
+    {
+        ASSERT_TRUE(WriteFileBytes(package / infName, inf));
+        ASSERT_TRUE(WriteFileBytes(package / L"contoso-card.sys", "card at its source"));
+    }
+    bool Run(RecordingReporter& reporter)
+    {
+        DriverFileFinder finder(device, reporter);
+        return finder.Run();
+    }
+
+    TempFolder package;
+    ScopedDevicePath devicePath;
+    DeviceInfo device;
+    std::vector<std::wstring> systemFiles;
+};
+
+} // namespace
+
+TEST_F(PackageTest, SetHoldsQueuedFilesThenCatalogThenInf)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+
+    std::vector<std::wstring> names = reporter.Names();
+    ASSERT_EQ(names.size(), 7u);
+    EXPECT_EQ(Sorted(Head(names, 5)), Sorted(kQueuedNames)) << "install and co-installer sections, any queue order";
+    EXPECT_EQ(names[5], L"contoso64.cat") << "the catalog line decorated like the install section";
+    EXPECT_EQ(names[6], L"contoso.inf") << "an INF under its own name keeps it";
+    ASSERT_EQ(device.files.size(), 7u);
+    for (size_t i = 0; i < device.files.size(); ++i)
+        EXPECT_EQ(reporter.files[i], &device.files[i]) << "receivers get the stored entries";
+}
+
+TEST_F(PackageTest, EachFileIsFoundAtItsSourceElseItsTargetElseBySearch)
+{
+    WritePackage(CardInf(true));
+    const std::wstring drivers = SystemFolders::Current().systemDir + L"drivers\\";
+    WriteSystemFile(L"drivers\\contoso-card.sys", "installed copy of card");
+    const std::wstring atTarget = WriteSystemFile(L"drivers\\contoso-target.sys", "only at target");
+    const std::wstring searched = WriteSystemFile(L"tarnwick-test\\deep\\contoso-search.dll", "found by search");
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+
+    const DriverFile* card = FileNamed(device, L"contoso-card.sys");
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->source, package / L"contoso-card.sys");
+    EXPECT_EQ(card->target, drivers + L"contoso-card.sys");
+    EXPECT_EQ(card->path, card->source) << "the source copy wins over the installed one";
+    EXPECT_EQ(card->size, std::string("card at its source").size());
+
+    const DriverFile* target = FileNamed(device, L"contoso-target.sys");
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->path, atTarget);
+    EXPECT_EQ(target->size, std::string("only at target").size());
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(::GetFileAttributesExW(atTarget.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(target->time.dwLowDateTime, data.ftCreationTime.dwLowDateTime);
+    EXPECT_EQ(target->time.dwHighDateTime, data.ftCreationTime.dwHighDateTime);
+
+    const DriverFile* search = FileNamed(device, L"contoso-search.dll");
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(search->target, SystemFolders::Current().systemDir + L"contoso-search.dll");
+    EXPECT_EQ(search->path, searched);
+
+    const DriverFile* nowhere = FileNamed(device, L"contoso-nowhere.sys");
+    ASSERT_NE(nowhere, nullptr) << "a file found nowhere is still part of the set";
+    EXPECT_EQ(nowhere->path, L"");
+    EXPECT_EQ(nowhere->size, 0u);
+    EXPECT_EQ(nowhere->time.dwLowDateTime, 0u);
+    EXPECT_EQ(nowhere->time.dwHighDateTime, 0u);
+}
+
+TEST_F(PackageTest, ProgressCountsQueueEntriesPlusCatalogAndInf)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const std::vector<double> expected = {1 / 7.0, 2 / 7.0, 3 / 7.0, 4 / 7.0, 5 / 7.0, 6 / 7.0, 1.0, 1.0};
+    ASSERT_EQ(reporter.fractions.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_DOUBLE_EQ(reporter.fractions[i], expected[i]) << i;
+}
+
+TEST_F(PackageTest, WithoutCatalogTheSetEndsWithTheInf)
+{
+    WritePackage(CardInf(false));
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const std::vector<std::wstring> names = reporter.Names();
+    ASSERT_EQ(names.size(), 6u);
+    EXPECT_EQ(names.back(), L"contoso.inf");
+    // The count stops one short of the total, and the run still ends at 1.
+    EXPECT_DOUBLE_EQ(reporter.fractions[reporter.fractions.size() - 2], 6 / 7.0);
+    EXPECT_DOUBLE_EQ(reporter.fractions.back(), 1.0);
+}
+
+TEST_F(PackageTest, UndecoratedSectionTakesThePlainCatalogLine)
+{
+    WritePackage(CardInf(true));
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const std::vector<std::wstring> names = reporter.Names();
+    EXPECT_EQ(Sorted(Head(names, 3)), Sorted({L"contoso-card.sys", L"contoso-target.sys", L"contoso-nowhere.sys"}))
+        << "the undecorated install section and no co-installer section";
+    ASSERT_EQ(names.size(), 5u);
+    EXPECT_EQ(names[3], L"plain.cat");
+}
+
+TEST_F(PackageTest, CatalogBesideTheInfIsPreferredToTheInstalledCopy)
+{
+    WritePackage(CardInf(true));
+    ASSERT_TRUE(WriteFileBytes(package / L"contoso64.cat", "catalog beside"));
+    const std::wstring installed = WriteSystemFile(L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\contoso.cat", "x");
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const DriverFile* catalog = FileNamed(device, L"contoso64.cat");
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_EQ(catalog->source, package / L"contoso64.cat");
+    EXPECT_EQ(catalog->target, installed);
+    EXPECT_EQ(catalog->path, package / L"contoso64.cat");
+}
+
+TEST_F(PackageTest, OemNamedInfGetsTheNameItsCatalogCarries)
+{
+    WritePackage(CardInf(true), L"oem42.inf");
+    device.infPath = L"oem42.inf";
+    const std::wstring installed = WriteSystemFile(L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\oem42.cat", "cat");
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+
+    const DriverFile* inf = FileNamed(device, L"contoso64.inf");
+    ASSERT_NE(inf, nullptr);
+    EXPECT_EQ(inf->path, package / L"oem42.inf");
+    EXPECT_EQ(inf->source, package / L"oem42.inf");
+    EXPECT_EQ(inf->target, package / L"oem42.inf");
+    const DriverFile* catalog = FileNamed(device, L"contoso64.cat");
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_EQ(catalog->path, installed) << "no catalog beside the INF: the installed copy named after oem42";
+}
+
+TEST_F(PackageTest, OemNamedInfWithoutCatalogKeepsItsName)
+{
+    WritePackage(CardInf(false), L"oem42.inf");
+    device.infPath = L"oem42.inf";
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    EXPECT_EQ(reporter.Names().back(), L"oem42.inf");
+}
+
+TEST_F(PackageTest, SourceMediaPathAndSubdirectoryMakeTheName)
+{
+    WritePackage(std::string(kVersion) + R"(
+[SourceDisksNames]
+1 = "Disk one",,,""
+2 = "Disk two",,,\x64
+
+[SourceDisksFiles]
+flat.sys = 1
+nested.dll = 1,sub\deeper
+platform.dll = 2
+both.dll = 2,sub
+
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Card]
+CopyFiles = Card.Copy
+
+[Card.Copy]
+flat.sys
+nested.dll
+platform.dll
+both.dll
+)");
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const std::vector<std::wstring> names = Sorted(Head(reporter.Names(), 4));
+    if (RunningUnderWine()) {
+        // Known Wine difference: SetupGetSourceFileLocationW gives the disk's own path instead of
+        // the file's subdirectory, so the disk path appears twice and the subdirectory never.
+        EXPECT_EQ(names, Sorted({L"flat.sys", L"nested.dll", L"x64\\x64\\platform.dll", L"x64\\x64\\both.dll"}));
+    } else {
+        EXPECT_EQ(names, Sorted({L"flat.sys", L"sub\\deeper\\nested.dll", L"x64\\platform.dll", L"x64\\sub\\both.dll"}));
+    }
+}
+
+TEST_F(PackageTest, LayoutFileNamedInVersionGivesTheSourceLayout)
+{
+    WritePackage(std::string(kVersion) + R"(LayoutFile=contoso-layout.inf
+
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Card]
+CopyFiles = Card.Copy
+
+[Card.Copy]
+laid-out.sys
+)");
+    // A layout INF is named without a folder: the setup services look it up in the system's
+    // INF folder, where layout INFs live.
+    const std::wstring layout = SystemFolders::Current().windowsDir + L"inf\\contoso-layout.inf";
+    systemFiles.push_back(layout);
+    ASSERT_TRUE(WriteFileBytes(layout, std::string(kVersion) + R"(
+[SourceDisksNames]
+7 = "Layout disk",,,\layout
+
+[SourceDisksFiles]
+laid-out.sys = 7
+)"));
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    ASSERT_EQ(reporter.Names().size(), 2u);
+    // Known Wine difference, as for any disk with a path: the disk path appears twice.
+    EXPECT_EQ(reporter.Names()[0], RunningUnderWine() ? L"layout\\layout\\laid-out.sys" : L"layout\\laid-out.sys");
+}
+
+TEST_F(PackageTest, SameNameQueuedTwiceIsOneEntryButNamesDifferingInCaseAreTwo)
+{
+    WritePackage(std::string(kVersion) + R"(
+[SourceDisksNames]
+1 = "Disk",,,""
+
+[SourceDisksFiles]
+shared.dll = 1
+Mixed.dll = 1
+
+[DestinationDirs]
+DefaultDestDir = 12
+Card.Second = 11
+Card.Upper = 10
+
+[Card]
+CopyFiles = Card.First, Card.Second, Card.Upper
+
+[Card.First]
+shared.dll
+Mixed.dll
+
+[Card.Second]
+shared.dll
+
+[Card.Upper]
+MIXED.DLL
+)");
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const std::vector<std::wstring> names = reporter.Names();
+    EXPECT_EQ(std::count(names.begin(), names.end(), L"shared.dll"), 1) << "one file copied to two places";
+    EXPECT_EQ(std::count(names.begin(), names.end(), L"Mixed.dll"), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), L"MIXED.DLL"), 1) << "names compare exactly";
+    const DriverFile* shared = FileNamed(device, L"shared.dll");
+    ASSERT_NE(shared, nullptr);
+    // Four queue entries and the INF: every entry counts towards progress, kept or not.
+    EXPECT_DOUBLE_EQ(reporter.fractions[reporter.fractions.size() - 2], 5 / 6.0);
+}
+
+TEST_F(PackageTest, ReplayReportsTheCachedSetWithoutTheInf)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter first;
+    ASSERT_TRUE(Run(first));
+    ASSERT_TRUE(::DeleteFileW((package / L"contoso.inf").c_str()));
+
+    RecordingReporter second;
+    ASSERT_TRUE(Run(second)) << "the cache needs no INF";
+    EXPECT_EQ(second.Names(), first.Names());
+    EXPECT_EQ(second.files, first.files) << "the same stored entries";
+    const std::vector<double> expected = {1 / 7.0, 2 / 7.0, 3 / 7.0, 4 / 7.0, 5 / 7.0, 6 / 7.0, 1.0, 1.0};
+    ASSERT_EQ(second.fractions.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_DOUBLE_EQ(second.fractions[i], expected[i]);
+}
+
+TEST_F(PackageTest, StopDuringReplayKeepsTheCache)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter first;
+    ASSERT_TRUE(Run(first));
+    RecordingReporter stopping(3);
+    EXPECT_FALSE(Run(stopping));
+    EXPECT_EQ(stopping.files.size(), 2u);
+    EXPECT_EQ(device.files.size(), 7u);
+}
+
+TEST_F(PackageTest, StopAtTheFirstProgressCachesNothing)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter stopping(1);
+    EXPECT_FALSE(Run(stopping));
+    EXPECT_TRUE(stopping.files.empty());
+    EXPECT_TRUE(device.files.empty());
+    EXPECT_EQ(stopping.fractions.size(), 1u);
+}
+
+TEST_F(PackageTest, StopWhileTheInfIsAddedCachesNothing)
+{
+    WritePackage(CardInf(true));
+    RecordingReporter stopping(7);
+    EXPECT_FALSE(Run(stopping));
+    EXPECT_EQ(stopping.files.size(), 6u) << "everything up to the catalog was reported";
+    EXPECT_TRUE(device.files.empty()) << "a set without its INF is never cached";
+
+    RecordingReporter again;
+    ASSERT_TRUE(Run(again));
+    EXPECT_EQ(again.Names().size(), 7u) << "the next run builds the whole set";
+}
+
+TEST_F(PackageTest, MissingInfFailsWithoutFiles)
+{
+    device.infPath = L"no-such-driver.inf";
+    RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter));
+    EXPECT_TRUE(device.files.empty());
+    EXPECT_TRUE(reporter.files.empty());
+    EXPECT_TRUE(reporter.fractions.empty());
+}
+
+TEST_F(PackageTest, MissingInstallSectionLeavesTheCatalogAndTheInf)
+{
+    WritePackage(CardInf(true));
+    device.infSection = L"NoSuchSection";
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    EXPECT_EQ(reporter.Names(), (std::vector<std::wstring>{L"contoso64.cat", L"contoso.inf"}));
+}

@@ -1,0 +1,35 @@
+// A folder of the test's own under the temporary folder, removed with everything in it when
+// the test ends (also when it fails).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const { return path_; }
+    // path joined with a relative name.
+    std::wstring operator/(const std::wstring& relative) const;
+
+private:
+    std::wstring path_;
+};
+
+// Creates the file (and its missing folders) with these bytes.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+// Creates a folder and its missing parents.
+bool MakeFolders(const std::wstring& path);
+// Removes a folder tree; links inside it are removed, never followed.
+void RemoveTree(const std::wstring& path);
+
+// Makes link a directory link (a symbolic link, which the file system reports as a reparse
+// point) to target. Under Wine, which cannot make Windows links, a Unix symbolic link is made
+// instead; Wine reports it the same way.
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
