@@ -183,6 +183,13 @@ protected:
     }
     void TearDown() override { g_sent = nullptr; }
 
+    // A scan of the oem drivers, which in this prefix are the fixture's alone.
+    void Scan(DeviceList& list)
+    {
+        list.SetClassImageList(&images);
+        ASSERT_TRUE(list.Scan(false, false, progress));
+    }
+
     ImportPatch imageIndexPatch{"setupapi.dll", "SetupDiGetClassImageIndex", reinterpret_cast<const void*>(&FakeClassImageIndex)};
     UniqueImageList imageList;
     TestWindow window;
@@ -190,13 +197,6 @@ protected:
     SP_CLASSIMAGELIST_DATA images = {sizeof(SP_CLASSIMAGELIST_DATA), nullptr, 0};
     IgnoreProgress progress;
 };
-
-fixture::DeviceSpec Named(const std::wstring& hardwareId, const std::wstring& friendlyName)
-{
-    fixture::DeviceSpec spec{hardwareId};
-    spec.friendlyName = friendlyName;
-    return spec;
-}
 
 fixture::Package TreePackage(const std::wstring& name, const std::wstring& hardwareId, const std::vector<fixture::DeviceSpec>& devices)
 {
@@ -228,8 +228,7 @@ TEST_F(DeviceTree, HasTheComputerClassesAndDevicesWithClearedBoxes)
     ASSERT_TRUE(ports.ok()) << ports.error();
 
     DeviceList list;
-    list.SetClassImageList(&images);
-    ASSERT_TRUE(list.Scan(false, false, progress));  // only the fixture's drivers are oem ones here
+    Scan(list);  // only the fixture's drivers are oem ones here
     ASSERT_EQ(4u, list.Devices().size());
     list.FillTree(tree);
 
@@ -284,15 +283,14 @@ TEST_F(DeviceTree, HasTheComputerClassesAndDevicesWithClearedBoxes)
 TEST_F(DeviceTree, ClassIconIsLookedUpOnceWithTheFirstRecordsClass)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_TREE_ICON";
-    fixture::ScopedPackage test(TreePackage(L"treeicon", hw, {Named(hw, L"Icon A"), Named(hw, L"Icon B")}));
+    fixture::ScopedPackage test(NamedDevices(L"treeicon", hw, L"Tree device", {L"Icon A", L"Icon B"}));
     ASSERT_TRUE(test.ok()) << test.error();
     // Same class name, but the second device's class GUID is one without an image. (A GUID
     // of a registered class would not do: Wine then reports that class's name as the class.)
     ASSERT_TRUE(fixture::SetDeviceText(test.result().devices[1].instanceId, L"ClassGUID",
                                        L"{58D9A3B1-7C2E-4F60-9B14-2A6E5D0C8F31}"));
     DeviceList list;
-    list.SetClassImageList(&images);
-    ASSERT_TRUE(list.Scan(false, false, progress));
+    Scan(list);
     list.FillTree(tree);
     const std::vector<Node> roots = ReadTree(tree);
     ASSERT_EQ(1u, roots.size());
@@ -311,11 +309,10 @@ TEST_F(DeviceTree, ClassIconIsLookedUpOnceWithTheFirstRecordsClass)
 TEST_F(DeviceTree, SendsItsMessagesInOrder)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_TREE_ORDER";
-    fixture::ScopedPackage test(TreePackage(L"treeorder", hw, {Named(hw, L"Order A"), Named(hw, L"Order B")}));
+    fixture::ScopedPackage test(NamedDevices(L"treeorder", hw, L"Tree device", {L"Order A", L"Order B"}));
     ASSERT_TRUE(test.ok()) << test.error();
     DeviceList list;
-    list.SetClassImageList(&images);
-    ASSERT_TRUE(list.Scan(false, false, progress));
+    Scan(list);
 
     std::vector<Sent> sent;
     g_treeProc = reinterpret_cast<WNDPROC>(
@@ -350,11 +347,10 @@ TEST_F(DeviceTree, SendsItsMessagesInOrder)
 TEST_F(DeviceTree, RescanLeavesOnlyItemsOfTheNewScan)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_TREE_RESCAN";
-    fixture::ScopedPackage test(TreePackage(L"treerescan", hw, {Named(hw, L"Rescan A"), Named(hw, L"Rescan B")}));
+    fixture::ScopedPackage test(NamedDevices(L"treerescan", hw, L"Tree device", {L"Rescan A", L"Rescan B"}));
     ASSERT_TRUE(test.ok()) << test.error();
     DeviceList list;
-    list.SetClassImageList(&images);
-    ASSERT_TRUE(list.Scan(false, false, progress));
+    Scan(list);
     list.FillTree(tree);
     ASSERT_EQ(2u, ReadTree(tree)[0].children[0].children.size());
 
