@@ -23,21 +23,6 @@ fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& hardw
     return driver;
 }
 
-DeviceSpec Named(const std::wstring& hardwareId, const std::wstring& friendlyName)
-{
-    DeviceSpec spec{hardwareId};
-    spec.friendlyName = friendlyName;
-    return spec;
-}
-
-std::vector<std::wstring> InstanceIds(const fixture::ScopedPackage& package)
-{
-    std::vector<std::wstring> ids;
-    for (const auto& device : package.result().devices)
-        ids.push_back(device.instanceId);
-    return ids;
-}
-
 TEST(DeviceScan, KeepsOnlyDevicesWithAnInstalledInfDriver)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_RULES";
@@ -164,13 +149,12 @@ private:
 TEST(DeviceScan, ReportsProgressBeforeEachDeviceAndCannotBeStopped)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_PROGRESS";
-    fixture::ScopedPackage package(fixture::MakePackage(
-        Driver(L"scanprogress", hw, L"Progress device"),
-        {Named(hw, L"Progress 1"), Named(hw, L"Progress 2"), Named(hw, L"Progress 3"), Named(hw, L"Progress 4")}));
+    fixture::ScopedPackage package(
+        NamedDevices(L"scanprogress", hw, L"Progress device", {L"Progress 1", L"Progress 2", L"Progress 3", L"Progress 4"}));
     ASSERT_TRUE(package.ok()) << package.error();
 
     for (bool answer : {true, false}) {
-        DeviceList list(ChosenDevices(InstanceIds(package)));
+        DeviceList list(ChosenDevices(InstanceIds(package.result())));
         RecordingProgress progress(list, answer);
         ASSERT_TRUE(list.Scan(false, false, progress));
         ASSERT_EQ(4u, progress.fractions.size());
@@ -217,7 +201,7 @@ TEST(DeviceScan, FailsWithAnEmptyListWhenThereIsNoSet)
     fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scannoset", hw, L"No set device"), {{hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     bool failing = false;
-    DeviceSetSource chosen = ChosenDevices(InstanceIds(package));
+    DeviceSetSource chosen = ChosenDevices(InstanceIds(package.result()));
     DeviceList list([&](DWORD flags) { return failing ? INVALID_HANDLE_VALUE : chosen(flags); });
     IgnoreProgress progress;
     ASSERT_TRUE(list.Scan(false, false, progress));
@@ -231,11 +215,10 @@ TEST(DeviceScan, FailsWithAnEmptyListWhenThereIsNoSet)
 TEST(DeviceScan, DriverDateIsTakenAsStoredAndOnlyTextTypesRead)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_DATE";
-    fixture::ScopedPackage package(fixture::MakePackage(
-        Driver(L"scandate", hw, L"Date device"),
-        {Named(hw, L"Date as text"), Named(hw, L"Date expandable"), Named(hw, L"Date binary"), Named(hw, L"Date multi")}));
+    fixture::ScopedPackage package(
+        NamedDevices(L"scandate", hw, L"Date device", {L"Date as text", L"Date expandable", L"Date binary", L"Date multi"}));
     ASSERT_TRUE(package.ok()) << package.error();
-    const std::vector<std::wstring> ids = InstanceIds(package);
+    const std::vector<std::wstring> ids = InstanceIds(package.result());
     const std::wstring expandable = L"%SystemRoot%\\6-21-2006";
     ASSERT_TRUE(fixture::SetDriverValue(ids[1], L"DriverDate", REG_EXPAND_SZ, expandable.c_str(),
                                         static_cast<DWORD>((expandable.size() + 1) * sizeof(wchar_t))));
@@ -263,7 +246,7 @@ TEST(DeviceScan, UnknownClassIsNamedUnknownDevice)
     unknown.unknownClass = true;
     fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanunknown", hw, L"Mystery device"), {unknown}));
     ASSERT_TRUE(package.ok()) << package.error();
-    DeviceList list(ChosenDevices(InstanceIds(package)));
+    DeviceList list(ChosenDevices(InstanceIds(package.result())));
     IgnoreProgress progress;
     ASSERT_TRUE(list.Scan(false, false, progress));
     ASSERT_EQ(1u, list.Devices().size());
@@ -279,7 +262,7 @@ TEST(DeviceScan, LongPropertiesAreReadWhole)
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_LONG";
     fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanlong", hw, L"Short"), {{hw}, {hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
-    const std::vector<std::wstring> ids = InstanceIds(package);
+    const std::vector<std::wstring> ids = InstanceIds(package.result());
     std::wstring description = L"Contoso long description ";
     while (description.size() < 300)
         description += L"x";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "devices/DeviceList.h"
+#include "tests/fixtures/DriverFixture.h"
 
 class IgnoreProgress : public IProgressReporter {
 public:
@@ -37,4 +38,32 @@ inline DeviceSetSource ChosenDevices(std::vector<std::wstring> instanceIds, DWOR
             ::SetupDiOpenDeviceInfoW(set, id.c_str(), nullptr, 0, nullptr);
         return set;
     };
+}
+
+inline fixture::DeviceSpec Named(const std::wstring& hardwareId, const std::wstring& friendlyName)
+{
+    fixture::DeviceSpec spec{hardwareId};
+    spec.friendlyName = friendlyName;
+    return spec;
+}
+
+// A package of the test class with one model, and one device of that model per friendly name.
+inline fixture::Package NamedDevices(const std::wstring& name, const std::wstring& hardwareId,
+                                     const std::wstring& description, const std::vector<std::wstring>& friendlyNames)
+{
+    fixture::SimpleDriver driver;
+    driver.name = name;
+    driver.models = {{description, hardwareId}};
+    std::vector<fixture::DeviceSpec> devices;
+    for (const std::wstring& friendlyName : friendlyNames)
+        devices.push_back(Named(hardwareId, friendlyName));
+    return fixture::MakePackage(driver, devices);
+}
+
+inline std::vector<std::wstring> InstanceIds(const fixture::InstallResult& installed)
+{
+    std::vector<std::wstring> ids;
+    for (const auto& device : installed.devices)
+        ids.push_back(device.instanceId);
+    return ids;
 }
