@@ -164,7 +164,12 @@ TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
     for (HTREEITEM node : Children(ThirdPartyClassNode()))
         EXPECT_EQ(tree.GetStateImage(node), 1);
 
-    frame->Send(WM_COMMAND, ID_VIEW_MICROSOFT_DRIVERS);
+    // This time through the toolbar button, as a mouse click makes it.
+    RECT button = {};
+    ASSERT_TRUE(frame->toolBar.Send(TB_GETRECT, ID_VIEW_MICROSOFT_DRIVERS, reinterpret_cast<LPARAM>(&button)));
+    const LPARAM middle = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    frame->toolBar.Send(WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    frame->toolBar.Send(WM_LBUTTONUP, 0, middle);
     WaitForScan();
     EXPECT_FALSE(MenuChecked(ID_VIEW_MICROSOFT_DRIVERS));
     EXPECT_FALSE(ButtonPressed(ID_VIEW_MICROSOFT_DRIVERS));
