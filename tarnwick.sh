@@ -18,7 +18,7 @@ WINE_ROOT=$BUILD_DIR/wine
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb googletest
-          imagemagick librsvg2-bin fp-utils zip unzip)
+          imagemagick librsvg2-bin fp-utils zip unzip libchm-bin)
 
 log() { printf '==> %s\n' "$*" >&2; }
 
@@ -103,6 +103,11 @@ case "$command" in
   test) run_tests "$@" ;;
   run) run_program "$@" ;;
   build) build ;;
+  dist)
+    build
+    log "packing the release zip"
+    cmake --build "$BUILD_DIR" --target dist
+    ;;
   bench)
     build
     ensure_display "$WINE_ROOT"

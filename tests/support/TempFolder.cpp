@@ -152,8 +152,10 @@ bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     if (!::CreateProcessW(L"Z:\\bin\\ln", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info))
         return false;
-    ::WaitForSingleObject(info.hProcess, 10000);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
+    // Wine cannot wait for a Unix process: its handle is signalled at once. Watch for the link.
+    for (int tries = 0; tries < 200 && !IsDirectoryLink(link); ++tries)
+        ::Sleep(50);
     return IsDirectoryLink(link);
 }
