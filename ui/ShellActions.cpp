@@ -8,7 +8,7 @@
 
 #include "framework/ProcAddress.h"
 #include "framework/ShellPath.h"
-#include "resources/ProductInfo.h"
+#include "Version.h"
 #include "ui/HtmlHelpLibrary.h"
 
 const wchar_t kHomePageUrl[] = L"" TARNWICK_HOMEPAGE_URL;
