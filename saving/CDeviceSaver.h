@@ -29,6 +29,9 @@ public:
     void OnFile(const DriverFile& file) override;
 
 private:
+    bool SaveDevice(DeviceInfo& device, const std::wstring& targetFolder);
+    bool CopyDriverFile(const DriverFile& file, const std::wstring& deviceFolder);
+
     std::vector<DeviceInfo*> devicesToSave;
     double share = 1.0;
     double base = 0.0;

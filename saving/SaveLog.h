@@ -2,12 +2,16 @@
 // the console of a command-line run), moved into the target folder and opened at the end.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class SaveLog {
 public:
     SaveLog() = default;
+    // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
     SaveLog& operator=(const SaveLog&) = delete;
@@ -20,9 +24,21 @@ public:
     void Finish();
 
 private:
+    struct FileCloser {
+        void operator()(FILE* file) const { std::fclose(file); }
+    };
+
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;
-    FILE* logFile = nullptr;
+    std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
 };
+
+// "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-log.txt" for the given local time.
+std::wstring LogFileName(const SYSTEMTIME* localTime);
+
+// The 8-bit text of a message: every character below 256 as the byte of that value. A
+// character beyond that range (a surrogate pair counts as one character) becomes a single
+// '?', so a line never splits or shifts and the log stays plain ISO 8859-1 text.
+std::string ToLogText(const std::wstring& message);

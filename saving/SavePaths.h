@@ -1,0 +1,53 @@
+// Paths and names of a save run: device folder names made from display texts, free variants
+// of a path, folder creation, free space, and where a driver file may be written.
+#pragma once
+
+#include <windows.h>
+
+// windows.h still defines GetFreeSpace as a macro left over from 16-bit Windows; it would
+// replace the function below wherever both are seen.
+#ifdef GetFreeSpace
+#undef GetFreeSpace
+#endif
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "discovery/DriverFile.h"
+
+// Turns a display text into a valid file name, in place: white space trimmed at both ends,
+// then '<' and '>' become '(' and ')' and each of :\/*?"|;^&+= is deleted.
+void MakeValidFileName(std::wstring& text);
+
+// The folder name for a device folder or class folder: the first candidate that is still a
+// usable name once made valid. A name that is empty, or only dots and white space, would
+// name the parent folder itself (or the one above it), so "Unknown device" stands in when no
+// candidate is usable.
+std::wstring FolderNameOf(const std::vector<std::wstring>& candidates);
+
+// The path itself when nothing of that name exists, else the first free "path[k]", k = 1, 2, ...
+std::wstring MakeUniquePath(const std::wstring& path);
+
+// Creates the folder and every missing parent. An existing path counts as success. False when
+// a folder cannot be created or the path does not fit the path limit.
+bool CreateFolderPath(const std::wstring& path);
+
+// Free bytes of the volume that holds path (all of them, quotas aside); 0 when unknown.
+uint64_t GetFreeSpace(const std::wstring& path);
+
+// Sum of the sizes of a file set, in 64 bits.
+uint64_t TotalSize(const std::deque<DriverFile>& files);
+
+// The full path at which a file of relative name belongs inside folder. False when the name
+// is not a plain relative name under the folder (".." parts that climb out of it, a drive, a
+// share, a device name, a stream) or when the path does not fit the path limit: such a file
+// is not written anywhere.
+bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target);
+
+// True when path is folder itself or lies inside it (full paths; letters A to Z in any case).
+bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);
+
+// GetFullPathNameW, whole however long; empty text when it fails.
+std::wstring FullPathOf(const std::wstring& path);

@@ -1,0 +1,413 @@
+// The save engine on devices whose file sets are known already (a known set is replayed,
+// not searched): messages in order, folder layout, file contents and times, progress, stops,
+// failures, and files that must not be written where their names point.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "discovery/SystemFolders.h"
+#include "saving/CDeviceSaver.h"
+#include "saving/SavePaths.h"
+#include "tests/discovery/ScopedDevicePath.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const DWORD kOpenTimeoutMs = 20000;
+
+FILETIME TimeOf(WORD year, WORD month, WORD day)
+{
+    SYSTEMTIME system = {};
+    system.wYear = year;
+    system.wMonth = month;
+    system.wDay = day;
+    system.wHour = 12;
+    FILETIME time = {};
+    ::SystemTimeToFileTime(&system, &time);
+    return time;
+}
+
+class DeviceSaverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        ASSERT_FALSE(sandbox.path().empty());
+        target = sandbox / L"target";
+    }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    // A payload file written now, as the file set would have found it on disk.
+    DriverFile Payload(const std::wstring& name, const std::string& content, FILETIME time = TimeOf(2019, 5, 4))
+    {
+        DriverFile file;
+        file.name = name;
+        file.path = sandbox / (L"payload\\" + std::to_wstring(++payloadCount) + L"\\" + name);
+        EXPECT_TRUE(WriteFileBytes(file.path, content));
+        file.source = file.path;
+        file.size = static_cast<DWORD>(content.size());
+        file.time = time;
+        return file;
+    }
+
+    DeviceInfo& Device(const std::wstring& classDescription, const std::wstring& name, std::deque<DriverFile> files)
+    {
+        devices.push_back(std::make_unique<DeviceInfo>());
+        DeviceInfo& device = *devices.back();
+        device.className = L"MEDIA";
+        device.classDescription = classDescription;
+        device.name = name;
+        device.providerName = L"Contoso";
+        device.driverVersion = L"1.2.3.4";
+        device.files = std::move(files);
+        return device;
+    }
+
+    // Runs a save of the devices; the saver is gone (its log finished) when this returns.
+    bool Save(const std::wstring& into, const std::vector<DeviceInfo*>& toSave)
+    {
+        TextStreamFile console;
+        bool result = false;
+        {
+            CDeviceSaver saver(reporter);
+            for (DeviceInfo* device : toSave)
+                saver.AddDevice(device);
+            result = saver.SaveAll(into, console.get());
+        }
+        consoleBytes = console.Close();
+        return result;
+    }
+
+    // The messages that start the log of every device of these tests.
+    static std::wstring DeviceHeader(const DeviceInfo& device)
+    {
+        return device.name + L"\nClass: " + device.classDescription + L" [" + device.className +
+               L"]\nProvider: Contoso\nVersion: 1.2.3.4\n  Searching for driver files...\n";
+    }
+
+    std::wstring Start() const { return L"Saving devices...\n  Target path is " + target + L"\n\n"; }
+
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    std::wstring target;
+    RecordingReporter reporter;
+    std::vector<std::unique_ptr<DeviceInfo>> devices;
+    std::string consoleBytes;
+    int payloadCount = 0;
+};
+
+} // namespace
+
+TEST_F(DeviceSaverTest, OneDeviceIsSavedWithItsFilesTimesAndLog)
+{
+    DeviceInfo& device = Device(L"Sound, video and game controllers", L"Foo <Bar>: A/B",
+                                {Payload(L"foo.inf", std::string(100, 'i'), TimeOf(2019, 5, 4)),
+                                 Payload(L"x64\\foo.sys", std::string(300, 's'), TimeOf(2020, 2, 29))});
+    EXPECT_TRUE(Save(target, {&device}));
+
+    const std::wstring folder = L"Sound, video and game controllers\\Foo (Bar) AB";
+    const std::vector<std::wstring> logs = LogsIn(target);
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(ListTree(target), Sorted({
+                                    L"Sound, video and game controllers\\", folder + L"\\", folder + L"\\foo.inf",
+                                    folder + L"\\x64\\", folder + L"\\x64\\foo.sys", logs[0]}));
+    for (const DriverFile& file : device.files) {
+        const std::wstring copy = target + L"\\" + folder + L"\\" + file.name;
+        EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(file.path));
+        FILETIME creation = {};
+        FILETIME lastWrite = {};
+        ASSERT_TRUE(ReadFileTimes(copy, creation, lastWrite));
+        EXPECT_TRUE(SameTime(creation, file.time)) << ::testing::PrintToString(file.name);
+        EXPECT_TRUE(SameTime(lastWrite, file.time)) << ::testing::PrintToString(file.name);
+    }
+
+    const std::string expected = LogBytes(Start() + DeviceHeader(device) + L"    foo.inf\n    x64\\foo.sys\n  Saving to " +
+                                          target + L"\\" + folder + L"...\n  Done.\n\n" +
+                                          L"\nDone: 1 of 1 device driver(s) succesefully saved.\n");
+    EXPECT_EQ(ReadFileBytes(target + L"\\" + logs[0]), expected);
+    EXPECT_EQ(consoleBytes, expected);
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(target + L"\\" + logs[0]));
+}
+
+TEST_F(DeviceSaverTest, KnownSetsTakeNoShareAndCopiesCountBySize)
+{
+    DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"a.dll", std::string(100, 'a')),
+                                                  Payload(L"b.dll", std::string(300, 'b'))});
+    DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"c.dll", std::string(50, 'c'))});
+    EXPECT_TRUE(Save(target, {&first, &second}));
+    // Replays report (i + 1) / n and 1.0 into a share of 0; copying covers each half.
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0, 0.125, 0.5, 0.5, 0.5, 1.0}));
+}
+
+TEST_F(DeviceSaverTest, SameClassAndNameGoToNumberedFolders)
+{
+    DeviceInfo& first = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "one")});
+    DeviceInfo& second = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "two")});
+    EXPECT_TRUE(Save(target, {&first, &first, &second}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port\\serial.sys"), "one");
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port[1]\\serial.sys"), "one") << "the same device twice";
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port[2]\\serial.sys"), "two");
+    const std::string log = OnlyLogIn(target);
+    EXPECT_NE(log.find(Latin1(L"  Saving to " + target + L"\\Ports\\Serial port[2]...\r\n")), std::string::npos);
+    EXPECT_NE(log.find("Done: 3 of 3 device"), std::string::npos);
+}
+
+TEST_F(DeviceSaverTest, EarlierBackupIsLeftUntouched)
+{
+    ASSERT_TRUE(WriteFileBytes(target + L"\\Ports\\Serial port\\serial.sys", "earlier"));
+    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "later")});
+    EXPECT_TRUE(Save(target, {&device}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port\\serial.sys"), "earlier");
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port[1]\\serial.sys"), "later");
+}
+
+TEST_F(DeviceSaverTest, MissingTargetIsCreatedWithItsParents)
+{
+    target = sandbox / L"a\\b\\c";
+    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+    EXPECT_TRUE(Save(target, {&device}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port\\serial.sys"), "x");
+    EXPECT_EQ(LogsIn(target).size(), 1u);
+}
+
+TEST_F(DeviceSaverTest, TargetThatIsAFileStopsTheRun)
+{
+    ASSERT_TRUE(WriteFileBytes(target, "a file"));
+    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+    EXPECT_FALSE(Save(target, {&device}));
+    const std::wstring temp = SystemFolders::Current().tempDir;
+    const std::string expected = LogBytes(Start() + L"ERROR: Target path is an existing file.\n");
+    EXPECT_EQ(OnlyLogIn(temp), expected) << "the log cannot move into a file";
+    EXPECT_EQ(consoleBytes, expected);
+    EXPECT_EQ(ReadFileBytes(target), "a file");
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(temp + L"\\" + LogsIn(temp).at(0)));
+}
+
+TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
+{
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
+    target = sandbox / L"file\\backup";
+    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+    EXPECT_FALSE(Save(target, {&device}));
+    EXPECT_EQ(OnlyLogIn(SystemFolders::Current().tempDir),
+              LogBytes(Start() + L"ERROR: Could not create target folder.\n"));
+    EXPECT_EQ(recorder.WaitForOpened(1, kOpenTimeoutMs).size(), 1u);
+}
+
+TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)
+{
+    EXPECT_FALSE(Save(target, {}));
+    const std::wstring temp = SystemFolders::Current().tempDir;
+    EXPECT_EQ(OnlyLogIn(temp), LogBytes(L"ERROR: No devices selected.\n"));
+    EXPECT_EQ(consoleBytes, LogBytes(L"ERROR: No devices selected.\n"));
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(temp + L"\\" + LogsIn(temp).at(0))) << "opened from the temporary folder";
+}
+
+TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
+{
+    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+    {
+        LogNamesBlocked blocked;
+        EXPECT_FALSE(Save(target, {&device}));
+    }
+    EXPECT_EQ(consoleBytes, "");
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty());
+}
+
+TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
+{
+    DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"one.sys", "1")});
+    DriverFile missing;
+    missing.name = L"missing.dll";
+    DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"two.inf", "2"), missing, Payload(L"two.sys", "22")});
+    DeviceInfo& third = Device(L"Ports", L"Three", {Payload(L"three.sys", "3")});
+    EXPECT_FALSE(Save(target, {&first, &second, &third}));
+
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Two"), Sorted({L"two.inf", L"two.sys"}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Three\\three.sys"), "3");
+    const std::wstring expected =
+        Start() + DeviceHeader(first) + L"    one.sys\n  Saving to " + target + L"\\Ports\\One...\n  Done.\n\n" +
+        DeviceHeader(second) + L"    two.inf\n    missing.dll\n    two.sys\n  Saving to " + target +
+        L"\\Ports\\Two...\n    ERROR: Failed to save file missing.dll\n  Completed with errors.\n\n" +
+        DeviceHeader(third) + L"    three.sys\n  Saving to " + target + L"\\Ports\\Three...\n  Done.\n\n" +
+        L"\nDone: 2 of 3 device driver(s) succesefully saved.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+}
+
+TEST_F(DeviceSaverTest, StopDuringCopyEndsAfterThatDeviceWithTwoAbortLines)
+{
+    DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"a.sys", "aa"), Payload(L"b.sys", "bb")});
+    DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"c.sys", "c")});
+    DeviceInfo& third = Device(L"Ports", L"Three", {Payload(L"d.sys", "d")});
+    reporter.stopAbove = 0.0;
+    EXPECT_FALSE(Save(target, {&first, &second, &third}));
+
+    const std::wstring expected = Start() + DeviceHeader(first) + L"    a.sys\n    b.sys\n  Saving to " + target +
+                                  L"\\Ports\\One...\n  Operation aborted by the user.\n"
+                                  L"  Operation aborted by the user.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected)) << "no summary line";
+    EXPECT_EQ(ListTree(target + L"\\Ports"), Sorted({L"One\\", L"One\\a.sys"}))
+        << "what was copied stays; nothing after the stop";
+}
+
+TEST_F(DeviceSaverTest, StopDuringReplayFailsTheSearch)
+{
+    DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"c.sys", "c")});
+    reporter.stopAtFirst = true;
+    EXPECT_FALSE(Save(target, {&first, &second}));
+    const std::wstring expected = Start() + DeviceHeader(first) +
+                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    EXPECT_EQ(first.files.size(), 1u) << "a stopped replay keeps the set";
+    EXPECT_EQ(ListTree(target), LogsIn(target)) << "nothing copied";
+}
+
+TEST_F(DeviceSaverTest, DeviceWithoutDriverFilesFailsAndTheRunGoesOn)
+{
+    DeviceInfo& lost = Device(L"Ports", L"Lost", {});
+    lost.infPath = L"oem-never-installed.inf";
+    DeviceInfo& found = Device(L"Ports", L"Found", {Payload(L"found.sys", "f")});
+    EXPECT_FALSE(Save(target, {&lost, &found}));
+    const std::wstring expected = Start() + DeviceHeader(lost) + L"  ERROR: Failed to find driver files.\n" +
+                                  DeviceHeader(found) + L"    found.sys\n  Saving to " + target +
+                                  L"\\Ports\\Found...\n  Done.\n\n" +
+                                  L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    EXPECT_EQ(reporter.fractions.back(), 1.0);
+}
+
+TEST_F(DeviceSaverTest, EmptySetPassesTheSpaceTest)
+{
+    DeviceInfo& device = Device(L"Ports", L"Empty", {Payload(L"empty.sys", "")});
+    EXPECT_TRUE(Save(target, {&device}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Empty\\empty.sys"), "");
+}
+
+TEST_F(DeviceSaverTest, NamesDifferingInCaseShareOneFileTheLaterWins)
+{
+    DeviceInfo& device = Device(L"Ports", L"Case", {Payload(L"driver.dll", "lower"), Payload(L"DRIVER.DLL", "upper")});
+    EXPECT_TRUE(Save(target, {&device}));
+    const std::vector<std::wstring> files = ListTree(target + L"\\Ports\\Case");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Case\\" + files[0]), "upper");
+}
+
+TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
+{
+    ASSERT_TRUE(CreateFolderPath(target));
+    const uint64_t free = GetFreeSpace(target);
+    ASSERT_GT(free, 0u);
+    // Enough files of 4 GiB - 1 each to pass the free space; their 32-bit sum would wrap
+    // round to a few bytes under 4 GiB.
+    std::deque<DriverFile> files;
+    const uint64_t count = free / 0xFFFFFFFFull + 2;
+    for (uint64_t i = 0; i < count; ++i) {
+        files.push_back(Payload(L"huge" + std::to_wstring(i) + L".bin", "tiny"));
+        files.back().size = 0xFFFFFFFFu;
+    }
+    DeviceInfo& device = Device(L"Ports", L"Huge", files);
+    EXPECT_FALSE(Save(target, {&device}));
+    const std::string log = OnlyLogIn(target);
+    EXPECT_NE(log.find("  ERROR: Not enough space on target.\r\n"), std::string::npos);
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Huge"), std::vector<std::wstring>()) << "the device folder stays, empty";
+}
+
+TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
+{
+    ASSERT_TRUE(CreateFolderPath(target));
+    if (GetFreeSpace(target) < 0x100000004ull)
+        GTEST_SKIP() << "needs 4 GiB free on the test volume";
+    std::deque<DriverFile> files = {Payload(L"a.bin", "a"), Payload(L"b.bin", "b")};
+    files[0].size = 0x80000002u;
+    files[1].size = 0x80000002u;
+    DeviceInfo& device = Device(L"Ports", L"Large", files);
+    EXPECT_TRUE(Save(target, {&device}));
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0, 0.5, 1.0}));
+}
+
+namespace {
+
+const char kPackageInf[] = R"([Version]
+Signature="$WINDOWS NT$"
+Class=Sample
+ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
+Provider=Contoso
+DriverVer=06/21/2006,1.2.3.4
+
+[SourceDisksNames]
+1 = "Contoso disk",,,""
+
+[SourceDisksFiles]
+one.sys = 1
+two.dll = 1
+
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Pkg]
+CopyFiles = Pkg.Copy
+
+[Pkg.Copy]
+one.sys
+two.dll
+)";
+
+// The fractions a copy phase reports for the set, in its order.
+void AddCopyFractions(const DeviceInfo& device, double base, double share, std::vector<double>& fractions)
+{
+    uint64_t total = 0;
+    for (const DriverFile& file : device.files)
+        total += file.size;
+    uint64_t copied = 0;
+    for (const DriverFile& file : device.files) {
+        copied += file.size;
+        fractions.push_back(base + share * (static_cast<double>(copied) / static_cast<double>(total)));
+    }
+}
+
+} // namespace
+
+TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
+{
+    TempFolder package;
+    ScopedDevicePath devicePath;
+    ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
+    ASSERT_TRUE(WriteFileBytes(package / L"pkg.inf", kPackageInf));
+    ASSERT_TRUE(WriteFileBytes(package / L"one.sys", std::string(100, '1')));
+    ASSERT_TRUE(WriteFileBytes(package / L"two.dll", std::string(300, '2')));
+    DeviceInfo& device = Device(L"Sample", L"Searched", {});
+    device.infPath = L"pkg.inf";
+    device.infSection = L"Pkg";
+
+    EXPECT_TRUE(Save(target, {&device, &device}));
+    ASSERT_EQ(device.files.size(), 3u) << "two queued files and the INF";
+
+    // Two queue entries plus catalog and INF are expected; no catalog comes, so the search
+    // reports 1/4, 2/4, 3/4 and then 1.0 of its half step.
+    std::vector<double> expected = {0.0625, 0.125, 0.1875, 0.25};
+    AddCopyFractions(device, 0.25, 0.25, expected);
+    // The second time the set is known: its replay stays at the step's start.
+    expected.insert(expected.end(), {0.5, 0.5, 0.5, 0.5});
+    AddCopyFractions(device, 0.5, 0.5, expected);
+    EXPECT_EQ(reporter.fractions, expected);
+
+    for (const wchar_t* folder : {L"\\Sample\\Searched\\", L"\\Sample\\Searched[1]\\"}) {
+        EXPECT_EQ(ListTree(target + folder), Sorted({L"one.sys", L"pkg.inf", L"two.dll"}));
+        EXPECT_EQ(ReadFileBytes(target + folder + L"pkg.inf"), kPackageInf);
+    }
+}

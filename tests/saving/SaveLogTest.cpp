@@ -1,0 +1,200 @@
+// The save log: its dated name, its 8-bit CR LF text written whole, the console copy, and
+// where it ends up and is opened from.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "discovery/SystemFolders.h"
+#include "saving/SaveLog.h"
+#include "saving/SavePaths.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const DWORD kOpenTimeoutMs = 20000;
+
+class SaveLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        ASSERT_FALSE(target.path().empty());
+    }
+
+    static std::vector<std::wstring> LogsInTemp() { return LogsIn(SystemFolders::Current().tempDir); }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    OpenVerbRecorder recorder;
+    TempFolder target;
+};
+
+SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    SYSTEMTIME time = {};
+    time.wYear = year;
+    time.wMonth = month;
+    time.wDay = day;
+    time.wHour = hour;
+    time.wMinute = minute;
+    time.wSecond = second;
+    return time;
+}
+
+} // namespace
+
+TEST(SaveLogName, DateAndTimeWithLeadingZerosAndDots)
+{
+    SYSTEMTIME december = Time(2026, 12, 6, 10, 18, 12);
+    EXPECT_EQ(LogFileName(&december), L"Tarnwick-06.12.2026-10.18.12-log.txt");
+    SYSTEMTIME early = Time(2027, 1, 2, 3, 4, 5);
+    EXPECT_EQ(LogFileName(&early), L"Tarnwick-02.01.2027-03.04.05-log.txt");
+    SYSTEMTIME evening = Time(2026, 7, 31, 23, 59, 9);
+    EXPECT_EQ(LogFileName(&evening), L"Tarnwick-31.07.2026-23.59.09-log.txt") << "24-hour clock";
+}
+
+TEST(SaveLogText, LatinOneCharactersAreOneByteEach)
+{
+    EXPECT_EQ(ToLogText(L"Caf\x00e9 \x00ff\x0001"), std::string("Caf\xe9 \xff\x01"));
+    EXPECT_EQ(ToLogText(L"line\n"), std::string("line\n")) << "CR LF comes from the text stream";
+}
+
+TEST(SaveLogText, WiderCharactersBecomeOneQuestionMarkEach)
+{
+    EXPECT_EQ(ToLogText(L"\x4e2d\x6587 Device"), std::string("?? Device"));
+    EXPECT_EQ(ToLogText(L"A\xd83d\xde00Z"), std::string("A?Z")) << "a surrogate pair is one character";
+    EXPECT_EQ(ToLogText(L"A\xd83dZ"), std::string("A?Z")) << "a lone surrogate";
+    EXPECT_EQ(ToLogText(L"\x0100"), std::string("?"));
+}
+
+TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
+{
+    TextStreamFile console;
+    ASSERT_NE(console.get(), nullptr);
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(target.path(), console.get()));
+        ASSERT_EQ(LogsInTemp().size(), 1u) << "written in the temporary folder first";
+        log.Print(L"Saving devices...\n");
+        log.Print(L"  Target path is %s\n\n", target.path().c_str());
+        log.Print(L"no line feed, ");
+        log.Print(L"same line %d\n", 42);
+        log.Print(L"Caf\x00e9 \x4e2d\n");
+        log.Finish();
+    }
+    const std::string expected = "Saving devices...\r\n  Target path is " + Latin1(target.path()) +
+                                 "\r\n\r\nno line feed, same line 42\r\nCaf\xe9 ?\r\n";
+    const std::vector<std::wstring> files = ListTree(target.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(target / files[0]), expected);
+    EXPECT_EQ(console.Close(), expected) << "the console gets the same text";
+    EXPECT_TRUE(LogsInTemp().empty()) << "moved, not copied";
+}
+
+TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
+{
+    const std::wstring name(7000, L'x');
+    const std::wstring format(3000, L'%');
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        log.Print(L"%s|%s\n", name.c_str(), name.c_str());
+        log.Print(format.c_str());
+        log.Finish();
+    }
+    const std::vector<std::wstring> files = ListTree(target.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(target / files[0]), Latin1(name) + "|" + Latin1(name) + "\r\n" + std::string(1500, '%'));
+}
+
+TEST_F(SaveLogTest, NameIsTakenWhenOpened)
+{
+    SYSTEMTIME before = {};
+    ::GetLocalTime(&before);
+    SaveLog log;
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    SYSTEMTIME after = {};
+    ::GetLocalTime(&after);
+    const std::vector<std::wstring> logs = LogsInTemp();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_TRUE(logs[0] == LogFileName(&before) || logs[0] == LogFileName(&after)) << logs[0].c_str();
+    log.Finish();
+}
+
+TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
+{
+    std::wstring name;
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        name = LogsInTemp().at(0);
+        log.Print(L"one\n");
+        log.Finish();
+    }
+    EXPECT_EQ(ListTree(target.path()), std::vector<std::wstring>{name});
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(target / name));
+}
+
+TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
+{
+    SaveLog log;
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    const std::wstring name = LogsInTemp().at(0);
+    ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
+    log.Print(L"the later run\n");
+    log.Finish();
+    EXPECT_EQ(ReadFileBytes(target / name), "the later run\r\n");
+    EXPECT_TRUE(LogsInTemp().empty());
+}
+
+TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
+{
+    const std::wstring missing = target / L"never-created";
+    std::wstring name;
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(missing, nullptr));
+        name = LogsInTemp().at(0);
+        log.Print(L"ERROR: No devices selected.\n");
+        log.Finish();
+    }
+    EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES) << "Finish creates no folder";
+    const std::wstring inTemp = SystemFolders::Current().tempDir + L"\\" + name;
+    EXPECT_EQ(ReadFileBytes(inTemp), "ERROR: No devices selected.\r\n");
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(inTemp));
+}
+
+TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
+{
+    SaveLog log;
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    log.Print(L"window mode\n");
+    log.Finish();
+    const std::vector<std::wstring> files = ListTree(target.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(target / files[0]), "window mode\r\n");
+}
+
+TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
+{
+    LogNamesBlocked blocked;
+    TextStreamFile console;
+    {
+        SaveLog log;
+        EXPECT_FALSE(log.Open(target.path(), console.get()));
+        log.Print(L"not written anywhere\n");
+        log.Finish();
+    }
+    EXPECT_TRUE(ListTree(target.path()).empty());
+    EXPECT_EQ(console.Close(), "not written anywhere\r\n") << "the console copy does not depend on the file";
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "nothing is opened";
+}

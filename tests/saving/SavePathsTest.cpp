@@ -1,0 +1,209 @@
+// Names and paths of a save: folder names from display texts, free variants of a path,
+// folder creation, free space, 64-bit totals, and where a driver file may be written.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include "saving/SavePaths.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+std::wstring Valid(std::wstring text)
+{
+    MakeValidFileName(text);
+    return text;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+TEST(MakeValidFileName, BracketsBecomeParenthesesAndReservedCharactersGo)
+{
+    EXPECT_EQ(Valid(L"Foo <Bar>: A/B"), L"Foo (Bar) AB");
+    EXPECT_EQ(Valid(L"a:b\\c/d*e?f\"g|h;i^j&k+l=m"), L"abcdefghijklm");
+    EXPECT_EQ(Valid(L"<<>>"), L"(())");
+    EXPECT_EQ(Valid(L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,."), L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,.");
+}
+
+TEST(MakeValidFileName, WhiteSpaceIsTrimmedBeforeCharactersAreDeleted)
+{
+    EXPECT_EQ(Valid(L" \t\r\n\v\fName\t \n"), L"Name");
+    EXPECT_EQ(Valid(L"Foo ?"), L"Foo ") << "the blank before a deleted character at the end stays";
+    EXPECT_EQ(Valid(L"? Foo"), L" Foo");
+    EXPECT_EQ(Valid(L"In  the\tmiddle"), L"In  the\tmiddle");
+    EXPECT_EQ(Valid(L"\x3000wide blank\x3000"), L"wide blank") << "any character classified as space";
+    EXPECT_EQ(Valid(L""), L"");
+}
+
+TEST(MakeValidFileName, NothingIsShortened)
+{
+    const std::wstring longName(1000, L'n');
+    EXPECT_EQ(Valid(longName), longName);
+}
+
+TEST(FolderNameOf, FirstUsableCandidateWins)
+{
+    EXPECT_EQ(FolderNameOf({L"USB <Hub>", L"Generic hub"}), L"USB (Hub)");
+    EXPECT_EQ(FolderNameOf({L"???", L"Generic hub"}), L"Generic hub");
+    EXPECT_EQ(FolderNameOf({L"", L"Ports"}), L"Ports");
+}
+
+TEST(FolderNameOf, NamesThatWouldNameTheParentFolderAreReplaced)
+{
+    EXPECT_EQ(FolderNameOf({L"*:*", L""}), L"Unknown device");
+    EXPECT_EQ(FolderNameOf({L"."}), L"Unknown device");
+    EXPECT_EQ(FolderNameOf({L".."}), L"Unknown device");
+    EXPECT_EQ(FolderNameOf({L"..\\.."}), L"Unknown device") << "'....' is still only dots";
+    EXPECT_EQ(FolderNameOf({L"? . ?"}), L"Unknown device");
+    EXPECT_EQ(FolderNameOf({}), L"Unknown device");
+    EXPECT_EQ(FolderNameOf({L"..x"}), L"..x");
+}
+
+TEST(MakeUniquePath, FreePathIsKept)
+{
+    TempFolder folder;
+    EXPECT_EQ(MakeUniquePath(folder / L"Device"), folder / L"Device");
+}
+
+TEST(MakeUniquePath, NumbersAreAppendedToThePathAsGiven)
+{
+    TempFolder folder;
+    const std::wstring device = folder / L"Device";
+    ASSERT_TRUE(::CreateDirectoryW(device.c_str(), nullptr));
+    EXPECT_EQ(MakeUniquePath(device), device + L"[1]");
+    ASSERT_TRUE(::CreateDirectoryW((device + L"[1]").c_str(), nullptr));
+    EXPECT_EQ(MakeUniquePath(device), device + L"[2]") << "never Device[1][1]";
+    ASSERT_TRUE(WriteFileBytes(device + L"[2]", "a file counts too"));
+    EXPECT_EQ(MakeUniquePath(device), device + L"[3]");
+}
+
+TEST(CreateFolderPath, MissingParentsAreCreated)
+{
+    TempFolder folder;
+    const std::wstring deep = folder / L"a\\b\\c";
+    EXPECT_TRUE(CreateFolderPath(deep));
+    EXPECT_TRUE(::PathIsDirectoryW(deep.c_str()));
+    EXPECT_TRUE(CreateFolderPath(deep)) << "an existing folder is success";
+    EXPECT_TRUE(CreateFolderPath(folder / L"a\\b\\c\\")) << "closing backslash";
+}
+
+TEST(CreateFolderPath, DotPartsAreResolvedFirst)
+{
+    TempFolder folder;
+    EXPECT_TRUE(CreateFolderPath(folder / L"x\\..\\y\\.\\z"));
+    EXPECT_TRUE(::PathIsDirectoryW((folder / L"y\\z").c_str()));
+    EXPECT_FALSE(Exists(folder / L"x")) << "x is resolved away, not created";
+}
+
+TEST(CreateFolderPath, FileInTheWayFails)
+{
+    TempFolder folder;
+    ASSERT_TRUE(WriteFileBytes(folder / L"file", "x"));
+    EXPECT_TRUE(CreateFolderPath(folder / L"file")) << "an existing file counts as existing";
+    EXPECT_FALSE(CreateFolderPath(folder / L"file\\sub"));
+    EXPECT_TRUE(CreateFolderPath(folder / L"one\\two"));
+}
+
+TEST(CreateFolderPath, PathBeyondTheLimitFailsAndIsNotCut)
+{
+    TempFolder folder;
+    const std::wstring tooLong = folder / (std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b'));
+    EXPECT_FALSE(CreateFolderPath(tooLong));
+    const std::vector<std::wstring> created = ListTree(folder.path());
+    for (const std::wstring& entry : created)
+        EXPECT_EQ(entry.find(L'b'), std::wstring::npos) << "a shortened folder was made: " << entry.size();
+}
+
+TEST(GetFreeSpace, ReportsTheVolumesFreeBytes)
+{
+    TempFolder folder;
+    ULARGE_INTEGER available = {};
+    ULARGE_INTEGER total = {};
+    ULARGE_INTEGER totalFree = {};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(folder.path().c_str(), &available, &total, &totalFree));
+    const uint64_t free = GetFreeSpace(folder.path());
+    EXPECT_GT(free, 0u);
+    // The volume is shared with other programs: allow for their writes meanwhile.
+    const uint64_t slack = 1ULL << 30;
+    EXPECT_LT(free > totalFree.QuadPart ? free - totalFree.QuadPart : totalFree.QuadPart - free, slack);
+}
+
+TEST(GetFreeSpace, UnknownVolumeHasNone)
+{
+    EXPECT_EQ(GetFreeSpace(L"\\\\no-such-server\\no-such-share\\x"), 0u);
+}
+
+TEST(TotalSize, SumsBeyondFourGibibytes)
+{
+    std::deque<DriverFile> files(3);
+    files[0].size = 0xC0000000u;
+    files[1].size = 0xC0000000u;
+    files[2].size = 7;
+    EXPECT_EQ(TotalSize(files), 0x180000007ULL);
+    EXPECT_EQ(TotalSize({}), 0u);
+}
+
+TEST(ResolveInFolder, RelativeNamesLandInsideTheFolder)
+{
+    TempFolder folder;
+    const std::wstring device = folder / L"Class\\Device";
+    std::wstring target;
+    ASSERT_TRUE(ResolveInFolder(device, L"driver.sys", target));
+    EXPECT_EQ(target, device + L"\\driver.sys");
+    ASSERT_TRUE(ResolveInFolder(device, L"x64\\sub\\driver.dll", target));
+    EXPECT_EQ(target, device + L"\\x64\\sub\\driver.dll");
+    ASSERT_TRUE(ResolveInFolder(device, L"sub\\..\\driver.inf", target));
+    EXPECT_EQ(target, device + L"\\driver.inf");
+    ASSERT_TRUE(ResolveInFolder(device, L"sub/driver.cat", target));
+    EXPECT_EQ(target, device + L"\\sub\\driver.cat") << "the file system reads '/' as a separator";
+    ASSERT_TRUE(ResolveInFolder(device, L"\\lead.dll", target)) << "a leading backslash is dropped as the shell does";
+    EXPECT_EQ(target, device + L"\\lead.dll");
+}
+
+TEST(ResolveInFolder, NamesThatLeaveTheFolderAreRefused)
+{
+    TempFolder folder;
+    const std::wstring device = folder / L"Class\\Device";
+    const wchar_t* hostile[] = {
+        L"..\\escape.dll",           L"..\\..\\escape.dll",       L"sub\\..\\..\\escape.dll",
+        L"sub/../../escape.dll",     L"..",                       L".",
+        L"",                         L"C:\\escape.dll",           L"C:escape.dll",
+        L"\\\\server\\share\\x.dll", L"\\\\?\\C:\\escape.dll",    L"\\\\.\\C:\\escape.dll",
+        L"driver.sys:stream",        L"..\\Device2\\escape.dll",  L"..\\Device\\..\\..\\escape.dll",
+    };
+    for (const wchar_t* name : hostile) {
+        std::wstring target = L"unchanged";
+        EXPECT_FALSE(ResolveInFolder(device, name, target)) << "'" << ::testing::PrintToString(std::wstring(name)) << "'";
+        EXPECT_EQ(target, L"unchanged");
+    }
+    const std::wstring absoluteInside = device + L"\\x.dll";
+    std::wstring target;
+    EXPECT_FALSE(ResolveInFolder(device, absoluteInside, target)) << "an absolute name is never a relative one";
+}
+
+TEST(ResolveInFolder, DeviceNamesAreRefused)
+{
+    TempFolder folder;
+    std::wstring target;
+    // The file system maps these to devices wherever they stand (Wine only the bare names).
+    EXPECT_FALSE(ResolveInFolder(folder.path(), L"CON", target));
+    EXPECT_FALSE(ResolveInFolder(folder.path(), L"nul", target));
+}
+
+TEST(ResolveInFolder, PathBeyondTheLimitIsRefusedNotCut)
+{
+    TempFolder folder;
+    const std::wstring device = folder / L"Device";
+    const size_t room = MAX_PATH - 1 - (device.size() + 1);
+    std::wstring target;
+    EXPECT_TRUE(ResolveInFolder(device, std::wstring(room, L'f'), target)) << "the longest name that fits";
+    EXPECT_EQ(target.size(), MAX_PATH - 1u);
+    EXPECT_FALSE(ResolveInFolder(device, std::wstring(room + 1, L'f'), target));
+    EXPECT_FALSE(ResolveInFolder(device, L"sub\\" + std::wstring(300, L'f'), target));
+}

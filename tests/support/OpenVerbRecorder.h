@@ -1,0 +1,33 @@
+// Makes the shell's "open" action on text files record the file instead of starting a
+// viewer, for tests of runs that open their log at the end. The test prefix is the test
+// program's own, so the association is changed for the whole program and never restored.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class OpenVerbRecorder {
+public:
+    // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of .txt files.
+    OpenVerbRecorder();
+    OpenVerbRecorder(const OpenVerbRecorder&) = delete;
+    OpenVerbRecorder& operator=(const OpenVerbRecorder&) = delete;
+
+    bool installed() const { return installed_; }
+
+    // Forgets what was opened so far. A recorder that the shell started earlier and that has
+    // not written yet writes to the record of before, so it cannot show up afterwards.
+    void Clear();
+    // The files opened so far, in order. The shell starts the recorder after it returns, so
+    // this waits up to timeoutMs for at least count of them.
+    std::vector<std::wstring> WaitForOpened(size_t count, DWORD timeoutMs) const;
+
+private:
+    std::vector<std::wstring> Opened() const;
+
+    std::wstring recorder_;
+    std::wstring recordFile_;
+    bool installed_ = false;
+};
