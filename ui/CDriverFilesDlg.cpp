@@ -59,16 +59,17 @@ std::wstring ShortDateText(const FILETIME& time)
 {
     SYSTEMTIME date;
     wchar_t text[512] = L"";
-    if (!::FileTimeToSystemTime(&time, &date) ||
-        !::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, text, 512))
+    if (!::FileTimeToSystemTime(&time, &date)
+        || !::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, text, 512))
         return std::wstring();
     return text;
 }
 
 CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder)
-    : device(device), targetFolder(targetFolder), placement(placement)
-{
-}
+    : device(device)
+    , targetFolder(targetFolder)
+    , placement(placement)
+{ }
 
 const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
 {
@@ -157,8 +158,7 @@ void CDriverFilesDlg::CreateProgressBar()
     area.right = area.left + kStatusFirstPartWidth;
     ::InflateRect(&area, -kProgressInset, -kProgressInset);
     progressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, area.left, area.top,
-                                    area.right - area.left, area.bottom - area.top, statusBar.get(), nullptr,
-                                    nullptr, nullptr);
+        area.right - area.left, area.bottom - area.top, statusBar.get(), nullptr, nullptr, nullptr);
     progressBar.Send(PBM_SETRANGE32, 0, 1000);
 }
 
@@ -169,8 +169,8 @@ void CDriverFilesDlg::AddColumns()
         int width;
         int format;
     };
-    const Column columns[] = {
-        {L"Source file name", 200, LVCFMT_LEFT}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
+    const Column columns[]
+        = {{L"Source file name", 200, LVCFMT_LEFT}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
     for (const Column& column : columns) {
         LVCOLUMNW added = {};
         added.mask = LVCF_TEXT;
@@ -307,8 +307,8 @@ void CDriverFilesDlg::Sort()
 int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context)
 {
     const auto* dialog = reinterpret_cast<const CDriverFilesDlg*>(context);
-    return CompareDriverFiles(reinterpret_cast<const DriverFile*>(left), reinterpret_cast<const DriverFile*>(right),
-                              dialog->order);
+    return CompareDriverFiles(
+        reinterpret_cast<const DriverFile*>(left), reinterpret_cast<const DriverFile*>(right), dialog->order);
 }
 
 void CDriverFilesDlg::OnFileDoubleClick()

@@ -15,7 +15,10 @@ std::wstring PercentText(double fraction)
     return std::to_wstring(static_cast<int>(fraction * 100)) + L"%";
 }
 
-CSaveProgressDlg::CSaveProgressDlg(const std::wstring& targetFolder) : targetFolder(targetFolder), saver(*this) {}
+CSaveProgressDlg::CSaveProgressDlg(const std::wstring& targetFolder)
+    : targetFolder(targetFolder)
+    , saver(*this)
+{ }
 
 bool CSaveProgressDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {

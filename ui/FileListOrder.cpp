@@ -4,8 +4,7 @@
 
 namespace {
 
-template <typename T>
-int Compare(const T& left, const T& right)
+template <typename T> int Compare(const T& left, const T& right)
 {
     return left < right ? -1 : (right < left ? 1 : 0);
 }

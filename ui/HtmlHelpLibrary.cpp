@@ -14,9 +14,9 @@ const size_t kRegisteredPathBytes = 260;
 } // namespace
 
 HtmlHelpLibrary::HtmlHelpLibrary(std::wstring clsidKey, std::wstring fallbackName)
-    : clsidKey_(std::move(clsidKey)), fallbackName_(std::move(fallbackName))
-{
-}
+    : clsidKey_(std::move(clsidKey))
+    , fallbackName_(std::move(fallbackName))
+{ }
 
 HtmlHelpLibrary& HtmlHelpLibrary::System()
 {

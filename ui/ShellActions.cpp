@@ -16,7 +16,7 @@ const wchar_t kSupportEmailUrl[] = L"mailto:" TARNWICK_SUPPORT_EMAIL;
 
 namespace {
 
-const DWORD kPathBuffer = 512;  // characters
+const DWORD kPathBuffer = 512; // characters
 
 int CALLBACK PreselectFolder(HWND dialog, UINT message, LPARAM, LPARAM data)
 {
