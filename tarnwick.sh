@@ -65,7 +65,10 @@ run_program() {
   local prefix="$WINE_ROOT/run"
   local had_display=${DISPLAY:+yes}
   ensure_template "$WINE_ROOT"
-  [ -d "$prefix" ] || fresh_prefix "$WINE_ROOT" "$prefix"
+  if [ ! -d "$prefix" ]; then
+    fresh_prefix "$WINE_ROOT" "$prefix"
+    install_demo_drivers "$prefix"
+  fi
   local exe
   exe="$(winepath_of "$BUILD_DIR/tarnwick.exe")"
   if [ $# -eq 0 ] && [ -z "$had_display" ]; then
@@ -88,6 +91,16 @@ run_program() {
   fi
   ensure_display "$WINE_ROOT"
   WINEPREFIX="$prefix" WINEDEBUG=-all wine "$exe" "$@"
+}
+
+# A new run prefix gets a few made-up third-party drivers (Contoso, Fabrikam) installed as
+# Windows would, so the program has real drivers to list and back up.
+install_demo_drivers() {
+  local installer="$BUILD_DIR/tests/fixtures/fixture_installer.exe"
+  [ -f "$installer" ] || { log "no fixture_installer.exe in this build: the run prefix has no demo drivers"; return 0; }
+  log "installing demo drivers into the run prefix"
+  WINEPREFIX="$1" WINEDEBUG=-all wine "$(winepath_of "$installer")" demo 'C:\TarnwickDemo' >/dev/null ||
+    log "the demo drivers could not be installed"
 }
 
 # The Windows path under which Wine sees a Linux path (its Z: drive maps /).

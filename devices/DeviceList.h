@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,9 +19,17 @@
 // first: the ordinal, case-sensitive order the list is kept in.
 using DeviceMap = std::map<std::wstring, std::unique_ptr<DeviceInfo>>;
 
+// Opens the device information set a scan enumerates, given the SetupDiGetClassDevsW flags;
+// returns INVALID_HANDLE_VALUE or null when there is none. The list owns what it returns.
+using DeviceSetSource = std::function<HDEVINFO(DWORD flags)>;
+
+// The system's devices of every class: SetupDiGetClassDevsW with no class, enumerator or window.
+HDEVINFO SystemDeviceSet(DWORD flags);
+
 class DeviceList {
 public:
-    DeviceList() = default;
+    // Tests hand in a source of their own to scan a set whose content they control.
+    explicit DeviceList(DeviceSetSource source = SystemDeviceSet);
     ~DeviceList();
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
@@ -33,7 +42,8 @@ public:
     void Clear();
 
     const DeviceMap& Devices() const { return devices; }
-    HDEVINFO DeviceInfoSet() const { return deviceInfoSet.get(); }
+    // Null before the first scan and after Clear.
+    HDEVINFO DeviceInfoSet() const { return deviceInfoSet.valid() ? deviceInfoSet.get() : nullptr; }
 
     // The tree's class image list (not owned); looks up the Computer class's image.
     void SetClassImageList(SP_CLASSIMAGELIST_DATA* images);
@@ -43,6 +53,7 @@ public:
 private:
     void ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll);
 
+    DeviceSetSource source;
     UniqueDeviceInfoSet deviceInfoSet;
     std::vector<SP_DEVINFO_DATA> elements;
     DeviceMap devices;

@@ -89,16 +89,24 @@ void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device)
 
     SP_DRVINFO_DATA_V2_W driver;
     for (DWORD index = 0; drivers.Get(index, driver); ++index) {
-        if (device.manufacturer != driver.MfgName || device.providerName != driver.ProviderName)
+        if (!IsFromDriverSource(device, driver))
             continue;
         SP_DRVINFO_DETAIL_DATA_W details;
-        if (!drivers.Details(driver, details))
-            continue;
-        if (device.infSection == details.SectionName && device.description == details.DrvDescription) {
+        if (drivers.Details(driver, details) && IsInstalledDriver(device, details)) {
             device.infFullPath = details.InfFileName;
             return;
         }
     }
+}
+
+bool IsFromDriverSource(const DeviceInfo& device, const SP_DRVINFO_DATA_V2_W& driver)
+{
+    return device.manufacturer == driver.MfgName && device.providerName == driver.ProviderName;
+}
+
+bool IsInstalledDriver(const DeviceInfo& device, const SP_DRVINFO_DETAIL_DATA_W& details)
+{
+    return device.infSection == details.SectionName && device.description == details.DrvDescription;
 }
 
 std::wstring FindInfInFolders(const DeviceInfo& device)

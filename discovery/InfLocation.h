@@ -11,6 +11,12 @@
 // Sets device.infFullPath from the setup services' installed driver when it is empty.
 void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device);
 
+// How the installed driver is told among the drivers the setup services list for a device:
+// the same manufacturer and provider, then the same install section and description. Every
+// comparison is exact (case-sensitive, code unit by code unit).
+bool IsFromDriverSource(const DeviceInfo& device, const SP_DRVINFO_DATA_V2_W& driver);
+bool IsInstalledDriver(const DeviceInfo& device, const SP_DRVINFO_DETAIL_DATA_W& details);
+
 std::wstring FindInfInFolders(const DeviceInfo& device);
 std::wstring FindInfInDriverStore(const DeviceInfo& device);
 

@@ -91,3 +91,36 @@ TEST_F(InfLocationTest, ResolvingARecordWithAFullPathAsksTheSetupServicesNothing
     EXPECT_NE(::GetLastError(), 0xdeadbeefu) << "an empty path is looked up";
     EXPECT_EQ(device.infFullPath, L"");
 }
+
+TEST(InstalledDriverMatch, ManufacturerAndProviderMustBeEqualExactly)
+{
+    DeviceInfo device;
+    device.manufacturer = L"Contoso";
+    device.providerName = L"Contoso Ltd";
+    SP_DRVINFO_DATA_V2_W driver = {};
+    wcscpy_s(driver.MfgName, L"Contoso");
+    wcscpy_s(driver.ProviderName, L"Contoso Ltd");
+    EXPECT_TRUE(IsFromDriverSource(device, driver));
+    wcscpy_s(driver.ProviderName, L"contoso ltd");
+    EXPECT_FALSE(IsFromDriverSource(device, driver)) << "case counts";
+    wcscpy_s(driver.ProviderName, L"Contoso Ltd");
+    wcscpy_s(driver.MfgName, L"Contoso ");
+    EXPECT_FALSE(IsFromDriverSource(device, driver)) << "nothing is trimmed";
+}
+
+TEST(InstalledDriverMatch, SectionAndDescriptionMustBeEqualExactly)
+{
+    DeviceInfo device;
+    device.infSection = L"Camera_Install";
+    device.description = L"Contoso Camera";
+    device.name = L"My camera";
+    SP_DRVINFO_DETAIL_DATA_W details = {};
+    wcscpy_s(details.SectionName, L"Camera_Install");
+    wcscpy_s(details.DrvDescription, L"Contoso Camera");
+    EXPECT_TRUE(IsInstalledDriver(device, details));
+    wcscpy_s(details.SectionName, L"camera_install");
+    EXPECT_FALSE(IsInstalledDriver(device, details));
+    wcscpy_s(details.SectionName, L"Camera_Install");
+    wcscpy_s(details.DrvDescription, L"My camera");
+    EXPECT_FALSE(IsInstalledDriver(device, details)) << "the description, not the friendly name";
+}

@@ -1,0 +1,136 @@
+#include "devices/DeviceList.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/RegistryText.h"
+
+HDEVINFO SystemDeviceSet(DWORD flags)
+{
+    return ::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, flags);
+}
+
+DeviceList::DeviceList(DeviceSetSource source) : source(std::move(source)) {}
+
+DeviceList::~DeviceList()
+{
+    Clear();
+}
+
+void DeviceList::Clear()
+{
+    deviceInfoSet.reset();
+    elements.clear();
+    devices.clear();
+}
+
+bool DeviceList::Scan(bool includeAll, bool presentOnly, IProgressReporter& reporter)
+{
+    Clear();
+    const DWORD flags = DIGCF_ALLCLASSES | (presentOnly ? DIGCF_PRESENT : 0);
+    deviceInfoSet.reset(source ? source(flags) : nullptr);
+    if (!deviceInfoSet)
+        return false;
+
+    SP_DEVINFO_DATA element = {};
+    element.cbSize = sizeof(element);
+    for (DWORD index = 0; ::SetupDiEnumDeviceInfo(deviceInfoSet.get(), index, &element); ++index)
+        elements.push_back(element);
+    if (::GetLastError() != ERROR_NO_MORE_ITEMS)
+        return false;
+
+    // A scan cannot be stopped, so the reporter's answer is not looked at.
+    const double count = elements.empty() ? 1.0 : static_cast<double>(elements.size());
+    for (size_t i = 0; i < elements.size(); ++i) {
+        reporter.Progress(static_cast<double>(i + 1) / count);
+        ReadDevice(elements[i], includeAll);
+    }
+    return true;
+}
+
+void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
+{
+    HDEVINFO set = deviceInfoSet.get();
+    const std::wstring className = ReadDeviceProperty(set, element, SPDRP_CLASS);
+    const std::wstring description = ReadDeviceProperty(set, element, SPDRP_DEVICEDESC);
+    std::wstring name = ReadDeviceProperty(set, element, SPDRP_FRIENDLYNAME);
+    if (name.empty())
+        name = description;
+    if (name.empty())
+        return;
+
+    std::wstring classDescription = className;
+    wchar_t classText[512] = L"";
+    if (::SetupDiGetClassDescriptionW(&element.ClassGuid, classText, 512, nullptr))
+        classDescription = classText;
+    if (classDescription.empty())
+        classDescription = L"Unknown device";
+
+    auto device = std::make_unique<DeviceInfo>();
+    device->devInfoData = element;
+    device->name = name;
+    device->className = className;
+    device->description = description;
+    device->classDescription = classDescription;
+    device->manufacturer = ReadDeviceProperty(set, element, SPDRP_MFG);
+    device->hardwareId = ReadDeviceProperty(set, element, SPDRP_HARDWAREID);
+    wchar_t instanceId[1024] = L"";
+    if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, 1024, nullptr))
+        device->instanceId = instanceId;
+
+    UniqueRegKey driverKey(
+        ::SetupDiOpenDevRegKey(set, &device->devInfoData, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
+    if (driverKey) {
+        device->providerName = ReadRegistryText(driverKey.get(), L"ProviderName");
+        device->infPath = ReadRegistryText(driverKey.get(), L"InfPath");
+        device->infSection = ReadRegistryText(driverKey.get(), L"InfSection");
+        device->infSectionExt = ReadRegistryText(driverKey.get(), L"InfSectionExt");
+        device->driverDate = ReadRegistryText(driverKey.get(), L"DriverDate");
+        device->driverVersion = ReadRegistryText(driverKey.get(), L"DriverVersion");
+        device->isOemInf = IsOemInfName(device->infPath);
+    }
+
+    // Without an INF and section there is no driver to save; drivers from the system's own
+    // INFs are listed only on request.
+    if (device->infPath.empty() || device->infSection.empty() || (!includeAll && !device->isOemInf))
+        return;
+    // The first device enumerated under a key stays; a later one is dropped.
+    const std::wstring key = DeviceKey(*device);
+    devices.try_emplace(key, std::move(device));
+}
+
+std::wstring DeviceKey(const DeviceInfo& device)
+{
+    return device.className + L"|" + device.name + L"|" + device.infPath + L"|" + device.infSection;
+}
+
+std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DWORD property)
+{
+    SP_DEVINFO_DATA data = element;
+    // Most properties fit the first buffer. A longer one is read again at its reported size:
+    // cutting it off would lose devices with long descriptions from every backup.
+    std::vector<BYTE> buffer(512 + sizeof(wchar_t));
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD required = 0;
+        std::fill(buffer.begin(), buffer.end(), BYTE(0));
+        // Two spare zero bytes stay after the value, so text stored without its terminating
+        // null still ends inside the buffer.
+        const DWORD usable = static_cast<DWORD>(buffer.size() - sizeof(wchar_t));
+        if (::SetupDiGetDeviceRegistryPropertyW(set, &data, property, nullptr, buffer.data(), usable, &required)) {
+            const auto* text = reinterpret_cast<const wchar_t*>(buffer.data());
+            return std::wstring(text);  // up to the first null: the first string of a multi-string
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= usable)
+            return std::wstring();
+        buffer.resize(static_cast<size_t>(required) + sizeof(wchar_t));
+    }
+    return std::wstring();
+}
+
+bool IsOemInfName(const std::wstring& name)
+{
+    std::wstring lower = name;
+    if (!lower.empty())
+        ::CharLowerW(&lower[0]);
+    return lower.find(L"oem") != std::wstring::npos;
+}
