@@ -61,36 +61,9 @@ LRESULT CALLBACK SentMessageWatch::OnMessage(int code, WPARAM wParam, LPARAM lPa
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-namespace {
-
-struct OwnWindowSearch {
-    const std::wstring* className;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<OwnWindowSearch*>(lParam);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId != ::GetCurrentProcessId() || !::IsWindowVisible(window))
-        return TRUE;
-    wchar_t name[256] = L"";
-    ::GetClassNameW(window, name, 256);
-    if (*search->className != name || (!search->title->empty() && WindowText(window) != *search->title))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-} // namespace
-
 HWND FindOwnWindow(const std::wstring& className, const std::wstring& title)
 {
-    OwnWindowSearch search = {&className, &title, nullptr};
-    ::EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindProcessWindow(::GetCurrentProcessId(), className, title);
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& name)
