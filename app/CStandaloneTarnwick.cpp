@@ -1,13 +1,40 @@
 #include "app/CStandaloneTarnwick.h"
 
-// The save engine is not in this build yet: the command-line run saves nothing and reports
-// failure through its exit code.
-int CStandaloneTarnwick::Run(const CommandLineOptions&)
-{
-    return 1;
-}
+#include <cstdio>
+
+#include "app/Console.h"
+#include "devices/DeviceList.h"
+#include "discovery/InfLocation.h"
+#include "discovery/SystemFolders.h"
+#include "saving/CDeviceSaver.h"
 
 bool CStandaloneTarnwick::Progress(double)
 {
     return true;
+}
+
+int CStandaloneTarnwick::Run(const CommandLineOptions& options)
+{
+    // The file finder and the log rely on the system folders.
+    InitSystemFolders();
+    FILE* console = SetUpConsole();
+    DeviceList list;
+    std::fputs("Scanning devices...\n", console);
+    if (!list.Scan(options.all, options.present, *this)) {
+        std::fputs("ERROR: Scanning failed.\n\n", console);
+        return 1;
+    }
+    int exitCode = 1;
+    {
+        // The saver finishes its log when it goes: moved into the target folder and opened.
+        CDeviceSaver saver(*this);
+        for (const auto& entry : list.Devices()) {
+            if (!entry.second)
+                continue;
+            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            saver.AddDevice(entry.second.get());
+        }
+        exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
+    }
+    return exitCode;
 }

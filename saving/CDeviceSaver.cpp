@@ -56,16 +56,8 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     }
     log.Print(L"Saving devices...\n");
     log.Print(L"  Target path is %s\n\n", targetFolder.c_str());
-
-    if (::PathFileExistsW(targetFolder.c_str())) {
-        if (!::PathIsDirectoryW(targetFolder.c_str())) {
-            log.Print(L"ERROR: Target path is an existing file.\n");
-            return false;
-        }
-    } else if (!CreateFolderPath(targetFolder)) {
-        log.Print(L"ERROR: Could not create target folder.\n");
+    if (!PrepareTarget(targetFolder))
         return false;
-    }
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
@@ -79,11 +71,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         // A known file set is only replayed, so its search takes no share of the step.
         share = device->files.empty() ? step * 0.5 : 0.0;
         base = done;
-        log.Print(L"%s\n", device->name.c_str());
-        log.Print(L"Class: %s [%s]\n", device->classDescription.c_str(), device->className.c_str());
-        log.Print(L"Provider: %s\n", device->providerName.c_str());
-        log.Print(L"Version: %s\n", device->driverVersion.c_str());
-        log.Print(L"  Searching for driver files...\n");
+        PrintDevice(*device);
 
         DriverFileFinder finder(*device, *this, &searchIndex);
         if (finder.Run()) {
@@ -106,6 +94,30 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     }
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
     return saved == n;
+}
+
+bool CDeviceSaver::PrepareTarget(const std::wstring& targetFolder)
+{
+    // An existing folder is used as it is.
+    if (::PathFileExistsW(targetFolder.c_str())) {
+        if (::PathIsDirectoryW(targetFolder.c_str()))
+            return true;
+        log.Print(L"ERROR: Target path is an existing file.\n");
+        return false;
+    }
+    if (CreateFolderPath(targetFolder))
+        return true;
+    log.Print(L"ERROR: Could not create target folder.\n");
+    return false;
+}
+
+void CDeviceSaver::PrintDevice(const DeviceInfo& device)
+{
+    log.Print(L"%s\n", device.name.c_str());
+    log.Print(L"Class: %s [%s]\n", device.classDescription.c_str(), device.className.c_str());
+    log.Print(L"Provider: %s\n", device.providerName.c_str());
+    log.Print(L"Version: %s\n", device.driverVersion.c_str());
+    log.Print(L"  Searching for driver files...\n");
 }
 
 bool CDeviceSaver::Progress(double fraction)

@@ -29,6 +29,10 @@ public:
     void OnFile(const DriverFile& file) override;
 
 private:
+    // The target folder exists as a folder afterwards; false, with the error printed, when
+    // it is a file or cannot be created.
+    bool PrepareTarget(const std::wstring& targetFolder);
+    void PrintDevice(const DeviceInfo& device);
     bool SaveDevice(DeviceInfo& device, const std::wstring& targetFolder);
     bool CopyDriverFile(const DriverFile& file, const std::wstring& deviceFolder);
 

@@ -3,6 +3,8 @@
 
 #include "saving/SaveLog.h"
 
+#include <share.h>
+
 #include <cstdarg>
 #include <cwchar>
 #include <vector>
@@ -68,8 +70,9 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     tempPath = SystemFolders::Current().tempDir + L"\\" + name;
     finalPath = targetFolder + L"\\" + name;
 
-    // Text mode: every line feed of a message is written as CR LF.
-    logFile.reset(::_wfopen(tempPath.c_str(), L"wt"));
+    // Text mode: every line feed of a message is written as CR LF. Shared for reading, so the
+    // log can be watched while the run goes on.
+    logFile.reset(::_wfsopen(tempPath.c_str(), L"wt", _SH_DENYNO));
     isOpen = logFile != nullptr;
     return isOpen;
 }
@@ -89,7 +92,7 @@ void SaveLog::Print(const wchar_t* format, ...)
         return;
     }
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    ::_vsnwprintf(buffer.data(), buffer.size(), format, arguments);
+    ::_vsnwprintf_s(buffer.data(), buffer.size(), _TRUNCATE, format, arguments);
     va_end(arguments);
 
     const std::string text = ToLogText(std::wstring(buffer.data(), static_cast<size_t>(length)));

@@ -16,8 +16,6 @@
 
 namespace {
 
-const DWORD kOpenTimeoutMs = 20000;
-
 FILETIME TimeOf(WORD year, WORD month, WORD day)
 {
     SYSTEMTIME system = {};
@@ -126,14 +124,11 @@ TEST_F(DeviceSaverTest, OneDeviceIsSavedWithItsFilesTimesAndLog)
         EXPECT_TRUE(SameTime(lastWrite, file.time)) << ::testing::PrintToString(file.name);
     }
 
-    const std::string expected = LogBytes(Start() + DeviceHeader(device) + L"    foo.inf\n    x64\\foo.sys\n  Saving to " +
-                                          target + L"\\" + folder + L"...\n  Done.\n\n" +
-                                          L"\nDone: 1 of 1 device driver(s) succesefully saved.\n");
-    EXPECT_EQ(ReadFileBytes(target + L"\\" + logs[0]), expected);
-    EXPECT_EQ(consoleBytes, expected);
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(target + L"\\" + logs[0]));
+    const std::wstring expected = Start() + DeviceHeader(device) + L"    foo.inf\n    x64\\foo.sys\n  Saving to " + target +
+                                  L"\\" + folder + L"...\n  Done.\n\n" +
+                                  L"\nDone: 1 of 1 device driver(s) succesefully saved.\n";
+    ExpectOpenedLog(recorder, target, expected);
+    EXPECT_EQ(consoleBytes, LogBytes(expected));
 }
 
 TEST_F(DeviceSaverTest, KnownSetsTakeNoShareAndCopiesCountBySize)
@@ -182,14 +177,11 @@ TEST_F(DeviceSaverTest, TargetThatIsAFileStopsTheRun)
     ASSERT_TRUE(WriteFileBytes(target, "a file"));
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
     EXPECT_FALSE(Save(target, {&device}));
-    const std::wstring temp = SystemFolders::Current().tempDir;
-    const std::string expected = LogBytes(Start() + L"ERROR: Target path is an existing file.\n");
-    EXPECT_EQ(OnlyLogIn(temp), expected) << "the log cannot move into a file";
-    EXPECT_EQ(consoleBytes, expected);
+    const std::wstring expected = Start() + L"ERROR: Target path is an existing file.\n";
+    // The log cannot move into a file: it is opened from the temporary folder.
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, expected);
+    EXPECT_EQ(consoleBytes, LogBytes(expected));
     EXPECT_EQ(ReadFileBytes(target), "a file");
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(temp + L"\\" + LogsIn(temp).at(0)));
 }
 
 TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
@@ -198,21 +190,16 @@ TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
     target = sandbox / L"file\\backup";
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
     EXPECT_FALSE(Save(target, {&device}));
-    EXPECT_EQ(OnlyLogIn(SystemFolders::Current().tempDir),
-              LogBytes(Start() + L"ERROR: Could not create target folder.\n"));
-    EXPECT_EQ(recorder.WaitForOpened(1, kOpenTimeoutMs).size(), 1u);
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, Start() + L"ERROR: Could not create target folder.\n");
 }
 
 TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)
 {
     EXPECT_FALSE(Save(target, {}));
-    const std::wstring temp = SystemFolders::Current().tempDir;
-    EXPECT_EQ(OnlyLogIn(temp), LogBytes(L"ERROR: No devices selected.\n"));
+    // No target folder to move the log into: it is opened from the temporary folder.
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
     EXPECT_EQ(consoleBytes, LogBytes(L"ERROR: No devices selected.\n"));
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(temp + L"\\" + LogsIn(temp).at(0))) << "opened from the temporary folder";
 }
 
 TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)

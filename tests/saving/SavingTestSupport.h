@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "devices/IProgressReporter.h"
+#include "tests/support/OpenVerbRecorder.h"
 
 // The log files that sit in a folder now (names only).
 std::vector<std::wstring> LogsIn(const std::wstring& folder);
 // The bytes of the one log file in folder; a test failure when there is not exactly one.
 std::string OnlyLogIn(const std::wstring& folder);
+// The one log in folder holds exactly these messages (see LogBytes) and is the one file the
+// shell was asked to open.
+void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folder, const std::wstring& messages);
 // Removes the logs that runs left in the temporary folder.
 void RemoveLogsInTemp();
 

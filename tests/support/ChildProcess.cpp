@@ -4,11 +4,30 @@
 
 ChildProcess::ChildProcess(const std::wstring& commandLine)
 {
-    std::wstring mutableLine = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    Start(commandLine, startup, false, 0);
+}
+
+ChildProcess::ChildProcess(const std::wstring& commandLine, HANDLE standardOutput)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = standardOutput;
+    startup.hStdError = standardOutput;
+    // Windows never attaches a GUI program to its parent's console; Wine hands it the
+    // parent's console reference, and AllocConsole then fails. Detached, both start it alike.
+    Start(commandLine, startup, standardOutput != nullptr, DETACHED_PROCESS);
+}
+
+void ChildProcess::Start(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles, DWORD flags)
+{
+    std::wstring mutableLine = commandLine;
     PROCESS_INFORMATION info = {};
-    if (::CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (::CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, inheritHandles, flags, nullptr, nullptr, &startup,
+                         &info)) {
         process_.reset(info.hProcess);
         ::CloseHandle(info.hThread);
         id_ = info.dwProcessId;

@@ -13,6 +13,10 @@ class ChildProcess {
 public:
     // commandLine holds the program and its arguments, quoted as on a command line.
     explicit ChildProcess(const std::wstring& commandLine);
+    // Starts a GUI program the way a shell starts it: with no console, no input, and output
+    // and errors going to standardOutput (an inheritable file or pipe handle), or to nothing
+    // when it is null, as from a desktop shortcut.
+    ChildProcess(const std::wstring& commandLine, HANDLE standardOutput);
 
     bool started() const { return process_.valid(); }
     DWORD id() const { return id_; }
@@ -28,6 +32,8 @@ public:
     void Terminate();
 
 private:
+    void Start(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles, DWORD flags);
+
     UniqueKernelHandle process_;
     DWORD id_ = 0;
 };

@@ -1,10 +1,12 @@
 #include "tests/support/TestFiles.h"
 
+#include <share.h>
+
 #include <algorithm>
 
 #include "framework/Handles.h"
 
-TextStreamFile::TextStreamFile() : stream_(::_wfopen((folder_ / L"stream.txt").c_str(), L"wt")) {}
+TextStreamFile::TextStreamFile() : stream_(::_wfsopen((folder_ / L"stream.txt").c_str(), L"wt", _SH_DENYNO)) {}
 
 TextStreamFile::~TextStreamFile()
 {

@@ -1,0 +1,315 @@
+// tarnwick.exe /path:... on a prefix with fixture drivers installed as Windows installs them:
+// exit code, the saved folders and every file's content and time, the log byte for byte and
+// its copy on the redirected output, with and without /all and /present.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "devices/DeviceList.h"
+#include "discovery/SystemFolders.h"
+#include "tests/e2e/TarnwickRun.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Wine.h"
+
+namespace {
+
+fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& hardwareId, const std::wstring& model)
+{
+    fixture::SimpleDriver driver;
+    driver.name = name;
+    driver.models = {{model, hardwareId}};
+    return driver;
+}
+
+// A second class of our own, so the backup holds more than one class folder.
+fixture::SimpleDriver WidgetDriver()
+{
+    fixture::SimpleDriver driver = Driver(L"contoso", L"ROOT\\TARNWICK_E2E_CONTOSO", L"Contoso Widget");
+    driver.className = L"TarnwickWidget";
+    driver.classGuid = L"{0B5E7C1A-93D4-4E0F-8A2B-6C7D8E9F0A1B}";
+    driver.classDescription = L"Tarnwick widgets";
+    driver.provider = L"Contoso Ltd.";
+    driver.driverVer = L"03/04/2021,2.4.1.7";
+    return driver;
+}
+
+// Files in subfolders of the installation media: one through its disk's path, one through
+// its own subdirectory.
+const wchar_t kLayoutInf[] = LR"([Version]
+Signature="$Windows NT$"
+Class=TarnwickTest
+ClassGuid={6A8E2D11-0F0C-4C3B-9E47-3A1D5B2C7E01}
+Provider=%Provider%
+DriverVer=01/02/2024,3.0.0.1
+CatalogFile=layout.cat
+
+[Manufacturer]
+%Mfg%=Models,NTamd64
+
+[Models.NTamd64]
+%Desc%=LayoutInstall,ROOT\TARNWICK_E2E_LAYOUT
+
+[LayoutInstall.NTamd64]
+CopyFiles=LayoutFiles
+
+[LayoutInstall.NTamd64.Services]
+AddService=,2
+
+[DestinationDirs]
+LayoutFiles=12
+
+[LayoutFiles]
+layout.sys
+layoutsub.dll
+layout64.dll
+
+[SourceDisksNames]
+1=%Disk%,,,
+2=%Disk%,,,\x64
+
+[SourceDisksFiles]
+layout.sys=1
+layoutsub.dll=1,sub
+layout64.dll=2
+
+[Strings]
+Provider="Layout Corp"
+Mfg="Layout Corp"
+Desc="Layout Device"
+Disk="Layout disk"
+)";
+
+fixture::Package LayoutPackage()
+{
+    fixture::Package package;
+    package.infName = L"layout.inf";
+    package.infText = kLayoutInf;
+    package.files = {{L"layout.sys", "layout driver"},
+                     {L"sub\\layoutsub.dll", "layout library in a subdirectory"},
+                     {L"x64\\layout64.dll", "layout library on the x64 disk"},
+                     {L"layout.cat", "layout catalog"}};
+    package.devices = {{L"ROOT\\TARNWICK_E2E_LAYOUT"}};
+    return package;
+}
+
+ExpectedDevice LayoutDevice(const fixture::InstallResult& installed)
+{
+    ExpectedDevice device;
+    device.name = L"Layout Device";
+    device.className = fixture::kTestClassName;
+    device.classDescription = fixture::kTestClassDescription;
+    device.provider = L"Layout Corp";
+    device.version = L"3.0.0.1";
+    device.infPath = installed.publishedInf;
+    device.infSection = L"LayoutInstall";
+    const std::wstring& media = installed.packageFolder;
+    // Known Wine difference: SetupGetSourceFileLocationW gives the disk's path instead of the
+    // file's subdirectory, so under Wine the subdirectory is lost and the disk path doubles.
+    const bool wine = RunningUnderWine();
+    device.files = {{L"layout.sys", media + L"\\layout.sys"},
+                    {wine ? L"layoutsub.dll" : L"sub\\layoutsub.dll", media + L"\\sub\\layoutsub.dll"},
+                    {wine ? L"x64\\x64\\layout64.dll" : L"x64\\layout64.dll", media + L"\\x64\\layout64.dll"},
+                    {L"layout.cat", installed.catalogPath},
+                    {L"layout.inf", installed.publishedInfPath}};
+    return device;
+}
+
+// The packages of every test here, installed once for the whole program.
+struct InstalledDrivers {
+    std::unique_ptr<fixture::ScopedPackage> twinOne;
+    std::unique_ptr<fixture::ScopedPackage> twinTwo;
+    std::unique_ptr<fixture::ScopedPackage> widget;
+    std::unique_ptr<fixture::ScopedPackage> layout;
+    std::unique_ptr<fixture::ScopedPackage> inbox;
+    std::vector<ExpectedDevice> oemDevices;  // in list order
+    ExpectedDevice inboxDevice;
+};
+
+InstalledDrivers* g_drivers = nullptr;
+
+std::unique_ptr<fixture::ScopedPackage> Install(const fixture::Package& package)
+{
+    auto installed = std::make_unique<fixture::ScopedPackage>(package);
+    EXPECT_TRUE(installed->ok()) << ::testing::PrintToString(installed->error());
+    return installed;
+}
+
+class CommandLineBackupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        InitSystemFolders();
+        g_drivers = new InstalledDrivers;
+        InstalledDrivers& d = *g_drivers;
+        // Two drivers whose devices share class and name: the second saved gets "[1]".
+        const fixture::SimpleDriver twinOne = Driver(L"twinone", L"ROOT\\TARNWICK_E2E_TWIN1", L"Twin Device");
+        const fixture::SimpleDriver twinTwo = Driver(L"twintwo", L"ROOT\\TARNWICK_E2E_TWIN2", L"Twin Device");
+        const fixture::SimpleDriver widget = WidgetDriver();
+        fixture::SimpleDriver inbox = Driver(L"tarnwickinbox", L"ROOT\\TARNWICK_E2E_INBOX", L"Inbox Widget");
+        d.twinOne = Install(fixture::MakePackage(twinOne, {{L"ROOT\\TARNWICK_E2E_TWIN1"}}));
+        d.twinTwo = Install(fixture::MakePackage(twinTwo, {{L"ROOT\\TARNWICK_E2E_TWIN2"}}));
+        d.widget = Install(fixture::MakePackage(widget, {{L"ROOT\\TARNWICK_E2E_CONTOSO"}}));
+        d.layout = Install(LayoutPackage());
+        fixture::Package inboxPackage = fixture::MakePackage(inbox, {{L"ROOT\\TARNWICK_E2E_INBOX"}});
+        inboxPackage.inbox = true;
+        d.inbox = Install(inboxPackage);
+
+        d.oemDevices = InListOrder({SimpleDevice(twinOne, d.twinOne->result(), L"Twin Device"),
+                                    SimpleDevice(twinTwo, d.twinTwo->result(), L"Twin Device"),
+                                    SimpleDevice(widget, d.widget->result(), L"Contoso Widget"),
+                                    LayoutDevice(d.layout->result())});
+        d.inboxDevice = SimpleDevice(inbox, d.inbox->result(), L"Inbox Widget");
+        // The system's own INF keeps its own name.
+        d.inboxDevice.files.back().name = d.inbox->result().publishedInf;
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete g_drivers;
+        g_drivers = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        for (const auto* package : {&g_drivers->twinOne, &g_drivers->twinTwo, &g_drivers->widget,
+                                    &g_drivers->layout, &g_drivers->inbox})
+            ASSERT_TRUE((*package)->ok());
+        target = sandbox / L"Driver Backup";
+    }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    // The folders the devices go to, "[1]" for a second device of the same class and name.
+    std::vector<std::wstring> DeviceFolders(const std::vector<ExpectedDevice>& devices) const
+    {
+        std::vector<std::wstring> folders;
+        for (const ExpectedDevice& device : devices) {
+            const std::wstring plain = target + L"\\" + device.classDescription + L"\\" + device.name;
+            int taken = 0;
+            for (const std::wstring& folder : folders)
+                taken += folder.compare(0, plain.size(), plain) == 0 ? 1 : 0;
+            folders.push_back(taken == 0 ? plain : plain + L"[" + std::to_wstring(taken) + L"]");
+        }
+        return folders;
+    }
+
+    // Every saved file holds its origin's bytes, stamped with its origin's creation time.
+    static void ExpectSavedFiles(const ExpectedDevice& device, const std::wstring& folder)
+    {
+        std::vector<std::wstring> names;
+        for (const ExpectedFile& file : device.files) {
+            const std::wstring copy = folder + L"\\" + file.name;
+            SCOPED_TRACE(::testing::PrintToString(copy));
+            const std::string content = ReadFileBytes(file.origin);
+            ASSERT_FALSE(content.empty()) << ::testing::PrintToString(file.origin);
+            EXPECT_EQ(ReadFileBytes(copy), content);
+            FILETIME originCreation = {};
+            FILETIME originWrite = {};
+            FILETIME creation = {};
+            FILETIME lastWrite = {};
+            ASSERT_TRUE(ReadFileTimes(file.origin, originCreation, originWrite));
+            ASSERT_TRUE(ReadFileTimes(copy, creation, lastWrite));
+            EXPECT_TRUE(SameTime(creation, originCreation));
+            EXPECT_TRUE(SameTime(lastWrite, originCreation));
+            names.push_back(file.name);
+            for (size_t slash = file.name.find(L'\\'); slash != std::wstring::npos; slash = file.name.find(L'\\', slash + 1))
+                names.push_back(file.name.substr(0, slash + 1));
+        }
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        EXPECT_EQ(ListTree(folder), names) << "nothing else in the device folder";
+    }
+
+    // A run saving exactly these devices: exit code, folders, files, log, output, opened log.
+    void ExpectBackupOf(const TarnwickRun& run, const std::vector<ExpectedDevice>& devices)
+    {
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        const std::vector<std::wstring> folders = DeviceFolders(devices);
+        std::wstring messages = RunStartLog(target);
+        for (size_t i = 0; i < devices.size(); ++i) {
+            ExpectSavedFiles(devices[i], folders[i]);
+            messages += SavedDeviceLog(devices[i], folders[i]);
+        }
+        messages += RunSummaryLog(static_cast<int>(devices.size()), static_cast<int>(devices.size()));
+        ExpectOpenedLog(recorder, target, messages);
+        EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages)) << "the console shows the log";
+    }
+
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    std::wstring target;
+};
+
+} // namespace
+
+TEST_F(CommandLineBackupTest, DefaultRunSavesEveryThirdPartyDriver)
+{
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    ExpectBackupOf(run, g_drivers->oemDevices);
+    EXPECT_EQ(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Inbox Widget").c_str()),
+              INVALID_FILE_ATTRIBUTES) << "the system's own drivers only with /all";
+}
+
+TEST_F(CommandLineBackupTest, PresentRunSavesTheAttachedDevices)
+{
+    // The fixture's root-enumerated devices are present; a device that is installed but not
+    // attached cannot be made here (and Wine 8 lists every device even when asked for present
+    // ones only), so this shows the present devices are all saved.
+    const TarnwickRun run = RunTarnwick(PathArgument(target) + L" /present");
+    ExpectBackupOf(run, g_drivers->oemDevices);
+}
+
+TEST_F(CommandLineBackupTest, AllRunAddsTheSystemsOwnDrivers)
+{
+    const TarnwickRun run = RunTarnwick(PathArgument(target) + L" /all /present");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    DeviceList list;
+    RecordingReporter ignored;
+    ASSERT_TRUE(list.Scan(true, true, ignored));
+    const int total = static_cast<int>(list.Devices().size());
+    ASSERT_GT(total, 5) << "Wine's own devices come too";
+    const std::string log = OnlyLogIn(target);
+    EXPECT_NE(log.find(LogBytes(RunSummaryLog(total, total))), std::string::npos);
+    EXPECT_EQ(run.output, "Scanning devices...\r\n" + log);
+
+    std::vector<ExpectedDevice> ours = g_drivers->oemDevices;
+    ours.push_back(g_drivers->inboxDevice);
+    ours = InListOrder(ours);
+    const std::vector<std::wstring> folders = DeviceFolders(ours);
+    for (size_t i = 0; i < ours.size(); ++i) {
+        ExpectSavedFiles(ours[i], folders[i]);
+        EXPECT_NE(log.find(LogBytes(SavedDeviceLog(ours[i], folders[i]))), std::string::npos)
+            << ::testing::PrintToString(ours[i].name);
+    }
+}
+
+TEST_F(CommandLineBackupTest, SecondRunIntoTheSameTargetGoesToNumberedFolders)
+{
+    const TarnwickRun first = RunTarnwick(PathArgument(target));
+    ASSERT_EQ(first.exitCode, 0u);
+    const std::wstring widget = target + L"\\Tarnwick widgets\\Contoso Widget";
+    ASSERT_TRUE(WriteFileBytes(widget + L"\\marker.txt", "left by the first run"));
+    // A run a second later gets a log of its own name.
+    ::Sleep(1100);
+
+    const TarnwickRun second = RunTarnwick(PathArgument(target));
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(ReadFileBytes(widget + L"\\marker.txt"), "left by the first run") << "the earlier folder is untouched";
+    EXPECT_EQ(ListTree(widget + L"[1]"), Sorted({L"contoso.cat", L"contoso.dll", L"contoso.inf", L"contoso.sys",
+                                                 L"contosoco.dll"}));
+    EXPECT_EQ(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[1]").c_str()) &
+                  FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_NE(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[2]").c_str()),
+              INVALID_FILE_ATTRIBUTES) << "the twin of the second run";
+    EXPECT_NE(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[3]").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(LogsIn(target).size(), 2u);
+}

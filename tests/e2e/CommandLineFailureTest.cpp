@@ -1,0 +1,165 @@
+// tarnwick.exe /path:... when things go wrong: nothing to save, a target that is a file or
+// cannot be created, a driver file that is gone, and an INF whose names point outside the
+// backup. Exit code 1 every time; the log says why and is opened from where it ended up.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "discovery/SystemFolders.h"
+#include "tests/e2e/TarnwickRun.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model)
+{
+    fixture::SimpleDriver driver;
+    driver.name = name;
+    driver.models = {{model, L"ROOT\\TARNWICK_E2E_" + name}};
+    return driver;
+}
+
+fixture::Package PackageOf(const fixture::SimpleDriver& driver)
+{
+    return fixture::MakePackage(driver, {{driver.models[0].hardwareId}});
+}
+
+class CommandLineFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        target = sandbox / L"Driver Backup";
+    }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    // The run's log, left in the temporary folder, holds these messages and was opened there.
+    void ExpectLogInTemp(const TarnwickRun& run, const std::wstring& messages)
+    {
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages));
+        ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, messages);
+    }
+
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    std::wstring target;
+};
+
+} // namespace
+
+TEST_F(CommandLineFailureTest, NoDeviceKeptLeavesTheLogInTheTemporaryFolder)
+{
+    // Wine's own devices all have the system's INFs: without /all the scan keeps none.
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    ExpectLogInTemp(run, L"ERROR: No devices selected.\n");
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "the target is not created";
+}
+
+TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)
+{
+    fixture::ScopedPackage widget(PackageOf(Driver(L"refused", L"Refused Widget")));
+    ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
+    ASSERT_TRUE(WriteFileBytes(target, "not a folder"));
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Target path is an existing file.\n");
+    EXPECT_EQ(ReadFileBytes(target), "not a folder");
+}
+
+TEST_F(CommandLineFailureTest, TargetThatCannotBeCreatedIsRefused)
+{
+    fixture::ScopedPackage widget(PackageOf(Driver(L"uncreated", L"Uncreated Widget")));
+    ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
+    target = sandbox / L"file\\Driver Backup";
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n");
+    EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::wstring>{L"file"});
+}
+
+TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
+{
+    const fixture::SimpleDriver goodDriver = Driver(L"intact", L"Intact Widget");
+    const fixture::SimpleDriver brokenDriver = Driver(L"broken", L"Broken Widget");
+    fixture::ScopedPackage good(PackageOf(goodDriver));
+    fixture::ScopedPackage broken(PackageOf(brokenDriver));
+    ASSERT_TRUE(good.ok() && broken.ok()) << ::testing::PrintToString(good.error() + broken.error());
+    // The library is gone from the media and from where it was installed: no copy is left.
+    ASSERT_TRUE(::DeleteFileW((broken.result().packageFolder + L"\\broken.dll").c_str()));
+    ASSERT_TRUE(::DeleteFileW((SystemFolders::Current().systemDir + L"broken.dll").c_str()));
+
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+
+    const std::vector<ExpectedDevice> devices =
+        InListOrder({SimpleDevice(goodDriver, good.result(), L"Intact Widget"),
+                     SimpleDevice(brokenDriver, broken.result(), L"Broken Widget")});
+    std::wstring messages = RunStartLog(target);
+    for (const ExpectedDevice& device : devices) {
+        const std::wstring folder = target + L"\\" + device.classDescription + L"\\" + device.name;
+        std::wstring block = SavedDeviceLog(device, folder);
+        if (device.name == L"Broken Widget")
+            block.replace(block.rfind(L"  Done.\n\n"), std::wstring::npos,
+                          L"    ERROR: Failed to save file broken.dll\n  Completed with errors.\n\n");
+        messages += block;
+    }
+    messages += RunSummaryLog(1, 2);
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(messages));
+    EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages));
+
+    const std::wstring classFolder = target + L"\\" + fixture::kTestClassDescription;
+    EXPECT_EQ(ListTree(classFolder + L"\\Intact Widget"),
+              Sorted({L"intact.cat", L"intact.dll", L"intact.inf", L"intact.sys", L"intactco.dll"}));
+    EXPECT_EQ(ListTree(classFolder + L"\\Broken Widget"),
+              Sorted({L"broken.cat", L"broken.inf", L"broken.sys", L"brokenco.dll"}))
+        << "the device's other files are saved";
+}
+
+TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere)
+{
+    // The catalog named by the INF climbs three folders up: from a saved device folder that
+    // is the folder holding the backup. Its INF would be saved under the catalog's name too.
+    fixture::SimpleDriver driver = Driver(L"hostile", L"Hostile Widget");
+    fixture::Package package = PackageOf(driver);
+    const std::wstring catalogLines = L"CatalogFile.NTamd64=hostile.cat\r\nCatalogFile=hostile.cat\r\n";
+    const size_t lines = package.infText.find(catalogLines);
+    ASSERT_NE(lines, std::wstring::npos);
+    package.infText.replace(lines, catalogLines.size(), L"CatalogFile=..\\..\\..\\escape.cat\r\n");
+    for (fixture::PackageFile& file : package.files) {
+        if (file.path == L"hostile.cat")
+            file.path = L"..\\..\\..\\escape.cat";
+    }
+    const std::wstring media = sandbox / L"media\\one\\two\\hostile";
+    std::wstring error;
+    ASSERT_TRUE(fixture::WritePackage(package, media, error)) << ::testing::PrintToString(error);
+    const fixture::InstallResult installed = fixture::InstallFromFolder(media + L"\\hostile.inf", package.devices, false);
+    ASSERT_TRUE(installed.ok) << ::testing::PrintToString(installed.error);
+
+    target = sandbox / L"outer\\Driver Backup";
+    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    fixture::Uninstall(installed);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+
+    const std::string log = OnlyLogIn(target);
+    EXPECT_NE(log.find("    ERROR: Failed to save file ..\\..\\..\\escape.cat\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("    ERROR: Failed to save file ..\\..\\..\\escape.inf\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("  Completed with errors.\r\n\r\n"), std::string::npos);
+    const std::wstring logName = LogsIn(target).at(0);
+    const std::wstring device = L"outer\\Driver Backup\\Tarnwick test devices\\Hostile Widget\\";
+    EXPECT_EQ(ListTree(sandbox.path()),
+              Sorted({L"media\\", L"media\\escape.cat", L"media\\one\\", L"media\\one\\two\\",
+                      L"media\\one\\two\\hostile\\", L"media\\one\\two\\hostile\\hostile.dll",
+                      L"media\\one\\two\\hostile\\hostile.inf", L"media\\one\\two\\hostile\\hostile.sys",
+                      L"media\\one\\two\\hostile\\hostileco.dll", L"outer\\", L"outer\\Driver Backup\\",
+                      L"outer\\Driver Backup\\" + logName, L"outer\\Driver Backup\\Tarnwick test devices\\",
+                      device, device + L"hostile.dll", device + L"hostile.sys", device + L"hostileco.dll"}))
+        << "nothing beside the backup, nothing in the media";
+}

@@ -1,0 +1,110 @@
+#!/bin/bash
+# The backup as installation media: drivers installed in one fresh prefix are backed up with
+# tarnwick.exe /path:..., then installed from the saved device folders into a second fresh
+# prefix. The same files, with the same contents, must land where the first installation put
+# them, and the published INF and catalog must be the same.
+#   roundtrip.sh <build folder>
+set -u
+build=$(cd "$1" && pwd)
+run="$build/wine-run.sh"
+work="$build/roundtrip"
+first=roundtrip-first
+second=roundtrip-second
+catalogs='C:\windows\system32\CatRoot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}'
+
+fail() {
+  echo "roundtrip: $*" >&2
+  exit 1
+}
+
+# The path under which Windows programs see a Linux path (Wine maps / to Z:).
+windows() {
+  local path=$1
+  printf 'Z:%s' "${path//\//\\}"
+}
+
+# Runs a program of the build in a prefix: fresh the first time, kept afterwards.
+in_prefix() {
+  local prefix=$1 keep=$2
+  shift 2
+  TARNWICK_TEST_PREFIX=$prefix TARNWICK_KEEP_PREFIX=$keep "$run" "$@"
+}
+
+stop_prefix() {
+  WINEPREFIX="$build/wine/prefixes/$1" wineserver -k >/dev/null 2>&1 || true
+}
+
+# "<label>=<path>" arguments for the digest of an installation's output: every installed file
+# under its own path, the published INF and catalog under fixed labels (their oemN names may
+# differ between the prefixes).
+digest_arguments() {
+  local install_output=$1 line published
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case "$line" in
+      "file "*) printf '%s\n' "${line#file }=${line#file }" ;;
+      "published "*)
+        published=${line#published }
+        printf '%s\n' "inf:${published%.inf}=C:\\windows\\inf\\$published"
+        printf '%s\n' "cat:${published%.inf}=$catalogs\\${published%.inf}.cat"
+        ;;
+    esac
+  done <"$install_output"
+}
+
+rm -rf "$work"
+mkdir -p "$work/media" "$work/backup"
+helper="$build/tests/e2e/roundtrip_helper.exe"
+installer="$build/tests/fixtures/fixture_installer.exe"
+recorder=$(windows "$build/tests/support/open_recorder.exe")
+drivers=(rtwidget:ROOT\\TARNWICK_RT_WIDGET rtport:ROOT\\TARNWICK_RT_PORT)
+
+# 1. The first prefix: media written, drivers installed, everything backed up.
+in_prefix $first 0 "$helper" prepare "$(windows "$work/media")" "$recorder" "$(windows "$work/opened.txt")" ||
+  fail "could not write the media"
+for entry in "${drivers[@]}"; do
+  name=${entry%%:*}
+  in_prefix $first 1 "$installer" install "$(windows "$work/media/$name/$name.inf")" "${entry#*:}" \
+    >"$work/first-$name.txt" || fail "could not install $name in the first prefix"
+done
+in_prefix $first 1 "$build/tarnwick.exe" "/path:$(windows "$work/backup")" >"$work/backup-output.txt"
+status=$?
+[ $status -eq 0 ] || { cat "$work/backup-output.txt"; fail "the backup ended with exit code $status"; }
+for entry in "${drivers[@]}"; do
+  name=${entry%%:*}
+  mapfile -t labelled < <(digest_arguments "$work/first-$name.txt")
+  in_prefix $first 1 "$helper" digest "$(windows "$work/first-$name-digest.txt")" "${labelled[@]}" ||
+    fail "could not digest the first installation of $name"
+done
+stop_prefix $first
+
+# 2. The second prefix: each driver installed from its saved device folder alone.
+declare -A saved=([rtwidget]="Tarnwick test devices/Round Trip Widget" [rtport]="Tarnwick ports/Round Trip Port")
+fresh=0
+for entry in "${drivers[@]}"; do
+  name=${entry%%:*}
+  folder="$work/backup/${saved[$name]}"
+  [ -f "$folder/$name.inf" ] || fail "no $name.inf in the saved folder $folder"
+  in_prefix $second $fresh "$installer" install "$(windows "$folder/$name.inf")" "${entry#*:}" \
+    >"$work/second-$name.txt" || fail "could not install $name from its backup"
+  fresh=1
+  mapfile -t labelled < <(digest_arguments "$work/second-$name.txt")
+  in_prefix $second 1 "$helper" digest "$(windows "$work/second-$name-digest.txt")" "${labelled[@]}" ||
+    fail "could not digest the second installation of $name"
+done
+stop_prefix $second
+
+# 3. The same files in the same places with the same contents.
+for entry in "${drivers[@]}"; do
+  name=${entry%%:*}
+  for side in first second; do
+    sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/$side-$name-digest.txt" | sort >"$work/$side-$name-compare.txt"
+  done
+  grep -q ' missing$' "$work/first-$name-compare.txt" && fail "the first installation of $name lacks a file"
+  [ "$(grep -c '^file ' "$work/first-$name.txt")" -ge 3 ] || fail "the first installation of $name copied too few files"
+  diff -u "$work/first-$name-compare.txt" "$work/second-$name-compare.txt" ||
+    fail "$name installed from its backup differs from the original installation"
+done
+iconv -f UTF-16LE -t UTF-8 "$work/opened.txt" 2>/dev/null | grep -q 'backup\\Tarnwick-.*-log\.txt' ||
+  fail "the backup's log was not opened"
+echo "roundtrip: ${#drivers[@]} drivers reinstalled from their backup with identical files"

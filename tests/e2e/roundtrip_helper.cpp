@@ -1,0 +1,101 @@
+// The Windows side of the round-trip test (roundtrip.sh), run in one Wine prefix at a time:
+//   roundtrip_helper prepare <media folder> <recorder exe> <record file>
+//       writes the drivers' installation media into the folder (one subfolder per driver,
+//       named after its INF) and makes the shell's "open" on text files record instead of
+//       starting a viewer.
+//   roundtrip_helper digest <output file> <label>=<path>...
+//       writes one "<label> <size> <FNV-1a hash>" line per file, or "<label> missing".
+// Exit code 0 on success, 1 on failure, 2 on bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "tests/e2e/RoundTripDrivers.h"
+#include "tests/fixtures/DriverFixture.h"
+
+namespace {
+
+int Fail(const std::wstring& message)
+{
+    std::fwprintf(stderr, L"roundtrip_helper: %ls\n", message.c_str());
+    return 1;
+}
+
+bool RegisterRecorder(const std::wstring& recorder, const std::wstring& record)
+{
+    const std::wstring command = L"\"" + recorder + L"\" \"" + record + L"\" \"%1\"";
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueRegKey owned(key);
+    return ::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+int Prepare(const std::wstring& media, const std::wstring& recorder, const std::wstring& record)
+{
+    for (const fixture::Package& package : RoundTripPackages()) {
+        const std::wstring folder = media + L"\\" + package.infName.substr(0, package.infName.find(L'.'));
+        std::wstring error;
+        if (!fixture::WritePackage(package, folder, error))
+            return Fail(error);
+    }
+    return RegisterRecorder(recorder, record) ? 0 : Fail(L"cannot register the recorder");
+}
+
+// FNV-1a, 64 bits: enough to tell two test files apart, which is all this is for.
+std::string Digest(const std::wstring& path)
+{
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return "missing";
+    unsigned long long hash = 1469598103934665603ull;
+    unsigned long long size = 0;
+    unsigned char buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        for (DWORD i = 0; i < read; ++i)
+            hash = (hash ^ buffer[i]) * 1099511628211ull;
+        size += read;
+    }
+    char text[64];
+    std::snprintf(text, sizeof(text), "%llu %016llx", size, hash);
+    return text;
+}
+
+int WriteDigests(const std::wstring& output, const std::vector<std::wstring>& labelledPaths)
+{
+    std::string lines;
+    for (const std::wstring& labelled : labelledPaths) {
+        const size_t equals = labelled.find(L'=');
+        if (equals == std::wstring::npos)
+            return Fail(L"not <label>=<path>: " + labelled);
+        lines += std::string(labelled.begin(), labelled.begin() + static_cast<std::ptrdiff_t>(equals)) + " " +
+                 Digest(labelled.substr(equals + 1)) + "\n";
+    }
+    FILE* file = ::_wfopen(output.c_str(), L"wb");
+    if (!file)
+        return Fail(L"cannot write " + output);
+    std::fwrite(lines.data(), 1, lines.size(), file);
+    std::fclose(file);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const std::vector<std::wstring> args(argv + (argc > 1 ? 2 : argc), argv + argc);
+    if (command == L"prepare" && args.size() == 3)
+        return Prepare(args[0], args[1], args[2]);
+    if (command == L"digest" && !args.empty())
+        return WriteDigests(args[0], std::vector<std::wstring>(args.begin() + 1, args.end()));
+    std::fwprintf(stderr, L"usage: roundtrip_helper prepare <media folder> <recorder exe> <record file>\n"
+                          L"       roundtrip_helper digest <output file> <label>=<path>...\n");
+    return 2;
+}
