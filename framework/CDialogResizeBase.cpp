@@ -1,0 +1,93 @@
+#include "framework/CDialogResizeBase.h"
+
+#include "framework/AppModule.h"
+
+RECT ResizedChildRect(const RECT& initial, DWORD flags, int dx, int dy) noexcept
+{
+    // Moving takes both edges along; sizing only the right or bottom one.
+    RECT rect = initial;
+    if (flags & DLSZ_MOVE_X)
+        rect.left += dx;
+    if (flags & (DLSZ_MOVE_X | DLSZ_SIZE_X))
+        rect.right += dx;
+    if (flags & DLSZ_MOVE_Y)
+        rect.top += dy;
+    if (flags & (DLSZ_MOVE_Y | DLSZ_SIZE_Y))
+        rect.bottom += dy;
+    return rect;
+}
+
+void CDialogResizeBase::Init(HWND window, const DialogResizeEntry* entries, size_t count, bool addGripper,
+                             bool useMinTrackSize, DWORD forceStyle)
+{
+    const CWindow frame(window);
+    if (forceStyle)
+        frame.ModifyStyle(0, forceStyle);
+    const RECT client = frame.ClientRect();
+    initialClient_ = {client.right, client.bottom};
+    const RECT windowRect = frame.WindowRect();
+    minTrackSize_ = {windowRect.right - windowRect.left, windowRect.bottom - windowRect.top};
+    useMinTrackSize_ = useMinTrackSize;
+
+    children_.clear();
+    for (size_t i = 0; i < count; ++i) {
+        const CWindow child = frame.GetItem(entries[i].id);
+        if (child.IsWindow())
+            children_.push_back({entries[i].id, entries[i].flags, child.RectInParent()});
+    }
+
+    if (addGripper && !gripper_.IsWindow()) {
+        gripper_.Attach(::CreateWindowExW(0, L"SCROLLBAR", nullptr,
+                                          WS_CHILD | WS_CLIPSIBLINGS | SBS_SIZEBOX | SBS_SIZEGRIP |
+                                              SBS_SIZEBOXBOTTOMRIGHTALIGN,
+                                          0, 0, client.right, client.bottom, window, nullptr,
+                                          AppModule().GetInstance(), nullptr));
+        PlaceGripper(client.right, client.bottom, ::IsZoomed(window) != FALSE);
+    }
+}
+
+bool CDialogResizeBase::ProcessResizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                             LRESULT& result)
+{
+    if (message == WM_SIZE) {
+        if (wParam != SIZE_MINIMIZED)
+            UpdateLayout(window, LOWORD(lParam), HIWORD(lParam));
+        result = 0;
+        return true;
+    }
+    if (message == WM_GETMINMAXINFO && useMinTrackSize_) {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minTrackSize_;
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void CDialogResizeBase::UpdateLayout(HWND window, int clientWidth, int clientHeight)
+{
+    const int dx = clientWidth - initialClient_.cx;
+    const int dy = clientHeight - initialClient_.cy;
+    HDWP positions = ::BeginDeferWindowPos(static_cast<int>(children_.size()));
+    for (const Child& child : children_) {
+        const HWND control = ::GetDlgItem(window, child.id);
+        if (!control)
+            continue;
+        const RECT rect = ResizedChildRect(child.initial, child.flags, dx, dy);
+        if (positions)
+            positions = ::DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                                         rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (positions)
+        ::EndDeferWindowPos(positions);
+    if (gripper_.IsWindow())
+        PlaceGripper(clientWidth, clientHeight, ::IsZoomed(window) != FALSE);
+}
+
+void CDialogResizeBase::PlaceGripper(int clientWidth, int clientHeight, bool maximized)
+{
+    // A grip is no use on a maximized window, which cannot be resized by dragging.
+    const int width = ::GetSystemMetrics(SM_CXVSCROLL);
+    const int height = ::GetSystemMetrics(SM_CYHSCROLL);
+    ::SetWindowPos(gripper_, HWND_TOP, clientWidth - width, clientHeight - height, width, height,
+                   SWP_NOACTIVATE | (maximized ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+}

@@ -1,0 +1,38 @@
+// The frame window's bars and behaviour, shared by every frame: a toolbar built from a
+// TOOLBAR resource, a status bar, status bar prompts for menu items and toolbar tooltips
+// from the string table, the bars' layout on WM_SIZE, and WM_QUIT (1) when a top-level
+// frame is destroyed.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/CWindow.h"
+#include "framework/Handles.h"
+
+class CFrameWindow : public CWindow {
+public:
+    CWindow toolBarWindow;
+    CWindow statusBarWindow;
+    // The window that fills the space between the bars. A frame that places its children
+    // itself leaves it null, and then the frame's own sizing and focus forwarding do nothing.
+    CWindow clientWindow;
+    UniqueAccelerators accelerators;
+
+    // The toolbar of resource `resourceId`: one button per command of the resource (image i
+    // for the i-th button), one separator per 0 entry. Bitmap size: the resource's width,
+    // and its height or the toolbar font's height if larger; buttons 7 pixels larger.
+    HWND CreateSimpleToolBarCtrl(WORD resourceId, DWORD style, UINT id);
+    // A status bar showing string `textId` (at most 127 characters).
+    HWND CreateSimpleStatusBar(UINT textId, DWORD style, UINT id);
+    bool LoadAccelerators(WORD resourceId);
+
+    // Lets the toolbar and status bar size themselves and fits the client window between.
+    void UpdateLayout();
+
+    // The frame's message map, for the frame class to chain to.
+    bool ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    void OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    void OnToolTipText(NMHDR& header);
+};

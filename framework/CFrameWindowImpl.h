@@ -1,0 +1,24 @@
+// A frame window class of the program: T's message map chains to ProcessWindowMessage of
+// this class for the frame's own behaviour (see CFrameWindow).
+#pragma once
+
+#include "framework/CFrameWindow.h"
+#include "framework/CWindowImpl.h"
+
+template <typename T>
+class CFrameWindowImpl : public CWindowImpl<T, CFrameWindow> {
+public:
+    // Creates the frame with the class's default styles; `menu` then belongs to the window.
+    // rect null: the system's default position and size.
+    HWND CreateFrame(HWND parent, const wchar_t* title, HMENU menu, const RECT* rect = nullptr)
+    {
+        CWindowClass& windowClass = this->Class();
+        return this->CreateOfClass(windowClass, parent, rect, title, windowClass.Info().defaultStyle,
+                                   windowClass.Info().defaultExStyle, menu);
+    }
+
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        return this->ProcessFrameMessage(message, wParam, lParam, result);
+    }
+};
