@@ -1,18 +1,41 @@
 #include "ui/MainFrameActions.h"
 
+#include "ui/CAboutDlg.h"
+#include "ui/CDriverFilesDlg.h"
+#include "ui/CSaveProgressDlg.h"
+#include "ui/ShellActions.h"
+
 namespace {
 
-// Until the dialogs and shell actions exist, their commands have nothing to open.
-void NoDriverFilesDialog(HWND, DeviceInfo&, PlacementRecord&, std::wstring&) {}
-void NoSaveDialogs(HWND, const std::vector<DeviceInfo*>&, std::wstring&) {}
-void NoWindowAction(HWND) {}
-void NoHomePage() {}
+void ShowDriverFilesDialog(HWND owner, DeviceInfo& device, PlacementRecord& placement, std::wstring& browsePath)
+{
+    CDriverFilesDlg dialog(placement, &device, browsePath);
+    dialog.DoModal(owner);
+}
+
+void SaveUnderProgressDialog(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+{
+    // The dialog's saver, and with it the save log, ends with this function: the log then
+    // opens for the user, if the run wrote one.
+    CSaveProgressDlg dialog(browsePath);
+    for (DeviceInfo* device : devices)
+        dialog.Saver().AddDevice(device);
+    if (!BrowseForTargetFolder(browsePath, owner))
+        return;
+    dialog.DoModal(::GetActiveWindow());
+}
+
+void ShowAboutBox(HWND owner)
+{
+    CAboutDlg dialog;
+    dialog.DoModal(owner);
+}
 
 } // namespace
 
 MainFrameActions DefaultMainFrameActions()
 {
-    return {NoDriverFilesDialog, NoSaveDialogs, NoWindowAction, NoWindowAction, NoHomePage, NoWindowAction};
+    return {ShowDriverFilesDialog, SaveUnderProgressDialog, ShowAboutBox, ShowHelp, OpenHomePage, OpenDeviceManager};
 }
 
 MainFrameActions& CurrentMainFrameActions()

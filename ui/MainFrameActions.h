@@ -1,8 +1,8 @@
 // What the main window's commands hand over to the dialogs and shell actions: the driver
 // files dialog, the folder choice and save progress dialog, the about box, help, the home
 // page and Device Manager. The main window decides when each runs (and with which device,
-// owner and folder text); these say how. They come with the dialogs and shell actions; until
-// then each does nothing. Tests put recorders in their place.
+// owner and folder text); these say how. Tests put recorders in their place, so that no
+// dialog or shell action blocks them.
 #pragma once
 
 #include <windows.h>

@@ -10,23 +10,12 @@
 #include "saving/SavePaths.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
+#include "tests/support/CachedDevices.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
-
-FILETIME TimeOf(WORD year, WORD month, WORD day)
-{
-    SYSTEMTIME system = {};
-    system.wYear = year;
-    system.wMonth = month;
-    system.wDay = day;
-    system.wHour = 12;
-    FILETIME time = {};
-    ::SystemTimeToFileTime(&system, &time);
-    return time;
-}
 
 class DeviceSaverTest : public ::testing::Test {
 protected:
@@ -41,29 +30,14 @@ protected:
     void TearDown() override { RemoveLogsInTemp(); }
 
     // A payload file written now, as the file set would have found it on disk.
-    DriverFile Payload(const std::wstring& name, const std::string& content, FILETIME time = TimeOf(2019, 5, 4))
+    DriverFile Payload(const std::wstring& name, const std::string& content, FILETIME time = TimeOfDay(2019, 5, 4))
     {
-        DriverFile file;
-        file.name = name;
-        file.path = sandbox / (L"payload\\" + std::to_wstring(++payloadCount) + L"\\" + name);
-        EXPECT_TRUE(WriteFileBytes(file.path, content));
-        file.source = file.path;
-        file.size = static_cast<DWORD>(content.size());
-        file.time = time;
-        return file;
+        return cached.Payload(name, content, time);
     }
 
     DeviceInfo& Device(const std::wstring& classDescription, const std::wstring& name, std::deque<DriverFile> files)
     {
-        devices.push_back(std::make_unique<DeviceInfo>());
-        DeviceInfo& device = *devices.back();
-        device.className = L"MEDIA";
-        device.classDescription = classDescription;
-        device.name = name;
-        device.providerName = L"Contoso";
-        device.driverVersion = L"1.2.3.4";
-        device.files = std::move(files);
-        return device;
+        return cached.Add(classDescription, name, std::move(files));
     }
 
     // Runs a save of the devices; the saver is gone (its log finished) when this returns.
@@ -94,9 +68,8 @@ protected:
     TempFolder sandbox;
     std::wstring target;
     RecordingReporter reporter;
-    std::vector<std::unique_ptr<DeviceInfo>> devices;
+    CachedDevices cached;
     std::string consoleBytes;
-    int payloadCount = 0;
 };
 
 } // namespace
@@ -104,8 +77,8 @@ protected:
 TEST_F(DeviceSaverTest, OneDeviceIsSavedWithItsFilesTimesAndLog)
 {
     DeviceInfo& device = Device(L"Sound, video and game controllers", L"Foo <Bar>: A/B",
-                                {Payload(L"foo.inf", std::string(100, 'i'), TimeOf(2019, 5, 4)),
-                                 Payload(L"x64\\foo.sys", std::string(300, 's'), TimeOf(2020, 2, 29))});
+                                {Payload(L"foo.inf", std::string(100, 'i'), TimeOfDay(2019, 5, 4)),
+                                 Payload(L"x64\\foo.sys", std::string(300, 's'), TimeOfDay(2020, 2, 29))});
     EXPECT_TRUE(Save(target, {&device}));
 
     const std::wstring folder = L"Sound, video and game controllers\\Foo (Bar) AB";

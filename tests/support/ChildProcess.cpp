@@ -52,6 +52,7 @@ namespace {
 struct WindowSearch {
     DWORD processId;
     const std::wstring* className;
+    const std::wstring* title;
     HWND found;
 };
 
@@ -65,6 +66,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
     wchar_t name[256] = L"";
     ::GetClassNameW(window, name, 256);
     if (!search->className->empty() && *search->className != name)
+        return TRUE;
+    if (!search->title->empty() && WindowText(window) != *search->title)
         return TRUE;
     search->found = window;
     return FALSE;
@@ -91,14 +94,19 @@ HWND ChildProcess::WaitForWindow(const std::wstring& className, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
-        WindowSearch search = {id_, &className, nullptr};
-        ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        if (const HWND found = FindProcessWindow(id_, className))
+            return found;
         if (::GetTickCount() - start > timeoutMs)
             return nullptr;
         ::Sleep(50);
     }
+}
+
+HWND FindProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title)
+{
+    WindowSearch search = {processId, &className, &title, nullptr};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void ChildProcess::Terminate()

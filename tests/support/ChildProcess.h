@@ -38,6 +38,10 @@ private:
     DWORD id_ = 0;
 };
 
+// The first visible top-level window of a process with this class (any class when empty)
+// and, when given, this title.
+HWND FindProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title = std::wstring());
+
 // The text of a window of any process, and the texts of its child windows of a class.
 std::wstring WindowText(HWND window);
 std::vector<std::wstring> ChildTexts(HWND parent, const std::wstring& className);

@@ -3,7 +3,8 @@
 #include "framework/Handles.h"
 #include "tests/support/ChildProcess.h"
 
-OpenVerbRecorder::OpenVerbRecorder() : recorder_(BuildProgramPath("TARNWICK_OPEN_RECORDER"))
+OpenVerbRecorder::OpenVerbRecorder(std::vector<std::wstring> classes)
+    : classes_(std::move(classes)), recorder_(BuildProgramPath("TARNWICK_OPEN_RECORDER"))
 {
     Clear();
 }
@@ -22,14 +23,19 @@ void OpenVerbRecorder::Clear()
     if (recorder_.empty())
         return;
     const std::wstring command = L"\"" + recorder_ + L"\" \"" + recordFile_ + L"\" \"%1\"";
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS)
-        return;
-    UniqueRegKey owned(key);
     const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
-    installed_ = ::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                  bytes) == ERROR_SUCCESS;
+    for (const std::wstring& fileClass : classes_) {
+        HKEY key = nullptr;
+        const std::wstring path = fileClass + L"\\shell\\open\\command";
+        if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
+            != ERROR_SUCCESS)
+            return;
+        UniqueRegKey owned(key);
+        if (::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes)
+            != ERROR_SUCCESS)
+            return;
+    }
+    installed_ = true;
 }
 
 std::vector<std::wstring> OpenVerbRecorder::Opened() const

@@ -1,5 +1,6 @@
-// Makes the shell's "open" action on text files record the file instead of starting a
-// viewer, for tests of runs that open their log at the end. The test prefix is the test
+// Makes the shell's "open" action on text files (or on other file classes and address
+// schemes, such as https and mailto) record what it was asked to open instead of starting a
+// viewer, for tests of runs that open their log at the end and of links. The test prefix is the test
 // program's own, so the association is changed for the whole program and never restored.
 #pragma once
 
@@ -10,8 +11,9 @@
 
 class OpenVerbRecorder {
 public:
-    // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of .txt files.
-    OpenVerbRecorder();
+    // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of each class
+    // (a key under HKEY_CLASSES_ROOT).
+    explicit OpenVerbRecorder(std::vector<std::wstring> classes = {L"txtfile"});
     OpenVerbRecorder(const OpenVerbRecorder&) = delete;
     OpenVerbRecorder& operator=(const OpenVerbRecorder&) = delete;
 
@@ -27,6 +29,7 @@ public:
 private:
     std::vector<std::wstring> Opened() const;
 
+    std::vector<std::wstring> classes_;
     std::wstring recorder_;
     std::wstring recordFile_;
     bool installed_ = false;

@@ -1,0 +1,151 @@
+// The about box and the shell actions behind it: its texts, the bold product line, the two
+// links, and the help library that is looked for once.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <set>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TestWindow.h"
+#include "ui/CAboutDlg.h"
+#include "ui/HtmlHelpLibrary.h"
+#include "ui/ShellActions.h"
+
+namespace {
+
+const DWORD kOpenTimeoutMs = 20000;
+
+void Click(const CAboutDlg& dialog, int linkId)
+{
+    NMLINK link = {};
+    link.hdr.hwndFrom = dialog.GetItem(linkId).get();
+    link.hdr.idFrom = static_cast<UINT_PTR>(linkId);
+    link.hdr.code = NM_CLICK;
+    dialog.Send(WM_NOTIFY, static_cast<WPARAM>(linkId), reinterpret_cast<LPARAM>(&link));
+}
+
+std::set<HWND> VisibleWindowsOfThisProcess()
+{
+    std::set<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window))
+                reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+} // namespace
+
+TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
+{
+    TestWindow owner;
+    ::ShowWindow(owner.get(), SW_SHOWNORMAL);
+    CAboutDlg dialog;
+    std::wstring title, productLine, emailLink, homeLink;
+    LONG productWeight = 0, dialogWeight = 0;
+    ModalScript script([&] {
+        if (!dialog.IsVisible())
+            return false;
+        title = WindowText(dialog.get());
+        productLine = WindowText(dialog.GetItem(IDC_PRODUCT_LINE).get());
+        emailLink = WindowText(dialog.GetItem(IDC_EMAIL_LINK).get());
+        homeLink = WindowText(dialog.GetItem(IDC_HOMEPAGE_LINK).get());
+        LOGFONTW font = {};
+        ::GetObjectW(dialog.GetItem(IDC_PRODUCT_LINE).GetFont(), sizeof(font), &font);
+        productWeight = font.lfWeight;
+        ::GetObjectW(dialog.GetFont(), sizeof(font), &font);
+        dialogWeight = font.lfWeight;
+        SaveScreenshot(dialog.get(), L"about-dialog");
+        dialog.Send(WM_COMMAND, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(dialog.DoModal(owner.get()), IDCANCEL);
+    EXPECT_EQ(title, L"About");
+    EXPECT_EQ(productLine, L"Tarnwick 3.1\nMarch 2012");
+    EXPECT_EQ(productWeight, FW_BOLD);
+    EXPECT_NE(dialogWeight, FW_BOLD) << "the dialog's own font is left as it was";
+    EXPECT_NE(emailLink.find(L"E-mail: support@tarnwick.example.com"), std::wstring::npos) << emailLink;
+    EXPECT_NE(homeLink.find(L"Tarnwick Homepage"), std::wstring::npos) << homeLink;
+}
+
+TEST(AboutDialog, OkEndsTheDialogWithOk)
+{
+    CAboutDlg dialog;
+    ModalScript script([&] {
+        dialog.Send(WM_COMMAND, IDOK);
+        return true;
+    });
+    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+}
+
+TEST(AboutDialog, LinksOpenTheSupportAddressAndTheHomePage)
+{
+    OpenVerbRecorder recorder({L"https", L"mailto"});
+    ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+    CAboutDlg dialog;
+    ModalScript script([&] {
+        Click(dialog, IDC_EMAIL_LINK);
+        Click(dialog, IDC_HOMEPAGE_LINK);
+        Click(dialog, IDC_PRODUCT_LINE);
+        dialog.EndDialog(IDOK);
+        return true;
+    });
+    dialog.DoModal(nullptr);
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(2, kOpenTimeoutMs);
+    EXPECT_EQ(std::set<std::wstring>(opened.begin(), opened.end()),
+        (std::set<std::wstring>{L"mailto:support@tarnwick.example.com", L"https://tarnwick.example.com/"}));
+    EXPECT_EQ(recorder.WaitForOpened(3, 1000).size(), 2u) << "other controls open nothing";
+}
+
+TEST(ShellActions, HomePageOpensTheSameAddressAsTheLink)
+{
+    OpenVerbRecorder recorder({L"https"});
+    OpenHomePage();
+    EXPECT_EQ(recorder.WaitForOpened(1, kOpenTimeoutMs), std::vector<std::wstring>{L"https://tarnwick.example.com/"});
+}
+
+TEST(ShellActions, HelpLibraryThatCannotBeLoadedIsNotLookedForAgain)
+{
+    HtmlHelpLibrary missing(L"CLSID\\{00000000-0000-0000-0000-00000000beef}\\InprocServer32", L"no-such-help.ocx");
+    EXPECT_EQ(missing.Get(), nullptr);
+    EXPECT_EQ(missing.Get(), nullptr);
+    EXPECT_EQ(missing.loadAttempts(), 1);
+}
+
+TEST(ShellActions, SystemHelpLibraryIsFoundThroughItsRegistration)
+{
+    HtmlHelpLibrary& library = HtmlHelpLibrary::System();
+    EXPECT_NE(library.Get(), nullptr);
+    EXPECT_NE(library.Get(), nullptr);
+    EXPECT_EQ(library.loadAttempts(), 1);
+}
+
+TEST(ShellActions, HelpWithoutAHelpFileShowsNothing)
+{
+    TestWindow owner;
+    ::ShowWindow(owner.get(), SW_SHOWNORMAL);
+    const std::set<HWND> before = VisibleWindowsOfThisProcess();
+    ShowHelp(owner.get());
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 1000) {
+        PumpMessages();
+        ::Sleep(20);
+    }
+    EXPECT_EQ(VisibleWindowsOfThisProcess(), before);
+}
+
+TEST(ShellActions, DevicePropertiesNeedAnInstanceId)
+{
+    const std::set<HWND> before = VisibleWindowsOfThisProcess();
+    ShowDeviceProperties(L"", nullptr);
+    EXPECT_EQ(VisibleWindowsOfThisProcess(), before);
+}

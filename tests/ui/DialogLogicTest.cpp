@@ -1,0 +1,101 @@
+// What the dialogs compute without windows: the driver files list's order and status text,
+// the date column, and the save progress dialog's bar and percentage.
+#include <gtest/gtest.h>
+
+#include "ui/CDriverFilesDlg.h"
+#include "ui/CSaveProgressDlg.h"
+#include "ui/FileListOrder.h"
+
+namespace {
+
+DriverFile File(const wchar_t* name, DWORD size, unsigned long long time)
+{
+    DriverFile file;
+    file.name = name;
+    file.size = size;
+    file.time.dwLowDateTime = static_cast<DWORD>(time);
+    file.time.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    return file;
+}
+
+} // namespace
+
+TEST(FileListOrder, ClicksSortAscendingThenDescendingThenAscending)
+{
+    FileListOrder order;
+    order = AfterColumnClick(order, kSizeColumn);
+    EXPECT_EQ(order.column, kSizeColumn);
+    EXPECT_FALSE(order.descending);
+    order = AfterColumnClick(order, kSizeColumn);
+    EXPECT_TRUE(order.descending);
+    order = AfterColumnClick(order, kSizeColumn);
+    EXPECT_FALSE(order.descending);
+    order = AfterColumnClick(AfterColumnClick(order, kSizeColumn), kDateColumn);
+    EXPECT_EQ(order.column, kDateColumn);
+    EXPECT_FALSE(order.descending) << "another column always starts ascending";
+}
+
+TEST(FileListOrder, FirstClickOnTheNameColumnAfterOpeningSortsDescending)
+{
+    // The list opens sorted by name ascending, so the name column's first click flips it.
+    EXPECT_TRUE(AfterColumnClick(FileListOrder(), kNameColumn).descending);
+}
+
+TEST(FileListOrder, NamesIgnoreTheCaseOfLettersAToZOnly)
+{
+    const DriverFile upper = File(L"B.SYS", 1, 1);
+    const DriverFile lower = File(L"a.sys", 2, 2);
+    const DriverFile same = File(L"b.sys", 3, 3);
+    const DriverFile accented = File(L"\u00c9.sys", 0, 0);
+    const DriverFile underscore = File(L"_x.sys", 0, 0);
+    const FileListOrder byName;
+    EXPECT_LT(CompareDriverFiles(&lower, &upper, byName), 0);
+    EXPECT_EQ(CompareDriverFiles(&upper, &same, byName), 0);
+    EXPECT_GT(CompareDriverFiles(&accented, &lower, byName), 0) << "other characters by code unit";
+    EXPECT_LT(CompareDriverFiles(&underscore, &upper, byName), 0)
+        << "'_' comes before the letters once they are folded";
+}
+
+TEST(FileListOrder, SizesAndWholeTimesCompareNumerically)
+{
+    const DriverFile small = File(L"z", 999, 0x1'0000'0000ull);
+    const DriverFile large = File(L"a", 3'000'000'000u, 0x0'FFFF'FFFFull);
+    EXPECT_LT(CompareDriverFiles(&small, &large, {kSizeColumn, false}), 0) << "unsigned sizes";
+    EXPECT_GT(CompareDriverFiles(&small, &large, {kSizeColumn, true}), 0);
+    EXPECT_GT(CompareDriverFiles(&small, &large, {kDateColumn, false}), 0) << "the high half of the time counts";
+    EXPECT_EQ(CompareDriverFiles(&small, nullptr, {kSizeColumn, false}), 0);
+    EXPECT_EQ(CompareDriverFiles(&small, &large, {7, false}), 0);
+}
+
+TEST(FileStatus, TotalsInThousandsOfBytesRoundedDown)
+{
+    EXPECT_EQ(FileStatusText(0, 0), L"Files: 0, Total size: 0 KB");
+    EXPECT_EQ(FileStatusText(2, 999), L"Files: 2, Total size: 0 KB");
+    EXPECT_EQ(FileStatusText(3, 1999), L"Files: 3, Total size: 1 KB");
+    EXPECT_EQ(FileStatusText(4, 2500000), L"Files: 4, Total size: 2500 KB");
+    EXPECT_EQ(FileStatusText(5, 4294967295u), L"Files: 5, Total size: 4294967 KB");
+}
+
+TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
+{
+    SYSTEMTIME first = {};
+    first.wYear = 1601;
+    first.wMonth = 1;
+    first.wDay = 1;
+    wchar_t expected[64] = L"";
+    ASSERT_GT(::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &first, nullptr, expected, 64), 0);
+    EXPECT_EQ(ShortDateText(FILETIME{0, 0}), expected);
+    EXPECT_EQ(ShortDateText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}), L"") << "a time that does not convert";
+}
+
+TEST(SaveProgress, BarAndPercentageAreTruncated)
+{
+    EXPECT_EQ(ProgressBarPosition(0.0), 0);
+    EXPECT_EQ(PercentText(0.0), L"0%");
+    EXPECT_EQ(ProgressBarPosition(0.5), 500);
+    EXPECT_EQ(PercentText(0.5), L"50%");
+    EXPECT_EQ(ProgressBarPosition(0.999), 999);
+    EXPECT_EQ(PercentText(0.999), L"99%");
+    EXPECT_EQ(ProgressBarPosition(1.0), 1000);
+    EXPECT_EQ(PercentText(1.0), L"100%");
+}

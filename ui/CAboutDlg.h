@@ -1,0 +1,20 @@
+// The about box: the program's icon, name, version and release month, and links to the
+// support e-mail address and the home page.
+#pragma once
+
+#include "framework/CDialogImpl.h"
+#include "framework/Handles.h"
+#include "resources/resource.h"
+
+class CAboutDlg : public CDialogImpl<CAboutDlg> {
+public:
+    enum { IDD = IDD_ABOUT };
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnInitDialog();
+    void OnLinkClicked(int controlId);
+
+    UniqueFont boldFont;
+};

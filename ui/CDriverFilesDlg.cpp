@@ -1,0 +1,325 @@
+#include "ui/CDriverFilesDlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "discovery/DriverFileFinder.h"
+#include "framework/Handles.h"
+#include "framework/ProcAddress.h"
+#include "saving/CDeviceSaver.h"
+#include "ui/ShellActions.h"
+#include "ui/WorkerMessages.h"
+
+namespace {
+
+const int kStatusFirstPartWidth = 340;
+const int kProgressInset = 3;
+const int kAppendItem = 1000000;
+// The shell's file property sheet, exported by ordinal only.
+const WORD kObjectPropertiesOrdinal = 178;
+const DWORD kObjectTypeFilePath = 2;
+
+const DialogResizeEntry kResizeMap[] = {
+    {IDC_FILE_LIST, DLSZ_SIZE_X | DLSZ_SIZE_Y},
+    {IDC_DEVICE_PROPERTIES, DLSZ_MOVE_Y},
+    {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+    {IDC_SAVE, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+    {IDC_STATUS_BAR, DLSZ_SIZE_X | DLSZ_MOVE_Y},
+};
+
+void SetSubItemText(const CWindow& list, int item, int subItem, const std::wstring& text)
+{
+    LVITEMW column = {};
+    column.iSubItem = subItem;
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    list.Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
+}
+
+void ShowFileProperties(HWND owner, const std::wstring& path)
+{
+    using ObjectPropertiesFunction = BOOL(WINAPI*)(HWND, DWORD, PCWSTR, PCWSTR);
+    const auto objectProperties = GetProcAddressAs<ObjectPropertiesFunction>(
+        ::GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEA(kObjectPropertiesOrdinal));
+    if (objectProperties)
+        objectProperties(owner, kObjectTypeFilePath, path.c_str(), nullptr);
+}
+
+} // namespace
+
+std::wstring FileStatusText(int fileCount, uint32_t totalSize)
+{
+    wchar_t text[64];
+    std::swprintf(text, 64, L"Files: %d, Total size: %d KB", fileCount, static_cast<int>(totalSize / 1000));
+    return text;
+}
+
+std::wstring ShortDateText(const FILETIME& time)
+{
+    SYSTEMTIME date;
+    wchar_t text[512] = L"";
+    if (!::FileTimeToSystemTime(&time, &date)
+        || !::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, text, 512))
+        return std::wstring();
+    return text;
+}
+
+CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder)
+    : device(device)
+    , targetFolder(targetFolder)
+    , placement(placement)
+{ }
+
+const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
+{
+    count = sizeof(kResizeMap) / sizeof(kResizeMap[0]);
+    return kResizeMap;
+}
+
+bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (ProcessResizeMessage(window, message, wParam, lParam, result))
+        return true;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        result = TRUE;
+        return true;
+    case WM_CLOSE:
+        // Recorded here, so the close box records it too; default processing then turns the
+        // message into IDCANCEL.
+        CapturePlacement(placement, window);
+        return false;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+            OnCloseRequest(LOWORD(wParam));
+            return true;
+        case IDC_SAVE:
+            OnSave();
+            return true;
+        case IDC_DEVICE_PROPERTIES:
+            if (device)
+                ShowDeviceProperties(device->instanceId, window);
+            return true;
+        default:
+            return false;
+        }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->code == NM_DBLCLK && header->idFrom == IDC_FILE_LIST) {
+            OnFileDoubleClick();
+            return true;
+        }
+        if (header->code == LVN_COLUMNCLICK) {
+            order = AfterColumnClick(order, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+            Sort();
+            return true;
+        }
+        return false;
+    }
+    case WM_WORKER_FINISHED:
+        OnWorkerFinished(static_cast<WorkerKind>(wParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CDriverFilesDlg::OnInitDialog()
+{
+    SetText(device ? device->name.c_str() : L"");
+    statusBar = GetItem(IDC_STATUS_BAR);
+    const int parts[] = {kStatusFirstPartWidth, -1};
+    statusBar.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    CreateProgressBar();
+
+    fileList = GetItem(IDC_FILE_LIST);
+    AddColumns();
+    SHFILEINFOW info = {};
+    const auto systemImages = reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    fileList.Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(systemImages));
+    const DWORD extended = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
+    fileList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+
+    SetBusy(false);
+    DlgResize_Init(true, true, WS_CLIPCHILDREN);
+    if (!ApplyPlacement(placement, get(), false))
+        CenterWindow(GetParent());
+    StartWorker(DiscoveryWorker);
+}
+
+void CDriverFilesDlg::CreateProgressBar()
+{
+    RECT area = statusBar.ClientRect();
+    area.right = area.left + kStatusFirstPartWidth;
+    ::InflateRect(&area, -kProgressInset, -kProgressInset);
+    progressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, area.left, area.top,
+        area.right - area.left, area.bottom - area.top, statusBar.get(), nullptr, nullptr, nullptr);
+    progressBar.Send(PBM_SETRANGE32, 0, 1000);
+}
+
+void CDriverFilesDlg::AddColumns()
+{
+    struct Column {
+        const wchar_t* header;
+        int width;
+        int format;
+    };
+    const Column columns[]
+        = {{L"Source file name", 200, LVCFMT_LEFT}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
+    for (const Column& column : columns) {
+        LVCOLUMNW added = {};
+        added.mask = LVCF_TEXT;
+        added.pszText = const_cast<wchar_t*>(column.header);
+        const LRESULT index = fileList.Send(LVM_INSERTCOLUMNW, kAppendItem, reinterpret_cast<LPARAM>(&added));
+        LVCOLUMNW layout = {};
+        layout.mask = LVCF_WIDTH | LVCF_FMT;
+        layout.cx = column.width;
+        layout.fmt = column.format;
+        fileList.Send(LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&layout));
+    }
+}
+
+void CDriverFilesDlg::SetBusy(bool flag)
+{
+    busy = flag;
+    progressBar.Send(PBM_SETPOS, 0);
+    progressBar.Show(flag ? SW_SHOW : SW_HIDE);
+    GetItem(IDC_DEVICE_PROPERTIES).Enable(!flag);
+    GetItem(IDC_SAVE).Enable(!flag);
+    GetItem(IDOK).SetText(flag ? L"Cancel" : L"Close");
+    const std::wstring status = flag ? std::wstring() : FileStatusText(fileCount, totalSize);
+    statusBar.Send(SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(status.c_str()));
+}
+
+void CDriverFilesDlg::OnCloseRequest(int command)
+{
+    // A running worker is asked to stop; it reports back, and the dialog then ends itself.
+    if (busy) {
+        abortRequested = true;
+        return;
+    }
+    Send(WM_CLOSE);
+    EndDialog(command);
+}
+
+void CDriverFilesDlg::OnSave()
+{
+    if (busy || !BrowseForTargetFolder(targetFolder, get()))
+        return;
+    StartWorker(SaveWorker);
+}
+
+bool CDriverFilesDlg::StartWorker(LPTHREAD_START_ROUTINE worker)
+{
+    // Busy from before the thread exists, so that no second worker can be started meanwhile.
+    SetBusy(true);
+    UniqueKernelHandle thread(::CreateThread(nullptr, 0, worker, this, 0, nullptr));
+    if (!thread)
+        SetBusy(false);
+    return thread.valid();
+}
+
+DWORD WINAPI CDriverFilesDlg::DiscoveryWorker(void* parameter)
+{
+    auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
+    const HWND window = dialog->get();
+    try {
+        if (dialog->device) {
+            DriverFileFinder finder(*dialog->device, *dialog);
+            finder.Run();
+        }
+    } catch (...) {
+        // The list shows what was found before the failure.
+    }
+    ::PostMessageW(window, WM_WORKER_FINISHED, kDiscovery, 0);
+    return 0;
+}
+
+DWORD WINAPI CDriverFilesDlg::SaveWorker(void* parameter)
+{
+    auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
+    const HWND window = dialog->get();
+    try {
+        // The saver finishes its log, and opens it for the user, when it goes at the end of
+        // this block.
+        CDeviceSaver saver(*dialog);
+        saver.AddDevice(dialog->device);
+        saver.SaveAll(dialog->targetFolder, nullptr);
+    } catch (...) {
+        // What the run did is in its log.
+    }
+    ::PostMessageW(window, WM_WORKER_FINISHED, kSave, 0);
+    return 0;
+}
+
+void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)
+{
+    if (abortRequested) {
+        EndDialog(0);
+        return;
+    }
+    if (kind == kDiscovery)
+        Sort();
+    SetBusy(false);
+}
+
+bool CDriverFilesDlg::Progress(double fraction)
+{
+    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(fraction * 1000)));
+    return !abortRequested;
+}
+
+void CDriverFilesDlg::OnFile(const DriverFile& file)
+{
+    SHFILEINFOW info = {};
+    ::SHGetFileInfoW(file.path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = kAppendItem;
+    item.pszText = const_cast<wchar_t*>(file.name.c_str());
+    item.iImage = info.iIcon;
+    const int index = static_cast<int>(fileList.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    // Sizes are unsigned: a file of 2 GB or more must not show as a negative number.
+    SetSubItemText(fileList, index, 1, std::to_wstring(file.size));
+    SetSubItemText(fileList, index, 2, ShortDateText(file.time));
+
+    LVITEMW data = {};
+    data.mask = LVIF_PARAM;
+    data.iItem = index;
+    data.lParam = reinterpret_cast<LPARAM>(&file);
+    fileList.Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+
+    ++fileCount;
+    totalSize += file.size;
+}
+
+void CDriverFilesDlg::Sort()
+{
+    fileList.Send(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareItems));
+}
+
+int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context)
+{
+    const auto* dialog = reinterpret_cast<const CDriverFilesDlg*>(context);
+    return CompareDriverFiles(
+        reinterpret_cast<const DriverFile*>(left), reinterpret_cast<const DriverFile*>(right), dialog->order);
+}
+
+void CDriverFilesDlg::OnFileDoubleClick()
+{
+    const LRESULT selected = fileList.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (selected < 0)
+        return;
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = static_cast<int>(selected);
+    fileList.Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    if (const auto* file = reinterpret_cast<const DriverFile*>(item.lParam))
+        ShowFileProperties(get(), file->path);
+}

@@ -1,0 +1,68 @@
+// The driver files of one device: every file of its driver with size and date, found on a
+// worker thread while the dialog is on screen. From here the user opens the device's or a
+// file's property sheet, and saves this one device's driver, again on a worker thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "app/PlacementRecord.h"
+#include "devices/DeviceInfo.h"
+#include "discovery/IFileReporter.h"
+#include "framework/CDialogImpl.h"
+#include "framework/CDialogResize.h"
+#include "resources/resource.h"
+#include "ui/FileListOrder.h"
+
+class CDriverFilesDlg : public CDialogImpl<CDriverFilesDlg>,
+                        public CDialogResize<CDriverFilesDlg>,
+                        public IFileReporter {
+public:
+    enum { IDD = IDD_DRIVER_FILES };
+
+    // All three are kept by reference: the device belongs to the device list, the placement
+    // record and the target folder to the main window.
+    CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder);
+
+    bool Progress(double fraction) override;
+    void OnFile(const DriverFile& file) override;
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    static const DialogResizeEntry* GetDlgResizeMap(size_t& count);
+
+private:
+    enum WorkerKind { kDiscovery = 0, kSave = 1 };
+
+    void OnInitDialog();
+    void CreateProgressBar();
+    void AddColumns();
+    void OnCloseRequest(int command);
+    void OnSave();
+    void OnWorkerFinished(WorkerKind kind);
+    void OnFileDoubleClick();
+    void SetBusy(bool flag);
+    void Sort();
+    bool StartWorker(LPTHREAD_START_ROUTINE worker);
+    static DWORD WINAPI DiscoveryWorker(void* parameter);
+    static DWORD WINAPI SaveWorker(void* parameter);
+    static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context);
+
+    CWindow statusBar;
+    CWindow fileList;
+    DeviceInfo* device;
+    CWindow progressBar;
+    int fileCount = 0;
+    uint32_t totalSize = 0;
+    FileListOrder order;
+    bool busy = false;
+    std::atomic<bool> abortRequested{false};
+    std::wstring& targetFolder;
+    PlacementRecord& placement;
+};
+
+// "Files: %d, Total size: %d KB", with sizes in thousands of bytes, rounded down.
+std::wstring FileStatusText(int fileCount, uint32_t totalSize);
+// The short date of a file time, without conversion to local time; empty when it cannot be
+// formatted.
+std::wstring ShortDateText(const FILETIME& time);
