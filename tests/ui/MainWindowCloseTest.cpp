@@ -8,10 +8,9 @@
 
 #include "app/PlacementRecord.h"
 #include "app/Settings.h"
-#include "framework/Handles.h"
 #include "resources/resource.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/ui/MainFrameHarness.h"
-#include "tests/ui/Screenshot.h"
 
 namespace {
 
@@ -48,22 +47,6 @@ RECT NormalRect(HWND window)
     ::GetWindowPlacement(window, &placement);
     return placement.rcNormalPosition;
 }
-
-// Opens the Device menu and takes the screenshot from another thread while the menu's own
-// loop runs, then closes the menu.
-struct MenuShot {
-    HWND frame;
-    bool saved = false;
-    static DWORD WINAPI Take(void* parameter)
-    {
-        auto* shot = static_cast<MenuShot*>(parameter);
-        ::Sleep(1500);
-        const RECT rect = ScreenRectAround(shot->frame, 0);
-        shot->saved = SaveScreenshot(rect, L"menu-open");
-        ::PostMessageW(shot->frame, WM_CANCELMODE, 0, 0);
-        return 0;
-    }
-};
 
 } // namespace
 
@@ -161,17 +144,19 @@ TEST_F(MainWindowClosing, ScreenshotsOfTheWindowInUse)
     ::SetFocus(frame->view.tree);
     EXPECT_EQ(tree.GetStateImage(fixtureClass), 3);
     EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 3);
-    frame->Invalidate();
-    ::UpdateWindow(*frame);
-    Pump();
-    EXPECT_TRUE(SaveScreenshot(ScreenRectAround(*frame, 0), L"ticks-and-mixed"));
+    EXPECT_TRUE(SaveScreenshot(*frame, L"main-window-ticks-and-mixed"));
 
-    MenuShot shot{frame->get()};
-    UniqueKernelHandle thread(::CreateThread(nullptr, 0, MenuShot::Take, &shot, 0, nullptr));
-    ASSERT_TRUE(thread);
+    // The Device menu, pictured from within the menu's own loop, then closed again.
+    bool pictured = false;
+    ModalScript script([&] {
+        const HWND popup = FindOwnWindow(L"#32768");
+        if (!popup)
+            return false;
+        pictured = SaveScreenshot(*frame, L"main-window-menu-open") && SaveScreenshot(popup, L"main-window-menu");
+        ::EndMenu();
+        return true;
+    });
     frame->Send(WM_SYSCOMMAND, SC_KEYMENU, L'd');
-    const HANDLE handle = thread.get();
-    while (::MsgWaitForMultipleObjects(1, &handle, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-        Pump();
-    EXPECT_TRUE(shot.saved);
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(pictured);
 }

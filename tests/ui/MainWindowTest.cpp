@@ -9,8 +9,8 @@
 #include "resources/resource.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Wine.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/ui/MainFrameHarness.h"
-#include "tests/ui/Screenshot.h"
 
 namespace {
 
@@ -80,9 +80,7 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     EXPECT_EQ(frame->view.GetId(), IDC_DEVICE_TREE_VIEW);
     EXPECT_EQ(frame->view.GetParent().get(), frame->get());
 
-    ::UpdateWindow(*frame);
-    Pump();
-    EXPECT_TRUE(SaveScreenshot(ScreenRectAround(*frame, 0), L"main-window"));
+    EXPECT_TRUE(SaveScreenshot(*frame, L"main-window"));
 }
 
 TEST_F(MainWindow, GrowingTheWindowResizesTheViewAndMovesTheStatusBar)
