@@ -7,6 +7,7 @@
 
 #include "app/Settings.h"
 #include "resources/resource.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Wine.h"
 #include "tests/support/ModalDriver.h"
@@ -256,4 +257,42 @@ TEST_F(MainWindow, CommandsOfTheDialogsReachTheirActionsWithTheFrameAsOwner)
     EXPECT_EQ(Recorded().homePage, 1) << "accelerator, menu and button alike";
     frame->Send(WM_COMMAND, ID_APP_ABOUT);
     EXPECT_EQ(Recorded().about, 1);
+}
+
+TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)
+{
+    Start();
+    CurrentMainFrameActions() = DefaultMainFrameActions();
+    const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(device));
+    Pump();
+
+    std::wstring title;
+    HWND owner = nullptr;
+    ModalScript files([&] {
+        const HWND dialog = FindOwnWindow(L"#32770");
+        if (!dialog)
+            return false;
+        title = WindowText(dialog);
+        owner = ::GetWindow(dialog, GW_OWNER);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    EXPECT_TRUE(files.finished());
+    EXPECT_EQ(title, ThirdPartyDeviceNames()[0]) << "the driver files dialog of the selected device";
+    EXPECT_EQ(owner, frame->get());
+
+    ModalScript about([&] {
+        const HWND dialog = FindOwnWindow(L"#32770", L"About");
+        if (!dialog)
+            return false;
+        owner = ::GetWindow(dialog, GW_OWNER);
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    frame->Send(WM_COMMAND, ID_APP_ABOUT);
+    EXPECT_TRUE(about.finished());
+    EXPECT_EQ(owner, frame->get());
 }
