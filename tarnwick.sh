@@ -77,15 +77,16 @@ run_program() {
     ensure_display "$WINE_ROOT"
     local rc=0
     WINEPREFIX="$prefix" WINEDEBUG=-all wine "$exe" "/path:$(winepath_of "$target")" /all >"$BUILD_DIR/run-output.txt" 2>&1 || rc=$?
-    cat "$BUILD_DIR/run-output.txt"
     local logfile
     logfile=$(ls -t "$target"/Tarnwick-*-log.txt 2>/dev/null | head -n 1 || true)
     if [ -n "$logfile" ]; then
       log "log: $logfile"
       tr -d '\r' <"$logfile"
     else
-      log "the command-line backup wrote no log (exit code $rc): this build does not save drivers yet"
+      # No log in the target (the run failed before it made the folder): what it printed.
+      tr -d '\r' <"$BUILD_DIR/run-output.txt"
     fi
+    log "exit code $rc; the backup is in $target"
     stop_display "$WINE_ROOT"
     return $rc
   fi

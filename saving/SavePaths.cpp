@@ -112,14 +112,17 @@ bool CreateFolderPath(const std::wstring& path)
 
 uint64_t GetFreeSpace(const std::wstring& path)
 {
+    // A folder on a network share is only accepted with a closing backslash; without it
+    // every save to a share would report a full disk.
+    const std::wstring folder = WithBackslash(path);
     ULARGE_INTEGER totalFree = {};
-    if (::GetDiskFreeSpaceExW(path.c_str(), nullptr, nullptr, &totalFree))
+    if (::GetDiskFreeSpaceExW(folder.c_str(), nullptr, nullptr, &totalFree))
         return totalFree.QuadPart;
     DWORD sectorsPerCluster = 0;
     DWORD bytesPerSector = 0;
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
-    if (::GetDiskFreeSpaceW(path.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+    if (::GetDiskFreeSpaceW(folder.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         return static_cast<uint64_t>(freeClusters) * sectorsPerCluster * bytesPerSector;
     return 0;
 }
