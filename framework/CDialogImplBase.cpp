@@ -2,10 +2,6 @@
 
 #include "framework/AppModule.h"
 
-void CDialogImplBase::OnFinalMessage(HWND)
-{
-}
-
 INT_PTR CDialogImplBase::DoModal(HWND parent)
 {
     return ::DialogBoxParamW(AppModule().GetInstance(), MAKEINTRESOURCEW(resourceId_), parent, DialogProc,
@@ -45,15 +41,11 @@ INT_PTR CALLBACK CDialogImplBase::DialogProc(HWND window, UINT message, WPARAM w
         return FALSE;
 
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = dialog->ProcessWindowMessage(window, message, wParam, lParam, result);
-    } catch (...) {
-        // A dialog that cannot initialise itself is closed rather than shown half-built.
-        if (message == WM_INITDIALOG)
-            ::EndDialog(window, -1);
-        handled = false;
-    }
+    bool failed = false;
+    const bool handled = OfferMessage(*dialog, window, message, wParam, lParam, result, failed);
+    // A dialog that cannot initialise itself is closed rather than shown half-built.
+    if (failed && message == WM_INITDIALOG)
+        ::EndDialog(window, -1);
 
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, DWLP_USER, 0);

@@ -1,25 +1,16 @@
 // The machinery behind every modal dialog of the program: the dialog is built from a dialog
 // resource by the dialog manager, which runs its own modal loop; the C++ object is bound at
-// WM_INITDIALOG and gets every message through its ProcessWindowMessage. Exceptions stop at
-// the dialog procedure.
+// WM_INITDIALOG and gets every message through its ProcessWindowMessage.
 #pragma once
 
 #include <windows.h>
 
+#include "framework/CMessageMap.h"
 #include "framework/CWindow.h"
 
-class CDialogImplBase {
+// The message map's result for WM_INITDIALOG is TRUE to let the dialog manager set the focus.
+class CDialogImplBase : public CMessageMap {
 public:
-    CDialogImplBase(const CDialogImplBase&) = delete;
-    CDialogImplBase& operator=(const CDialogImplBase&) = delete;
-
-    // The message map: true when handled, with the message's result in `result` (for
-    // WM_INITDIALOG: TRUE to let the dialog manager set the focus).
-    virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
-    virtual ~CDialogImplBase() = default;
-    // Called after WM_NCDESTROY, when the dialog window is gone.
-    virtual void OnFinalMessage(HWND window);
-
     // Runs the dialog modally over `parent` (null: the active window) and returns the
     // result given to EndDialog, or -1 when the dialog could not be created.
     INT_PTR DoModal(HWND parent = ::GetActiveWindow());

@@ -86,12 +86,12 @@ bool CFrameWindow::LoadAccelerators(WORD resourceId)
 void CFrameWindow::UpdateLayout()
 {
     RECT rect = ClientRect();
-    if (toolBarWindow.IsWindow() && toolBarWindow.IsVisible()) {
+    if (toolBarWindow.IsWindow() && toolBarWindow.HasVisibleStyle()) {
         toolBarWindow.Send(WM_SIZE);
         const RECT bar = toolBarWindow.WindowRect();
         rect.top += bar.bottom - bar.top;
     }
-    if (statusBarWindow.IsWindow() && statusBarWindow.IsVisible()) {
+    if (statusBarWindow.IsWindow() && statusBarWindow.HasVisibleStyle()) {
         statusBarWindow.Send(WM_SIZE);
         const RECT bar = statusBarWindow.WindowRect();
         rect.bottom -= bar.bottom - bar.top;
@@ -118,7 +118,7 @@ bool CFrameWindow::ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lPara
         OnMenuSelect(wParam, lParam);
         return false;
     case WM_SETFOCUS:
-        if (clientWindow.IsWindow() && clientWindow.IsVisible())
+        if (clientWindow.IsWindow() && clientWindow.HasVisibleStyle())
             ::SetFocus(clientWindow);
         return false;
     case WM_DESTROY:

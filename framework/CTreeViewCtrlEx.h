@@ -12,6 +12,8 @@
 template <typename TBase>
 class CTreeViewCtrlExT : public TBase {
 public:
+    using TBase::TBase;
+
     HTREEITEM GetRootItem() const noexcept { return Next(nullptr, TVGN_ROOT); }
     HTREEITEM GetChildItem(HTREEITEM item) const noexcept { return Next(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const noexcept { return Next(item, TVGN_NEXT); }

@@ -45,6 +45,8 @@ public:
     bool Enable(bool enable) const noexcept { return ::EnableWindow(window_, enable) != FALSE; }
     bool IsEnabled() const noexcept { return ::IsWindowEnabled(window_) != FALSE; }
     bool IsVisible() const noexcept { return ::IsWindowVisible(window_) != FALSE; }
+    // The window's own WS_VISIBLE, whether or not its parent is shown.
+    bool HasVisibleStyle() const noexcept { return (GetStyle() & WS_VISIBLE) != 0; }
     bool Invalidate(bool erase = true) const noexcept { return ::InvalidateRect(window_, nullptr, erase) != FALSE; }
 
     bool SetText(const wchar_t* text) const noexcept { return ::SetWindowTextW(window_, text) != FALSE; }

@@ -15,7 +15,9 @@ bool CWindowClass::Register(WNDPROC procedure) noexcept
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     if (info_.superclass) {
-        if (!::GetClassInfoExW(nullptr, info_.superclass, &windowClass))
+        // A class of this module first, else a system class.
+        if (!::GetClassInfoExW(instance, info_.superclass, &windowClass) &&
+            !::GetClassInfoExW(nullptr, info_.superclass, &windowClass))
             return false;
         defaultProcedure_ = windowClass.lpfnWndProc;
         windowClass.cbSize = sizeof(windowClass);

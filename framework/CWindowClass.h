@@ -11,7 +11,7 @@ struct WindowClassInfo {
     int background = 0;                  // system colour index + 1; 0 for none
     const wchar_t* cursor = IDC_ARROW;   // system cursor; null for none
     WORD icon = 0;                       // icon resource for the large and small icon; 0 for none
-    const wchar_t* superclass = nullptr; // system class to superclass; null for a class of our own
+    const wchar_t* superclass = nullptr; // class to superclass (a system one, or one of this module)
     DWORD defaultStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     DWORD defaultExStyle = 0;
 };

@@ -15,13 +15,12 @@ CWindowImplBase::~CWindowImplBase()
 {
     const HWND window = self_.get();
     if (window && ::IsWindow(window) && FromWindow(window) == this) {
+        // The window goes back to its default procedure, which then sees its destruction
+        // (a system control frees its own data there).
         Bind(window, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defaultProcedure_));
         ::DestroyWindow(window);
     }
-}
-
-void CWindowImplBase::OnFinalMessage(HWND)
-{
 }
 
 WNDPROC CWindowImplBase::GetWindowProc()
@@ -84,18 +83,14 @@ LRESULT CALLBACK CWindowImplBase::WindowProc(HWND window, UINT message, WPARAM w
     }
 
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = object->ProcessWindowMessage(window, message, wParam, lParam, result);
-    } catch (...) {
-        // A window that cannot finish its creation is not created; any other message falls
-        // back to default processing.
-        if (message == WM_NCCREATE)
-            return FALSE;
-        if (message == WM_CREATE)
-            return -1;
-        handled = false;
-    }
+    bool failed = false;
+    const bool handled = OfferMessage(*object, window, message, wParam, lParam, result, failed);
+    // A window that cannot finish its creation is not created; any other failed message
+    // falls back to default processing.
+    if (failed && message == WM_NCCREATE)
+        return FALSE;
+    if (failed && message == WM_CREATE)
+        return -1;
     if (!handled)
         result = ::CallWindowProcW(object->defaultProcedure_, window, message, wParam, lParam);
 

@@ -1,27 +1,19 @@
 // The machinery behind every window class of the program: the window procedure that finds
 // the C++ object of a window, offers it each message through its message map and gives the
-// messages it leaves to default processing. Exceptions stop here: none crosses into the
-// system's code that called the procedure.
+// messages it leaves to default processing.
 #pragma once
 
 #include <windows.h>
 
 #include "framework/CWindow.h"
+#include "framework/CMessageMap.h"
 #include "framework/CWindowClass.h"
 
-class CWindowImplBase {
+class CWindowImplBase : public CMessageMap {
 public:
-    CWindowImplBase(const CWindowImplBase&) = delete;
-    CWindowImplBase& operator=(const CWindowImplBase&) = delete;
-
-    // The message map: true when the message was handled, with its result in `result`.
-    // Messages left unhandled get default processing.
-    virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
-    // Destroys a window that still exists, without offering it any more messages: the
-    // derived object is already gone.
-    virtual ~CWindowImplBase();
-    // Called after WM_NCDESTROY, when the window is gone and the object no longer bound.
-    virtual void OnFinalMessage(HWND window);
+    // Destroys a window that still exists without offering it any more messages, since the
+    // derived object is already gone: its default procedure alone sees the destruction.
+    ~CWindowImplBase() override;
     virtual WNDPROC GetWindowProc();
 
     // Default processing: the system class's procedure for a superclass, DefWindowProcW

@@ -12,8 +12,9 @@ struct ToolbarResource {
     std::vector<WORD> items;
 };
 
-// Reads the resource's data (version 1: version, width, height, count, then the items);
-// false when it is not of that form.
+// Reads the resource's data as either compiler writes it: Microsoft's rc (WORD version 1,
+// width, height, count, items) or GNU windres (the same fields as DWORDs, without the
+// version). False when the data is neither.
 bool ParseToolbarResource(const void* data, size_t size, ToolbarResource& toolbar);
 
 // Finds and reads toolbar resource `id` of the program's module.

@@ -1,0 +1,152 @@
+// The check box rules on a tree without a window, and the horizontal scroll table.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "ui/CheckPropagation.h"
+#include "ui/HorizontalScroll.h"
+
+namespace {
+
+// A tree of nodes 1..n; node handles are the node numbers.
+class MemoryTree : public ICheckTree {
+public:
+    int Add(int parent)
+    {
+        const int node = static_cast<int>(parents_.size()) + 1;
+        parents_[node] = parent;
+        children_[parent].push_back(node);
+        states_[node] = kCheckCleared;
+        return node;
+    }
+    HTREEITEM Parent(HTREEITEM node) const override { return Item(parents_.at(Id(node))); }
+    HTREEITEM FirstChild(HTREEITEM node) const override
+    {
+        const auto found = children_.find(Id(node));
+        return found == children_.end() || found->second.empty() ? nullptr : Item(found->second.front());
+    }
+    HTREEITEM NextSibling(HTREEITEM node) const override
+    {
+        const std::vector<int>& siblings = children_.at(parents_.at(Id(node)));
+        for (size_t i = 0; i + 1 < siblings.size(); ++i) {
+            if (siblings[i] == Id(node))
+                return Item(siblings[i + 1]);
+        }
+        return nullptr;
+    }
+    int GetCheck(HTREEITEM node) const override { return states_.at(Id(node)); }
+    void SetCheck(HTREEITEM node, int state) override { states_[Id(node)] = state; }
+
+    int State(int node) const { return states_.at(node); }
+    void Set(int node, int state) { states_[node] = state; }
+    void Toggle(int node) { ToggleCheck(*this, Item(node)); }
+
+private:
+    static HTREEITEM Item(int node) { return node ? reinterpret_cast<HTREEITEM>(static_cast<INT_PTR>(node)) : nullptr; }
+    static int Id(HTREEITEM item) { return static_cast<int>(reinterpret_cast<INT_PTR>(item)); }
+
+    std::map<int, int> parents_;
+    std::map<int, std::vector<int>> children_;
+    std::map<int, int> states_;
+};
+
+// The computer, two classes with two and three devices.
+struct DeviceTreeShape : ::testing::Test {
+    void SetUp() override
+    {
+        root = tree.Add(0);
+        display = tree.Add(root);
+        ports = tree.Add(root);
+        adapters = {tree.Add(display), tree.Add(display)};
+        portDevices = {tree.Add(ports), tree.Add(ports), tree.Add(ports)};
+    }
+    MemoryTree tree;
+    int root = 0, display = 0, ports = 0;
+    std::vector<int> adapters, portDevices;
+};
+
+} // namespace
+
+TEST(CheckRules, ToggleTurnsOnlyAClearedBoxOn)
+{
+    EXPECT_EQ(ToggledCheck(kCheckCleared), kChecked);
+    EXPECT_EQ(ToggledCheck(kChecked), kCheckCleared);
+    EXPECT_EQ(ToggledCheck(kCheckMixed), kCheckCleared);
+    EXPECT_EQ(ToggledCheck(kNoCheckBox), kCheckCleared);
+}
+
+TEST_F(DeviceTreeShape, TickingTheRootTicksEverythingAndClearingOneDeviceMakesItsAncestorsMixed)
+{
+    tree.Toggle(root);
+    for (int node = root; node <= portDevices.back(); ++node)
+        EXPECT_EQ(tree.State(node), kChecked) << node;
+
+    tree.Toggle(portDevices[1]);
+    EXPECT_EQ(tree.State(portDevices[1]), kCheckCleared);
+    EXPECT_EQ(tree.State(ports), kCheckMixed);
+    EXPECT_EQ(tree.State(root), kCheckMixed);
+    EXPECT_EQ(tree.State(display), kChecked) << "the other class is untouched";
+}
+
+TEST_F(DeviceTreeShape, TickingEveryDeviceOfAClassChecksTheClassAndAllClassesCheckTheRoot)
+{
+    tree.Toggle(adapters[0]);
+    EXPECT_EQ(tree.State(display), kCheckMixed);
+    EXPECT_EQ(tree.State(root), kCheckMixed);
+    tree.Toggle(adapters[1]);
+    EXPECT_EQ(tree.State(display), kChecked);
+    EXPECT_EQ(tree.State(root), kCheckMixed) << "the ports are still cleared";
+    tree.Toggle(ports);
+    EXPECT_EQ(tree.State(root), kChecked);
+}
+
+TEST_F(DeviceTreeShape, ClickingAMixedBoxClearsItAndEverythingUnderIt)
+{
+    tree.Toggle(portDevices[0]);
+    tree.Toggle(adapters[0]);
+    ASSERT_EQ(tree.State(root), kCheckMixed);
+    tree.Toggle(root);
+    for (int node = root; node <= portDevices.back(); ++node)
+        EXPECT_EQ(tree.State(node), kCheckCleared) << node;
+}
+
+TEST_F(DeviceTreeShape, AMixedClassMakesTheRootMixedAndNodesWithoutABoxDoNotCount)
+{
+    tree.Toggle(display);
+    tree.Toggle(ports);
+    ASSERT_EQ(tree.State(root), kChecked);
+    tree.Toggle(portDevices[2]);
+    EXPECT_EQ(tree.State(ports), kCheckMixed);
+    EXPECT_EQ(tree.State(root), kCheckMixed);
+
+    // A device without a box neither checks nor clears its class.
+    tree.Set(portDevices[2], kNoCheckBox);
+    EXPECT_EQ(ParentCheck(tree, reinterpret_cast<HTREEITEM>(static_cast<INT_PTR>(ports))), kChecked);
+    tree.Set(portDevices[0], kNoCheckBox);
+    tree.Set(portDevices[1], kNoCheckBox);
+    EXPECT_EQ(ParentCheck(tree, reinterpret_cast<HTREEITEM>(static_cast<INT_PTR>(ports))), kCheckCleared);
+}
+
+TEST(HorizontalScrollTable, EachRequestMovesByItsRule)
+{
+    const ScrollState middle = {720, 500, 100};  // last page starts at 221
+    EXPECT_EQ(ScrollTarget(SB_LINELEFT, 0, middle), 94);
+    EXPECT_EQ(ScrollTarget(SB_LINERIGHT, 0, middle), 106);
+    EXPECT_EQ(ScrollTarget(SB_PAGELEFT, 0, middle), 0);
+    EXPECT_EQ(ScrollTarget(SB_PAGERIGHT, 0, middle), 221);
+    EXPECT_EQ(ScrollTarget(SB_LEFT, 0, middle), 0);
+    EXPECT_EQ(ScrollTarget(SB_RIGHT, 0, middle), 221);
+    EXPECT_EQ(ScrollTarget(SB_THUMBTRACK, 150, middle), 150);
+    EXPECT_EQ(ScrollTarget(SB_THUMBPOSITION, 900, middle), 720) << "capped at the maximum";
+    EXPECT_EQ(ScrollTarget(SB_THUMBPOSITION, 0, middle), 0);
+    EXPECT_EQ(ScrollTarget(SB_ENDSCROLL, 0, middle), 100);
+
+    const ScrollState start = {720, 500, 3};
+    EXPECT_EQ(ScrollTarget(SB_LINELEFT, 0, start), 0) << "never before the start";
+    const ScrollState end = {720, 500, 219};
+    EXPECT_EQ(ScrollTarget(SB_LINERIGHT, 0, end), 221) << "never past the last page";
+    EXPECT_EQ(ScrollTarget(SB_PAGELEFT, 0, end), 0);
+}

@@ -1,0 +1,321 @@
+// The device tree view on a real tree control: header and pictures, check boxes by click,
+// Space and double-click, row selection right of the label, notifications to the parent,
+// horizontal scrolling and column resizing.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceInfo.h"
+#include "framework/CWindowImpl.h"
+#include "tests/support/TestWindow.h"
+#include "ui/CDeviceTreeView.h"
+
+namespace {
+
+// The view's parent: records what the view passes on.
+class NotifyRecorder : public CWindowImpl<NotifyRecorder> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        WindowClassInfo info;
+        info.background = COLOR_BTNFACE + 1;
+        info.defaultStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override
+    {
+        if (message != WM_NOTIFY)
+            return false;
+        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        codes.push_back(header.code);
+        senders.push_back(header.hwndFrom);
+        if (header.code == TVN_SELCHANGEDW)
+            selected = reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem;
+        result = 0;
+        return true;
+    }
+    int Count(UINT code) const
+    {
+        int count = 0;
+        for (UINT seen : codes)
+            count += seen == code ? 1 : 0;
+        return count;
+    }
+
+    std::vector<UINT> codes;
+    std::vector<HWND> senders;
+    HTREEITEM selected = nullptr;
+};
+
+DeviceInfo MakeDevice(const wchar_t* name, const wchar_t* version, const wchar_t* date, const wchar_t* provider)
+{
+    DeviceInfo device;
+    device.name = name;
+    device.driverVersion = version;
+    device.driverDate = date;
+    device.providerName = provider;
+    return device;
+}
+
+struct TreeViewFixture : ::testing::Test {
+    void SetUp() override
+    {
+        const RECT hostRect = {20, 20, 680, 440};
+        ASSERT_NE(host.Create(nullptr, &hostRect, L"Tree view test"), nullptr);
+        const RECT viewRect = {0, 0, 600, 300};
+        ASSERT_NE(view.Create(host, &viewRect, nullptr, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, 3006), nullptr);
+        tree = CTreeViewCtrlEx(view.tree.get());
+
+        devices.push_back(MakeDevice(L"Wine display adapter", L"8.0.0.1", L"1-15-2023", L"Wine project"));
+        devices.push_back(MakeDevice(L"Second display adapter", L"2.1", L"6-1-2021", L"Morvane"));
+        devices.push_back(MakeDevice(L"Communications Port (COM1)", L"", L"", L""));
+        devices.push_back(MakeDevice(L"Communications Port (COM2)", L"", L"", L""));
+
+        root = Insert(TVI_ROOT, L"TARNWICK-PC", nullptr);
+        display = Insert(root, L"Display adapters", nullptr);
+        adapters = {Insert(display, devices[0].name.c_str(), &devices[0]),
+                    Insert(display, devices[1].name.c_str(), &devices[1])};
+        ports = Insert(root, L"Ports (COM & LPT)", nullptr);
+        portDevices = {Insert(ports, devices[2].name.c_str(), &devices[2]),
+                       Insert(ports, devices[3].name.c_str(), &devices[3])};
+        for (HTREEITEM node : {root, display, ports})
+            tree.Expand(node);
+        ::UpdateWindow(host);
+        host.codes.clear();
+        host.senders.clear();
+    }
+
+    HTREEITEM Insert(HTREEITEM parent, const wchar_t* text, DeviceInfo* device)
+    {
+        TVINSERTSTRUCTW insert = {};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+        insert.item.pszText = const_cast<wchar_t*>(text);
+        insert.item.lParam = reinterpret_cast<LPARAM>(device);
+        insert.item.stateMask = TVIS_STATEIMAGEMASK;
+        insert.item.state = INDEXTOSTATEIMAGEMASK(1);
+        return reinterpret_cast<HTREEITEM>(tree.Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+
+    // The middle of the item's check box, found by hit-testing leftwards from its label.
+    POINT BoxPoint(HTREEITEM item) const
+    {
+        RECT label = {};
+        EXPECT_TRUE(tree.GetItemRect(item, label, true));
+        const int y = (label.top + label.bottom) / 2;
+        for (int x = label.left - 1; x >= 0; --x) {
+            UINT flags = 0;
+            if (tree.HitTest({x, y}, flags) == item && (flags & TVHT_ONITEMSTATEICON))
+                return {x - 6, y};
+        }
+        ADD_FAILURE() << "no check box found";
+        return {0, 0};
+    }
+    POINT RightOfLabel(HTREEITEM item) const
+    {
+        RECT label = {};
+        EXPECT_TRUE(tree.GetItemRect(item, label, true));
+        return {label.right + 120, (label.top + label.bottom) / 2};
+    }
+
+    // A click as the mouse makes it. The tree watches for a drag after the button goes
+    // down, until the button comes up; the posted WM_LBUTTONUP ends that watch.
+    void Click(POINT point)
+    {
+        tree.Post(WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        tree.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+        PumpMessages();
+    }
+    void DoubleClick(POINT point)
+    {
+        Click(point);
+        tree.Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+        tree.Send(WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        PumpMessages();
+    }
+    int Check(HTREEITEM item) const { return tree.GetStateImage(item); }
+    bool IsExpanded(HTREEITEM item) const { return (tree.GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
+
+    NotifyRecorder host;
+    CDeviceTreeView view;
+    CTreeViewCtrlEx tree;
+    std::vector<DeviceInfo> devices;
+    HTREEITEM root = nullptr, display = nullptr, ports = nullptr;
+    std::vector<HTREEITEM> adapters, portDevices;
+};
+
+int HeaderWidth(HWND header, int index)
+{
+    HDITEMW item = {};
+    item.mask = HDI_WIDTH;
+    ::SendMessageW(header, HDM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+    return item.cxy;
+}
+
+} // namespace
+
+TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
+{
+    ASSERT_EQ(view.header.Send(HDM_GETITEMCOUNT), 4);
+    const wchar_t* titles[] = {L"Title", L"Version", L"Date", L"Provider"};
+    const int widths[] = {400, 100, 70, 150};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t text[32] = L"";
+        HDITEMW item = {};
+        item.mask = HDI_TEXT | HDI_WIDTH | HDI_LPARAM;
+        item.pszText = text;
+        item.cchTextMax = 32;
+        ASSERT_TRUE(view.header.Send(HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)));
+        EXPECT_STREQ(text, titles[i]);
+        EXPECT_EQ(item.cxy, widths[i]);
+        EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(&view.columns[static_cast<size_t>(i)]));
+    }
+    EXPECT_EQ(view.header.GetStyle() & HDS_BUTTONS, 0u) << "clicking a title does nothing";
+    EXPECT_EQ(view.TotalColumnWidth(), 720);
+
+    const auto states = reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_STATE));
+    ASSERT_EQ(states, view.stateImages.get());
+    EXPECT_EQ(::ImageList_GetImageCount(states), 4) << "the unused cell, cleared, checked, mixed";
+    const DWORD style = tree.GetStyle();
+    EXPECT_TRUE(style & TVS_HASBUTTONS);
+    EXPECT_TRUE(style & TVS_NOHSCROLL);
+    EXPECT_FALSE(style & TVS_HASLINES);
+    EXPECT_FALSE(style & TVS_CHECKBOXES) << "the boxes are ours, not the control's";
+
+    const RECT client = view.ClientRect();
+    const RECT headerRect = view.header.RectInParent();
+    const RECT treeRect = view.tree.RectInParent();
+    EXPECT_EQ(headerRect.bottom - headerRect.top, ::GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(treeRect.top, headerRect.bottom);
+    EXPECT_EQ(treeRect.bottom, client.bottom);
+}
+
+TEST_F(TreeViewFixture, ClicksOnBoxesPropagateDownAndUp)
+{
+    for (HTREEITEM item : {root, display, adapters[0], ports, portDevices[1]})
+        ASSERT_EQ(Check(item), 1);
+
+    Click(BoxPoint(root));
+    for (HTREEITEM item : {root, display, adapters[0], adapters[1], ports, portDevices[0], portDevices[1]})
+        EXPECT_EQ(Check(item), 2);
+
+    Click(BoxPoint(portDevices[1]));
+    EXPECT_EQ(Check(portDevices[1]), 1);
+    EXPECT_EQ(Check(ports), 3);
+    EXPECT_EQ(Check(root), 3);
+    EXPECT_EQ(Check(display), 2);
+
+    Click(BoxPoint(root));
+    for (HTREEITEM item : {root, display, adapters[0], adapters[1], ports, portDevices[0], portDevices[1]})
+        EXPECT_EQ(Check(item), 1) << "a mixed box clears everything under it";
+
+    Click(BoxPoint(adapters[0]));
+    Click(BoxPoint(adapters[1]));
+    EXPECT_EQ(Check(display), 2) << "every device of the class ticked";
+    EXPECT_EQ(Check(root), 3);
+}
+
+TEST_F(TreeViewFixture, SpaceTogglesTheSelectedNodeAndNothingWithoutOne)
+{
+    tree.Send(WM_KEYDOWN, VK_SPACE, 0);
+    for (HTREEITEM item : {root, display, adapters[0], ports})
+        EXPECT_EQ(Check(item), 1) << "no selected node, nothing toggles";
+
+    ASSERT_TRUE(tree.SelectItem(display));
+    tree.Send(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Check(display), 2);
+    EXPECT_EQ(Check(adapters[1]), 2);
+    EXPECT_EQ(Check(root), 3);
+    tree.Send(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Check(display), 1);
+    EXPECT_EQ(Check(root), 1);
+}
+
+TEST_F(TreeViewFixture, DoubleClickOnABoxTogglesOnceAndOpensNothing)
+{
+    DoubleClick(BoxPoint(display));
+    EXPECT_EQ(Check(display), 2) << "toggled by the first click only";
+    EXPECT_EQ(Check(adapters[0]), 2);
+    EXPECT_TRUE(IsExpanded(display)) << "the double-click did not collapse the class";
+    EXPECT_EQ(host.Count(NM_DBLCLK), 0);
+}
+
+TEST_F(TreeViewFixture, ClickRightOfALabelSelectsTheRowAndTheParentHearsOfIt)
+{
+    Click(RightOfLabel(adapters[1]));
+    EXPECT_EQ(tree.GetCaretItem(), adapters[1]);
+    EXPECT_EQ(host.Count(TVN_SELCHANGEDW), 1);
+    EXPECT_EQ(host.selected, adapters[1]);
+    EXPECT_EQ(host.senders.back(), tree.get()) << "forwarded unchanged";
+    EXPECT_EQ(Check(adapters[1]), 1) << "selecting is not ticking";
+}
+
+TEST_F(TreeViewFixture, DoubleClickRightOfADeviceLabelReachesTheParent)
+{
+    DoubleClick(RightOfLabel(portDevices[0]));
+    EXPECT_EQ(tree.GetCaretItem(), portDevices[0]);
+    EXPECT_EQ(host.Count(NM_DBLCLK), 1);
+    bool fromTree = false;
+    for (size_t i = 0; i < host.codes.size(); ++i)
+        fromTree = fromTree || (host.codes[i] == NM_DBLCLK && host.senders[i] == tree.get());
+    EXPECT_TRUE(fromTree);
+}
+
+TEST_F(TreeViewFixture, ScrollingMovesHeaderAndRowsTogetherByTheTable)
+{
+    ASSERT_TRUE(view.GetStyle() & WS_HSCROLL) << "600 pixels show less than the 720 of the columns";
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(view, SB_HORZ, &info));
+    EXPECT_EQ(info.nMax, 720);
+    const int page = static_cast<int>(info.nPage);
+    const int headerLeft = view.header.RectInParent().left;
+
+    view.Send(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(view.scrollOffset, -6);
+    EXPECT_EQ(view.header.RectInParent().left, headerLeft - 6);
+    view.Send(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(view.scrollOffset, -(720 - page + 1));
+    ::GetScrollInfo(view, SB_HORZ, &info);
+    EXPECT_EQ(info.nPos, 720 - page + 1);
+    view.Send(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(view.scrollOffset, -(720 - page + 1)) << "the thumb stays on the last page";
+    view.Send(WM_HSCROLL, SB_LEFT);
+    EXPECT_EQ(view.scrollOffset, 0);
+    EXPECT_EQ(view.header.RectInParent().left, headerLeft);
+
+    // The tree's hit testing is not shifted: a click still finds the same row.
+    view.Send(WM_HSCROLL, SB_PAGERIGHT);
+    Click(RightOfLabel(adapters[0]));
+    EXPECT_EQ(tree.GetCaretItem(), adapters[0]);
+}
+
+TEST_F(TreeViewFixture, DraggingADividerRepaintsTheRowsOnlyWhenLetGo)
+{
+    const int y = ::GetSystemMetrics(SM_CYMENU) / 2;
+    const int divider = view.columns[0].width;
+    view.header.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, y));
+    view.header.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 40, y));
+    ::ValidateRect(tree, nullptr);
+    view.header.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 50, y));
+    RECT pending = {};
+    EXPECT_FALSE(::GetUpdateRect(tree, &pending, FALSE)) << "no repaint while dragging";
+    EXPECT_EQ(view.columns[0].width, 400);
+
+    view.header.Send(WM_LBUTTONUP, 0, MAKELPARAM(divider + 50, y));
+    EXPECT_EQ(view.columns[0].width, 450);
+    EXPECT_EQ(HeaderWidth(view.header, 0), 450);
+    EXPECT_TRUE(::GetUpdateRect(tree, &pending, FALSE)) << "the rows repaint once the divider is let go";
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE;
+    ::GetScrollInfo(view, SB_HORZ, &info);
+    EXPECT_EQ(info.nMax, 770);
+}

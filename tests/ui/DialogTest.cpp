@@ -1,0 +1,171 @@
+// Modal dialogs from dialog resources, centred over their parent, ended from the user
+// interface thread or a worker; and the child-window resizer with its minimum tracking size
+// and size grip.
+#include <gtest/gtest.h>
+
+#include "framework/CDialogImpl.h"
+#include "framework/CDialogResize.h"
+#include "framework/Handles.h"
+#include "tests/support/TestWindow.h"
+
+namespace {
+
+const int kTextId = 1100;
+const UINT kRunChecks = WM_APP + 3;
+
+class TestDialog : public CDialogImpl<TestDialog>, public CDialogResize<TestDialog> {
+public:
+    enum { IDD = 900 };
+
+    static const DialogResizeEntry* GetDlgResizeMap(size_t& count)
+    {
+        static const DialogResizeEntry map[] = {{kTextId, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y}};
+        count = 2;
+        return map;
+    }
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (ProcessResizeMessage(window, message, wParam, lParam, result))
+            return true;
+        switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow(GetParent());
+            DlgResize_Init();
+            initialRect = WindowRect();
+            if (endFromWorker) {
+                worker.reset(::CreateThread(nullptr, 0, EndFromWorker, this, 0, nullptr));
+            } else {
+                Post(kRunChecks);
+            }
+            result = TRUE;
+            return true;
+        case kRunChecks:
+            onRunning(*this);
+            EndDialog(IDOK);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    static DWORD WINAPI EndFromWorker(void* dialog)
+    {
+        static_cast<TestDialog*>(dialog)->EndDialog(77);
+        return 0;
+    }
+
+    bool endFromWorker = false;
+    RECT initialRect = {};
+    UniqueKernelHandle worker;
+    void (*onRunning)(TestDialog&) = [](TestDialog&) {};
+};
+
+// The dialog manager shows a dialog without WS_VISIBLE only once its queue is idle, so the
+// checks look at the grip's own style.
+bool HasVisibleStyle(HWND window)
+{
+    return (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+RECT ChildRect(const TestDialog& dialog, int id)
+{
+    return dialog.GetItem(id).RectInParent();
+}
+
+} // namespace
+
+TEST(DialogResizeRules, ChildrenMoveOrGrowByTheirFlags)
+{
+    const RECT initial = {10, 20, 110, 70};
+    const RECT grown = ResizedChildRect(initial, DLSZ_SIZE_X | DLSZ_SIZE_Y, 30, 40);
+    EXPECT_EQ(grown.left, 10);
+    EXPECT_EQ(grown.top, 20);
+    EXPECT_EQ(grown.right, 140);
+    EXPECT_EQ(grown.bottom, 110);
+    const RECT moved = ResizedChildRect(initial, DLSZ_MOVE_X | DLSZ_MOVE_Y, 30, 40);
+    EXPECT_EQ(moved.left, 40);
+    EXPECT_EQ(moved.top, 60);
+    EXPECT_EQ(moved.right, 140);
+    EXPECT_EQ(moved.bottom, 110);
+    const RECT statusLike = ResizedChildRect(initial, DLSZ_SIZE_X | DLSZ_MOVE_Y, -5, 12);
+    EXPECT_EQ(statusLike.left, 10);
+    EXPECT_EQ(statusLike.right, 105);
+    EXPECT_EQ(statusLike.top, 32);
+    EXPECT_EQ(statusLike.bottom, 82);
+    const RECT fixed = ResizedChildRect(initial, 0, 30, 40);
+    EXPECT_TRUE(::EqualRect(&fixed, &initial));
+}
+
+TEST(ModalDialog, RunsFromItsResourceCentredOverTheParentAndResizesItsChildren)
+{
+    TestWindow parent(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500);
+    TestDialog dialog;
+    dialog.onRunning = [](TestDialog& self) {
+        const RECT parentRect = self.GetParent().WindowRect();
+        const RECT rect = self.initialRect;
+        EXPECT_NEAR((rect.left + rect.right) / 2, (parentRect.left + parentRect.right) / 2, 1);
+        EXPECT_NEAR((rect.top + rect.bottom) / 2, (parentRect.top + parentRect.bottom) / 2, 1);
+        EXPECT_TRUE(self.GetStyle() & WS_CLIPCHILDREN) << "forced by the resizer";
+
+        const RECT text = ChildRect(self, kTextId);
+        const RECT ok = ChildRect(self, IDOK);
+        ::SetWindowPos(self, nullptr, 0, 0, rect.right - rect.left + 50, rect.bottom - rect.top + 30,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        const RECT grownText = ChildRect(self, kTextId);
+        const RECT movedOk = ChildRect(self, IDOK);
+        EXPECT_EQ(grownText.right - grownText.left, text.right - text.left + 50);
+        EXPECT_EQ(grownText.bottom - grownText.top, text.bottom - text.top + 30);
+        EXPECT_EQ(movedOk.left, ok.left + 50);
+        EXPECT_EQ(movedOk.top, ok.top + 30);
+
+        MINMAXINFO limits = {};
+        self.Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, rect.right - rect.left);
+        EXPECT_EQ(limits.ptMinTrackSize.y, rect.bottom - rect.top);
+
+        HWND grip = nullptr;
+        for (HWND child = ::GetWindow(self, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[32] = L"";
+            ::GetClassNameW(child, name, 32);
+            if (_wcsicmp(name, L"ScrollBar") == 0)
+                grip = child;
+        }
+        ASSERT_NE(grip, nullptr);
+        EXPECT_TRUE(HasVisibleStyle(grip));
+        const RECT client = self.ClientRect();
+        const RECT gripRect = CWindow(grip).RectInParent();
+        EXPECT_EQ(gripRect.right, client.right);
+        EXPECT_EQ(gripRect.bottom, client.bottom);
+        self.Show(SW_MAXIMIZE);
+        EXPECT_FALSE(HasVisibleStyle(grip)) << "no grip on a maximized dialog";
+        self.Show(SW_RESTORE);
+        EXPECT_TRUE(HasVisibleStyle(grip));
+    };
+    EXPECT_EQ(dialog.DoModal(parent.get()), IDOK);
+    EXPECT_EQ(dialog.get(), nullptr) << "unbound when the dialog is gone";
+}
+
+TEST(ModalDialog, AWorkerThreadCanEndTheDialog)
+{
+    TestWindow parent(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500);
+    TestDialog dialog;
+    dialog.endFromWorker = true;
+    EXPECT_EQ(dialog.DoModal(parent.get()), 77);
+    // EndDialog sends messages to this thread (it enables the owner again), so the worker is
+    // waited for with the queue still served.
+    ASSERT_TRUE(dialog.worker);
+    const HANDLE worker = dialog.worker.get();
+    while (::MsgWaitForMultipleObjects(1, &worker, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        PumpMessages();
+    EXPECT_EQ(::WaitForSingleObject(worker, 0), WAIT_OBJECT_0);
+}
+
+TEST(ModalDialog, AMissingResourceFails)
+{
+    struct Missing : CDialogImpl<Missing> {
+        enum { IDD = 999 };
+        bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+    } dialog;
+    EXPECT_EQ(dialog.DoModal(nullptr), -1);
+}

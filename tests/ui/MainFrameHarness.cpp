@@ -1,0 +1,225 @@
+#include "tests/ui/MainFrameHarness.h"
+
+#include "app/Settings.h"
+#include "framework/AppModule.h"
+#include "tests/fixtures/DriverFixture.h"
+#include "tests/support/TestWindow.h"
+
+const wchar_t kThirdPartyClassDescription[] = L"Tarnwick test devices";
+
+namespace {
+
+const DWORD kTimeoutMs = 60000;
+
+// Installed once for the program; the prefix is the program's own and goes with it.
+class FixtureDrivers : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        fixture::SimpleDriver driver;
+        driver.name = L"tarnwickui";
+        driver.classDescription = kThirdPartyClassDescription;
+        driver.models = {{L"Tarnwick test device", L"ROOT\\TARNWICK_UI_DEVICE"}};
+        fixture::DeviceSpec camera{L"ROOT\\TARNWICK_UI_DEVICE"};
+        camera.friendlyName = ThirdPartyDeviceNames()[0];
+        fixture::DeviceSpec scanner{L"ROOT\\TARNWICK_UI_DEVICE"};
+        scanner.friendlyName = ThirdPartyDeviceNames()[1];
+        const fixture::InstallResult oem = fixture::InstallPackage(fixture::MakePackage(driver, {camera, scanner}));
+        ASSERT_TRUE(oem.ok) << oem.error;
+
+        fixture::SimpleDriver system;
+        system.name = L"tarnwickinbox";
+        system.classDescription = kThirdPartyClassDescription;
+        system.models = {{InboxDeviceName(), L"ROOT\\TARNWICK_UI_INBOX"}};
+        fixture::Package inbox = fixture::MakePackage(system, {{L"ROOT\\TARNWICK_UI_INBOX"}});
+        inbox.inbox = true;
+        const fixture::InstallResult installed = fixture::InstallPackage(inbox);
+        ASSERT_TRUE(installed.ok) << installed.error;
+    }
+};
+
+::testing::Environment* const g_drivers = ::testing::AddGlobalTestEnvironment(new FixtureDrivers);
+
+void RecordDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord&, std::wstring&)
+{
+    Recorded().driverFiles.push_back(&device);
+    Recorded().driverFilesInfPaths.push_back(device.infFullPath);
+    Recorded().lastOwner = owner;
+}
+
+void RecordSave(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring&)
+{
+    Recorded().saves.push_back(devices);
+    Recorded().lastOwner = owner;
+}
+
+void RecordAbout(HWND owner)
+{
+    ++Recorded().about;
+    Recorded().lastOwner = owner;
+}
+
+void RecordHelp(HWND owner)
+{
+    ++Recorded().help;
+    Recorded().lastOwner = owner;
+}
+
+void RecordHomePage()
+{
+    ++Recorded().homePage;
+}
+
+void RecordDeviceManager(HWND owner)
+{
+    ++Recorded().deviceManager;
+    Recorded().lastOwner = owner;
+}
+
+} // namespace
+
+RecordedActions& Recorded()
+{
+    static RecordedActions recorded;
+    return recorded;
+}
+
+const std::vector<std::wstring>& ThirdPartyDeviceNames()
+{
+    static const std::vector<std::wstring> names = {L"Tarnwick Test Camera", L"Tarnwick Test Scanner"};
+    return names;
+}
+
+const std::wstring& InboxDeviceName()
+{
+    static const std::wstring name = L"Tarnwick Inbox Device";
+    return name;
+}
+
+void MainFrameHarness::SetUp()
+{
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(AppModule().AddMessageLoop(loop));
+    Recorded() = RecordedActions();
+    CurrentMainFrameActions() = {RecordDriverFiles, RecordSave, RecordAbout, RecordHelp, RecordHomePage,
+                                 RecordDeviceManager};
+}
+
+void MainFrameHarness::TearDown()
+{
+    if (frame) {
+        WaitForScan();
+        if (frame->IsWindow()) {
+            frame->Destroy();
+            Pump();
+        }
+        frame.reset();
+    }
+    AppModule().RemoveMessageLoop();
+    CurrentMainFrameActions() = DefaultMainFrameActions();
+}
+
+void MainFrameHarness::Create()
+{
+    frame = std::make_unique<CMainFrame>([this](DWORD flags) {
+        scanFlags.push_back(flags);
+        return SystemDeviceSet(flags);
+    });
+    ASSERT_NE(frame->CreateMainWindow(), nullptr);
+    tree = CTreeViewCtrlEx(frame->view.tree.get());
+}
+
+void MainFrameHarness::Start(int showCommand)
+{
+    Create();
+    frame->Show(showCommand);
+    WaitForScan();
+}
+
+void MainFrameHarness::Pump()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitCode = static_cast<int>(message.wParam);
+            continue;
+        }
+        if (!loop.PreTranslateMessage(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+void MainFrameHarness::WaitForScan()
+{
+    const DWORD start = ::GetTickCount();
+    Pump();
+    while (frame && frame->IsScanning() && ::GetTickCount() - start < kTimeoutMs) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    ASSERT_FALSE(frame && frame->IsScanning()) << "the scan did not end";
+}
+
+bool MainFrameHarness::WaitForDestruction()
+{
+    const DWORD start = ::GetTickCount();
+    Pump();
+    while (frame->IsWindow() && ::GetTickCount() - start < kTimeoutMs) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    return !frame->IsWindow();
+}
+
+bool MainFrameHarness::PressCtrlKey(WORD key)
+{
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    BYTE pressed[256];
+    std::copy(keys, keys + 256, pressed);
+    pressed[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(pressed);
+    MSG message = {};
+    message.hwnd = frame->view.tree.get();
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    message.lParam = 1;
+    const bool translated = loop.PreTranslateMessage(message);
+    ::SetKeyboardState(keys);
+    Pump();
+    return translated;
+}
+
+HTREEITEM MainFrameHarness::FindNode(HTREEITEM parent, const std::wstring& text) const
+{
+    for (HTREEITEM node : Children(parent)) {
+        if (tree.GetItemText(node) == text)
+            return node;
+    }
+    return nullptr;
+}
+
+HTREEITEM MainFrameHarness::ThirdPartyClassNode() const
+{
+    return FindNode(tree.GetRootItem(), kThirdPartyClassDescription);
+}
+
+std::vector<HTREEITEM> MainFrameHarness::Children(HTREEITEM parent) const
+{
+    std::vector<HTREEITEM> children;
+    for (HTREEITEM node = tree.GetChildItem(parent); node; node = tree.GetNextSiblingItem(node))
+        children.push_back(node);
+    return children;
+}
+
+bool MainFrameHarness::MenuChecked(UINT id) const
+{
+    return frame->menu.IsChecked(id);
+}
+
+bool MainFrameHarness::ButtonPressed(UINT id) const
+{
+    return frame->toolBar.Send(TB_ISBUTTONPRESSED, id) != 0;
+}

@@ -1,0 +1,63 @@
+// Runs a CMainFrame inside a test: the thread's message loop with the frame's accelerator
+// filter, a scan of the system's devices with the flags recorded, the dialog actions
+// replaced by recorders, and fixture drivers installed once for the whole program: two
+// third-party devices and one whose driver is a system INF.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/CMessageLoop.h"
+#include "ui/CMainFrame.h"
+#include "ui/MainFrameActions.h"
+
+// What the replaced dialog actions were asked to do.
+struct RecordedActions {
+    std::vector<std::vector<DeviceInfo*>> saves;
+    std::vector<DeviceInfo*> driverFiles;
+    std::vector<std::wstring> driverFilesInfPaths;
+    int about = 0, help = 0, homePage = 0, deviceManager = 0;
+    HWND lastOwner = nullptr;
+};
+RecordedActions& Recorded();
+
+// The installed fixture devices.
+extern const wchar_t kThirdPartyClassDescription[];
+const std::vector<std::wstring>& ThirdPartyDeviceNames();
+const std::wstring& InboxDeviceName();
+
+struct MainFrameHarness : ::testing::Test {
+    void SetUp() override;
+    void TearDown() override;
+
+    // Constructs and creates the frame; its first scan has started, and waits for this thread
+    // to serve its messages.
+    void Create();
+    // Create, then show the frame and wait for its first scan.
+    void Start(int showCommand = SW_SHOWNORMAL);
+    // Handles the waiting messages as the program's loop would (filters first); remembers
+    // WM_QUIT's code.
+    void Pump();
+    void WaitForScan();
+    // Pumps until the frame's window is gone; false after the timeout.
+    bool WaitForDestruction();
+    // Sends a key with Ctrl held through the accelerator filter, as the loop would.
+    bool PressCtrlKey(WORD key);
+
+    HTREEITEM FindNode(HTREEITEM parent, const std::wstring& text) const;
+    HTREEITEM ThirdPartyClassNode() const;
+    std::vector<HTREEITEM> Children(HTREEITEM parent) const;
+    bool MenuChecked(UINT id) const;
+    bool ButtonPressed(UINT id) const;
+
+    CMessageLoop loop;
+    std::unique_ptr<CMainFrame> frame;
+    CTreeViewCtrlEx tree;
+    std::vector<DWORD> scanFlags;
+    int quitCode = -1;
+};

@@ -1,0 +1,298 @@
+// The main window in the test prefix with fixture drivers: first start, the toggles, the
+// selection and Properties, the save command and the dialog commands.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/Settings.h"
+#include "resources/resource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/Wine.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/ui/MainFrameHarness.h"
+
+namespace {
+
+bool MenuItemDisabledNotGrayed(HMENU menu, UINT id)
+{
+    const UINT state = ::GetMenuState(menu, id, MF_BYCOMMAND);
+    return (state & MF_DISABLED) && !(state & MF_GRAYED);
+}
+
+// The INF a device's driver was installed from, as the setup services name it. Known Wine
+// difference: the class driver list cannot be built there, so no path is named and the
+// driver files search finds the INF by name instead.
+void ExpectInfLocated(const std::wstring& infFullPath)
+{
+    if (RunningUnderWine())
+        EXPECT_EQ(infFullPath, L"");
+    else
+        EXPECT_NE(infFullPath, L"");
+}
+
+bool MenuItemEnabled(HMENU menu, UINT id)
+{
+    return (::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED)) == 0;
+}
+
+} // namespace
+
+using MainWindow = MainFrameHarness;
+
+TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevicesListed)
+{
+    Start();
+    const RECT rect = frame->WindowRect();
+    EXPECT_EQ(rect.right - rect.left, 760);
+    EXPECT_EQ(rect.bottom - rect.top, 600);
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(rect.left, work.left + (work.right - work.left - 760) / 2);
+    EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - 600) / 2);
+
+    for (UINT toggle : {ID_VIEW_PRESENT_ONLY, ID_VIEW_MICROSOFT_DRIVERS}) {
+        EXPECT_TRUE(MenuChecked(toggle)) << toggle;
+        EXPECT_TRUE(ButtonPressed(toggle)) << toggle;
+        EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONCHECKED, toggle)) << "pressed, not a check button";
+    }
+    EXPECT_EQ(frame->browsePath, L"");
+    ASSERT_EQ(scanFlags.size(), 1u);
+    EXPECT_EQ(scanFlags[0], static_cast<DWORD>(DIGCF_ALLCLASSES | DIGCF_PRESENT));
+
+    // The tree after the first scan: the fixture's class with all three devices (the system
+    // INF's one too, since drivers from Microsoft are shown).
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    ASSERT_NE(fixtureClass, nullptr);
+    EXPECT_EQ(Children(fixtureClass).size(), 3u);
+    EXPECT_FALSE(frame->progressBar.HasVisibleStyle()) << "the progress bar shows only while scanning";
+    EXPECT_TRUE(frame->IsEnabled());
+    EXPECT_TRUE(MenuItemDisabledNotGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
+    EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+
+    MINMAXINFO limits = {};
+    frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 760);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 600);
+
+    const auto images = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST));
+    EXPECT_EQ(::ImageList_GetImageCount(images), 6);
+    EXPECT_EQ(frame->view.GetId(), IDC_DEVICE_TREE_VIEW);
+    EXPECT_EQ(frame->view.GetParent().get(), frame->get());
+
+    EXPECT_TRUE(SaveScreenshot(*frame, L"main-window"));
+}
+
+TEST_F(MainWindow, GrowingTheWindowResizesTheViewAndMovesTheStatusBar)
+{
+    Start();
+    const RECT view = frame->view.RectInParent();
+    const RECT status = frame->statusBarWindow.RectInParent();
+    ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT grownView = frame->view.RectInParent();
+    const RECT movedStatus = frame->statusBarWindow.RectInParent();
+    EXPECT_EQ(grownView.right - grownView.left, view.right - view.left + 140);
+    EXPECT_EQ(grownView.bottom - grownView.top, view.bottom - view.top + 100);
+    EXPECT_EQ(movedStatus.top, status.top + 100);
+    EXPECT_EQ(movedStatus.right - movedStatus.left, status.right - status.left + 140);
+}
+
+TEST_F(MainWindow, PropertiesIsEnabledOnlyWhileADeviceIsSelected)
+{
+    Start();
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    ASSERT_NE(fixtureClass, nullptr);
+    const HTREEITEM device = Children(fixtureClass).front();
+
+    ASSERT_TRUE(tree.SelectItem(device));
+    Pump();
+    ASSERT_NE(frame->selectedDevice, nullptr);
+    EXPECT_EQ(frame->selectedDevice, reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
+    EXPECT_TRUE(MenuItemEnabled(frame->menu.get(), ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+
+    for (HTREEITEM heading : {fixtureClass, tree.GetRootItem()}) {
+        ASSERT_TRUE(tree.SelectItem(heading));
+        Pump();
+        EXPECT_EQ(frame->selectedDevice, nullptr);
+        EXPECT_TRUE(MenuItemDisabledNotGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
+        EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    }
+    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    EXPECT_TRUE(Recorded().driverFiles.empty()) << "no device, no dialog";
+}
+
+TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice)
+{
+    Start();
+    const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(device));
+    Pump();
+    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    ASSERT_EQ(Recorded().driverFiles.size(), 1u);
+    EXPECT_EQ(Recorded().driverFiles[0], frame->selectedDevice);
+    ExpectInfLocated(Recorded().driverFilesInfPaths[0]);
+
+    NMHDR doubleClick = {frame->view.tree.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&doubleClick));
+    EXPECT_EQ(Recorded().driverFiles.size(), 2u);
+    NMHDR fromElsewhere = {frame->view.header.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&fromElsewhere));
+    EXPECT_EQ(Recorded().driverFiles.size(), 2u) << "only the tree's double-clicks count";
+}
+
+TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
+{
+    Start();
+    frame->view.tree.ToggleCheck(tree.GetRootItem());
+    ASSERT_EQ(tree.GetStateImage(tree.GetRootItem()), 2);
+    ASSERT_TRUE(tree.SelectItem(Children(ThirdPartyClassNode()).front()));
+    Pump();
+
+    frame->Send(WM_COMMAND, ID_VIEW_PRESENT_ONLY);
+    WaitForScan();
+    EXPECT_FALSE(MenuChecked(ID_VIEW_PRESENT_ONLY));
+    EXPECT_FALSE(ButtonPressed(ID_VIEW_PRESENT_ONLY));
+    ASSERT_EQ(scanFlags.size(), 2u);
+    EXPECT_EQ(scanFlags[1], static_cast<DWORD>(DIGCF_ALLCLASSES)) << "every device, present or not";
+    EXPECT_EQ(frame->selectedDevice, nullptr);
+    EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 1) << "a new tree starts cleared";
+    for (HTREEITEM node : Children(ThirdPartyClassNode()))
+        EXPECT_EQ(tree.GetStateImage(node), 1);
+
+    // This time through the toolbar button, as a mouse click makes it.
+    RECT button = {};
+    ASSERT_TRUE(frame->toolBar.Send(TB_GETRECT, ID_VIEW_MICROSOFT_DRIVERS, reinterpret_cast<LPARAM>(&button)));
+    const LPARAM middle = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    frame->toolBar.Send(WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    frame->toolBar.Send(WM_LBUTTONUP, 0, middle);
+    WaitForScan();
+    EXPECT_FALSE(MenuChecked(ID_VIEW_MICROSOFT_DRIVERS));
+    EXPECT_FALSE(ButtonPressed(ID_VIEW_MICROSOFT_DRIVERS));
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    ASSERT_NE(fixtureClass, nullptr);
+    EXPECT_EQ(FindNode(fixtureClass, InboxDeviceName()), nullptr) << "the system INF's device is hidden";
+    EXPECT_EQ(Children(fixtureClass).size(), 2u);
+
+    frame->Send(WM_COMMAND, ID_VIEW_PRESENT_ONLY);
+    WaitForScan();
+    EXPECT_TRUE(MenuChecked(ID_VIEW_PRESENT_ONLY));
+    EXPECT_TRUE(ButtonPressed(ID_VIEW_PRESENT_ONLY));
+    EXPECT_EQ(scanFlags.back(), static_cast<DWORD>(DIGCF_ALLCLASSES | DIGCF_PRESENT));
+
+    frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
+    WaitForScan();
+    EXPECT_EQ(scanFlags.size(), 5u);
+    EXPECT_FALSE(MenuChecked(ID_VIEW_MICROSOFT_DRIVERS)) << "refresh keeps the toggles";
+}
+
+TEST_F(MainWindow, CtrlSWithNothingTickedShowsTheMessageAndAsksForNoFolder)
+{
+    Start();
+    MessageBoxRecorder boxes;
+    EXPECT_TRUE(PressCtrlKey('S'));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.");
+    EXPECT_EQ(boxes.boxes()[0].caption, L"Error saving driver files");
+    EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(boxes.boxes()[0].owner, frame->get());
+    EXPECT_TRUE(Recorded().saves.empty());
+
+    // Ticked and cleared again: still nothing to save.
+    frame->view.tree.ToggleCheck(tree.GetRootItem());
+    frame->view.tree.ToggleCheck(tree.GetRootItem());
+    PressCtrlKey('S');
+    EXPECT_EQ(boxes.boxes().size(), 2u);
+}
+
+TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
+{
+    Start();
+    MessageBoxRecorder boxes;
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    frame->view.tree.ToggleCheck(fixtureClass);
+    frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
+    EXPECT_TRUE(boxes.boxes().empty());
+    ASSERT_EQ(Recorded().saves.size(), 1u);
+    const std::vector<DeviceInfo*>& saved = Recorded().saves[0];
+    const std::vector<HTREEITEM> nodes = Children(fixtureClass);
+    ASSERT_EQ(saved.size(), nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_EQ(saved[i], reinterpret_cast<DeviceInfo*>(tree.GetItemData(nodes[i]))) << i;
+    const auto* camera =
+        reinterpret_cast<const DeviceInfo*>(tree.GetItemData(FindNode(fixtureClass, ThirdPartyDeviceNames()[0])));
+    ExpectInfLocated(camera->infFullPath);
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+
+    // One device of another class as well: still tree order, classes as the tree sorts them.
+    frame->view.tree.ToggleCheck(nodes[1]);
+    const HTREEITEM firstClass = tree.GetChildItem(tree.GetRootItem());
+    const HTREEITEM firstDevice = tree.GetChildItem(firstClass);
+    if (firstClass != fixtureClass && firstDevice)
+        frame->view.tree.ToggleCheck(firstDevice);
+    frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
+    ASSERT_EQ(Recorded().saves.size(), 2u);
+    std::vector<DeviceInfo*> expected;
+    if (firstClass != fixtureClass && firstDevice)
+        expected.push_back(reinterpret_cast<DeviceInfo*>(tree.GetItemData(firstDevice)));
+    expected.push_back(reinterpret_cast<DeviceInfo*>(tree.GetItemData(nodes[0])));
+    expected.push_back(reinterpret_cast<DeviceInfo*>(tree.GetItemData(nodes[2])));
+    EXPECT_EQ(Recorded().saves[1], expected);
+}
+
+TEST_F(MainWindow, CommandsOfTheDialogsReachTheirActionsWithTheFrameAsOwner)
+{
+    Start();
+    frame->Send(WM_COMMAND, ID_TOOLS_DEVICE_MANAGER);
+    EXPECT_EQ(Recorded().deviceManager, 1);
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+    frame->Send(WM_COMMAND, ID_HELP_CONTENTS);
+    EXPECT_EQ(Recorded().help, 1);
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+    frame->Send(WM_COMMAND, MAKEWPARAM(ID_HELP_HOMEPAGE, 1));
+    EXPECT_EQ(Recorded().homePage, 1) << "accelerator, menu and button alike";
+    frame->Send(WM_COMMAND, ID_APP_ABOUT);
+    EXPECT_EQ(Recorded().about, 1);
+}
+
+TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)
+{
+    Start();
+    CurrentMainFrameActions() = DefaultMainFrameActions();
+    const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(device));
+    Pump();
+
+    std::wstring title;
+    HWND owner = nullptr;
+    ModalScript files([&] {
+        const HWND dialog = FindOwnWindow(L"#32770");
+        if (!dialog)
+            return false;
+        title = WindowText(dialog);
+        owner = ::GetWindow(dialog, GW_OWNER);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    EXPECT_TRUE(files.finished());
+    EXPECT_EQ(title, ThirdPartyDeviceNames()[0]) << "the driver files dialog of the selected device";
+    EXPECT_EQ(owner, frame->get());
+
+    ModalScript about([&] {
+        const HWND dialog = FindOwnWindow(L"#32770", L"About");
+        if (!dialog)
+            return false;
+        owner = ::GetWindow(dialog, GW_OWNER);
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    frame->Send(WM_COMMAND, ID_APP_ABOUT);
+    EXPECT_TRUE(about.finished());
+    EXPECT_EQ(owner, frame->get());
+}

@@ -1,0 +1,249 @@
+// Window classes of the framework: binding at WM_NCCREATE, the message map before default
+// processing, superclasses, exceptions stopped at the window procedure, and teardown.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/CWindowImpl.h"
+#include "tests/support/TestWindow.h"
+
+namespace {
+
+const UINT kAnswerMessage = WM_APP + 1;
+const UINT kThrowMessage = WM_APP + 2;
+
+class RecordingWindow : public CWindowImpl<RecordingWindow> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        WindowClassInfo info;
+        info.style = CS_DBLCLKS;
+        info.background = COLOR_WINDOW + 1;
+        return info;
+    }
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM, LPARAM, LRESULT& result) override
+    {
+        seen.push_back(message);
+        handleWindows.push_back(window == get());
+        if (message == WM_CREATE && failCreate)
+            throw std::runtime_error("creation fails");
+        if (message == kThrowMessage)
+            throw std::runtime_error("handler fails");
+        if (message == kAnswerMessage) {
+            result = 42;
+            return true;
+        }
+        return false;
+    }
+
+    void OnFinalMessage(HWND window) override
+    {
+        finalWindow = window;
+        boundAtFinal = get();
+    }
+
+    std::vector<UINT> seen;
+    std::vector<bool> handleWindows;
+    bool failCreate = false;
+    HWND finalWindow = nullptr;
+    HWND boundAtFinal = reinterpret_cast<HWND>(1);
+};
+
+// An edit control that refuses digits: the system's edit procedure does everything else.
+class LettersOnlyEdit : public CWindowImpl<LettersOnlyEdit> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        WindowClassInfo info;
+        info.superclass = L"EDIT";
+        return info;
+    }
+
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) override
+    {
+        if (message == WM_CHAR && wParam >= L'0' && wParam <= L'9') {
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+};
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST(WindowImpl, ObjectIsBoundFromNcCreateAndSeesMessagesBeforeDefaultProcessing)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    const RECT rect = {0, 0, 100, 50};
+    ASSERT_NE(window.Create(parent.get(), &rect, L"first"), nullptr);
+
+    ASSERT_FALSE(window.seen.empty());
+    EXPECT_EQ(window.seen.front(), static_cast<UINT>(WM_NCCREATE));
+    for (bool sameWindow : window.handleWindows)
+        EXPECT_TRUE(sameWindow) << "the wrapper holds the window's handle from the first message on";
+    EXPECT_EQ(window.Send(kAnswerMessage), 42);
+
+    // WM_SETTEXT is left to DefWindowProc, which stores the text.
+    window.SetText(L"second");
+    EXPECT_EQ(TextOf(window), L"second");
+
+    wchar_t className[64] = L"";
+    ::GetClassNameW(window, className, 64);
+    EXPECT_EQ(std::wstring(className).rfind(L"Tarnwick:", 0), 0u) << "generated class name";
+    EXPECT_EQ(::GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(CS_DBLCLKS));
+    EXPECT_EQ(window.GetStyle() & (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS),
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS))
+        << "the control styles are the default";
+}
+
+TEST(WindowImpl, ExceptionInCreateFailsTheCreationAndNeverEscapes)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    window.failCreate = true;
+    const RECT rect = {0, 0, 10, 10};
+    EXPECT_EQ(window.Create(parent.get(), &rect), nullptr);
+    EXPECT_EQ(window.get(), nullptr) << "unbound again after WM_NCDESTROY";
+}
+
+TEST(WindowImpl, ExceptionInAHandlerFallsBackToDefaultProcessing)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    const RECT rect = {0, 0, 10, 10};
+    ASSERT_NE(window.Create(parent.get(), &rect), nullptr);
+    EXPECT_EQ(window.Send(kThrowMessage), 0) << "DefWindowProc's answer to an application message";
+    EXPECT_TRUE(window.IsWindow());
+}
+
+TEST(WindowImpl, FinalMessageComesAfterTheWindowIsGone)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    const RECT rect = {0, 0, 10, 10};
+    const HWND handle = window.Create(parent.get(), &rect);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(window.Destroy());
+    EXPECT_EQ(window.finalWindow, handle);
+    EXPECT_EQ(window.boundAtFinal, nullptr);
+    EXPECT_EQ(window.get(), nullptr);
+}
+
+TEST(WindowImpl, DestroyingTheObjectDestroysItsWindowWithoutCallingIntoIt)
+{
+    TestWindow parent;
+    HWND handle = nullptr;
+    {
+        RecordingWindow window;
+        const RECT rect = {0, 0, 10, 10};
+        handle = window.Create(parent.get(), &rect);
+        ASSERT_NE(handle, nullptr);
+    }
+    EXPECT_FALSE(::IsWindow(handle));
+}
+
+TEST(WindowImpl, SuperclassGivesUnhandledMessagesToTheSystemProcedure)
+{
+    TestWindow parent;
+    LettersOnlyEdit edit;
+    const RECT rect = {0, 0, 200, 24};
+    ASSERT_NE(edit.Create(parent.get(), &rect, L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL), nullptr);
+    for (wchar_t c : std::wstring(L"a1b2"))
+        edit.Send(WM_CHAR, c, 1);
+    EXPECT_EQ(TextOf(edit), L"ab") << "digits stopped by the map, letters typed by the system's edit control";
+    EXPECT_EQ(edit.Send(EM_GETLINECOUNT), 1) << "an edit-only message reaches the system procedure";
+
+    WNDCLASSEXW system = {};
+    system.cbSize = sizeof(system);
+    ASSERT_TRUE(::GetClassInfoExW(nullptr, L"EDIT", &system));
+    EXPECT_EQ(::GetClassLongPtrW(edit, GCL_CBWNDEXTRA), static_cast<ULONG_PTR>(system.cbWndExtra) + sizeof(LONG_PTR))
+        << "the system class keeps its own extra bytes";
+}
+
+namespace {
+
+// A "system" class of the test's own, whose procedure counts the destructions it sees.
+int g_baseDestructions = 0;
+
+LRESULT CALLBACK CountingBaseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCDESTROY)
+        ++g_baseDestructions;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+class OverCountingBase : public CWindowImpl<OverCountingBase> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        static const ATOM base = [] {
+            WNDCLASSEXW windowClass = {};
+            windowClass.cbSize = sizeof(windowClass);
+            windowClass.lpfnWndProc = CountingBaseProc;
+            windowClass.hInstance = ::GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"TarnwickCountingBase";
+            return ::RegisterClassExW(&windowClass);
+        }();
+        (void)base;
+        WindowClassInfo info;
+        info.superclass = L"TarnwickCountingBase";
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+};
+
+} // namespace
+
+TEST(WindowImpl, ASuperclassWindowOutlivingItsObjectIsDestroyedByItsOwnProcedure)
+{
+    TestWindow parent;
+    HWND handle = nullptr;
+    g_baseDestructions = 0;
+    {
+        OverCountingBase window;
+        const RECT rect = {0, 0, 20, 20};
+        handle = window.Create(parent.get(), &rect);
+        ASSERT_NE(handle, nullptr);
+    }
+    EXPECT_FALSE(::IsWindow(handle));
+    EXPECT_EQ(g_baseDestructions, 1) << "the superclassed procedure frees what it keeps for the window";
+}
+
+TEST(WindowGeometry, CentredPositionStaysInsideTheWorkArea)
+{
+    const RECT work = {0, 0, 1280, 1000};
+    const POINT centred = CentredPosition({200, 100}, {100, 100, 500, 300}, work);
+    EXPECT_EQ(centred.x, 200);
+    EXPECT_EQ(centred.y, 150);
+    const POINT nearEdge = CentredPosition({400, 300}, {1100, 900, 1280, 1000}, work);
+    EXPECT_EQ(nearEdge.x, 880);
+    EXPECT_EQ(nearEdge.y, 700);
+    const POINT nearOrigin = CentredPosition({400, 300}, {-50, -20, 50, 20}, work);
+    EXPECT_EQ(nearOrigin.x, 0);
+    EXPECT_EQ(nearOrigin.y, 0);
+    const POINT tooLarge = CentredPosition({1400, 1100}, {0, 0, 1280, 1000}, work);
+    EXPECT_EQ(tooLarge.x, 0) << "the left and top edges stay visible";
+    EXPECT_EQ(tooLarge.y, 0);
+}
+
+TEST(WindowGeometry, CenterWindowWithoutOwnerUsesTheWorkArea)
+{
+    TestWindow window(WS_OVERLAPPEDWINDOW, 300, 200);
+    CWindow(window.get()).CenterWindow(nullptr);
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT rect = CWindow(window.get()).WindowRect();
+    EXPECT_EQ(rect.left, work.left + (work.right - work.left - 300) / 2);
+    EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - 200) / 2);
+}

@@ -1,0 +1,310 @@
+#include "ui/CDeviceTreeView.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
+
+#include "devices/DeviceInfo.h"
+#include "framework/AppModule.h"
+#include "framework/CClientDC.h"
+#include "framework/UniqueHandle.h"
+#include "ui/HorizontalScroll.h"
+
+namespace {
+
+const int kCheckBoxCell = 16;
+// The colour the check box cells are filled with before the boxes are drawn; it becomes
+// the pictures' transparent surround.
+const COLORREF kCellBackground = RGB(255, 0, 255);
+const int kTitleEllipsisMargin = 3;
+const UINT kCellTextFormat = DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
+
+struct ThemeTraits {
+    using Handle = HTHEME;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+    static void Close(Handle h) noexcept { ::CloseThemeData(h); }
+};
+using UniqueTheme = UniqueHandle<ThemeTraits>;
+
+// Whether visual styles can exist at all: asked once, since loading the library to find out
+// costs a little and the answer cannot change while the program runs.
+bool VisualStylesLoadable()
+{
+    static const bool loadable = [] {
+        const HMODULE library = ::LoadLibraryW(L"uxtheme.dll");
+        if (library)
+            ::FreeLibrary(library);
+        return library != nullptr;
+    }();
+    return loadable;
+}
+
+// Draws the cleared, checked and mixed boxes into the cells at x = 16, 32 and 48.
+void DrawCheckBoxes(HWND window, HDC dc)
+{
+    const int themeStates[] = {CBS_UNCHECKEDNORMAL, CBS_CHECKEDNORMAL, CBS_MIXEDNORMAL};
+    const UINT classicStates[] = {DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED,
+                                  DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_BUTTON3STATE};
+    UniqueTheme theme(VisualStylesLoadable() ? ::OpenThemeData(window, L"BUTTON") : nullptr);
+    for (int i = 0; i < 3; ++i) {
+        RECT cell = {kCheckBoxCell * (i + 1), 0, kCheckBoxCell * (i + 2), kCheckBoxCell};
+        if (theme)
+            ::DrawThemeBackground(theme.get(), dc, BP_CHECKBOX, themeStates[i], &cell, nullptr);
+        else
+            ::DrawFrameControl(dc, &cell, DFC_BUTTON, classicStates[i]);
+    }
+}
+
+void DrawCell(HDC dc, const std::wstring& text, const RECT& rect)
+{
+    RECT cell = rect;
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell, kCellTextFormat);
+}
+
+} // namespace
+
+CDeviceTreeView::CDeviceTreeView()
+    : classImages(),
+      columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
+      scrollOffset(0)
+{
+}
+
+CDeviceTreeView::~CDeviceTreeView()
+{
+    // The tree uses both image lists until it is gone.
+    if (IsWindow())
+        Destroy();
+    if (classImages.ImageList)
+        ::SetupDiDestroyClassImageList(&classImages);
+}
+
+WindowClassInfo CDeviceTreeView::GetWndClassInfo()
+{
+    WindowClassInfo info;
+    info.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    info.background = COLOR_WINDOW + 1;
+    return info;
+}
+
+bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_SIZE:
+        Layout();
+        result = 1;
+        return true;
+    case WM_HSCROLL:
+        OnHScroll(wParam);
+        result = 0;
+        return true;
+    case WM_NOTIFY:
+        result = OnNotify(wParam, *reinterpret_cast<NMHDR*>(lParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
+int CDeviceTreeView::TotalColumnWidth() const noexcept
+{
+    int total = 0;
+    for (const Column& column : columns)
+        total += column.width;
+    return total;
+}
+
+LRESULT CDeviceTreeView::OnCreate()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    const RECT nowhere = {0, 0, 0, 0};
+    if (!tree.Create(get(), &nowhere, nullptr,
+                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP |
+                         TVS_SHOWSELALWAYS | TVS_NOHSCROLL))
+        return -1;
+
+    classImages.cbSize = sizeof(classImages);
+    if (::SetupDiGetClassImageList(&classImages))
+        tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList));
+    else
+        classImages.ImageList = nullptr;
+
+    header.Attach(::CreateWindowExW(0, WC_HEADERW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, get(), nullptr,
+                                    AppModule().GetInstance(), nullptr));
+    if (!header.IsWindow())
+        return -1;
+    header.SetFont(tree.GetFont(), false);
+    for (Column& column : columns) {
+        HDITEMW item = {};
+        item.mask = HDI_WIDTH | HDI_TEXT | HDI_FORMAT | HDI_LPARAM;
+        item.cxy = column.width;
+        item.pszText = &column.title[0];
+        item.fmt = HDF_STRING | HDF_LEFT;
+        item.lParam = reinterpret_cast<LPARAM>(&column);
+        header.Send(HDM_INSERTITEMW, header.Send(HDM_GETITEMCOUNT), reinterpret_cast<LPARAM>(&item));
+    }
+
+    BuildCheckBoxImages();
+    return 0;
+}
+
+void CDeviceTreeView::BuildCheckBoxImages()
+{
+    const CClientDC windowDc(get());
+    const UniqueMemoryDc memoryDc(::CreateCompatibleDC(windowDc.get()));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc.get(), 4 * kCheckBoxCell, kCheckBoxCell));
+    if (!memoryDc || !bitmap)
+        return;
+    const HGDIOBJ previous = ::SelectObject(memoryDc.get(), bitmap.get());
+    const RECT all = {0, 0, 4 * kCheckBoxCell, kCheckBoxCell};
+    const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
+    ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    ::SetBkColor(memoryDc.get(), background);
+    DrawCheckBoxes(get(), memoryDc.get());
+    // An image list copies from a bitmap that no device context holds.
+    ::SelectObject(memoryDc.get(), previous);
+
+    // Image 0 is the unused "no box" cell; 1 cleared, 2 checked, 3 mixed. The fill colour
+    // is masked out, so the row's own background shows around each box.
+    stateImages.reset(::ImageList_Create(kCheckBoxCell, kCheckBoxCell, ILC_COLOR32 | ILC_MASK, 3, 1));
+    if (!stateImages)
+        return;
+    ::ImageList_AddMasked(stateImages.get(), bitmap.get(), kCellBackground);
+    tree.Send(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImages.get()));
+}
+
+void CDeviceTreeView::PlaceHeader(const RECT& client)
+{
+    const int height = ::GetSystemMetrics(SM_CYMENU);
+    header.Move({client.left + scrollOffset, client.top, client.right, client.top + height});
+}
+
+void CDeviceTreeView::Layout()
+{
+    const RECT client = ClientRect();
+    PlaceHeader(client);
+    tree.Move({client.left, client.top + ::GetSystemMetrics(SM_CYMENU), client.right, client.bottom});
+
+    // The system shows the bar only while the columns are wider than the view.
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = TotalColumnWidth();
+    info.nPage = static_cast<UINT>(client.right - client.left);
+    info.nPos = -scrollOffset;
+    ::SetScrollInfo(get(), SB_HORZ, &info, TRUE);
+}
+
+void CDeviceTreeView::OnHScroll(WPARAM wParam)
+{
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ::GetScrollInfo(get(), SB_HORZ, &info);
+    const int target = ScrollTarget(LOWORD(wParam), HIWORD(wParam),
+                                    {info.nMax, static_cast<int>(info.nPage), info.nPos});
+    if (target == info.nPos)
+        return;
+
+    // The tree keeps hit-testing in its own coordinates; only its drawing is shifted.
+    ::ScrollWindow(tree, info.nPos - target, 0, nullptr, nullptr);
+    SCROLLINFO position = {};
+    position.cbSize = sizeof(position);
+    position.fMask = SIF_POS;
+    position.nPos = target;
+    ::SetScrollInfo(get(), SB_HORZ, &position, TRUE);
+    scrollOffset = -target;
+    PlaceHeader(ClientRect());
+}
+
+LRESULT CDeviceTreeView::OnNotify(WPARAM wParam, NMHDR& notify)
+{
+    switch (notify.code) {
+    case NM_CUSTOMDRAW:
+        if (notify.hwndFrom == tree.get())
+            return OnTreeCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(notify));
+        return CDRF_DODEFAULT;
+    case TVN_SELCHANGEDW:
+    case NM_DBLCLK:
+        GetParent().Send(WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&notify));
+        return 0;
+    case HDN_ENDTRACKW: {
+        // Rows are repainted only once the divider is let go.
+        const auto& change = reinterpret_cast<const NMHEADERW&>(notify);
+        if (change.pitem && change.iItem >= 0 && change.iItem < static_cast<int>(columns.size()))
+            columns[static_cast<size_t>(change.iItem)].width = change.pitem->cxy;
+        Layout();
+        tree.Invalidate(true);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+LRESULT CDeviceTreeView::OnTreeCustomDraw(NMTVCUSTOMDRAW& draw)
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        // Everything the tree paints is shifted by the horizontal scroll.
+        ::SetViewportOrgEx(draw.nmcd.hdc, scrollOffset, 0, nullptr);
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT:
+        DrawRow(draw);
+        return CDRF_DODEFAULT;
+    default:
+        return 0;
+    }
+}
+
+void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
+{
+    const auto item = reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec);
+    const HDC dc = draw.nmcd.hdc;
+    RECT label = {};
+    if (::IsRectEmpty(&draw.nmcd.rc) || !dc || !tree.GetItemRect(item, label, true))
+        return;
+
+    // The row runs from the label to the end of the last column, over the label the tree
+    // drew, in the colours the tree chose (highlighted when selected).
+    RECT row = {label.left, draw.nmcd.rc.top, TotalColumnWidth(), draw.nmcd.rc.bottom};
+    const UniqueBrush brush(::CreateSolidBrush(draw.clrTextBk));
+    ::FillRect(dc, &row, brush.get());
+    if (draw.nmcd.uItemState & CDIS_FOCUS)
+        ::DrawFocusRect(dc, &row);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, draw.clrText);
+    // After its own painting the tree has put its font back; the columns use the tree's.
+    const HFONT font = tree.GetFont();
+    const HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    DrawColumns(dc, item, row, reinterpret_cast<const DeviceInfo*>(draw.nmcd.lItemlParam));
+    if (previousFont)
+        ::SelectObject(dc, previousFont);
+}
+
+void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device)
+{
+    RECT title = row;
+    title.right = std::min<LONG>(row.right, columns[0].width - kTitleEllipsisMargin);
+    DrawCell(dc, tree.GetItemText(item), title);
+
+    if (!device)
+        return;
+    const std::wstring* texts[] = {&device->driverVersion, &device->driverDate, &device->providerName};
+    int x = columns[0].width;
+    for (size_t i = 1; i < columns.size(); ++i) {
+        DrawCell(dc, *texts[i - 1], {x, row.top, x + columns[i].width, row.bottom});
+        x += columns[i].width;
+    }
+}

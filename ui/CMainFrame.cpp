@@ -1,0 +1,374 @@
+#include "ui/CMainFrame.h"
+
+#include <commctrl.h>
+
+#include "app/Settings.h"
+#include "discovery/InfLocation.h"
+#include "discovery/SystemFolders.h"
+#include "framework/AppModule.h"
+#include "framework/CMessageLoop.h"
+#include "framework/MessageBox.h"
+#include "framework/ResourceText.h"
+#include "resources/resource.h"
+#include "ui/MainFrameActions.h"
+#include "ui/TickedDevices.h"
+
+namespace {
+
+const int kInitialWidth = 760;
+const int kInitialHeight = 600;
+const int kToolbarBand = 42;      // the toolbar's band as the view's place assumes it
+const int kTitleCapacity = 256;
+const int kProgressWidth = 200;
+const int kProgressMargin = 3;
+const int kProgressRange = 1000;
+// Posted by the scan thread as its very last use of the window.
+const UINT kScanFinished = WM_APP + 1;
+
+const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRIVERS,
+                             IDI_DRIVER_FILES, IDI_SAVE, IDI_DEVICE_MANAGER};
+
+} // namespace
+
+CMainFrame::CMainFrame(DeviceSetSource source) : selectedDevice(nullptr), deviceList(std::move(source))
+{
+}
+
+WindowClassInfo CMainFrame::GetWndClassInfo()
+{
+    WindowClassInfo info;
+    info.style = 0;
+    info.background = COLOR_BTNFACE + 1;
+    info.icon = IDR_MAINFRAME;
+    info.defaultStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    info.defaultExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    return info;
+}
+
+const DialogResizeEntry* CMainFrame::GetDlgResizeMap(size_t& count)
+{
+    static const DialogResizeEntry map[] = {
+        {IDW_TOOLBAR, DLSZ_SIZE_X},
+        {IDC_DEVICE_TREE_VIEW, DLSZ_SIZE_X | DLSZ_SIZE_Y},
+        {IDW_STATUS_BAR, DLSZ_SIZE_X | DLSZ_MOVE_Y},
+    };
+    count = sizeof(map) / sizeof(map[0]);
+    return map;
+}
+
+HWND CMainFrame::CreateMainWindow()
+{
+    const std::wstring title = LoadResourceString(IDR_MAINFRAME, kTitleCapacity);
+    const HMENU menuBar = ::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    if (!CreateFrame(nullptr, title.c_str(), menuBar)) {
+        // A window that was never made does not own its menu.
+        if (menuBar && ::IsMenu(menuBar))
+            ::DestroyMenu(menuBar);
+        return nullptr;
+    }
+    LoadAccelerators(IDR_MAINFRAME);
+    return get();
+}
+
+bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_SHOWWINDOW:
+        // Only on the way to being shown: a stored maximized placement must not bring back
+        // a window that is being hidden.
+        if (wParam)
+            ApplyPlacement(mainPlacement, get(), true);
+        result = 0;
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        break;  // the frame's own handler ends the message loop
+    case WM_CLOSE:
+        if (OnClose()) {
+            result = 0;
+            return true;
+        }
+        break;  // default processing destroys the window
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        break;
+    case kScanFinished:
+        OnScanFinished();
+        result = 0;
+        return true;
+    default:
+        break;
+    }
+    if (CFrameWindowImpl<CMainFrame>::ProcessWindowMessage(window, message, wParam, lParam, result))
+        return true;
+    if (ProcessResizeMessage(window, message, wParam, lParam, result))
+        return true;
+    if (message == WM_NOTIFY && OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+bool CMainFrame::PreTranslateMessage(MSG& message)
+{
+    return accelerators && ::TranslateAcceleratorW(get(), accelerators.get(), &message) != 0;
+}
+
+bool CMainFrame::OnIdle()
+{
+    return false;
+}
+
+bool CMainFrame::Progress(double fraction)
+{
+    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(fraction * kProgressRange)));
+    return true;
+}
+
+void CMainFrame::CheckCommand(int id, bool checked)
+{
+    toolBar.Send(TB_PRESSBUTTON, static_cast<WPARAM>(id), MAKELPARAM(checked ? TRUE : FALSE, 0));
+    menu.CheckItem(static_cast<UINT>(id), checked);
+}
+
+void CMainFrame::EnableCommand(int id, bool enable)
+{
+    toolBar.Send(TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELPARAM(enable ? TRUE : FALSE, 0));
+    menu.EnableItem(static_cast<UINT>(id), enable);
+}
+
+LRESULT CMainFrame::OnCreate()
+{
+    ::MoveWindow(get(), 0, 0, kInitialWidth, kInitialHeight, FALSE);
+    CenterWindow(nullptr);
+    LoadSettings(mainPlacement, devicePlacement, browsePath);
+    selectedDevice = nullptr;
+
+    if (!CreateSimpleToolBarCtrl(IDR_MAINFRAME,
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS |
+                                     TBSTYLE_FLAT,
+                                 IDW_TOOLBAR))
+        return -1;
+    toolBar = toolBarWindow;
+    if (!CreateSimpleStatusBar(IDS_IDLE_MESSAGE,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP,
+                               IDW_STATUS_BAR))
+        return -1;
+    menu.Attach(::GetMenu(get()));
+    CreateToolbarImages();
+
+    if (!view.Create(get(), nullptr, nullptr, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE))
+        return -1;
+    ::SetWindowLongW(view, GWL_ID, IDC_DEVICE_TREE_VIEW);
+    ::SetParent(view, get());
+    PlaceView();
+
+    // No grip of its own: the status bar has one.
+    DlgResize_Init(false, true, WS_CLIPCHILDREN);
+    CreateProgressBar();
+    CheckCommand(ID_VIEW_PRESENT_ONLY, true);
+    CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
+    InitSystemFolders();
+    deviceList.SetClassImageList(&view.classImages);
+
+    if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
+        loop->AddMessageFilter(*this);
+        loop->AddIdleHandler(*this);
+    }
+    StartScan();
+    return 0;
+}
+
+void CMainFrame::CreateToolbarImages()
+{
+    toolbarImages.reset(::ImageList_Create(32, 32, ILC_COLOR32, 6, 1));
+    if (!toolbarImages)
+        return;
+    for (int icon : kToolbarIcons)
+        ::ImageList_AddIcon(toolbarImages.get(), ::LoadIconW(AppModule().GetInstance(), MAKEINTRESOURCEW(icon)));
+    toolBar.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages.get()));
+}
+
+void CMainFrame::PlaceView()
+{
+    RECT rect = ClientRect();
+    rect.top += kToolbarBand;
+    const RECT status = statusBarWindow.WindowRect();
+    rect.bottom -= status.bottom - status.top;
+    view.Move(rect);
+}
+
+void CMainFrame::CreateProgressBar()
+{
+    // Over the left of the status text, where it stays for the window's life.
+    RECT rect = statusBarWindow.ClientRect();
+    rect.right = rect.left + kProgressWidth;
+    ::InflateRect(&rect, -kProgressMargin, -kProgressMargin);
+    progressBar.Attach(::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, rect.left, rect.top,
+                                         rect.right - rect.left, rect.bottom - rect.top, statusBarWindow, nullptr,
+                                         AppModule().GetInstance(), nullptr));
+    progressBar.Send(PBM_SETRANGE32, 0, kProgressRange);
+}
+
+bool CMainFrame::OnClose()
+{
+    // The scan thread uses this window and the device list until it has posted
+    // kScanFinished; the window must outlive it.
+    if (scanning) {
+        closeRequested = true;
+        return true;
+    }
+    SaveSettings(get(), mainPlacement, devicePlacement, browsePath);
+    return false;
+}
+
+void CMainFrame::OnDestroy()
+{
+    if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
+        loop->RemoveMessageFilter(*this);
+        loop->RemoveIdleHandler(*this);
+    }
+}
+
+bool CMainFrame::OnCommand(UINT id)
+{
+    MainFrameActions& actions = CurrentMainFrameActions();
+    switch (id) {
+    case ID_APP_EXIT:
+        Post(WM_CLOSE);
+        return true;
+    case ID_DEVICE_REFRESH:
+        StartScan();
+        return true;
+    case ID_DEVICE_PROPERTIES:
+        ShowDriverFiles();
+        return true;
+    case ID_DEVICE_SAVE:
+        SaveCommand();
+        return true;
+    case ID_VIEW_PRESENT_ONLY:
+    case ID_VIEW_MICROSOFT_DRIVERS:
+        ToggleCommand(id);
+        return true;
+    case ID_TOOLS_DEVICE_MANAGER:
+        actions.openDeviceManager(get());
+        return true;
+    case ID_APP_ABOUT:
+        actions.showAbout(::GetActiveWindow());
+        return true;
+    case ID_HELP_CONTENTS:
+        actions.showHelp(get());
+        return true;
+    case ID_HELP_HOMEPAGE:
+        actions.openHomePage();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnNotify(const NMHDR& header)
+{
+    if (header.code == TVN_SELCHANGEDW) {
+        const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+        const HTREEITEM item = change.itemNew.hItem;
+        selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.tree.GetItemData(item)) : nullptr;
+        EnableCommand(ID_DEVICE_PROPERTIES, selectedDevice != nullptr);
+        return true;
+    }
+    if (header.code == NM_DBLCLK && header.hwndFrom == view.tree.get()) {
+        ShowDriverFiles();
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::StartScan()
+{
+    // One scan at a time: a second thread would rebuild the list under the first.
+    if (scanning)
+        return;
+    selectedDevice = nullptr;
+    EnableCommand(ID_DEVICE_PROPERTIES, false);
+    scanning = true;
+    UniqueKernelHandle thread(::CreateThread(nullptr, 0, ScanThread, this, 0, nullptr));
+    if (!thread)
+        scanning = false;
+}
+
+DWORD WINAPI CMainFrame::ScanThread(void* frame)
+{
+    static_cast<CMainFrame*>(frame)->RunScan();
+    return 0;
+}
+
+void CMainFrame::RunScan()
+{
+    // Every window call here is a message sent to the user-interface thread, which handles it
+    // while this thread waits.
+    const HCURSOR previousCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const bool includeAll = menu.IsChecked(ID_VIEW_MICROSOFT_DRIVERS);
+    const bool presentOnly = menu.IsChecked(ID_VIEW_PRESENT_ONLY);
+    Enable(false);
+    progressBar.Send(PBM_SETPOS, 0);
+    progressBar.Show(SW_SHOW);
+    try {
+        deviceList.Scan(includeAll, presentOnly, *this);
+        deviceList.FillTree(view.tree);
+    } catch (...) {
+        // Out of memory while reading: the tree shows what it holds, and the window comes
+        // back to life all the same.
+    }
+    progressBar.Show(SW_HIDE);
+    Enable(true);
+    ::SetCursor(previousCursor);
+    Post(kScanFinished);
+}
+
+void CMainFrame::OnScanFinished()
+{
+    scanning = false;
+    if (closeRequested) {
+        closeRequested = false;
+        Post(WM_CLOSE);
+    }
+}
+
+void CMainFrame::ToggleCommand(UINT id)
+{
+    if (scanning)
+        return;
+    CheckCommand(static_cast<int>(id), !menu.IsChecked(id));
+    StartScan();
+}
+
+void CMainFrame::ShowDriverFiles()
+{
+    if (scanning || !selectedDevice)
+        return;
+    ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
+    CurrentMainFrameActions().showDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
+}
+
+void CMainFrame::SaveCommand()
+{
+    // The records belong to the device list, which a running scan replaces.
+    if (scanning)
+        return;
+    const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.tree);
+    for (DeviceInfo* device : devices)
+        ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
+    if (devices.empty()) {
+        ShowMessageBox(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
+                       L"Error saving driver files", MB_OK);
+        return;
+    }
+    CurrentMainFrameActions().saveDevices(get(), devices, browsePath);
+}

@@ -1,0 +1,86 @@
+// The main window: menu, accelerator keys, toolbar and status bar around the device tree
+// view. It scans the devices on a background thread (at creation, on Refresh and when a view
+// toggle changes) with the window disabled and the progress in the status bar, tracks the
+// selected device, hands Properties and the save command to the dialogs, and keeps the
+// settings: loaded at creation, saved when the window closes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/PlacementRecord.h"
+#include "devices/DeviceList.h"
+#include "devices/IProgressReporter.h"
+#include "framework/CDialogResize.h"
+#include "framework/CFrameWindowImpl.h"
+#include "framework/CIdleHandler.h"
+#include "framework/CMenuHandle.h"
+#include "framework/CMessageFilter.h"
+#include "framework/Handles.h"
+#include "ui/CDeviceTreeView.h"
+
+class CMainFrame : public CFrameWindowImpl<CMainFrame>,
+                   public CMessageFilter,
+                   public CIdleHandler,
+                   public IProgressReporter,
+                   public CDialogResize<CMainFrame> {
+public:
+    // Tests scan a device set of their own; the program scans the system's.
+    explicit CMainFrame(DeviceSetSource source = SystemDeviceSet);
+
+    static WindowClassInfo GetWndClassInfo();
+    static const DialogResizeEntry* GetDlgResizeMap(size_t& count);
+
+    // Creates the window at the system's default place, titled from the string table, with
+    // its menu and accelerator keys. Null when it cannot be created.
+    HWND CreateMainWindow();
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // Translates the accelerator keys.
+    bool PreTranslateMessage(MSG& message) override;
+    bool OnIdle() override;
+    // The scan's progress; called on the scan thread.
+    bool Progress(double fraction) override;
+
+    // The toolbar button's pressed look and the menu item's check mark.
+    void CheckCommand(int id, bool checked);
+    // The toolbar button and the menu item (disabled, not grayed).
+    void EnableCommand(int id, bool enable);
+    void StartScan();
+
+    // From StartScan until the window has heard that the scan thread is done with it.
+    bool IsScanning() const noexcept { return scanning; }
+
+    CDeviceTreeView view;
+    DeviceInfo* selectedDevice;
+    DeviceList deviceList;
+    std::wstring browsePath;
+    CWindow progressBar;
+    PlacementRecord devicePlacement;
+    PlacementRecord mainPlacement;
+    CWindow toolBar;
+    CMenuHandle menu;
+
+private:
+    LRESULT OnCreate();
+    void CreateToolbarImages();
+    void PlaceView();
+    void CreateProgressBar();
+    bool OnClose();
+    void OnDestroy();
+    bool OnCommand(UINT id);
+    bool OnNotify(const NMHDR& header);
+    void OnScanFinished();
+    void ToggleCommand(UINT id);
+    void ShowDriverFiles();
+    void SaveCommand();
+
+    static DWORD WINAPI ScanThread(void* frame);
+    void RunScan();
+
+    UniqueImageList toolbarImages;
+    bool scanning = false;
+    // A close asked for while a scan runs happens once the scan is over.
+    bool closeRequested = false;
+};

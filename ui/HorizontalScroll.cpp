@@ -1,0 +1,29 @@
+#include "ui/HorizontalScroll.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+int ScrollTarget(int request, int thumb, const ScrollState& state) noexcept
+{
+    const int lastPage = state.maximum - state.page + 1;
+    switch (request) {
+    case SB_LINELEFT:
+        return std::max(state.position - kScrollLineStep, 0);
+    case SB_LINERIGHT:
+        return std::min(state.position + kScrollLineStep, lastPage);
+    case SB_PAGELEFT:
+        return std::max(state.position - state.page, 0);
+    case SB_PAGERIGHT:
+        return std::min(state.position + state.page, lastPage);
+    case SB_LEFT:
+        return 0;
+    case SB_RIGHT:
+        return lastPage;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        return thumb != 0 ? std::min(thumb, state.maximum) : 0;
+    default:
+        return state.position;
+    }
+}

@@ -1,0 +1,15 @@
+// Horizontal scrolling of the device tree view: where a scroll request takes the position.
+#pragma once
+
+// Pixels moved by one click on an arrow.
+const int kScrollLineStep = 6;
+
+struct ScrollState {
+    int maximum;   // the sum of the column widths
+    int page;      // the client width
+    int position;  // the current position
+};
+
+// The new position for a WM_HSCROLL request (its low word) with the thumb position (its
+// high word). The last page starts at maximum - page + 1.
+int ScrollTarget(int request, int thumb, const ScrollState& state) noexcept;

@@ -1,0 +1,21 @@
+#include "ui/MainWindow.h"
+
+#include "framework/AppModule.h"
+#include "framework/CMessageLoop.h"
+#include "ui/CMainFrame.h"
+
+int RunMainWindow(int showCommand)
+{
+    CMessageLoop loop;
+    AppModule().AddMessageLoop(loop);
+    int result = 0;
+    {
+        CMainFrame frame;
+        if (frame.CreateMainWindow()) {
+            frame.Show(showCommand);
+            result = loop.Run();
+        }
+    }
+    AppModule().RemoveMessageLoop();
+    return result;
+}
