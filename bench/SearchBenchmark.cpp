@@ -11,32 +11,13 @@
 #include "discovery/SystemFolders.h"
 #include "framework/ShellPath.h"
 #include "tests/discovery/ScopedDevicePath.h"
+#include "tests/discovery/PlainWalk.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 const int kFolders = 200;
 const int kFilesPerFolder = 100;
-
-// The plain walk: the whole tree, depth first, once per file asked for.
-bool PlainWalk(const std::wstring& folder, const std::wstring& fileName, std::wstring& found)
-{
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle listing(::FindFirstFileW((folder + L"\\*.*").c_str(), &entry));
-    if (!listing)
-        return false;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != L"." && name != L".." && PlainWalk(folder + L"\\" + name, fileName, found))
-                return true;
-        } else if (EqualsFoldingAsciiCase(name, fileName)) {
-            found = folder + L"\\" + name;
-            return true;
-        }
-    } while (::FindNextFileW(listing.get(), &entry));
-    return false;
-}
 
 std::wstring MissingName(int i)
 {

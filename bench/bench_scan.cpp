@@ -35,9 +35,9 @@ bool AddDevices(int first, int count)
     driver.models = {{L"Bench device", hardwareId}};
     std::vector<fixture::DeviceSpec> devices;
     for (int i = first; i < first + count; ++i) {
-        fixture::DeviceSpec spec{hardwareId};
-        spec.friendlyName = L"Bench device " + std::to_wstring(i);  // distinct keys: every device is kept
-        devices.push_back(spec);
+        fixture::DeviceSpec deviceSpec{hardwareId};
+        deviceSpec.friendlyName = L"Bench device " + std::to_wstring(i);  // distinct keys: every device is kept
+        devices.push_back(deviceSpec);
     }
     const fixture::InstallResult result = fixture::InstallPackage(fixture::MakePackage(driver, devices));
     if (!result.ok)

@@ -42,9 +42,9 @@ inline DeviceSetSource ChosenDevices(std::vector<std::wstring> instanceIds, DWOR
 
 inline fixture::DeviceSpec Named(const std::wstring& hardwareId, const std::wstring& friendlyName)
 {
-    fixture::DeviceSpec spec{hardwareId};
-    spec.friendlyName = friendlyName;
-    return spec;
+    fixture::DeviceSpec deviceSpec{hardwareId};
+    deviceSpec.friendlyName = friendlyName;
+    return deviceSpec;
 }
 
 // A package of the test class with one model, and one device of that model per friendly name.

@@ -8,30 +8,10 @@
 #include "discovery/FileSearchIndex.h"
 #include "framework/Handles.h"
 #include "framework/ShellPath.h"
+#include "tests/discovery/PlainWalk.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
-
-// The walk the index must agree with: depth first in listing order, folders searched as soon
-// as they are listed, the first file of the name (letters A to Z in any case) wins.
-bool ReferenceWalk(const std::wstring& folder, const std::wstring& fileName, std::wstring& found)
-{
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle listing(::FindFirstFileW((folder + L"\\*.*").c_str(), &entry));
-    if (!listing)
-        return false;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != L"." && name != L".." && ReferenceWalk(folder + L"\\" + name, fileName, found))
-                return true;
-        } else if (EqualsFoldingAsciiCase(name, fileName)) {
-            found = folder + L"\\" + name;
-            return true;
-        }
-    } while (::FindNextFileW(listing.get(), &entry));
-    return false;
-}
 
 class FileSearchIndexTest : public ::testing::Test {
 protected:
@@ -49,7 +29,7 @@ protected:
     std::wstring Expected(const std::wstring& name)
     {
         std::wstring found;
-        return ReferenceWalk(tree.path(), name, found) ? found : std::wstring();
+        return PlainWalk(tree.path(), name, found) ? found : std::wstring();
     }
 
     TempFolder tree;
