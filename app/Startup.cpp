@@ -12,7 +12,10 @@
 
 int RunTarnwick(HINSTANCE instance, int showCommand)
 {
-    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // Single-threaded apartment: the help viewer, the folder browser and the property sheets
+    // host COM objects that need one on the thread that shows them. In a multithreaded
+    // apartment the help window does not open at all.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     // A 32-bit process on 64-bit Windows sees System32 and parts of the registry redirected,
     // so it would work out and copy the wrong driver files.

@@ -8,6 +8,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "framework/Handles.h"
 #include "framework/ProcAddress.h"
+#include "framework/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
 #include "ui/ShellActions.h"
 #include "ui/WorkerMessages.h"
@@ -228,6 +229,8 @@ DWORD WINAPI CDriverFilesDlg::DiscoveryWorker(void* parameter)
 {
     auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
     const HWND window = dialog->get();
+    // The shell looks up the files' icons through COM.
+    const ScopedCom com(COINIT_MULTITHREADED);
     try {
         if (dialog->device) {
             DriverFileFinder finder(*dialog->device, *dialog);
@@ -244,6 +247,8 @@ DWORD WINAPI CDriverFilesDlg::SaveWorker(void* parameter)
 {
     auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
     const HWND window = dialog->get();
+    // The log is opened with the shell when the saver goes, on this thread.
+    const ScopedCom com(COINIT_MULTITHREADED);
     try {
         // The saver finishes its log, and opens it for the user, when it goes at the end of
         // this block.

@@ -127,3 +127,29 @@ TEST(Startup, UnknownArgumentShowsTheHelpBoxThenTheWindow)
     EXPECT_EQ(CloseMainWindow(child, frame), 1u);
     EXPECT_FALSE(::PathFileExistsW(L"C:\\never-used")) << "no command-line run took place";
 }
+
+TEST(Startup, F1OpensTheHelpFileBesideTheProgram)
+{
+    const std::wstring helpFile = Program().substr(0, Program().rfind(L'\\')) + L"\\Help.chm";
+    if (!::PathFileExistsW(helpFile.c_str()))
+        GTEST_SKIP() << "no Help.chm was built beside the program (no CHM compiler here)";
+    ChildProcess child(CommandLine(L""));
+    ASSERT_TRUE(child.started());
+    HWND frame = child.WaitForWindow(L"", kTimeoutMs);
+    ASSERT_NE(frame, nullptr);
+    // F1 arrives as a key press in the frame's queue and is turned into Help Contents by the
+    // accelerator table, once the first scan has ended and the frame takes input again.
+    for (DWORD waited = 0; !::IsWindowEnabled(frame) && waited < kTimeoutMs; waited += 50)
+        ::Sleep(50);
+    ::PostMessageW(frame, WM_KEYDOWN, VK_F1, 0);
+    HWND help = nullptr;
+    const DWORD start = ::GetTickCount();
+    while (!help && ::GetTickCount() - start < kTimeoutMs) {
+        help = FindProcessWindow(child.id(), L"", L"Tarnwick 3.1 Help");
+        ::Sleep(50);
+    }
+    EXPECT_NE(help, nullptr) << "the HTML Help window of Help.chm";
+    if (help)
+        ::PostMessageW(help, WM_CLOSE, 0, 0);
+    EXPECT_EQ(CloseMainWindow(child, frame), 1u);
+}
