@@ -2,6 +2,8 @@
 // with the help box and the exit codes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <vector>
@@ -28,6 +30,25 @@ DWORD CloseMainWindow(ChildProcess& child, HWND frame)
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_TRUE(child.Wait(kTimeoutMs));
     return child.ExitCode();
+}
+
+// The main window has shown its first scan: the tree holds the computer's node and the frame
+// is enabled again.
+bool WaitUntilScanned(HWND frame)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < kTimeoutMs) {
+        // The tree is the view's child that answers for its items (a superclass of the system's
+        // tree, under a class name of the program's own).
+        bool filled = false;
+        for (HWND child = ::GetWindow(::GetDlgItem(frame, 3006), GW_CHILD); child && !filled;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            filled = ::SendMessageW(child, TVM_GETCOUNT, 0, 0) > 0;
+        if (filled && ::IsWindowEnabled(frame))
+            return true;
+        ::Sleep(50);
+    }
+    return false;
 }
 
 std::vector<BYTE> VersionInfo(const std::wstring& file)
@@ -138,9 +159,9 @@ TEST(Startup, F1OpensTheHelpFileBesideTheProgram)
     HWND frame = child.WaitForWindow(L"", kTimeoutMs);
     ASSERT_NE(frame, nullptr);
     // F1 arrives as a key press in the frame's queue and is turned into Help Contents by the
-    // accelerator table, once the first scan has ended and the frame takes input again.
-    for (DWORD waited = 0; !::IsWindowEnabled(frame) && waited < kTimeoutMs; waited += 50)
-        ::Sleep(50);
+    // accelerator table, once the first scan has filled the tree and the frame takes input
+    // again.
+    ASSERT_TRUE(WaitUntilScanned(frame));
     ::PostMessageW(frame, WM_KEYDOWN, VK_F1, 0);
     HWND help = nullptr;
     const DWORD start = ::GetTickCount();
