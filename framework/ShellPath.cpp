@@ -3,11 +3,17 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 const size_t kPathBuffer = 512;
+
+wchar_t FoldedAscii(wchar_t c) noexcept
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 // A zero-filled 512-character buffer holding text, or nothing when text does not fit.
 bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
@@ -88,14 +94,24 @@ std::wstring WithoutLeadingBackslashes(const std::wstring& text)
 
 std::wstring FoldAsciiCase(std::wstring text)
 {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
+    for (wchar_t& c : text)
+        c = FoldedAscii(c);
     return text;
 }
 
-bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right)
+int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept
 {
-    return left.size() == right.size() && FoldAsciiCase(left) == FoldAsciiCase(right);
+    const size_t common = std::min(left.size(), right.size());
+    for (size_t i = 0; i < common; ++i) {
+        const wchar_t l = FoldedAscii(left[i]);
+        const wchar_t r = FoldedAscii(right[i]);
+        if (l != r)
+            return l < r ? -1 : 1;
+    }
+    return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
+}
+
+bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept
+{
+    return left.size() == right.size() && CompareFoldingAsciiCase(left, right) == 0;
 }

@@ -309,7 +309,7 @@ void CDriverFilesDlg::Sort()
     fileList.Send(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareItems));
 }
 
-int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context)
+int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept
 {
     const auto* dialog = reinterpret_cast<const CDriverFilesDlg*>(context);
     return CompareDriverFiles(

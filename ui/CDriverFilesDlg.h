@@ -46,7 +46,7 @@ private:
     bool StartWorker(LPTHREAD_START_ROUTINE worker);
     static DWORD WINAPI DiscoveryWorker(void* parameter);
     static DWORD WINAPI SaveWorker(void* parameter);
-    static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context);
+    static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept;
 
     CWindow statusBar;
     CWindow fileList;
