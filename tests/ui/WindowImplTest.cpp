@@ -12,7 +12,6 @@
 namespace {
 
 const UINT kAnswerMessage = WM_APP + 1;
-const UINT kThrowMessage = WM_APP + 2;
 
 class RecordingWindow : public CWindowImpl<RecordingWindow> {
 public:
@@ -30,8 +29,10 @@ public:
         handleWindows.push_back(window == get());
         if (message == WM_CREATE && failCreate)
             throw std::runtime_error("creation fails");
-        if (message == kThrowMessage)
+        if (message == WM_GETTEXTLENGTH && failTextLength) {
+            result = 99;
             throw std::runtime_error("handler fails");
+        }
         if (message == kAnswerMessage) {
             result = 42;
             return true;
@@ -39,7 +40,7 @@ public:
         return false;
     }
 
-    void OnFinalMessage(HWND window) override
+    void OnFinalMessage(HWND window) noexcept override
     {
         finalWindow = window;
         boundAtFinal = get();
@@ -48,6 +49,7 @@ public:
     std::vector<UINT> seen;
     std::vector<bool> handleWindows;
     bool failCreate = false;
+    bool failTextLength = false;
     HWND finalWindow = nullptr;
     HWND boundAtFinal = reinterpret_cast<HWND>(1);
 };
@@ -122,8 +124,11 @@ TEST(WindowImpl, ExceptionInAHandlerFallsBackToDefaultProcessing)
     TestWindow parent;
     RecordingWindow window;
     const RECT rect = {0, 0, 10, 10};
-    ASSERT_NE(window.Create(parent.get(), &rect), nullptr);
-    EXPECT_EQ(window.Send(kThrowMessage), 0) << "DefWindowProc's answer to an application message";
+    ASSERT_NE(window.Create(parent.get(), &rect, L"title"), nullptr);
+    window.failTextLength = true;
+    window.seen.clear();
+    EXPECT_EQ(window.Send(WM_GETTEXTLENGTH), 5) << "DefWindowProc's answer, not the failed handler's result";
+    EXPECT_EQ(window.seen, std::vector<UINT>{WM_GETTEXTLENGTH}) << "the handler did see the message";
     EXPECT_TRUE(window.IsWindow());
 }
 
