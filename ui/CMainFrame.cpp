@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "ui/MainFrameActions.h"
 #include "ui/TickedDevices.h"
+#include "ui/WorkerMessages.h"
 
 namespace {
 
@@ -22,8 +23,6 @@ const int kTitleCapacity = 256;
 const int kProgressWidth = 200;
 const int kProgressMargin = 3;
 const int kProgressRange = 1000;
-// Posted by the scan thread as its very last use of the window.
-const UINT kScanFinished = WM_APP + 1;
 
 const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRIVERS,
                              IDI_DRIVER_FILES, IDI_SAVE, IDI_DEVICE_MANAGER};
@@ -98,7 +97,7 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
             return true;
         }
         break;
-    case kScanFinished:
+    case WM_WORKER_FINISHED:
         OnScanFinished();
         result = 0;
         return true;
@@ -220,7 +219,7 @@ void CMainFrame::CreateProgressBar()
 bool CMainFrame::OnClose()
 {
     // The scan thread uses this window and the device list until it has posted
-    // kScanFinished; the window must outlive it.
+    // WM_WORKER_FINISHED; the window must outlive it.
     if (scanning) {
         closeRequested = true;
         return true;
@@ -329,7 +328,7 @@ void CMainFrame::RunScan()
     progressBar.Show(SW_HIDE);
     Enable(true);
     ::SetCursor(previousCursor);
-    Post(kScanFinished);
+    Post(WM_WORKER_FINISHED);
 }
 
 void CMainFrame::OnScanFinished()
