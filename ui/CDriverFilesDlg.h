@@ -35,7 +35,6 @@ private:
     enum WorkerKind { kDiscovery = 0, kSave = 1 };
 
     void OnInitDialog();
-    void CreateProgressBar();
     void AddColumns();
     void OnCloseRequest(int command);
     void OnSave();

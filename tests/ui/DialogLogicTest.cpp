@@ -5,6 +5,7 @@
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/FileListOrder.h"
+#include "ui/ProgressBar.h"
 
 namespace {
 
