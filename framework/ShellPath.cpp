@@ -8,8 +8,6 @@
 
 namespace {
 
-const size_t kPathBuffer = 512;
-
 wchar_t FoldedAscii(wchar_t c) noexcept
 {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
@@ -18,9 +16,9 @@ wchar_t FoldedAscii(wchar_t c) noexcept
 // A zero-filled 512-character buffer holding text, or nothing when text does not fit.
 bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
 {
-    if (text.size() >= kPathBuffer)
+    if (text.size() >= kPathBufferLength)
         return false;
-    buffer.assign(kPathBuffer, L'\0');
+    buffer.assign(kPathBufferLength, L'\0');
     text.copy(buffer.data(), text.size());
     return true;
 }
@@ -30,7 +28,7 @@ bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
 bool AppendPath(std::wstring& path, const std::wstring& more)
 {
     std::vector<wchar_t> buffer;
-    if (!LoadBuffer(buffer, path) || more.size() >= kPathBuffer)
+    if (!LoadBuffer(buffer, path) || more.size() >= kPathBufferLength)
         return false;
     if (!::PathAppendW(buffer.data(), more.c_str()))
         return false;
@@ -46,9 +44,9 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& more)
 
 bool CanonicalizePath(const std::wstring& path, std::wstring& canonical)
 {
-    if (path.size() >= kPathBuffer)
+    if (path.size() >= kPathBufferLength)
         return false;
-    std::vector<wchar_t> buffer(kPathBuffer, L'\0');
+    std::vector<wchar_t> buffer(kPathBufferLength, L'\0');
     if (!::PathCanonicalizeW(buffer.data(), path.c_str()))
         return false;
     canonical = buffer.data();

@@ -4,7 +4,11 @@
 // and never a shortened path.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// The size, in characters, of the program's path buffers.
+const size_t kPathBufferLength = 512;
 
 // Joins more onto path with one backslash between (PathAppendW). False, with path unchanged,
 // when the result would not fit.
