@@ -225,6 +225,40 @@ TEST(WindowImpl, ASuperclassWindowOutlivingItsObjectIsDestroyedByItsOwnProcedure
     EXPECT_EQ(g_baseDestructions, 1) << "the superclassed procedure frees what it keeps for the window";
 }
 
+namespace {
+
+wchar_t g_frameworkClassName[64] = L"";
+
+class OverFrameworkClass : public CWindowImpl<OverFrameworkClass> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        WindowClassInfo info;
+        info.superclass = g_frameworkClassName;
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override
+    {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+} // namespace
+
+TEST(WindowImpl, AClassOfTheFrameworkCannotBeSuperclassed)
+{
+    TestWindow parent;
+    RecordingWindow base;
+    const RECT rect = {0, 0, 20, 20};
+    ASSERT_NE(base.Create(parent.get(), &rect), nullptr);
+    ASSERT_GT(::GetClassNameW(base, g_frameworkClassName, 64), 0);
+    OverFrameworkClass window;
+    EXPECT_EQ(window.Create(parent.get(), &rect), nullptr);
+    EXPECT_EQ(window.calls, 0) << "refused before any message could pass itself on without end";
+}
+
 TEST(WindowGeometry, CentredPositionStaysInsideTheWorkArea)
 {
     const RECT work = {0, 0, 1280, 1000};
