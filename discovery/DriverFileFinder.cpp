@@ -1,15 +1,11 @@
 #include "discovery/DriverFileFinder.h"
 
-#include <new>
-
 #include "devices/DeviceList.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "framework/ShellPath.h"
 
 namespace {
-
-const DWORD kPathBuffer = 512;  // characters
 
 // Directory ids that INFs of printer drivers copy to.
 const DWORD kPrinterDriverDirId = 66000;
@@ -28,8 +24,8 @@ std::wstring Canonical(const wchar_t* path)
 
 } // namespace
 
-std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& subdirectory,
-                            const std::wstring& fileName)
+std::wstring JoinSourceName(
+    const std::wstring& sourcePath, const std::wstring& subdirectory, const std::wstring& fileName)
 {
     std::wstring name = sourcePath;
     if (!AppendPath(name, subdirectory) || !AppendPath(name, fileName))
@@ -38,9 +34,10 @@ std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& 
 }
 
 DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex)
-    : reporter(&reporter), device(&device), searchIndex(searchIndex)
-{
-}
+    : reporter(&reporter)
+    , device(&device)
+    , searchIndex(searchIndex)
+{ }
 
 bool DriverFileFinder::Run()
 {
@@ -143,14 +140,14 @@ UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notificati
     const auto* paths = reinterpret_cast<const FILEPATHS_W*>(param1);
     if (!paths)
         return 0;
-    // Nothing may escape into the setup services' scan loop: running out of memory stops the
-    // scan, which fails the build.
+    // Nothing may escape into the setup services' scan loop: a failure here (running out of
+    // memory, or a receiver that throws) stops the scan, which fails the build.
     try {
         DriverFile file;
         file.target = Canonical(paths->Target);
         file.source = Canonical(paths->Source);
         return finder->AddFile(std::move(file), true) ? 0 : 1;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return 1;
     }
 }
@@ -176,17 +173,17 @@ void DriverFileFinder::NameFromSource(DriverFile& file)
 {
     const std::wstring fileName = FileNamePart(file.source);
     UINT sourceId = 0;
-    wchar_t subdirectory[kPathBuffer] = L"";
-    if (!::SetupGetSourceFileLocationW(inf.get(), nullptr, fileName.c_str(), &sourceId, subdirectory, kPathBuffer,
-                                       nullptr)) {
+    wchar_t subdirectory[kPathBufferLength] = L"";
+    if (!::SetupGetSourceFileLocationW(
+            inf.get(), nullptr, fileName.c_str(), &sourceId, subdirectory, kPathBufferLength, nullptr)) {
         file.name = fileName;
         return;
     }
 
     std::wstring& sourcePath = sourcePaths[sourceId];
     if (sourcePath.empty()) {
-        wchar_t path[kPathBuffer] = L"";
-        if (!::SetupGetSourceInfoW(inf.get(), sourceId, SRCINFO_PATH, path, kPathBuffer, nullptr))
+        wchar_t path[kPathBufferLength] = L"";
+        if (!::SetupGetSourceInfoW(inf.get(), sourceId, SRCINFO_PATH, path, kPathBufferLength, nullptr))
             path[0] = L'\0';
         sourcePath = WithoutLeadingBackslashes(path);
     }

@@ -269,8 +269,10 @@ bool CDriverFilesDlg::Progress(double fraction)
     return !abortRequested;
 }
 
-void CDriverFilesDlg::OnFile(const DriverFile& file)
+void CDriverFilesDlg::OnFile(const DriverFile& found)
 {
+    listedFiles.push_back(found);
+    const DriverFile& file = listedFiles.back();
     SHFILEINFOW info = {};
     ::SHGetFileInfoW(file.path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 

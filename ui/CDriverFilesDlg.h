@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "app/PlacementRecord.h"
@@ -58,6 +59,11 @@ private:
     std::atomic<bool> abortRequested{false};
     std::wstring& targetFolder;
     PlacementRecord& placement;
+    // The rows' records. The device's cached set is emptied when a discovery fails part way,
+    // so rows that pointed into it could be sorted or double-clicked after their records were
+    // gone; the dialog keeps copies of its own (a deque: rows keep pointing at them while
+    // later files are appended).
+    std::deque<DriverFile> listedFiles;
 };
 
 // "Files: %d, Total size: %d KB", with sizes in thousands of bytes, rounded down.

@@ -165,6 +165,37 @@ TEST_F(DriverFilesDialogTest, ColumnClicksSortBySizeUpThenDownThenByDate)
     EXPECT_EQ(byDate, (std::vector<std::wstring>{L"c.cat", L"b.sys", L"A.inf"})) << "five minutes apart";
 }
 
+TEST_F(DriverFilesDialogTest, RowsOutliveTheDevicesCachedSet)
+{
+    // A discovery that fails part way empties the device's cached set; rows that pointed into
+    // it would then be sorted or double-clicked through freed records.
+    CDriverFilesDlg dialog(placement, device, targetFolder);
+    bool pointIntoCache = true;
+    std::vector<std::wstring> bySize;
+    ModalScript script([&] {
+        if (!Idle(dialog))
+            return false;
+        const HWND list = dialog.GetItem(IDC_FILE_LIST).get();
+        pointIntoCache = false;
+        for (int i = 0; i < 3; ++i) {
+            LVITEMW item = {};
+            item.mask = LVIF_PARAM;
+            item.iItem = i;
+            ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            for (const DriverFile& cached : device->files)
+                pointIntoCache = pointIntoCache || item.lParam == reinterpret_cast<LPARAM>(&cached);
+        }
+        device->files.clear();
+        ClickColumn(dialog, 1);
+        bySize = Names(dialog);
+        dialog.Send(WM_COMMAND, IDOK);
+        return true;
+    });
+    dialog.DoModal(owner.get());
+    EXPECT_FALSE(pointIntoCache);
+    EXPECT_EQ(bySize, (std::vector<std::wstring>{L"c.cat", L"A.inf", L"b.sys"}));
+}
+
 TEST_F(DriverFilesDialogTest, OpeningTwiceListsTheSameFiles)
 {
     std::vector<Row> first, second;
