@@ -3,6 +3,9 @@
 // its copy on the redirected output, with and without /all and /present.
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
+#include <algorithm>
 #include <memory>
 
 #include "devices/DeviceList.h"
@@ -304,12 +307,9 @@ TEST_F(CommandLineBackupTest, SecondRunIntoTheSameTargetGoesToNumberedFolders)
     EXPECT_EQ(ReadFileBytes(widget + L"\\marker.txt"), "left by the first run") << "the earlier folder is untouched";
     EXPECT_EQ(ListTree(widget + L"[1]"), Sorted({L"contoso.cat", L"contoso.dll", L"contoso.inf", L"contoso.sys",
                                                  L"contosoco.dll"}));
-    EXPECT_EQ(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[1]").c_str()) &
-                  FILE_ATTRIBUTE_DIRECTORY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_NE(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[2]").c_str()),
-              INVALID_FILE_ATTRIBUTES) << "the twin of the second run";
-    EXPECT_NE(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Twin Device[3]").c_str()),
-              INVALID_FILE_ATTRIBUTES);
+    const std::wstring twins = target + L"\\Tarnwick test devices\\Twin Device";
+    EXPECT_TRUE(::PathIsDirectoryW((twins + L"[1]").c_str())) << "the twin of the first run";
+    EXPECT_TRUE(::PathIsDirectoryW((twins + L"[2]").c_str())) << "the twins of the second run";
+    EXPECT_TRUE(::PathIsDirectoryW((twins + L"[3]").c_str()));
     EXPECT_EQ(LogsIn(target).size(), 2u);
 }

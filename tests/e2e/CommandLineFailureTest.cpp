@@ -1,9 +1,8 @@
 // tarnwick.exe /path:... when things go wrong: nothing to save, a target that is a file or
-// cannot be created, a driver file that is gone, and an INF whose names point outside the
-// backup. Exit code 1 every time; the log says why and is opened from where it ended up.
+// cannot be created, a log that cannot be created, a driver file that is gone, and an INF
+// whose names point outside the backup. Exit code 1 every time; the log, when there is one,
+// says why and is opened from where it ended up.
 #include <gtest/gtest.h>
-
-#include <memory>
 
 #include "discovery/SystemFolders.h"
 #include "tests/e2e/TarnwickRun.h"
@@ -81,6 +80,23 @@ TEST_F(CommandLineFailureTest, TargetThatCannotBeCreatedIsRefused)
     const TarnwickRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n");
     EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::wstring>{L"file"});
+}
+
+TEST_F(CommandLineFailureTest, LogThatCannotBeCreatedEndsTheRunAfterTheScan)
+{
+    fixture::ScopedPackage widget(PackageOf(Driver(L"unlogged", L"Unlogged Widget")));
+    ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
+    TarnwickRun run;
+    {
+        LogNamesBlocked blocked;
+        run = RunTarnwick(PathArgument(target));
+    }
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.output, "Scanning devices...\r\n") << "the save engine says nothing";
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is saved";
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no log is opened";
 }
 
 TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
