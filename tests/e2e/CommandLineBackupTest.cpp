@@ -228,7 +228,7 @@ protected:
     }
 
     // A run saving exactly these devices: exit code, folders, files, log, output, opened log.
-    void ExpectBackupOf(const TarnwickRun& run, const std::vector<ExpectedDevice>& devices)
+    void ExpectBackupOf(const ProgramRun& run, const std::vector<ExpectedDevice>& devices)
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
@@ -252,7 +252,7 @@ protected:
 
 TEST_F(CommandLineBackupTest, DefaultRunSavesEveryThirdPartyDriver)
 {
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectBackupOf(run, g_drivers->oemDevices);
     EXPECT_EQ(::GetFileAttributesW((target + L"\\Tarnwick test devices\\Inbox Widget").c_str()),
               INVALID_FILE_ATTRIBUTES) << "the system's own drivers only with /all";
@@ -263,13 +263,13 @@ TEST_F(CommandLineBackupTest, PresentRunSavesTheAttachedDevices)
     // The fixture's root-enumerated devices are present; a device that is installed but not
     // attached cannot be made here (and Wine 8 lists every device even when asked for present
     // ones only), so this shows the present devices are all saved.
-    const TarnwickRun run = RunTarnwick(PathArgument(target) + L" /present");
+    const ProgramRun run = RunTarnwick(PathArgument(target) + L" /present");
     ExpectBackupOf(run, g_drivers->oemDevices);
 }
 
 TEST_F(CommandLineBackupTest, AllRunAddsTheSystemsOwnDrivers)
 {
-    const TarnwickRun run = RunTarnwick(PathArgument(target) + L" /all /present");
+    const ProgramRun run = RunTarnwick(PathArgument(target) + L" /all /present");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 
@@ -295,14 +295,14 @@ TEST_F(CommandLineBackupTest, AllRunAddsTheSystemsOwnDrivers)
 
 TEST_F(CommandLineBackupTest, SecondRunIntoTheSameTargetGoesToNumberedFolders)
 {
-    const TarnwickRun first = RunTarnwick(PathArgument(target));
+    const ProgramRun first = RunTarnwick(PathArgument(target));
     ASSERT_EQ(first.exitCode, 0u);
     const std::wstring widget = target + L"\\Tarnwick widgets\\Contoso Widget";
     ASSERT_TRUE(WriteFileBytes(widget + L"\\marker.txt", "left by the first run"));
     // A run a second later gets a log of its own name.
     ::Sleep(1100);
 
-    const TarnwickRun second = RunTarnwick(PathArgument(target));
+    const ProgramRun second = RunTarnwick(PathArgument(target));
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_EQ(ReadFileBytes(widget + L"\\marker.txt"), "left by the first run") << "the earlier folder is untouched";
     EXPECT_EQ(ListTree(widget + L"[1]"), Sorted({L"contoso.cat", L"contoso.dll", L"contoso.inf", L"contoso.sys",

@@ -38,7 +38,7 @@ protected:
     void TearDown() override { RemoveLogsInTemp(); }
 
     // The run's log, left in the temporary folder, holds these messages and was opened there.
-    void ExpectLogInTemp(const TarnwickRun& run, const std::wstring& messages)
+    void ExpectLogInTemp(const ProgramRun& run, const std::wstring& messages)
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
@@ -56,7 +56,7 @@ protected:
 TEST_F(CommandLineFailureTest, NoDeviceKeptLeavesTheLogInTheTemporaryFolder)
 {
     // Wine's own devices all have the system's INFs: without /all the scan keeps none.
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, L"ERROR: No devices selected.\n");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "the target is not created";
 }
@@ -66,7 +66,7 @@ TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)
     fixture::ScopedPackage widget(PackageOf(Driver(L"refused", L"Refused Widget")));
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
     ASSERT_TRUE(WriteFileBytes(target, "not a folder"));
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Target path is an existing file.\n");
     EXPECT_EQ(ReadFileBytes(target), "not a folder");
 }
@@ -77,7 +77,7 @@ TEST_F(CommandLineFailureTest, TargetThatCannotBeCreatedIsRefused)
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
     ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
     target = sandbox / L"file\\Driver Backup";
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n");
     EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::wstring>{L"file"});
 }
@@ -86,7 +86,7 @@ TEST_F(CommandLineFailureTest, LogThatCannotBeCreatedEndsTheRunAfterTheScan)
 {
     fixture::ScopedPackage widget(PackageOf(Driver(L"unlogged", L"Unlogged Widget")));
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
-    TarnwickRun run;
+    ProgramRun run;
     {
         LogNamesBlocked blocked;
         run = RunTarnwick(PathArgument(target));
@@ -110,7 +110,7 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
     ASSERT_TRUE(::DeleteFileW((broken.result().packageFolder + L"\\broken.dll").c_str()));
     ASSERT_TRUE(::DeleteFileW((SystemFolders::Current().systemDir + L"broken.dll").c_str()));
 
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);
 
@@ -159,7 +159,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
     ASSERT_TRUE(installed.ok) << ::testing::PrintToString(installed.error);
 
     target = sandbox / L"outer\\Driver Backup";
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     fixture::Uninstall(installed);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);
