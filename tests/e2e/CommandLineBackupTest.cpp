@@ -131,7 +131,7 @@ struct InstalledDrivers {
     ExpectedDevice inboxDevice;
 };
 
-InstalledDrivers* g_drivers = nullptr;
+std::unique_ptr<InstalledDrivers> g_drivers;
 
 std::unique_ptr<fixture::ScopedPackage> Install(const fixture::Package& package)
 {
@@ -145,7 +145,7 @@ protected:
     static void SetUpTestSuite()
     {
         InitSystemFolders();
-        g_drivers = new InstalledDrivers;
+        g_drivers = std::make_unique<InstalledDrivers>();
         InstalledDrivers& d = *g_drivers;
         // Two drivers whose devices share class and name: the second saved gets "[1]".
         const fixture::SimpleDriver twinOne = Driver(L"twinone", L"ROOT\\TARNWICK_E2E_TWIN1", L"Twin Device");
@@ -171,8 +171,7 @@ protected:
 
     static void TearDownTestSuite()
     {
-        delete g_drivers;
-        g_drivers = nullptr;
+        g_drivers.reset();
     }
 
     void SetUp() override
