@@ -15,9 +15,8 @@ namespace {
 bool AddDevices(int first, int count)
 {
     const std::wstring hardwareId = L"ROOT\\TARNWICK_BENCH_" + std::to_wstring(first);
-    fixture::SimpleDriver driver;
-    driver.name = L"bench" + std::to_wstring(first);
-    driver.models = {{L"Bench device", hardwareId}};
+    const fixture::SimpleDriver driver =
+        fixture::OneModelDriver(L"bench" + std::to_wstring(first), L"Bench device", hardwareId);
     std::vector<fixture::DeviceSpec> devices;
     for (int i = first; i < first + count; ++i) {
         fixture::DeviceSpec deviceSpec{hardwareId};

@@ -19,18 +19,11 @@
 
 namespace {
 
-fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& hardwareId, const std::wstring& model)
-{
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{model, hardwareId}};
-    return driver;
-}
-
 // A second class of our own, so the backup holds more than one class folder.
 fixture::SimpleDriver WidgetDriver()
 {
-    fixture::SimpleDriver driver = Driver(L"contoso", L"ROOT\\TARNWICK_E2E_CONTOSO", L"Contoso Widget");
+    fixture::SimpleDriver driver =
+        fixture::OneModelDriver(L"contoso", L"Contoso Widget", L"ROOT\\TARNWICK_E2E_CONTOSO");
     driver.className = L"TarnwickWidget";
     driver.classGuid = L"{0B5E7C1A-93D4-4E0F-8A2B-6C7D8E9F0A1B}";
     driver.classDescription = L"Tarnwick widgets";
@@ -148,10 +141,13 @@ protected:
         g_drivers = std::make_unique<InstalledDrivers>();
         InstalledDrivers& d = *g_drivers;
         // Two drivers whose devices share class and name: the second saved gets "[1]".
-        const fixture::SimpleDriver twinOne = Driver(L"twinone", L"ROOT\\TARNWICK_E2E_TWIN1", L"Twin Device");
-        const fixture::SimpleDriver twinTwo = Driver(L"twintwo", L"ROOT\\TARNWICK_E2E_TWIN2", L"Twin Device");
+        const fixture::SimpleDriver twinOne =
+            fixture::OneModelDriver(L"twinone", L"Twin Device", L"ROOT\\TARNWICK_E2E_TWIN1");
+        const fixture::SimpleDriver twinTwo =
+            fixture::OneModelDriver(L"twintwo", L"Twin Device", L"ROOT\\TARNWICK_E2E_TWIN2");
         const fixture::SimpleDriver widget = WidgetDriver();
-        fixture::SimpleDriver inbox = Driver(L"tarnwickinbox", L"ROOT\\TARNWICK_E2E_INBOX", L"Inbox Widget");
+        fixture::SimpleDriver inbox =
+            fixture::OneModelDriver(L"tarnwickinbox", L"Inbox Widget", L"ROOT\\TARNWICK_E2E_INBOX");
         d.twinOne = Install(fixture::MakePackage(twinOne, {{L"ROOT\\TARNWICK_E2E_TWIN1"}}));
         d.twinTwo = Install(fixture::MakePackage(twinTwo, {{L"ROOT\\TARNWICK_E2E_TWIN2"}}));
         d.widget = Install(fixture::MakePackage(widget, {{L"ROOT\\TARNWICK_E2E_CONTOSO"}}));

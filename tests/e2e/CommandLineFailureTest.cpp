@@ -15,10 +15,7 @@ namespace {
 
 fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model)
 {
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{model, L"ROOT\\TARNWICK_E2E_" + name}};
-    return driver;
+    return fixture::OneModelDriver(name, model, L"ROOT\\TARNWICK_E2E_" + name);
 }
 
 fixture::Package PackageOf(const fixture::SimpleDriver& driver)

@@ -191,8 +191,8 @@ TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
 TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
 {
     DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"one.sys", "1")});
-    DeviceInfo& second = Device(L"Ports", L"Two",
-                                {Payload(L"two.inf", "2"), CachedDevices::Missing(L"missing.dll"), Payload(L"two.sys", "22")});
+    const DriverFile missing = CachedDevices::Missing(L"missing.dll");
+    DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"two.inf", "2"), missing, Payload(L"two.sys", "22")});
     DeviceInfo& third = Device(L"Ports", L"Three", {Payload(L"three.sys", "3")});
     EXPECT_FALSE(Save(target, {&first, &second, &third}));
 
