@@ -1,6 +1,6 @@
 #include "framework/CMessageMap.h"
 
-void CMessageMap::OnFinalMessage(HWND)
+void CMessageMap::OnFinalMessage(HWND) noexcept
 {
 }
 

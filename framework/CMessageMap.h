@@ -13,8 +13,9 @@ public:
     // The message map: true when the message was handled, with its result in `result`.
     virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
     virtual ~CMessageMap() = default;
-    // Called after WM_NCDESTROY, when the window is gone and the object no longer bound.
-    virtual void OnFinalMessage(HWND window);
+    // Called after WM_NCDESTROY, when the window is gone and the object no longer bound. It
+    // runs outside the message map's guard, so it may not throw.
+    virtual void OnFinalMessage(HWND window) noexcept;
 
 protected:
     CMessageMap() = default;

@@ -19,6 +19,10 @@ bool CWindowClass::Register(WNDPROC procedure) noexcept
         if (!::GetClassInfoExW(instance, info_.superclass, &windowClass) &&
             !::GetClassInfoExW(nullptr, info_.superclass, &windowClass))
             return false;
+        // A class of the framework has the framework's procedure, which would find this
+        // class's object again and pass the message on to itself for ever.
+        if (windowClass.lpfnWndProc == procedure)
+            return false;
         defaultProcedure_ = windowClass.lpfnWndProc;
         windowClass.cbSize = sizeof(windowClass);
         windowClass.style &= ~CS_GLOBALCLASS;

@@ -11,7 +11,8 @@ struct WindowClassInfo {
     int background = 0;                  // system colour index + 1; 0 for none
     const wchar_t* cursor = IDC_ARROW;   // system cursor; null for none
     WORD icon = 0;                       // icon resource for the large and small icon; 0 for none
-    const wchar_t* superclass = nullptr; // class to superclass (a system one, or one of this module)
+    const wchar_t* superclass = nullptr; // class to superclass: a system one, or one this module
+                                         // registered without the framework
     DWORD defaultStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     DWORD defaultExStyle = 0;
 };

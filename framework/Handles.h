@@ -9,62 +9,56 @@
 
 namespace handle_traits {
 
-// Kernel objects whose "none" value is null: threads, events, processes.
-struct Kernel {
-    using Handle = HANDLE;
+// Kinds whose creating calls report failure as null.
+template <typename H>
+struct NullIsNone {
+    using Handle = H;
     static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+};
+
+// Kinds whose creating calls report failure as INVALID_HANDLE_VALUE (files, find handles and
+// the setup services' handles); null never names one either.
+struct InvalidValueIsNone {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+};
+
+// Kernel objects whose "none" value is null: threads, events, processes.
+struct Kernel : InvalidValueIsNone {
+    static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
 // Files: CreateFileW reports failure as INVALID_HANDLE_VALUE.
-struct File {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+struct File : InvalidValueIsNone {
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
-struct Find {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+struct Find : InvalidValueIsNone {
     static void Close(Handle h) noexcept { ::FindClose(h); }
 };
 
-struct DeviceInfoSet {
-    using Handle = HDEVINFO;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+struct DeviceInfoSet : InvalidValueIsNone {
     static void Close(Handle h) noexcept { ::SetupDiDestroyDeviceInfoList(h); }
 };
 
-struct Inf {
-    using Handle = HINF;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+struct Inf : InvalidValueIsNone {
     static void Close(Handle h) noexcept { ::SetupCloseInfFile(h); }
 };
 
-struct FileQueue {
-    using Handle = HSPFILEQ;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+struct FileQueue : InvalidValueIsNone {
     static void Close(Handle h) noexcept { ::SetupCloseFileQueue(h); }
 };
 
-struct Library {
-    using Handle = HMODULE;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+struct Library : NullIsNone<HMODULE> {
     static void Close(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
 // Registry keys opened outside RegistryKey (for example the device driver key, which
 // SetupDiOpenDevRegKey reports as INVALID_HANDLE_VALUE on failure).
-struct RegKey {
-    using Handle = HKEY;
-    static Handle Invalid() noexcept { return nullptr; }
+struct RegKey : NullIsNone<HKEY> {
     static bool IsValid(Handle h) noexcept
     {
         return h != nullptr && h != reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
@@ -73,32 +67,20 @@ struct RegKey {
 };
 
 template <typename T>
-struct GdiObject {
-    using Handle = T;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+struct GdiObject : NullIsNone<T> {
+    static void Close(T h) noexcept { ::DeleteObject(h); }
 };
 
 // A memory device context made with CreateCompatibleDC.
-struct MemoryDc {
-    using Handle = HDC;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+struct MemoryDc : NullIsNone<HDC> {
     static void Close(Handle h) noexcept { ::DeleteDC(h); }
 };
 
-struct ImageList {
-    using Handle = HIMAGELIST;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+struct ImageList : NullIsNone<HIMAGELIST> {
     static void Close(Handle h) noexcept { ::ImageList_Destroy(h); }
 };
 
-struct Accelerators {
-    using Handle = HACCEL;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+struct Accelerators : NullIsNone<HACCEL> {
     static void Close(Handle h) noexcept { ::DestroyAcceleratorTable(h); }
 };
 

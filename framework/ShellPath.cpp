@@ -3,18 +3,22 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-const size_t kPathBuffer = 512;
+wchar_t FoldedAscii(wchar_t c) noexcept
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 // A zero-filled 512-character buffer holding text, or nothing when text does not fit.
 bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
 {
-    if (text.size() >= kPathBuffer)
+    if (text.size() >= kPathBufferLength)
         return false;
-    buffer.assign(kPathBuffer, L'\0');
+    buffer.assign(kPathBufferLength, L'\0');
     text.copy(buffer.data(), text.size());
     return true;
 }
@@ -24,7 +28,7 @@ bool LoadBuffer(std::vector<wchar_t>& buffer, const std::wstring& text)
 bool AppendPath(std::wstring& path, const std::wstring& more)
 {
     std::vector<wchar_t> buffer;
-    if (!LoadBuffer(buffer, path) || more.size() >= kPathBuffer)
+    if (!LoadBuffer(buffer, path) || more.size() >= kPathBufferLength)
         return false;
     if (!::PathAppendW(buffer.data(), more.c_str()))
         return false;
@@ -40,9 +44,9 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& more)
 
 bool CanonicalizePath(const std::wstring& path, std::wstring& canonical)
 {
-    if (path.size() >= kPathBuffer)
+    if (path.size() >= kPathBufferLength)
         return false;
-    std::vector<wchar_t> buffer(kPathBuffer, L'\0');
+    std::vector<wchar_t> buffer(kPathBufferLength, L'\0');
     if (!::PathCanonicalizeW(buffer.data(), path.c_str()))
         return false;
     canonical = buffer.data();
@@ -88,14 +92,24 @@ std::wstring WithoutLeadingBackslashes(const std::wstring& text)
 
 std::wstring FoldAsciiCase(std::wstring text)
 {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
+    for (wchar_t& c : text)
+        c = FoldedAscii(c);
     return text;
 }
 
-bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right)
+int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept
 {
-    return left.size() == right.size() && FoldAsciiCase(left) == FoldAsciiCase(right);
+    const size_t common = std::min(left.size(), right.size());
+    for (size_t i = 0; i < common; ++i) {
+        const wchar_t l = FoldedAscii(left[i]);
+        const wchar_t r = FoldedAscii(right[i]);
+        if (l != r)
+            return l < r ? -1 : 1;
+    }
+    return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
+}
+
+bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept
+{
+    return left.size() == right.size() && CompareFoldingAsciiCase(left, right) == 0;
 }

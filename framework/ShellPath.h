@@ -4,7 +4,11 @@
 // and never a shortened path.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// The size, in characters, of the program's path buffers.
+const size_t kPathBufferLength = 512;
 
 // Joins more onto path with one backslash between (PathAppendW). False, with path unchanged,
 // when the result would not fit.
@@ -34,5 +38,9 @@ std::wstring WithoutLeadingBackslashes(const std::wstring& text);
 
 // True when the two names are equal once the letters A to Z are folded to lower case; every
 // other character compares by its code unit. This is how file names are matched on disk.
-bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right);
+bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept;
 std::wstring FoldAsciiCase(std::wstring text);
+// Negative, zero or positive as left sorts before, with or after right under the same
+// folding (a name that is the start of the other sorts first). It copies nothing, so a sort
+// callback that the system calls can use it without any exception to fear.
+int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept;

@@ -9,7 +9,7 @@
 #include "devices/DeviceInfo.h"
 #include "framework/AppModule.h"
 #include "framework/CClientDC.h"
-#include "framework/UniqueHandle.h"
+#include "framework/Handles.h"
 #include "ui/HorizontalScroll.h"
 
 namespace {
@@ -21,10 +21,7 @@ const COLORREF kCellBackground = RGB(255, 0, 255);
 const int kTitleEllipsisMargin = 3;
 const UINT kCellTextFormat = DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
 
-struct ThemeTraits {
-    using Handle = HTHEME;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+struct ThemeTraits : handle_traits::NullIsNone<HTHEME> {
     static void Close(Handle h) noexcept { ::CloseThemeData(h); }
 };
 using UniqueTheme = UniqueHandle<ThemeTraits>;

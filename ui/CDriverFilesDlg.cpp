@@ -10,13 +10,13 @@
 #include "framework/ProcAddress.h"
 #include "framework/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
+#include "ui/ProgressBar.h"
 #include "ui/ShellActions.h"
 #include "ui/WorkerMessages.h"
 
 namespace {
 
 const int kStatusFirstPartWidth = 340;
-const int kProgressInset = 3;
 const int kAppendItem = 1000000;
 // The shell's file property sheet, exported by ordinal only.
 const WORD kObjectPropertiesOrdinal = 178;
@@ -135,7 +135,7 @@ void CDriverFilesDlg::OnInitDialog()
     statusBar = GetItem(IDC_STATUS_BAR);
     const int parts[] = {kStatusFirstPartWidth, -1};
     statusBar.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    CreateProgressBar();
+    progressBar = CreateStatusProgressBar(statusBar, kStatusFirstPartWidth, WS_VISIBLE);
 
     fileList = GetItem(IDC_FILE_LIST);
     AddColumns();
@@ -151,16 +151,6 @@ void CDriverFilesDlg::OnInitDialog()
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
     StartWorker(DiscoveryWorker);
-}
-
-void CDriverFilesDlg::CreateProgressBar()
-{
-    RECT area = statusBar.ClientRect();
-    area.right = area.left + kStatusFirstPartWidth;
-    ::InflateRect(&area, -kProgressInset, -kProgressInset);
-    progressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, area.left, area.top,
-        area.right - area.left, area.bottom - area.top, statusBar.get(), nullptr, nullptr, nullptr);
-    progressBar.Send(PBM_SETRANGE32, 0, 1000);
 }
 
 void CDriverFilesDlg::AddColumns()
@@ -275,7 +265,7 @@ void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)
 
 bool CDriverFilesDlg::Progress(double fraction)
 {
-    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(fraction * 1000)));
+    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(ProgressBarPosition(fraction)));
     return !abortRequested;
 }
 
@@ -309,7 +299,7 @@ void CDriverFilesDlg::Sort()
     fileList.Send(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareItems));
 }
 
-int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context)
+int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept
 {
     const auto* dialog = reinterpret_cast<const CDriverFilesDlg*>(context);
     return CompareDriverFiles(

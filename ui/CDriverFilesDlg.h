@@ -35,7 +35,6 @@ private:
     enum WorkerKind { kDiscovery = 0, kSave = 1 };
 
     void OnInitDialog();
-    void CreateProgressBar();
     void AddColumns();
     void OnCloseRequest(int command);
     void OnSave();
@@ -46,7 +45,7 @@ private:
     bool StartWorker(LPTHREAD_START_ROUTINE worker);
     static DWORD WINAPI DiscoveryWorker(void* parameter);
     static DWORD WINAPI SaveWorker(void* parameter);
-    static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context);
+    static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept;
 
     CWindow statusBar;
     CWindow fileList;

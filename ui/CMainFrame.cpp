@@ -11,7 +11,9 @@
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
 #include "ui/MainFrameActions.h"
+#include "ui/ProgressBar.h"
 #include "ui/TickedDevices.h"
+#include "ui/WorkerMessages.h"
 
 namespace {
 
@@ -20,10 +22,6 @@ const int kInitialHeight = 600;
 const int kToolbarBand = 42;      // the toolbar's band as the view's place assumes it
 const int kTitleCapacity = 256;
 const int kProgressWidth = 200;
-const int kProgressMargin = 3;
-const int kProgressRange = 1000;
-// Posted by the scan thread as its very last use of the window.
-const UINT kScanFinished = WM_APP + 1;
 
 const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRIVERS,
                              IDI_DRIVER_FILES, IDI_SAVE, IDI_DEVICE_MANAGER};
@@ -98,7 +96,7 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
             return true;
         }
         break;
-    case kScanFinished:
+    case WM_WORKER_FINISHED:
         OnScanFinished();
         result = 0;
         return true;
@@ -128,7 +126,7 @@ bool CMainFrame::OnIdle()
 
 bool CMainFrame::Progress(double fraction)
 {
-    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(fraction * kProgressRange)));
+    progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(ProgressBarPosition(fraction)));
     return true;
 }
 
@@ -172,7 +170,8 @@ LRESULT CMainFrame::OnCreate()
 
     // No grip of its own: the status bar has one.
     DlgResize_Init(false, true, WS_CLIPCHILDREN);
-    CreateProgressBar();
+    // Hidden, over the left of the status text, where it stays for the window's life.
+    progressBar.Attach(CreateStatusProgressBar(statusBarWindow, kProgressWidth, 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
     InitSystemFolders();
@@ -205,22 +204,10 @@ void CMainFrame::PlaceView()
     view.Move(rect);
 }
 
-void CMainFrame::CreateProgressBar()
-{
-    // Over the left of the status text, where it stays for the window's life.
-    RECT rect = statusBarWindow.ClientRect();
-    rect.right = rect.left + kProgressWidth;
-    ::InflateRect(&rect, -kProgressMargin, -kProgressMargin);
-    progressBar.Attach(::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, rect.left, rect.top,
-                                         rect.right - rect.left, rect.bottom - rect.top, statusBarWindow, nullptr,
-                                         AppModule().GetInstance(), nullptr));
-    progressBar.Send(PBM_SETRANGE32, 0, kProgressRange);
-}
-
 bool CMainFrame::OnClose()
 {
     // The scan thread uses this window and the device list until it has posted
-    // kScanFinished; the window must outlive it.
+    // WM_WORKER_FINISHED; the window must outlive it.
     if (scanning) {
         closeRequested = true;
         return true;
@@ -329,7 +316,7 @@ void CMainFrame::RunScan()
     progressBar.Show(SW_HIDE);
     Enable(true);
     ::SetCursor(previousCursor);
-    Post(kScanFinished);
+    Post(WM_WORKER_FINISHED);
 }
 
 void CMainFrame::OnScanFinished()

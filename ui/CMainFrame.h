@@ -66,7 +66,6 @@ private:
     LRESULT OnCreate();
     void CreateToolbarImages();
     void PlaceView();
-    void CreateProgressBar();
     bool OnClose();
     void OnDestroy();
     bool OnCommand(UINT id);

@@ -3,12 +3,8 @@
 #include <commctrl.h>
 
 #include "framework/Handles.h"
+#include "ui/ProgressBar.h"
 #include "ui/WorkerMessages.h"
-
-int ProgressBarPosition(double fraction)
-{
-    return static_cast<int>(fraction * 1000);
-}
 
 std::wstring PercentText(double fraction)
 {
@@ -45,7 +41,7 @@ bool CSaveProgressDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, L
 void CSaveProgressDlg::OnInitDialog()
 {
     progressBar = GetItem(IDC_SAVE_PROGRESS);
-    progressBar.Send(PBM_SETRANGE32, 0, 1000);
+    progressBar.Send(PBM_SETRANGE32, 0, kProgressRange);
     percentLabel = GetItem(IDC_SAVE_PERCENT);
     percentLabel.SetText(L"0%");
     CenterWindow(GetParent());

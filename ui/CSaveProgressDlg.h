@@ -36,6 +36,5 @@ private:
     CDeviceSaver saver;
 };
 
-// The bar position (0 to 1000) and the percentage text for a fraction done, both truncated.
-int ProgressBarPosition(double fraction);
+// The percentage text for a fraction done, truncated.
 std::wstring PercentText(double fraction);

@@ -4,12 +4,12 @@
 
 namespace {
 
-template <typename T> int Compare(const T& left, const T& right)
+template <typename T> int Compare(const T& left, const T& right) noexcept
 {
     return left < right ? -1 : (right < left ? 1 : 0);
 }
 
-unsigned long long TimeValue(const FILETIME& time)
+unsigned long long TimeValue(const FILETIME& time) noexcept
 {
     return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -22,14 +22,14 @@ FileListOrder AfterColumnClick(FileListOrder order, int clickedColumn)
     return FileListOrder{clickedColumn, flip};
 }
 
-int CompareDriverFiles(const DriverFile* left, const DriverFile* right, FileListOrder order)
+int CompareDriverFiles(const DriverFile* left, const DriverFile* right, FileListOrder order) noexcept
 {
     if (!left || !right)
         return 0;
     int result = 0;
     switch (order.column) {
     case kNameColumn:
-        result = Compare(FoldAsciiCase(left->name), FoldAsciiCase(right->name));
+        result = CompareFoldingAsciiCase(left->name, right->name);
         break;
     case kSizeColumn:
         result = Compare(left->size, right->size);

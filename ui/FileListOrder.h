@@ -16,5 +16,5 @@ struct FileListOrder {
 FileListOrder AfterColumnClick(FileListOrder order, int clickedColumn);
 
 // Negative, zero or positive as left sorts before, with or after right. A missing record and
-// an unknown column compare equal.
-int CompareDriverFiles(const DriverFile* left, const DriverFile* right, FileListOrder order);
+// an unknown column compare equal. It never throws: the list view calls it in its own sort.
+int CompareDriverFiles(const DriverFile* left, const DriverFile* right, FileListOrder order) noexcept;

@@ -26,13 +26,13 @@ HtmlHelpLibrary& HtmlHelpLibrary::System()
 
 HtmlHelpLibrary::EntryPoint HtmlHelpLibrary::Get()
 {
-    if (entryPoint_ || failed_)
+    // One attempt only: after a failure the entry point stays null.
+    if (loadAttempts_ > 0)
         return entryPoint_;
     ++loadAttempts_;
     // Deliberately never freed: help windows live on after the call returns.
     const HMODULE library = Load();
     entryPoint_ = GetProcAddressAs<EntryPoint>(library, MAKEINTRESOURCEA(kHtmlHelpOrdinal));
-    failed_ = entryPoint_ == nullptr;
     return entryPoint_;
 }
 

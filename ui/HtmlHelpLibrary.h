@@ -30,6 +30,5 @@ private:
     std::wstring clsidKey_;
     std::wstring fallbackName_;
     EntryPoint entryPoint_ = nullptr;
-    bool failed_ = false;
     int loadAttempts_ = 0;
 };

@@ -4,8 +4,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "framework/ProcAddress.h"
 #include "framework/ShellPath.h"
 #include "Version.h"
@@ -15,8 +13,6 @@ const wchar_t kHomePageUrl[] = L"" TARNWICK_HOMEPAGE_URL;
 const wchar_t kSupportEmailUrl[] = L"mailto:" TARNWICK_SUPPORT_EMAIL;
 
 namespace {
-
-const DWORD kPathBuffer = 512; // characters
 
 int CALLBACK PreselectFolder(HWND dialog, UINT message, LPARAM, LPARAM data)
 {
@@ -46,9 +42,9 @@ void OpenDeviceManager(HWND owner)
 
 void ShowHelp(HWND owner)
 {
-    wchar_t program[kPathBuffer] = L"";
-    const DWORD length = ::GetModuleFileNameW(nullptr, program, kPathBuffer);
-    if (length == 0 || length >= kPathBuffer)
+    wchar_t program[kPathBufferLength] = L"";
+    const DWORD length = ::GetModuleFileNameW(nullptr, program, static_cast<DWORD>(kPathBufferLength));
+    if (length == 0 || length >= kPathBufferLength)
         return;
     const std::wstring helpFile = JoinPath(WithoutFileName(program), L"Help.chm");
     if (helpFile.empty())
@@ -73,10 +69,10 @@ void ShowDeviceProperties(const std::wstring& instanceId, HWND owner)
 
 bool BrowseForTargetFolder(std::wstring& path, HWND owner)
 {
-    std::vector<wchar_t> displayName(kPathBuffer, L'\0');
+    wchar_t displayName[kPathBufferLength] = L"";
     BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
-    browse.pszDisplayName = displayName.data();
+    browse.pszDisplayName = displayName;
     browse.lpszTitle = L"Select a folder to save driver files:";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     browse.lpfn = PreselectFolder;
@@ -85,9 +81,10 @@ bool BrowseForTargetFolder(std::wstring& path, HWND owner)
     PIDLIST_ABSOLUTE item = ::SHBrowseForFolderW(&browse);
     if (!item)
         return false;
-    std::vector<wchar_t> chosen(kPathBuffer, L'\0');
-    ::SHGetPathFromIDListW(item, chosen.data());
-    path = chosen.data();
+    // Freed before the text is copied, which is the one step that can throw.
+    wchar_t chosen[kPathBufferLength] = L"";
+    ::SHGetPathFromIDListW(item, chosen);
     ::CoTaskMemFree(item);
+    path = chosen;
     return true;
 }

@@ -1,7 +1,8 @@
-// Messages that a dialog's worker thread posts to the dialog when its run is over. The
-// worker touches nothing of the dialog after posting, and the dialog ends itself on the
-// user-interface thread: a worker that ended the dialog itself could still be using it
-// when the dialog object is destroyed.
+// The message that a worker thread (the main window's scan, a dialog's discovery or save)
+// posts to its window as its very last use of it. The window then leaves its busy state, or
+// ends itself, on the user-interface thread: a window that went away while the worker was
+// still using it, or a worker that ended a dialog itself, would leave the worker holding a
+// destroyed object.
 #pragma once
 
 #include <windows.h>

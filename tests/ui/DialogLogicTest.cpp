@@ -5,6 +5,7 @@
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/FileListOrder.h"
+#include "ui/ProgressBar.h"
 
 namespace {
 
@@ -54,6 +55,14 @@ TEST(FileListOrder, NamesIgnoreTheCaseOfLettersAToZOnly)
     EXPECT_GT(CompareDriverFiles(&accented, &lower, byName), 0) << "other characters by code unit";
     EXPECT_LT(CompareDriverFiles(&underscore, &upper, byName), 0)
         << "'_' comes before the letters once they are folded";
+
+    const DriverFile stem = File(L"CARD", 0, 0);
+    const DriverFile longer = File(L"card.sys", 0, 0);
+    EXPECT_LT(CompareDriverFiles(&stem, &longer, byName), 0) << "a name that starts the other comes first";
+    EXPECT_GT(CompareDriverFiles(&longer, &stem, byName), 0);
+    const DriverFile highUnit = File(L"\uff41.sys", 0, 0);
+    EXPECT_GT(CompareDriverFiles(&highUnit, &accented, byName), 0) << "code units compare unsigned";
+    EXPECT_LT(CompareDriverFiles(&highUnit, &accented, {kNameColumn, true}), 0);
 }
 
 TEST(FileListOrder, SizesAndWholeTimesCompareNumerically)

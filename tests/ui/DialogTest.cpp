@@ -3,9 +3,12 @@
 // and size grip.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
 #include "framework/Handles.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestWindow.h"
 
 namespace {
@@ -159,6 +162,23 @@ TEST(ModalDialog, AWorkerThreadCanEndTheDialog)
     while (::MsgWaitForMultipleObjects(1, &worker, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
         PumpMessages();
     EXPECT_EQ(::WaitForSingleObject(worker, 0), WAIT_OBJECT_0);
+}
+
+TEST(ModalDialog, ExceptionWhileInitialisingEndsTheDialogWithMinusOne)
+{
+    struct Failing : CDialogImpl<Failing> {
+        enum { IDD = 900 };
+        bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
+        {
+            if (message == WM_INITDIALOG)
+                throw std::runtime_error("cannot initialise");
+            return false;
+        }
+    } dialog;
+    // Had the dialog come up all the same, this ends it, so the test fails instead of waiting.
+    ModalScript endShownDialog([&] { return dialog.EndDialog(5); });
+    EXPECT_EQ(dialog.DoModal(nullptr), -1) << "closed rather than shown half-built";
+    EXPECT_EQ(dialog.get(), nullptr);
 }
 
 TEST(ModalDialog, AMissingResourceFails)

@@ -67,6 +67,12 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     ASSERT_NE(fixtureClass, nullptr);
     EXPECT_EQ(Children(fixtureClass).size(), 3u);
     EXPECT_FALSE(frame->progressBar.HasVisibleStyle()) << "the progress bar shows only while scanning";
+    EXPECT_EQ(frame->progressBar.GetParent().get(), frame->statusBarWindow.get());
+    const RECT bar = frame->progressBar.RectInParent();
+    EXPECT_EQ(bar.left, 3);
+    EXPECT_EQ(bar.top, 3);
+    EXPECT_EQ(bar.right, 197) << "the left 200 pixels of the status bar, 3 pixels in";
+    EXPECT_EQ(frame->progressBar.Send(PBM_GETRANGE, FALSE), 1000);
     EXPECT_TRUE(frame->IsEnabled());
     EXPECT_TRUE(MenuItemDisabledNotGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
     EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));

@@ -12,7 +12,6 @@
 namespace {
 
 const UINT kAnswerMessage = WM_APP + 1;
-const UINT kThrowMessage = WM_APP + 2;
 
 class RecordingWindow : public CWindowImpl<RecordingWindow> {
 public:
@@ -30,8 +29,10 @@ public:
         handleWindows.push_back(window == get());
         if (message == WM_CREATE && failCreate)
             throw std::runtime_error("creation fails");
-        if (message == kThrowMessage)
+        if (message == WM_GETTEXTLENGTH && failTextLength) {
+            result = 99;
             throw std::runtime_error("handler fails");
+        }
         if (message == kAnswerMessage) {
             result = 42;
             return true;
@@ -39,7 +40,7 @@ public:
         return false;
     }
 
-    void OnFinalMessage(HWND window) override
+    void OnFinalMessage(HWND window) noexcept override
     {
         finalWindow = window;
         boundAtFinal = get();
@@ -48,6 +49,7 @@ public:
     std::vector<UINT> seen;
     std::vector<bool> handleWindows;
     bool failCreate = false;
+    bool failTextLength = false;
     HWND finalWindow = nullptr;
     HWND boundAtFinal = reinterpret_cast<HWND>(1);
 };
@@ -122,8 +124,11 @@ TEST(WindowImpl, ExceptionInAHandlerFallsBackToDefaultProcessing)
     TestWindow parent;
     RecordingWindow window;
     const RECT rect = {0, 0, 10, 10};
-    ASSERT_NE(window.Create(parent.get(), &rect), nullptr);
-    EXPECT_EQ(window.Send(kThrowMessage), 0) << "DefWindowProc's answer to an application message";
+    ASSERT_NE(window.Create(parent.get(), &rect, L"title"), nullptr);
+    window.failTextLength = true;
+    window.seen.clear();
+    EXPECT_EQ(window.Send(WM_GETTEXTLENGTH), 5) << "DefWindowProc's answer, not the failed handler's result";
+    EXPECT_EQ(window.seen, std::vector<UINT>{WM_GETTEXTLENGTH}) << "the handler did see the message";
     EXPECT_TRUE(window.IsWindow());
 }
 
@@ -218,6 +223,40 @@ TEST(WindowImpl, ASuperclassWindowOutlivingItsObjectIsDestroyedByItsOwnProcedure
     }
     EXPECT_FALSE(::IsWindow(handle));
     EXPECT_EQ(g_baseDestructions, 1) << "the superclassed procedure frees what it keeps for the window";
+}
+
+namespace {
+
+wchar_t g_frameworkClassName[64] = L"";
+
+class OverFrameworkClass : public CWindowImpl<OverFrameworkClass> {
+public:
+    static WindowClassInfo GetWndClassInfo()
+    {
+        WindowClassInfo info;
+        info.superclass = g_frameworkClassName;
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override
+    {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+} // namespace
+
+TEST(WindowImpl, AClassOfTheFrameworkCannotBeSuperclassed)
+{
+    TestWindow parent;
+    RecordingWindow base;
+    const RECT rect = {0, 0, 20, 20};
+    ASSERT_NE(base.Create(parent.get(), &rect), nullptr);
+    ASSERT_GT(::GetClassNameW(base, g_frameworkClassName, 64), 0);
+    OverFrameworkClass window;
+    EXPECT_EQ(window.Create(parent.get(), &rect), nullptr);
+    EXPECT_EQ(window.calls, 0) << "refused before any message could pass itself on without end";
 }
 
 TEST(WindowGeometry, CentredPositionStaysInsideTheWorkArea)
