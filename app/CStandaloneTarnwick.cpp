@@ -15,6 +15,18 @@ bool CStandaloneTarnwick::Progress(double)
 
 int CStandaloneTarnwick::Run(const CommandLineOptions& options)
 {
+    // Nothing leaves the run as an exception (running out of memory, say): only while the
+    // stack unwinds to a handler does the saver finish its log, moved and opened, and the
+    // exit code must still say that not everything was saved.
+    try {
+        return SaveEveryDevice(options);
+    } catch (...) {
+        return 1;
+    }
+}
+
+int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
+{
     // The file finder and the log rely on the system folders.
     InitSystemFolders();
     FILE* console = SetUpConsole();

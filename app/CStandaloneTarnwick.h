@@ -12,4 +12,7 @@ public:
 
     // A command-line run is never asked to stop and shows no percentage.
     bool Progress(double fraction) override;
+
+private:
+    int SaveEveryDevice(const CommandLineOptions& options);
 };

@@ -17,6 +17,7 @@
 #include "framework/Handles.h"
 #include "saving/CDeviceSaver.h"
 #include "tests/fixtures/DriverFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
 
@@ -106,29 +107,23 @@ CliRun RunBackup(const std::wstring& tarnwick, const std::wstring& target, const
     CliRun run;
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     UniqueFileHandle out(::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out.get();
-    startup.hStdError = out.get();
-    std::wstring commandLine = L"\"" + tarnwick + L"\" \"/path:" + target + L"\"";
-    PROCESS_INFORMATION info = {};
-    Stopwatch watch;
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                          &info))
+    if (!out)
         return run;
-    UniqueKernelHandle process(info.hProcess);
-    ::CloseHandle(info.hThread);
+    Stopwatch watch;
+    ChildProcess child(L"\"" + tarnwick + L"\" \"/path:" + target + L"\"", out.get());
+    out.reset();
+    if (!child.started())
+        return run;
     // Sampled while it runs: Wine reads another process's memory from the live process only.
     SIZE_T peak = 0;
-    while (::WaitForSingleObject(process.get(), 5) == WAIT_TIMEOUT) {
+    while (!child.Wait(5)) {
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof(counters);
-        if (::GetProcessMemoryInfo(process.get(), &counters, sizeof(counters)))
+        if (::GetProcessMemoryInfo(child.handle(), &counters, sizeof(counters)))
             peak = std::max({peak, counters.PeakWorkingSetSize, counters.WorkingSetSize});
     }
     run.milliseconds = watch.Milliseconds();
-    ::GetExitCodeProcess(process.get(), &run.exitCode);
+    run.exitCode = child.ExitCode();
     run.peakMiB = static_cast<double>(peak) / (1024.0 * 1024.0);
     return run;
 }

@@ -19,11 +19,17 @@ private:
     LARGE_INTEGER start_;
 };
 
-// Peak working set of this process so far, in MiB.
-inline double PeakWorkingSetMiB()
+// This process's memory readings now.
+inline PROCESS_MEMORY_COUNTERS ProcessMemory()
 {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    return counters;
+}
+
+// Peak working set of this process so far, in MiB.
+inline double PeakWorkingSetMiB()
+{
+    return static_cast<double>(ProcessMemory().PeakWorkingSetSize) / (1024.0 * 1024.0);
 }

@@ -1,38 +1,22 @@
 // Scan time and memory for prefixes with 50, 200 and 1,000 fixture devices, so the cost per
 // device can be seen to stay flat as the device count grows.
-#include <windows.h>
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "bench/BenchSupport.h"
 #include "devices/DeviceList.h"
+#include "tests/devices/ScanHelpers.h"
 #include "tests/fixtures/DriverFixture.h"
 
 namespace {
-
-class IgnoreProgress : public IProgressReporter {
-public:
-    bool Progress(double) override { return true; }
-};
-
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
 
 // Adds `count` devices on one package (one INF, many devices: the fast path).
 bool AddDevices(int first, int count)
 {
     const std::wstring hardwareId = L"ROOT\\TARNWICK_BENCH_" + std::to_wstring(first);
-    fixture::SimpleDriver driver;
-    driver.name = L"bench" + std::to_wstring(first);
-    driver.models = {{L"Bench device", hardwareId}};
+    const fixture::SimpleDriver driver =
+        fixture::OneModelDriver(L"bench" + std::to_wstring(first), L"Bench device", hardwareId);
     std::vector<fixture::DeviceSpec> devices;
     for (int i = first; i < first + count; ++i) {
         fixture::DeviceSpec deviceSpec{hardwareId};
@@ -69,13 +53,13 @@ int main()
         size_t records = 0;
         double heldPerRecord = 0;
         for (int run = 0; run < repeats; ++run) {
-            const PROCESS_MEMORY_COUNTERS before = Memory();
+            const PROCESS_MEMORY_COUNTERS before = ProcessMemory();
             DeviceList list;
             IgnoreProgress progress;
             const Stopwatch scanTime;
             list.Scan(true, false, progress);
             times.push_back(scanTime.Milliseconds());
-            const PROCESS_MEMORY_COUNTERS after = Memory();
+            const PROCESS_MEMORY_COUNTERS after = ProcessMemory();
             records = list.Devices().size();
             HDEVINFO set = list.DeviceInfoSet();
             SP_DEVINFO_DATA element = {};

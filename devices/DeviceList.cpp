@@ -61,7 +61,7 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
 
     std::wstring classDescription = className;
     wchar_t classText[512] = L"";
-    if (::SetupDiGetClassDescriptionW(&element.ClassGuid, classText, 512, nullptr))
+    if (::SetupDiGetClassDescriptionW(&element.ClassGuid, classText, ARRAYSIZE(classText), nullptr))
         classDescription = classText;
     if (classDescription.empty())
         classDescription = L"Unknown device";
@@ -75,7 +75,7 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     device->manufacturer = ReadDeviceProperty(set, element, SPDRP_MFG);
     device->hardwareId = ReadDeviceProperty(set, element, SPDRP_HARDWAREID);
     wchar_t instanceId[1024] = L"";
-    if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, 1024, nullptr))
+    if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, ARRAYSIZE(instanceId), nullptr))
         device->instanceId = instanceId;
 
     UniqueRegKey driverKey(

@@ -91,7 +91,7 @@ void DeviceList::FillTree(HWND tree)
     // Class nodes are found by class name; the tree itself sorts them by their text.
     std::map<std::wstring, HTREEITEM> classNodes;
     for (const auto& entry : devices) {
-        DeviceInfo& device = *entry.second;
+        const DeviceInfo& device = *entry.second;
         int image = 0;
         HTREEITEM classNode = nullptr;
         const auto found = classNodes.find(device.className);

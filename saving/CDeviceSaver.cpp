@@ -132,7 +132,7 @@ void CDeviceSaver::OnFile(const DriverFile& file)
     log.Print(L"    %s\n", file.name.c_str());
 }
 
-bool CDeviceSaver::SaveDevice(DeviceInfo& device, const std::wstring& targetFolder)
+bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder)
 {
     std::wstring deviceFolder;
     const bool fits = BuildDeviceFolder(device, targetFolder, deviceFolder);

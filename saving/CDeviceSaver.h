@@ -2,7 +2,6 @@
 // under a target folder, with progress, abort and a log.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -33,7 +32,7 @@ private:
     // it is a file or cannot be created.
     bool PrepareTarget(const std::wstring& targetFolder);
     void PrintDevice(const DeviceInfo& device);
-    bool SaveDevice(DeviceInfo& device, const std::wstring& targetFolder);
+    bool SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder);
     bool CopyDriverFile(const DriverFile& file, const std::wstring& deviceFolder);
 
     std::vector<DeviceInfo*> devicesToSave;

@@ -10,7 +10,6 @@
 
 namespace {
 
-const size_t kPathBuffer = 512;
 const wchar_t kDeletedCharacters[] = L":\\/*?\"|;^&+=";
 
 bool IsSpace(wchar_t c)
@@ -94,8 +93,8 @@ bool CreateFolderPath(const std::wstring& path)
     if (::PathFileExistsW(canonical.c_str()))
         return true;
 
-    wchar_t root[kPathBuffer] = L"";
-    ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBuffer));
+    wchar_t root[kPathBufferLength] = L"";
+    ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBufferLength));
     const size_t rootLength = ::PathStripToRootW(root) ? std::wcslen(root) : 0;
 
     // The closing backslash makes the last part a folder of its own as well.
@@ -137,7 +136,7 @@ uint64_t TotalSize(const std::deque<DriverFile>& files)
 
 std::wstring FullPathOf(const std::wstring& path)
 {
-    std::vector<wchar_t> buffer(kPathBuffer);
+    std::vector<wchar_t> buffer(kPathBufferLength);
     for (;;) {
         const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
         if (length == 0)

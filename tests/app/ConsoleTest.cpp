@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/Handles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wine.h"
@@ -24,12 +25,6 @@ std::string ExpectedLines()
     for (int i = 0; i < 600; ++i)
         lines += "line " + std::to_string(i) + "\r\n";
     return lines + "Caf\xe9 line\r\nerror line\r\n";
-}
-
-SECURITY_ATTRIBUTES Inheritable()
-{
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
-    return attributes;
 }
 
 class ConsoleTest : public ::testing::Test {
@@ -63,37 +58,31 @@ TEST_F(ConsoleTest, PlainStartOpensAConsoleOfFiveHundredLines)
 
 TEST_F(ConsoleTest, OutputRedirectedToAFileIsWrittenThere)
 {
-    SECURITY_ATTRIBUTES attributes = Inheritable();
-    const std::wstring output = folder / L"out.txt";
-    HANDLE file = ::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    {
-        ChildProcess child(CommandLine(), file);
-        ::CloseHandle(file);
-        ASSERT_TRUE(child.started());
-        ASSERT_TRUE(child.Wait(kTimeoutMs));
-        EXPECT_EQ(child.ExitCode(), 0u);
-    }
+    const ProgramRun run = RunWithOutputToFile(CommandLine(), kTimeoutMs);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(ReadFileBytes(report()), "console=0\n") << "no console was opened";
-    EXPECT_EQ(ReadFileBytes(output), ExpectedLines());
+    EXPECT_EQ(run.output, ExpectedLines());
 }
 
 TEST_F(ConsoleTest, OutputRedirectedToAPipeIsWrittenThere)
 {
-    SECURITY_ATTRIBUTES attributes = Inheritable();
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &attributes, 0));
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    ChildProcess child(CommandLine(), writeEnd);
-    ::CloseHandle(writeEnd);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
+    HANDLE readHandle = nullptr;
+    HANDLE writeHandle = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readHandle, &writeHandle, &attributes, 0));
+    const UniqueKernelHandle readEnd(readHandle);
+    UniqueKernelHandle writeEnd(writeHandle);
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    ChildProcess child(CommandLine(), writeEnd.get());
+    // The child writes through its own copy; while this one stays open the pipe never ends.
+    writeEnd.reset();
     ASSERT_TRUE(child.started());
     std::string received;
     char buffer[4096];
     DWORD read = 0;
-    while (::ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    while (::ReadFile(readEnd.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
         received.append(buffer, read);
-    ::CloseHandle(readEnd);
     ASSERT_TRUE(child.Wait(kTimeoutMs));
     EXPECT_EQ(received, ExpectedLines());
     EXPECT_EQ(ReadFileBytes(report()), "console=0\n");

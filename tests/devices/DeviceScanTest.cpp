@@ -11,17 +11,10 @@
 namespace {
 
 using fixture::DeviceSpec;
+using fixture::OneModelDriver;
 
 const wchar_t kPortsGuid[] = L"{4D36E978-E325-11CE-BFC1-08002BE10318}";
 const wchar_t kNetGuid[] = L"{4D36E972-E325-11CE-BFC1-08002BE10318}";
-
-fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& hardwareId, const std::wstring& description)
-{
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{description, hardwareId}};
-    return driver;
-}
 
 TEST(DeviceScan, KeepsOnlyDevicesWithAnInstalledInfDriver)
 {
@@ -34,11 +27,11 @@ TEST(DeviceScan, KeepsOnlyDevicesWithAnInstalledInfDriver)
     noInfPath.driverKey = fixture::DriverKeyShape::WithoutInfPath;
     DeviceSpec noSection = Named(hw, L"Rules without InfSection");
     noSection.driverKey = fixture::DriverKeyShape::WithoutInfSection;
-    fixture::ScopedPackage oem(fixture::MakePackage(Driver(L"scanrules", hw, L"Rules device"),
+    fixture::ScopedPackage oem(fixture::MakePackage(OneModelDriver(L"scanrules", L"Rules device", hw),
                                                     {Named(hw, L"Rules kept"), nameless, noKey, noInfPath, noSection}));
     ASSERT_TRUE(oem.ok()) << oem.error();
     fixture::Package inboxPackage = fixture::MakePackage(
-        Driver(L"scaninbox", L"ROOT\\TARNWICK_SCAN_INBOX", L"Inbox device"), {{L"ROOT\\TARNWICK_SCAN_INBOX"}});
+        OneModelDriver(L"scaninbox", L"Inbox device", L"ROOT\\TARNWICK_SCAN_INBOX"), {{L"ROOT\\TARNWICK_SCAN_INBOX"}});
     inboxPackage.inbox = true;
     fixture::ScopedPackage inbox(inboxPackage);
     ASSERT_TRUE(inbox.ok()) << inbox.error();
@@ -73,8 +66,8 @@ TEST(DeviceScan, KeepsOnlyDevicesWithAnInstalledInfDriver)
 TEST(DeviceScan, RecordHoldsTheDriverKeyAndDeviceProperties)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_RECORD";
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanrecord", hw, L"Record device"),
-                                                        {Named(hw, L"Record device (COM4)"), {hw}}));
+    fixture::ScopedPackage package(fixture::MakePackage(
+        OneModelDriver(L"scanrecord", L"Record device", hw), {Named(hw, L"Record device (COM4)"), {hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     DeviceList list;
     IgnoreProgress progress;
@@ -115,7 +108,7 @@ TEST(DeviceScan, RecordHoldsTheDriverKeyAndDeviceProperties)
 TEST(DeviceScan, DuplicateKeysKeepTheFirstEnumeratedDevice)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_TWIN";
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scantwin", hw, L"Twin device"), {{hw}, {hw}}));
+    fixture::ScopedPackage package(fixture::MakePackage(OneModelDriver(L"scantwin", L"Twin device", hw), {{hw}, {hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     const std::wstring a = package.result().devices[0].instanceId;
     const std::wstring b = package.result().devices[1].instanceId;
@@ -188,7 +181,7 @@ TEST(DeviceScan, AsksForPresentDevicesOnlyWhenTold)
     // system scan of present devices still lists the fixture's device. Windows would too, as
     // a root-enumerated device registered this way is present.
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_PRESENT";
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanpresent", hw, L"Present device"), {{hw}}));
+    fixture::ScopedPackage package(fixture::MakePackage(OneModelDriver(L"scanpresent", L"Present device", hw), {{hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     DeviceList system;
     ASSERT_TRUE(system.Scan(false, true, progress));
@@ -198,7 +191,7 @@ TEST(DeviceScan, AsksForPresentDevicesOnlyWhenTold)
 TEST(DeviceScan, FailsWithAnEmptyListWhenThereIsNoSet)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_NOSET";
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scannoset", hw, L"No set device"), {{hw}}));
+    fixture::ScopedPackage package(fixture::MakePackage(OneModelDriver(L"scannoset", L"No set device", hw), {{hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     bool failing = false;
     DeviceSetSource chosen = ChosenDevices(InstanceIds(package.result()));
@@ -244,7 +237,8 @@ TEST(DeviceScan, UnknownClassIsNamedUnknownDevice)
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_UNKNOWN";
     DeviceSpec unknown{hw};
     unknown.unknownClass = true;
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanunknown", hw, L"Mystery device"), {unknown}));
+    fixture::ScopedPackage package(
+        fixture::MakePackage(OneModelDriver(L"scanunknown", L"Mystery device", hw), {unknown}));
     ASSERT_TRUE(package.ok()) << package.error();
     DeviceList list(ChosenDevices(InstanceIds(package.result())));
     IgnoreProgress progress;
@@ -260,7 +254,7 @@ TEST(DeviceScan, UnknownClassIsNamedUnknownDevice)
 TEST(DeviceScan, LongPropertiesAreReadWhole)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_LONG";
-    fixture::ScopedPackage package(fixture::MakePackage(Driver(L"scanlong", hw, L"Short"), {{hw}, {hw}}));
+    fixture::ScopedPackage package(fixture::MakePackage(OneModelDriver(L"scanlong", L"Short", hw), {{hw}, {hw}}));
     ASSERT_TRUE(package.ok()) << package.error();
     const std::vector<std::wstring> ids = InstanceIds(package.result());
     std::wstring description = L"Contoso long description ";
@@ -295,15 +289,15 @@ TEST(DeviceScan, LongPropertiesAreReadWhole)
 
 TEST(DeviceScan, DevicesAreHandedOutByClassThenNameOrdinally)
 {
-    fixture::SimpleDriver ports = Driver(L"scanports", L"ROOT\\TARNWICK_SCAN_PORTS", L"Port");
+    fixture::SimpleDriver ports = OneModelDriver(L"scanports", L"Port", L"ROOT\\TARNWICK_SCAN_PORTS");
     ports.className = L"Ports";
     ports.classGuid = kPortsGuid;
     ports.classDescription.clear();
-    fixture::SimpleDriver portsX = Driver(L"scanportsx", L"ROOT\\TARNWICK_SCAN_PORTSX", L"PortX");
+    fixture::SimpleDriver portsX = OneModelDriver(L"scanportsx", L"PortX", L"ROOT\\TARNWICK_SCAN_PORTSX");
     portsX.className = L"PortsX";
     portsX.classGuid = L"{3C0E5F7A-9B21-4D8E-A6F4-1E2D3C4B5A69}";
     portsX.classDescription = L"Extended ports";
-    fixture::SimpleDriver net = Driver(L"scannet", L"ROOT\\TARNWICK_SCAN_NET", L"Adapter");
+    fixture::SimpleDriver net = OneModelDriver(L"scannet", L"Adapter", L"ROOT\\TARNWICK_SCAN_NET");
     net.className = L"Net";
     net.classGuid = kNetGuid;
     net.classDescription.clear();

@@ -200,10 +200,7 @@ protected:
 
 fixture::Package TreePackage(const std::wstring& name, const std::wstring& hardwareId, const std::vector<fixture::DeviceSpec>& devices)
 {
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{L"Tree device", hardwareId}};
-    return fixture::MakePackage(driver, devices);
+    return fixture::MakePackage(fixture::OneModelDriver(name, L"Tree device", hardwareId), devices);
 }
 
 fixture::Package PortsPackage()

@@ -51,13 +51,10 @@ inline fixture::DeviceSpec Named(const std::wstring& hardwareId, const std::wstr
 inline fixture::Package NamedDevices(const std::wstring& name, const std::wstring& hardwareId,
                                      const std::wstring& description, const std::vector<std::wstring>& friendlyNames)
 {
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{description, hardwareId}};
     std::vector<fixture::DeviceSpec> devices;
     for (const std::wstring& friendlyName : friendlyNames)
         devices.push_back(Named(hardwareId, friendlyName));
-    return fixture::MakePackage(driver, devices);
+    return fixture::MakePackage(fixture::OneModelDriver(name, description, hardwareId), devices);
 }
 
 inline std::vector<std::wstring> InstanceIds(const fixture::InstallResult& installed)

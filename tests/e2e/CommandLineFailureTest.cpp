@@ -1,9 +1,8 @@
 // tarnwick.exe /path:... when things go wrong: nothing to save, a target that is a file or
-// cannot be created, a driver file that is gone, and an INF whose names point outside the
-// backup. Exit code 1 every time; the log says why and is opened from where it ended up.
+// cannot be created, a log that cannot be created, a driver file that is gone, and an INF
+// whose names point outside the backup. Exit code 1 every time; the log, when there is one,
+// says why and is opened from where it ended up.
 #include <gtest/gtest.h>
-
-#include <memory>
 
 #include "discovery/SystemFolders.h"
 #include "tests/e2e/TarnwickRun.h"
@@ -16,10 +15,7 @@ namespace {
 
 fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model)
 {
-    fixture::SimpleDriver driver;
-    driver.name = name;
-    driver.models = {{model, L"ROOT\\TARNWICK_E2E_" + name}};
-    return driver;
+    return fixture::OneModelDriver(name, model, L"ROOT\\TARNWICK_E2E_" + name);
 }
 
 fixture::Package PackageOf(const fixture::SimpleDriver& driver)
@@ -39,7 +35,7 @@ protected:
     void TearDown() override { RemoveLogsInTemp(); }
 
     // The run's log, left in the temporary folder, holds these messages and was opened there.
-    void ExpectLogInTemp(const TarnwickRun& run, const std::wstring& messages)
+    void ExpectLogInTemp(const ProgramRun& run, const std::wstring& messages)
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
@@ -57,7 +53,7 @@ protected:
 TEST_F(CommandLineFailureTest, NoDeviceKeptLeavesTheLogInTheTemporaryFolder)
 {
     // Wine's own devices all have the system's INFs: without /all the scan keeps none.
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, L"ERROR: No devices selected.\n");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "the target is not created";
 }
@@ -67,7 +63,7 @@ TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)
     fixture::ScopedPackage widget(PackageOf(Driver(L"refused", L"Refused Widget")));
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
     ASSERT_TRUE(WriteFileBytes(target, "not a folder"));
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Target path is an existing file.\n");
     EXPECT_EQ(ReadFileBytes(target), "not a folder");
 }
@@ -78,9 +74,26 @@ TEST_F(CommandLineFailureTest, TargetThatCannotBeCreatedIsRefused)
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
     ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
     target = sandbox / L"file\\Driver Backup";
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n");
     EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::wstring>{L"file"});
+}
+
+TEST_F(CommandLineFailureTest, LogThatCannotBeCreatedEndsTheRunAfterTheScan)
+{
+    fixture::ScopedPackage widget(PackageOf(Driver(L"unlogged", L"Unlogged Widget")));
+    ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
+    ProgramRun run;
+    {
+        LogNamesBlocked blocked;
+        run = RunTarnwick(PathArgument(target));
+    }
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.output, "Scanning devices...\r\n") << "the save engine says nothing";
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is saved";
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no log is opened";
 }
 
 TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
@@ -94,7 +107,7 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
     ASSERT_TRUE(::DeleteFileW((broken.result().packageFolder + L"\\broken.dll").c_str()));
     ASSERT_TRUE(::DeleteFileW((SystemFolders::Current().systemDir + L"broken.dll").c_str()));
 
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);
 
@@ -143,7 +156,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
     ASSERT_TRUE(installed.ok) << ::testing::PrintToString(installed.error);
 
     target = sandbox / L"outer\\Driver Backup";
-    const TarnwickRun run = RunTarnwick(PathArgument(target));
+    const ProgramRun run = RunTarnwick(PathArgument(target));
     fixture::Uninstall(installed);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);

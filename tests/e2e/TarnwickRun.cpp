@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "devices/DeviceList.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -12,26 +10,9 @@ const DWORD kRunTimeoutMs = 300000;
 
 } // namespace
 
-TarnwickRun RunTarnwick(const std::wstring& arguments)
+ProgramRun RunTarnwick(const std::wstring& arguments)
 {
-    TarnwickRun run;
-    TempFolder folder;
-    const std::wstring outputPath = folder / L"output.txt";
-    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    HANDLE output = ::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0,
-                                  nullptr);
-    if (output == INVALID_HANDLE_VALUE)
-        return run;
-    {
-        ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + arguments, output);
-        ::CloseHandle(output);
-        run.finished = child.Wait(kRunTimeoutMs);
-        run.exitCode = child.ExitCode();
-        if (!run.finished)
-            child.Terminate();
-    }
-    run.output = ReadFileBytes(outputPath);
-    return run;
+    return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + arguments, kRunTimeoutMs);
 }
 
 std::wstring PathArgument(const std::wstring& folder)

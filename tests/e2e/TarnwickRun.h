@@ -8,15 +8,10 @@
 #include <vector>
 
 #include "tests/fixtures/DriverFixture.h"
-
-struct TarnwickRun {
-    bool finished = false;
-    DWORD exitCode = STILL_ACTIVE;
-    std::string output;  // what the run wrote to its standard output
-};
+#include "tests/support/ChildProcess.h"
 
 // Runs tarnwick.exe with the arguments and waits for it to end.
-TarnwickRun RunTarnwick(const std::wstring& arguments);
+ProgramRun RunTarnwick(const std::wstring& arguments);
 
 // The "/path:" argument for a folder, quoted.
 std::wstring PathArgument(const std::wstring& folder);

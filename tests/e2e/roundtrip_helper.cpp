@@ -15,6 +15,8 @@
 #include "framework/Handles.h"
 #include "tests/e2e/RoundTripDrivers.h"
 #include "tests/fixtures/DriverFixture.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -22,18 +24,6 @@ int Fail(const std::wstring& message)
 {
     std::fwprintf(stderr, L"roundtrip_helper: %ls\n", message.c_str());
     return 1;
-}
-
-bool RegisterRecorder(const std::wstring& recorder, const std::wstring& record)
-{
-    const std::wstring command = L"\"" + recorder + L"\" \"" + record + L"\" \"%1\"";
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    UniqueRegKey owned(key);
-    return ::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 int Prepare(const std::wstring& media, const std::wstring& recorder, const std::wstring& record)
@@ -44,7 +34,7 @@ int Prepare(const std::wstring& media, const std::wstring& recorder, const std::
         if (!fixture::WritePackage(package, folder, error))
             return Fail(error);
     }
-    return RegisterRecorder(recorder, record) ? 0 : Fail(L"cannot register the recorder");
+    return RegisterOpenRecorder(L"txtfile", recorder, record) ? 0 : Fail(L"cannot register the recorder");
 }
 
 // FNV-1a, 64 bits: enough to tell two test files apart, which is all this is for.
@@ -77,12 +67,7 @@ int WriteDigests(const std::wstring& output, const std::vector<std::wstring>& la
         lines += std::string(labelled.begin(), labelled.begin() + static_cast<std::ptrdiff_t>(equals)) + " " +
                  Digest(labelled.substr(equals + 1)) + "\n";
     }
-    FILE* file = ::_wfopen(output.c_str(), L"wb");
-    if (!file)
-        return Fail(L"cannot write " + output);
-    std::fwrite(lines.data(), 1, lines.size(), file);
-    std::fclose(file);
-    return 0;
+    return WriteFileBytes(output, lines) ? 0 : Fail(L"cannot write " + output);
 }
 
 } // namespace

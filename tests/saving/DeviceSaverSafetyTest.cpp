@@ -3,11 +3,10 @@
 // names with nothing usable left once made valid.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "discovery/SystemFolders.h"
 #include "saving/CDeviceSaver.h"
 #include "tests/saving/SavingTestSupport.h"
+#include "tests/support/CachedDevices.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
@@ -40,10 +39,7 @@ protected:
 
     DeviceInfo& Device(const std::wstring& classDescription, const std::wstring& name)
     {
-        devices.push_back(std::make_unique<DeviceInfo>());
-        devices.back()->classDescription = classDescription;
-        devices.back()->name = name;
-        return *devices.back();
+        return cached.Add(classDescription, name, {});
     }
 
     bool Save(const std::vector<DeviceInfo*>& toSave)
@@ -59,7 +55,7 @@ protected:
     std::wstring target;
     std::wstring payload;
     RecordingReporter reporter;
-    std::vector<std::unique_ptr<DeviceInfo>> devices;
+    CachedDevices cached;
 };
 
 } // namespace
@@ -151,6 +147,7 @@ TEST_F(DeviceSaverSafetyTest, NamesWithNothingUsableGetAFolderOfTheirOwn)
     noClass.className = L"Ports?";
     noClass.files.push_back(File(L"d.sys"));
     DeviceInfo& nothing = Device(L"..", L"  ");
+    nothing.className.clear();
     nothing.files.push_back(File(L"e.sys"));
     EXPECT_TRUE(Save({&noName, &dots, &described, &noClass, &nothing}));
 

@@ -3,7 +3,7 @@
 // failures, and files that must not be written where their names point.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <utility>
 
 #include "discovery/SystemFolders.h"
 #include "saving/CDeviceSaver.h"
@@ -191,8 +191,7 @@ TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
 TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
 {
     DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"one.sys", "1")});
-    DriverFile missing;
-    missing.name = L"missing.dll";
+    const DriverFile missing = CachedDevices::Missing(L"missing.dll");
     DeviceInfo& second = Device(L"Ports", L"Two", {Payload(L"two.inf", "2"), missing, Payload(L"two.sys", "22")});
     DeviceInfo& third = Device(L"Ports", L"Three", {Payload(L"three.sys", "3")});
     EXPECT_FALSE(Save(target, {&first, &second, &third}));
@@ -256,6 +255,8 @@ TEST_F(DeviceSaverTest, EmptySetPassesTheSpaceTest)
     DeviceInfo& device = Device(L"Ports", L"Empty", {Payload(L"empty.sys", "")});
     EXPECT_TRUE(Save(target, {&device}));
     EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Empty\\empty.sys"), "");
+    // Counted as one byte: the copy's fraction is 0 of 1, never 0 of 0.
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0}));
 }
 
 TEST_F(DeviceSaverTest, NamesDifferingInCaseShareOneFileTheLaterWins)

@@ -6,15 +6,12 @@
 
 #include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
-#include "saving/SavePaths.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
-
-const DWORD kOpenTimeoutMs = 20000;
 
 class SaveLogTest : public ::testing::Test {
 protected:
@@ -136,9 +133,7 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
         log.Finish();
     }
     EXPECT_EQ(ListTree(target.path()), std::vector<std::wstring>{name});
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(target / name));
+    ExpectOpenedLog(recorder, target.path(), L"one\n");
 }
 
 TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
@@ -156,20 +151,14 @@ TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
 TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
 {
     const std::wstring missing = target / L"never-created";
-    std::wstring name;
     {
         SaveLog log;
         ASSERT_TRUE(log.Open(missing, nullptr));
-        name = LogsInTemp().at(0);
         log.Print(L"ERROR: No devices selected.\n");
         log.Finish();
     }
     EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES) << "Finish creates no folder";
-    const std::wstring inTemp = SystemFolders::Current().tempDir + L"\\" + name;
-    EXPECT_EQ(ReadFileBytes(inTemp), "ERROR: No devices selected.\r\n");
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, kOpenTimeoutMs);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(inTemp));
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)

@@ -9,7 +9,6 @@
 #include "saving/SaveLog.h"
 #include "saving/SavePaths.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TestFiles.h"
 
 std::vector<std::wstring> LogsIn(const std::wstring& folder)
 {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "tests/support/TempFolder.h"
+
 ChildProcess::ChildProcess(const std::wstring& commandLine)
 {
     STARTUPINFOW startup = {};
@@ -45,6 +47,31 @@ DWORD ChildProcess::ExitCode() const
     if (process_.valid())
         ::GetExitCodeProcess(process_.get(), &code);
     return code;
+}
+
+ProgramRun RunWithOutputToFile(const std::wstring& commandLine, DWORD timeoutMs)
+{
+    const DWORD terminateTimeoutMs = 5000;
+    ProgramRun run;
+    const TempFolder folder;
+    const std::wstring outputPath = folder / L"output.txt";
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    UniqueFileHandle output(::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                          CREATE_ALWAYS, 0, nullptr));
+    if (!output)
+        return run;
+    ChildProcess child(commandLine, output.get());
+    // The child writes through its own copy of the handle.
+    output.reset();
+    run.finished = child.Wait(timeoutMs);
+    run.exitCode = child.ExitCode();
+    if (!run.finished) {
+        child.Terminate();
+        // Until it is gone it holds the file open for writing, and the file cannot be read.
+        child.Wait(terminateTimeoutMs);
+    }
+    run.output = ReadFileBytes(outputPath);
+    return run;
 }
 
 namespace {

@@ -20,6 +20,8 @@ public:
 
     bool started() const { return process_.valid(); }
     DWORD id() const { return id_; }
+    // The process, for readings such as its memory use; null when it did not start.
+    HANDLE handle() const { return process_.get(); }
 
     // Waits for the program to end; false when it is still running after timeoutMs.
     bool Wait(DWORD timeoutMs);
@@ -37,6 +39,17 @@ private:
     UniqueKernelHandle process_;
     DWORD id_ = 0;
 };
+
+// A program run to its end with its standard output and errors going to a file.
+struct ProgramRun {
+    bool finished = false;  // it ended within the time given; else it was terminated
+    DWORD exitCode = STILL_ACTIVE;
+    std::string output;  // everything it wrote
+};
+
+// Starts the program as a script that redirects its output does (see the second ChildProcess
+// constructor), waits up to timeoutMs for it to end and reads back what it wrote.
+ProgramRun RunWithOutputToFile(const std::wstring& commandLine, DWORD timeoutMs);
 
 // The first visible top-level window of a process with this class (any class when empty)
 // and, when given, this title.

@@ -22,20 +22,24 @@ void OpenVerbRecorder::Clear()
     ::DeleteFileW(recordFile_.c_str());
     if (recorder_.empty())
         return;
-    const std::wstring command = L"\"" + recorder_ + L"\" \"" + recordFile_ + L"\" \"%1\"";
-    const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     for (const std::wstring& fileClass : classes_) {
-        HKEY key = nullptr;
-        const std::wstring path = fileClass + L"\\shell\\open\\command";
-        if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
-            != ERROR_SUCCESS)
-            return;
-        UniqueRegKey owned(key);
-        if (::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes)
-            != ERROR_SUCCESS)
+        if (!RegisterOpenRecorder(fileClass, recorder_, recordFile_))
             return;
     }
     installed_ = true;
+}
+
+bool RegisterOpenRecorder(const std::wstring& fileClass, const std::wstring& recorder, const std::wstring& record)
+{
+    const std::wstring command = L"\"" + recorder + L"\" \"" + record + L"\" \"%1\"";
+    const std::wstring path = fileClass + L"\\shell\\open\\command";
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const UniqueRegKey owned(key);
+    return ::RegSetValueExW(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> OpenVerbRecorder::Opened() const

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Makes the shell's "open" action on files of the class (a key under HKEY_CLASSES_ROOT) start
+// recorder (open_recorder.exe), which appends the path it is given to the record file.
+bool RegisterOpenRecorder(const std::wstring& fileClass, const std::wstring& recorder, const std::wstring& record);
+
 class OpenVerbRecorder {
 public:
     // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of each class

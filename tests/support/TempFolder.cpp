@@ -46,7 +46,7 @@ bool MakeFolders(const std::wstring& path)
         if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
         if (slash == std::wstring::npos)
-            return true;
+            return ::PathIsDirectoryW(path.c_str()) != FALSE;
     }
 }
 
@@ -76,15 +76,14 @@ std::string ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
-void RemoveTree(const std::wstring& path)
+bool RemoveTree(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
+        return true;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(path.c_str());
-        return;
+        return ::DeleteFileW(path.c_str()) != FALSE;
     }
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         std::vector<std::wstring> children;
@@ -101,7 +100,7 @@ void RemoveTree(const std::wstring& path)
         for (const std::wstring& child : children)
             RemoveTree(child);
     }
-    ::RemoveDirectoryW(path.c_str());
+    return ::RemoveDirectoryW(path.c_str()) != FALSE;
 }
 
 namespace {

@@ -24,10 +24,11 @@ private:
 // Creates the file (and its missing folders) with these bytes.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
-// Creates a folder and its missing parents.
+// Creates a folder and its missing parents. False when it cannot, or a file stands there.
 bool MakeFolders(const std::wstring& path);
-// Removes a folder tree; links inside it are removed, never followed.
-void RemoveTree(const std::wstring& path);
+// Removes a folder tree (or a file); links inside it are removed, never followed. True when
+// nothing of that path is left.
+bool RemoveTree(const std::wstring& path);
 
 // Makes link a directory link (a symbolic link, which the file system reports as a reparse
 // point) to target. Under Wine, which cannot make Windows links, a Unix symbolic link is made
