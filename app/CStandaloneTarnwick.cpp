@@ -29,6 +29,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 {
     // The file finder and the log rely on the system folders.
     InitSystemFolders();
+    const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
     std::fputs("Scanning devices...\n", console);
@@ -40,6 +41,10 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(*this);
+        // Nobody watches a scripted run: it names its log as its last line, and no viewer
+        // is left open behind a scheduled task.
+        if (scripted)
+            saver.ReportLogPathTo(console);
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;

@@ -9,12 +9,6 @@ namespace {
 const SHORT kConsoleLines = 500;
 const UINT kLatin1CodePage = 28591;
 
-bool OutputIsRedirected()
-{
-    const DWORD type = ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE));
-    return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
-}
-
 // Puts a text-mode, unbuffered stream on the new console in place of a standard stream: the
 // program started without a console, so the C runtime bound its standard streams to
 // nothing. Reopening the console device works with every C runtime on Windows, where
@@ -42,6 +36,17 @@ FILE* OwnConsoleStream()
 }
 
 } // namespace
+
+bool OutputIsRedirected()
+{
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const DWORD type = ::GetFileType(output);
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE)
+        return true;
+    // "> NUL" is a character device, as a console is; only a console has a console mode.
+    DWORD mode = 0;
+    return type == FILE_TYPE_CHAR && !::GetConsoleMode(output, &mode);
+}
 
 FILE* SetUpConsole()
 {

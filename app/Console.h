@@ -4,8 +4,12 @@
 
 #include <cstdio>
 
-// Started with its standard output already going to a file or a pipe (a script's
-// "> out.txt", a CI job), the program writes there. Otherwise it opens a console of its own
+// True when the program was started with its standard output going to a file, a pipe or a
+// device other than a console (a script's "> out.txt" or "> NUL", a CI job, a scheduled task).
+// Asked before SetUpConsole, which may replace the standard handles.
+bool OutputIsRedirected();
+
+// Started with its standard output redirected (see above), the program writes there. Otherwise it opens a console of its own
 // with 500 lines to scroll back, and binds the standard streams to it. Returns the stream for
 // the run's messages: text mode and unbuffered, so each message shows as soon as it is
 // written.

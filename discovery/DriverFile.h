@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 struct DriverFile {
@@ -10,6 +11,6 @@ struct DriverFile {
     std::wstring target;  // where the installation put it (may be empty)
     std::wstring name;    // relative path inside the driver's folder; the key of the set
     std::wstring path;    // the existing copy that was found; empty when none was
-    DWORD size = 0;       // low 32 bits of the found file's size; 0 when none was found
+    uint64_t size = 0;    // the found file's size in bytes, whole; 0 when none was found
     FILETIME time = {0, 0};  // creation time of the found file; zero when none was found
 };

@@ -1,6 +1,7 @@
 #include "discovery/DriverFileFinder.h"
 
-#include "devices/DeviceList.h"
+#include <algorithm>
+
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "framework/ShellPath.h"
@@ -31,6 +32,19 @@ std::wstring JoinSourceName(
     if (!AppendPath(name, subdirectory) || !AppendPath(name, fileName))
         return fileName;
     return WithoutLeadingBackslashes(name);
+}
+
+bool IsPublishedOemInfName(const std::wstring& name)
+{
+    const std::wstring folded = FoldAsciiCase(name);
+    const size_t digits = folded.size() - std::min(folded.size(), std::wstring(L"oem.inf").size());
+    if (digits == 0 || folded.compare(0, 3, L"oem") != 0 || folded.compare(3 + digits, 4, L".inf") != 0)
+        return false;
+    for (size_t i = 3; i < 3 + digits; ++i) {
+        if (folded[i] < L'0' || folded[i] > L'9')
+            return false;
+    }
+    return true;
 }
 
 DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex)
@@ -96,9 +110,11 @@ bool DriverFileFinder::Build()
     infFile.target = choice.folderInf;
     infFile.name = FileNamePart(choice.chosenInf);
     // An INF that the system published under an "oem" name gets back the name its catalog
-    // carries, which is the name the driver package was made with.
-    if (IsOemInfName(infFile.name) && !catalog.name.empty()) {
-        std::wstring original = catalog.name;
+    // carries, which is the name the driver package was made with. The INF stays at the top
+    // of the folder, where installing from the folder looks for it, whatever folder the
+    // catalog line names.
+    if (IsPublishedOemInfName(infFile.name) && !catalog.name.empty()) {
+        std::wstring original = FileNamePart(catalog.name);
         if (RenameExtension(original, L".inf"))
             infFile.name = original;
     }
@@ -110,19 +126,31 @@ bool DriverFileFinder::Build()
 
 bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 {
+    // Without its install section, its queue or any of its copy entries the set would hold
+    // the INF and the catalog alone, and a device saved so has no driver.
+    if (!SectionExists(section))
+        return false;
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue)
-        return true;
-
-    ::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), section.c_str(), nullptr, 0);
+        return false;
+    if (!::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), section.c_str(), nullptr, 0))
+        return false;
+    // A driver without co-installers has no such section, which is no error.
     const std::wstring coInstallers = section + L".CoInstallers";
-    ::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0);
+    if (SectionExists(coInstallers) &&
+        !::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0))
+        return false;
 
     DWORD result = 0;
     ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACK, nullptr, ScanQueueCallback, this, &result);
     total += 2;
     return ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanQueueCallback, this, &result)
         != FALSE;
+}
+
+bool DriverFileFinder::SectionExists(const std::wstring& section) const
+{
+    return ::SetupGetLineCountW(inf.get(), section.c_str()) >= 0;
 }
 
 UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR)

@@ -28,7 +28,10 @@ public:
 
 private:
     bool Build();
+    // False when the section is missing, the queue cannot be opened or the setup services
+    // refuse an entry of the section: the set could not be worked out whole.
     bool CollectQueuedFiles(const std::wstring& section);
+    bool SectionExists(const std::wstring& section) const;
     static UINT CALLBACK ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
     bool AddFile(DriverFile file, bool queued);
     void NameFromSource(DriverFile& file);
@@ -44,6 +47,10 @@ private:
     FileSearchIndex* searchIndex;
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
 };
+
+// True for the name under which the system publishes a third-party INF: "oem", digits, ".inf"
+// (letters in any case).
+bool IsPublishedOemInfName(const std::wstring& name);
 
 // The name of a queued file inside the driver's folder: its source media's path, its
 // subdirectory and its file name joined, without leading backslashes. The bare file name

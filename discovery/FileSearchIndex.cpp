@@ -104,7 +104,7 @@ bool ReadFoundFile(const std::wstring& path, DriverFile& file)
     if (!found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     file.path = path;
-    file.size = data.nFileSizeLow;
+    file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.time = data.ftCreationTime;
     return true;
 }

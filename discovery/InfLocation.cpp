@@ -164,8 +164,9 @@ CatalogLocation LocateCatalog(HINF inf, const DeviceInfo& device, const std::wst
         return catalog;
 
     // The system keeps an installed driver's catalog under the installed INF's name.
+    // A path that does not fit is no copy at all (an empty join renamed would be ".cat").
     catalog.installedCopy = JoinPath(SystemFolders::Current().catalogDir, device.infPath);
-    if (!RenameExtension(catalog.installedCopy, L".cat"))
+    if (catalog.installedCopy.empty() || !RenameExtension(catalog.installedCopy, L".cat"))
         catalog.installedCopy.clear();
     catalog.besideInf = JoinPath(WithoutFileName(chosenInf), catalog.name);
     return catalog;

@@ -12,17 +12,26 @@
 
 namespace {
 
-// target\class\name. False when the path does not fit the path limit; folder then holds the
-// whole path joined as text, for the message that reports it.
+const wchar_t kIncompleteMark[] = L" (incomplete)";
+
+// target\class\name. False when the path does not fit the path limit, or when it would not
+// name exactly that folder inside the target (a part that climbs out or names a device);
+// folder then holds the whole path joined as text, for the message that reports it.
 bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolder, std::wstring& folder)
 {
     const std::wstring className = FolderNameOf({device.classDescription, device.className});
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
-    folder.clear();
-    if (AppendPath(folder, targetFolder) && AppendPath(folder, className) && AppendPath(folder, deviceName))
-        return true;
-    folder = WithBackslash(targetFolder) + className + L"\\" + deviceName;
-    return false;
+    const std::wstring relative = className + L"\\" + deviceName;
+    std::wstring joined = targetFolder;
+    folder = WithBackslash(targetFolder) + relative;
+    if (!AppendPath(joined, className) || !AppendPath(joined, deviceName))
+        return false;
+    // What the file system will create, compared with what was meant.
+    const std::wstring fullTarget = FullPathOf(targetFolder);
+    if (fullTarget.empty() || FullPathOf(joined) != WithBackslash(fullTarget) + relative)
+        return false;
+    folder = joined;
+    return true;
 }
 
 } // namespace
@@ -32,6 +41,11 @@ CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter) : reporter(&prog
 CDeviceSaver::~CDeviceSaver()
 {
     log.Finish();
+}
+
+void CDeviceSaver::ReportLogPathTo(FILE* output)
+{
+    log.ReportPathInsteadOfOpening(output);
 }
 
 void CDeviceSaver::AddDevice(DeviceInfo* device)
@@ -98,6 +112,12 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 
 bool CDeviceSaver::PrepareTarget(const std::wstring& targetFolder)
 {
+    // No folder at all (a folder browser that gave no file-system path): the device folders
+    // would land in the current folder or at the root of its drive.
+    if (targetFolder.empty()) {
+        log.Print(L"ERROR: Could not create target folder.\n");
+        return false;
+    }
     // An existing folder is used as it is.
     if (::PathFileExistsW(targetFolder.c_str())) {
         if (::PathIsDirectoryW(targetFolder.c_str()))
@@ -135,11 +155,15 @@ void CDeviceSaver::OnFile(const DriverFile& file)
 bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder)
 {
     std::wstring deviceFolder;
-    const bool fits = BuildDeviceFolder(device, targetFolder, deviceFolder);
-    if (fits)
-        deviceFolder = MakeUniquePath(deviceFolder);
+    bool usable = BuildDeviceFolder(device, targetFolder, deviceFolder);
+    if (usable) {
+        const std::wstring unique = MakeUniquePath(deviceFolder);
+        usable = !unique.empty();
+        if (usable)
+            deviceFolder = unique;
+    }
     log.Print(L"  Saving to %s...\n", deviceFolder.c_str());
-    if (!fits || !CreateFolderPath(deviceFolder)) {
+    if (!usable || !CreateFolderPath(deviceFolder)) {
         log.Print(L"  ERROR: Failed to create folder '%s'.\n", deviceFolder.c_str());
         return false;
     }
@@ -148,22 +172,29 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
     uint64_t total = TotalSize(device.files);
     if (total == 0)
         total = 1;
-    if (GetFreeSpace(deviceFolder) < total) {
+    uint64_t freeBytes = 0;
+    if (!GetFreeSpace(deviceFolder, freeBytes)) {
+        log.Print(L"  ERROR: Could not read the free space on target.\n");
+        return false;
+    }
+    if (freeBytes < total) {
         log.Print(L"  ERROR: Not enough space on target.\n");
         return false;
     }
 
     uint64_t copied = 0;
     bool failed = false;
-    for (const DriverFile& file : device.files) {
-        if (CopyDriverFile(file, deviceFolder)) {
+    SavedNames saved;
+    for (size_t i = 0; i < device.files.size(); ++i) {
+        const DriverFile& file = device.files[i];
+        if (SaveFile(file, deviceFolder, saved))
             copied += file.size;
-        } else {
-            log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        else
             failed = true;
-        }
         if (!Progress(static_cast<double>(copied) / static_cast<double>(total))) {
             log.Print(L"  Operation aborted by the user.\n");
+            if (i + 1 < device.files.size())
+                MarkIncomplete(deviceFolder);
             return false;
         }
     }
@@ -172,19 +203,50 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
     return !failed;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& deviceFolder)
+bool CDeviceSaver::SaveFile(const DriverFile& file, const std::wstring& deviceFolder, SavedNames& saved)
 {
     // The name comes from the driver's INF: one that would land outside the device folder,
     // or that does not fit the path limit, is not written anywhere.
     std::wstring target;
-    if (!ResolveInFolder(deviceFolder, file.name, target))
+    const bool resolved = ResolveInFolder(deviceFolder, file.name, target);
+    const auto earlier = resolved ? saved.find(FoldAsciiCase(target)) : saved.end();
+    if (earlier != saved.end()) {
+        // Names that differ only in case name one file on disk: the same content is saved
+        // already, other content must not replace it.
+        if (!file.path.empty() && SameFileContent(file.path, target))
+            return true;
+        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        if (!file.path.empty())
+            log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.c_str());
         return false;
+    }
+    if (!resolved || !CopyDriverFile(file, target)) {
+        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        return false;
+    }
+    saved.emplace(FoldAsciiCase(target), file.name);
+    return true;
+}
+
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& target)
+{
     if (!CreateFolderPath(WithoutFileName(target)))
         return false;
     if (!::CopyFileW(file.path.c_str(), target.c_str(), FALSE))
         return false;
-    UniqueFileHandle copy(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    // Attribute access alone sets the times, also on a copy that is read-only like its source.
+    UniqueFileHandle copy(::CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
     if (copy)
         ::SetFileTime(copy.get(), &file.time, nullptr, &file.time);
     return true;
+}
+
+void CDeviceSaver::MarkIncomplete(const std::wstring& deviceFolder)
+{
+    // A half-copied folder looks like valid installation media: its name says otherwise.
+    const std::wstring marked = MakeUniquePath(deviceFolder + kIncompleteMark);
+    const bool renamed = !marked.empty() && ::MoveFileW(deviceFolder.c_str(), marked.c_str());
+    log.Print(L"  The folder '%s' is incomplete.\n", renamed ? marked.c_str() : deviceFolder.c_str());
 }

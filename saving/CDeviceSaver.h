@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ public:
     CDeviceSaver(const CDeviceSaver&) = delete;
     CDeviceSaver& operator=(const CDeviceSaver&) = delete;
 
+    // When the log is finished its path goes to output as a line, instead of opening it.
+    void ReportLogPathTo(FILE* output);
     void AddDevice(DeviceInfo* device);
     int GetDeviceCount() const;
     // True only when every device was saved without error. console may be null.
@@ -33,7 +36,14 @@ private:
     bool PrepareTarget(const std::wstring& targetFolder);
     void PrintDevice(const DeviceInfo& device);
     bool SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder);
-    bool CopyDriverFile(const DriverFile& file, const std::wstring& deviceFolder);
+    // The files a device's save wrote: the target path with the letters A to Z folded, and
+    // the name in the set.
+    using SavedNames = std::map<std::wstring, std::wstring>;
+    // Writes one file into the device folder, or prints why it failed.
+    bool SaveFile(const DriverFile& file, const std::wstring& deviceFolder, SavedNames& saved);
+    bool CopyDriverFile(const DriverFile& file, const std::wstring& target);
+    // Renames the folder of a device whose copy was stopped and says so in the log.
+    void MarkIncomplete(const std::wstring& deviceFolder);
 
     std::vector<DeviceInfo*> devicesToSave;
     double share = 1.0;

@@ -3,17 +3,45 @@
 
 #include "saving/SaveLog.h"
 
-#include <share.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdarg>
 #include <cwchar>
 #include <vector>
 
 #include "discovery/SystemFolders.h"
+#include "framework/Handles.h"
 
 namespace {
 
 const int kStampLength = 32;
+const unsigned kMostTempLogNames = 100;
+const wchar_t kLogSuffix[] = L"-log.txt";
+
+// A new file only: "w" would empty the log of another run that took the same name in the
+// same second. Text mode, so every line feed is written as CR LF. Shared for reading and
+// writing, so the log can be watched while the run goes on.
+FILE* CreateNewTextFile(const std::wstring& path, bool& nameTaken)
+{
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        // Only a file of that name is another run's log.
+        nameTaken = error == ERROR_FILE_EXISTS;
+        return nullptr;
+    }
+    nameTaken = false;
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_TEXT);
+    if (descriptor == -1)
+        return nullptr;
+    file.release();
+    FILE* stream = ::_wfdopen(descriptor, L"wt");
+    if (!stream)
+        ::_close(descriptor);
+    return stream;
+}
 
 bool IsHighSurrogate(wchar_t c)
 {
@@ -34,6 +62,13 @@ std::wstring LogFileName(const SYSTEMTIME* localTime)
     ::GetDateFormatW(LOCALE_USER_DEFAULT, 0, localTime, L"dd.MM.yyyy", date, kStampLength);
     ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, localTime, L"HH.mm.ss", time, kStampLength);
     return std::wstring(L"Tarnwick-") + date + L"-" + time + L"-log.txt";
+}
+
+std::wstring NumberedLogFileName(const std::wstring& name, unsigned k)
+{
+    const size_t suffixLength = sizeof(kLogSuffix) / sizeof(kLogSuffix[0]) - 1;
+    const size_t stem = name.size() >= suffixLength ? name.size() - suffixLength : name.size();
+    return name.substr(0, stem) + L"-" + std::to_wstring(k) + name.substr(stem);
 }
 
 std::string ToLogText(const std::wstring& message)
@@ -67,12 +102,17 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     const std::wstring name = LogFileName(&now);
     // The system reports the temporary folder with a closing backslash; the doubled backslash
     // this gives is read as one.
-    tempPath = SystemFolders::Current().tempDir + L"\\" + name;
-    finalPath = targetFolder + L"\\" + name;
+    const std::wstring tempDir = SystemFolders::Current().tempDir;
+    // An empty target would put the log at the root of the current drive.
+    finalPath = targetFolder.empty() ? std::wstring() : targetFolder + L"\\" + name;
 
-    // Text mode: every line feed of a message is written as CR LF. Shared for reading, so the
-    // log can be watched while the run goes on.
-    logFile.reset(::_wfsopen(tempPath.c_str(), L"wt", _SH_DENYNO));
+    // The first free name: the plain one, else the same name numbered. The name in the
+    // target folder stays the plain one.
+    bool nameTaken = true;
+    for (unsigned k = 0; !logFile && nameTaken && k < kMostTempLogNames; ++k) {
+        tempPath = tempDir + L"\\" + (k == 0 ? name : NumberedLogFileName(name, k));
+        logFile.reset(CreateNewTextFile(tempPath, nameTaken));
+    }
     isOpen = logFile != nullptr;
     return isOpen;
 }
@@ -96,20 +136,34 @@ void SaveLog::Print(const wchar_t* format, ...)
     va_end(arguments);
 
     const std::string text = ToLogText(std::wstring(buffer.data(), static_cast<size_t>(length)));
-    if (logFile)
-        std::fwrite(text.data(), 1, text.size(), logFile.get());
-    if (console)
-        std::fwrite(text.data(), 1, text.size(), console);
+    for (FILE* stream : {logFile.get(), console}) {
+        if (stream) {
+            std::fwrite(text.data(), 1, text.size(), stream);
+            std::fflush(stream);
+        }
+    }
+}
+
+void SaveLog::ReportPathInsteadOfOpening(FILE* output)
+{
+    pathOutput = output;
 }
 
 void SaveLog::Finish()
 {
     if (isOpen) {
         logFile.reset();
-        const bool moved = ::MoveFileExW(tempPath.c_str(), finalPath.c_str(),
+        const bool moved = !finalPath.empty() &&
+                           ::MoveFileExW(tempPath.c_str(), finalPath.c_str(),
                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
         const std::wstring& shown = moved ? finalPath : tempPath;
-        ::ShellExecuteW(nullptr, L"open", shown.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        if (pathOutput) {
+            const std::string line = ToLogText(shown + L"\n");
+            std::fwrite(line.data(), 1, line.size(), pathOutput);
+            std::fflush(pathOutput);
+        } else {
+            ::ShellExecuteW(nullptr, L"open", shown.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        }
     }
     isOpen = false;
     tempPath.clear();

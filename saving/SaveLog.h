@@ -17,9 +17,15 @@ public:
     SaveLog& operator=(const SaveLog&) = delete;
 
     // Starts the log of a run into targetFolder; false when the log file cannot be created.
+    // The file in the temporary folder is the run's own even when another run started in the
+    // same second. Without a target folder the log stays in the temporary folder.
     bool Open(const std::wstring& targetFolder, FILE* console);
-    // Formats one message (wide printf rules) and writes it whole to the log and the console.
+    // Formats one message (wide printf rules) and writes it whole to the log and the console,
+    // through to the file at once, so a run that is ended leaves its log up to that message.
     void Print(const wchar_t* format, ...);
+    // A run that nobody watches (a script, a scheduled task) gets the log's path as a line on
+    // output when the log is finished, instead of a viewer.
+    void ReportPathInsteadOfOpening(FILE* output);
     // Closes the log, moves it into the target folder and opens it with the shell.
     void Finish();
 
@@ -33,10 +39,13 @@ private:
     std::wstring finalPath;
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
+    FILE* pathOutput = nullptr;
 };
 
 // "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-log.txt" for the given local time.
 std::wstring LogFileName(const SYSTEMTIME* localTime);
+// The name of a log in the temporary folder when the plain name is taken: "-<k>" before "-log.txt".
+std::wstring NumberedLogFileName(const std::wstring& name, unsigned k);
 
 // The 8-bit text of a message: every character below 256 as the byte of that value. A
 // character beyond that range (a surrogate pair counts as one character) becomes a single

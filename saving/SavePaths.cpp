@@ -3,9 +3,11 @@
 
 #include "saving/SavePaths.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
+#include "framework/Handles.h"
 #include "framework/ShellPath.h"
 
 namespace {
@@ -15,6 +17,57 @@ const wchar_t kDeletedCharacters[] = L":\\/*?\"|;^&+=";
 bool IsSpace(wchar_t c)
 {
     return std::iswspace(static_cast<wint_t>(c)) != 0;
+}
+
+bool IsControl(wchar_t c)
+{
+    return c >= 0x01 && c <= 0x1F;
+}
+
+// Drops white space at both ends and, when trailingDots, dots at the end as well.
+void Trim(std::wstring& text, bool trailingDots)
+{
+    size_t first = 0;
+    while (first < text.size() && IsSpace(text[first]))
+        ++first;
+    size_t end = text.size();
+    while (end > first && (IsSpace(text[end - 1]) || (trailingDots && text[end - 1] == L'.')))
+        --end;
+    text = text.substr(first, end - first);
+}
+
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 (with the superscript digits 1 to 3), CONIN$ and
+// CONOUT$ name devices wherever they stand in a path, with any extension and blanks before
+// it: "NUL.txt" is the NUL device. Letters compare without case.
+bool IsReservedDeviceName(const std::wstring& name)
+{
+    std::wstring base = FoldAsciiCase(name.substr(0, name.find(L'.')));
+    while (!base.empty() && IsSpace(base.back()))
+        base.pop_back();
+    if (base == L"con" || base == L"prn" || base == L"aux" || base == L"nul" || base == L"conin$" ||
+        base == L"conout$")
+        return true;
+    if (base.size() != 4 || (base.compare(0, 3, L"com") != 0 && base.compare(0, 3, L"lpt") != 0))
+        return false;
+    const wchar_t digit = base[3];
+    return (digit >= L'0' && digit <= L'9') || digit == L'\x00b9' || digit == L'\x00b2' || digit == L'\x00b3';
+}
+
+// A name that starts with two dots reads as "the parent folder" to the path functions, even
+// with more letters after them ("..Evil" joined to C:\Out\Class gives C:\OutEvil): the dots go.
+// A reserved device name gets an underscore after its first part ("NUL_.txt"), so that it
+// names a folder.
+std::wstring UsableFolderName(std::wstring name)
+{
+    if (name.compare(0, 2, L"..") == 0) {
+        name.erase(0, name.find_first_not_of(L'.'));
+        Trim(name, true);
+    }
+    if (IsReservedDeviceName(name)) {
+        const size_t dot = name.find(L'.');
+        name.insert(dot == std::wstring::npos ? name.size() : dot, 1, L'_');
+    }
+    return name;
 }
 
 // Only dots and white space: the file system drops trailing dots and blanks, and "." and
@@ -39,22 +92,19 @@ bool CreateOneFolder(const std::wstring& folder)
 
 void MakeValidFileName(std::wstring& text)
 {
-    size_t first = 0;
-    while (first < text.size() && IsSpace(text[first]))
-        ++first;
-    size_t end = text.size();
-    while (end > first && IsSpace(text[end - 1]))
-        --end;
-    text = text.substr(first, end - first);
-
+    Trim(text, false);
     for (size_t i = text.size(); i-- > 0;) {
         if (text[i] == L'<')
             text[i] = L'(';
         else if (text[i] == L'>')
             text[i] = L')';
-        else if (text[i] != L'\0' && std::wcschr(kDeletedCharacters, text[i]))
+        else if (IsControl(text[i]) || (text[i] != L'\0' && std::wcschr(kDeletedCharacters, text[i])))
             text.erase(i, 1);
     }
+    // Once characters are gone, blanks or dots may end the name ('Foo ?' leaves 'Foo '). The
+    // file system drops them when it creates the folder, so the name would not find its own
+    // folder again.
+    Trim(text, true);
 }
 
 std::wstring FolderNameOf(const std::vector<std::wstring>& candidates)
@@ -63,7 +113,7 @@ std::wstring FolderNameOf(const std::vector<std::wstring>& candidates)
         std::wstring name = candidate;
         MakeValidFileName(name);
         if (!NamesNoFolderOfItsOwn(name))
-            return name;
+            return UsableFolderName(name);
     }
     return L"Unknown device";
 }
@@ -72,12 +122,14 @@ std::wstring MakeUniquePath(const std::wstring& path)
 {
     if (!::PathFileExistsW(path.c_str()))
         return path;
-    for (unsigned k = 1;; ++k) {
+    // A name that always "exists" (a device name slipped through) must not loop for ever.
+    for (unsigned k = 1; k <= kMostNumberedPaths; ++k) {
         // Each candidate comes from the path as given, so "x[1]" is followed by "x[2]", never "x[1][2]".
         std::wstring candidate = path + L"[" + std::to_wstring(k) + L"]";
         if (!::PathFileExistsW(candidate.c_str()))
             return candidate;
     }
+    return std::wstring();
 }
 
 bool CreateFolderPath(const std::wstring& path)
@@ -109,21 +161,51 @@ bool CreateFolderPath(const std::wstring& path)
     return true;
 }
 
-uint64_t GetFreeSpace(const std::wstring& path)
+bool GetFreeSpace(const std::wstring& path, uint64_t& freeBytes)
 {
     // A folder on a network share is only accepted with a closing backslash; without it
     // every save to a share would report a full disk.
     const std::wstring folder = WithBackslash(path);
     ULARGE_INTEGER totalFree = {};
-    if (::GetDiskFreeSpaceExW(folder.c_str(), nullptr, nullptr, &totalFree))
-        return totalFree.QuadPart;
+    if (::GetDiskFreeSpaceExW(folder.c_str(), nullptr, nullptr, &totalFree)) {
+        freeBytes = totalFree.QuadPart;
+        return true;
+    }
     DWORD sectorsPerCluster = 0;
     DWORD bytesPerSector = 0;
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
-    if (::GetDiskFreeSpaceW(folder.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
-        return static_cast<uint64_t>(freeClusters) * sectorsPerCluster * bytesPerSector;
-    return 0;
+    if (::GetDiskFreeSpaceW(folder.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+        freeBytes = static_cast<uint64_t>(freeClusters) * sectorsPerCluster * bytesPerSector;
+        return true;
+    }
+    freeBytes = 0;
+    return false;
+}
+
+bool SameFileContent(const std::wstring& left, const std::wstring& right)
+{
+    const DWORD chunk = 1 << 16;
+    UniqueFileHandle files[2];
+    const std::wstring* paths[2] = {&left, &right};
+    for (int i = 0; i < 2; ++i) {
+        files[i].reset(::CreateFileW(paths[i]->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!files[i])
+            return false;
+    }
+    std::vector<char> buffers[2] = {std::vector<char>(chunk), std::vector<char>(chunk)};
+    for (;;) {
+        DWORD read[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            if (!::ReadFile(files[i].get(), buffers[i].data(), chunk, &read[i], nullptr))
+                return false;
+        }
+        if (read[0] != read[1] || !std::equal(buffers[0].begin(), buffers[0].begin() + read[0], buffers[1].begin()))
+            return false;
+        if (read[0] == 0)
+            return true;
+    }
 }
 
 uint64_t TotalSize(const std::deque<DriverFile>& files)

@@ -18,24 +18,34 @@
 #include "discovery/DriverFile.h"
 
 // Turns a display text into a valid file name, in place: white space trimmed at both ends,
-// then '<' and '>' become '(' and ')' and each of :\/*?"|;^&+= is deleted.
+// then '<' and '>' become '(' and ')', each of :\/*?"|;^&+= and each control character is
+// deleted, and last white space at both ends and dots at the end are trimmed.
 void MakeValidFileName(std::wstring& text);
 
 // The folder name for a device folder or class folder: the first candidate that is still a
 // usable name once made valid. A name that is empty, or only dots and white space, would
 // name the parent folder itself (or the one above it), so "Unknown device" stands in when no
-// candidate is usable.
+// candidate is usable. Leading dots of a name that starts with two are dropped, and a
+// reserved device name ("NUL.txt", "CON") gets an underscore after its first part.
 std::wstring FolderNameOf(const std::vector<std::wstring>& candidates);
 
-// The path itself when nothing of that name exists, else the first free "path[k]", k = 1, 2, ...
+// The most numbered variants MakeUniquePath tries.
+const unsigned kMostNumberedPaths = 99999;
+
+// The path itself when nothing of that name exists, else the first free "path[k]", k = 1, 2,
+// ...; empty text when every variant up to kMostNumberedPaths is taken.
 std::wstring MakeUniquePath(const std::wstring& path);
 
 // Creates the folder and every missing parent. An existing path counts as success. False when
 // a folder cannot be created or the path does not fit the path limit.
 bool CreateFolderPath(const std::wstring& path);
 
-// Free bytes of the volume that holds path (all of them, quotas aside); 0 when unknown.
-uint64_t GetFreeSpace(const std::wstring& path);
+// Free bytes of the volume that holds path (all of them, quotas aside); false when the
+// system cannot tell.
+bool GetFreeSpace(const std::wstring& path, uint64_t& freeBytes);
+
+// True when both files can be read and hold the same bytes.
+bool SameFileContent(const std::wstring& left, const std::wstring& right);
 
 // Sum of the sizes of a file set, in 64 bits.
 uint64_t TotalSize(const std::deque<DriverFile>& files);

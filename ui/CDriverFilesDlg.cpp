@@ -49,11 +49,9 @@ void ShowFileProperties(HWND owner, const std::wstring& path)
 
 } // namespace
 
-std::wstring FileStatusText(int fileCount, uint32_t totalSize)
+std::wstring FileStatusText(int fileCount, uint64_t totalSize)
 {
-    wchar_t text[64];
-    std::swprintf(text, 64, L"Files: %d, Total size: %d KB", fileCount, static_cast<int>(totalSize / 1000));
-    return text;
+    return L"Files: " + std::to_wstring(fileCount) + L", Total size: " + std::to_wstring(totalSize / 1000) + L" KB";
 }
 
 std::wstring ShortDateText(const FILETIME& time)

@@ -53,7 +53,7 @@ private:
     DeviceInfo* device;
     CWindow progressBar;
     int fileCount = 0;
-    uint32_t totalSize = 0;
+    uint64_t totalSize = 0;
     FileListOrder order;
     bool busy = false;
     std::atomic<bool> abortRequested{false};
@@ -67,7 +67,7 @@ private:
 };
 
 // "Files: %d, Total size: %d KB", with sizes in thousands of bytes, rounded down.
-std::wstring FileStatusText(int fileCount, uint32_t totalSize);
+std::wstring FileStatusText(int fileCount, uint64_t totalSize);
 // The short date of a file time, without conversion to local time; empty when it cannot be
 // formatted.
 std::wstring ShortDateText(const FILETIME& time);

@@ -83,14 +83,26 @@ TEST_F(CommandLineFailureTest, LogThatCannotBeCreatedEndsTheRunAfterTheScan)
 {
     fixture::ScopedPackage widget(PackageOf(Driver(L"unlogged", L"Unlogged Widget")));
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
-    ProgramRun run;
+    // The output file is made first: no temporary folder can be made while it is blocked.
+    const std::wstring outputPath = sandbox / L"output.txt";
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    UniqueFileHandle output(::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                          CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(output.valid());
+    bool finished = false;
+    DWORD exitCode = 0;
     {
-        LogNamesBlocked blocked;
-        run = RunTarnwick(PathArgument(target));
+        TempFolderBlocked blocked;
+        ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + PathArgument(target), output.get());
+        output.reset();
+        finished = child.Wait(300000);
+        exitCode = child.ExitCode();
+        if (!finished)
+            child.Terminate();
     }
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.output, "Scanning devices...\r\n") << "the save engine says nothing";
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(exitCode, 1u);
+    EXPECT_EQ(ReadFileBytes(outputPath), "Scanning devices...\r\n") << "the save engine says nothing";
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is saved";
     ::Sleep(1000);
     EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no log is opened";

@@ -1,7 +1,12 @@
 // The save engine against names it must not trust: file names from a hostile or broken INF
-// that point outside the device folder, paths beyond the path limit, and device and class
-// names with nothing usable left once made valid.
+// that point outside the device folder, paths beyond the path limit, device and class names
+// that climb out of the target, name devices or have nothing usable left once made valid,
+// and a target that is no folder at all.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
 
 #include "discovery/SystemFolders.h"
 #include "saving/CDeviceSaver.h"
@@ -48,6 +53,27 @@ protected:
         for (DeviceInfo* device : toSave)
             saver.AddDevice(device);
         return saver.SaveAll(target, nullptr);
+    }
+
+    // Save, ended with the whole test program when it has not returned within a minute: a
+    // save that never ends cannot be stopped from outside.
+    bool SaveWithinAMinute(const std::vector<DeviceInfo*>& toSave)
+    {
+        auto run = std::async(std::launch::async, [&] { return Save(toSave); });
+        if (run.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+            ADD_FAILURE() << "the save did not end";
+            std::fflush(stdout);
+            ::TerminateProcess(::GetCurrentProcess(), 1);
+        }
+        return run.get();
+    }
+
+    // One device of the given class and name, with one file.
+    DeviceInfo& DeviceWithFile(const std::wstring& classDescription, const std::wstring& name)
+    {
+        DeviceInfo& device = Device(classDescription, name);
+        device.files.push_back(File(L"driver.sys"));
+        return device;
     }
 
     OpenVerbRecorder recorder;
@@ -168,4 +194,79 @@ TEST_F(DeviceSaverSafetyTest, NamesWithNothingUsableGetAFolderOfTheirOwn)
                                     L"Unknown device\\Unknown device\\",
                                     L"Unknown device\\Unknown device\\e.sys",
                                 }));
+}
+
+TEST_F(DeviceSaverSafetyTest, NamesStartingWithTwoDotsStayInsideTheTarget)
+{
+    DeviceInfo& evil = DeviceWithFile(L"Ports", L"..Evil");
+    DeviceInfo& up = DeviceWithFile(L"Ports", L"..\\..\\Up");
+    DeviceInfo& blank = DeviceWithFile(L"Ports", L".. x");
+    DeviceInfo& evilClass = DeviceWithFile(L"..Evil class", L"Device");
+    EXPECT_TRUE(Save({&evil, &up, &blank, &evilClass}));
+
+    const std::vector<std::wstring> logs = LogsIn(target);
+    ASSERT_EQ(logs.size(), 1u);
+    const std::wstring t = L"outer\\middle\\target\\";
+    EXPECT_EQ(ListTree(sandbox.path()),
+              Sorted({L"outer\\", L"outer\\middle\\", t, t + logs[0], t + L"Evil class\\", t + L"Evil class\\Device\\",
+                      t + L"Evil class\\Device\\driver.sys", t + L"Ports\\", t + L"Ports\\Evil\\",
+                      t + L"Ports\\Evil\\driver.sys", t + L"Ports\\Up\\", t + L"Ports\\Up\\driver.sys", t + L"Ports\\x\\",
+                      t + L"Ports\\x\\driver.sys", L"payload.bin"}))
+        << "nothing beside the target or above it";
+}
+
+TEST_F(DeviceSaverSafetyTest, ReservedDeviceNamesEndWithTheirFilesSaved)
+{
+    std::vector<DeviceInfo*> devices;
+    for (const wchar_t* name : {L"NUL.txt", L"AUX.x", L"COM1.sys", L"CON", L"NUL.txt"})
+        devices.push_back(&DeviceWithFile(L"Ports", name));
+    EXPECT_TRUE(SaveWithinAMinute(devices));
+    EXPECT_EQ(ListTree(target + L"\\Ports"),
+              Sorted({L"AUX_.x\\", L"AUX_.x\\driver.sys", L"COM1_.sys\\", L"COM1_.sys\\driver.sys", L"CON_\\",
+                      L"CON_\\driver.sys", L"NUL_.txt\\", L"NUL_.txt\\driver.sys", L"NUL_.txt[1]\\",
+                      L"NUL_.txt[1]\\driver.sys"}));
+}
+
+TEST_F(DeviceSaverSafetyTest, NamesEndingInABlankOrDotAfterCleaningFindTheirFolder)
+{
+    DeviceInfo& device = DeviceWithFile(L"Ports ?", L"Foo ?");
+    DeviceInfo& dotted = DeviceWithFile(L"Ports", L"Bar\x0001\x001f. ");
+    EXPECT_TRUE(Save({&device, &dotted}));
+    EXPECT_EQ(ListTree(target + L"\\Ports"),
+              Sorted({L"Bar\\", L"Bar\\driver.sys", L"Foo\\", L"Foo\\driver.sys"}));
+    EXPECT_EQ(OnlyLogIn(target).find("Not enough space"), std::string::npos);
+}
+
+TEST_F(DeviceSaverSafetyTest, EmptyTargetSavesNothingAnywhere)
+{
+    // An empty target once meant the current folder's drive root: work in a folder whose
+    // drive root can be watched.
+    const std::wstring work = sandbox / L"work";
+    ASSERT_TRUE(::CreateDirectoryW(work.c_str(), nullptr));
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(work.c_str()));
+    const std::wstring root = work.substr(0, 3);
+    const bool hadPorts = ::GetFileAttributesW((root + L"Ports").c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::vector<std::wstring> logsBefore = LogsIn(root);
+
+    DeviceInfo& device = DeviceWithFile(L"Ports", L"Rootless");
+    target.clear();
+    const bool saved = Save({&device});
+    const bool rootless = ::GetFileAttributesW((root + L"Ports\\Rootless").c_str()) == INVALID_FILE_ATTRIBUTES;
+    const std::vector<std::wstring> logsAfter = LogsIn(root);
+    // A failing run must not leave anything behind at the drive root.
+    RemoveTree(root + (hadPorts ? L"Ports\\Rootless" : L"Ports"));
+    for (const std::wstring& log : logsAfter) {
+        if (std::find(logsBefore.begin(), logsBefore.end(), log) == logsBefore.end())
+            ::DeleteFileW((root + log).c_str());
+    }
+    ::SetCurrentDirectoryW(previous);
+
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(rootless) << "no device folder at the drive root";
+    EXPECT_EQ(logsAfter, logsBefore) << "no log at the drive root";
+    EXPECT_EQ(ListTree(work), std::vector<std::wstring>()) << "nothing in the current folder";
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir,
+                    L"Saving devices...\n  Target path is \n\nERROR: Could not create target folder.\n");
 }

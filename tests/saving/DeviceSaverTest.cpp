@@ -178,11 +178,14 @@ TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)
 TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
 {
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+    TextStreamFile console;
     {
-        LogNamesBlocked blocked;
-        EXPECT_FALSE(Save(target, {&device}));
+        TempFolderBlocked blocked;
+        CDeviceSaver saver(reporter);
+        saver.AddDevice(&device);
+        EXPECT_FALSE(saver.SaveAll(target, console.get()));
     }
-    EXPECT_EQ(consoleBytes, "");
+    EXPECT_EQ(console.Close(), "");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
     ::Sleep(1000);
     EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty());
@@ -217,10 +220,11 @@ TEST_F(DeviceSaverTest, StopDuringCopyEndsAfterThatDeviceWithTwoAbortLines)
 
     const std::wstring expected = Start() + DeviceHeader(first) + L"    a.sys\n    b.sys\n  Saving to " + target +
                                   L"\\Ports\\One...\n  Operation aborted by the user.\n"
+                                  L"  The folder '" + target + L"\\Ports\\One (incomplete)' is incomplete.\n"
                                   L"  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected)) << "no summary line";
-    EXPECT_EQ(ListTree(target + L"\\Ports"), Sorted({L"One\\", L"One\\a.sys"}))
-        << "what was copied stays; nothing after the stop";
+    EXPECT_EQ(ListTree(target + L"\\Ports"), Sorted({L"One (incomplete)\\", L"One (incomplete)\\a.sys"}))
+        << "what was copied stays, under a name that says it is not whole; nothing after the stop";
 }
 
 TEST_F(DeviceSaverTest, StopDuringReplayFailsTheSearch)
@@ -259,19 +263,47 @@ TEST_F(DeviceSaverTest, EmptySetPassesTheSpaceTest)
     EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0}));
 }
 
-TEST_F(DeviceSaverTest, NamesDifferingInCaseShareOneFileTheLaterWins)
+TEST_F(DeviceSaverTest, NamesDifferingInCaseWithOtherContentAreAClashNotALoss)
 {
-    DeviceInfo& device = Device(L"Ports", L"Case", {Payload(L"driver.dll", "lower"), Payload(L"DRIVER.DLL", "upper")});
+    DeviceInfo& clash = Device(L"Ports", L"Case", {Payload(L"A.SYS", "upper"), Payload(L"a.sys", "lower")});
+    DeviceInfo& same = Device(L"Ports", L"Same", {Payload(L"B.SYS", "same"), Payload(L"b.sys", "same")});
+    EXPECT_FALSE(Save(target, {&clash, &same}));
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Case"), std::vector<std::wstring>{L"A.SYS"});
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Case\\A.SYS"), "upper") << "the earlier file is not replaced";
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Same"), std::vector<std::wstring>{L"B.SYS"}) << "the same bytes are no loss";
+    const std::wstring expected =
+        Start() + DeviceHeader(clash) + L"    A.SYS\n    a.sys\n  Saving to " + target + L"\\Ports\\Case...\n" +
+        L"    ERROR: Failed to save file a.sys\n      A different file, A.SYS, is saved under that name.\n" +
+        L"  Completed with errors.\n\n" + DeviceHeader(same) + L"    B.SYS\n    b.sys\n  Saving to " + target +
+        L"\\Ports\\Same...\n  Done.\n\n" + L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+}
+
+TEST_F(DeviceSaverTest, CopiesOfReadOnlyFilesKeepTheirTimes)
+{
+    const FILETIME time = TimeOfDay(2018, 3, 2);
+    DriverFile file = Payload(L"locked.sys", "read-only", time);
+    ASSERT_TRUE(::SetFileAttributesW(file.path.c_str(), FILE_ATTRIBUTE_READONLY));
+    DeviceInfo& device = Device(L"Ports", L"Locked", {file});
     EXPECT_TRUE(Save(target, {&device}));
-    const std::vector<std::wstring> files = ListTree(target + L"\\Ports\\Case");
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Case\\" + files[0]), "upper");
+    EXPECT_TRUE(Save(target, {&device})) << "a later run into the same target";
+    for (const wchar_t* folder : {L"\\Ports\\Locked", L"\\Ports\\Locked[1]"}) {
+        const std::wstring copy = target + folder + L"\\locked.sys";
+        FILETIME creation = {};
+        FILETIME lastWrite = {};
+        ASSERT_TRUE(ReadFileTimes(copy, creation, lastWrite)) << ::testing::PrintToString(copy);
+        EXPECT_TRUE(SameTime(creation, time));
+        EXPECT_TRUE(SameTime(lastWrite, time));
+        ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    ::SetFileAttributesW(file.path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
 {
     ASSERT_TRUE(CreateFolderPath(target));
-    const uint64_t free = GetFreeSpace(target);
+    uint64_t free = 0;
+    ASSERT_TRUE(GetFreeSpace(target, free));
     ASSERT_GT(free, 0u);
     // Enough files of 4 GiB - 1 each to pass the free space; their 32-bit sum would wrap
     // round to a few bytes under 4 GiB.
@@ -291,7 +323,8 @@ TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
 TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
 {
     ASSERT_TRUE(CreateFolderPath(target));
-    if (GetFreeSpace(target) < 0x100000004ull)
+    uint64_t free = 0;
+    if (!GetFreeSpace(target, free) || free < 0x100000004ull)
         GTEST_SKIP() << "needs 4 GiB free on the test volume";
     std::deque<DriverFile> files = {Payload(L"a.bin", "a"), Payload(L"b.bin", "b")};
     files[0].size = 0x80000002u;

@@ -92,6 +92,60 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
     EXPECT_TRUE(LogsInTemp().empty()) << "moved, not copied";
 }
 
+TEST_F(SaveLogTest, EveryMessageIsInTheFileAsSoonAsItIsPrinted)
+{
+    SaveLog log;
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    const std::wstring temp = SystemFolders::Current().tempDir + L"\\" + LogsInTemp().at(0);
+    log.Print(L"Saving devices...\n");
+    EXPECT_EQ(ReadLogBeingWritten(temp), "Saving devices...\r\n") << "a run ended now leaves this much";
+    log.Print(L"  Target path is %s\n\n", L"T");
+    EXPECT_EQ(ReadLogBeingWritten(temp), "Saving devices...\r\n  Target path is T\r\n\r\n");
+    log.Finish();
+}
+
+TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
+{
+    OtherRunsLogs others;
+    std::wstring name;
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        log.Print(L"this run\n");
+        EXPECT_TRUE(others.Untouched()) << "the other run's log is not emptied";
+        log.Finish();
+    }
+    EXPECT_TRUE(others.Untouched());
+    const std::vector<std::wstring> logs = ListTree(target.path());
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(target / logs[0]), "this run\r\n");
+    EXPECT_EQ(logs[0].find(L"-1-"), std::wstring::npos) << "the final name is the plain one: " << logs[0].c_str();
+    ExpectOpenedLog(recorder, target.path(), L"this run\n");
+}
+
+TEST(SaveLogName, NumberedNameForTheTemporaryFolder)
+{
+    EXPECT_EQ(NumberedLogFileName(L"Tarnwick-06.12.2026-10.18.12-log.txt", 3), L"Tarnwick-06.12.2026-10.18.12-3-log.txt");
+}
+
+TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
+{
+    TextStreamFile output;
+    std::wstring name;
+    {
+        SaveLog log;
+        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        name = LogsInTemp().at(0);
+        log.ReportPathInsteadOfOpening(output.get());
+        log.Print(L"one\n");
+        log.Finish();
+    }
+    EXPECT_EQ(output.Close(), Latin1(target / name) + "\r\n");
+    EXPECT_EQ(ReadFileBytes(target / name), "one\r\n");
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer";
+}
+
 TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
 {
     const std::wstring name(7000, L'x');
@@ -174,8 +228,8 @@ TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
 
 TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
 {
-    LogNamesBlocked blocked;
     TextStreamFile console;
+    TempFolderBlocked blocked;
     {
         SaveLog log;
         EXPECT_FALSE(log.Open(target.path(), console.get()));

@@ -28,15 +28,18 @@ TEST(MakeValidFileName, BracketsBecomeParenthesesAndReservedCharactersGo)
     EXPECT_EQ(Valid(L"Foo <Bar>: A/B"), L"Foo (Bar) AB");
     EXPECT_EQ(Valid(L"a:b\\c/d*e?f\"g|h;i^j&k+l=m"), L"abcdefghijklm");
     EXPECT_EQ(Valid(L"<<>>"), L"(())");
-    EXPECT_EQ(Valid(L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,."), L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,.");
+    EXPECT_EQ(Valid(L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,.x"), L"Caf\x00e9 \x4e2d [x] (y) {z} #1 %2 ~'!@$,.x");
 }
 
-TEST(MakeValidFileName, WhiteSpaceIsTrimmedBeforeCharactersAreDeleted)
+TEST(MakeValidFileName, WhiteSpaceIsTrimmedBeforeAndAfterCharactersAreDeleted)
 {
     EXPECT_EQ(Valid(L" \t\r\n\v\fName\t \n"), L"Name");
-    EXPECT_EQ(Valid(L"Foo ?"), L"Foo ") << "the blank before a deleted character at the end stays";
-    EXPECT_EQ(Valid(L"? Foo"), L" Foo");
-    EXPECT_EQ(Valid(L"In  the\tmiddle"), L"In  the\tmiddle");
+    EXPECT_EQ(Valid(L"Foo ?"), L"Foo") << "the system would drop the blank: the name would not find its folder";
+    EXPECT_EQ(Valid(L"? Foo"), L"Foo");
+    EXPECT_EQ(Valid(L"Foo. . ?"), L"Foo") << "trailing dots go too";
+    EXPECT_EQ(Valid(L".Foo"), L".Foo") << "a leading dot stays";
+    EXPECT_EQ(Valid(L"A\x0001" L"B\x001f\tC\x007f"), L"ABC\x007f") << "control characters U+0001 to U+001F go";
+    EXPECT_EQ(Valid(L"In  the middle"), L"In  the middle");
     EXPECT_EQ(Valid(L"\x3000wide blank\x3000"), L"wide blank") << "any character classified as space";
     EXPECT_EQ(Valid(L""), L"");
 }
@@ -62,7 +65,30 @@ TEST(FolderNameOf, NamesThatWouldNameTheParentFolderAreReplaced)
     EXPECT_EQ(FolderNameOf({L"..\\.."}), L"Unknown device") << "'....' is still only dots";
     EXPECT_EQ(FolderNameOf({L"? . ?"}), L"Unknown device");
     EXPECT_EQ(FolderNameOf({}), L"Unknown device");
-    EXPECT_EQ(FolderNameOf({L"..x"}), L"..x");
+}
+
+TEST(FolderNameOf, LeadingDotsThatWouldClimbOutAreDropped)
+{
+    EXPECT_EQ(FolderNameOf({L"..x"}), L"x");
+    EXPECT_EQ(FolderNameOf({L"..Evil"}), L"Evil");
+    EXPECT_EQ(FolderNameOf({L"..\\..\\Up"}), L"Up");
+    EXPECT_EQ(FolderNameOf({L".. x"}), L"x");
+    EXPECT_EQ(FolderNameOf({L".NET device"}), L".NET device") << "one dot reads as no folder of its own";
+}
+
+TEST(FolderNameOf, ReservedDeviceNamesBecomeFolderNames)
+{
+    EXPECT_EQ(FolderNameOf({L"NUL.txt"}), L"NUL_.txt");
+    EXPECT_EQ(FolderNameOf({L"AUX.x"}), L"AUX_.x");
+    EXPECT_EQ(FolderNameOf({L"COM1.sys"}), L"COM1_.sys");
+    EXPECT_EQ(FolderNameOf({L"con"}), L"con_");
+    EXPECT_EQ(FolderNameOf({L"Lpt9 .a.b"}), L"Lpt9 _.a.b");
+    EXPECT_EQ(FolderNameOf({L"CONOUT$"}), L"CONOUT$_");
+    EXPECT_EQ(FolderNameOf({L"COM\x00b9"}), L"COM\x00b9_");
+    EXPECT_EQ(FolderNameOf({L"..NUL"}), L"NUL_");
+    EXPECT_EQ(FolderNameOf({L"COM10"}), L"COM10");
+    EXPECT_EQ(FolderNameOf({L"Console"}), L"Console");
+    EXPECT_EQ(FolderNameOf({L"NULL.txt"}), L"NULL.txt");
 }
 
 TEST(MakeUniquePath, FreePathIsKept)
@@ -127,16 +153,19 @@ TEST(GetFreeSpace, ReportsTheVolumesFreeBytes)
     ULARGE_INTEGER total = {};
     ULARGE_INTEGER totalFree = {};
     ASSERT_TRUE(::GetDiskFreeSpaceExW(folder.path().c_str(), &available, &total, &totalFree));
-    const uint64_t free = GetFreeSpace(folder.path());
+    uint64_t free = 0;
+    EXPECT_TRUE(GetFreeSpace(folder.path(), free));
     EXPECT_GT(free, 0u);
     // The volume is shared with other programs: allow for their writes meanwhile.
     const uint64_t slack = 1ULL << 30;
     EXPECT_LT(free > totalFree.QuadPart ? free - totalFree.QuadPart : totalFree.QuadPart - free, slack);
 }
 
-TEST(GetFreeSpace, UnknownVolumeHasNone)
+TEST(GetFreeSpace, UnknownVolumeIsAFailureNotAFullDisk)
 {
-    EXPECT_EQ(GetFreeSpace(L"\\\\no-such-server\\no-such-share\\x"), 0u);
+    uint64_t free = 1;
+    EXPECT_FALSE(GetFreeSpace(L"\\\\no-such-server\\no-such-share\\x", free));
+    EXPECT_EQ(free, 0u);
 }
 
 TEST(TotalSize, SumsBeyondFourGibibytes)

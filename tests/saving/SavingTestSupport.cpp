@@ -43,6 +43,18 @@ void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folde
     EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(log));
 }
 
+std::string ReadLogBeingWritten(const std::wstring& path)
+{
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
 void RemoveLogsInTemp()
 {
     const std::wstring temp = SystemFolders::Current().tempDir;
@@ -67,8 +79,14 @@ std::string LogBytes(const std::wstring& messages)
     return bytes;
 }
 
-LogNamesBlocked::LogNamesBlocked()
+namespace {
+
+const char kOtherRunsLog[] = "another run's log\r\n";
+
+// The plain log names of the next minute, local time.
+std::vector<std::wstring> LogNamesOfTheNextMinute()
 {
+    std::vector<std::wstring> names;
     FILETIME now = {};
     ::GetSystemTimeAsFileTime(&now);
     for (int second = 0; second < 60; ++second) {
@@ -81,15 +99,63 @@ LogNamesBlocked::LogNamesBlocked()
         SYSTEMTIME local = {};
         ::FileTimeToLocalFileTime(&utc, &localFile);
         ::FileTimeToSystemTime(&localFile, &local);
-        blockers.push_back(SystemFolders::Current().tempDir + L"\\" + LogFileName(&local));
-        EXPECT_TRUE(::CreateDirectoryW(blockers.back().c_str(), nullptr));
+        names.push_back(SystemFolders::Current().tempDir + L"\\" + LogFileName(&local));
     }
+    return names;
 }
 
-LogNamesBlocked::~LogNamesBlocked()
+std::wstring Environment(const wchar_t* name)
 {
-    for (const std::wstring& blocker : blockers)
-        ::RemoveDirectoryW(blocker.c_str());
+    std::vector<wchar_t> value(32767, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    return std::wstring(value.data(), length);
+}
+
+void SetEnvironment(const wchar_t* name, const std::wstring& value)
+{
+    ::SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+}
+
+} // namespace
+
+TempFolderBlocked::TempFolderBlocked()
+    : blocker(SystemFolders::Current().tempDir + L"\\tarnwick-temp-blocker")
+    , tmp(Environment(L"TMP"))
+    , temp(Environment(L"TEMP"))
+{
+    EXPECT_TRUE(WriteFileBytes(blocker, "a file where the temporary folder's parent would be"));
+    SetEnvironment(L"TMP", blocker + L"\\temp");
+    SetEnvironment(L"TEMP", blocker + L"\\temp");
+    InitSystemFolders();
+}
+
+TempFolderBlocked::~TempFolderBlocked()
+{
+    SetEnvironment(L"TMP", tmp);
+    SetEnvironment(L"TEMP", temp);
+    InitSystemFolders();
+    ::DeleteFileW(blocker.c_str());
+}
+
+OtherRunsLogs::OtherRunsLogs() : logs(LogNamesOfTheNextMinute())
+{
+    for (const std::wstring& log : logs)
+        EXPECT_TRUE(WriteFileBytes(log, kOtherRunsLog));
+}
+
+OtherRunsLogs::~OtherRunsLogs()
+{
+    for (const std::wstring& log : logs)
+        ::DeleteFileW(log.c_str());
+}
+
+bool OtherRunsLogs::Untouched() const
+{
+    for (const std::wstring& log : logs) {
+        if (ReadFileBytes(log) != kOtherRunsLog)
+            return false;
+    }
+    return true;
 }
 
 bool RecordingReporter::Progress(double fraction)

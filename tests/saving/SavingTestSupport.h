@@ -17,6 +17,8 @@ std::string OnlyLogIn(const std::wstring& folder);
 // The one log in folder holds exactly these messages (see LogBytes) and is the one file the
 // shell was asked to open.
 void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folder, const std::wstring& messages);
+// The bytes of a log that a run still writes, read as a viewer reads it (sharing writes).
+std::string ReadLogBeingWritten(const std::wstring& path);
 // Removes the logs that runs left in the temporary folder.
 void RemoveLogsInTemp();
 
@@ -26,17 +28,36 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> entries);
 // The bytes a log holds for these messages: 8-bit text, each line feed as CR LF.
 std::string LogBytes(const std::wstring& messages);
 
-// Folders stand where the log files of the next minute would be created, so that no log can
-// be opened meanwhile. Removed when the object goes.
-class LogNamesBlocked {
+// The temporary folder (TMP and TEMP, for this process and the programs it starts) is a
+// folder that cannot be created, below a file, so that no log can be created meanwhile; no
+// TempFolder can be made meanwhile either. Restored when the object goes.
+class TempFolderBlocked {
 public:
-    LogNamesBlocked();
-    ~LogNamesBlocked();
-    LogNamesBlocked(const LogNamesBlocked&) = delete;
-    LogNamesBlocked& operator=(const LogNamesBlocked&) = delete;
+    TempFolderBlocked();
+    ~TempFolderBlocked();
+    TempFolderBlocked(const TempFolderBlocked&) = delete;
+    TempFolderBlocked& operator=(const TempFolderBlocked&) = delete;
 
 private:
-    std::vector<std::wstring> blockers;
+    std::wstring blocker;
+    std::wstring tmp;
+    std::wstring temp;
+};
+
+// Logs of other runs lie in the temporary folder under the plain names of the next minute,
+// as a run started in the same second leaves them. Removed when the object goes.
+class OtherRunsLogs {
+public:
+    OtherRunsLogs();
+    ~OtherRunsLogs();
+    OtherRunsLogs(const OtherRunsLogs&) = delete;
+    OtherRunsLogs& operator=(const OtherRunsLogs&) = delete;
+
+    // Every one of them still holds what the other run wrote.
+    bool Untouched() const;
+
+private:
+    std::vector<std::wstring> logs;
 };
 
 // Records every fraction; answers false from the call whose fraction passes stopAbove on
