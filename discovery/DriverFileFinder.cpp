@@ -1,6 +1,7 @@
 #include "discovery/DriverFileFinder.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
@@ -21,6 +22,18 @@ std::wstring Canonical(const wchar_t* path)
         return std::wstring();
     std::wstring canonical;
     return CanonicalizePath(path, canonical) ? canonical : std::wstring(path);
+}
+
+// One field of an INF line, whole however long; empty text when it cannot be read.
+std::wstring FieldText(INFCONTEXT& line, DWORD field)
+{
+    DWORD required = 0;
+    if (!::SetupGetStringFieldW(&line, field, nullptr, 0, &required) || required == 0)
+        return std::wstring();
+    std::vector<wchar_t> buffer(required, L'\0');
+    if (!::SetupGetStringFieldW(&line, field, buffer.data(), required, nullptr))
+        return std::wstring();
+    return buffer.data();
 }
 
 } // namespace
@@ -128,7 +141,7 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 {
     // Without its install section, its queue or any of its copy entries the set would hold
     // the INF and the catalog alone, and a device saved so has no driver.
-    if (!SectionExists(section))
+    if (!SectionExists(section) || !CopyEntriesFit(section))
         return false;
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue)
@@ -138,7 +151,8 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
     // A driver without co-installers has no such section, which is no error.
     const std::wstring coInstallers = section + L".CoInstallers";
     if (SectionExists(coInstallers) &&
-        !::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0))
+        (!CopyEntriesFit(coInstallers) ||
+         !::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0)))
         return false;
 
     DWORD result = 0;
@@ -151,6 +165,36 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 bool DriverFileFinder::SectionExists(const std::wstring& section) const
 {
     return ::SetupGetLineCountW(inf.get(), section.c_str()) >= 0;
+}
+
+bool DriverFileFinder::CopyEntriesFit(const std::wstring& section) const
+{
+    INFCONTEXT line;
+    for (BOOL found = ::SetupFindFirstLineW(inf.get(), section.c_str(), L"CopyFiles", &line); found;
+         found = ::SetupFindNextMatchLineW(&line, L"CopyFiles", &line)) {
+        for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
+            const std::wstring copy = FieldText(line, field);
+            // "@name" copies one file; any other field names a section of files.
+            if (!copy.empty() && copy[0] == L'@' ? copy.size() >= MAX_PATH : !FileEntriesFit(copy))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool DriverFileFinder::FileEntriesFit(const std::wstring& copySection) const
+{
+    INFCONTEXT line;
+    for (BOOL found = ::SetupFindFirstLineW(inf.get(), copySection.c_str(), nullptr, &line); found;
+         found = ::SetupFindNextLine(&line, &line)) {
+        // The destination and the source name, read by the setup services into MAX_PATH buffers.
+        for (DWORD field = 1; field <= 2; ++field) {
+            DWORD required = 0;
+            if (::SetupGetStringFieldW(&line, field, nullptr, 0, &required) && required > MAX_PATH)
+                return false;
+        }
+    }
+    return true;
 }
 
 UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR)

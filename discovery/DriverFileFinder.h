@@ -32,6 +32,10 @@ private:
     // refuse an entry of the section: the set could not be worked out whole.
     bool CollectQueuedFiles(const std::wstring& section);
     bool SectionExists(const std::wstring& section) const;
+    // False when a file entry of the section's copy sections is longer than the setup
+    // services take: they leave it out of the queue (Wine even without saying so).
+    bool CopyEntriesFit(const std::wstring& section) const;
+    bool FileEntriesFit(const std::wstring& copySection) const;
     static UINT CALLBACK ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
     bool AddFile(DriverFile file, bool queued);
     void NameFromSource(DriverFile& file);

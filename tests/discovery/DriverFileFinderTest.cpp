@@ -96,6 +96,59 @@ const DriverFile* FileNamed(const DeviceInfo& device, const std::wstring& name)
     return nullptr;
 }
 
+// Replaces this program's import of one function while the object lives: the way to make a
+// setup call fail that never fails on its own.
+class ImportPatch {
+public:
+    ImportPatch(const char* module, const char* function, void* replacement)
+    {
+        const FARPROC original = ::GetProcAddress(::GetModuleHandleA(module), function);
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+        for (; original && descriptor->Name && !slot_; ++descriptor) {
+            for (auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk); thunk->u1.Function; ++thunk) {
+                if (thunk->u1.Function == reinterpret_cast<ULONG_PTR>(original)) {
+                    slot_ = &thunk->u1.Function;
+                    break;
+                }
+            }
+        }
+        if (slot_) {
+            saved_ = *slot_;
+            Write(reinterpret_cast<ULONG_PTR>(replacement));
+        }
+    }
+    ~ImportPatch()
+    {
+        if (slot_)
+            Write(saved_);
+    }
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+    bool applied() const { return slot_ != nullptr; }
+
+private:
+    void Write(ULONG_PTR value)
+    {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
+        *slot_ = value;
+        ::VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
+    }
+
+    ULONG_PTR* slot_ = nullptr;
+    ULONG_PTR saved_ = 0;
+};
+
+HSPFILEQ WINAPI FailingOpenFileQueue()
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+}
+
 // A package folder that the INF folders point at, and a record that names its INF as an
 // installed driver would.
 class PackageTest : public ::testing::Test {
@@ -446,11 +499,83 @@ TEST_F(PackageTest, MissingInfFailsWithoutFiles)
     EXPECT_TRUE(reporter.fractions.empty());
 }
 
-TEST_F(PackageTest, MissingInstallSectionLeavesTheCatalogAndTheInf)
+TEST_F(PackageTest, MissingInstallSectionFailsTheSet)
 {
     WritePackage(CardInf(true));
     device.infSection = L"NoSuchSection";
     RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter)) << "an INF and a catalog alone are no driver";
+    EXPECT_TRUE(device.files.empty());
+    EXPECT_TRUE(reporter.files.empty());
+}
+
+TEST_F(PackageTest, CopyEntryTheSetupServicesRefuseFailsTheSet)
+{
+    WritePackage(std::string(kVersion) + R"(
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Card]
+CopyFiles = Card.Copy
+
+[Card.Copy]
+contoso-card.sys
+)" + std::string(300, 'f') + ".sys\n");
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter)) << "a set without one of its files is not the driver";
+    EXPECT_TRUE(device.files.empty());
+}
+
+TEST_F(PackageTest, QueueThatCannotBeOpenedFailsTheSet)
+{
+    WritePackage(CardInf(true));
+    ImportPatch noQueue("setupapi.dll", "SetupOpenFileQueue", reinterpret_cast<void*>(&FailingOpenFileQueue));
+    ASSERT_TRUE(noQueue.applied());
+    RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter));
+    EXPECT_TRUE(device.files.empty());
+}
+
+TEST_F(PackageTest, OemNamedInfStaysAtTheTopWhateverFolderItsCatalogIsIn)
+{
+    std::string inf = CardInf(false);
+    inf.insert(inf.find("\n[SourceDisksNames]"), "CatalogFile=sub\\x.cat\n");
+    WritePackage(inf, L"oem42.inf");
+    device.infPath = L"oem42.inf";
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
     ASSERT_TRUE(Run(reporter));
-    EXPECT_EQ(reporter.Names(), (std::vector<std::wstring>{L"contoso64.cat", L"contoso.inf"}));
+    const std::vector<std::wstring> names = reporter.Names();
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(names[names.size() - 2], L"sub\\x.cat") << "the catalog where the INF expects it";
+    EXPECT_EQ(names.back(), L"x.inf");
+}
+
+TEST_F(PackageTest, OnlyThePublishedOemNameTakesTheCatalogsName)
+{
+    WritePackage(CardInf(true), L"phoemix.inf");
+    device.infPath = L"phoemix.inf";
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    EXPECT_EQ(reporter.Names().back(), L"phoemix.inf");
+    EXPECT_TRUE(IsPublishedOemInfName(L"oem0.inf"));
+    EXPECT_TRUE(IsPublishedOemInfName(L"OEM123.INF"));
+    EXPECT_FALSE(IsPublishedOemInfName(L"oem.inf"));
+    EXPECT_FALSE(IsPublishedOemInfName(L"oem1x.inf"));
+    EXPECT_FALSE(IsPublishedOemInfName(L"oem1.inf.bak"));
+    EXPECT_FALSE(IsPublishedOemInfName(L"myoem1.inf"));
+    EXPECT_FALSE(IsPublishedOemInfName(L""));
+}
+
+TEST_F(PackageTest, InstalledCatalogPathThatDoesNotFitIsNoCopy)
+{
+    WritePackage(CardInf(true));
+    device.infFullPath = package / L"contoso.inf";
+    device.infPath = std::wstring(600, 'n') + L".inf";
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    const DriverFile* catalog = FileNamed(device, L"contoso64.cat");
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_EQ(catalog->target, L"") << "not the relative path \".cat\"";
 }

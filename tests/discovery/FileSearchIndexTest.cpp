@@ -64,6 +64,26 @@ TEST_F(FileSearchIndexTest, FillsSizeAndCreationTimeOfTheMatch)
     EXPECT_EQ(file.time.dwHighDateTime, data.ftCreationTime.dwHighDateTime);
 }
 
+TEST_F(FileSearchIndexTest, SizeBeyondFourGibibytesIsWhole)
+{
+    const std::wstring path = tree / L"huge.bin";
+    {
+        // Set by its end alone, the file takes no room on the disk.
+        UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file.valid());
+        DWORD returned = 0;
+        ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER end = {};
+        end.QuadPart = 0x140000000LL;  // 5 GiB
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(::SetEndOfFile(file.get()));
+    }
+    DriverFile file;
+    EXPECT_TRUE(ReadFoundFile(path, file));
+    EXPECT_EQ(file.size, 0x140000000ull);
+    ::DeleteFileW(path.c_str());
+}
+
 TEST_F(FileSearchIndexTest, OnlyLettersAToZIgnoreCase)
 {
     ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u00e9t\u00e9.sys", "e"));

@@ -83,6 +83,7 @@ TEST(FileStatus, TotalsInThousandsOfBytesRoundedDown)
     EXPECT_EQ(FileStatusText(3, 1999), L"Files: 3, Total size: 1 KB");
     EXPECT_EQ(FileStatusText(4, 2500000), L"Files: 4, Total size: 2500 KB");
     EXPECT_EQ(FileStatusText(5, 4294967295u), L"Files: 5, Total size: 4294967 KB");
+    EXPECT_EQ(FileStatusText(1, 0x140000000ull), L"Files: 1, Total size: 5368709 KB") << "5 GiB, not its low 32 bits";
 }
 
 TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
