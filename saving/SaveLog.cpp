@@ -12,6 +12,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "framework/Handles.h"
+#include "saving/SavePaths.h"
 
 namespace {
 
@@ -158,7 +159,9 @@ void SaveLog::Finish()
                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
         const std::wstring& shown = moved ? finalPath : tempPath;
         if (pathOutput) {
-            const std::string line = ToLogText(shown + L"\n");
+            // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
+            const std::wstring full = FullPathOf(shown);
+            const std::string line = ToLogText((full.empty() ? shown : full) + L"\n");
             std::fwrite(line.data(), 1, line.size(), pathOutput);
             std::fflush(pathOutput);
         } else {

@@ -1,6 +1,6 @@
 // The console of the command-line run, in a GUI program started plainly (a console of its
-// own, 500 lines, unbuffered streams) and with its output redirected to a file or a pipe
-// (written there, no console).
+// own, 500 lines, unbuffered streams) and with its output redirected to a file, a pipe or the
+// NUL device (written there, no console).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,4 +86,20 @@ TEST_F(ConsoleTest, OutputRedirectedToAPipeIsWrittenThere)
     ASSERT_TRUE(child.Wait(kTimeoutMs));
     EXPECT_EQ(received, ExpectedLines());
     EXPECT_EQ(ReadFileBytes(report()), "console=0\n");
+}
+
+TEST_F(ConsoleTest, OutputRedirectedToNulOpensNoConsole)
+{
+    // "> NUL" is a character device, as a console is.
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(nul.valid());
+    ASSERT_EQ(::GetFileType(nul.get()), static_cast<DWORD>(FILE_TYPE_CHAR));
+    ChildProcess child(CommandLine(), nul.get());
+    nul.reset();
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.Wait(kTimeoutMs));
+    EXPECT_EQ(child.ExitCode(), 0u);
+    EXPECT_EQ(ReadFileBytes(report()), "console=0\n") << "no console window for a scripted run";
 }

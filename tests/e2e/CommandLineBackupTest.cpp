@@ -234,8 +234,7 @@ protected:
             messages += SavedDeviceLog(devices[i], folders[i]);
         }
         messages += RunSummaryLog(static_cast<int>(devices.size()), static_cast<int>(devices.size()));
-        ExpectOpenedLog(recorder, target, messages);
-        EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages)) << "the console shows the log";
+        ExpectScriptedRunLog(run, recorder, target, messages);
     }
 
     OpenVerbRecorder recorder;
@@ -266,16 +265,21 @@ TEST_F(CommandLineBackupTest, AllRunAddsTheSystemsOwnDrivers)
 {
     const ProgramRun run = RunTarnwick(PathArgument(target) + L" /all /present");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
 
     DeviceList list;
     RecordingReporter ignored;
     ASSERT_TRUE(list.Scan(true, true, ignored));
     const int total = static_cast<int>(list.Devices().size());
     ASSERT_GT(total, 5) << "Wine's own devices come too";
+    // Known Wine difference: the INFs of Wine's own bus and HID devices hold no install
+    // section for them (only its .Services section), so their file sets cannot be worked out
+    // and they count as not saved. On Windows every installed device's INF holds its section.
+    const int ourCount = static_cast<int>(g_drivers->oemDevices.size()) + 1;
+    const int saved = RunningUnderWine() ? ourCount : total;
+    EXPECT_EQ(run.exitCode, saved == total ? 0u : 1u);
     const std::string log = OnlyLogIn(target);
-    EXPECT_NE(log.find(LogBytes(RunSummaryLog(total, total))), std::string::npos);
-    EXPECT_EQ(run.output, "Scanning devices...\r\n" + log);
+    EXPECT_NE(log.find(LogBytes(RunSummaryLog(saved, total))), std::string::npos) << log;
+    EXPECT_EQ(run.output, "Scanning devices...\r\n" + log + Latin1(target + L"\\" + LogsIn(target).at(0)) + "\r\n");
 
     std::vector<ExpectedDevice> ours = g_drivers->oemDevices;
     ours.push_back(g_drivers->inboxDevice);

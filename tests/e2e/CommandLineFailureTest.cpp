@@ -23,6 +23,22 @@ fixture::Package PackageOf(const fixture::SimpleDriver& driver)
     return fixture::MakePackage(driver, {{driver.models[0].hardwareId}});
 }
 
+// Changes an installed INF (UTF-16 with a byte order mark) as a hand-made driver could be.
+bool ReplaceInInf(const std::wstring& path, const std::wstring& from, const std::wstring& to)
+{
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 2)
+        return false;
+    std::wstring text((bytes.size() - 2) / sizeof(wchar_t), L'\0');
+    bytes.copy(reinterpret_cast<char*>(&text[0]), text.size() * sizeof(wchar_t), 2);
+    const size_t at = text.find(from);
+    if (at == std::wstring::npos)
+        return false;
+    text.replace(at, from.size(), to);
+    return WriteFileBytes(path, bytes.substr(0, 2) + std::string(reinterpret_cast<const char*>(text.data()),
+                                                                   text.size() * sizeof(wchar_t)));
+}
+
 class CommandLineFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,13 +50,12 @@ protected:
 
     void TearDown() override { RemoveLogsInTemp(); }
 
-    // The run's log, left in the temporary folder, holds these messages and was opened there.
+    // The run's log, left in the temporary folder, holds these messages and is named there.
     void ExpectLogInTemp(const ProgramRun& run, const std::wstring& messages)
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
-        EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages));
-        ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, messages);
+        ExpectScriptedRunLog(run, recorder, SystemFolders::Current().tempDir, messages);
     }
 
     OpenVerbRecorder recorder;
@@ -56,6 +71,15 @@ TEST_F(CommandLineFailureTest, NoDeviceKeptLeavesTheLogInTheTemporaryFolder)
     const ProgramRun run = RunTarnwick(PathArgument(target));
     ExpectLogInTemp(run, L"ERROR: No devices selected.\n");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "the target is not created";
+}
+
+TEST_F(CommandLineFailureTest, PlainStartOpensTheLogInAViewer)
+{
+    // Started from a shortcut: a console of its own, and the log opened at the end.
+    ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + PathArgument(target), nullptr);
+    ASSERT_TRUE(child.Wait(300000));
+    EXPECT_EQ(child.ExitCode(), 1u);
+    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)
@@ -136,8 +160,7 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
         messages += block;
     }
     messages += RunSummaryLog(1, 2);
-    EXPECT_EQ(OnlyLogIn(target), LogBytes(messages));
-    EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages));
+    ExpectScriptedRunLog(run, recorder, target, messages);
 
     const std::wstring classFolder = target + L"\\" + fixture::kTestClassDescription;
     EXPECT_EQ(ListTree(classFolder + L"\\Intact Widget"),
@@ -150,7 +173,8 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
 TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere)
 {
     // The catalog named by the INF climbs three folders up: from a saved device folder that
-    // is the folder holding the backup. Its INF would be saved under the catalog's name too.
+    // is the folder holding the backup. The INF takes the catalog's file name, at the top of
+    // the device folder.
     fixture::SimpleDriver driver = Driver(L"hostile", L"Hostile Widget");
     fixture::Package package = PackageOf(driver);
     const std::wstring catalogLines = L"CatalogFile.NTamd64=hostile.cat\r\nCatalogFile=hostile.cat\r\n";
@@ -175,7 +199,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
 
     const std::string log = OnlyLogIn(target);
     EXPECT_NE(log.find("    ERROR: Failed to save file ..\\..\\..\\escape.cat\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("    ERROR: Failed to save file ..\\..\\..\\escape.inf\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("    escape.inf\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("  Completed with errors.\r\n\r\n"), std::string::npos);
     const std::wstring logName = LogsIn(target).at(0);
     const std::wstring device = L"outer\\Driver Backup\\Tarnwick test devices\\Hostile Widget\\";
@@ -185,6 +209,50 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
                       L"media\\one\\two\\hostile\\hostile.inf", L"media\\one\\two\\hostile\\hostile.sys",
                       L"media\\one\\two\\hostile\\hostileco.dll", L"outer\\", L"outer\\Driver Backup\\",
                       L"outer\\Driver Backup\\" + logName, L"outer\\Driver Backup\\Tarnwick test devices\\",
-                      device, device + L"hostile.dll", device + L"hostile.sys", device + L"hostileco.dll"}))
+                      device, device + L"escape.inf", device + L"hostile.dll", device + L"hostile.sys",
+                      device + L"hostileco.dll"}))
         << "nothing beside the backup, nothing in the media";
+}
+
+TEST_F(CommandLineFailureTest, DeviceWhoseFileSetCannotBeWorkedOutIsNotSaved)
+{
+    const fixture::SimpleDriver wholeDriver = Driver(L"whole", L"Whole Widget");
+    const fixture::SimpleDriver sectionlessDriver = Driver(L"sectionless", L"Sectionless Widget");
+    const fixture::SimpleDriver refusedDriver = Driver(L"refusedname", L"Refused Name Widget");
+    fixture::ScopedPackage whole(PackageOf(wholeDriver));
+    fixture::ScopedPackage sectionless(PackageOf(sectionlessDriver));
+    fixture::ScopedPackage refused(PackageOf(refusedDriver));
+    ASSERT_TRUE(whole.ok() && sectionless.ok() && refused.ok())
+        << ::testing::PrintToString(whole.error() + sectionless.error() + refused.error());
+    // Once installed, one INF loses the install section the device uses, and the other names
+    // a file longer than the setup services take.
+    ASSERT_TRUE(ReplaceInInf(sectionless.result().publishedInfPath, L"[DeviceInstall.NTamd64]\r\n",
+                             L"[Renamed.NTamd64]\r\n"));
+    ASSERT_TRUE(ReplaceInInf(refused.result().publishedInfPath, L"[DriverFiles]\r\n",
+                             L"[DriverFiles]\r\n" + std::wstring(300, L'f') + L".sys\r\n"));
+
+    const ProgramRun run = RunTarnwick(PathArgument(target));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+
+    const std::vector<ExpectedDevice> devices =
+        InListOrder({SimpleDevice(wholeDriver, whole.result(), L"Whole Widget"),
+                     SimpleDevice(sectionlessDriver, sectionless.result(), L"Sectionless Widget"),
+                     SimpleDevice(refusedDriver, refused.result(), L"Refused Name Widget")});
+    std::wstring messages = RunStartLog(target);
+    for (const ExpectedDevice& device : devices) {
+        const std::wstring folder = target + L"\\" + device.classDescription + L"\\" + device.name;
+        std::wstring block = SavedDeviceLog(device, folder);
+        if (device.name != L"Whole Widget") {
+            const std::wstring searching = L"  Searching for driver files...\n";
+            block = block.substr(0, block.find(searching) + searching.size()) + L"  ERROR: Failed to find driver files.\n";
+        }
+        messages += block;
+    }
+    messages += RunSummaryLog(1, 3);
+    ExpectScriptedRunLog(run, recorder, target, messages);
+    EXPECT_EQ(ListTree(target + L"\\" + fixture::kTestClassDescription),
+              Sorted({L"Whole Widget\\", L"Whole Widget\\whole.cat", L"Whole Widget\\whole.dll",
+                      L"Whole Widget\\whole.inf", L"Whole Widget\\whole.sys", L"Whole Widget\\wholeco.dll"}))
+        << "no folder holding only an INF and a catalog";
 }

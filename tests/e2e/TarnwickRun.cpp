@@ -1,8 +1,13 @@
 #include "tests/e2e/TarnwickRun.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "devices/DeviceList.h"
+#include "saving/SavePaths.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -61,6 +66,20 @@ std::wstring SavedDeviceLog(const ExpectedDevice& device, const std::wstring& fo
     for (const ExpectedFile& file : device.files)
         log += L"    " + file.name + L"\n";
     return log + L"  Saving to " + folder + L"...\n  Done.\n\n";
+}
+
+void ExpectScriptedRunLog(const ProgramRun& run, const OpenVerbRecorder& recorder, const std::wstring& folder,
+                          const std::wstring& messages)
+{
+    ASSERT_TRUE(run.finished);
+    const std::vector<std::wstring> logs = LogsIn(folder);
+    ASSERT_EQ(logs.size(), 1u) << "logs in " << ::testing::PrintToString(folder);
+    const std::wstring log = FullPathOf(folder + L"\\" + logs[0]);
+    EXPECT_EQ(ReadFileBytes(log), LogBytes(messages));
+    EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages + log + L"\n"));
+    // The shell starts a viewer after the call returns: give it the time to show up.
+    ::Sleep(1000);
+    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";
 }
 
 std::wstring RunStartLog(const std::wstring& target)

@@ -9,6 +9,7 @@
 
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/OpenVerbRecorder.h"
 
 // Runs tarnwick.exe with the arguments and waits for it to end.
 ProgramRun RunTarnwick(const std::wstring& arguments);
@@ -44,6 +45,12 @@ std::vector<ExpectedDevice> InListOrder(std::vector<ExpectedDevice> devices);
 
 // The log messages of a device saved without error into folder.
 std::wstring SavedDeviceLog(const ExpectedDevice& device, const std::wstring& folder);
+
+// A run with its output redirected, as a script runs it: its one log in folder holds the
+// messages, its output holds them after "Scanning devices..." and ends with the log's path, and
+// no viewer was opened.
+void ExpectScriptedRunLog(const ProgramRun& run, const OpenVerbRecorder& recorder, const std::wstring& folder,
+                          const std::wstring& messages);
 
 // The messages that open and close a run into target.
 std::wstring RunStartLog(const std::wstring& target);
