@@ -41,10 +41,27 @@ std::wstring FieldText(INFCONTEXT& line, DWORD field)
 std::wstring JoinSourceName(
     const std::wstring& sourcePath, const std::wstring& subdirectory, const std::wstring& fileName)
 {
-    std::wstring name = sourcePath;
-    if (!AppendPath(name, subdirectory) || !AppendPath(name, fileName))
-        return fileName;
-    return WithoutLeadingBackslashes(name);
+    // Joined part by part rather than with the shell's path functions: they read a name that
+    // merely starts with ".." as a step up, and Wine's reads before its buffer when a relative
+    // path climbs above its start. A ".." that would leave the driver's folder is dropped.
+    std::vector<std::wstring> parts;
+    for (const std::wstring* piece : {&sourcePath, &subdirectory, &fileName}) {
+        for (size_t start = 0; start <= piece->size();) {
+            const size_t end = std::min(piece->find(L'\\', start), piece->size());
+            const std::wstring part = piece->substr(start, end - start);
+            if (part == L"..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != L".") {
+                parts.push_back(part);
+            }
+            start = end + 1;
+        }
+    }
+    std::wstring name;
+    for (const std::wstring& part : parts)
+        name += (name.empty() ? L"" : L"\\") + part;
+    return name.size() < MAX_PATH ? name : fileName;
 }
 
 bool IsPublishedOemInfName(const std::wstring& name)

@@ -57,7 +57,8 @@ private:
 bool IsPublishedOemInfName(const std::wstring& name);
 
 // The name of a queued file inside the driver's folder: its source media's path, its
-// subdirectory and its file name joined, without leading backslashes. The bare file name
-// when the joined name would not fit the path limit.
+// subdirectory and its file name joined, without leading backslashes, "." parts or ".." parts
+// (each takes the part before it away, and is dropped where there is none). The bare file
+// name when the joined name would not fit the path limit.
 std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& subdirectory,
                             const std::wstring& fileName);

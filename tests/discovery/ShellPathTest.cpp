@@ -64,6 +64,13 @@ TEST(SourceName, JoinsSourcePathSubdirectoryAndFileName)
     EXPECT_EQ(JoinSourceName(L"", L"\\\\sub", L"card.sys"), L"sub\\card.sys") << "leading backslashes go";
 }
 
+TEST(SourceName, PartsThatWouldClimbOutAreDropped)
+{
+    EXPECT_EQ(JoinSourceName(L"..\\..\\up", L"", L"card.sys"), L"up\\card.sys");
+    EXPECT_EQ(JoinSourceName(L"x64", L"..\\..\\..", L"card.sys"), L"card.sys");
+    EXPECT_EQ(JoinSourceName(L"\\\\server\\share", L"", L"card.sys"), L"server\\share\\card.sys");
+}
+
 TEST(SourceName, NameThatDoesNotFitFallsBackToTheFileName)
 {
     EXPECT_EQ(JoinSourceName(std::wstring(200, L'p'), std::wstring(100, L's'), L"card.sys"), L"card.sys");
