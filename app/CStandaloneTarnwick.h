@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/CommandLineOptions.h"
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
 public:

@@ -5,7 +5,7 @@
 
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "discovery/SystemFolders.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "saving/SavePaths.h"
 
 namespace {

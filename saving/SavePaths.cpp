@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "framework/AppModule.h"
