@@ -10,6 +10,7 @@
 #include <string>
 
 #include "devices/DeviceInfo.h"
+#include "discovery/DriverStore.h"
 #include "discovery/FileSearchIndex.h"
 #include "discovery/IFileReporter.h"
 #include "framework/Handles.h"
@@ -17,8 +18,10 @@
 class DriverFileFinder {
 public:
     // searchIndex, when given, is the last-resort search shared by the runs of one save; it
-    // must search the system folder. Without it the run keeps its own.
-    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr);
+    // must search the system folder. Without it the run keeps its own. store is asked for the
+    // driver store's copy of the device's INF.
+    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr,
+                     const DriverStore& store = DriverStore::System());
     DriverFileFinder(const DriverFileFinder&) = delete;
     DriverFileFinder& operator=(const DriverFileFinder&) = delete;
 
@@ -43,6 +46,7 @@ private:
     DeviceInfo* device;
     FileSearchIndex* searchIndex;
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
+    const DriverStore* store;
 };
 
 // The name of a queued file inside the driver's folder: its source media's path, its
