@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "discovery/InfLocation.h"
+#include "discovery/SourceFileLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/ShellPath.h"
 
@@ -77,10 +78,12 @@ bool IsPublishedOemInfName(const std::wstring& name)
     return true;
 }
 
-DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex)
+DriverFileFinder::DriverFileFinder(
+    DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex, const DriverStore& store)
     : reporter(&reporter)
     , device(&device)
     , searchIndex(searchIndex)
+    , store(&store)
 { }
 
 bool DriverFileFinder::Run()
@@ -104,7 +107,7 @@ bool DriverFileFinder::Run()
 bool DriverFileFinder::Build()
 {
     InfChoice choice;
-    if (!ChooseInf(*device, choice))
+    if (!ChooseInf(*device, choice, *store))
         return false;
     const std::wstring section = device->infSection + device->infSectionExt;
 
@@ -261,22 +264,20 @@ bool DriverFileFinder::AddFile(DriverFile file, bool queued)
 void DriverFileFinder::NameFromSource(DriverFile& file)
 {
     const std::wstring fileName = FileNamePart(file.source);
-    UINT sourceId = 0;
-    wchar_t subdirectory[kPathBufferLength] = L"";
-    if (!::SetupGetSourceFileLocationW(
-            inf.get(), nullptr, fileName.c_str(), &sourceId, subdirectory, kPathBufferLength, nullptr)) {
+    SourceFileLocation location;
+    if (!ReadSourceFileLocation(inf.get(), fileName, location)) {
         file.name = fileName;
         return;
     }
 
-    std::wstring& sourcePath = sourcePaths[sourceId];
+    std::wstring& sourcePath = sourcePaths[location.diskId];
     if (sourcePath.empty()) {
         wchar_t path[kPathBufferLength] = L"";
-        if (!::SetupGetSourceInfoW(inf.get(), sourceId, SRCINFO_PATH, path, kPathBufferLength, nullptr))
+        if (!::SetupGetSourceInfoW(inf.get(), location.diskId, SRCINFO_PATH, path, kPathBufferLength, nullptr))
             path[0] = L'\0';
         sourcePath = WithoutLeadingBackslashes(path);
     }
-    file.name = JoinSourceName(sourcePath, subdirectory, fileName);
+    file.name = JoinSourceName(sourcePath, location.subdirectory, fileName);
 }
 
 void DriverFileFinder::LocateFile(DriverFile& file)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "discovery/DriverStore.h"
 #include "model/DeviceInfo.h"
 #include "discovery/FileSearchIndex.h"
 #include "model/IFileReporter.h"
@@ -17,8 +18,10 @@
 class DriverFileFinder {
 public:
     // searchIndex, when given, is the last-resort search shared by the runs of one save; it
-    // must search the system folder. Without it the run keeps its own.
-    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr);
+    // must search the system folder. Without it the run keeps its own. store is asked for the
+    // driver store's copy of the device's INF.
+    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr,
+                     const DriverStore& store = DriverStore::System());
     DriverFileFinder(const DriverFileFinder&) = delete;
     DriverFileFinder& operator=(const DriverFileFinder&) = delete;
 
@@ -50,6 +53,7 @@ private:
     DeviceInfo* device;
     FileSearchIndex* searchIndex;
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
+    const DriverStore* store;
 };
 
 // True for the name under which the system publishes a third-party INF: "oem", digits, ".inf"

@@ -2,11 +2,7 @@
 
 #include <shlwapi.h>
 
-#include <vector>
-
 #include "discovery/SystemFolders.h"
-#include "platform/Handles.h"
-#include "platform/ProcAddress.h"
 #include "platform/ShellPath.h"
 
 namespace {
@@ -121,32 +117,15 @@ std::wstring FindInfInFolders(const DeviceInfo& device)
     return std::wstring();
 }
 
-std::wstring FindInfInDriverStore(const DeviceInfo& device)
+std::wstring FindInfInDriverStore(const DeviceInfo& device, const DriverStore& store)
 {
-    using StoreLocationFunction = BOOL(WINAPI*)(PCWSTR, const SP_ALTPLATFORM_INFO*, PCWSTR, PWSTR, DWORD, PDWORD);
-
-    UniqueLibrary setupApi(::LoadLibraryW(L"SetupAPI.dll"));
-    const auto storeLocation =
-        GetProcAddressAs<StoreLocationFunction>(setupApi.get(), "SetupGetInfDriverStoreLocationW");
-    if (!storeLocation)
-        return std::wstring();
-
-    const std::wstring& fileName = device.infFullPath.empty() ? device.infPath : device.infFullPath;
-    DWORD required = 0;
-    storeLocation(fileName.c_str(), nullptr, nullptr, nullptr, 0, &required);
-    if (required == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(required, L'\0');
-    if (!storeLocation(fileName.c_str(), nullptr, nullptr, buffer.data(), required, &required))
-        return std::wstring();
-    buffer.back() = L'\0';
-    return buffer.data();
+    return store.Locate(device.infFullPath.empty() ? device.infPath : device.infFullPath);
 }
 
-bool ChooseInf(const DeviceInfo& device, InfChoice& choice)
+bool ChooseInf(const DeviceInfo& device, InfChoice& choice, const DriverStore& store)
 {
     choice.folderInf = FindInfInFolders(device);
-    std::wstring storeInf = FindInfInDriverStore(device);
+    std::wstring storeInf = FindInfInDriverStore(device, store);
     if (!storeInf.empty() && !::PathFileExistsW(storeInf.c_str()))
         storeInf.clear();
     choice.chosenInf = storeInf.empty() ? choice.folderInf : storeInf;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "discovery/DriverStore.h"
 #include "model/DeviceInfo.h"
 
 // Sets device.infFullPath from the setup services' installed driver when it is empty.
@@ -18,14 +19,16 @@ bool IsFromDriverSource(const DeviceInfo& device, const SP_DRVINFO_DATA_V2_W& dr
 bool IsInstalledDriver(const DeviceInfo& device, const SP_DRVINFO_DETAIL_DATA_W& details);
 
 std::wstring FindInfInFolders(const DeviceInfo& device);
-std::wstring FindInfInDriverStore(const DeviceInfo& device);
+// The driver store's copy of the device's INF, asked by the record's full path when it has
+// one, else by the INF's name; empty when the store does not know it.
+std::wstring FindInfInDriverStore(const DeviceInfo& device, const DriverStore& store = DriverStore::System());
 
 struct InfChoice {
     std::wstring chosenInf;  // the INF to read: the driver store copy, else the INF-folder copy
     std::wstring folderInf;  // the copy found in the INF folders (may be empty)
 };
 // False when no INF was found.
-bool ChooseInf(const DeviceInfo& device, InfChoice& choice);
+bool ChooseInf(const DeviceInfo& device, InfChoice& choice, const DriverStore& store = DriverStore::System());
 
 struct CatalogLocation {
     std::wstring name;           // as written in the INF; empty when the driver has none

@@ -13,7 +13,6 @@
 #include "tests/discovery/RecordingReporter.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/Wine.h"
 
 namespace {
 
@@ -355,14 +354,44 @@ both.dll
     device.infSectionExt.clear();
     RecordingReporter reporter;
     ASSERT_TRUE(Run(reporter));
-    const std::vector<std::wstring> names = Sorted(Head(reporter.Names(), 4));
-    if (RunningUnderWine()) {
-        // Known Wine difference: SetupGetSourceFileLocationW gives the disk's own path instead of
-        // the file's subdirectory, so the disk path appears twice and the subdirectory never.
-        EXPECT_EQ(names, Sorted({L"flat.sys", L"nested.dll", L"x64\\x64\\platform.dll", L"x64\\x64\\both.dll"}));
-    } else {
-        EXPECT_EQ(names, Sorted({L"flat.sys", L"sub\\deeper\\nested.dll", L"x64\\platform.dll", L"x64\\sub\\both.dll"}));
-    }
+    // The subdirectory is read from the file's own line, as Windows gives it: Wine's
+    // SetupGetSourceFileLocationW would give the disk's path there (x64\x64\platform.dll).
+    EXPECT_EQ(Sorted(Head(reporter.Names(), 4)),
+              Sorted({L"flat.sys", L"sub\\deeper\\nested.dll", L"x64\\platform.dll", L"x64\\sub\\both.dll"}));
+}
+
+// Windows reads the sections decorated for its platform first, file by file: a file with a
+// line there takes that line's disk and subdirectory, the others their undecorated line.
+TEST_F(PackageTest, PlatformSectionsOfTheSourceLayoutComeFirst)
+{
+    WritePackage(std::string(kVersion) + R"(
+[SourceDisksNames]
+1 = "Plain disk",,,\plain
+
+[SourceDisksNames.amd64]
+2 = "x64 disk",,,\x64
+
+[SourceDisksFiles]
+decorated.sys = 1,old
+undecorated.dll = 1,res
+
+[SourceDisksFiles.amd64]
+decorated.sys = 2,new
+
+[DestinationDirs]
+DefaultDestDir = 12
+
+[Card]
+CopyFiles = Card.Copy
+
+[Card.Copy]
+decorated.sys
+undecorated.dll
+)");
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    ASSERT_TRUE(Run(reporter));
+    EXPECT_EQ(Sorted(Head(reporter.Names(), 2)), Sorted({L"x64\\new\\decorated.sys", L"plain\\res\\undecorated.dll"}));
 }
 
 TEST_F(PackageTest, LayoutFileNamedInVersionGivesTheSourceLayout)
@@ -387,14 +416,13 @@ laid-out.sys
 7 = "Layout disk",,,\layout
 
 [SourceDisksFiles]
-laid-out.sys = 7
+laid-out.sys = 7,sub
 )"));
     device.infSectionExt.clear();
     RecordingReporter reporter;
     ASSERT_TRUE(Run(reporter));
     ASSERT_EQ(reporter.Names().size(), 2u);
-    // Known Wine difference, as for any disk with a path: the disk path appears twice.
-    EXPECT_EQ(reporter.Names()[0], RunningUnderWine() ? L"layout\\layout\\laid-out.sys" : L"layout\\laid-out.sys");
+    EXPECT_EQ(reporter.Names()[0], L"layout\\sub\\laid-out.sys");
 }
 
 TEST_F(PackageTest, SameNameQueuedTwiceIsOneEntryButNamesDifferingInCaseAreTwo)

@@ -3,11 +3,38 @@
 
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wine.h"
 
 namespace {
+
+// A driver store that knows one published name and answers as Windows' does: the size
+// needed when the buffer is missing or short, a failure for any other name.
+struct StoreAnswer {
+    std::wstring published;
+    std::wstring storeInf;
+    std::vector<std::wstring> asked;
+};
+StoreAnswer g_store;
+
+BOOL WINAPI OneInfStore(PCWSTR fileName, const SP_ALTPLATFORM_INFO*, PCWSTR, PWSTR buffer, DWORD size, PDWORD required)
+{
+    g_store.asked.push_back(fileName);
+    if (!EqualsFoldingAsciiCase(FileNamePart(fileName), g_store.published)) {
+        ::SetLastError(ERROR_NOT_FOUND);
+        return FALSE;
+    }
+    *required = static_cast<DWORD>(g_store.storeInf.size() + 1);
+    if (!buffer || size < *required) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    wcscpy_s(buffer, size, g_store.storeInf.c_str());
+    return TRUE;
+}
 
 class InfLocationTest : public ::testing::Test {
 protected:
@@ -57,8 +84,8 @@ TEST_F(InfLocationTest, EmptyFolderTextLooksTheNameUpAsItStands)
 TEST_F(InfLocationTest, WithoutDriverStoreTheFolderCopyIsChosen)
 {
     if (RunningUnderWine()) {
-        // Wine has no driver store: SetupGetInfDriverStoreLocationW fails with
-        // ERROR_CALL_NOT_IMPLEMENTED, which must simply give no store path.
+        // Known Wine difference: there is no driver store; SetupGetInfDriverStoreLocationW fails
+        // with ERROR_CALL_NOT_IMPLEMENTED, which must simply give no store path.
         EXPECT_EQ(FindInfInDriverStore(device), L"");
     }
     InfChoice choice;
@@ -67,6 +94,63 @@ TEST_F(InfLocationTest, WithoutDriverStoreTheFolderCopyIsChosen)
     if (RunningUnderWine()) {
         EXPECT_EQ(choice.chosenInf, choice.folderInf);
     }
+}
+
+TEST_F(InfLocationTest, DriverStoreCopyIsPreferredToTheFolderCopy)
+{
+    TempFolder store;
+    const std::wstring storeInf = store / L"contoso.inf_amd64_0123456789abcdef\\contoso.inf";
+    ASSERT_TRUE(WriteFileBytes(storeInf, "[Version]\n"));
+    g_store = {L"oem5.inf", storeInf, {}};
+    const DriverStore windowsStore(OneInfStore);
+
+    InfChoice choice;
+    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    EXPECT_EQ(choice.chosenInf, storeInf);
+    EXPECT_EQ(choice.folderInf, first / L"oem5.inf") << "the INF-folder copy is still found";
+    EXPECT_EQ(g_store.asked, std::vector<std::wstring>(2, L"oem5.inf")) << "asked by name: size, then text";
+
+    g_store.asked.clear();
+    device.infFullPath = first / L"oem5.inf";
+    EXPECT_EQ(FindInfInDriverStore(device, windowsStore), storeInf);
+    EXPECT_EQ(g_store.asked.front(), first / L"oem5.inf") << "a known full path is what the store is asked";
+}
+
+TEST_F(InfLocationTest, StoreAnswerThatIsNotThereOrNoAnswerLeavesTheFolderCopy)
+{
+    g_store = {L"oem5.inf", L"C:\\no\\such\\store\\contoso.inf", {}};
+    const DriverStore windowsStore(OneInfStore);
+    InfChoice choice;
+    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    EXPECT_EQ(choice.chosenInf, first / L"oem5.inf") << "a store path that does not exist is passed over";
+
+    device.infPath = L"only-second.inf";
+    EXPECT_EQ(FindInfInDriverStore(device, windowsStore), L"") << "a name the store does not know";
+    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    EXPECT_EQ(choice.chosenInf, second / L"only-second.inf");
+
+    EXPECT_EQ(FindInfInDriverStore(device, DriverStore(nullptr)), L"") << "a system without a store";
+}
+
+// The catalog of a driver read from the store lies beside the store's INF; the installed copy
+// is named after the published INF.
+TEST_F(InfLocationTest, CatalogOfAStoreInfLiesInTheStoreFolder)
+{
+    InitSystemFolders();
+    TempFolder store;
+    const std::wstring storeFolder = store / L"contoso.inf_amd64_0123456789abcdef";
+    ASSERT_TRUE(WriteFileBytes(storeFolder + L"\\contoso.inf",
+                               "[Version]\nSignature=\"$Windows NT$\"\nCatalogFile.NTamd64=contoso64.cat\n"));
+    g_store = {L"oem5.inf", storeFolder + L"\\contoso.inf", {}};
+    InfChoice choice;
+    ASSERT_TRUE(ChooseInf(device, choice, DriverStore(OneInfStore)));
+    UniqueInfHandle inf(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+    ASSERT_TRUE(inf.valid());
+    device.infSectionExt = L".NTamd64";
+    const CatalogLocation catalog = LocateCatalog(inf.get(), device, choice.chosenInf);
+    EXPECT_EQ(catalog.name, L"contoso64.cat");
+    EXPECT_EQ(catalog.besideInf, storeFolder + L"\\contoso64.cat");
+    EXPECT_EQ(catalog.installedCopy, SystemFolders::Current().catalogDir + L"oem5.cat");
 }
 
 TEST_F(InfLocationTest, NoInfAnywhereFailsTheChoice)

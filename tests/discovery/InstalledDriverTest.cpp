@@ -8,11 +8,13 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/Handles.h"
 #include "platform/ShellPath.h"
 #include "tests/devices/ScanHelpers.h"
 #include "tests/discovery/RecordingReporter.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/Wine.h"
 
 namespace {
@@ -114,4 +116,92 @@ TEST_F(InstalledDriverTest, WithoutTheMediaTheInstalledCopiesAreTaken)
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.sys"), Installed(L"drivers\\contosocam.sys")));
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.dll"), Installed(L"contosocam.dll")));
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocamco.dll"), Installed(L"contosocamco.dll")));
+}
+
+namespace {
+
+// A driver installed as Windows 10 and 11 install it: staged in the driver store, its .sys
+// running from there, files under a disk path and a subfolder, and an INF whose name is not
+// its catalog's. The store answers as Windows' does.
+class StoreInstalledDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(package.ok()) << package.error();
+        IgnoreProgress progress;
+        ASSERT_TRUE(list.Scan(false, false, progress));
+        record = const_cast<DeviceInfo*>(FindRecord(list, package.result().devices.at(0).instanceId));
+        ASSERT_NE(record, nullptr);
+        ResolveInfFullPath(list.DeviceInfoSet(), *record);
+    }
+
+    static fixture::Package Driver()
+    {
+        fixture::SimpleDriver driver = fixture::OneModelDriver(L"contosonet", L"Contoso Network", L"ROOT\\CONTOSO_NET");
+        driver.diskPath = L"x64";
+        driver.librarySubfolder = L"res";
+        driver.runsFromStore = true;
+        fixture::Package package = fixture::MakePackage(driver, {{L"ROOT\\CONTOSO_NET"}});
+        package.infName = L"netcard.inf";
+        package.style = fixture::InstallStyle::DriverStore;
+        return package;
+    }
+
+    fixture::ScopedPackage package{Driver()};
+    const DriverStore store{fixture::DriverStoreLocation};
+    DeviceList list;
+    DeviceInfo* record = nullptr;
+};
+
+} // namespace
+
+TEST_F(StoreInstalledDriverTest, StoreCopyOfTheInfAndItsCatalogAreChosen)
+{
+    const fixture::InstallResult& installed = package.result();
+    InfChoice choice;
+    ASSERT_TRUE(ChooseInf(*record, choice, store));
+    EXPECT_TRUE(EqualsFoldingAsciiCase(choice.chosenInf, installed.storeInfPath)) << choice.chosenInf;
+    EXPECT_TRUE(EqualsFoldingAsciiCase(choice.folderInf, installed.publishedInfPath)) << choice.folderInf;
+
+    UniqueInfHandle inf(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+    ASSERT_TRUE(inf.valid());
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *record, choice.chosenInf);
+    EXPECT_EQ(catalog.name, L"contosonet.cat");
+    EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.besideInf, installed.storeFolder + L"\\contosonet.cat"));
+    EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.installedCopy, installed.catalogPath));
+
+    if (RunningUnderWine()) {
+        // Known Wine difference: no driver store, so the system's lookup names nothing.
+        EXPECT_EQ(FindInfInDriverStore(*record), L"");
+    }
+}
+
+// What pnputil /export-driver gives: every file of the store folder at its relative path, each
+// found there, the INF under the store's own name.
+TEST_F(StoreInstalledDriverTest, FileSetIsTheStorePackage)
+{
+    RecordingReporter reporter;
+    DriverFileFinder finder(*record, reporter, nullptr, store);
+    ASSERT_TRUE(finder.Run());
+
+    const std::wstring& folder = package.result().storeFolder;
+    std::vector<std::wstring> storeFiles;
+    for (const std::wstring& entry : ListTree(folder)) {
+        if (entry.back() != L'\\')
+            storeFiles.push_back(entry);
+    }
+    std::vector<std::wstring> names = reporter.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, storeFiles);
+    for (const DriverFile& file : record->files) {
+        SCOPED_TRACE(file.name);
+        // Wine's queue may double the backslash after the source root (store\\x64\file), which
+        // names the same file.
+        std::wstring path = file.path;
+        for (size_t doubled = path.find(L"\\\\"); doubled != std::wstring::npos; doubled = path.find(L"\\\\"))
+            path.erase(doubled, 1);
+        EXPECT_TRUE(EqualsFoldingAsciiCase(path, folder + L"\\" + file.name)) << file.path;
+    }
+    EXPECT_EQ(reporter.Names().back(), L"netcard.inf") << "a store INF keeps its own name";
 }

@@ -102,12 +102,9 @@ ExpectedDevice LayoutDevice(const fixture::InstallResult& installed)
     device.infPath = installed.publishedInf;
     device.infSection = L"LayoutInstall";
     const std::wstring& media = installed.packageFolder;
-    // Known Wine difference: SetupGetSourceFileLocationW gives the disk's path instead of the
-    // file's subdirectory, so under Wine the subdirectory is lost and the disk path doubles.
-    const bool wine = RunningUnderWine();
     device.files = {{L"layout.sys", media + L"\\layout.sys"},
-                    {wine ? L"layoutsub.dll" : L"sub\\layoutsub.dll", media + L"\\sub\\layoutsub.dll"},
-                    {wine ? L"x64\\x64\\layout64.dll" : L"x64\\layout64.dll", media + L"\\x64\\layout64.dll"},
+                    {L"sub\\layoutsub.dll", media + L"\\sub\\layoutsub.dll"},
+                    {L"x64\\layout64.dll", media + L"\\x64\\layout64.dll"},
                     {L"layout.cat", installed.catalogPath},
                     {L"layout.inf", installed.publishedInfPath}};
     return device;

@@ -43,6 +43,19 @@ ExpectedDevice SimpleDevice(const fixture::SimpleDriver& driver, const fixture::
     return device;
 }
 
+ExpectedDevice StoreDevice(const fixture::SimpleDriver& driver, const fixture::InstallResult& installed)
+{
+    ExpectedDevice device = SimpleDevice(driver, installed, driver.models.at(0).description);
+    device.files.clear();
+    for (const std::wstring& suffix : fixture::PayloadSuffixes(driver)) {
+        const std::wstring name = fixture::MediaPath(driver, suffix);
+        device.files.push_back({name, installed.storeFolder + L"\\" + name});
+    }
+    for (const wchar_t* suffix : {L".cat", L".inf"})
+        device.files.push_back({driver.name + suffix, installed.storeFolder + L"\\" + driver.name + suffix});
+    return device;
+}
+
 std::vector<ExpectedDevice> InListOrder(std::vector<ExpectedDevice> devices)
 {
     auto key = [](const ExpectedDevice& expected) {

@@ -40,6 +40,10 @@ struct ExpectedDevice {
 ExpectedDevice SimpleDevice(const fixture::SimpleDriver& driver, const fixture::InstallResult& installed,
                             const std::wstring& name);
 
+// The device of a package made by fixture::MakePackage and installed through the driver store:
+// every file named by its path in the store folder, whose copy there is what it must hold.
+ExpectedDevice StoreDevice(const fixture::SimpleDriver& driver, const fixture::InstallResult& installed);
+
 // The devices in the order the device list keeps them.
 std::vector<ExpectedDevice> InListOrder(std::vector<ExpectedDevice> devices);
 

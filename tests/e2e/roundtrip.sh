@@ -2,7 +2,9 @@
 # The backup as installation media: drivers installed in one fresh prefix are backed up with
 # tarnwick.exe /path:..., then installed from the saved device folders into a second fresh
 # prefix. The same files, with the same contents, must land where the first installation put
-# them, and the published INF and catalog must be the same.
+# them, and the published INF and catalog must be the same. Two drivers are installed from
+# their own folder; four, of every kind of package, through the driver store as Windows 10 and
+# 11 install them, and for these the store folder's files must be the same too.
 #   roundtrip.sh <build folder>
 set -u
 build=$(cd "$1" && pwd)
@@ -35,14 +37,20 @@ stop_prefix() {
 }
 
 # "<label>=<path>" arguments for the digest of an installation's output: every installed file
-# under its own path, the published INF and catalog under fixed labels (their oemN names may
-# differ between the prefixes).
+# under its own path, every file staged in the driver store under its path inside the store
+# folder, the published INF and catalog under fixed labels (their oemN names may differ
+# between the prefixes).
 digest_arguments() {
-  local install_output=$1 line published
+  local install_output=$1 line published store=
   while IFS= read -r line; do
     line=${line%$'\r'}
     case "$line" in
       "file "*) printf '%s\n' "${line#file }=${line#file }" ;;
+      "store "*) store=${line#store } ;;
+      "staged "*)
+        line=${line#staged }
+        printf '%s\n' "store:${line#"$store\\"}=$line"
+        ;;
       "published "*)
         published=${line#published }
         printf '%s\n' "inf:${published%.inf}=C:\\windows\\inf\\$published"
@@ -57,15 +65,21 @@ mkdir -p "$work/media" "$work/backup"
 helper="$build/tests/e2e/roundtrip_helper.exe"
 installer="$build/tests/fixtures/fixture_installer.exe"
 recorder=$(windows "$build/tests/support/open_recorder.exe")
-drivers=(rtwidget:ROOT\\TARNWICK_RT_WIDGET rtport:ROOT\\TARNWICK_RT_PORT)
+# name:hardware ID:install option
+drivers=(rtwidget:ROOT\\TARNWICK_RT_WIDGET: rtport:ROOT\\TARNWICK_RT_PORT:
+         rtflat:ROOT\\TARNWICK_RT_FLAT:/store rtlayout:ROOT\\TARNWICK_RT_LAYOUT:/store
+         rtstore:ROOT\\TARNWICK_RT_STORE:/store rtcoinst:ROOT\\TARNWICK_RT_COINST:/store)
+hardware_id() { local rest=${1#*:}; printf '%s' "${rest%%:*}"; }
+install_option() { printf '%s' "${1##*:}"; }
 
 # 1. The first prefix: media written, drivers installed, everything backed up.
 in_prefix $first 0 "$helper" prepare "$(windows "$work/media")" "$recorder" "$(windows "$work/opened.txt")" ||
   fail "could not write the media"
 for entry in "${drivers[@]}"; do
   name=${entry%%:*}
-  in_prefix $first 1 "$installer" install "$(windows "$work/media/$name/$name.inf")" "${entry#*:}" \
-    >"$work/first-$name.txt" || fail "could not install $name in the first prefix"
+  # shellcheck disable=SC2046 # no option is no argument
+  in_prefix $first 1 "$installer" install "$(windows "$work/media/$name/$name.inf")" "$(hardware_id "$entry")" \
+    $(install_option "$entry") >"$work/first-$name.txt" || fail "could not install $name in the first prefix"
 done
 in_prefix $first 1 "$build/tarnwick.exe" "/path:$(windows "$work/backup")" >"$work/backup-output.txt"
 status=$?
@@ -79,14 +93,18 @@ done
 stop_prefix $first
 
 # 2. The second prefix: each driver installed from its saved device folder alone.
-declare -A saved=([rtwidget]="Tarnwick test devices/Round Trip Widget" [rtport]="Tarnwick ports/Round Trip Port")
+declare -A saved=([rtwidget]="Tarnwick test devices/Round Trip Widget" [rtport]="Tarnwick ports/Round Trip Port"
+                  [rtflat]="Tarnwick test devices/Round Trip Flat" [rtlayout]="Tarnwick test devices/Round Trip Layout"
+                  [rtstore]="Tarnwick test devices/Round Trip Store Runner"
+                  [rtcoinst]="Tarnwick test devices/Round Trip Co-installer")
 fresh=0
 for entry in "${drivers[@]}"; do
   name=${entry%%:*}
   folder="$work/backup/${saved[$name]}"
   [ -f "$folder/$name.inf" ] || fail "no $name.inf in the saved folder $folder"
-  in_prefix $second $fresh "$installer" install "$(windows "$folder/$name.inf")" "${entry#*:}" \
-    >"$work/second-$name.txt" || fail "could not install $name from its backup"
+  # shellcheck disable=SC2046
+  in_prefix $second $fresh "$installer" install "$(windows "$folder/$name.inf")" "$(hardware_id "$entry")" \
+    $(install_option "$entry") >"$work/second-$name.txt" || fail "could not install $name from its backup"
   fresh=1
   mapfile -t labelled < <(digest_arguments "$work/second-$name.txt")
   in_prefix $second 1 "$helper" digest "$(windows "$work/second-$name-digest.txt")" "${labelled[@]}" ||
@@ -101,7 +119,8 @@ for entry in "${drivers[@]}"; do
     sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/$side-$name-digest.txt" | sort >"$work/$side-$name-compare.txt"
   done
   grep -q ' missing$' "$work/first-$name-compare.txt" && fail "the first installation of $name lacks a file"
-  [ "$(grep -c '^file ' "$work/first-$name.txt")" -ge 3 ] || fail "the first installation of $name copied too few files"
+  [ "$(grep -c '^\(file\|staged\) ' "$work/first-$name.txt")" -ge 3 ] ||
+    fail "the first installation of $name put too few files in place"
   diff -u "$work/first-$name-compare.txt" "$work/second-$name-compare.txt" ||
     fail "$name installed from its backup differs from the original installation"
 done
