@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 class SaveLog {
 public:
     SaveLog() = default;
+    // A log named "Tarnwick-<date>-<time>-<kind>.txt" instead of "...-log.txt".
+    explicit SaveLog(std::wstring kind) : kind(std::move(kind)) {}
     // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
@@ -28,6 +31,7 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
+    std::wstring kind = L"log";
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;
@@ -35,8 +39,8 @@ private:
     FILE* console = nullptr;
 };
 
-// "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-log.txt" for the given local time.
-std::wstring LogFileName(const SYSTEMTIME* localTime);
+// "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-<kind>.txt" for the given local time.
+std::wstring LogFileName(const SYSTEMTIME* localTime, const std::wstring& kind = L"log");
 
 // The 8-bit text of a message: every character below 256 as the byte of that value. A
 // character beyond that range (a surrogate pair counts as one character) becomes a single
