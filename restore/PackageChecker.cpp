@@ -151,7 +151,7 @@ std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
 {
     const std::wstring prefix = WithBackslash(root);
     if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
-        return path.substr(prefix.size());
+        return WithoutLeadingBackslashes(path.substr(prefix.size()));
     return path;
 }
 

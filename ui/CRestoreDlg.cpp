@@ -15,8 +15,8 @@ struct Column {
     int width;
 };
 
-const Column kColumns[] = {{L"Device folder", 150}, {L"INF", 90},     {L"Version", 70},
-                           {L"Provider", 100},      {L"Devices", 110}, {L"Status", 150}};
+const Column kColumns[] = {{L"Device folder", 200}, {L"INF", 85},      {L"Version", 60},
+                           {L"Provider", 95},       {L"Devices", 120}, {L"Status", 190}};
 
 const UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 const UINT kCleared = INDEXTOSTATEIMAGEMASK(1);

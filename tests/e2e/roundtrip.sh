@@ -3,6 +3,9 @@
 # tarnwick.exe /path:..., then installed from the saved device folders into a second fresh
 # prefix. The same files, with the same contents, must land where the first installation put
 # them, and the published INF and catalog must be the same.
+# Then the restore: a third fresh prefix has the same devices without drivers, as a PC that
+# lost them would, and tarnwick.exe /restore:... installs the whole backup back. Each device's
+# driver key must name the restored package and every file must again be the first one's.
 #   roundtrip.sh <build folder>
 set -u
 build=$(cd "$1" && pwd)
@@ -10,6 +13,7 @@ run="$build/wine-run.sh"
 work="$build/roundtrip"
 first=roundtrip-first
 second=roundtrip-second
+third=roundtrip-restore
 catalogs='C:\windows\system32\CatRoot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}'
 
 fail() {
@@ -107,4 +111,40 @@ for entry in "${drivers[@]}"; do
 done
 iconv -f UTF-16LE -t UTF-8 "$work/opened.txt" 2>/dev/null | grep -q 'backup\\Tarnwick-.*-log\.txt' ||
   fail "the backup's log was not opened"
-echo "roundtrip: ${#drivers[@]} drivers reinstalled from their backup with identical files"
+
+# 4. The third prefix: the devices without drivers, then the whole backup restored at once. A
+# restore that hangs (an installer asking for media for ever) fails here instead of at
+# ctest's limit.
+in_prefix $third 0 "$helper" prepare "$(windows "$work/third-media")" "$recorder" "$(windows "$work/restore-opened.txt")" ||
+  fail "could not prepare the third prefix"
+for entry in "${drivers[@]}"; do
+  in_prefix $third 1 "$installer" register "${entry#*:}" >/dev/null || fail "could not register ${entry#*:}"
+done
+timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
+  "/restore:$(windows "$work/backup")" >"$work/restore-output.txt"
+status=$?
+[ $status -eq 0 ] || { cat "$work/restore-output.txt"; fail "the restore ended with exit code $status"; }
+grep -q '^Done: 2 of 2 driver package(s) restored\.' <(sed 's/\r$//' "$work/restore-output.txt") ||
+  { cat "$work/restore-output.txt"; fail "the restore did not report both packages restored"; }
+ids=()
+for entry in "${drivers[@]}"; do ids+=("${entry#*:}"); done
+in_prefix $third 1 "$helper" driverkeys "$(windows "$work/restore-keys.txt")" "${ids[@]}" ||
+  fail "could not read the driver keys of the third prefix"
+for entry in "${drivers[@]}"; do
+  name=${entry%%:*}
+  read -r _ inf section catalog < <(grep -F "${entry#*:} " "$work/restore-keys.txt" | sed 's/\r$//')
+  # Wine publishes an INF under its own name; Windows would name it oemN.inf.
+  [ "${inf,,}" = "$name.inf" ] || [[ "${inf,,}" == oem*.inf ]] || fail "the driver key of $name names ${inf:-nothing}"
+  [ "$section" = DeviceInstall ] || fail "the driver key of $name names the section ${section:-nothing}"
+  mapfile -t labelled < <(digest_arguments "$work/first-$name.txt" | grep -v '^\(inf\|cat\):')
+  labelled+=("inf:restored=C:\\windows\\inf\\$inf" "cat:restored=$catalog")
+  in_prefix $third 1 "$helper" digest "$(windows "$work/restore-$name-digest.txt")" "${labelled[@]}" ||
+    fail "could not digest the restored $name"
+  sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/restore-$name-digest.txt" | sort >"$work/restore-$name-compare.txt"
+  diff -u "$work/first-$name-compare.txt" "$work/restore-$name-compare.txt" ||
+    fail "$name restored from the backup differs from the original installation"
+done
+stop_prefix $third
+iconv -f UTF-16LE -t UTF-8 "$work/restore-opened.txt" 2>/dev/null | grep -q 'backup\\Tarnwick-.*-restore-log\.txt' ||
+  fail "the restore's log was not opened from the backup folder"
+echo "roundtrip: ${#drivers[@]} drivers reinstalled from their backup with identical files, and restored by tarnwick.exe"
