@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/CommandLineOptions.h"
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
 
 class CStandaloneTarnwick : public IProgressReporter {

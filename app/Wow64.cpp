@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/ProcAddress.h"
+#include "platform/ProcAddress.h"
 
 bool IsWow64()
 {

@@ -14,7 +14,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/ChildProcess.h"

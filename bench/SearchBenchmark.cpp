@@ -9,7 +9,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/FileSearchIndex.h"
 #include "discovery/SystemFolders.h"
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/discovery/PlainWalk.h"
 #include "tests/support/TempFolder.h"

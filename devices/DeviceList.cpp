@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/RegistryText.h"
+#include "model/OemInfName.h"
+#include "platform/RegistryText.h"
 
 HDEVINFO SystemDeviceSet(DWORD flags)
 {
@@ -125,12 +126,4 @@ std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DW
         buffer.resize(static_cast<size_t>(required) + sizeof(wchar_t));
     }
     return std::wstring();
-}
-
-bool IsOemInfName(const std::wstring& name)
-{
-    std::wstring lower = name;
-    if (!lower.empty())
-        ::CharLowerW(&lower[0]);
-    return lower.find(L"oem") != std::wstring::npos;
 }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "devices/DeviceInfo.h"
-#include "devices/IProgressReporter.h"
-#include "framework/Handles.h"
+#include "model/DeviceInfo.h"
+#include "model/IProgressReporter.h"
+#include "platform/Handles.h"
 
 // std::less on std::wstring compares UTF-16 code units as unsigned values, shorter prefix
 // first: the ordinal, case-sensitive order the list is kept in.
@@ -68,5 +68,3 @@ std::wstring DeviceKey(const DeviceInfo& device);
 // empty when missing or unreadable.
 std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DWORD property);
 
-// True when "oem" occurs anywhere in the name, in any case.
-bool IsOemInfName(const std::wstring& name);

@@ -1,9 +1,9 @@
 #include "discovery/DriverFileFinder.h"
 
-#include "devices/DeviceList.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
-#include "framework/ShellPath.h"
+#include "model/OemInfName.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 #include "discovery/FileSearchIndex.h"
-#include "discovery/IFileReporter.h"
-#include "framework/Handles.h"
+#include "model/IFileReporter.h"
+#include "platform/Handles.h"
 
 class DriverFileFinder {
 public:

@@ -1,6 +1,6 @@
 #include "discovery/FileSearchIndex.h"
 
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 FileSearchIndex::FileSearchIndex(std::wstring root) : root_(std::move(root)) {}
 

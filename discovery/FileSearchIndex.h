@@ -15,8 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "discovery/DriverFile.h"
-#include "framework/Handles.h"
+#include "model/DriverFile.h"
+#include "platform/Handles.h"
 
 class FileSearchIndex {
 public:

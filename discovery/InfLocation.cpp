@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "discovery/SystemFolders.h"
-#include "framework/Handles.h"
-#include "framework/ProcAddress.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ProcAddress.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 
 // Sets device.infFullPath from the setup services' installed driver when it is empty.
 void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device);

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include "app/RegistryKey.h"
-#include "framework/ShellPath.h"
+#include "platform/RegistryKey.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

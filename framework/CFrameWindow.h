@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "framework/CWindow.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 
 class CFrameWindow : public CWindow {
 public:

@@ -1,6 +1,6 @@
 #include "restore/CDriverRestorer.h"
 
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
 #include "restore/PackageInstaller.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "restore/DriverPackage.h"
 #include "saving/SaveLog.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "restore/PackageInstaller.h"
 
 const char kNoRightsMessage[] =

@@ -5,8 +5,8 @@
 #include <cwchar>
 #include <set>
 
-#include "app/RegistryText.h"
-#include "framework/ShellPath.h"
+#include "platform/RegistryText.h"
+#include "platform/ShellPath.h"
 #include "restore/DriverVersion.h"
 
 namespace {

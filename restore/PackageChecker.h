@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "restore/DriverPackage.h"
 
 class PackageChecker {

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/RegistryText.h"
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/RegistryText.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "restore/DriverPackage.h"
 
 // Publishes the INF; sets publishedInf, or error with the system's reason.

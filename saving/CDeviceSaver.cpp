@@ -6,8 +6,8 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/FileSearchIndex.h"
 #include "discovery/SystemFolders.h"
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 #include "saving/SavePaths.h"
 
 namespace {

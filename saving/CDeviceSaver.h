@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "devices/DeviceInfo.h"
-#include "devices/IProgressReporter.h"
-#include "discovery/IFileReporter.h"
+#include "model/DeviceInfo.h"
+#include "model/IProgressReporter.h"
+#include "model/IFileReporter.h"
 #include "saving/SaveLog.h"
 
 class CDeviceSaver : public IFileReporter {

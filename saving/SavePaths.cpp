@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/DriverFile.h"
+#include "model/DriverFile.h"
 
 // Turns a display text into a valid file name, in place: white space trimmed at both ends,
 // then '<' and '>' become '(' and ')' and each of :\/*?"|;^&+= is deleted.

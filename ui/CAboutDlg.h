@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/CDialogImpl.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "resources/resource.h"
 
 class CAboutDlg : public CDialogImpl<CAboutDlg> {

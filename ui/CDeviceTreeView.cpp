@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 #include "framework/AppModule.h"
 #include "framework/CClientDC.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "ui/HorizontalScroll.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <array>
 #include <string>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 #include "framework/CWindowImpl.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "ui/CCustomTreeViewCtrlEx.h"
 
 class CDeviceTreeView : public CWindowImpl<CDeviceTreeView, CWindow> {

@@ -6,9 +6,9 @@
 #include <cwchar>
 
 #include "discovery/DriverFileFinder.h"
-#include "framework/Handles.h"
-#include "framework/ProcAddress.h"
-#include "framework/ScopedCom.h"
+#include "platform/Handles.h"
+#include "platform/ProcAddress.h"
+#include "platform/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
 #include "ui/ProgressBar.h"
 #include "ui/ShellActions.h"

@@ -8,9 +8,9 @@
 #include <deque>
 #include <string>
 
-#include "app/PlacementRecord.h"
-#include "devices/DeviceInfo.h"
-#include "discovery/IFileReporter.h"
+#include "ui/PlacementRecord.h"
+#include "model/DeviceInfo.h"
+#include "model/IFileReporter.h"
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
 #include "resources/resource.h"

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "restore/InstallRights.h"

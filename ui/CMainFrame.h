@@ -9,15 +9,15 @@
 
 #include <string>
 
-#include "app/PlacementRecord.h"
+#include "ui/PlacementRecord.h"
 #include "devices/DeviceList.h"
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "framework/CDialogResize.h"
 #include "framework/CFrameWindowImpl.h"
 #include "framework/CIdleHandler.h"
 #include "framework/CMenuHandle.h"
 #include "framework/CMessageFilter.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "ui/CDeviceTreeView.h"
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>,

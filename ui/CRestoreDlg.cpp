@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "framework/MessageBox.h"
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 #include "ui/CRestoreProgressDlg.h"
 #include "ui/WorkerMessages.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "framework/CDialogImpl.h"
 #include "resources/resource.h"
 #include "restore/CDriverRestorer.h"

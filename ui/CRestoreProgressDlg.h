@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "framework/CDialogImpl.h"
 #include "resources/resource.h"
 #include "restore/CDriverRestorer.h"

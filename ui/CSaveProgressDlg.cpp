@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "ui/ProgressBar.h"
 #include "ui/WorkerMessages.h"
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "framework/CDialogImpl.h"
 #include "resources/resource.h"
 #include "saving/CDeviceSaver.h"

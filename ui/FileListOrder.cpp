@@ -1,6 +1,6 @@
 #include "ui/FileListOrder.h"
 
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 namespace {
 

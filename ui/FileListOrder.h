@@ -2,7 +2,7 @@
 // date, ascending or descending, chosen by clicks on the column headers.
 #pragma once
 
-#include "discovery/DriverFile.h"
+#include "model/DriverFile.h"
 
 enum FileListColumn { kNameColumn = 0, kSizeColumn = 1, kDateColumn = 2 };
 

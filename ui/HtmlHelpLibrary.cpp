@@ -1,7 +1,7 @@
 #include "ui/HtmlHelpLibrary.h"
 
-#include "app/RegistryKey.h"
-#include "framework/ProcAddress.h"
+#include "platform/RegistryKey.h"
+#include "platform/ProcAddress.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/PlacementRecord.h"
-#include "devices/DeviceInfo.h"
+#include "ui/PlacementRecord.h"
+#include "model/DeviceInfo.h"
 
 struct MainFrameActions {
     // The driver files dialog for `device`, modal over `owner`; the device's INF full path is

@@ -4,8 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "framework/ProcAddress.h"
-#include "framework/ShellPath.h"
+#include "platform/ProcAddress.h"
+#include "platform/ShellPath.h"
 #include "Version.h"
 #include "ui/HtmlHelpLibrary.h"
 

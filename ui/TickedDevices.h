@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 
 // The device nodes (third level: under the computer and its classes) whose box is checked,
 // in tree order. The boxes of the computer and the classes do not count by themselves:

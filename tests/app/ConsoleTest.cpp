@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wine.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "devices/DeviceList.h"
+#include "model/OemInfName.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "discovery/FileSearchIndex.h"
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 #include "tests/discovery/PlainWalk.h"
 #include "tests/support/TempFolder.h"
 

@@ -8,7 +8,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 #include "tests/devices/ScanHelpers.h"
 #include "tests/discovery/RecordingReporter.h"
 #include "tests/fixtures/DriverFixture.h"

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
 
 inline bool PlainWalk(const std::wstring& folder, const std::wstring& fileName, std::wstring& found)
 {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/IFileReporter.h"
+#include "model/IFileReporter.h"
 
 class RecordingReporter : public IFileReporter {
 public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "discovery/SystemFolders.h"
 
 class ScopedDevicePath {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "discovery/DriverFileFinder.h"
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 TEST(ShellPath, AppendPutsOneBackslashBetweenParts)
 {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "tests/e2e/RoundTripDrivers.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/OpenVerbRecorder.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "discovery/SystemFolders.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "saving/SaveLog.h"
 #include "saving/SavePaths.h"
 #include "tests/support/TempFolder.h"

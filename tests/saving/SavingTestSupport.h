@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/IProgressReporter.h"
+#include "model/IProgressReporter.h"
 #include "tests/support/OpenVerbRecorder.h"
 
 // The log files that sit in a folder now (names only).

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 #include "tests/support/TempFolder.h"
 
 class CachedDevices {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 
 class ChildProcess {
 public:

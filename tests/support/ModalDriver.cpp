@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/OpenVerbRecorder.h"
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "tests/support/ChildProcess.h"
 
 OpenVerbRecorder::OpenVerbRecorder(std::vector<std::wstring> classes)

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/ProcAddress.h"
+#include "platform/Handles.h"
+#include "platform/ProcAddress.h"
 
 namespace {
 

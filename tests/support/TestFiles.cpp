@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 
 TextStreamFile::TextStreamFile() : stream_(::_wfsopen((folder_ / L"stream.txt").c_str(), L"wt", _SH_DENYNO)) {}
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/DeviceInfo.h"
+#include "model/DeviceInfo.h"
 #include "framework/CWindowImpl.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CDeviceTreeView.h"

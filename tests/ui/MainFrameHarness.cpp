@@ -1,6 +1,6 @@
 #include "tests/ui/MainFrameHarness.h"
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "framework/AppModule.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/TestWindow.h"

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/PlacementRecord.h"
-#include "app/Settings.h"
+#include "ui/PlacementRecord.h"
+#include "ui/Settings.h"
 #include "resources/resource.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/ui/MainFrameHarness.h"

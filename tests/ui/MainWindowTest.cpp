@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "resources/resource.h"
 #include "restore/InstallRights.h"
 #include "tests/support/ChildProcess.h"

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "ui/Settings.h"
 
-#include "app/RegistryKey.h"
+#include "platform/RegistryKey.h"
 
 const wchar_t kSettingsKey[] = L"Software\\Morvane\\Tarnwick";
 

@@ -1,9 +1,9 @@
-#include "app/RegistryKey.h"
+#include "platform/RegistryKey.h"
 
 #include <cstring>
 #include <vector>
 
-#include "app/RegistryText.h"
+#include "platform/RegistryText.h"
 
 RegistryKey::RegistryKey(HKEY root, const wchar_t* subKey, bool create)
 {

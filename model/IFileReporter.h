@@ -1,8 +1,8 @@
 // Receiver of a driver file discovery run: its progress and each file accepted into the set.
 #pragma once
 
-#include "devices/IProgressReporter.h"
-#include "discovery/DriverFile.h"
+#include "model/IProgressReporter.h"
+#include "model/DriverFile.h"
 
 class IFileReporter : public IProgressReporter {
 public:

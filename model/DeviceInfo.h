@@ -7,7 +7,7 @@
 #include <deque>
 #include <string>
 
-#include "discovery/DriverFile.h"
+#include "model/DriverFile.h"
 
 struct DeviceInfo {
     SP_DEVINFO_DATA devInfoData = {};  // valid while the scan's device information set is open

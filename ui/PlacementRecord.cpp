@@ -1,4 +1,4 @@
-#include "app/PlacementRecord.h"
+#include "ui/PlacementRecord.h"
 
 void CapturePlacement(PlacementRecord& record, HWND window)
 {

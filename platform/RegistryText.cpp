@@ -1,4 +1,4 @@
-#include "app/RegistryText.h"
+#include "platform/RegistryText.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/PlacementRecord.h"
+#include "ui/PlacementRecord.h"
 
 extern const wchar_t kSettingsKey[];
 

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <setupapi.h>
 
-#include "framework/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 namespace handle_traits {
 

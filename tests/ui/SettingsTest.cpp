@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/RegistryKey.h"
-#include "app/RegistryText.h"
-#include "app/Settings.h"
+#include "platform/RegistryKey.h"
+#include "platform/RegistryText.h"
+#include "ui/Settings.h"
 #include "tests/support/TestWindow.h"
 
 namespace {

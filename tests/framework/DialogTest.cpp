@@ -7,7 +7,7 @@
 
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestWindow.h"
 

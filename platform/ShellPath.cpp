@@ -1,4 +1,4 @@
-#include "framework/ShellPath.h"
+#include "platform/ShellPath.h"
 
 #include <windows.h>
 #include <shlwapi.h>

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/Handles.h"
 
 namespace {
 

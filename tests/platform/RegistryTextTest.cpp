@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/RegistryKey.h"
-#include "app/RegistryText.h"
+#include "platform/RegistryKey.h"
+#include "platform/RegistryText.h"
 
 namespace {
 
