@@ -12,61 +12,8 @@
 
 namespace {
 
-// Files in subfolders of the media: one through its disk's path, one through its own
-// subdirectory, so the check must look where the installer will.
-const wchar_t kLayoutInf[] = LR"([Version]
-Signature="$Windows NT$"
-Class=TarnwickTest
-ClassGuid={6A8E2D11-0F0C-4C3B-9E47-3A1D5B2C7E01}
-Provider=%Provider%
-DriverVer=01/02/2024,3.0.0.1
-CatalogFile=layout.cat
-
-[Manufacturer]
-%Mfg%=Models,NTamd64
-
-[Models.NTamd64]
-%Desc%=LayoutInstall,ROOT\TARNWICK_PC_LAYOUT
-
-[LayoutInstall.NTamd64]
-CopyFiles=LayoutFiles
-
-[DestinationDirs]
-LayoutFiles=12
-
-[LayoutFiles]
-layout.sys
-layoutsub.dll
-layout64.dll
-
-[SourceDisksNames]
-1=%Disk%,,,
-2=%Disk%,,,\x64
-
-[SourceDisksFiles]
-layout.sys=1
-layoutsub.dll=1,sub
-layout64.dll=2
-
-[Strings]
-Provider="Layout Corp"
-Mfg="Layout Corp"
-Desc="Layout Device"
-Disk="Layout disk"
-)";
-
 // An INF that installs no device: it names no setup class.
 const char kPlainInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n[DefaultInstall]\r\nCopyFiles=x\r\n";
-
-fixture::Package LayoutPackage()
-{
-    fixture::Package package;
-    package.infName = L"layout.inf";
-    package.infText = kLayoutInf;
-    package.files = {{L"layout.sys", "a"}, {L"sub\\layoutsub.dll", "b"}, {L"x64\\layout64.dll", "c"},
-                     {L"layout.cat", "d"}};
-    return package;
-}
 
 class PackageCheckTest : public ::testing::Test {
 protected:
@@ -148,12 +95,12 @@ TEST_F(PackageCheckTest, EveryMissingFileIsNamedCoInstallerAndCatalogIncluded)
 
 TEST_F(PackageCheckTest, FilesInSubfoldersAreLookedForWhereTheInstallerTakesThem)
 {
-    const DriverPackage complete = Written(LayoutPackage(), L"layout");
+    const DriverPackage complete = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"layout");
     EXPECT_EQ(complete.status, PackageStatus::ToStage);
     EXPECT_TRUE(complete.missingFiles.empty()) << ::testing::PrintToString(complete.missingFiles);
 
-    const DriverPackage flat = Written(LayoutPackage(), L"flat", {L"sub\\layoutsub.dll", L"x64\\layout64.dll"});
-    ASSERT_TRUE(WriteFileBytes(sandbox / L"flat\\layoutsub.dll", "b")) << "beside the INF is not where it belongs";
+    const DriverPackage flat = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"flat", {L"sub\\layoutsub.dll", L"x64\\layout64.dll"});
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"flat\\layoutsub.dll", "layout library")) << "beside the INF is not where it belongs";
     EXPECT_EQ(flat.status, PackageStatus::FilesMissing);
     std::vector<std::wstring> missing = flat.missingFiles;
     std::sort(missing.begin(), missing.end());
