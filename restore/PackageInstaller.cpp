@@ -58,15 +58,41 @@ bool RunCall(const std::shared_ptr<InstallCall>& call, IProgressReporter& report
     return true;
 }
 
-void InstallFor(DriverPackage& package, const std::wstring& hardwareId, bool everyDevice, std::shared_ptr<InstallCall>& call)
+// Whether a device gets the package was decided already, so the installer is forced past its
+// own ranking. When a device of the same ID keeps its newer driver, the installer is left to
+// its ranking instead, so that it does not downgrade that device.
+std::shared_ptr<InstallCall> CallFor(const DriverPackage& package, const std::wstring& hardwareId)
 {
-    call = std::make_shared<InstallCall>();
+    auto call = std::make_shared<InstallCall>();
     call->hardwareId = hardwareId;
     call->infPath = package.infPath;
-    // Whether a device gets the package was decided already. When a device of the same ID
-    // keeps its newer driver, the installer is left to its own ranking, so that it does not
-    // downgrade that device.
+    bool everyDevice = true;
+    for (const MatchedDevice& device : package.devices) {
+        if (EqualsFoldingAsciiCase(device.hardwareId, hardwareId))
+            everyDevice = everyDevice && device.action == DeviceAction::Install;
+    }
     call->flags = everyDevice ? INSTALLFLAG_FORCE : 0;
+    return call;
+}
+
+// Each device of the ID that was to get the package reads it back from its driver key, or
+// says why not.
+void ReadOutcomes(DriverPackage& package, const InstallCall& call)
+{
+    for (MatchedDevice& device : package.devices) {
+        if (device.action != DeviceAction::Install || !EqualsFoldingAsciiCase(device.hardwareId, call.hardwareId))
+            continue;
+        const DriverKeyValues key = ReadDriverKey(device.instanceId);
+        device.installed = NamesPackage(key, package.publishedInf, device.section);
+        if (device.installed)
+            device.error.clear();
+        else if (!call.succeeded)
+            device.error = ErrorText(call.error);
+        else if (key.found)
+            device.error = L"its driver key names " + key.infPath + L" [" + key.infSection + L"]";
+        else
+            device.error = L"it has no driver key";
+    }
 }
 
 } // namespace
@@ -109,37 +135,19 @@ bool StagePackage(DriverPackage& package)
 
 InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction)
 {
+    // The installer works per hardware ID: one call serves every device of it.
     std::vector<std::wstring> done;
     for (const MatchedDevice& device : package.devices) {
-        if (device.action != DeviceAction::Install)
-            continue;
-        bool known = false;
+        bool known = device.action != DeviceAction::Install;
         for (const std::wstring& id : done)
             known = known || EqualsFoldingAsciiCase(id, device.hardwareId);
         if (known)
             continue;
         done.push_back(device.hardwareId);
-
-        bool everyDevice = true;
-        for (const MatchedDevice& other : package.devices)
-            everyDevice = everyDevice && (other.action == DeviceAction::Install ||
-                                          !EqualsFoldingAsciiCase(other.hardwareId, device.hardwareId));
-        std::shared_ptr<InstallCall> call;
-        InstallFor(package, device.hardwareId, everyDevice, call);
+        const std::shared_ptr<InstallCall> call = CallFor(package, device.hardwareId);
         if (!RunCall(call, reporter, fraction))
             return InstallRun::Abandoned;
-
-        for (MatchedDevice& installed : package.devices) {
-            if (installed.action != DeviceAction::Install || !EqualsFoldingAsciiCase(installed.hardwareId, device.hardwareId))
-                continue;
-            const DriverKeyValues key = ReadDriverKey(installed.instanceId);
-            installed.installed = NamesPackage(key, package.publishedInf, installed.section);
-            if (installed.installed)
-                continue;
-            installed.error = !call->succeeded ? ErrorText(call->error)
-                : key.found ? L"its driver key names " + key.infPath + L" [" + key.infSection + L"]"
-                            : std::wstring(L"it has no driver key");
-        }
+        ReadOutcomes(package, *call);
     }
     return InstallRun::Finished;
 }
