@@ -266,17 +266,12 @@ TEST_F(MainWindow, CommandsOfTheDialogsReachTheirActionsWithTheFrameAsOwner)
     EXPECT_EQ(Recorded().about, 1);
 }
 
-TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndToolbarAndRescansAfterARestore)
+TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
 {
     Start();
     wchar_t text[64] = L"";
     ASSERT_GT(::GetMenuStringW(frame->menu.get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
     EXPECT_STREQ(text, L"Restore drivers...");
-    TBBUTTONINFOW button = {};
-    button.cbSize = sizeof(button);
-    button.dwMask = TBIF_IMAGE;
-    ASSERT_NE(frame->toolBar.Send(TB_GETBUTTONINFOW, ID_DEVICE_RESTORE, reinterpret_cast<LPARAM>(&button)), -1);
-    EXPECT_EQ(button.iImage, 5) << "its own picture, after the save button's";
 
     // Known Wine difference: every process has an elevated token under Wine, so the restore
     // runs here; on Windows without rights the program would start again with the runas verb.
