@@ -265,6 +265,12 @@ void PackageChecker::Check(DriverPackage& package)
     package.devices.clear();
     package.missingFiles.clear();
     package.error.clear();
+    // The device install parameters hold the INF's path in MAX_PATH characters.
+    if (package.infPath.size() >= MAX_PATH) {
+        package.error = L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters";
+        package.status = PlanPackage(false, false, {});
+        return;
+    }
     UINT errorLine = 0;
     UniqueInfHandle inf(::SetupOpenInfFileW(package.infPath.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
     if (!inf) {
@@ -320,7 +326,7 @@ bool PackageChecker::MatchDevice(HDEVINFO devices, const std::wstring& infPath, 
 {
     SP_DEVINSTALL_PARAMS_W params = {};
     params.cbSize = sizeof(params);
-    if (infPath.size() >= MAX_PATH || !::SetupDiGetDeviceInstallParamsW(devices, &element, &params))
+    if (!::SetupDiGetDeviceInstallParamsW(devices, &element, &params))
         return false;
     wcscpy_s(params.DriverPath, MAX_PATH, infPath.c_str());
     params.Flags |= DI_ENUMSINGLEINF;

@@ -123,6 +123,13 @@ TEST_F(PackageCheckTest, UnreadableInfOrMissingSectionIsRefused)
     garbage.sourceRoot = sandbox / L"garbage";
     PackageChecker::Check(garbage);
     EXPECT_EQ(garbage.status, PackageStatus::InfRefused);
+
+    DriverPackage deep;
+    deep.sourceRoot = sandbox / std::wstring(250, L'd');
+    deep.infPath = deep.sourceRoot + L"\\deep.inf";
+    PackageChecker::Check(deep);
+    EXPECT_EQ(deep.status, PackageStatus::InfRefused) << "a path that does not fit is never cut";
+    EXPECT_EQ(deep.error, L"its path is longer than 259 characters");
 }
 
 TEST_F(PackageCheckTest, InstalledDevicesAreMatchedEachByItsOwnPackage)
