@@ -91,7 +91,7 @@ bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double
         if (!staged) {
             package.status = PackageStatus::InfRefused;
             PrintOutcome(package);
-            return Progress(base + step);
+            return true;
         }
         log.Print(L"  Staged as %s\n", package.publishedInf.c_str());
         if (!Progress(base + step * kStageShare))
