@@ -6,6 +6,7 @@
 #include "devices/DeviceList.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
 
 bool CStandaloneTarnwick::Progress(double)
@@ -19,7 +20,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
     // stack unwinds to a handler does the saver finish its log, moved and opened, and the
     // exit code must still say that not everything was saved.
     try {
-        return SaveEveryDevice(options);
+        return options.restore.empty() ? SaveEveryDevice(options) : RestoreFolder(options);
     } catch (...) {
         return 1;
     }
@@ -54,4 +55,19 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
     }
     return exitCode;
+}
+
+int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
+{
+    InitSystemFolders();
+    FILE* console = SetUpConsole();
+    if (!hasInstallRights()) {
+        std::fputs(kNoRightsMessage, console);
+        return 1;
+    }
+    std::fputs("Checking driver packages...\n", console);
+    // The restorer finishes its log when it goes: moved into the restored folder and opened.
+    CDriverRestorer restorer(*this);
+    restorer.FindPackages(options.restore, options.force);
+    return restorer.RestoreAll(console) ? 0 : 1;
 }

@@ -1,18 +1,24 @@
-// The command-line run: saves the drivers of every listed device into the "/path:" folder
-// without a window.
+// The command-line run: saves the drivers of every listed device into the "/path:" folder, or
+// restores the drivers of the "/restore:" folder, without a window.
 #pragma once
 
 #include "app/CommandLineOptions.h"
 #include "model/IProgressReporter.h"
+#include "restore/InstallRights.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
 public:
-    // The process exit code: 0 only when every device was saved.
+    // The process exit code: 0 only when every device was saved, or every driver package
+    // installed or staged.
     int Run(const CommandLineOptions& options);
 
     // A command-line run is never asked to stop and shows no percentage.
     bool Progress(double fraction) override;
 
+    // Whether the process may install drivers; tests put a stand-in here.
+    bool (*hasInstallRights)() = ProcessIsElevated;
+
 private:
     int SaveEveryDevice(const CommandLineOptions& options);
+    int RestoreFolder(const CommandLineOptions& options);
 };

@@ -13,7 +13,13 @@ const wchar_t kCommandLineHelp[] =
     L" /present - Save driver files of currently present (plugged in) devices only.\n"
     L"\n"
     L" Example:\n"
-    L" Tarnwick \"/path:D:\\System Drivers\" /present";
+    L" Tarnwick \"/path:D:\\System Drivers\" /present\n"
+    L"\n"
+    L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator rights).\n"
+    L" /force - With /restore: also replace installed drivers that are newer.\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick \"/restore:D:\\System Drivers\"";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -46,6 +52,11 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.present = true;
         else if (name == L"/path")
             options.path = value;
+        else if (name == L"/restore") {
+            options.restore = value;
+            options.restoreRequested = true;
+        } else if (name == L"/force")
+            options.force = true;
         else
             allRecognised = false;
     }
@@ -54,11 +65,13 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options)
 {
-    if (!ReadArguments(SplitCommandLine(commandLine), options)) {
+    // A backup and a restore in one run would be ambiguous about what comes first.
+    const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
+    if (!recognised || (!options.path.empty() && !options.restore.empty())) {
         ShowMessageBox(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
         return false;
     }
-    return !options.path.empty();
+    return !options.path.empty() || !options.restore.empty();
 }
 
 bool ParseCommandLine(CommandLineOptions& options)

@@ -1,5 +1,7 @@
 // The command line: "/path:<folder>" asks for a backup without a window, "/all" includes the
 // drivers that come with Windows, "/present" limits the backup to attached devices.
+// "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
+// drivers; "/restore" without a folder opens the window at its restore command.
 #pragma once
 
 #include <string>
@@ -9,6 +11,9 @@ struct CommandLineOptions {
     bool all = false;
     bool present = false;
     std::wstring path;
+    std::wstring restore;
+    bool force = false;
+    bool restoreRequested = false;  // "/restore" was given, with or without a folder
 };
 
 // The text of the help box shown for an unrecognised argument.
@@ -22,6 +27,7 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOptions& options);
 
 // Reads the given command line (the process's own by default), shows the help box once if
-// anything was not recognised, and returns true only when a command-line run is to happen.
+// anything was not recognised or both "/path:" and "/restore:" name a folder, and returns true
+// only when a command-line run (a backup or a restore) is to happen.
 bool ParseCommandLine(CommandLineOptions& options);
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options);

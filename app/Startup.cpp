@@ -35,7 +35,9 @@ int RunTarnwick(HINSTANCE instance, int showCommand)
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     AppModule().Init(instance);
-    const int result = RunMainWindow(showCommand);
+    // "/restore" without a folder: the program started itself again with administrator
+    // rights, for the restore command that the window without them could not run.
+    const int result = RunMainWindow(showCommand, options.restoreRequested && options.restore.empty());
     AppModule().Term();
     ::CoUninitialize();
     return result;

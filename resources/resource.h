@@ -11,6 +11,7 @@
 #define IDI_PRESENT_DEVICES 132
 #define IDI_DRIVER_FILES 133
 #define IDI_SAVE 134
+#define IDI_RESTORE 135
 
 // Commands: menu items, accelerators, toolbar buttons and their status/tooltip strings.
 #define ID_DEVICE_REFRESH 3000
@@ -22,6 +23,7 @@
 #define IDC_DEVICE_TREE_VIEW 3006
 #define ID_HELP_CONTENTS 3009
 #define ID_HELP_HOMEPAGE 3010
+#define ID_DEVICE_RESTORE 3011
 
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
@@ -33,6 +35,8 @@
 #define IDD_ABOUT 100
 #define IDD_DRIVER_FILES 201
 #define IDD_SAVE_PROGRESS 202
+#define IDD_RESTORE 203
+#define IDD_RESTORE_PROGRESS 204
 
 #define IDC_FILE_LIST 1001
 #define IDC_DEVICE_PROPERTIES 1003
@@ -43,6 +47,9 @@
 #define IDC_EMAIL_LINK 1010
 #define IDC_HOMEPAGE_LINK 1011
 #define IDC_PRODUCT_LINE 1013
+#define IDC_PACKAGE_LIST 1020
+#define IDC_RESTORE_SOURCE 1021
+#define IDC_RESTORE_STATUS 1022
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

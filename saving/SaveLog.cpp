@@ -56,13 +56,13 @@ bool IsLowSurrogate(wchar_t c)
 
 } // namespace
 
-std::wstring LogFileName(const SYSTEMTIME* localTime)
+std::wstring LogFileName(const SYSTEMTIME* localTime, const std::wstring& kind)
 {
     wchar_t date[kStampLength] = L"";
     wchar_t time[kStampLength] = L"";
     ::GetDateFormatW(LOCALE_USER_DEFAULT, 0, localTime, L"dd.MM.yyyy", date, kStampLength);
     ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, localTime, L"HH.mm.ss", time, kStampLength);
-    return std::wstring(L"Tarnwick-") + date + L"-" + time + L"-log.txt";
+    return std::wstring(L"Tarnwick-") + date + L"-" + time + L"-" + kind + L".txt";
 }
 
 std::wstring NumberedLogFileName(const std::wstring& name, unsigned k)
@@ -100,7 +100,7 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     // Taken once, so the date and the time belong to the same moment.
     SYSTEMTIME now = {};
     ::GetLocalTime(&now);
-    const std::wstring name = LogFileName(&now);
+    const std::wstring name = LogFileName(&now, kind);
     // The system reports the temporary folder with a closing backslash; the doubled backslash
     // this gives is read as one.
     const std::wstring tempDir = SystemFolders::Current().tempDir;

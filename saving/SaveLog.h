@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 class SaveLog {
 public:
     SaveLog() = default;
+    // A log named "Tarnwick-<date>-<time>-<kind>.txt" instead of "...-log.txt".
+    explicit SaveLog(std::wstring kind) : kind(std::move(kind)) {}
     // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
@@ -34,6 +37,7 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
+    std::wstring kind = L"log";
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;
@@ -42,8 +46,8 @@ private:
     FILE* pathOutput = nullptr;
 };
 
-// "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-log.txt" for the given local time.
-std::wstring LogFileName(const SYSTEMTIME* localTime);
+// "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-<kind>.txt" for the given local time.
+std::wstring LogFileName(const SYSTEMTIME* localTime, const std::wstring& kind = L"log");
 // The name of a log in the temporary folder when the plain name is taken: "-<k>" before "-log.txt".
 std::wstring NumberedLogFileName(const std::wstring& name, unsigned k);
 

@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "ui/Settings.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "restore/InstallRights.h"
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
 #include "framework/MessageBox.h"
@@ -24,7 +27,7 @@ const int kTitleCapacity = 256;
 const int kProgressWidth = 200;
 
 const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRIVERS,
-                             IDI_DRIVER_FILES, IDI_SAVE, IDI_DEVICE_MANAGER};
+                             IDI_DRIVER_FILES, IDI_SAVE, IDI_RESTORE, IDI_DEVICE_MANAGER};
 
 } // namespace
 
@@ -187,7 +190,7 @@ LRESULT CMainFrame::OnCreate()
 
 void CMainFrame::CreateToolbarImages()
 {
-    toolbarImages.reset(::ImageList_Create(32, 32, ILC_COLOR32, 6, 1));
+    toolbarImages.reset(::ImageList_Create(32, 32, ILC_COLOR32, static_cast<int>(std::size(kToolbarIcons)), 1));
     if (!toolbarImages)
         return;
     for (int icon : kToolbarIcons)
@@ -239,6 +242,9 @@ bool CMainFrame::OnCommand(UINT id)
         return true;
     case ID_DEVICE_SAVE:
         SaveCommand();
+        return true;
+    case ID_DEVICE_RESTORE:
+        RestoreCommand();
         return true;
     case ID_VIEW_PRESENT_ONLY:
     case ID_VIEW_MICROSOFT_DRIVERS:
@@ -325,6 +331,9 @@ void CMainFrame::OnScanFinished()
     if (closeRequested) {
         closeRequested = false;
         Post(WM_CLOSE);
+    } else if (restoreWhenScanned) {
+        restoreWhenScanned = false;
+        Post(WM_COMMAND, ID_DEVICE_RESTORE);
     }
 }
 
@@ -358,4 +367,23 @@ void CMainFrame::SaveCommand()
         return;
     }
     CurrentMainFrameActions().saveDevices(get(), devices, browsePath);
+}
+
+void CMainFrame::RestoreCommand()
+{
+    if (scanning)
+        return;
+    // Installing drivers takes administrator rights, which this program does not ask for at
+    // start: it starts again with them, straight into this command, and this window closes.
+    if (!ProcessIsElevated()) {
+        DWORD error = NO_ERROR;
+        if (RelaunchElevated(L"/restore", error))
+            Post(WM_CLOSE);
+        else
+            ShowMessageBox(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    const MainFrameActions& actions = CurrentMainFrameActions();
+    if (actions.restoreDrivers && actions.restoreDrivers(get(), browsePath))
+        StartScan();
 }

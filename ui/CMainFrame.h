@@ -61,6 +61,9 @@ public:
     PlacementRecord mainPlacement;
     CWindow toolBar;
     CMenuHandle menu;
+    // Runs the restore command when the next scan is done (the program was started again
+    // with administrator rights for it).
+    bool restoreWhenScanned = false;
 
 private:
     LRESULT OnCreate();
@@ -74,6 +77,7 @@ private:
     void ToggleCommand(UINT id);
     void ShowDriverFiles();
     void SaveCommand();
+    void RestoreCommand();
 
     static DWORD WINAPI ScanThread(void* frame);
     void RunScan();

@@ -2,6 +2,7 @@
 
 #include "ui/CAboutDlg.h"
 #include "ui/CDriverFilesDlg.h"
+#include "ui/CRestoreDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/ShellActions.h"
 
@@ -25,6 +26,16 @@ void SaveUnderProgressDialog(HWND owner, const std::vector<DeviceInfo*>& devices
     dialog.DoModal(::GetActiveWindow());
 }
 
+bool RestoreUnderDialog(HWND owner, const std::wstring& browsePath)
+{
+    std::wstring folder = browsePath;
+    if (!BrowseForTargetFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
+        return false;
+    // The restorer, and with it the restore log, ends with the dialog: the log then opens.
+    CRestoreDlg dialog(folder);
+    return dialog.DoModal(owner) == IDOK;
+}
+
 void ShowAboutBox(HWND owner)
 {
     CAboutDlg dialog;
@@ -35,7 +46,8 @@ void ShowAboutBox(HWND owner)
 
 MainFrameActions DefaultMainFrameActions()
 {
-    return {ShowDriverFilesDialog, SaveUnderProgressDialog, ShowAboutBox, ShowHelp, OpenHomePage, OpenDeviceManager};
+    return {ShowDriverFilesDialog, SaveUnderProgressDialog, ShowAboutBox, ShowHelp, OpenHomePage, OpenDeviceManager,
+            RestoreUnderDialog};
 }
 
 MainFrameActions& CurrentMainFrameActions()

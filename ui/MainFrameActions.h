@@ -1,6 +1,6 @@
 // What the main window's commands hand over to the dialogs and shell actions: the driver
 // files dialog, the folder choice and save progress dialog, the about box, help, the home
-// page and Device Manager. The main window decides when each runs (and with which device,
+// page, Device Manager and the restore dialog. The main window decides when each runs (and with which device,
 // owner and folder text); these say how. Tests put recorders in their place, so that no
 // dialog or shell action blocks them.
 #pragma once
@@ -24,6 +24,9 @@ struct MainFrameActions {
     void (*showHelp)(HWND owner);
     void (*openHomePage)();
     void (*openDeviceManager)(HWND owner);
+    // Asks for a backup folder (starting at browsePath) and restores from it under the
+    // restore dialog; true when a restore ran, so the devices are to be scanned again.
+    bool (*restoreDrivers)(HWND owner, const std::wstring& browsePath);
 };
 
 // The actions in use, which the main window calls.

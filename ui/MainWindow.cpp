@@ -4,13 +4,14 @@
 #include "framework/CMessageLoop.h"
 #include "ui/CMainFrame.h"
 
-int RunMainWindow(int showCommand)
+int RunMainWindow(int showCommand, bool restoreAtStart)
 {
     CMessageLoop loop;
     AppModule().AddMessageLoop(loop);
     int result = 0;
     {
         CMainFrame frame;
+        frame.restoreWhenScanned = restoreAtStart;
         if (frame.CreateMainWindow()) {
             frame.Show(showCommand);
             result = loop.Run();

@@ -2,4 +2,5 @@
 
 // Runs the main window until its message loop ends and returns the exit code carried by
 // WM_QUIT (1 when the user closes the window), or 0 when the window cannot be created.
-int RunMainWindow(int showCommand);
+// restoreAtStart runs the restore command once the first scan is done.
+int RunMainWindow(int showCommand, bool restoreAtStart = false);

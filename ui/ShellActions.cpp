@@ -67,13 +67,13 @@ void ShowDeviceProperties(const std::wstring& instanceId, HWND owner)
     deviceProperties(owner, nullptr, commandLine.c_str(), SW_SHOW);
 }
 
-bool BrowseForTargetFolder(std::wstring& path, HWND owner)
+bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title)
 {
     wchar_t displayName[kPathBufferLength] = L"";
     BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
     browse.pszDisplayName = displayName;
-    browse.lpszTitle = L"Select a folder to save driver files:";
+    browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     browse.lpfn = PreselectFolder;
     browse.lParam = path.empty() ? 0 : reinterpret_cast<LPARAM>(&path);

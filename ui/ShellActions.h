@@ -18,9 +18,9 @@ void ShowHelp(HWND owner);
 // The system's property sheet of one device; returns when the sheet is closed.
 void ShowDeviceProperties(const std::wstring& instanceId, HWND owner);
 
-// Lets the user pick the save target, starting at path; a choice replaces path. False when
-// the user cancelled.
-bool BrowseForTargetFolder(std::wstring& path, HWND owner);
+// Lets the user pick the save target (or, with its own title, the folder to restore from),
+// starting at path; a choice replaces path. False when the user cancelled.
+bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title = L"Select a folder to save driver files:");
 
 extern const wchar_t kHomePageUrl[];
 extern const wchar_t kSupportEmailUrl[];

@@ -23,14 +23,14 @@ convert "$work/program-16.png" "$work/program-32.png" "$work/program-48.png" "$w
   "$out/program.ico"
 
 # Toolbar icons, 32 x 32.
-for name in refresh device-manager windows-flag plug driver-files save; do
+for name in refresh device-manager windows-flag plug driver-files save restore; do
   render "$name.svg" 32 "$work/$name.png"
   convert "$work/$name.png" "$out/$name.ico"
 done
 
-# The toolbar's placeholder bitmap: the six pictures in button order on the button face.
+# The toolbar's placeholder bitmap: the seven pictures in button order on the button face.
 convert -background '#f0f0f0' "$work/refresh.png" "$work/plug.png" "$work/windows-flag.png" \
-  "$work/driver-files.png" "$work/save.png" "$work/device-manager.png" +append -alpha remove \
+  "$work/driver-files.png" "$work/save.png" "$work/restore.png" "$work/device-manager.png" +append -alpha remove \
   -type TrueColor "BMP3:$out/toolbar.bmp"
 
 if [ $# -gt 0 ]; then
@@ -38,6 +38,6 @@ if [ $# -gt 0 ]; then
   cp "$work"/*.png "$1/"
   convert -background white "$work/program-64.png" "$work/program-48.png" "$work/program-32.png" \
     "$work/program-16.png" "$work/refresh.png" "$work/plug.png" "$work/windows-flag.png" \
-    "$work/driver-files.png" "$work/save.png" "$work/device-manager.png" -gravity center +append \
+    "$work/driver-files.png" "$work/save.png" "$work/restore.png" "$work/device-manager.png" -gravity center +append \
     -alpha remove "$1/contact-sheet.png"
 fi

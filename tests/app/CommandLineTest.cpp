@@ -136,7 +136,7 @@ TEST(CommandLine, ProgramPathIsNeverReadAsAnOption)
     EXPECT_EQ(parsed.helpBoxes, 0u);
 }
 
-TEST(CommandLine, HelpTextIsExact)
+TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
 {
     EXPECT_STREQ(kCommandLineHelp,
                  L"Tarnwick command line options:\n\n"
@@ -144,7 +144,56 @@ TEST(CommandLine, HelpTextIsExact)
                  L" /all - Save driver files from all Providers (including Microsoft).\n"
                  L" /present - Save driver files of currently present (plugged in) devices only.\n\n"
                  L" Example:\n"
-                 L" Tarnwick \"/path:D:\\System Drivers\" /present");
+                 L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
+                 L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator "
+                 L"rights).\n"
+                 L" /force - With /restore: also replace installed drivers that are newer.\n\n"
+                 L" Example:\n"
+                 L" Tarnwick \"/restore:D:\\System Drivers\"");
+}
+
+TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/RESTORE:D:\\Old Drivers\" /Force");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.restore, L"D:\\Old Drivers");
+    EXPECT_TRUE(parsed.options.force);
+    EXPECT_TRUE(parsed.options.restoreRequested);
+    EXPECT_TRUE(parsed.options.path.empty());
+
+    const Parsed plain = Parse(L"tarnwick.exe /restore:D:\\A");
+    EXPECT_TRUE(plain.commandLineRun);
+    EXPECT_FALSE(plain.options.force);
+}
+
+TEST(CommandLine, RestoreWithoutFolderOpensTheWindowForTheRestoreCommand)
+{
+    for (const wchar_t* commandLine : {L"tarnwick.exe /restore", L"tarnwick.exe /restore:"}) {
+        SCOPED_TRACE(commandLine);
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        EXPECT_EQ(parsed.helpBoxes, 0u);
+        EXPECT_TRUE(parsed.options.restoreRequested);
+        EXPECT_TRUE(parsed.options.restore.empty());
+    }
+    const Parsed forceAlone = Parse(L"tarnwick.exe /force");
+    EXPECT_FALSE(forceAlone.commandLineRun);
+    EXPECT_EQ(forceAlone.helpBoxes, 0u);
+    EXPECT_FALSE(forceAlone.options.restoreRequested);
+}
+
+TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
+{
+    for (const wchar_t* commandLine :
+         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A"}) {
+        SCOPED_TRACE(commandLine);
+        MessageBoxRecorder recorder;
+        CommandLineOptions options;
+        EXPECT_FALSE(ParseCommandLine(commandLine, options));
+        ASSERT_EQ(recorder.boxes().size(), 1u);
+        EXPECT_EQ(recorder.boxes()[0].text, kCommandLineHelp);
+    }
 }
 
 TEST(CommandLine, ReadArgumentsSkipsProgramPath)

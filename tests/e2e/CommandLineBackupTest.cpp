@@ -32,65 +32,6 @@ fixture::SimpleDriver WidgetDriver()
     return driver;
 }
 
-// Files in subfolders of the installation media: one through its disk's path, one through
-// its own subdirectory.
-const wchar_t kLayoutInf[] = LR"([Version]
-Signature="$Windows NT$"
-Class=TarnwickTest
-ClassGuid={6A8E2D11-0F0C-4C3B-9E47-3A1D5B2C7E01}
-Provider=%Provider%
-DriverVer=01/02/2024,3.0.0.1
-CatalogFile=layout.cat
-
-[Manufacturer]
-%Mfg%=Models,NTamd64
-
-[Models.NTamd64]
-%Desc%=LayoutInstall,ROOT\TARNWICK_E2E_LAYOUT
-
-[LayoutInstall.NTamd64]
-CopyFiles=LayoutFiles
-
-[LayoutInstall.NTamd64.Services]
-AddService=,2
-
-[DestinationDirs]
-LayoutFiles=12
-
-[LayoutFiles]
-layout.sys
-layoutsub.dll
-layout64.dll
-
-[SourceDisksNames]
-1=%Disk%,,,
-2=%Disk%,,,\x64
-
-[SourceDisksFiles]
-layout.sys=1
-layoutsub.dll=1,sub
-layout64.dll=2
-
-[Strings]
-Provider="Layout Corp"
-Mfg="Layout Corp"
-Desc="Layout Device"
-Disk="Layout disk"
-)";
-
-fixture::Package LayoutPackage()
-{
-    fixture::Package package;
-    package.infName = L"layout.inf";
-    package.infText = kLayoutInf;
-    package.files = {{L"layout.sys", "layout driver"},
-                     {L"sub\\layoutsub.dll", "layout library in a subdirectory"},
-                     {L"x64\\layout64.dll", "layout library on the x64 disk"},
-                     {L"layout.cat", "layout catalog"}};
-    package.devices = {{L"ROOT\\TARNWICK_E2E_LAYOUT"}};
-    return package;
-}
-
 ExpectedDevice LayoutDevice(const fixture::InstallResult& installed)
 {
     ExpectedDevice device;
@@ -148,7 +89,7 @@ protected:
         d.twinOne = Install(fixture::MakePackage(twinOne, {{L"ROOT\\TARNWICK_E2E_TWIN1"}}));
         d.twinTwo = Install(fixture::MakePackage(twinTwo, {{L"ROOT\\TARNWICK_E2E_TWIN2"}}));
         d.widget = Install(fixture::MakePackage(widget, {{L"ROOT\\TARNWICK_E2E_CONTOSO"}}));
-        d.layout = Install(LayoutPackage());
+        d.layout = Install(fixture::LayoutPackage(L"ROOT\\TARNWICK_E2E_LAYOUT"));
         fixture::Package inboxPackage = fixture::MakePackage(inbox, {{L"ROOT\\TARNWICK_E2E_INBOX"}});
         inboxPackage.inbox = true;
         d.inbox = Install(inboxPackage);

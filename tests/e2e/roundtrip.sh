@@ -5,6 +5,10 @@
 # them, and the published INF and catalog must be the same. Two drivers are installed from
 # their own folder; four, of every kind of package, through the driver store as Windows 10 and
 # 11 install them, and for these the store folder's files must be the same too.
+# Then the restore: a third fresh prefix has the same devices without drivers, as a PC that
+# lost them would, and tarnwick.exe /restore:... installs the backup of the two
+# folder-installed drivers back. Each device's
+# driver key must name the restored package and every file must again be the first one's.
 #   roundtrip.sh <build folder>
 set -u
 build=$(cd "$1" && pwd)
@@ -12,6 +16,7 @@ run="$build/wine-run.sh"
 work="$build/roundtrip"
 first=roundtrip-first
 second=roundtrip-second
+third=roundtrip-restore
 catalogs='C:\windows\system32\CatRoot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}'
 
 fail() {
@@ -130,3 +135,52 @@ tail -n 1 "$work/backup-output.txt" | grep -q 'backup\\Tarnwick-.*-log\.txt.$' |
   fail "the backup's output does not end with its log's path"
 [ ! -s "$work/opened.txt" ] || fail "a viewer was opened for a scripted backup"
 echo "roundtrip: ${#drivers[@]} drivers reinstalled from their backup with identical files"
+
+# The restore takes the two drivers installed from their own folder: their device folders are
+# copied into a backup of their own.
+restored=()
+for entry in "${drivers[@]}"; do
+  [[ "$entry" == *:/store ]] && continue
+  restored+=("$entry")
+  name=${entry%%:*}
+  folder=${saved[$name]}
+  mkdir -p "$work/restore-media/${folder%/*}"
+  cp -r "$work/backup/$folder" "$work/restore-media/$folder" || fail "could not copy the backup of $name"
+done
+
+# 4. The third prefix: the devices without drivers, then the whole backup restored at once. A
+# restore that hangs (an installer asking for media for ever) fails here instead of at
+# ctest's limit.
+in_prefix $third 0 "$helper" prepare "$(windows "$work/third-media")" "$recorder" "$(windows "$work/restore-opened.txt")" ||
+  fail "could not prepare the third prefix"
+for entry in "${restored[@]}"; do
+  in_prefix $third 1 "$installer" register "$(hardware_id "$entry")" >/dev/null || fail "could not register ${entry#*:}"
+done
+timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
+  "/restore:$(windows "$work/restore-media")" >"$work/restore-output.txt"
+status=$?
+[ $status -eq 0 ] || { cat "$work/restore-output.txt"; fail "the restore ended with exit code $status"; }
+grep -q "^Done: ${#restored[@]} of ${#restored[@]} driver package(s) restored\\." <(sed 's/\r$//' "$work/restore-output.txt") ||
+  { cat "$work/restore-output.txt"; fail "the restore did not report both packages restored"; }
+ids=()
+for entry in "${restored[@]}"; do ids+=("$(hardware_id "$entry")"); done
+in_prefix $third 1 "$helper" driverkeys "$(windows "$work/restore-keys.txt")" "${ids[@]}" ||
+  fail "could not read the driver keys of the third prefix"
+for entry in "${restored[@]}"; do
+  name=${entry%%:*}
+  read -r _ inf section catalog < <(grep -F "$(hardware_id "$entry") " "$work/restore-keys.txt" | sed 's/\r$//')
+  # Wine publishes an INF under its own name; Windows would name it oemN.inf.
+  [ "${inf,,}" = "$name.inf" ] || [[ "${inf,,}" == oem*.inf ]] || fail "the driver key of $name names ${inf:-nothing}"
+  [ "$section" = DeviceInstall ] || fail "the driver key of $name names the section ${section:-nothing}"
+  mapfile -t labelled < <(digest_arguments "$work/first-$name.txt" | grep -v '^\(inf\|cat\):')
+  labelled+=("inf:restored=C:\\windows\\inf\\$inf" "cat:restored=$catalog")
+  in_prefix $third 1 "$helper" digest "$(windows "$work/restore-$name-digest.txt")" "${labelled[@]}" ||
+    fail "could not digest the restored $name"
+  sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/restore-$name-digest.txt" | sort >"$work/restore-$name-compare.txt"
+  diff -u "$work/first-$name-compare.txt" "$work/restore-$name-compare.txt" ||
+    fail "$name restored from the backup differs from the original installation"
+done
+stop_prefix $third
+iconv -f UTF-16LE -t UTF-8 "$work/restore-opened.txt" 2>/dev/null | grep -q 'restore-media\\Tarnwick-.*-restore-log\.txt' ||
+  fail "the restore's log was not opened from the backup folder"
+echo "roundtrip: ${#restored[@]} drivers restored by tarnwick.exe with identical files"

@@ -101,16 +101,18 @@ TEST(ToolbarResourceData, ParsesVersionOneAndRejectsTheRest)
 
     ASSERT_TRUE(LoadToolbarResource(IDR_MAINFRAME, toolbar));
     EXPECT_EQ(toolbar.items, (std::vector<WORD>{ID_DEVICE_REFRESH, 0, ID_VIEW_PRESENT_ONLY, ID_VIEW_MICROSOFT_DRIVERS, 0,
-                                                ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE, 0, ID_TOOLS_DEVICE_MANAGER}));
+                                                ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE, ID_DEVICE_RESTORE, 0,
+                                                ID_TOOLS_DEVICE_MANAGER}));
 }
 
 TEST_F(FrameFixture, ToolbarHasOneButtonPerCommandAndSeparatorsForZeros)
 {
     const CWindow& toolbar = frame.toolBarWindow;
-    ASSERT_EQ(toolbar.Send(TB_BUTTONCOUNT), 9);
-    const int expectedCommands[] = {3000, 0, 3002, 3003, 0, 3001, 3004, 0, 3005};
+    // The restore command's button follows the save button.
+    ASSERT_EQ(toolbar.Send(TB_BUTTONCOUNT), 10);
+    const int expectedCommands[] = {3000, 0, 3002, 3003, 0, 3001, 3004, 3011, 0, 3005};
     int image = 0;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         TBBUTTON button = {};
         ASSERT_TRUE(toolbar.Send(TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
         if (expectedCommands[i] == 0) {

@@ -76,6 +76,14 @@ void RecordDeviceManager(HWND owner)
     Recorded().lastOwner = owner;
 }
 
+// As if a restore ran: the frame then scans again.
+bool RecordRestore(HWND owner, const std::wstring& browsePath)
+{
+    Recorded().restores.push_back(browsePath);
+    Recorded().lastOwner = owner;
+    return true;
+}
+
 } // namespace
 
 RecordedActions& Recorded()
@@ -102,7 +110,7 @@ void MainFrameHarness::SetUp()
     ASSERT_TRUE(AppModule().AddMessageLoop(loop));
     Recorded() = RecordedActions();
     CurrentMainFrameActions() = {RecordDriverFiles, RecordSave, RecordAbout, RecordHelp, RecordHomePage,
-                                 RecordDeviceManager};
+                                 RecordDeviceManager, RecordRestore};
 }
 
 void MainFrameHarness::TearDown()

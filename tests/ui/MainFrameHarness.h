@@ -22,6 +22,7 @@ struct RecordedActions {
     std::vector<DeviceInfo*> driverFiles;
     std::vector<std::wstring> driverFilesInfPaths;
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
+    std::vector<std::wstring> restores;  // the folder each restore started at
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();

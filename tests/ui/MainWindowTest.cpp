@@ -7,6 +7,7 @@
 
 #include "ui/Settings.h"
 #include "resources/resource.h"
+#include "restore/InstallRights.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Wine.h"
@@ -83,7 +84,7 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     EXPECT_EQ(limits.ptMinTrackSize.y, 600);
 
     const auto images = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST));
-    EXPECT_EQ(::ImageList_GetImageCount(images), 6);
+    EXPECT_EQ(::ImageList_GetImageCount(images), 7) << "six pictures, and the restore command's";
     EXPECT_EQ(frame->view.GetId(), IDC_DEVICE_TREE_VIEW);
     EXPECT_EQ(frame->view.GetParent().get(), frame->get());
 
@@ -263,6 +264,38 @@ TEST_F(MainWindow, CommandsOfTheDialogsReachTheirActionsWithTheFrameAsOwner)
     EXPECT_EQ(Recorded().homePage, 1) << "accelerator, menu and button alike";
     frame->Send(WM_COMMAND, ID_APP_ABOUT);
     EXPECT_EQ(Recorded().about, 1);
+}
+
+TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
+{
+    Start();
+    wchar_t text[64] = L"";
+    ASSERT_GT(::GetMenuStringW(frame->menu.get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
+    EXPECT_STREQ(text, L"Restore drivers...");
+
+    // Known Wine difference: every process has an elevated token under Wine, so the restore
+    // runs here; on Windows without rights the program would start again with the runas verb.
+    ASSERT_TRUE(ProcessIsElevated() || !RunningUnderWine());
+    frame->browsePath = L"C:\\Backups";
+    frame->Send(WM_COMMAND, ID_DEVICE_RESTORE);
+    ASSERT_EQ(Recorded().restores, std::vector<std::wstring>{L"C:\\Backups"});
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+    WaitForScan();
+    EXPECT_EQ(scanFlags.size(), 2u) << "the devices are scanned again after a restore";
+}
+
+TEST_F(MainWindow, StartedForTheRestoreItRunsTheCommandOnceTheFirstScanIsDone)
+{
+    Create();
+    frame->restoreWhenScanned = true;
+    frame->Show(SW_SHOWNORMAL);
+    WaitForScan();
+    const DWORD start = ::GetTickCount();
+    while (Recorded().restores.empty() && ::GetTickCount() - start < 5000)
+        Pump();
+    EXPECT_EQ(Recorded().restores.size(), 1u);
+    WaitForScan();
+    EXPECT_FALSE(frame->restoreWhenScanned);
 }
 
 TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)

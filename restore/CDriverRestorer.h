@@ -1,0 +1,55 @@
+// The restore engine: finds the driver packages of a backup folder, checks each, and installs
+// the chosen ones back, with progress, a stop between packages and a log in the save log's
+// form ("Tarnwick-<date>-<time>-restore-log.txt"), which is moved into the restored folder
+// and opened when the restorer goes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "model/IProgressReporter.h"
+#include "restore/DriverPackage.h"
+#include "saving/SaveLog.h"
+
+class CDriverRestorer {
+public:
+    explicit CDriverRestorer(IProgressReporter& reporter);
+    // Finishes the log: moved into the restored folder and opened for the user.
+    ~CDriverRestorer();
+    CDriverRestorer(const CDriverRestorer&) = delete;
+    CDriverRestorer& operator=(const CDriverRestorer&) = delete;
+
+    // Finds and checks every package under folder; force lets each be installed over newer
+    // drivers. Every package found starts selected. False when the reporter asked to stop.
+    bool FindPackages(const std::wstring& folder, bool force);
+
+    // The receiver of the progress from now on (the window checks under one dialog and
+    // restores under another).
+    void SetReporter(IProgressReporter& progressReporter) { reporter = &progressReporter; }
+
+    const std::wstring& Folder() const { return folder; }
+    std::vector<DriverPackage>& Packages() { return packages; }
+
+    // Restores the selected packages. True only when each of them was installed or staged.
+    // console may be null.
+    bool RestoreAll(FILE* console);
+
+private:
+    // False when the run is to stop.
+    bool RestorePackage(DriverPackage& package, double base, double step);
+    bool Install(DriverPackage& package, double fraction);
+    void PrintPackage(const DriverPackage& package);
+    void PrintOutcome(const DriverPackage& package);
+    bool Progress(double fraction);
+
+    std::wstring folder;
+    std::vector<DriverPackage> packages;
+    SaveLog log{L"restore-log"};
+    IProgressReporter* reporter;
+    bool aborted = false;
+};
+
+// Lets a package go over newer drivers after all: each matched device is to get it, and a
+// package that was to be skipped is to be installed.
+void ForceOverNewer(DriverPackage& package);

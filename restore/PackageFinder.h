@@ -1,0 +1,16 @@
+// Finds the driver packages of a backup: every INF under a folder (a whole backup, one class
+// folder or one device folder) that the setup services accept as a device INF.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "restore/DriverPackage.h"
+
+// The packages under folder, ordered by their path relative to it (letters A to Z in any
+// case). Links inside the folder are not followed. Empty when the folder holds none or is
+// not a folder.
+std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder);
+
+// True when the file name ends in ".inf", in any case.
+bool HasInfExtension(const std::wstring& name);

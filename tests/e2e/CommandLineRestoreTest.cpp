@@ -1,0 +1,262 @@
+// tarnwick.exe /restore:... on package folders laid out as a backup leaves them: a package
+// that lacks a file is never handed to the installer, one that matches no device is staged,
+// and one whose device has a newer driver is skipped unless /force. The log sits in the
+// restored folder and is opened; the console shows the same messages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "discovery/SystemFolders.h"
+#include "saving/SavePaths.h"
+#include "tests/e2e/TarnwickRun.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Wine.h"
+
+namespace {
+
+// A restore that reaches an installer asking for missing media never ends: the run is given
+// this long, far more than a restore of one package needs, and then counts as hung.
+const DWORD kRestoreLimitMs = 120000;
+
+class CommandLineRestoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        backup = sandbox / L"Driver Backup";
+    }
+
+    void TearDown() override
+    {
+        RemoveLogsInTemp();
+        for (const std::wstring& published : staged) {
+            if (!published.empty())
+                fixture::UninstallPublished(published);
+        }
+        for (const std::wstring& device : devices)
+            fixture::RemoveDevice(device);
+    }
+
+    // A package as a backup holds it: the device's folder under its class folder.
+    fixture::SimpleDriver WriteBackedUp(const std::wstring& name, const std::wstring& model, const std::wstring& version)
+    {
+        fixture::SimpleDriver driver = fixture::OneModelDriver(name, model, L"ROOT\\TARNWICK_RS_" + name);
+        driver.driverVer = L"01/02/2020," + version;
+        std::wstring error;
+        EXPECT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(driver), error)) << error;
+        return driver;
+    }
+
+    std::wstring FolderOf(const fixture::SimpleDriver& driver) const
+    {
+        return backup + L"\\" + driver.classDescription + L"\\" + driver.models[0].description;
+    }
+
+    // A device of the driver's ID as a PC that lost the driver has it.
+    std::wstring RegisterDevice(const fixture::SimpleDriver& driver)
+    {
+        std::wstring instanceId;
+        std::wstring error;
+        EXPECT_TRUE(fixture::RegisterBareDevice(driver.models[0].hardwareId, L"", instanceId, error)) << error;
+        devices.push_back(instanceId);
+        return instanceId;
+    }
+
+    ProgramRun Restore(const std::wstring& extra = std::wstring())
+    {
+        return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" \"/restore:" + backup + L"\"" + extra,
+                                   kRestoreLimitMs);
+    }
+
+    // The messages of the package's head: its INF in the backup, class, provider, version.
+    static std::wstring PackageHead(const fixture::SimpleDriver& driver)
+    {
+        const std::wstring& version = driver.driverVer.substr(driver.driverVer.find(L',') + 1);
+        return driver.classDescription + L"\\" + driver.models[0].description + L"\\" + driver.name +
+               L".inf\nClass: " + driver.className + L"\nProvider: " + driver.provider + L"\nVersion: " + version +
+               L"\n";
+    }
+
+    std::wstring RunStart() const { return L"Restoring drivers...\n  Source path is " + backup + L"\n\n"; }
+
+    static std::wstring Summary(int restored, int total)
+    {
+        return L"\nDone: " + std::to_wstring(restored) + L" of " + std::to_wstring(total) +
+               L" driver package(s) restored.\n";
+    }
+
+    // The run's log, in the backup folder, opened, and shown on the console as it is.
+    std::string ExpectLog(const ProgramRun& run)
+    {
+        const std::string log = OnlyLogIn(backup);
+        EXPECT_EQ(run.output, "Checking driver packages...\r\n" + log);
+        const std::vector<std::wstring> logs = LogsIn(backup);
+        const std::vector<std::wstring> opened = recorder.WaitForOpened(1, 20000);
+        if (logs.size() != 1 || opened.size() != 1) {
+            ADD_FAILURE() << "one log in the backup folder, opened once";
+            return log;
+        }
+        const std::wstring kind = L"-restore-log.txt";
+        EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
+        EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(backup + L"\\" + logs[0]));
+        return log;
+    }
+
+    static bool Holds(const std::string& log, const std::wstring& messages)
+    {
+        return log.find(LogBytes(messages)) != std::string::npos;
+    }
+
+    // The name the system published the INF under, as the log says it was staged.
+    static std::wstring StagedName(const std::string& log)
+    {
+        const std::string marker = "  Staged as ";
+        const size_t start = log.find(marker);
+        if (start == std::string::npos)
+            return std::wstring();
+        const size_t end = log.find("\r\n", start);
+        const std::string name = log.substr(start + marker.size(), end - start - marker.size());
+        return std::wstring(name.begin(), name.end());
+    }
+
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    std::wstring backup;
+    std::vector<std::wstring> staged;
+    std::vector<std::wstring> devices;
+};
+
+} // namespace
+
+TEST_F(CommandLineRestoreTest, PackageWithAMissingFileIsReportedAndNeverInstalled)
+{
+    const fixture::SimpleDriver driver = WriteBackedUp(L"rsgap", L"Gap Widget", L"1.2.3.4");
+    const std::wstring device = RegisterDevice(driver);
+    // One file of the install section, the co-installer and the catalog are gone.
+    for (const wchar_t* suffix : {L".sys", L"co.dll", L".cat"})
+        ASSERT_TRUE(::DeleteFileW((FolderOf(driver) + L"\\" + driver.name + suffix).c_str()));
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished) << "the restore hung";
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::string log = ExpectLog(run);
+    EXPECT_TRUE(Holds(log, RunStart() + PackageHead(driver) + L"Device: " + device + L" [" + device + L"]\n"));
+    for (const wchar_t* suffix : {L".sys", L"co.dll", L".cat"})
+        EXPECT_TRUE(Holds(log, L"    ERROR: File missing: " + driver.name + suffix + L"\n")) << suffix;
+    EXPECT_TRUE(Holds(log, L"  ERROR: Files missing.\n\n" + Summary(0, 1)));
+    EXPECT_FALSE(Holds(log, L"  Staging")) << "nothing was handed to the system";
+    EXPECT_FALSE(fixture::DriverKeyExists(device));
+    EXPECT_EQ(::GetFileAttributesW((SystemFolders::Current().windowsDir + L"\\inf\\rsgap.inf").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(CommandLineRestoreTest, PackageThatMatchesNoDeviceIsStaged)
+{
+    const fixture::SimpleDriver driver = WriteBackedUp(L"rsalone", L"Alone Widget", L"3.1.0.0");
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    const std::string log = ExpectLog(run);
+    const std::wstring published = StagedName(log);
+    staged.push_back(published);
+    // Known Wine difference: Wine publishes the INF under its own name; Windows as oemN.inf.
+    EXPECT_EQ(published, RunningUnderWine() ? L"rsalone.inf" : published);
+    EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Devices: none present\n  Staging rsalone.inf...\n"
+                            L"  Staged as " + published + L"\n  Staged (no device present).\n\n" + Summary(1, 1)));
+    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().windowsDir + L"\\inf\\" + published),
+              ReadFileBytes(FolderOf(driver) + L"\\rsalone.inf"));
+}
+
+TEST_F(CommandLineRestoreTest, DeviceWithoutDriverGetsThePackage)
+{
+    const fixture::SimpleDriver driver = WriteBackedUp(L"rslost", L"Lost Widget", L"2.0.0.1");
+    const std::wstring device = RegisterDevice(driver);
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    const std::string log = ExpectLog(run);
+    const std::wstring published = StagedName(log);
+    staged.push_back(published);
+    EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Device: " + device + L" [" + device +
+                            L"]\n  Staging rslost.inf...\n  Staged as " + published + L"\n  Installing on " + device +
+                            L" [" + driver.models[0].hardwareId + L"]...\n  Installed.\n\n" + Summary(1, 1)));
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfSection"), L"DeviceInstall");
+    const std::wstring system = SystemFolders::Current().systemDir;
+    EXPECT_EQ(ReadFileBytes(system + L"\\drivers\\rslost.sys"), ReadFileBytes(FolderOf(driver) + L"\\rslost.sys"));
+    EXPECT_EQ(ReadFileBytes(system + L"\\rslostco.dll"), ReadFileBytes(FolderOf(driver) + L"\\rslostco.dll"))
+        << "the co-installer is installed too";
+}
+
+TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
+{
+    fixture::SimpleDriver newer = fixture::OneModelDriver(L"rsnewer", L"Newer Widget", L"ROOT\\TARNWICK_RS_rsnewer");
+    newer.driverVer = L"05/06/2024,2.0.0.0";
+    fixture::ScopedPackage installed(fixture::MakePackage(newer, {{newer.models[0].hardwareId}}));
+    ASSERT_TRUE(installed.ok()) << ::testing::PrintToString(installed.error());
+    const std::wstring device = installed.result().devices[0].instanceId;
+    const fixture::SimpleDriver older = WriteBackedUp(L"rsnewer", L"Newer Widget", L"1.9.9.9");
+    ASSERT_TRUE(WriteFileBytes(FolderOf(older) + L"\\rsnewer.sys", "the older driver's own bytes"));
+
+    const ProgramRun skipped = Restore();
+    ASSERT_TRUE(skipped.finished);
+    EXPECT_EQ(skipped.exitCode, 1u) << "a package that was skipped was not restored";
+    const std::string skipLog = ExpectLog(skipped);
+    EXPECT_EQ(skipLog, LogBytes(RunStart() + PackageHead(older) + L"Device: Newer Widget [" + device + L"]\n" +
+                                L"  Skipping Newer Widget: its driver 2.0.0.0 is newer.\n"
+                                L"  Skipped (installed driver is newer).\n\n" + Summary(0, 1)));
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), installed.result().publishedInf);
+
+    ASSERT_TRUE(::DeleteFileW((backup + L"\\" + LogsIn(backup)[0]).c_str()));
+    recorder.Clear();
+    const ProgramRun forced = Restore(L" /force");
+    ASSERT_TRUE(forced.finished);
+    EXPECT_EQ(forced.exitCode, 0u);
+    const std::string forceLog = ExpectLog(forced);
+    const std::wstring published = StagedName(forceLog);
+    staged.push_back(published);
+    EXPECT_TRUE(Holds(forceLog, L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
+                                    Summary(1, 1)));
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
+    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().systemDir + L"\\drivers\\rsnewer.sys"),
+              ReadFileBytes(FolderOf(older) + L"\\rsnewer.sys"));
+}
+
+TEST_F(CommandLineRestoreTest, PackageWithFilesInSubfoldersComesBackFromItsBackup)
+{
+    fixture::ScopedPackage installed(fixture::LayoutPackage(L"ROOT\\TARNWICK_RS_LAYOUT"));
+    ASSERT_TRUE(installed.ok()) << ::testing::PrintToString(installed.error());
+    const ProgramRun saved = RunTarnwick(PathArgument(backup));
+    ASSERT_EQ(saved.exitCode, 0u);
+    const std::vector<std::wstring> saveLogs = LogsIn(backup);
+    ASSERT_EQ(saveLogs.size(), 1u);
+    ASSERT_TRUE(::DeleteFileW((backup + L"\\" + saveLogs[0]).c_str()));
+    recorder.Clear();
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished) << "the restore hung";
+    const std::string log = ExpectLog(run);
+    staged.push_back(StagedName(log));
+    EXPECT_TRUE(Holds(log, L"Tarnwick test devices\\Layout Device\\layout.inf\nClass: TarnwickTest\n"
+                           L"Provider: Layout Corp\nVersion: 3.0.0.1\n"));
+    // The backup keeps each file's subfolder, so the package installs from it.
+    EXPECT_EQ(run.exitCode, 0u) << log;
+    EXPECT_TRUE(Holds(log, L"  Installed.\n\n")) << log;
+}
+
+TEST_F(CommandLineRestoreTest, FolderWithoutPackagesFailsWithItsLogInTheFolder)
+{
+    ASSERT_TRUE(WriteFileBytes(backup + L"\\notes.txt", "no driver here"));
+    ASSERT_TRUE(WriteFileBytes(backup + L"\\Class\\Device\\readme.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(ExpectLog(run), LogBytes(L"ERROR: No driver packages found in " + backup + L"\n"));
+}

@@ -1,0 +1,163 @@
+// Finding the packages of a backup folder and checking each before anything is installed:
+// which INFs count, which present devices a package matches (with their installed version),
+// and which files its installation needs that are not in its folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "restore/PackageChecker.h"
+#include "restore/PackageFinder.h"
+#include "tests/fixtures/DriverFixture.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+// An INF that installs no device: it names no setup class.
+const char kPlainInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n[DefaultInstall]\r\nCopyFiles=x\r\n";
+
+class PackageCheckTest : public ::testing::Test {
+protected:
+    // The package written into folder `name` of the sandbox and checked there.
+    DriverPackage Written(const fixture::Package& package, const std::wstring& name,
+                          const std::vector<std::wstring>& removed = {})
+    {
+        std::wstring error;
+        EXPECT_TRUE(fixture::WritePackage(package, sandbox / name, error)) << error;
+        for (const std::wstring& file : removed)
+            EXPECT_TRUE(::DeleteFileW((sandbox / name + L"\\" + file).c_str())) << file;
+        DriverPackage checked;
+        checked.infPath = sandbox / name + L"\\" + package.infName;
+        checked.sourceRoot = sandbox / name;
+        PackageChecker::Check(checked);
+        return checked;
+    }
+
+    TempFolder sandbox;
+};
+
+fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& version)
+{
+    fixture::SimpleDriver driver = fixture::OneModelDriver(name, name + L" device", L"ROOT\\TARNWICK_PC_" + name);
+    driver.driverVer = L"03/04/2022," + version;
+    driver.provider = L"Provider of " + name;
+    return driver;
+}
+
+} // namespace
+
+TEST_F(PackageCheckTest, FinderTakesEveryDeviceInfInTheTreeInPathOrder)
+{
+    const std::wstring inf = fixture::SimpleInfText(Driver(L"pcfind", L"1.0"));
+    const std::string bytes(reinterpret_cast<const char*>((L"\xFEFF" + inf).c_str()), (inf.size() + 1) * 2);
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"Ports\\Port B\\b.INF", bytes));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"Ports\\Port A\\a.inf", bytes));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"top.inf", bytes));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"Ports\\Port A\\plain.inf", kPlainInf));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"Ports\\Port A\\a.inf.txt", bytes));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"Tarnwick-01.01.2026-10.00.00-log.txt", "log"));
+
+    const std::vector<DriverPackage> packages = FindDriverPackages(sandbox.path());
+    ASSERT_EQ(packages.size(), 3u);
+    EXPECT_EQ(packages[0].displayName, L"Ports\\Port A\\a.inf");
+    EXPECT_EQ(packages[1].displayName, L"Ports\\Port B\\b.INF");
+    EXPECT_EQ(packages[2].displayName, L"top.inf");
+    EXPECT_EQ(packages[0].infPath, sandbox / L"Ports\\Port A\\a.inf");
+    EXPECT_EQ(packages[0].sourceRoot, sandbox / L"Ports\\Port A");
+    EXPECT_EQ(packages[0].className, fixture::kTestClassName);
+
+    const std::vector<DriverPackage> one = FindDriverPackages(sandbox / L"Ports\\Port B\\");
+    ASSERT_EQ(one.size(), 1u) << "one device folder alone";
+    EXPECT_EQ(one[0].displayName, L"b.INF");
+    EXPECT_TRUE(FindDriverPackages(sandbox / L"top.inf").empty()) << "a file is no folder";
+    EXPECT_TRUE(FindDriverPackages(sandbox / L"missing").empty());
+}
+
+TEST_F(PackageCheckTest, CompletePackageWithoutDeviceIsToBeStaged)
+{
+    const DriverPackage package = Written(fixture::MakePackage(Driver(L"pcstage", L"4.5.6.7"), {}), L"stage");
+    EXPECT_EQ(package.status, PackageStatus::ToStage);
+    EXPECT_TRUE(package.devices.empty());
+    EXPECT_TRUE(package.missingFiles.empty());
+    EXPECT_EQ(package.version, L"4.5.6.7");
+    EXPECT_EQ(package.date, L"03/04/2022");
+    EXPECT_EQ(package.provider, L"Provider of pcstage") << "the %string% resolved";
+}
+
+TEST_F(PackageCheckTest, EveryMissingFileIsNamedCoInstallerAndCatalogIncluded)
+{
+    const DriverPackage package = Written(fixture::MakePackage(Driver(L"pcgap", L"1.0.0.0"), {}), L"gap",
+                                          {L"pcgapco.dll", L"pcgap.cat", L"pcgap.dll"});
+    EXPECT_EQ(package.status, PackageStatus::FilesMissing);
+    std::vector<std::wstring> missing = package.missingFiles;
+    std::sort(missing.begin(), missing.end());
+    EXPECT_EQ(missing, (std::vector<std::wstring>{L"pcgap.cat", L"pcgap.dll", L"pcgapco.dll"}));
+}
+
+TEST_F(PackageCheckTest, FilesInSubfoldersAreLookedForWhereTheInstallerTakesThem)
+{
+    const DriverPackage complete = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"layout");
+    EXPECT_EQ(complete.status, PackageStatus::ToStage);
+    EXPECT_TRUE(complete.missingFiles.empty()) << ::testing::PrintToString(complete.missingFiles);
+
+    const DriverPackage flat = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"flat", {L"sub\\layoutsub.dll", L"x64\\layout64.dll"});
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"flat\\layoutsub.dll", "layout library")) << "beside the INF is not where it belongs";
+    EXPECT_EQ(flat.status, PackageStatus::FilesMissing);
+    std::vector<std::wstring> missing = flat.missingFiles;
+    std::sort(missing.begin(), missing.end());
+    EXPECT_EQ(missing, (std::vector<std::wstring>{L"sub\\layoutsub.dll", L"x64\\layout64.dll"}));
+}
+
+TEST_F(PackageCheckTest, UnreadableInfOrMissingSectionIsRefused)
+{
+    fixture::Package broken = fixture::MakePackage(Driver(L"pcbroken", L"1.0"), {});
+    const size_t section = broken.infText.find(L"[DeviceInstall");
+    ASSERT_NE(section, std::wstring::npos);
+    broken.infText.replace(section, 14, L"[ElsewhereInstall");
+    const DriverPackage refused = Written(broken, L"broken");
+    EXPECT_EQ(refused.status, PackageStatus::InfRefused);
+    EXPECT_NE(refused.error.find(L"DeviceInstall"), std::wstring::npos) << ::testing::PrintToString(refused.error);
+
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"garbage\\garbage.inf", std::string("\xFF\xFE\x00\xD8", 4)));
+    DriverPackage garbage;
+    garbage.infPath = sandbox / L"garbage\\garbage.inf";
+    garbage.sourceRoot = sandbox / L"garbage";
+    PackageChecker::Check(garbage);
+    EXPECT_EQ(garbage.status, PackageStatus::InfRefused);
+
+    DriverPackage deep;
+    deep.sourceRoot = sandbox / std::wstring(250, L'd');
+    deep.infPath = deep.sourceRoot + L"\\deep.inf";
+    PackageChecker::Check(deep);
+    EXPECT_EQ(deep.status, PackageStatus::InfRefused) << "a path that does not fit is never cut";
+    EXPECT_EQ(deep.error, L"its path is longer than 259 characters");
+}
+
+TEST_F(PackageCheckTest, InstalledDevicesAreMatchedEachByItsOwnPackage)
+{
+    const fixture::SimpleDriver one = Driver(L"pcone", L"1.2.3.4");
+    const fixture::SimpleDriver two = Driver(L"pctwo", L"7.0.0.0");
+    fixture::ScopedPackage installedOne(fixture::MakePackage(one, {{one.models[0].hardwareId}}));
+    fixture::ScopedPackage installedTwo(fixture::MakePackage(two, {{two.models[0].hardwareId}}));
+    ASSERT_TRUE(installedOne.ok() && installedTwo.ok());
+
+    // Checked one after the other, as a restore checks a backup: each package sees only the
+    // device its models match.
+    const DriverPackage same = Written(fixture::MakePackage(one, {}), L"one");
+    ASSERT_EQ(same.devices.size(), 1u);
+    const MatchedDevice& device = same.devices[0];
+    EXPECT_EQ(device.instanceId, installedOne.result().devices[0].instanceId);
+    EXPECT_EQ(device.hardwareId, one.models[0].hardwareId);
+    EXPECT_EQ(device.name, L"pcone device");
+    EXPECT_EQ(device.section, L"DeviceInstall");
+    EXPECT_EQ(device.installedVersion, L"1.2.3.4");
+    EXPECT_EQ(device.action, DeviceAction::Install) << "the same version may go on again";
+    EXPECT_EQ(same.status, PackageStatus::ToInstall);
+
+    fixture::SimpleDriver olderTwo = two;
+    olderTwo.driverVer = L"01/01/2020,6.9.0.0";
+    const DriverPackage older = Written(fixture::MakePackage(olderTwo, {}), L"two");
+    ASSERT_EQ(older.devices.size(), 1u);
+    EXPECT_EQ(older.devices[0].instanceId, installedTwo.result().devices[0].instanceId);
+    EXPECT_EQ(older.devices[0].action, DeviceAction::Skip);
+    EXPECT_EQ(older.status, PackageStatus::Newer);
+}

@@ -1,0 +1,181 @@
+// The restore dialog on a backup folder in the test's prefix: the packages it lists with
+// their status and ticks once the check is done (and a picture of it), Cancel that restores
+// nothing, and Restore that installs the ticked packages under the progress dialog and leaves
+// the log in the backup folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+
+#include "discovery/SystemFolders.h"
+#include "tests/fixtures/DriverFixture.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestWindow.h"
+#include "ui/CRestoreDlg.h"
+
+namespace {
+
+const int kColumnCount = 6;
+
+struct Row {
+    std::vector<std::wstring> texts;
+    bool ticked;
+};
+
+std::vector<Row> ReadRows(HWND list)
+{
+    std::vector<Row> rows;
+    const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int item = 0; item < count; ++item) {
+        Row row;
+        for (int column = 0; column < kColumnCount; ++column) {
+            wchar_t text[256] = L"";
+            LVITEMW entry = {};
+            entry.iSubItem = column;
+            entry.pszText = text;
+            entry.cchTextMax = 256;
+            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+            row.texts.push_back(text);
+        }
+        row.ticked = (::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) &
+                      LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model, const std::wstring& version)
+{
+    fixture::SimpleDriver driver = fixture::OneModelDriver(name, model, L"ROOT\\TARNWICK_RD_" + name);
+    driver.driverVer = L"02/03/2021," + version;
+    return driver;
+}
+
+class RestoreDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitSystemFolders();
+        ASSERT_TRUE(recorder.installed());
+        ::ShowWindow(owner.get(), SW_SHOWNORMAL);
+        backup = sandbox / L"Backup";
+        // A device that lost its driver, one whose driver is newer than the backup's, a
+        // package for no device here, and one that lacks a file.
+        std::wstring error;
+        ASSERT_TRUE(fixture::RegisterBareDevice(lost.models[0].hardwareId, L"", lostDevice, error)) << error;
+        newer = std::make_unique<fixture::ScopedPackage>(
+            fixture::MakePackage(Driver(L"rdnewer", L"Newer Camera", L"9.0.0.0"), {{L"ROOT\\TARNWICK_RD_rdnewer"}}));
+        ASSERT_TRUE(newer->ok());
+        for (const fixture::SimpleDriver& driver : {lost, older, alone, gap})
+            ASSERT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(driver), error)) << error;
+        ASSERT_TRUE(::DeleteFileW((FolderOf(gap) + L"\\rdgap.dll").c_str()));
+    }
+
+    void TearDown() override
+    {
+        RemoveLogsInTemp();
+        for (const wchar_t* inf : {L"rdlost.inf", L"rdalone.inf"})
+            fixture::UninstallPublished(inf);
+        fixture::RemoveDevice(lostDevice);
+    }
+
+    std::wstring FolderOf(const fixture::SimpleDriver& driver) const
+    {
+        return backup + L"\\" + driver.classDescription + L"\\" + driver.models[0].description;
+    }
+
+    // Runs the dialog; step is called with the dialog and its list once the check is done,
+    // and ends it.
+    INT_PTR RunDialog(CRestoreDlg& dialog, const std::function<void(HWND, HWND)>& step)
+    {
+        ModalScript script([&] {
+            const HWND window = dialog.get();
+            if (!window || !::IsWindowVisible(window) || !::IsWindowEnabled(::GetDlgItem(window, IDOK)))
+                return false;
+            step(window, ::GetDlgItem(window, IDC_PACKAGE_LIST));
+            return true;
+        });
+        const INT_PTR result = dialog.DoModal(owner.get());
+        EXPECT_TRUE(script.finished());
+        return result;
+    }
+
+    const fixture::SimpleDriver lost = Driver(L"rdlost", L"Lost Scanner", L"2.1.0.0");
+    const fixture::SimpleDriver older = Driver(L"rdnewer", L"Newer Camera", L"8.0.0.0");
+    const fixture::SimpleDriver alone = Driver(L"rdalone", L"Absent Printer", L"1.0.0.5");
+    const fixture::SimpleDriver gap = Driver(L"rdgap", L"Broken Modem", L"3.3.3.3");
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    TestWindow owner;
+    std::wstring backup;
+    std::wstring lostDevice;
+    std::unique_ptr<fixture::ScopedPackage> newer;
+};
+
+} // namespace
+
+TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn)
+{
+    std::vector<Row> rows;
+    std::wstring status;
+    CRestoreDlg dialog(backup);
+    const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
+        rows = ReadRows(list);
+        wchar_t text[128] = L"";
+        ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
+        status = text;
+        EXPECT_TRUE(SaveScreenshot(window, L"restore-dialog"));
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_EQ(rows.size(), 4u);
+    const std::wstring classFolder = fixture::kTestClassDescription;
+    const std::wstring newerDevice = L"Newer Camera";
+    const std::vector<std::vector<std::wstring>> expected = {
+        {classFolder + L"\\Absent Printer", L"rdalone.inf", L"1.0.0.5", L"Contoso", L"none present",
+         L"ready to stage (no device present)"},
+        {classFolder + L"\\Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"files missing"},
+        {classFolder + L"\\Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"ready to install"},
+        {classFolder + L"\\Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice,
+         L"installed driver is newer"}};
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].texts, expected[i]) << i;
+    EXPECT_TRUE(rows[0].ticked);
+    EXPECT_FALSE(rows[1].ticked);
+    EXPECT_TRUE(rows[2].ticked);
+    EXPECT_FALSE(rows[3].ticked) << "a newer driver stays unless the user ticks it";
+    EXPECT_EQ(status, L"4 driver package(s) found, 2 ticked.");
+    EXPECT_TRUE(LogsIn(backup).empty()) << "Cancel restores nothing and writes no log";
+    EXPECT_FALSE(fixture::DriverKeyExists(lostDevice));
+}
+
+TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBackup)
+{
+    {
+        CRestoreDlg dialog(backup);
+        const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
+            // Only the device that lost its driver: the staged-only package is unticked.
+            LVITEMW state = {};
+            state.stateMask = LVIS_STATEIMAGEMASK;
+            state.state = INDEXTOSTATEIMAGEMASK(1);
+            ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(result, IDOK);
+        ASSERT_EQ(dialog.Packages().size(), 4u);
+        EXPECT_EQ(dialog.Packages()[2].status, PackageStatus::Installed);
+        EXPECT_EQ(dialog.Packages()[0].status, PackageStatus::ToStage) << "unticked, left alone";
+    }
+    EXPECT_EQ(fixture::ReadDriverText(lostDevice, L"InfSection"), L"DeviceInstall");
+    const std::string log = OnlyLogIn(backup);
+    EXPECT_NE(log.find("  Installed.\r\n\r\n\r\nDone: 1 of 1 driver package(s) restored.\r\n"), std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("rdalone"), std::string::npos);
+    EXPECT_EQ(recorder.WaitForOpened(1, 20000).size(), 1u) << "the log opens when the dialog goes";
+}

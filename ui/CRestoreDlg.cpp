@@ -1,0 +1,194 @@
+#include "ui/CRestoreDlg.h"
+
+#include <commctrl.h>
+
+#include "platform/Handles.h"
+#include "framework/MessageBox.h"
+#include "platform/ShellPath.h"
+#include "ui/CRestoreProgressDlg.h"
+#include "ui/WorkerMessages.h"
+
+namespace {
+
+struct Column {
+    const wchar_t* title;
+    int width;
+};
+
+const Column kColumns[] = {{L"Device folder", 200}, {L"INF", 85},      {L"Version", 60},
+                           {L"Provider", 95},       {L"Devices", 120}, {L"Status", 190}};
+
+const UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+const UINT kCleared = INDEXTOSTATEIMAGEMASK(1);
+
+void SetSubItemText(const CWindow& list, int item, int subItem, const std::wstring& text)
+{
+    LVITEMW column = {};
+    column.iSubItem = subItem;
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    list.Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
+}
+
+bool IsTicked(const CWindow& list, int item)
+{
+    return (list.Send(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
+           kChecked;
+}
+
+} // namespace
+
+std::vector<std::wstring> PackageColumns(const DriverPackage& package)
+{
+    std::wstring devices;
+    for (const MatchedDevice& device : package.devices)
+        devices += (devices.empty() ? L"" : L", ") + device.name;
+    const std::wstring folder = WithoutFileName(package.displayName);
+    return {folder == package.displayName ? std::wstring() : folder, FileNamePart(package.displayName),
+            package.version, package.provider, devices.empty() ? std::wstring(L"none present") : devices,
+            StatusText(package.status)};
+}
+
+std::wstring PackageCountText(size_t found, size_t ticked)
+{
+    if (found == 0)
+        return L"No driver packages found in this folder.";
+    return std::to_wstring(found) + L" driver package(s) found, " + std::to_wstring(ticked) + L" ticked.";
+}
+
+CRestoreDlg::CRestoreDlg(const std::wstring& folder) : folder(folder), restorer(*this) {}
+
+bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            OnRestore();
+            return true;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return true;
+        }
+        return false;
+    case WM_WORKER_FINISHED:
+        OnChecked();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CRestoreDlg::OnInitDialog()
+{
+    GetItem(IDC_RESTORE_SOURCE).SetText((L"Backup folder: " + folder).c_str());
+    statusLabel = GetItem(IDC_RESTORE_STATUS);
+    packageList = GetItem(IDC_PACKAGE_LIST);
+    packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    AddColumns();
+    CenterWindow(GetParent());
+
+    checking = true;
+    UniqueKernelHandle worker(::CreateThread(nullptr, 0, CheckWorker, this, 0, nullptr));
+    if (!worker) {
+        checking = false;
+        statusLabel.SetText(L"The driver packages could not be checked.");
+    }
+}
+
+void CRestoreDlg::AddColumns()
+{
+    int index = 0;
+    for (const Column& column : kColumns) {
+        LVCOLUMNW entry = {};
+        entry.mask = LVCF_TEXT | LVCF_WIDTH;
+        entry.pszText = const_cast<wchar_t*>(column.title);
+        entry.cx = column.width;
+        packageList.Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&entry));
+    }
+}
+
+DWORD WINAPI CRestoreDlg::CheckWorker(void* parameter)
+{
+    auto* dialog = static_cast<CRestoreDlg*>(parameter);
+    const HWND window = dialog->get();
+    try {
+        dialog->restorer.FindPackages(dialog->folder, false);
+    } catch (...) {
+        // What was found before the failure is listed.
+    }
+    ::PostMessageW(window, WM_WORKER_FINISHED, 0, 0);
+    return 0;
+}
+
+bool CRestoreDlg::Progress(double)
+{
+    return !abortRequested;
+}
+
+void CRestoreDlg::OnChecked()
+{
+    checking = false;
+    if (closeRequested) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    size_t ticked = 0;
+    int item = 0;
+    for (const DriverPackage& package : restorer.Packages()) {
+        const std::vector<std::wstring> columns = PackageColumns(package);
+        LVITEMW row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = item;
+        row.pszText = const_cast<wchar_t*>(columns[0].c_str());
+        const int index = static_cast<int>(packageList.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
+        for (size_t i = 1; i < columns.size(); ++i)
+            SetSubItemText(packageList, index, static_cast<int>(i), columns[i]);
+        const bool tick = IsInstallable(package.status, false);
+        LVITEMW state = {};
+        state.stateMask = LVIS_STATEIMAGEMASK;
+        state.state = tick ? kChecked : kCleared;
+        packageList.Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+        ticked += tick ? 1 : 0;
+        ++item;
+    }
+    statusLabel.SetText(PackageCountText(restorer.Packages().size(), ticked).c_str());
+    GetItem(IDOK).Enable(!restorer.Packages().empty());
+}
+
+void CRestoreDlg::OnRestore()
+{
+    if (checking)
+        return;
+    std::vector<DriverPackage>& packages = restorer.Packages();
+    size_t ticked = 0;
+    for (size_t i = 0; i < packages.size(); ++i) {
+        packages[i].selected = IsTicked(packageList, static_cast<int>(i));
+        // Ticking a package whose devices have newer drivers asks for it to go over them.
+        if (packages[i].selected && packages[i].status == PackageStatus::Newer)
+            ForceOverNewer(packages[i]);
+        ticked += packages[i].selected ? 1 : 0;
+    }
+    if (ticked == 0) {
+        ShowMessageBox(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
+                       L"Restore drivers", MB_OK);
+        return;
+    }
+    CRestoreProgressDlg progress(restorer);
+    progress.DoModal(get());
+    EndDialog(IDOK);
+}
+
+void CRestoreDlg::OnCancel()
+{
+    // The check still uses the restorer: the dialog ends once the worker is done with it.
+    if (checking) {
+        abortRequested = true;
+        closeRequested = true;
+        return;
+    }
+    EndDialog(IDCANCEL);
+}

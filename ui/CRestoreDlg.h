@@ -1,0 +1,53 @@
+// The restore command's dialog: the driver packages found in a backup folder, checked on a
+// worker thread while the dialog is on screen, listed with their device folder, INF, version,
+// provider, matching present devices and status, each with a check box (ticked when it can be
+// installed). Restore installs the ticked ones under the restore progress dialog; the log
+// opens when the dialog object goes.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "model/IProgressReporter.h"
+#include "framework/CDialogImpl.h"
+#include "resources/resource.h"
+#include "restore/CDriverRestorer.h"
+
+class CRestoreDlg : public CDialogImpl<CRestoreDlg>, public IProgressReporter {
+public:
+    enum { IDD = IDD_RESTORE };
+
+    // folder: the backup folder to restore from.
+    explicit CRestoreDlg(const std::wstring& folder);
+
+    // The check's progress; false once the user asked to close the dialog.
+    bool Progress(double fraction) override;
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The packages as the check left them; valid once the dialog has listed them.
+    const std::vector<DriverPackage>& Packages() { return restorer.Packages(); }
+
+private:
+    void OnInitDialog();
+    void AddColumns();
+    void OnChecked();
+    void OnRestore();
+    void OnCancel();
+    static DWORD WINAPI CheckWorker(void* parameter);
+
+    CWindow packageList;
+    CWindow statusLabel;
+    std::wstring folder;
+    bool checking = false;
+    bool closeRequested = false;
+    std::atomic<bool> abortRequested{false};
+    CDriverRestorer restorer;
+};
+
+// The text of the list's columns for one package: device folder, INF, version, provider,
+// matching present devices and status.
+std::vector<std::wstring> PackageColumns(const DriverPackage& package);
+
+// The line under the list: how many packages were found and how many are ticked.
+std::wstring PackageCountText(size_t found, size_t ticked);
