@@ -19,8 +19,21 @@ void ShowHelp(HWND owner);
 void ShowDeviceProperties(const std::wstring& instanceId, HWND owner);
 
 // Lets the user pick the save target, starting at path; a choice replaces path. False when
-// the user cancelled.
+// the user cancelled or chose nothing that is a folder on disk: no save may start then. The
+// system's folder picker is used, and the older folder browser where there is none.
 bool BrowseForTargetFolder(std::wstring& path, HWND owner);
+
+enum class FolderChoice { Chosen, Cancelled, Unavailable };
+// The folder picker (IFileOpenDialog picking folders), opened with `path` selected; a new
+// folder can be made in it. Unavailable where the system (or this thread's COM) has none.
+FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner);
+// The older folder browser, opened with `path` selected; OK is only enabled while a folder on
+// disk is selected.
+bool PickFolderWithBrowser(std::wstring& path, HWND owner);
+// Whether `path` names an existing folder on disk (not a file, not a virtual folder).
+bool IsFileSystemFolder(const std::wstring& path);
+
+extern const wchar_t kBrowseFolderTitle[];
 
 extern const wchar_t kHomePageUrl[];
 extern const wchar_t kSupportEmailUrl[];
