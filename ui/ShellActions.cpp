@@ -72,19 +72,11 @@ bool SelectedFileSystemFolder(PCIDLIST_ABSOLUTE item, std::wstring& path)
     return true;
 }
 
-int CALLBACK OnBrowserEvent(HWND dialog, UINT message, LPARAM lParam, LPARAM data)
+int CALLBACK OnBrowserEvent(HWND dialog, UINT message, LPARAM, LPARAM data)
 {
-    // OK waits for a folder on disk: with nothing selected the browser would return its root.
-    if (message == BFFM_INITIALIZED) {
-        ::SendMessageW(dialog, BFFM_ENABLEOK, 0, FALSE);
-        if (data != 0) {
-            const auto* path = reinterpret_cast<const std::wstring*>(data);
-            ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path->c_str()));
-        }
-    } else if (message == BFFM_SELCHANGED) {
-        std::wstring ignored;
-        const bool usable = SelectedFileSystemFolder(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), ignored);
-        ::SendMessageW(dialog, BFFM_ENABLEOK, 0, usable ? TRUE : FALSE);
+    if (message == BFFM_INITIALIZED && data != 0) {
+        const auto* path = reinterpret_cast<const std::wstring*>(data);
+        ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path->c_str()));
     }
     return 0;
 }

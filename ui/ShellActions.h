@@ -27,8 +27,8 @@ enum class FolderChoice { Chosen, Cancelled, Unavailable };
 // The folder picker (IFileOpenDialog picking folders), opened with `path` selected; a new
 // folder can be made in it. Unavailable where the system (or this thread's COM) has none.
 FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner);
-// The older folder browser, opened with `path` selected; OK is only enabled while a folder on
-// disk is selected.
+// The older folder browser, opened with `path` selected; a choice without a folder on disk
+// counts as none.
 bool PickFolderWithBrowser(std::wstring& path, HWND owner);
 // Whether `path` names an existing folder on disk (not a file, not a virtual folder).
 bool IsFileSystemFolder(const std::wstring& path);

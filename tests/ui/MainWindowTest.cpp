@@ -350,15 +350,6 @@ int ImageSize(HIMAGELIST images)
     return ::ImageList_GetIconSize(images, &width, &height) && width == height ? width : -1;
 }
 
-// Whether the window has a pending repaint of its whole client area.
-bool WhollyInvalid(HWND window)
-{
-    RECT update = {};
-    RECT client = {};
-    ::GetClientRect(window, &client);
-    return ::GetUpdateRect(window, &update, FALSE) && ::EqualRect(&update, &client);
-}
-
 // The width of a text in the tree's font.
 int TextWidth(const CWindow& tree, const std::wstring& text)
 {
