@@ -573,8 +573,7 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
         EXPECT_LE(TextWidth(frame->view.tree, device->driverVersion) + 2 * padding, frame->view.columns[1].width);
         EXPECT_LE(TextWidth(frame->view.tree, device->driverDate) + 2 * padding, frame->view.columns[2].width);
     }
-    // For the picture: the fixture's devices shown, one with the values Windows would list
-    // (Wine writes none), selected.
+    // For the picture: the fixture's devices shown, one of them selected with the sample values.
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
     tree.Expand(fixtureClass);
     const HTREEITEM camera = FindNode(fixtureClass, ThirdPartyDeviceNames()[0]);
