@@ -67,20 +67,27 @@ void CDialogResizeBase::UpdateLayout(HWND window, int clientWidth, int clientHei
 {
     const int dx = clientWidth - initialClient_.cx;
     const int dy = clientHeight - initialClient_.cy;
+    std::vector<HWND> moved;
     HDWP positions = ::BeginDeferWindowPos(static_cast<int>(children_.size()));
     for (const Child& child : children_) {
         const HWND control = ::GetDlgItem(window, child.id);
         if (!control)
             continue;
         const RECT rect = ResizedChildRect(child.initial, child.flags, dx, dy);
+        moved.push_back(control);
+        // No copied bits: a control that grew or moved draws itself anew.
         if (positions)
             positions = ::DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
-                                         rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                                         rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     if (positions)
         ::EndDeferWindowPos(positions);
-    if (gripper_.IsWindow())
+    for (HWND control : moved)
+        ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (gripper_.IsWindow()) {
         PlaceGripper(clientWidth, clientHeight, ::IsZoomed(window) != FALSE);
+        gripper_.Invalidate(true);
+    }
 }
 
 void CDialogResizeBase::PlaceGripper(int clientWidth, int clientHeight, bool maximized)

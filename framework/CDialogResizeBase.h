@@ -34,7 +34,10 @@ public:
     // WM_SIZE and WM_GETMINMAXINFO.
     bool ProcessResizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // Moves the children and repaints each of them whole: a control that is only moved, or
+    // that sized itself already (a status bar), keeps parts of its old picture (a size grip).
     void UpdateLayout(HWND window, int clientWidth, int clientHeight);
+    void SetMinTrackSize(POINT size) noexcept { minTrackSize_ = size; }
 
 private:
     struct Child {

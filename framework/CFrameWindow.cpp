@@ -59,15 +59,19 @@ HWND CFrameWindow::CreateSimpleToolBarCtrl(WORD resourceId, DWORD style, UINT id
     if (!toolbar)
         return nullptr;
     ::SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int height = std::max<int>(resource.height, FontHeight(reinterpret_cast<HFONT>(
-                                                          ::SendMessageW(toolbar, WM_GETFONT, 0, 0))));
-    ::SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(resource.width, height));
-    ::SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(resource.width + kButtonMargin, height + kButtonMargin));
+    toolBarWindow.Attach(toolbar);
+    SetToolBarImageSize(resource.width, resource.height, kButtonMargin);
     std::vector<TBBUTTON> buttons = ToolbarButtons(resource);
     if (!buttons.empty())
         ::SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    toolBarWindow.Attach(toolbar);
     return toolbar;
+}
+
+void CFrameWindow::SetToolBarImageSize(int width, int height, int margin)
+{
+    const int imageHeight = std::max<int>(height, FontHeight(toolBarWindow.GetFont()));
+    toolBarWindow.Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(width, imageHeight));
+    toolBarWindow.Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(width + margin, imageHeight + margin));
 }
 
 HWND CFrameWindow::CreateSimpleStatusBar(UINT textId, DWORD style, UINT id)

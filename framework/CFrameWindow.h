@@ -22,6 +22,9 @@ public:
     // for the i-th button), one separator per 0 entry. Bitmap size: the resource's width,
     // and its height or the toolbar font's height if larger; buttons 7 pixels larger.
     HWND CreateSimpleToolBarCtrl(WORD resourceId, DWORD style, UINT id);
+    // The toolbar's bitmap size (width, and height or the toolbar font's height if larger)
+    // and its buttons `margin` pixels larger, as for a resource of that size.
+    void SetToolBarImageSize(int width, int height, int margin);
     // A status bar showing string `textId` (at most 127 characters).
     HWND CreateSimpleStatusBar(UINT textId, DWORD style, UINT id);
     bool LoadAccelerators(WORD resourceId);

@@ -17,10 +17,10 @@ public:
     {
         ::CheckMenuItem(menu_, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
     }
-    // Disabled, not grayed: the item keeps its normal look but cannot be chosen.
+    // A disabled item is grayed, so that it looks as unavailable as it is.
     void EnableItem(UINT command, bool enable) const noexcept
     {
-        ::EnableMenuItem(menu_, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_DISABLED));
+        ::EnableMenuItem(menu_, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "ui/CheckPropagation.h"
+#include "ui/RowLayout.h"
 
 namespace {
 
@@ -37,7 +38,11 @@ bool CCustomTreeViewCtrlEx::ProcessWindowMessage(HWND, UINT message, WPARAM wPar
         return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        result = OnLeftButton(message, wParam, lParam);
+        result = OnLeftButton(message, wParam, Unscrolled(lParam));
+        return true;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        result = DefaultProcessing(message, wParam, Unscrolled(lParam));
         return true;
     default:
         return false;
@@ -69,10 +74,18 @@ LRESULT CCustomTreeViewCtrlEx::OnLeftButton(UINT message, WPARAM wParam, LPARAM 
         // expand the node or report a double-click that would open the device.
         if (message == WM_LBUTTONDBLCLK)
             return 0;
-        if (item)
+        if (item) {
             ToggleCheck(item);
+            // Space then acts on the row the user just clicked.
+            SelectItem(item);
+        }
     }
     return DefaultProcessing(message, wParam, lParam);
+}
+
+LPARAM CCustomTreeViewCtrlEx::Unscrolled(LPARAM lParam) const noexcept
+{
+    return MAKELPARAM(TreeX(GET_X_LPARAM(lParam), scrollOffset_), GET_Y_LPARAM(lParam));
 }
 
 LPARAM CCustomTreeViewCtrlEx::PointOnLabel(LPARAM lParam, HTREEITEM& item, UINT& hitFlags) const

@@ -11,15 +11,18 @@
 #include "framework/CClientDC.h"
 #include "platform/Handles.h"
 #include "ui/HorizontalScroll.h"
+#include "ui/RowLayout.h"
 
 namespace {
 
+// Sizes at 96 DPI.
 const int kCheckBoxCell = 16;
+const int kIndent = 19;  // the tree control's own default
+const int kCellPadding = 6;  // the header's usual margin, when it names none
 // The colour the check box cells are filled with before the boxes are drawn; it becomes
 // the pictures' transparent surround.
 const COLORREF kCellBackground = RGB(255, 0, 255);
-const int kTitleEllipsisMargin = 3;
-const UINT kCellTextFormat = DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
+const UINT kCellTextFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
 
 struct ThemeTraits : handle_traits::NullIsNone<HTHEME> {
     static void Close(Handle h) noexcept { ::CloseThemeData(h); }
@@ -39,15 +42,15 @@ bool VisualStylesLoadable()
     return loadable;
 }
 
-// Draws the cleared, checked and mixed boxes into the cells at x = 16, 32 and 48.
-void DrawCheckBoxes(HWND window, HDC dc)
+// Draws the cleared, checked and mixed boxes into the second, third and fourth cell.
+void DrawCheckBoxes(HWND window, HDC dc, int size)
 {
     const int themeStates[] = {CBS_UNCHECKEDNORMAL, CBS_CHECKEDNORMAL, CBS_MIXEDNORMAL};
     const UINT classicStates[] = {DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED,
                                   DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_BUTTON3STATE};
     UniqueTheme theme(VisualStylesLoadable() ? ::OpenThemeData(window, L"BUTTON") : nullptr);
     for (int i = 0; i < 3; ++i) {
-        RECT cell = {kCheckBoxCell * (i + 1), 0, kCheckBoxCell * (i + 2), kCheckBoxCell};
+        RECT cell = {size * (i + 1), 0, size * (i + 2), size};
         if (theme)
             ::DrawThemeBackground(theme.get(), dc, BP_CHECKBOX, themeStates[i], &cell, nullptr);
         else
@@ -59,6 +62,12 @@ void DrawCell(HDC dc, const std::wstring& text, const RECT& rect)
 {
     RECT cell = rect;
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell, kCellTextFormat);
+}
+
+COLORREF TreeBackground(const CWindow& tree)
+{
+    const auto colour = static_cast<COLORREF>(tree.Send(TVM_GETBKCOLOR));
+    return colour == static_cast<COLORREF>(-1) ? ::GetSysColor(COLOR_WINDOW) : colour;
 }
 
 } // namespace
@@ -122,6 +131,11 @@ LRESULT CDeviceTreeView::OnCreate()
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
 
+    dpi = WindowDpi(get());
+    fontDpi = dpi;
+    for (Column& column : columns)
+        column.width = ScaleForDpi(column.width, dpi);
+
     const RECT nowhere = {0, 0, 0, 0};
     if (!tree.Create(get(), &nowhere, nullptr,
                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP |
@@ -138,7 +152,10 @@ LRESULT CDeviceTreeView::OnCreate()
                                     AppModule().GetInstance(), nullptr));
     if (!header.IsWindow())
         return -1;
-    header.SetFont(tree.GetFont(), false);
+    baseFont = tree.GetFont();
+    header.SetFont(baseFont, false);
+    const auto margin = static_cast<int>(header.Send(HDM_GETBITMAPMARGIN));
+    cellPadding = margin > 0 ? margin : ScaleForDpi(kCellPadding, dpi);
     for (Column& column : columns) {
         HDITEMW item = {};
         item.mask = HDI_WIDTH | HDI_TEXT | HDI_FORMAT | HDI_LPARAM;
@@ -150,45 +167,107 @@ LRESULT CDeviceTreeView::OnCreate()
     }
 
     BuildCheckBoxImages();
+    ApplyRowMetrics();
     return 0;
+}
+
+void CDeviceTreeView::SetDpi(UINT newDpi)
+{
+    if (newDpi == 0 || newDpi == dpi)
+        return;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        columns[i].width = RescaleForDpi(columns[i].width, dpi, newDpi);
+        HDITEMW item = {};
+        item.mask = HDI_WIDTH;
+        item.cxy = columns[i].width;
+        header.Send(HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    cellPadding = RescaleForDpi(cellPadding, dpi, newDpi);
+    dpi = newDpi;
+    ApplyFont();
+    BuildCheckBoxImages();
+    ApplyRowMetrics();
+    ScrollTo(0);
+    Layout();
+    tree.Invalidate(true);
+}
+
+void CDeviceTreeView::ResetScroll()
+{
+    ScrollTo(0);
+    Layout();
+}
+
+void CDeviceTreeView::ApplyFont()
+{
+    // The controls made their font for the DPI the program started with; on another screen
+    // it is scaled from that one.
+    UniqueFont scaled;
+    LOGFONTW logFont = {};
+    if (dpi != fontDpi && baseFont && ::GetObjectW(baseFont, sizeof(logFont), &logFont) == sizeof(logFont)) {
+        logFont.lfHeight = RescaleForDpi(logFont.lfHeight, fontDpi, dpi);
+        scaled.reset(::CreateFontIndirectW(&logFont));
+    }
+    const HFONT font = scaled ? scaled.get() : baseFont;
+    tree.SetFont(font, true);
+    header.SetFont(font, true);
+    // The previous scaled font goes only now that no control uses it.
+    scaledFont = std::move(scaled);
+}
+
+void CDeviceTreeView::ApplyRowMetrics()
+{
+    tree.Send(TVM_SETINDENT, static_cast<WPARAM>(ScaleForDpi(kIndent, dpi)));
+    // Rows as high as the font needs, and never lower than a check box.
+    tree.Send(TVM_SETITEMHEIGHT, static_cast<WPARAM>(-1));
+    const int box = ScaleForDpi(kCheckBoxCell, dpi);
+    if (static_cast<int>(tree.Send(TVM_GETITEMHEIGHT)) < box)
+        tree.Send(TVM_SETITEMHEIGHT, static_cast<WPARAM>(box + (box & 1)));
 }
 
 void CDeviceTreeView::BuildCheckBoxImages()
 {
+    const int cell = ScaleForDpi(kCheckBoxCell, dpi);
     const CClientDC windowDc(get());
     const UniqueMemoryDc memoryDc(::CreateCompatibleDC(windowDc.get()));
-    const UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc.get(), 4 * kCheckBoxCell, kCheckBoxCell));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc.get(), 4 * cell, cell));
     if (!memoryDc || !bitmap)
         return;
     const HGDIOBJ previous = ::SelectObject(memoryDc.get(), bitmap.get());
-    const RECT all = {0, 0, 4 * kCheckBoxCell, kCheckBoxCell};
+    const RECT all = {0, 0, 4 * cell, cell};
     const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
     ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
     ::SetBkColor(memoryDc.get(), background);
-    DrawCheckBoxes(get(), memoryDc.get());
+    DrawCheckBoxes(get(), memoryDc.get(), cell);
     // An image list copies from a bitmap that no device context holds.
     ::SelectObject(memoryDc.get(), previous);
 
     // Image 0 is the unused "no box" cell; 1 cleared, 2 checked, 3 mixed. The fill colour
     // is masked out, so the row's own background shows around each box.
-    stateImages.reset(::ImageList_Create(kCheckBoxCell, kCheckBoxCell, ILC_COLOR32 | ILC_MASK, 3, 1));
-    if (!stateImages)
+    UniqueImageList images(::ImageList_Create(cell, cell, ILC_COLOR32 | ILC_MASK, 3, 1));
+    if (!images)
         return;
-    ::ImageList_AddMasked(stateImages.get(), bitmap.get(), kCellBackground);
-    tree.Send(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImages.get()));
+    ::ImageList_AddMasked(images.get(), bitmap.get(), kCellBackground);
+    tree.Send(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(images.get()));
+    // The tree has let go of the previous pictures.
+    stateImages = std::move(images);
+}
+
+int CDeviceTreeView::HeaderHeight() const
+{
+    return SystemMetricForDpi(SM_CYMENU, dpi);
 }
 
 void CDeviceTreeView::PlaceHeader(const RECT& client)
 {
-    const int height = ::GetSystemMetrics(SM_CYMENU);
-    header.Move({client.left + scrollOffset, client.top, client.right, client.top + height});
+    header.Move({client.left + scrollOffset, client.top, client.right, client.top + HeaderHeight()});
 }
 
 void CDeviceTreeView::Layout()
 {
     const RECT client = ClientRect();
     PlaceHeader(client);
-    tree.Move({client.left, client.top + ::GetSystemMetrics(SM_CYMENU), client.right, client.bottom});
+    tree.Move({client.left, client.top + HeaderHeight(), client.right, client.bottom});
 
     // The system shows the bar only while the columns are wider than the view.
     SCROLLINFO info = {};
@@ -207,19 +286,24 @@ void CDeviceTreeView::OnHScroll(WPARAM wParam)
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
     ::GetScrollInfo(get(), SB_HORZ, &info);
-    const int target = ScrollTarget(LOWORD(wParam), HIWORD(wParam),
-                                    {info.nMax, static_cast<int>(info.nPage), info.nPos});
-    if (target == info.nPos)
-        return;
+    ScrollTo(ScrollTarget(LOWORD(wParam), HIWORD(wParam),
+                          {info.nMax, static_cast<int>(info.nPage), info.nPos, ScaleForDpi(kScrollLineStep, dpi)}));
+}
 
-    // The tree keeps hit-testing in its own coordinates; only its drawing is shifted.
-    ::ScrollWindow(tree, info.nPos - target, 0, nullptr, nullptr);
-    SCROLLINFO position = {};
-    position.cbSize = sizeof(position);
-    position.fMask = SIF_POS;
-    position.nPos = target;
-    ::SetScrollInfo(get(), SB_HORZ, &position, TRUE);
-    scrollOffset = -target;
+void CDeviceTreeView::ScrollTo(int position)
+{
+    const int current = -scrollOffset;
+    if (position == current)
+        return;
+    // Only the tree's drawing is shifted; its clicks are shifted back (see the tree control).
+    ::ScrollWindow(tree, current - position, 0, nullptr, nullptr);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    ::SetScrollInfo(get(), SB_HORZ, &info, TRUE);
+    scrollOffset = -position;
+    tree.SetScrollOffset(scrollOffset);
     PlaceHeader(ClientRect());
 }
 
@@ -274,10 +358,16 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
         return;
 
     // The row runs from the label to the end of the last column, over the label the tree
-    // drew, in the colours the tree chose (highlighted when selected).
-    RECT row = {label.left, draw.nmcd.rc.top, TotalColumnWidth(), draw.nmcd.rc.bottom};
+    // drew, in the colours the tree chose (highlighted when selected); past the last column
+    // the tree's background covers whatever the tree drew of a long label.
+    const RowSpans spans = RowSpansOf(label, draw.nmcd.rc, TotalColumnWidth(), scrollOffset);
+    const RECT& row = spans.columns;
     const UniqueBrush brush(::CreateSolidBrush(draw.clrTextBk));
     ::FillRect(dc, &row, brush.get());
+    if (!::IsRectEmpty(&spans.beyond)) {
+        const UniqueBrush blank(::CreateSolidBrush(TreeBackground(tree)));
+        ::FillRect(dc, &spans.beyond, blank.get());
+    }
     if (draw.nmcd.uItemState & CDIS_FOCUS)
         ::DrawFocusRect(dc, &row);
     ::SetBkMode(dc, TRANSPARENT);
@@ -292,16 +382,15 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
 
 void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device)
 {
-    RECT title = row;
-    title.right = std::min<LONG>(row.right, columns[0].width - kTitleEllipsisMargin);
-    DrawCell(dc, tree.GetItemText(item), title);
+    // Every cell keeps the header's padding inside its edges and ends in an ellipsis when cut.
+    DrawCell(dc, tree.GetItemText(item), CellTextRect(row.left, columns[0].width, row, cellPadding));
 
     if (!device)
         return;
     const std::wstring* texts[] = {&device->driverVersion, &device->driverDate, &device->providerName};
     int x = columns[0].width;
     for (size_t i = 1; i < columns.size(); ++i) {
-        DrawCell(dc, *texts[i - 1], {x, row.top, x + columns[i].width, row.bottom});
+        DrawCell(dc, *texts[i - 1], CellTextRect(x, x + columns[i].width, row, cellPadding));
         x += columns[i].width;
     }
 }

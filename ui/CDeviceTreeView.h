@@ -1,7 +1,8 @@
 // The device tree view: a column header ("Title", "Version", "Date", "Provider") over the
 // device tree, with the class icons and check box pictures. It draws the extra columns over
 // the tree's rows, scrolls header and rows together horizontally, and passes the tree's
-// selection changes and double-clicks on to its parent.
+// selection changes and double-clicks on to its parent. Its pixel sizes follow the window's
+// DPI: measured at creation, and set anew by SetDpi when the window moves to another screen.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 
 #include "model/DeviceInfo.h"
 #include "framework/CWindowImpl.h"
+#include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "ui/CCustomTreeViewCtrlEx.h"
 
@@ -31,6 +33,14 @@ public:
     // The sum of the column widths: how far a row's drawing reaches.
     int TotalColumnWidth() const noexcept;
 
+    UINT Dpi() const noexcept { return dpi; }
+    // Space inside each cell's edges.
+    int CellPadding() const noexcept { return cellPadding; }
+    // Rescales the columns, header, indent, check boxes and font from the current DPI to `newDpi`.
+    void SetDpi(UINT newDpi);
+    // Back to the left edge, as after a new scan.
+    void ResetScroll();
+
     CCustomTreeViewCtrlEx tree;
     CWindow header;
     // The setup classes' icons; the tree's normal image list; lent to the device list, which
@@ -43,6 +53,15 @@ public:
     UniqueImageList stateImages;
 
 private:
+    UINT dpi = kDefaultDpi;
+    // The DPI the controls' own font was made for, and that font scaled to another DPI.
+    UINT fontDpi = kDefaultDpi;
+    UniqueFont scaledFont;
+    // The tree's own font, which belongs to the tree.
+    HFONT baseFont = nullptr;
+    // Space inside a cell's edges, as the header keeps around its titles.
+    int cellPadding = 0;
+
     LRESULT OnCreate();
     void Layout();
     void OnHScroll(WPARAM wParam);
@@ -51,5 +70,9 @@ private:
     void DrawRow(const NMTVCUSTOMDRAW& draw);
     void DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device);
     void BuildCheckBoxImages();
+    void ApplyFont();
+    void ApplyRowMetrics();
+    void ScrollTo(int position);
+    int HeaderHeight() const;
     void PlaceHeader(const RECT& client);
 };

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "discovery/DriverFileFinder.h"
+#include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "platform/ProcAddress.h"
 #include "platform/ScopedCom.h"
@@ -16,6 +17,7 @@
 
 namespace {
 
+// Pixel sizes at 96 DPI.
 const int kStatusFirstPartWidth = 340;
 const int kAppendItem = 1000000;
 // The shell's file property sheet, exported by ordinal only.
@@ -122,6 +124,9 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     case WM_WORKER_FINISHED:
         OnWorkerFinished(static_cast<WorkerKind>(wParam));
         return true;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return true;
     default:
         return false;
     }
@@ -130,10 +135,11 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
 void CDriverFilesDlg::OnInitDialog()
 {
     SetText(device ? device->name.c_str() : L"");
+    dpi = WindowDpi(get());
     statusBar = GetItem(IDC_STATUS_BAR);
-    const int parts[] = {kStatusFirstPartWidth, -1};
-    statusBar.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    progressBar = CreateStatusProgressBar(statusBar, kStatusFirstPartWidth, WS_VISIBLE);
+    progressBar = CreateStatusProgressBar(statusBar, ScaleForDpi(kStatusFirstPartWidth, dpi),
+                                          ScaleForDpi(kStatusBarInset, dpi), WS_VISIBLE);
+    SetStatusParts();
 
     fileList = GetItem(IDC_FILE_LIST);
     AddColumns();
@@ -167,10 +173,31 @@ void CDriverFilesDlg::AddColumns()
         const LRESULT index = fileList.Send(LVM_INSERTCOLUMNW, kAppendItem, reinterpret_cast<LPARAM>(&added));
         LVCOLUMNW layout = {};
         layout.mask = LVCF_WIDTH | LVCF_FMT;
-        layout.cx = column.width;
+        layout.cx = ScaleForDpi(column.width, dpi);
         layout.fmt = column.format;
         fileList.Send(LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&layout));
     }
+}
+
+void CDriverFilesDlg::SetStatusParts()
+{
+    const int parts[] = {ScaleForDpi(kStatusFirstPartWidth, dpi), -1};
+    statusBar.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    PlaceStatusProgressBar(progressBar, parts[0], ScaleForDpi(kStatusBarInset, dpi));
+}
+
+void CDriverFilesDlg::OnDpiChanged(UINT newDpi, const RECT& suggested)
+{
+    if (newDpi == 0 || newDpi == dpi)
+        return;
+    for (int column = 0; column < 3; ++column) {
+        const auto width = static_cast<int>(fileList.Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+        fileList.Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), RescaleForDpi(width, dpi, newDpi));
+    }
+    dpi = newDpi;
+    ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetStatusParts();
 }
 
 void CDriverFilesDlg::SetBusy(bool flag)

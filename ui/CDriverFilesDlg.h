@@ -37,6 +37,8 @@ private:
 
     void OnInitDialog();
     void AddColumns();
+    void SetStatusParts();
+    void OnDpiChanged(UINT newDpi, const RECT& suggested);
     void OnCloseRequest(int command);
     void OnSave();
     void OnWorkerFinished(WorkerKind kind);
@@ -52,6 +54,8 @@ private:
     CWindow fileList;
     DeviceInfo* device;
     CWindow progressBar;
+    // The pixel sizes (list columns, status part) follow it.
+    UINT dpi = 96;
     int fileCount = 0;
     uint64_t totalSize = 0;
     FileListOrder order;

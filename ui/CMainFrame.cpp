@@ -16,15 +16,19 @@
 #include "ui/MainFrameActions.h"
 #include "ui/ProgressBar.h"
 #include "ui/TickedDevices.h"
+#include "ui/ToolbarImages.h"
 #include "ui/WorkerMessages.h"
 
 namespace {
 
+// Sizes at 96 DPI.
 const int kInitialWidth = 760;
 const int kInitialHeight = 600;
 const int kToolbarBand = 42;      // the toolbar's band as the view's place assumes it
-const int kTitleCapacity = 256;
+const int kToolbarImage = 32;
+const int kToolbarButtonMargin = 7;
 const int kProgressWidth = 200;
+const int kTitleCapacity = 256;
 
 const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRIVERS,
                              IDI_DRIVER_FILES, IDI_SAVE, IDI_RESTORE, IDI_DEVICE_MANAGER};
@@ -103,6 +107,17 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
         OnScanFinished();
         result = 0;
         return true;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        result = 0;
+        return true;
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        break;  // default processing gives the focus to the frame, which hands it on
+    case WM_SETFOCUS:
+        FocusChild();
+        result = 0;
+        return true;
     default:
         break;
     }
@@ -147,7 +162,8 @@ void CMainFrame::EnableCommand(int id, bool enable)
 
 LRESULT CMainFrame::OnCreate()
 {
-    ::MoveWindow(get(), 0, 0, kInitialWidth, kInitialHeight, FALSE);
+    dpi = WindowDpi(get());
+    ::MoveWindow(get(), 0, 0, ScaleForDpi(kInitialWidth, dpi), ScaleForDpi(kInitialHeight, dpi), FALSE);
     CenterWindow(nullptr);
     LoadSettings(mainPlacement, devicePlacement, browsePath);
     selectedDevice = nullptr;
@@ -158,6 +174,7 @@ LRESULT CMainFrame::OnCreate()
                                  IDW_TOOLBAR))
         return -1;
     toolBar = toolBarWindow;
+    SizeToolbar();
     if (!CreateSimpleStatusBar(IDS_IDLE_MESSAGE,
                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP,
                                IDW_STATUS_BAR))
@@ -174,7 +191,8 @@ LRESULT CMainFrame::OnCreate()
     // No grip of its own: the status bar has one.
     DlgResize_Init(false, true, WS_CLIPCHILDREN);
     // Hidden, over the left of the status text, where it stays for the window's life.
-    progressBar.Attach(CreateStatusProgressBar(statusBarWindow, kProgressWidth, 0));
+    progressBar.Attach(CreateStatusProgressBar(statusBarWindow, ScaleForDpi(kProgressWidth, dpi),
+                                               ScaleForDpi(kStatusBarInset, dpi), 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
     InitSystemFolders();
@@ -188,20 +206,31 @@ LRESULT CMainFrame::OnCreate()
     return 0;
 }
 
+void CMainFrame::SizeToolbar()
+{
+    const int image = ScaleForDpi(kToolbarImage, dpi);
+    SetToolBarImageSize(image, image, ScaleForDpi(kToolbarButtonMargin, dpi));
+}
+
 void CMainFrame::CreateToolbarImages()
 {
-    toolbarImages.reset(::ImageList_Create(32, 32, ILC_COLOR32, static_cast<int>(std::size(kToolbarIcons)), 1));
-    if (!toolbarImages)
-        return;
-    for (int icon : kToolbarIcons)
-        ::ImageList_AddIcon(toolbarImages.get(), ::LoadIconW(AppModule().GetInstance(), MAKEINTRESOURCEW(icon)));
-    toolBar.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages.get()));
+    // Each icon at the toolbar's size, from the drawing of that size; a disabled button shows
+    // its picture greyed.
+    const int size = ScaleForDpi(kToolbarImage, dpi);
+    const size_t count = sizeof(kToolbarIcons) / sizeof(kToolbarIcons[0]);
+    UniqueImageList images = LoadIconImageList(kToolbarIcons, count, size, false);
+    UniqueImageList disabled = LoadIconImageList(kToolbarIcons, count, size, true);
+    toolBar.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    toolBar.Send(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.get()));
+    // The toolbar has let go of the previous lists.
+    toolbarImages = std::move(images);
+    disabledToolbarImages = std::move(disabled);
 }
 
 void CMainFrame::PlaceView()
 {
     RECT rect = ClientRect();
-    rect.top += kToolbarBand;
+    rect.top += ScaleForDpi(kToolbarBand, dpi);
     const RECT status = statusBarWindow.WindowRect();
     rect.bottom -= status.bottom - status.top;
     view.Move(rect);
@@ -325,9 +354,58 @@ void CMainFrame::RunScan()
     Post(WM_WORKER_FINISHED);
 }
 
+void CMainFrame::OnDpiChanged(UINT newDpi, const RECT& suggested)
+{
+    if (newDpi == 0)
+        return;
+    dpi = newDpi;
+    SizeToolbar();
+    CreateToolbarImages();
+    view.SetDpi(dpi);
+    // The minimum size first: the suggested size may be below the old one.
+    const POINT minimum = {ScaleForDpi(kInitialWidth, dpi), ScaleForDpi(kInitialHeight, dpi)};
+    SetMinTrackSize(minimum);
+    ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    CFrameWindow::UpdateLayout();
+    PlaceView();
+    // The resizer starts again from the new layout.
+    DlgResize_Init(false, true, WS_CLIPCHILDREN);
+    SetMinTrackSize(minimum);
+    PlaceStatusProgressBar(progressBar, ScaleForDpi(kProgressWidth, dpi), ScaleForDpi(kStatusBarInset, dpi));
+    Invalidate(true);
+}
+
+void CMainFrame::OnActivate(WPARAM wParam)
+{
+    if (LOWORD(wParam) != WA_INACTIVE)
+        return;
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(get(), focus))
+        focusChild = focus;
+}
+
+void CMainFrame::FocusChild()
+{
+    // The tree unless another child (the header, the toolbar) had the focus last.
+    HWND target = focusChild && ::IsWindow(focusChild) && ::IsChild(get(), focusChild) ? focusChild : view.tree.get();
+    if (target && ::IsWindowEnabled(target))
+        ::SetFocus(target);
+}
+
 void CMainFrame::OnScanFinished()
 {
     scanning = false;
+    // A new tree starts at the left edge; the disabled window lost the focus, which goes back
+    // to the tree when the window is the active one.
+    view.ResetScroll();
+    if (::GetActiveWindow() == get()) {
+        FocusChild();
+        // The caret starts on the first row, as when the tree gets the focus, so that the
+        // arrow keys start from the top.
+        if (::GetFocus() == view.tree.get() && !view.tree.GetCaretItem())
+            view.tree.SelectItem(view.tree.GetRootItem());
+    }
     if (closeRequested) {
         closeRequested = false;
         Post(WM_CLOSE);

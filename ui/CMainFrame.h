@@ -2,7 +2,9 @@
 // view. It scans the devices on a background thread (at creation, on Refresh and when a view
 // toggle changes) with the window disabled and the progress in the status bar, tracks the
 // selected device, hands Properties and the save command to the dialogs, and keeps the
-// settings: loaded at creation, saved when the window closes.
+// settings: loaded at creation, saved when the window closes. The keyboard focus lives in the
+// tree (or the child that last had it) whenever the window is active; its pixel sizes follow
+// the window's DPI, also when it moves to a screen of another DPI.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +19,7 @@
 #include "framework/CIdleHandler.h"
 #include "framework/CMenuHandle.h"
 #include "framework/CMessageFilter.h"
+#include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "ui/CDeviceTreeView.h"
 
@@ -51,6 +54,7 @@ public:
 
     // From StartScan until the window has heard that the scan thread is done with it.
     bool IsScanning() const noexcept { return scanning; }
+    UINT Dpi() const noexcept { return dpi; }
 
     CDeviceTreeView view;
     DeviceInfo* selectedDevice;
@@ -68,7 +72,11 @@ public:
 private:
     LRESULT OnCreate();
     void CreateToolbarImages();
+    void SizeToolbar();
     void PlaceView();
+    void OnDpiChanged(UINT newDpi, const RECT& suggested);
+    void OnActivate(WPARAM wParam);
+    void FocusChild();
     bool OnClose();
     void OnDestroy();
     bool OnCommand(UINT id);
@@ -83,6 +91,10 @@ private:
     void RunScan();
 
     UniqueImageList toolbarImages;
+    UniqueImageList disabledToolbarImages;
+    UINT dpi = kDefaultDpi;
+    // The child that had the focus when the window was last deactivated.
+    HWND focusChild = nullptr;
     bool scanning = false;
     // A close asked for while a scan runs happens once the scan is over.
     bool closeRequested = false;

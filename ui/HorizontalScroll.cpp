@@ -9,9 +9,9 @@ int ScrollTarget(int request, int thumb, const ScrollState& state) noexcept
     const int lastPage = state.maximum - state.page + 1;
     switch (request) {
     case SB_LINELEFT:
-        return std::max(state.position - kScrollLineStep, 0);
+        return std::max(state.position - state.lineStep, 0);
     case SB_LINERIGHT:
-        return std::min(state.position + kScrollLineStep, lastPage);
+        return std::min(state.position + state.lineStep, lastPage);
     case SB_PAGELEFT:
         return std::max(state.position - state.page, 0);
     case SB_PAGERIGHT:

@@ -1,13 +1,14 @@
 // Horizontal scrolling of the device tree view: where a scroll request takes the position.
 #pragma once
 
-// Pixels moved by one click on an arrow.
+// Pixels moved by one click on an arrow, at 96 DPI.
 const int kScrollLineStep = 6;
 
 struct ScrollState {
     int maximum;   // the sum of the column widths
     int page;      // the client width
     int position;  // the current position
+    int lineStep = kScrollLineStep;  // pixels per arrow click at the window's DPI
 };
 
 // The new position for a WM_HSCROLL request (its low word) with the thumb position (its

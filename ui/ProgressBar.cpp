@@ -5,25 +5,34 @@
 #include "framework/AppModule.h"
 #include "framework/CWindow.h"
 
-namespace {
-
-const int kStatusBarInset = 3;
-
-} // namespace
-
 int ProgressBarPosition(double fraction)
 {
     return static_cast<int>(fraction * kProgressRange);
 }
 
-HWND CreateStatusProgressBar(HWND statusBar, int width, DWORD style)
+namespace {
+
+RECT StatusProgressRect(HWND statusBar, int width, int inset)
 {
     RECT rect = CWindow(statusBar).ClientRect();
     rect.right = rect.left + width;
-    ::InflateRect(&rect, -kStatusBarInset, -kStatusBarInset);
+    ::InflateRect(&rect, -inset, -inset);
+    return rect;
+}
+
+} // namespace
+
+HWND CreateStatusProgressBar(HWND statusBar, int width, int inset, DWORD style)
+{
+    const RECT rect = StatusProgressRect(statusBar, width, inset);
     const CWindow bar(::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | style, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top, statusBar, nullptr,
                                         AppModule().GetInstance(), nullptr));
     bar.Send(PBM_SETRANGE32, 0, kProgressRange);
     return bar;
+}
+
+void PlaceStatusProgressBar(HWND bar, int width, int inset)
+{
+    CWindow(bar).Move(StatusProgressRect(::GetParent(bar), width, inset));
 }

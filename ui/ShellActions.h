@@ -19,8 +19,22 @@ void ShowHelp(HWND owner);
 void ShowDeviceProperties(const std::wstring& instanceId, HWND owner);
 
 // Lets the user pick the save target (or, with its own title, the folder to restore from),
-// starting at path; a choice replaces path. False when the user cancelled.
-bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title = L"Select a folder to save driver files:");
+// starting at path; a choice replaces path. False when the user cancelled or chose nothing
+// that is a folder on disk: no save may start then. The system's folder picker is used, and
+// the older folder browser where there is none. A null title: the save target's.
+bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
+
+enum class FolderChoice { Chosen, Cancelled, Unavailable };
+// The folder picker (IFileOpenDialog picking folders), opened with `path` selected; a new
+// folder can be made in it. Unavailable where the system (or this thread's COM) has none.
+FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
+// The older folder browser, opened with `path` selected; a choice without a folder on disk
+// counts as none.
+bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
+// Whether `path` names an existing folder on disk (not a file, not a virtual folder).
+bool IsFileSystemFolder(const std::wstring& path);
+
+extern const wchar_t kBrowseFolderTitle[];
 
 extern const wchar_t kHomePageUrl[];
 extern const wchar_t kSupportEmailUrl[];

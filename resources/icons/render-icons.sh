@@ -22,10 +22,12 @@ for size in 32 48 64; do render program.svg "$size" "$work/program-$size.png"; d
 convert "$work/program-16.png" "$work/program-32.png" "$work/program-48.png" "$work/program-64.png" \
   "$out/program.ico"
 
-# Toolbar icons, 32 x 32.
+# Toolbar icons: 32 x 32 at 100 % scaling, with the sizes for 125, 150 and 200 % beside it,
+# so a high-DPI toolbar picks a drawing instead of stretching the small one.
 for name in refresh device-manager windows-flag plug driver-files save restore; do
+  for size in 40 48 64; do render "$name.svg" "$size" "$work/$name-$size.png"; done
   render "$name.svg" 32 "$work/$name.png"
-  convert "$work/$name.png" "$out/$name.ico"
+  convert "$work/$name.png" "$work/$name-40.png" "$work/$name-48.png" "$work/$name-64.png" "$out/$name.ico"
 done
 
 # The toolbar's placeholder bitmap: the seven pictures in button order on the button face.

@@ -7,6 +7,7 @@
 
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
+#include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestWindow.h"
@@ -77,6 +78,20 @@ RECT ChildRect(const TestDialog& dialog, int id)
 }
 
 } // namespace
+
+TEST(DpiScaling, SizesStayExactAt96AndScaleWithRoundingElsewhere)
+{
+    for (int pixels : {760, 600, 42, 32, 7, 400, 100, 70, 150, 16, 3, 200, 340, 85, 95})
+        EXPECT_EQ(ScaleForDpi(pixels, 96), pixels);
+    EXPECT_EQ(ScaleForDpi(760, 144), 1140);
+    EXPECT_EQ(ScaleForDpi(600, 144), 900);
+    EXPECT_EQ(ScaleForDpi(7, 144), 11) << "10.5 rounds up";
+    EXPECT_EQ(ScaleForDpi(70, 120), 88) << "87.5 at 125 %";
+    EXPECT_EQ(ScaleForDpi(16, 192), 32);
+    EXPECT_EQ(ScaleForDpi(-6, 144), -9);
+    EXPECT_EQ(RescaleForDpi(450, 144, 96), 300) << "a width dragged at 150 % taken to 100 %";
+    EXPECT_EQ(RescaleForDpi(450, 0, 96), 450) << "an unknown DPI changes nothing";
+}
 
 TEST(DialogResizeRules, ChildrenMoveOrGrowByTheirFlags)
 {

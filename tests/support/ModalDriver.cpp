@@ -1,5 +1,7 @@
 #include "tests/support/ModalDriver.h"
 
+#include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -111,4 +113,19 @@ bool SaveScreenshot(HWND window, const std::wstring& name)
     bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
     bytes.append(pixels.data(), pixels.size());
     return WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
+}
+
+UINT ExpectedTestDpi()
+{
+    wchar_t value[16] = L"";
+    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_TEST_DPI", value, 16);
+    if (length == 0 || length >= 16)
+        return 96;
+    const unsigned long dpi = std::wcstoul(value, nullptr, 10);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+std::wstring NameAtDpi(const std::wstring& name, UINT dpi)
+{
+    return name + L"-" + std::to_wstring(dpi) + L"dpi";
 }

@@ -49,3 +49,8 @@ HWND FindOwnWindow(const std::wstring& className, const std::wstring& title = st
 // Saves a picture of the window as <name>.bmp in the test artefacts folder
 // (TARNWICK_ARTIFACTS). False when there is no such folder or the picture cannot be made.
 bool SaveScreenshot(HWND window, const std::wstring& name);
+
+// The DPI a test program was started at (TARNWICK_TEST_DPI), 96 when none was asked for.
+UINT ExpectedTestDpi();
+// A screenshot name with its DPI: "main-window-144dpi".
+std::wstring NameAtDpi(const std::wstring& name, UINT dpi);

@@ -42,3 +42,11 @@ void PumpMessages()
         ::DispatchMessageW(&message);
     }
 }
+
+bool WhollyInvalid(HWND window)
+{
+    RECT update = {};
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    return ::GetUpdateRect(window, &update, FALSE) && ::EqualRect(&update, &client);
+}

@@ -18,3 +18,6 @@ private:
 
 // Handles the messages waiting for this thread, so sent and posted work gets done.
 void PumpMessages();
+
+// Whether the window has a repaint of its whole client area pending.
+bool WhollyInvalid(HWND window);

@@ -1,4 +1,5 @@
-// The check box rules on a tree without a window, and the horizontal scroll table.
+// The check box rules on a tree without a window, the horizontal scroll table, and where a
+// row's spans and cells are drawn.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include "ui/CheckPropagation.h"
 #include "ui/HorizontalScroll.h"
+#include "ui/RowLayout.h"
 
 namespace {
 
@@ -149,4 +151,65 @@ TEST(HorizontalScrollTable, EachRequestMovesByItsRule)
     const ScrollState end = {720, 500, 219};
     EXPECT_EQ(ScrollTarget(SB_LINERIGHT, 0, end), 221) << "never past the last page";
     EXPECT_EQ(ScrollTarget(SB_PAGELEFT, 0, end), 0);
+}
+
+TEST(HorizontalScrollTable, ArrowsMoveByTheLineStepOfTheWindowsDpi)
+{
+    ScrollState atHighDpi = {1080, 600, 100};
+    atHighDpi.lineStep = 9;
+    EXPECT_EQ(ScrollTarget(SB_LINERIGHT, 0, atHighDpi), 109);
+    EXPECT_EQ(ScrollTarget(SB_LINELEFT, 0, atHighDpi), 91);
+    EXPECT_EQ(ScrollState({720, 500, 0}).lineStep, 6) << "6 pixels at 96 DPI";
+}
+
+TEST(RowLayout, ClicksAreShiftedBackByTheScroll)
+{
+    EXPECT_EQ(TreeX(40, 0), 40);
+    EXPECT_EQ(TreeX(40, -120), 160) << "a box drawn at 40 after scrolling 120 is at 160 for the tree";
+    EXPECT_EQ(TreeX(0, -6), 6);
+}
+
+TEST(RowLayout, TheRowIsFilledToTheLastColumnAndBlankedBeyondIt)
+{
+    const RECT label = {44, 20, 300, 38};
+    const RECT item = {0, 20, 900, 38};
+    RowSpans spans = RowSpansOf(label, item, 720, 0);
+    EXPECT_EQ(spans.columns.left, 44);
+    EXPECT_EQ(spans.columns.right, 720);
+    EXPECT_EQ(spans.columns.top, 20);
+    EXPECT_EQ(spans.columns.bottom, 38);
+    EXPECT_EQ(spans.beyond.left, 720);
+    EXPECT_EQ(spans.beyond.right, 900);
+
+    // A label longer than all columns: its end lies in the blank span, even off the view.
+    const RECT longLabel = {44, 20, 1300, 38};
+    spans = RowSpansOf(longLabel, item, 720, 0);
+    EXPECT_EQ(spans.columns.right, 720);
+    EXPECT_EQ(spans.beyond.left, 720);
+    EXPECT_EQ(spans.beyond.right, 1300);
+
+    // Scrolled: the screen's right edge is further right in the tree's coordinates.
+    spans = RowSpansOf(label, {0, 20, 600, 38}, 720, -200);
+    EXPECT_EQ(spans.beyond.left, 720);
+    EXPECT_EQ(spans.beyond.right, 800);
+
+    // Columns that end before the view's edge and a view narrower than the columns.
+    spans = RowSpansOf(label, {0, 20, 500, 38}, 720, 0);
+    EXPECT_TRUE(::IsRectEmpty(&spans.beyond)) << "nothing beyond the columns is on screen";
+    spans = RowSpansOf({800, 20, 900, 38}, item, 720, 0);
+    EXPECT_EQ(spans.columns.left, 800);
+    EXPECT_EQ(spans.columns.right, 800) << "a label right of every column fills nothing in colour";
+}
+
+TEST(RowLayout, CellTextKeepsThePaddingInsideBothEdges)
+{
+    const RECT row = {44, 20, 720, 38};
+    const RECT cell = CellTextRect(400, 500, row, 6);
+    EXPECT_EQ(cell.left, 406);
+    EXPECT_EQ(cell.right, 494);
+    EXPECT_EQ(cell.top, 20);
+    EXPECT_EQ(cell.bottom, 38);
+    const RECT narrow = CellTextRect(400, 408, row, 6);
+    EXPECT_EQ(narrow.left, 406);
+    EXPECT_EQ(narrow.right, 406) << "never of negative width";
 }

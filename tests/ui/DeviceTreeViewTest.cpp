@@ -1,6 +1,6 @@
 // The device tree view on a real tree control: header and pictures, check boxes by click,
 // Space and double-click, row selection right of the label, notifications to the parent,
-// horizontal scrolling and column resizing.
+// horizontal scrolling (and clicks after it), row drawing and column resizing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -318,4 +318,65 @@ TEST_F(TreeViewFixture, DraggingADividerRepaintsTheRowsOnlyWhenLetGo)
     info.fMask = SIF_RANGE;
     ::GetScrollInfo(view, SB_HORZ, &info);
     EXPECT_EQ(info.nMax, 770);
+}
+
+TEST_F(TreeViewFixture, AClickOnABoxMovesTheCaretThereSoSpaceActsOnThatRow)
+{
+    ASSERT_TRUE(tree.SelectItem(ports));
+    Click(BoxPoint(adapters[1]));
+    EXPECT_EQ(Check(adapters[1]), 2);
+    EXPECT_EQ(tree.GetCaretItem(), adapters[1]);
+    EXPECT_EQ(host.selected, adapters[1]) << "the parent hears of the new selection";
+    tree.Send(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Check(adapters[1]), 1) << "Space clears the box just clicked";
+    EXPECT_EQ(Check(ports), 1) << "and leaves the row selected before alone";
+}
+
+TEST_F(TreeViewFixture, AfterScrollingSidewaysAClickActsOnWhatIsDrawnUnderIt)
+{
+    const POINT box = BoxPoint(adapters[0]);
+    RECT label = {};
+    ASSERT_TRUE(tree.GetItemRect(adapters[1], label, true));
+    for (int i = 0; i < 3; ++i)
+        view.Send(WM_HSCROLL, SB_LINERIGHT);
+    ASSERT_EQ(view.scrollOffset, -18);
+
+    Click({box.x + view.scrollOffset, box.y});
+    EXPECT_EQ(Check(adapters[0]), 2) << "the box drawn there";
+    const int labelY = (label.top + label.bottom) / 2;
+    Click({label.left + 2 + view.scrollOffset, labelY});
+    EXPECT_EQ(tree.GetCaretItem(), adapters[1]) << "the label drawn there selects its row";
+    EXPECT_EQ(Check(adapters[1]), 1) << "and ticks nothing";
+    const POINT otherBox = BoxPoint(adapters[1]);
+    Click(otherBox);
+    EXPECT_EQ(Check(adapters[1]), 1) << "no box is drawn where it was before the scroll";
+}
+
+TEST_F(TreeViewFixture, ALongLabelIsCoveredPastTheLastColumnInTheTreesBackground)
+{
+    const std::wstring longName(150, L'W');
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = adapters[0];
+    item.pszText = const_cast<wchar_t*>(longName.c_str());
+    ASSERT_TRUE(tree.Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    host.Move({20, 20, 1120, 440});
+    view.Move({0, 0, 1000, 300});
+    ASSERT_TRUE(tree.SelectItem(adapters[0]));
+    ::SetFocus(tree);
+    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+
+    RECT label = {};
+    ASSERT_TRUE(tree.GetItemRect(adapters[0], label, true));
+    ASSERT_GT(label.right, 900) << "the tree's own label reaches past the columns";
+    const int y = (label.top + label.bottom) / 2;
+    const HDC dc = ::GetDC(tree);
+    const COLORREF inColumns = ::GetPixel(dc, 700, y);
+    std::vector<COLORREF> beyond;
+    for (int x = 730; x < 900; x += 7)
+        beyond.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(tree, dc);
+    EXPECT_NE(inColumns, ::GetSysColor(COLOR_WINDOW)) << "the selected row is highlighted to the last column";
+    for (COLORREF colour : beyond)
+        EXPECT_EQ(colour, ::GetSysColor(COLOR_WINDOW)) << "nothing of the label or the highlight past it";
 }

@@ -1,11 +1,15 @@
 // What the dialogs compute without windows: the driver files list's order and status text,
-// the date column, and the save progress dialog's bar and percentage.
+// the date column, the save progress dialog's bar and percentage, the greyed toolbar
+// pictures, and which chosen targets count as folders.
 #include <gtest/gtest.h>
 
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/FileListOrder.h"
 #include "ui/ProgressBar.h"
+#include "ui/ShellActions.h"
+#include "ui/ToolbarImages.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -108,4 +112,25 @@ TEST(SaveProgress, BarAndPercentageAreTruncated)
     EXPECT_EQ(PercentText(0.999), L"99%");
     EXPECT_EQ(ProgressBarPosition(1.0), 1000);
     EXPECT_EQ(PercentText(1.0), L"100%");
+}
+
+TEST(DisabledPictures, PixelsTurnGreyOfTheSameBrightnessAndHalfAsOpaque)
+{
+    EXPECT_EQ(DisabledPixel(0xFFFF0000u, true), 0x7F4C4C4Cu) << "opaque red: grey 76, alpha 127";
+    EXPECT_EQ(DisabledPixel(0xFFFFFFFFu, true), 0x7FFFFFFFu);
+    EXPECT_EQ(DisabledPixel(0x00000000u, true), 0x00000000u) << "transparent stays transparent";
+    EXPECT_EQ(DisabledPixel(0x80008000u, true), 0x404B4B4Bu);
+    // Without alpha the mask decides what shows; the picture is lightened instead.
+    EXPECT_EQ(DisabledPixel(0x00000000u, false), 0x007F7F7Fu);
+    EXPECT_EQ(DisabledPixel(0x000000FFu, false), 0x008E8E8Eu) << "blue: grey 29, lightened to 142";
+}
+
+TEST(TargetFolder, OnlyAnExistingFolderOnDiskCounts)
+{
+    const TempFolder temp;
+    EXPECT_TRUE(IsFileSystemFolder(temp.path()));
+    EXPECT_FALSE(IsFileSystemFolder(L"")) << "nothing chosen";
+    EXPECT_FALSE(IsFileSystemFolder(temp / L"missing"));
+    ASSERT_TRUE(WriteFileBytes(temp / L"file.txt", "x"));
+    EXPECT_FALSE(IsFileSystemFolder(temp / L"file.txt")) << "a file is no target";
 }

@@ -1,13 +1,18 @@
 // The driver files dialog on a device whose file set is replayed: the list it shows and its
-// order, the status line, closing during discovery, where it opens, and saving the device.
+// order, the status line, closing during discovery, where it opens, its sizes at the DPI and
+// repainting when it grows, and saving the device; the choice of the target folder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "discovery/SystemFolders.h"
+#include "framework/Dpi.h"
+#include "platform/ScopedCom.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/CachedDevices.h"
 #include "tests/support/ChildProcess.h"
@@ -16,6 +21,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CDriverFilesDlg.h"
+#include "ui/ShellActions.h"
 
 namespace {
 
@@ -129,7 +135,7 @@ TEST_F(DriverFilesDialogTest, ListsTheSetSortedByNameWithSizesDatesAndTotals)
         title = WindowText(dialog.get());
         status = StatusText(dialog);
         buttonsEnabled = dialog.GetItem(IDC_SAVE).IsEnabled() && dialog.GetItem(IDC_DEVICE_PROPERTIES).IsEnabled();
-        SaveScreenshot(dialog.get(), L"driver-files-dialog");
+        SaveScreenshot(dialog.get(), NameAtDpi(L"driver-files-dialog", ExpectedTestDpi()));
         dialog.Send(WM_COMMAND, IDOK);
         return true;
     });
@@ -317,7 +323,11 @@ TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTh
             stage = kBrowsing;
             return false;
         case kBrowsing: {
-            const HWND browse = FindOwnWindow(L"#32770", L"Browse for Folder");
+            // The folder picker where COM reaches this thread (the workers' apartment does),
+            // else the older folder browser.
+            HWND browse = FindOwnWindow(L"#32770", kBrowseFolderTitle);
+            if (!browse)
+                browse = FindOwnWindow(L"#32770", L"Browse for Folder");
             if (!browse)
                 return false;
             SaveScreenshot(browse, L"browse-for-folder");
@@ -335,10 +345,123 @@ TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTh
         return true;
     });
     EXPECT_EQ(dialog.DoModal(owner.get()), IDOK);
-    EXPECT_EQ(browseTitle, L"Browse for Folder");
+    EXPECT_TRUE(browseTitle == L"Browse for Folder" || browseTitle == kBrowseFolderTitle) << browseTitle.c_str();
     EXPECT_EQ(targetFolder, chosen) << "the folder it started at was chosen";
     const std::vector<std::wstring> saved = ListTree(targetFolder);
     EXPECT_NE(std::find(saved.begin(), saved.end(), L"Network adapters\\Contoso Gigabit Adapter\\b.sys"), saved.end());
     EXPECT_EQ(recorder.WaitForOpened(1, kTimeoutMs).size(), 1u) << "the save's log opens when it ends";
     RemoveTree(L"C:\\tarnwick-dialog-test");
+}
+
+TEST_F(DriverFilesDialogTest, ScalesItsColumnsAndStatusPartToTheDpiAndTheTextsFit)
+{
+    const UINT dpi = ExpectedTestDpi();
+    CDriverFilesDlg dialog(placement, device, targetFolder);
+    UINT dialogDpi = 0;
+    int widths[3] = {};
+    int needed[3] = {};
+    int parts[2] = {};
+    RECT bar = {};
+    ModalScript script([&] {
+        if (!Idle(dialog))
+            return false;
+        dialogDpi = WindowDpi(dialog.get());
+        const CWindow list = dialog.GetItem(IDC_FILE_LIST);
+        const wchar_t* titles[] = {L"Source file name", L"Size", L"Date"};
+        for (int column = 0; column < 3; ++column) {
+            widths[column] = static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+            needed[column] = static_cast<int>(list.Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(titles[column])));
+        }
+        // The widest date of the list, with the space the list keeps around a cell's text.
+        for (const Row& row : Rows(dialog))
+            needed[2] = std::max<int>(needed[2], static_cast<int>(list.Send(LVM_GETSTRINGWIDTHW, 0,
+                                                                          reinterpret_cast<LPARAM>(row.date.c_str()))));
+        const CWindow status = dialog.GetItem(IDC_STATUS_BAR);
+        status.Send(SB_GETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+        bar = CWindow(::FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr)).RectInParent();
+        dialog.Send(WM_COMMAND, IDOK);
+        return true;
+    });
+    dialog.DoModal(owner.get());
+    ASSERT_EQ(dialogDpi, dpi) << "the prefix's DPI reached the program";
+    const int given[] = {200, 85, 95};
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(widths[column], ScaleForDpi(given[column], dpi)) << column;
+        EXPECT_LE(needed[column] + ScaleForDpi(12, dpi), widths[column]) << column;
+    }
+    EXPECT_EQ(parts[0], ScaleForDpi(340, dpi));
+    EXPECT_EQ(bar.left, ScaleForDpi(3, dpi));
+    EXPECT_EQ(bar.right, ScaleForDpi(340, dpi) - ScaleForDpi(3, dpi));
+}
+
+TEST_F(DriverFilesDialogTest, GrowingRepaintsTheMovedButtonsAndTheStatusBarWhole)
+{
+    CDriverFilesDlg dialog(placement, device, targetFolder);
+    const int moved[] = {IDC_FILE_LIST, IDC_DEVICE_PROPERTIES, IDOK, IDC_SAVE, IDC_STATUS_BAR};
+    std::vector<int> stale;
+    ModalScript script([&] {
+        if (!Idle(dialog))
+            return false;
+        ::UpdateWindow(dialog.get());
+        for (int id : moved)
+            ::ValidateRect(dialog.GetItem(id), nullptr);
+        const RECT rect = dialog.WindowRect();
+        ::SetWindowPos(dialog.get(), nullptr, 0, 0, rect.right - rect.left + 120, rect.bottom - rect.top + 80,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        for (int id : moved) {
+            if (!WhollyInvalid(dialog.GetItem(id)))
+                stale.push_back(id);
+        }
+        dialog.Send(WM_COMMAND, IDOK);
+        return true;
+    });
+    dialog.DoModal(owner.get());
+    EXPECT_TRUE(stale.empty()) << "controls left with parts of their old picture: " << stale.size();
+}
+
+namespace {
+
+const wchar_t kPickerTestFolder[] = L"C:\\tarnwick-picker-test";
+
+// Runs a folder choice while `act` drives its dialog (found by its title) once it is up.
+template <typename Choice>
+auto WithFolderDialog(const std::wstring& title, std::function<void(HWND)> act, Choice choice)
+{
+    ModalScript script([&] {
+        const HWND dialog = FindOwnWindow(L"#32770", title);
+        if (!dialog)
+            return false;
+        act(dialog);
+        return true;
+    });
+    auto result = choice();
+    EXPECT_TRUE(script.finished()) << "the dialog was seen";
+    return result;
+}
+
+} // namespace
+
+TEST(TargetFolderChoice, ThePickerOpensOnTheLastFolderAndOkTakesItCancelKeepsIt)
+{
+    const ScopedCom com(COINIT_APARTMENTTHREADED);
+    const std::wstring chosen = std::wstring(kPickerTestFolder) + L"\\last target";
+    RemoveTree(kPickerTestFolder);
+    ASSERT_TRUE(MakeFolders(chosen));
+    TestWindow owner;
+    ::ShowWindow(owner.get(), SW_SHOWNORMAL);
+
+    std::wstring path = chosen;
+    const FolderChoice ok = WithFolderDialog(kBrowseFolderTitle, [](HWND dialog) {
+        SaveScreenshot(dialog, L"folder-picker");
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }, [&] { return PickFolderWithFileDialog(path, owner.get()); });
+    EXPECT_EQ(ok, FolderChoice::Chosen);
+    EXPECT_EQ(path, chosen) << "the last target was preselected";
+
+    const FolderChoice cancelled = WithFolderDialog(kBrowseFolderTitle, [](HWND dialog) {
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }, [&] { return PickFolderWithFileDialog(path, owner.get()); });
+    EXPECT_EQ(cancelled, FolderChoice::Cancelled);
+    EXPECT_EQ(path, chosen);
+    RemoveTree(kPickerTestFolder);
 }

@@ -1,5 +1,7 @@
 // The main window in the test prefix with fixture drivers: first start, the toggles, the
-// selection and Properties, the save command and the dialog commands.
+// selection and Properties, the save command and the dialog commands; the keyboard focus,
+// repainting on resize, the greyed Properties command, and the sizes at the window's DPI
+// (this program runs once more at 144 DPI, see CMakeLists.txt).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,14 +14,15 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Wine.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/TestWindow.h"
+#include "framework/Dpi.h"
 #include "tests/ui/MainFrameHarness.h"
 
 namespace {
 
-bool MenuItemDisabledNotGrayed(HMENU menu, UINT id)
+bool MenuItemGrayed(HMENU menu, UINT id)
 {
-    const UINT state = ::GetMenuState(menu, id, MF_BYCOMMAND);
-    return (state & MF_DISABLED) && !(state & MF_GRAYED);
+    return (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
 // The INF a device's driver was installed from, as the setup services name it. Known Wine
@@ -75,7 +78,7 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     EXPECT_EQ(bar.right, 197) << "the left 200 pixels of the status bar, 3 pixels in";
     EXPECT_EQ(frame->progressBar.Send(PBM_GETRANGE, FALSE), 1000);
     EXPECT_TRUE(frame->IsEnabled());
-    EXPECT_TRUE(MenuItemDisabledNotGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
     EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
 
     MINMAXINFO limits = {};
@@ -123,7 +126,7 @@ TEST_F(MainWindow, PropertiesIsEnabledOnlyWhileADeviceIsSelected)
         ASSERT_TRUE(tree.SelectItem(heading));
         Pump();
         EXPECT_EQ(frame->selectedDevice, nullptr);
-        EXPECT_TRUE(MenuItemDisabledNotGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
+        EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
         EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
     }
     frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
@@ -334,4 +337,284 @@ TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)
     frame->Send(WM_COMMAND, ID_APP_ABOUT);
     EXPECT_TRUE(about.finished());
     EXPECT_EQ(owner, frame->get());
+}
+
+namespace {
+
+// Handles what arrives for this thread for a while: input comes through the system's queue.
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+// A key pressed and let go as the keyboard sends it: to whichever window has the focus.
+void PressKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = key;
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+std::wstring MenuText(HMENU menu, UINT id)
+{
+    wchar_t text[128] = L"";
+    ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND);
+    return text;
+}
+
+int HeaderItemWidth(const CWindow& header, int index)
+{
+    HDITEMW item = {};
+    item.mask = HDI_WIDTH;
+    header.Send(HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return item.cxy;
+}
+
+int ImageSize(HIMAGELIST images)
+{
+    int width = 0, height = 0;
+    return ::ImageList_GetIconSize(images, &width, &height) && width == height ? width : -1;
+}
+
+// The width of a text in the tree's font.
+int TextWidth(const CWindow& tree, const std::wstring& text)
+{
+    const HDC dc = ::GetDC(tree);
+    const HGDIOBJ previous = ::SelectObject(dc, tree.GetFont());
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(tree, dc);
+    return size.cx;
+}
+
+} // namespace
+
+TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialogsAndScans)
+{
+    Start();
+    const HWND treeWindow = frame->view.tree.get();
+    EXPECT_EQ(::GetFocus(), treeWindow) << "the tree has the focus once the window is up";
+    PressKey(VK_DOWN);
+    PressKey(VK_SPACE);
+    PumpFor(300);
+    const HTREEITEM second = reinterpret_cast<HTREEITEM>(
+        tree.Send(TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(tree.GetRootItem())));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(tree.GetCaretItem(), second);
+    EXPECT_EQ(tree.GetStateImage(second), 2) << "Down, then Space ticks the second row";
+
+    CurrentMainFrameActions().showAbout = DefaultMainFrameActions().showAbout;
+    ModalScript about([&] {
+        const HWND dialog = FindOwnWindow(L"#32770", L"About");
+        if (dialog)
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return dialog != nullptr;
+    });
+    frame->Send(WM_COMMAND, ID_APP_ABOUT);
+    Pump();
+    ASSERT_TRUE(about.finished());
+    EXPECT_EQ(::GetFocus(), treeWindow) << "after a dialog closes";
+
+    TestWindow other;
+    ::ShowWindow(other.get(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(other.get());
+    Pump();
+    EXPECT_NE(::GetFocus(), treeWindow);
+    ::SetForegroundWindow(*frame);
+    Pump();
+    EXPECT_EQ(::GetFocus(), treeWindow) << "after the window is activated again";
+
+    frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
+    WaitForScan();
+    EXPECT_EQ(::GetFocus(), treeWindow) << "after a scan, which disables the window";
+
+    EXPECT_EQ(MenuText(frame->menu.get(), ID_VIEW_PRESENT_ONLY), L"Show &only present devices");
+    EXPECT_EQ(MenuText(frame->menu.get(), ID_VIEW_MICROSOFT_DRIVERS), L"Show devices with drivers from &Microsoft");
+}
+
+TEST_F(MainWindow, ARescanScrollsTheViewBackToTheLeftEdge)
+{
+    Start();
+    frame->view.columns[0].width = 2000;
+    frame->view.Send(WM_SIZE);
+    frame->view.Send(WM_HSCROLL, SB_PAGERIGHT);
+    ASSERT_LT(frame->view.scrollOffset, 0);
+    frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
+    WaitForScan();
+    EXPECT_EQ(frame->view.scrollOffset, 0);
+    EXPECT_EQ(frame->view.header.RectInParent().left, 0) << "the header shows its first title whole";
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    ::GetScrollInfo(frame->view, SB_HORZ, &info);
+    EXPECT_EQ(info.nPos, 0);
+}
+
+TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
+{
+    Start();
+    ::UpdateWindow(*frame);
+    const HWND children[] = {frame->statusBarWindow.get(), frame->view.get(), frame->toolBar.get()};
+    for (HWND child : children)
+        ::ValidateRect(child, nullptr);
+    ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    for (HWND child : children)
+        EXPECT_TRUE(WhollyInvalid(child)) << "grown";
+    ::UpdateWindow(*frame);
+
+    for (HWND child : children)
+        ::ValidateRect(child, nullptr);
+    frame->Show(SW_MAXIMIZE);
+    EXPECT_TRUE(WhollyInvalid(frame->statusBarWindow)) << "no stale size grip when maximised";
+}
+
+TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
+{
+    Start();
+    EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
+    const auto images = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST));
+    const auto disabled = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETDISABLEDIMAGELIST));
+    ASSERT_NE(disabled, nullptr);
+    ASSERT_NE(disabled, images);
+    EXPECT_EQ(::ImageList_GetImageCount(disabled), ::ImageList_GetImageCount(images));
+    EXPECT_EQ(::ImageList_GetImageCount(disabled), 7) << "one picture per toolbar command";
+    EXPECT_EQ(ImageSize(disabled), ImageSize(images));
+
+    // Image 3 is Properties' picture: its disabled form has no colour left.
+    const int size = ImageSize(disabled);
+    ASSERT_GT(size, 0);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const UniqueBitmap picture(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(picture && dc);
+    const HGDIOBJ previous = ::SelectObject(dc.get(), picture.get());
+    for (HIMAGELIST list : {images, disabled}) {
+        const RECT all = {0, 0, size, size};
+        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ASSERT_TRUE(::ImageList_Draw(list, 3, dc.get(), 0, 0, ILD_NORMAL));
+        ::GdiFlush();
+        int coloured = 0;
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        for (int i = 0; i < size * size; ++i) {
+            const uint32_t red = (pixels[i] >> 16) & 0xFF, green = (pixels[i] >> 8) & 0xFF, blue = pixels[i] & 0xFF;
+            coloured += (red != green || green != blue) ? 1 : 0;
+        }
+        if (list == images)
+            EXPECT_GT(coloured, 0) << "the enabled picture has colour";
+        else
+            EXPECT_EQ(coloured, 0) << "the disabled picture is grey";
+    }
+    ::SelectObject(dc.get(), previous);
+}
+
+TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresTheGivenSizes)
+{
+    Start();
+    if (frame->Dpi() != 96)
+        GTEST_SKIP() << "starts from 96 DPI";
+    RECT suggested = {10, 10, 1150, 910};
+    frame->Send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(frame->Dpi(), 144u);
+    RECT rect = frame->WindowRect();
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.right - rect.left, 1140);
+    EXPECT_EQ(rect.bottom - rect.top, 900);
+    MINMAXINFO limits = {};
+    frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 1140);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 900);
+    const int atHighDpi[] = {600, 150, 105, 225};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(frame->view.columns[static_cast<size_t>(i)].width, atHighDpi[i]) << i;
+        EXPECT_EQ(HeaderItemWidth(frame->view.header, i), atHighDpi[i]) << i;
+    }
+    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), 24);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), 48);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETDISABLEDIMAGELIST))), 48);
+    EXPECT_EQ(frame->view.RectInParent().top, 63);
+    EXPECT_EQ(frame->view.header.RectInParent().bottom, SystemMetricForDpi(SM_CYMENU, 144));
+
+    RECT back = {10, 10, 770, 610};
+    frame->Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+    const int given[] = {400, 100, 70, 150};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(frame->view.columns[static_cast<size_t>(i)].width, given[i]) << i;
+    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), 16);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), 32);
+    EXPECT_EQ(frame->view.RectInParent().top, 42);
+    frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 760);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 600);
+}
+
+using MainWindowDpi = MainFrameHarness;
+
+TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
+{
+    Start();
+    const UINT dpi = frame->Dpi();
+    ASSERT_EQ(dpi, ExpectedTestDpi()) << "the prefix's DPI reached the program";
+    const RECT rect = frame->WindowRect();
+    EXPECT_EQ(rect.right - rect.left, ScaleForDpi(760, dpi));
+    EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(600, dpi));
+    if (dpi == 144) {
+        EXPECT_EQ(rect.right - rect.left, 1140);
+        EXPECT_EQ(rect.bottom - rect.top, 900);
+    }
+    MINMAXINFO limits = {};
+    frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(760, dpi));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(600, dpi));
+    EXPECT_EQ(frame->view.RectInParent().top, ScaleForDpi(42, dpi));
+    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), ScaleForDpi(16, dpi));
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), ScaleForDpi(32, dpi));
+    EXPECT_GE(static_cast<int>(frame->view.tree.Send(TVM_GETITEMHEIGHT)), ScaleForDpi(16, dpi))
+        << "a row is as high as its check box";
+    const RECT bar = frame->progressBar.RectInParent();
+    EXPECT_EQ(bar.left, ScaleForDpi(3, dpi));
+    EXPECT_EQ(bar.right, ScaleForDpi(200, dpi) - ScaleForDpi(3, dpi));
+
+    // Each column holds its title and a typical value of its kind whole, inside the padding (the
+    // date as a driver key stores it; the longest, "12-31-2023", needs a few pixels more than
+    // the 70 given at 96 DPI and ends in an ellipsis).
+    const int given[] = {400, 100, 70, 150};
+    const std::wstring samples[] = {L"Tarnwick Test Camera", L"10.0.22621.1", L"11-2-2023", L"Contoso Ltd."};
+    const int padding = frame->view.CellPadding();
+    for (size_t i = 0; i < 4; ++i) {
+        const int width = frame->view.columns[i].width;
+        EXPECT_EQ(width, ScaleForDpi(given[i], dpi)) << i;
+        EXPECT_LE(TextWidth(frame->view.tree, frame->view.columns[i].title) + 2 * padding, width) << i;
+        EXPECT_LE(TextWidth(frame->view.tree, samples[i]) + 2 * padding, width) << samples[i];
+    }
+    // And so do the values of the devices listed here.
+    for (HTREEITEM node : Children(ThirdPartyClassNode())) {
+        const auto* device = reinterpret_cast<const DeviceInfo*>(tree.GetItemData(node));
+        ASSERT_NE(device, nullptr);
+        EXPECT_LE(TextWidth(frame->view.tree, device->driverVersion) + 2 * padding, frame->view.columns[1].width);
+        EXPECT_LE(TextWidth(frame->view.tree, device->driverDate) + 2 * padding, frame->view.columns[2].width);
+    }
+    // For the picture: the fixture's devices shown, one of them selected with the sample values.
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    tree.Expand(fixtureClass);
+    const HTREEITEM camera = FindNode(fixtureClass, ThirdPartyDeviceNames()[0]);
+    auto* shown = reinterpret_cast<DeviceInfo*>(tree.GetItemData(camera));
+    shown->driverVersion = samples[1];
+    shown->driverDate = samples[2];
+    shown->providerName = samples[3];
+    tree.SelectItem(camera);
+    EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window", dpi)));
 }
