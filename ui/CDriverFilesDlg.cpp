@@ -154,7 +154,7 @@ void CDriverFilesDlg::OnInitDialog()
     DlgResize_Init(true, true, WS_CLIPCHILDREN);
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
-    StartWorker(DiscoveryWorker);
+    StartBusyWorker([this] { Discover(); }, kDiscovery);
 }
 
 void CDriverFilesDlg::AddColumns()
@@ -227,54 +227,40 @@ void CDriverFilesDlg::OnSave()
 {
     if (busy || !BrowseForTargetFolder(targetFolder, get()))
         return;
-    StartWorker(SaveWorker);
+    StartBusyWorker([this] { SaveDevice(); }, kSave);
 }
 
-bool CDriverFilesDlg::StartWorker(LPTHREAD_START_ROUTINE worker)
+bool CDriverFilesDlg::StartBusyWorker(std::function<void()> task, WorkerKind kind)
 {
     // Busy from before the thread exists, so that no second worker can be started meanwhile.
     SetBusy(true);
-    UniqueKernelHandle thread(::CreateThread(nullptr, 0, worker, this, 0, nullptr));
-    if (!thread)
+    const bool started = StartWorker(get(), std::move(task), kind);
+    if (!started)
         SetBusy(false);
-    return thread.valid();
+    return started;
 }
 
-DWORD WINAPI CDriverFilesDlg::DiscoveryWorker(void* parameter)
+// On the worker thread; the list shows what was found before a failure.
+void CDriverFilesDlg::Discover()
 {
-    auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
-    const HWND window = dialog->get();
     // The shell looks up the files' icons through COM.
     const ScopedCom com(COINIT_MULTITHREADED);
-    try {
-        if (dialog->device) {
-            DriverFileFinder finder(*dialog->device, *dialog);
-            finder.Run();
-        }
-    } catch (...) {
-        // The list shows what was found before the failure.
+    if (device) {
+        DriverFileFinder finder(*device, *this);
+        finder.Run();
     }
-    ::PostMessageW(window, WM_WORKER_FINISHED, kDiscovery, 0);
-    return 0;
 }
 
-DWORD WINAPI CDriverFilesDlg::SaveWorker(void* parameter)
+// On the worker thread; what the run did is in its log.
+void CDriverFilesDlg::SaveDevice()
 {
-    auto* dialog = static_cast<CDriverFilesDlg*>(parameter);
-    const HWND window = dialog->get();
     // The log is opened with the shell when the saver goes, on this thread.
     const ScopedCom com(COINIT_MULTITHREADED);
-    try {
-        // The saver finishes its log, and opens it for the user, when it goes at the end of
-        // this block.
-        CDeviceSaver saver(*dialog);
-        saver.AddDevice(dialog->device);
-        saver.SaveAll(dialog->targetFolder, nullptr);
-    } catch (...) {
-        // What the run did is in its log.
-    }
-    ::PostMessageW(window, WM_WORKER_FINISHED, kSave, 0);
-    return 0;
+    // The saver finishes its log, and opens it for the user, when it goes at the end of this
+    // function.
+    CDeviceSaver saver(*this);
+    saver.AddDevice(device);
+    saver.SaveAll(targetFolder, nullptr);
 }
 
 void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "ui/PlacementRecord.h"
@@ -45,9 +46,9 @@ private:
     void OnFileDoubleClick();
     void SetBusy(bool flag);
     void Sort();
-    bool StartWorker(LPTHREAD_START_ROUTINE worker);
-    static DWORD WINAPI DiscoveryWorker(void* parameter);
-    static DWORD WINAPI SaveWorker(void* parameter);
+    bool StartBusyWorker(std::function<void()> task, WorkerKind kind);
+    void Discover();
+    void SaveDevice();
     static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept;
 
     CWindow statusBar;

@@ -92,8 +92,8 @@ void CRestoreDlg::OnInitDialog()
     CenterWindow(GetParent());
 
     checking = true;
-    UniqueKernelHandle worker(::CreateThread(nullptr, 0, CheckWorker, this, 0, nullptr));
-    if (!worker) {
+    // What was found before a failure is listed.
+    if (!StartWorker(get(), [this] { restorer.FindPackages(folder, false); })) {
         checking = false;
         statusLabel.SetText(L"The driver packages could not be checked.");
     }
@@ -109,19 +109,6 @@ void CRestoreDlg::AddColumns()
         entry.cx = column.width;
         packageList.Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&entry));
     }
-}
-
-DWORD WINAPI CRestoreDlg::CheckWorker(void* parameter)
-{
-    auto* dialog = static_cast<CRestoreDlg*>(parameter);
-    const HWND window = dialog->get();
-    try {
-        dialog->restorer.FindPackages(dialog->folder, false);
-    } catch (...) {
-        // What was found before the failure is listed.
-    }
-    ::PostMessageW(window, WM_WORKER_FINISHED, 0, 0);
-    return 0;
 }
 
 bool CRestoreDlg::Progress(double)

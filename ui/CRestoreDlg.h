@@ -34,7 +34,6 @@ private:
     void OnChecked();
     void OnRestore();
     void OnCancel();
-    static DWORD WINAPI CheckWorker(void* parameter);
 
     CWindow packageList;
     CWindow statusLabel;

@@ -7,4 +7,11 @@
 
 #include <windows.h>
 
+#include <functional>
+
 const UINT WM_WORKER_FINISHED = WM_APP + 1;
+
+// Runs task on a new thread, then posts WM_WORKER_FINISHED with `kind` as its wParam to window.
+// An exception from the task stops on the worker: what it did before stands, and the window
+// hears of the end all the same. False when no thread could be started (the task never runs).
+bool StartWorker(HWND window, std::function<void()> task, WPARAM kind = 0);
