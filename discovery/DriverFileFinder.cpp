@@ -6,6 +6,7 @@
 #include "discovery/InfLocation.h"
 #include "discovery/SourceFileLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/InfText.h"
 #include "platform/ShellPath.h"
 
 namespace {
@@ -23,18 +24,6 @@ std::wstring Canonical(const wchar_t* path)
         return std::wstring();
     std::wstring canonical;
     return CanonicalizePath(path, canonical) ? canonical : std::wstring(path);
-}
-
-// One field of an INF line, whole however long; empty text when it cannot be read.
-std::wstring FieldText(INFCONTEXT& line, DWORD field)
-{
-    DWORD required = 0;
-    if (!::SetupGetStringFieldW(&line, field, nullptr, 0, &required) || required == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(required, L'\0');
-    if (!::SetupGetStringFieldW(&line, field, buffer.data(), required, nullptr))
-        return std::wstring();
-    return buffer.data();
 }
 
 } // namespace
@@ -193,7 +182,7 @@ bool DriverFileFinder::CopyEntriesFit(const std::wstring& section) const
     for (BOOL found = ::SetupFindFirstLineW(inf.get(), section.c_str(), L"CopyFiles", &line); found;
          found = ::SetupFindNextMatchLineW(&line, L"CopyFiles", &line)) {
         for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
-            const std::wstring copy = FieldText(line, field);
+            const std::wstring copy = ReadInfField(line, field);
             // "@name" copies one file; any other field names a section of files.
             if (!copy.empty() && copy[0] == L'@' ? copy.size() >= MAX_PATH : !FileEntriesFit(copy))
                 return false;

@@ -1,6 +1,6 @@
 #include "discovery/SourceFileLocation.h"
 
-#include <vector>
+#include "platform/InfText.h"
 
 namespace {
 
@@ -15,19 +15,6 @@ const wchar_t kPlainSection[] = L"SourceDisksFiles";
 const DWORD kDiskIdField = 1;
 const DWORD kSubdirectoryField = 2;
 
-// A field that the line lacks reads as empty text.
-std::wstring StringField(INFCONTEXT& line, DWORD field)
-{
-    DWORD needed = 0;
-    if (!::SetupGetStringFieldW(&line, field, nullptr, 0, &needed) || needed == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(needed, L'\0');
-    if (!::SetupGetStringFieldW(&line, field, buffer.data(), needed, nullptr))
-        return std::wstring();
-    buffer.back() = L'\0';
-    return buffer.data();
-}
-
 } // namespace
 
 bool ReadSourceFileLocation(HINF inf, const std::wstring& fileName, SourceFileLocation& location)
@@ -40,6 +27,6 @@ bool ReadSourceFileLocation(HINF inf, const std::wstring& fileName, SourceFileLo
     if (!::SetupGetIntField(&line, kDiskIdField, &diskId))
         return false;
     location.diskId = static_cast<UINT>(diskId);
-    location.subdirectory = StringField(line, kSubdirectoryField);
+    location.subdirectory = ReadInfField(line, kSubdirectoryField);
     return true;
 }

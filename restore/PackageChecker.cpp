@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <set>
 
+#include "platform/InfText.h"
 #include "platform/RegistryText.h"
 #include "platform/ShellPath.h"
 #include "restore/DriverVersion.h"
@@ -13,28 +14,6 @@ namespace {
 
 // The platform decoration of this 64-bit program's models sections.
 const wchar_t kPlatform[] = L"ntamd64";
-
-std::wstring InfText(HINF inf, const wchar_t* section, const wchar_t* key)
-{
-    DWORD needed = 0;
-    if (!::SetupGetLineTextW(nullptr, inf, section, key, nullptr, 0, &needed) || needed == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(needed);
-    if (!::SetupGetLineTextW(nullptr, inf, section, key, buffer.data(), needed, nullptr))
-        return std::wstring();
-    return buffer.data();
-}
-
-std::wstring FieldText(INFCONTEXT& line, DWORD index)
-{
-    DWORD needed = 0;
-    if (!::SetupGetStringFieldW(&line, index, nullptr, 0, &needed) || needed == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(needed);
-    if (!::SetupGetStringFieldW(&line, index, buffer.data(), needed, nullptr))
-        return std::wstring();
-    return buffer.data();
-}
 
 bool HasSection(HINF inf, const std::wstring& section)
 {
@@ -58,10 +37,10 @@ std::wstring ActualSection(HINF inf, const std::wstring& section)
 // platform (NTamd64, with or without an OS version), else the undecorated section.
 std::wstring ModelsSection(INFCONTEXT& line)
 {
-    const std::wstring base = FieldText(line, 1);
+    const std::wstring base = ReadInfField(line, 1);
     const DWORD fields = ::SetupGetFieldCount(&line);
     for (DWORD i = 2; i <= fields; ++i) {
-        const std::wstring decoration = FieldText(line, i);
+        const std::wstring decoration = ReadInfField(line, i);
         const std::wstring folded = FoldAsciiCase(decoration);
         const size_t length = sizeof(kPlatform) / sizeof(kPlatform[0]) - 1;
         if (folded.compare(0, length, kPlatform) == 0 && (folded.size() == length || folded[length] == L'.'))
@@ -208,8 +187,8 @@ bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const s
 
 std::wstring CatalogName(HINF inf)
 {
-    const std::wstring decorated = InfText(inf, L"Version", L"CatalogFile.NTamd64");
-    return decorated.empty() ? InfText(inf, L"Version", L"CatalogFile") : decorated;
+    const std::wstring decorated = ReadInfLine(inf, L"Version", L"CatalogFile.NTamd64");
+    return decorated.empty() ? ReadInfLine(inf, L"Version", L"CatalogFile") : decorated;
 }
 
 std::vector<std::wstring> ModelSections(HINF inf)
@@ -222,7 +201,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
         INFCONTEXT model = {};
         bool modelMore = ::SetupFindFirstLineW(inf, models.c_str(), nullptr, &model) != FALSE;
         for (; modelMore; modelMore = ::SetupFindNextLine(&model, &model) != FALSE) {
-            const std::wstring section = FieldText(model, 1);
+            const std::wstring section = ReadInfField(model, 1);
             bool known = section.empty();
             for (const std::wstring& listed : sections)
                 known = known || EqualsFoldingAsciiCase(listed, section);
@@ -278,10 +257,10 @@ void PackageChecker::Check(DriverPackage& package)
         package.status = PlanPackage(false, false, {});
         return;
     }
-    const DriverVer driverVer = ParseDriverVer(InfText(inf.get(), L"Version", L"DriverVer"));
+    const DriverVer driverVer = ParseDriverVer(ReadInfLine(inf.get(), L"Version", L"DriverVer"));
     package.version = driverVer.version;
     package.date = driverVer.date;
-    package.provider = InfText(inf.get(), L"Version", L"Provider");
+    package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
 
     MatchDevices(package);
     std::vector<std::wstring> sections;

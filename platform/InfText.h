@@ -1,0 +1,13 @@
+// Text read from an open INF, whole however long it is.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <string>
+
+// Field `field` of an INF line (0 is the key); empty text when the line lacks it or it cannot
+// be read.
+std::wstring ReadInfField(INFCONTEXT& line, DWORD field);
+// The text of the line `key` in `section`, without quotes; empty text when there is none.
+std::wstring ReadInfLine(HINF inf, const wchar_t* section, const wchar_t* key);
