@@ -1,11 +1,17 @@
-// The command-line backup against the physical floor: 200 fixture devices of five files each
-// (every tenth with a 4 MiB driver) installed in this prefix, then, in turns, tarnwick.exe
-// /path:... and a plain copy of the same files in the same prefix. Prints the medians, the
-// ratio, the cost per device, the peak memory of the backup process, and where an in-process
-// save spends its time (scan, file sets, copying).
+// The command-line backup against its floor, a plain CopyFileW copy of the same files in the
+// same prefix. Two sets, each in a prefix of its own:
+//   small: 200 fixture devices of five files each, every tenth with a 4 MiB driver;
+//   mixed: 95 devices of five 100 KB files and 5 devices of ten 20 MB files.
+// Both sides run as programs of their own, in alternating order round after round, so Wine's
+// process start-up and the disk's flushes hit both alike; the medians are compared. Also
+// prints the peak memory of the backup, its cost per device, and where an in-process save
+// spends its time.
+//   bench_backup.exe small|mixed [/installed]   (/installed: the set is installed already)
+//   bench_backup.exe /floor <file list> <target>     (the floor; started by the above)
 #include <algorithm>
 #include <cstdio>
-#include <memory>
+#include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,15 +29,77 @@
 
 namespace {
 
-const int kDevices = 200;
-const int kRounds = 5;
-const size_t kLargeDriverBytes = 4u << 20;
+const int kRounds = 7;
 
 class QuietReporter : public IFileReporter {
 public:
     bool Progress(double) override { return true; }
     void OnFile(const DriverFile&) override {}
 };
+
+std::wstring Numbered(const wchar_t* prefix, int index)
+{
+    wchar_t number[8];
+    std::swprintf(number, 8, L"%03d", index);
+    return prefix + std::wstring(number);
+}
+
+// A device of the small set: the fixture's usual driver.
+fixture::Package SmallSetPackage(int index)
+{
+    fixture::SimpleDriver driver;
+    driver.name = Numbered(L"bench", index);
+    const std::wstring hardwareId = Numbered(L"ROOT\\TARNWICK_BENCH_", index);
+    driver.models = {{Numbered(L"Bench Device ", index), hardwareId}};
+    fixture::Package package = fixture::MakePackage(driver, {{hardwareId}});
+    if (index % 10 == 0)
+        package.files[0].content.resize(4u << 20, 'x');
+    return package;
+}
+
+// A device of the mixed set: fileCount payload files of fileBytes each, a catalog and the INF.
+// No service, so Wine does not try to load a driver at every install.
+fixture::Package MixedSetPackage(int index, int fileCount, size_t fileBytes)
+{
+    const std::wstring name = Numbered(L"mixed", index);
+    const std::wstring hardwareId = Numbered(L"ROOT\\TARNWICK_MIXED_", index);
+    fixture::Package package;
+    package.infName = name + L".inf";
+    std::wstring copyList, diskFiles;
+    for (int k = 0; k < fileCount; ++k) {
+        const std::wstring file = name + L"_" + std::to_wstring(k) + L".sys";
+        copyList += file + L"\r\n";
+        diskFiles += file + L"=1\r\n";
+        package.files.push_back({file, std::string(fileBytes, static_cast<char>('a' + k % 26))});
+    }
+    package.files.push_back({name + L".cat", "catalog"});
+    package.infText = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + std::wstring(fixture::kTestClassName) +
+                      L"\r\nClassGuid=" + fixture::kTestClassGuid +
+                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\nCatalogFile=" + name +
+                      L".cat\r\n\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
+                      L"\r\n\r\n[Inst.NT]\r\nCopyFiles=Sys\r\n\r\n[Inst.NT.Services]\r\nAddService=,2\r\n\r\n"
+                      L"[DestinationDirs]\r\nSys=12\r\n\r\n[Sys]\r\n" + copyList +
+                      L"\r\n[SourceDisksNames]\r\n1=%D%,,,\r\n\r\n[SourceDisksFiles]\r\n" + diskFiles +
+                      L"\r\n[Strings]\r\nP=\"Fabrikam\"\r\nD=\"Mixed Device " + std::to_wstring(index) + L"\"\r\n";
+    package.devices = {{hardwareId}};
+    return package;
+}
+
+struct BenchSet {
+    const wchar_t* title;
+    int devices;
+    std::function<fixture::Package(int)> package;
+};
+
+BenchSet SetNamed(const std::wstring& name)
+{
+    if (name == L"mixed") {
+        return {L"mixed set", 100, [](int index) {
+                    return index <= 95 ? MixedSetPackage(index, 5, 100u * 1000u) : MixedSetPackage(index, 10, 20u * 1000u * 1000u);
+                }};
+    }
+    return {L"small set", 200, SmallSetPackage};
+}
 
 // The build folder: this program runs from its bench\ subfolder.
 std::wstring BuildFolder()
@@ -44,77 +112,120 @@ std::wstring BuildFolder()
     return folder;
 }
 
-fixture::Package BenchPackage(int index)
+// One copy the floor makes: the device's folder number, the file to copy, its name in there.
+struct FloorCopy {
+    std::wstring device;
+    std::wstring path;
+    std::wstring name;
+};
+
+std::vector<FloorCopy> ReadFloorList(const std::wstring& listFile)
 {
-    wchar_t number[8];
-    std::swprintf(number, 8, L"%03d", index);
-    fixture::SimpleDriver driver;
-    driver.name = std::wstring(L"bench") + number;
-    const std::wstring hardwareId = L"ROOT\\TARNWICK_BENCH_" + std::wstring(number);
-    driver.models = {{std::wstring(L"Bench Device ") + number, hardwareId}};
-    fixture::Package package = fixture::MakePackage(driver, {{hardwareId}});
-    if (index % 10 == 0)
-        package.files[0].content.resize(kLargeDriverBytes, 'x');
-    return package;
+    std::vector<FloorCopy> copies;
+    FILE* file = _wfopen(listFile.c_str(), L"rb");
+    if (!file)
+        return copies;
+    std::wstring text;
+    wchar_t buffer[4096];
+    for (size_t read; (read = std::fread(buffer, sizeof(wchar_t), 4096, file)) > 0;)
+        text.append(buffer, read);
+    std::fclose(file);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(L'\n', start), text.size());
+        const std::wstring line = text.substr(start, end - start);
+        const size_t first = line.find(L'\t'), second = line.find(L'\t', first + 1);
+        if (second != std::wstring::npos)
+            copies.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1)});
+        start = end + 1;
+    }
+    return copies;
+}
+
+// The floor: the same files copied into one folder per device, creating the folders they need.
+int RunFloor(const std::wstring& listFile, const std::wstring& target)
+{
+    ::CreateDirectoryW(target.c_str(), nullptr);
+    int failures = 0;
+    for (const FloorCopy& copy : ReadFloorList(listFile)) {
+        const std::wstring destination = target + L"\\" + copy.device + L"\\" + copy.name;
+        for (size_t slash = target.size() + 1; (slash = destination.find(L'\\', slash + 1)) != std::wstring::npos;)
+            ::CreateDirectoryW(destination.substr(0, slash).c_str(), nullptr);
+        if (!::CopyFileW(copy.path.c_str(), destination.c_str(), FALSE))
+            ++failures;
+    }
+    return failures == 0 ? 0 : 1;
 }
 
 struct Installed {
-    std::vector<fixture::InstallResult> packages;
-    unsigned long long bytes = 0;
+    int devices = 0;
     int files = 0;
+    unsigned long long bytes = 0;
+    double scanMs = 0, setsMs = 0, saveMs = 0;
 };
 
-// The files a backup of the device copies: the media's files and the published INF.
-std::vector<std::wstring> FilesOf(const fixture::InstallResult& installed)
+// Scan, file sets and a save of the known sets timed apart in this process; the file sets
+// also give the floor its list.
+Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& target)
 {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle listing(::FindFirstFileW((installed.packageFolder + L"\\*").c_str(), &entry));
-    if (listing) {
-        do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                std::wstring(entry.cFileName).find(L".inf") == std::wstring::npos)
-                files.push_back(installed.packageFolder + L"\\" + entry.cFileName);
-        } while (::FindNextFileW(listing.get(), &entry));
+    Installed installed;
+    DeviceList list;
+    QuietReporter quiet;
+    Stopwatch scan;
+    list.Scan(false, false, quiet);
+    installed.scanMs = scan.Milliseconds();
+    Stopwatch sets;
+    std::vector<DeviceInfo*> records;
+    for (const auto& entry : list.Devices()) {
+        ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+        DriverFileFinder finder(*entry.second, quiet);
+        finder.Run();
+        records.push_back(entry.second.get());
     }
-    files.push_back(installed.publishedInfPath);
-    return files;
-}
-
-double PlainCopy(const Installed& installed, const std::wstring& into)
-{
-    Stopwatch watch;
-    int device = 0;
-    for (const fixture::InstallResult& package : installed.packages) {
-        const std::wstring folder = into + L"\\" + std::to_wstring(++device);
-        ::CreateDirectoryW(folder.c_str(), nullptr);
-        for (const std::wstring& file : FilesOf(package)) {
-            const std::wstring name = file.substr(file.rfind(L'\\') + 1);
-            ::CopyFileW(file.c_str(), (folder + L"\\" + name).c_str(), FALSE);
+    installed.setsMs = sets.Milliseconds();
+    std::wstring lines;
+    for (const DeviceInfo* record : records) {
+        ++installed.devices;
+        for (const DriverFile& file : record->files) {
+            lines += std::to_wstring(installed.devices) + L"\t" + file.path + L"\t" + file.name + L"\n";
+            installed.bytes += file.size;
+            ++installed.files;
         }
     }
-    return watch.Milliseconds();
+    if (FILE* out = _wfopen(listFile.c_str(), L"wb")) {
+        std::fwrite(lines.data(), sizeof(wchar_t), lines.size(), out);
+        std::fclose(out);
+    }
+    Stopwatch save;
+    {
+        CDeviceSaver saver(quiet);
+        for (DeviceInfo* record : records)
+            saver.AddDevice(record);
+        saver.SaveAll(target, nullptr);
+    }
+    installed.saveMs = save.Milliseconds();
+    return installed;
 }
 
-struct CliRun {
+struct ProgramRun {
     double milliseconds = 0;
     DWORD exitCode = STILL_ACTIVE;
     double peakMiB = 0;
 };
 
-CliRun RunBackup(const std::wstring& tarnwick, const std::wstring& target, const std::wstring& output)
+// Runs a program with its output going to a file, timing it and sampling its memory while it
+// runs (Wine reads another process's memory from the live process only).
+ProgramRun Run(const std::wstring& commandLine, const std::wstring& output)
 {
-    CliRun run;
+    ProgramRun run;
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     UniqueFileHandle out(::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr));
     if (!out)
         return run;
     Stopwatch watch;
-    ChildProcess child(L"\"" + tarnwick + L"\" \"/path:" + target + L"\"", out.get());
+    ChildProcess child(commandLine, out.get());
     out.reset();
     if (!child.started())
         return run;
-    // Sampled while it runs: Wine reads another process's memory from the live process only.
     SIZE_T peak = 0;
     while (!child.Wait(5)) {
         PROCESS_MEMORY_COUNTERS counters = {};
@@ -134,93 +245,81 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Scan, file sets and copying timed apart, in this process.
-void InProcessBreakdown(const std::wstring& target, double& scanMs, double& setsMs, double& copyMs, int& devices)
-{
-    DeviceList list;
-    QuietReporter quiet;
-    Stopwatch scan;
-    list.Scan(false, false, quiet);
-    scanMs = scan.Milliseconds();
-    Stopwatch sets;
-    std::vector<DeviceInfo*> records;
-    for (const auto& entry : list.Devices()) {
-        ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
-        DriverFileFinder finder(*entry.second, quiet);
-        finder.Run();
-        records.push_back(entry.second.get());
-    }
-    setsMs = sets.Milliseconds();
-    devices = static_cast<int>(records.size());
-    Stopwatch copy;
-    {
-        CDeviceSaver saver(quiet);
-        for (DeviceInfo* record : records)
-            saver.AddDevice(record);
-        saver.SaveAll(target, nullptr);
-    }
-    copyMs = copy.Milliseconds();
-}
-
-} // namespace
-
-int wmain()
+int RunBenchmark(const BenchSet& set, bool installedAlready)
 {
     InitSystemFolders();
     const std::wstring build = BuildFolder();
     ::SetEnvironmentVariableW(L"TARNWICK_OPEN_RECORDER", (build + L"\\tests\\support\\open_recorder.exe").c_str());
     OpenVerbRecorder recorder;  // no viewer opens the logs of the runs below
 
-    Installed installed;
     Stopwatch installWatch;
-    for (int i = 1; i <= kDevices; ++i) {
-        fixture::InstallResult result = fixture::InstallPackage(BenchPackage(i));
+    for (int i = 1; i <= set.devices && !installedAlready; ++i) {
+        const fixture::InstallResult result = fixture::InstallPackage(set.package(i));
         if (!result.ok) {
             std::fwprintf(stderr, L"bench_backup: install %d failed: %ls\n", i, result.error.c_str());
             return 1;
         }
-        for (const std::wstring& file : FilesOf(result)) {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data))
-                installed.bytes += data.nFileSizeLow;
-            ++installed.files;
-        }
-        installed.packages.push_back(std::move(result));
     }
-    std::printf("installed %d devices, %d files, %.1f MiB in %.1f s\n\n", kDevices, installed.files,
-                static_cast<double>(installed.bytes) / (1024.0 * 1024.0), installWatch.Milliseconds() / 1000.0);
+    const double installSeconds = installWatch.Milliseconds() / 1000.0;
 
     TempFolder work;
-    std::vector<double> plain, cli, peaks;
+    const std::wstring listFile = work / L"floor-files.txt";
+    const Installed installed = MeasureInProcess(listFile, work / L"inprocess");
+    RemoveTree(work / L"inprocess");
+    std::wprintf(L"%ls: installed %d devices in %.1f s; a backup copies %d files, %.1f MiB\n\n", set.title,
+                 installed.devices, installSeconds, installed.files, static_cast<double>(installed.bytes) / (1024.0 * 1024.0));
+
+    const std::wstring self = build + L"\\bench\\bench_backup.exe";
+    std::vector<double> floor, backup, backupPeak, floorPeak;
     DWORD exitCode = 0;
     for (int round = 0; round < kRounds; ++round) {
-        const std::wstring copyFolder = work / (L"plain" + std::to_wstring(round));
-        ::CreateDirectoryW(copyFolder.c_str(), nullptr);
-        plain.push_back(PlainCopy(installed, copyFolder));
-        RemoveTree(copyFolder);
-        const std::wstring target = work / (L"backup" + std::to_wstring(round));
-        const CliRun run = RunBackup(build + L"\\tarnwick.exe", target, work / L"output.txt");
-        cli.push_back(run.milliseconds);
-        peaks.push_back(run.peakMiB);
-        exitCode = std::max(exitCode, run.exitCode);
-        RemoveTree(target);
+        const std::wstring floorTarget = work / (L"floor" + std::to_wstring(round));
+        const std::wstring backupTarget = work / (L"backup" + std::to_wstring(round));
+        auto runFloor = [&] {
+            const ProgramRun run = Run(L"\"" + self + L"\" /floor \"" + listFile + L"\" \"" + floorTarget + L"\"", work / L"floor.txt");
+            floor.push_back(run.milliseconds);
+            floorPeak.push_back(run.peakMiB);
+        };
+        auto runBackup = [&] {
+            const ProgramRun run = Run(L"\"" + build + L"\\tarnwick.exe\" \"/path:" + backupTarget + L"\"", work / L"output.txt");
+            backup.push_back(run.milliseconds);
+            backupPeak.push_back(run.peakMiB);
+            exitCode = std::max(exitCode, run.exitCode);
+        };
+        if (round % 2 == 0) {
+            runFloor();
+            runBackup();
+        } else {
+            runBackup();
+            runFloor();
+        }
+        std::fwprintf(stderr, L"round %d: backup %.0f ms, floor %.0f ms\n", round + 1, backup.back(), floor.back());
+        RemoveTree(floorTarget);
+        RemoveTree(backupTarget);
     }
-    double scanMs = 0, setsMs = 0, copyMs = 0;
-    int listed = 0;
-    InProcessBreakdown(work / L"inprocess", scanMs, setsMs, copyMs, listed);
 
-    const double cliMs = Median(cli);
-    const double plainMs = Median(plain);
-    std::printf("| %d devices, %d files, %.1f MiB (median of %d) | time | per device |\n", kDevices, installed.files,
-                static_cast<double>(installed.bytes) / (1024.0 * 1024.0), kRounds);
-    std::printf("|---|---:|---:|\n");
-    std::printf("| tarnwick.exe /path: (exit code %lu) | %.0f ms | %.2f ms |\n", exitCode, cliMs, cliMs / kDevices);
-    std::printf("| plain CopyFileW of the same files | %.0f ms | %.2f ms |\n", plainMs, plainMs / kDevices);
-    std::printf("| ratio backup / plain copy | %.1fx | |\n", cliMs / plainMs);
-    std::printf("| peak working set of tarnwick.exe | %.1f MiB | |\n", Median(peaks));
-    std::printf("| in process: scan (%d devices) | %.0f ms | %.2f ms |\n", listed, scanMs, scanMs / kDevices);
-    std::printf("| in process: file sets from the INFs | %.0f ms | %.2f ms |\n", setsMs, setsMs / kDevices);
-    std::printf("| in process: save of the known sets | %.0f ms | %.2f ms |\n", copyMs, copyMs / kDevices);
-    std::printf("| peak working set of this program | %.1f MiB | |\n", PeakWorkingSetMiB());
+    const double backupMs = Median(backup);
+    const double floorMs = Median(floor);
+    const double devices = installed.devices > 0 ? installed.devices : 1;
+    std::wprintf(L"| %ls: %d devices, %d files, %.1f MiB (median of %d) | time | per device |\n", set.title,
+                 installed.devices, installed.files, static_cast<double>(installed.bytes) / (1024.0 * 1024.0), kRounds);
+    std::wprintf(L"|---|---:|---:|\n");
+    std::wprintf(L"| tarnwick.exe /path: (exit code %lu) | %.0f ms | %.2f ms |\n", exitCode, backupMs, backupMs / devices);
+    std::wprintf(L"| floor: plain CopyFileW of the same files | %.0f ms | %.2f ms |\n", floorMs, floorMs / devices);
+    std::wprintf(L"| ratio backup / floor | %.2fx | |\n", backupMs / floorMs);
+    std::wprintf(L"| backup's cost above the floor | %.0f ms | %.2f ms |\n", backupMs - floorMs, (backupMs - floorMs) / devices);
+    std::wprintf(L"| peak working set: tarnwick.exe / floor | %.1f / %.1f MiB | |\n", Median(backupPeak), Median(floorPeak));
+    std::wprintf(L"| in process: scan | %.0f ms | %.2f ms |\n", installed.scanMs, installed.scanMs / devices);
+    std::wprintf(L"| in process: file sets from the INFs | %.0f ms | %.2f ms |\n", installed.setsMs, installed.setsMs / devices);
+    std::wprintf(L"| in process: save of the known sets | %.0f ms | %.2f ms |\n", installed.saveMs, installed.saveMs / devices);
     return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 4 && std::wstring(argv[1]) == L"/floor")
+        return RunFloor(argv[2], argv[3]);
+    return RunBenchmark(SetNamed(argc > 1 ? argv[1] : L"small"), argc > 2 && std::wstring(argv[2]) == L"/installed");
 }
