@@ -22,6 +22,7 @@ void DeviceList::Clear()
 {
     deviceInfoSet.reset();
     elements.clear();
+    classDescriptions.clear();
     devices.clear();
 }
 
@@ -60,10 +61,8 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     if (name.empty())
         return;
 
-    std::wstring classDescription = className;
-    wchar_t classText[512] = L"";
-    if (::SetupDiGetClassDescriptionW(&element.ClassGuid, classText, ARRAYSIZE(classText), nullptr))
-        classDescription = classText;
+    const std::optional<std::wstring>& classText = ClassDescriptionOf(element.ClassGuid);
+    std::wstring classDescription = classText ? *classText : className;
     if (classDescription.empty())
         classDescription = L"Unknown device";
 
@@ -98,6 +97,20 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     // The first device enumerated under a key stays; a later one is dropped.
     const std::wstring key = DeviceKey(*device);
     devices.try_emplace(key, std::move(device));
+}
+
+const std::optional<std::wstring>& DeviceList::ClassDescriptionOf(const GUID& classGuid)
+{
+    for (const auto& known : classDescriptions) {
+        if (::IsEqualGUID(known.first, classGuid))
+            return known.second;
+    }
+    wchar_t text[512] = L"";
+    std::optional<std::wstring> description;
+    if (::SetupDiGetClassDescriptionW(&classGuid, text, ARRAYSIZE(text), nullptr))
+        description = text;
+    classDescriptions.emplace_back(classGuid, std::move(description));
+    return classDescriptions.back().second;
 }
 
 std::wstring DeviceKey(const DeviceInfo& device)

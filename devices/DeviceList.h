@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,14 @@ public:
 
 private:
     void ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll);
+    // The class's description as the system gives it, asked once per class and scan; none
+    // when the system has none.
+    const std::optional<std::wstring>& ClassDescriptionOf(const GUID& classGuid);
 
     DeviceSetSource source;
     UniqueDeviceInfoSet deviceInfoSet;
     std::vector<SP_DEVINFO_DATA> elements;
+    std::vector<std::pair<GUID, std::optional<std::wstring>>> classDescriptions;
     DeviceMap devices;
     SP_CLASSIMAGELIST_DATA* classImageList = nullptr;
     int computerImage = -1;

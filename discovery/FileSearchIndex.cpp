@@ -99,9 +99,11 @@ bool ReadFoundFile(const std::wstring& path, DriverFile& file)
     // Wildcards would make the listing match some other file.
     if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos)
         return false;
-    WIN32_FIND_DATAW data;
-    UniqueFindHandle found(::FindFirstFileW(path.c_str(), &data));
-    if (!found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    // One attribute query: a directory search costs several more round trips to the file
+    // system, and for a name that is not there a read of the whole folder under Wine.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

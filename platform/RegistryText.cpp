@@ -24,17 +24,15 @@ std::wstring ExpandEnvironment(const std::wstring& text)
 
 std::wstring ReadRegistryText(HKEY key, const wchar_t* valueName)
 {
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
-        return std::wstring();
-
-    // One spare character, so a value stored without its terminating null still ends. A value
-    // that grew since the size query is read again with the larger size.
-    std::vector<wchar_t> buffer;
+    // Most values fit the first buffer, so one query reads them: a scan reads several values
+    // of every device. A longer value, or one that grew meanwhile, is read again at the size
+    // the last query reported. One spare character stays after what is read, so a value
+    // stored without its terminating null still ends.
+    std::vector<wchar_t> buffer(256);
     DWORD type = REG_NONE;
     DWORD readSize = 0;
     LSTATUS status = ERROR_MORE_DATA;
-    while (status == ERROR_MORE_DATA) {
+    for (DWORD size = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t)); status == ERROR_MORE_DATA;) {
         buffer.assign(size / sizeof(wchar_t) + 2, L'\0');
         readSize = size;
         status = ::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &readSize);

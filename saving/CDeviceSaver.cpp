@@ -8,6 +8,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
+#include "saving/FileSetLookahead.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -81,17 +82,34 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     const double step = 1.0 / n;
     double done = 0.0;
     int saved = 0;
-    for (DeviceInfo* device : devicesToSave) {
-        // A known file set is only replayed, so its search takes no share of the step.
-        share = device->files.empty() ? step * 0.5 : 0.0;
+    // Declared before the search that uses it, so that it outlives it.
+    WorkerThread lookaheadThread;
+    std::unique_ptr<FileSetLookahead> ahead;
+    for (size_t i = 0; i < devicesToSave.size(); ++i) {
+        DeviceInfo& device = *devicesToSave[i];
+        // A known file set is only replayed, so its search takes no share of the step. A set
+        // searched ahead was not known when the run reached the device before.
+        const bool searchedAhead = ahead && &ahead->device() == &device;
+        share = searchedAhead || device.files.empty() ? step * 0.5 : 0.0;
         base = done;
-        PrintDevice(*device);
+        PrintDevice(device);
 
-        DriverFileFinder finder(*device, *this, &searchIndex);
-        if (finder.Run()) {
+        bool found = false;
+        if (searchedAhead) {
+            found = ahead->Report(*this);
+        } else {
+            DriverFileFinder finder(device, *this, &searchIndex);
+            found = finder.Run();
+        }
+        ahead.reset();
+        if (found) {
             base += share;
             share = step - share;
-            if (SaveDevice(*device, targetFolder)) {
+            // A target inside the searched tree changes it with every copy: the next search
+            // then waits for this copy, and starts afresh.
+            if (!targetIsSearched && i + 1 < devicesToSave.size())
+                ahead = LookAhead(*devicesToSave[i + 1], device, searchIndex, lookaheadThread);
+            if (SaveDevice(device, targetFolder)) {
                 ++saved;
                 log.Print(L"  Done.\n\n");
             }
@@ -108,6 +126,14 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     }
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
     return saved == n;
+}
+
+std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(
+    DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker)
+{
+    if (&next == &current || !next.files.empty())
+        return nullptr;
+    return std::make_unique<FileSetLookahead>(next, &index, stopLookahead, worker);
 }
 
 bool CDeviceSaver::PrepareTarget(const std::wstring& targetFolder)
@@ -142,8 +168,10 @@ void CDeviceSaver::PrintDevice(const DeviceInfo& device)
 
 bool CDeviceSaver::Progress(double fraction)
 {
-    if (!reporter->Progress(base + share * fraction))
+    if (!reporter->Progress(base + share * fraction)) {
         aborted = true;
+        stopLookahead = true;
+    }
     return !aborted;
 }
 
@@ -154,26 +182,27 @@ void CDeviceSaver::OnFile(const DriverFile& file)
 
 bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder)
 {
-    std::wstring deviceFolder;
-    bool usable = BuildDeviceFolder(device, targetFolder, deviceFolder);
+    DeviceFolder folder;
+    bool usable = BuildDeviceFolder(device, targetFolder, folder.path);
     if (usable) {
-        const std::wstring unique = MakeUniquePath(deviceFolder);
+        const std::wstring unique = MakeUniquePath(folder.path);
         usable = !unique.empty();
         if (usable)
-            deviceFolder = unique;
+            folder.path = unique;
     }
-    log.Print(L"  Saving to %s...\n", deviceFolder.c_str());
-    if (!usable || !CreateFolderPath(deviceFolder)) {
-        log.Print(L"  ERROR: Failed to create folder '%s'.\n", deviceFolder.c_str());
+    log.Print(L"  Saving to %s...\n", folder.path.c_str());
+    if (!usable || !CreateFolderPath(folder.path)) {
+        log.Print(L"  ERROR: Failed to create folder '%s'.\n", folder.path.c_str());
         return false;
     }
+    folder.madeFolders.insert(FoldAsciiCase(FullPathOf(folder.path)));
 
     // 64 bits: the sizes of a large set may add up past 4 GiB.
     uint64_t total = TotalSize(device.files);
     if (total == 0)
         total = 1;
     uint64_t freeBytes = 0;
-    if (!GetFreeSpace(deviceFolder, freeBytes)) {
+    if (!GetFreeSpace(folder.path, freeBytes)) {
         log.Print(L"  ERROR: Could not read the free space on target.\n");
         return false;
     }
@@ -184,17 +213,16 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
 
     uint64_t copied = 0;
     bool failed = false;
-    SavedNames saved;
     for (size_t i = 0; i < device.files.size(); ++i) {
         const DriverFile& file = device.files[i];
-        if (SaveFile(file, deviceFolder, saved))
+        if (SaveFile(file, folder))
             copied += file.size;
         else
             failed = true;
         if (!Progress(static_cast<double>(copied) / static_cast<double>(total))) {
             log.Print(L"  Operation aborted by the user.\n");
             if (i + 1 < device.files.size())
-                MarkIncomplete(deviceFolder);
+                MarkIncomplete(folder.path);
             return false;
         }
     }
@@ -203,14 +231,14 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
     return !failed;
 }
 
-bool CDeviceSaver::SaveFile(const DriverFile& file, const std::wstring& deviceFolder, SavedNames& saved)
+bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
 {
     // The name comes from the driver's INF: one that would land outside the device folder,
     // or that does not fit the path limit, is not written anywhere.
     std::wstring target;
-    const bool resolved = ResolveInFolder(deviceFolder, file.name, target);
-    const auto earlier = resolved ? saved.find(FoldAsciiCase(target)) : saved.end();
-    if (earlier != saved.end()) {
+    const bool resolved = ResolveInFolder(folder.path, file.name, target);
+    const auto earlier = resolved ? folder.savedNames.find(FoldAsciiCase(target)) : folder.savedNames.end();
+    if (earlier != folder.savedNames.end()) {
         // Names that differ only in case name one file on disk: the same content is saved
         // already, other content must not replace it.
         if (!file.path.empty() && SameFileContent(file.path, target))
@@ -220,18 +248,22 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, const std::wstring& deviceFo
             log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.c_str());
         return false;
     }
-    if (!resolved || !CopyDriverFile(file, target)) {
+    if (!resolved || !CopyDriverFile(file, target, folder)) {
         log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
         return false;
     }
-    saved.emplace(FoldAsciiCase(target), file.name);
+    folder.savedNames.emplace(FoldAsciiCase(target), file.name);
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& target)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder)
 {
-    if (!CreateFolderPath(WithoutFileName(target)))
-        return false;
+    const std::wstring parent = WithoutFileName(target);
+    if (folder.madeFolders.count(FoldAsciiCase(parent)) == 0) {
+        if (!CreateFolderPath(parent))
+            return false;
+        folder.madeFolders.insert(FoldAsciiCase(parent));
+    }
     if (!::CopyFileW(file.path.c_str(), target.c_str(), FALSE))
         return false;
     // Attribute access alone sets the times, also on a copy that is read-only like its source.

@@ -2,8 +2,11 @@
 // under a target folder, with progress, abort and a log.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,10 @@
 #include "model/IProgressReporter.h"
 #include "model/IFileReporter.h"
 #include "saving/SaveLog.h"
+
+class FileSearchIndex;
+class FileSetLookahead;
+class WorkerThread;
 
 class CDeviceSaver : public IFileReporter {
 public:
@@ -35,13 +42,23 @@ private:
     // it is a file or cannot be created.
     bool PrepareTarget(const std::wstring& targetFolder);
     void PrintDevice(const DeviceInfo& device);
+    // The search for next's file set, started while current is copied; none when next's set
+    // is known already or next is current again.
+    std::unique_ptr<FileSetLookahead> LookAhead(
+        DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker);
     bool SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder);
-    // The files a device's save wrote: the target path with the letters A to Z folded, and
-    // the name in the set.
-    using SavedNames = std::map<std::wstring, std::wstring>;
+
+    // What one device's save has written so far.
+    struct DeviceFolder {
+        std::wstring path;
+        // The files written: the target path with the letters A to Z folded, and the name in the set.
+        std::map<std::wstring, std::wstring> savedNames;
+        // Folders known to exist, folded the same way, so each is made or checked only once.
+        std::set<std::wstring> madeFolders;
+    };
     // Writes one file into the device folder, or prints why it failed.
-    bool SaveFile(const DriverFile& file, const std::wstring& deviceFolder, SavedNames& saved);
-    bool CopyDriverFile(const DriverFile& file, const std::wstring& target);
+    bool SaveFile(const DriverFile& file, DeviceFolder& folder);
+    bool CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder);
     // Renames the folder of a device whose copy was stopped and says so in the log.
     void MarkIncomplete(const std::wstring& deviceFolder);
 
@@ -51,4 +68,6 @@ private:
     SaveLog log;
     IProgressReporter* reporter;
     bool aborted = false;
+    // Set with aborted, for the search running ahead on its own thread.
+    std::atomic<bool> stopLookahead{false};
 };

@@ -88,6 +88,24 @@ bool CreateOneFolder(const std::wstring& folder)
     return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// The folder first and its parents only when they are missing: most parents exist, and
+// asking for each of them from the root on costs a round trip to the file system apiece.
+// Parents created before a failure stay.
+bool CreateFolderAndParents(const std::wstring& folder, size_t rootLength)
+{
+    if (folder.size() <= rootLength || ::CreateDirectoryW(folder.c_str(), nullptr))
+        return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS)
+        return true;
+    size_t parentEnd = folder.rfind(L'\\');
+    if (error != ERROR_PATH_NOT_FOUND || parentEnd == std::wstring::npos || parentEnd < rootLength)
+        return false;
+    while (parentEnd > rootLength && folder[parentEnd - 1] == L'\\')
+        --parentEnd;
+    return CreateFolderAndParents(folder.substr(0, parentEnd), rootLength) && CreateOneFolder(folder);
+}
+
 } // namespace
 
 void MakeValidFileName(std::wstring& text)
@@ -148,17 +166,8 @@ bool CreateFolderPath(const std::wstring& path)
     wchar_t root[kPathBufferLength] = L"";
     ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBufferLength));
     const size_t rootLength = ::PathStripToRootW(root) ? std::wcslen(root) : 0;
-
-    // The closing backslash makes the last part a folder of its own as well.
-    size_t partStart = rootLength;
-    for (size_t i = rootLength; i < canonical.size(); ++i) {
-        if (canonical[i] != L'\\')
-            continue;
-        if (i > partStart && !CreateOneFolder(canonical.substr(0, i)))
-            return false;
-        partStart = i + 1;
-    }
-    return true;
+    canonical.pop_back();
+    return CreateFolderAndParents(canonical, rootLength);
 }
 
 bool GetFreeSpace(const std::wstring& path, uint64_t& freeBytes)

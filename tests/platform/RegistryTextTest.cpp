@@ -81,6 +81,14 @@ TEST_F(RegistryTextTest, LongTextIsReadWhole)
     const std::wstring longText(5000, L'x');
     SetText(L"Long", REG_SZ, longText);
     EXPECT_EQ(ReadRegistryText(key_, L"Long"), longText);
+    // Around the size that a first read takes, with and without the terminating null.
+    for (size_t length = 253; length <= 258; ++length) {
+        const std::wstring text(length, L'y');
+        SetText(L"Edge", REG_SZ, text);
+        EXPECT_EQ(ReadRegistryText(key_, L"Edge"), text) << length;
+        Set(L"Edge", REG_SZ, text.data(), static_cast<DWORD>(length * sizeof(wchar_t)));
+        EXPECT_EQ(ReadRegistryText(key_, L"Edge"), text) << length << " unterminated";
+    }
 }
 
 TEST_F(RegistryTextTest, KeyWrapperOpensCreatesAndReads)

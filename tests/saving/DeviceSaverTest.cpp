@@ -1,6 +1,9 @@
 // The save engine on devices whose file sets are known already (a known set is replayed,
 // not searched): messages in order, folder layout, file contents and times, progress, stops,
 // failures, and files that must not be written where their names point.
+#include <windows.h>
+#include <shlwapi.h>
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -361,6 +364,45 @@ one.sys
 two.dll
 )";
 
+// A package in the INF search path: devices of it have their sets searched by the save.
+class SearchablePackage {
+public:
+    SearchablePackage()
+    {
+        ok_ = devicePath_.Set(REG_SZ, folder_.path()) && WriteFileBytes(folder_ / L"pkg.inf", kPackageInf) &&
+              WriteFileBytes(folder_ / L"one.sys", std::string(100, '1')) &&
+              WriteFileBytes(folder_ / L"two.dll", std::string(300, '2'));
+    }
+    bool ok() const { return ok_; }
+    // A device of the package whose set is not known yet.
+    static DeviceInfo& Device(CachedDevices& cached, const std::wstring& name)
+    {
+        DeviceInfo& device = cached.Add(L"Sample", name, {});
+        device.infPath = L"pkg.inf";
+        device.infSection = L"Pkg";
+        return device;
+    }
+    // The log of such a device's search and save into target.
+    static std::wstring Saved(const std::wstring& target, const std::wstring& folder)
+    {
+        return L"    one.sys\n    two.dll\n    pkg.inf\n  Saving to " + target + L"\\Sample\\" + folder + L"...\n  Done.\n\n";
+    }
+
+private:
+    TempFolder folder_;
+    ScopedDevicePath devicePath_;
+    bool ok_ = false;
+};
+
+// The fractions of a search of the package's set within a step: two queue entries plus
+// catalog and INF are expected; no catalog comes, so it reports 1/4, 2/4, 3/4 and then 1.0
+// of its half step.
+void AddSearchFractions(double base, double share, std::vector<double>& fractions)
+{
+    for (double x : {0.25, 0.5, 0.75, 1.0})
+        fractions.push_back(base + share * x);
+}
+
 // The fractions a copy phase reports for the set, in its order.
 void AddCopyFractions(const DeviceInfo& device, double base, double share, std::vector<double>& fractions)
 {
@@ -378,22 +420,15 @@ void AddCopyFractions(const DeviceInfo& device, double base, double share, std::
 
 TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
 {
-    TempFolder package;
-    ScopedDevicePath devicePath;
-    ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
-    ASSERT_TRUE(WriteFileBytes(package / L"pkg.inf", kPackageInf));
-    ASSERT_TRUE(WriteFileBytes(package / L"one.sys", std::string(100, '1')));
-    ASSERT_TRUE(WriteFileBytes(package / L"two.dll", std::string(300, '2')));
-    DeviceInfo& device = Device(L"Sample", L"Searched", {});
-    device.infPath = L"pkg.inf";
-    device.infSection = L"Pkg";
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& device = SearchablePackage::Device(cached, L"Searched");
 
     EXPECT_TRUE(Save(target, {&device, &device}));
     ASSERT_EQ(device.files.size(), 3u) << "two queued files and the INF";
 
-    // Two queue entries plus catalog and INF are expected; no catalog comes, so the search
-    // reports 1/4, 2/4, 3/4 and then 1.0 of its half step.
-    std::vector<double> expected = {0.0625, 0.125, 0.1875, 0.25};
+    std::vector<double> expected;
+    AddSearchFractions(0.0, 0.25, expected);
     AddCopyFractions(device, 0.25, 0.25, expected);
     // The second time the set is known: its replay stays at the step's start.
     expected.insert(expected.end(), {0.5, 0.5, 0.5, 0.5});
@@ -404,4 +439,62 @@ TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
         EXPECT_EQ(ListTree(target + folder), Sorted({L"one.sys", L"pkg.inf", L"two.dll"}));
         EXPECT_EQ(ReadFileBytes(target + folder + L"pkg.inf"), kPackageInf);
     }
+}
+
+// The next device's set is searched while the device before it is copied: its messages and
+// fractions still come after that device's, as if it were searched then.
+TEST_F(DeviceSaverTest, SetsSearchedDuringTheCopyBeforeReportInTurn)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& second = SearchablePackage::Device(cached, L"Second");
+    DeviceInfo& third = SearchablePackage::Device(cached, L"Third");
+    EXPECT_TRUE(Save(target, {&known, &second, &third}));
+
+    const double step = 1.0 / 3;
+    std::vector<double> expected = {0.0, 0.0, step};
+    AddSearchFractions(step, step / 2, expected);
+    AddCopyFractions(second, step + step / 2, step / 2, expected);
+    AddSearchFractions(2 * step, step / 2, expected);
+    AddCopyFractions(third, 2 * step + step / 2, step / 2, expected);
+    EXPECT_EQ(reporter.fractions, expected);
+    const std::wstring expectedLog = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
+                                     L"\\Ports\\One...\n  Done.\n\n" + DeviceHeader(second) +
+                                     SearchablePackage::Saved(target, L"Second") + DeviceHeader(third) +
+                                     SearchablePackage::Saved(target, L"Third") +
+                                     L"\nDone: 3 of 3 device driver(s) succesefully saved.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expectedLog));
+}
+
+TEST_F(DeviceSaverTest, StopDuringCopyKeepsNoSetSearchedAhead)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
+    reporter.stopAbove = 0.0;
+    EXPECT_FALSE(Save(target, {&known, &next}));
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5})) << "nothing of the next search is reported";
+    EXPECT_TRUE(next.files.empty()) << "a set found after the stop is not kept";
+    const std::wstring expected = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
+                                  L"\\Ports\\One...\n  Operation aborted by the user.\n  Operation aborted by the user.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+}
+
+TEST_F(DeviceSaverTest, StopWhileASetSearchedAheadIsReportedFailsItsSearch)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
+    reporter.stopAbove = 0.6;
+    EXPECT_FALSE(Save(target, {&known, &next}));
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5, 0.5625, 0.625}));
+    EXPECT_TRUE(next.files.empty()) << "a stopped search leaves no set";
+    const std::wstring expected = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
+                                  L"\\Ports\\One...\n  Done.\n\n" + DeviceHeader(next) + L"    one.sys\n" +
+                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of it copied";
 }

@@ -117,6 +117,9 @@ TEST(CreateFolderPath, MissingParentsAreCreated)
     EXPECT_TRUE(::PathIsDirectoryW(deep.c_str()));
     EXPECT_TRUE(CreateFolderPath(deep)) << "an existing folder is success";
     EXPECT_TRUE(CreateFolderPath(folder / L"a\\b\\c\\")) << "closing backslash";
+    EXPECT_TRUE(CreateFolderPath(folder / L"a\\\\d\\e"));
+    EXPECT_TRUE(::PathIsDirectoryW((folder / L"a\\d\\e").c_str())) << "a doubled backslash reads as one";
+    EXPECT_TRUE(CreateFolderPath(folder.path().substr(0, 3))) << "a drive's root exists";
 }
 
 TEST(CreateFolderPath, DotPartsAreResolvedFirst)
@@ -133,6 +136,7 @@ TEST(CreateFolderPath, FileInTheWayFails)
     ASSERT_TRUE(WriteFileBytes(folder / L"file", "x"));
     EXPECT_TRUE(CreateFolderPath(folder / L"file")) << "an existing file counts as existing";
     EXPECT_FALSE(CreateFolderPath(folder / L"file\\sub"));
+    EXPECT_FALSE(CreateFolderPath(folder / L"file\\sub\\deeper"));
     EXPECT_TRUE(CreateFolderPath(folder / L"one\\two"));
 }
 

@@ -1,0 +1,63 @@
+#include "saving/FileSetLookahead.h"
+
+#include "discovery/DriverFileFinder.h"
+
+FileSetLookahead::FileSetLookahead(
+    DeviceInfo& device, FileSearchIndex* searchIndex, const std::atomic<bool>& stop, WorkerThread& worker)
+    : device_(&device)
+    , stop_(stop)
+    , worker_(worker)
+{
+    worker_.Post([this, searchIndex] { Search(searchIndex); });
+}
+
+FileSetLookahead::~FileSetLookahead()
+{
+    worker_.Wait();
+    if (!reported_)
+        device_->files.clear();
+}
+
+void FileSetLookahead::Search(FileSearchIndex* searchIndex)
+{
+    // Nothing may escape the thread: a search that fails here fails as any other does.
+    try {
+        DriverFileFinder finder(*device_, *this, searchIndex);
+        found_ = finder.Run();
+    } catch (...) {
+        found_ = false;
+        device_->files.clear();
+    }
+}
+
+bool FileSetLookahead::Progress(double fraction)
+{
+    events_.push_back({nullptr, fraction});
+    return !stop_.load();
+}
+
+void FileSetLookahead::OnFile(const DriverFile& file)
+{
+    events_.push_back({&file, 0.0});
+}
+
+bool FileSetLookahead::Report(IFileReporter& reporter)
+{
+    worker_.Wait();
+    reported_ = true;
+    for (size_t i = 0; i < events_.size(); ++i) {
+        const Event& event = events_[i];
+        if (event.file) {
+            reporter.OnFile(*event.file);
+            continue;
+        }
+        if (reporter.Progress(event.fraction))
+            continue;
+        // A whole search ends with its last report; a stop asked there keeps the set, as a
+        // stop at the end of a search does. A stop asked earlier leaves no set behind.
+        if (!found_ || i + 1 < events_.size())
+            device_->files.clear();
+        return false;
+    }
+    return found_;
+}
