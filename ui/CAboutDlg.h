@@ -10,10 +10,10 @@ class CAboutDlg : public CDialogImpl<CAboutDlg> {
 public:
     enum { IDD = IDD_ABOUT };
 
-    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-
 private:
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnLinkClicked(int controlId);
 
     UniqueFont boldFont;

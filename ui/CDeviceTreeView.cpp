@@ -96,7 +96,7 @@ WindowClassInfo CDeviceTreeView::GetWndClassInfo()
     return info;
 }
 
-bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
     switch (message) {
     case WM_CREATE:
@@ -109,9 +109,6 @@ bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LP
     case WM_HSCROLL:
         OnHScroll(wParam);
         result = 0;
-        return true;
-    case WM_NOTIFY:
-        result = OnNotify(wParam, *reinterpret_cast<NMHDR*>(lParam));
         return true;
     default:
         return false;
@@ -307,7 +304,7 @@ void CDeviceTreeView::ScrollTo(int position)
     PlaceHeader(ClientRect());
 }
 
-LRESULT CDeviceTreeView::OnNotify(WPARAM wParam, NMHDR& notify)
+std::optional<LRESULT> CDeviceTreeView::OnNotify(NMHDR& notify)
 {
     switch (notify.code) {
     case NM_CUSTOMDRAW:
@@ -316,7 +313,7 @@ LRESULT CDeviceTreeView::OnNotify(WPARAM wParam, NMHDR& notify)
         return CDRF_DODEFAULT;
     case TVN_SELCHANGEDW:
     case NM_DBLCLK:
-        GetParent().Send(WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&notify));
+        GetParent().Send(WM_NOTIFY, notify.idFrom, reinterpret_cast<LPARAM>(&notify));
         return 0;
     case HDN_ENDTRACKW: {
         // Rows are repainted only once the divider is let go.

@@ -65,7 +65,7 @@ private:
     LRESULT OnCreate();
     void Layout();
     void OnHScroll(WPARAM wParam);
-    LRESULT OnNotify(WPARAM wParam, NMHDR& header);
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     LRESULT OnTreeCustomDraw(NMTVCUSTOMDRAW& draw);
     void DrawRow(const NMTVCUSTOMDRAW& draw);
     void DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device);

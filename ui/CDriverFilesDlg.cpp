@@ -83,44 +83,11 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     if (ProcessResizeMessage(window, message, wParam, lParam, result))
         return true;
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
     case WM_CLOSE:
         // Recorded here, so the close box records it too; default processing then turns the
         // message into IDCANCEL.
         CapturePlacement(placement, window);
         return false;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL:
-            OnCloseRequest(LOWORD(wParam));
-            return true;
-        case IDC_SAVE:
-            OnSave();
-            return true;
-        case IDC_DEVICE_PROPERTIES:
-            if (device)
-                ShowDeviceProperties(device->instanceId, window);
-            return true;
-        default:
-            return false;
-        }
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code == NM_DBLCLK && header->idFrom == IDC_FILE_LIST) {
-            OnFileDoubleClick();
-            return true;
-        }
-        if (header->code == LVN_COLUMNCLICK) {
-            order = AfterColumnClick(order, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-            Sort();
-            return true;
-        }
-        return false;
-    }
     case WM_WORKER_FINISHED:
         OnWorkerFinished(static_cast<WorkerKind>(wParam));
         return true;
@@ -132,7 +99,40 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     }
 }
 
-void CDriverFilesDlg::OnInitDialog()
+bool CDriverFilesDlg::OnCommand(UINT id, UINT, HWND)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        OnCloseRequest(static_cast<int>(id));
+        return true;
+    case IDC_SAVE:
+        OnSave();
+        return true;
+    case IDC_DEVICE_PROPERTIES:
+        if (device)
+            ShowDeviceProperties(device->instanceId, get());
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<LRESULT> CDriverFilesDlg::OnNotify(NMHDR& header)
+{
+    if (header.code == NM_DBLCLK && header.idFrom == IDC_FILE_LIST) {
+        OnFileDoubleClick();
+        return 0;
+    }
+    if (header.code == LVN_COLUMNCLICK) {
+        order = AfterColumnClick(order, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        Sort();
+        return 0;
+    }
+    return std::nullopt;
+}
+
+bool CDriverFilesDlg::OnInitDialog()
 {
     SetText(device ? device->name.c_str() : L"");
     dpi = WindowDpi(get());
@@ -155,6 +155,7 @@ void CDriverFilesDlg::OnInitDialog()
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
     StartBusyWorker([this] { Discover(); }, kDiscovery);
+    return true;
 }
 
 void CDriverFilesDlg::AddColumns()

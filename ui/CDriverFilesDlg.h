@@ -36,7 +36,9 @@ public:
 private:
     enum WorkerKind { kDiscovery = 0, kSave = 1 };
 
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void AddColumns();
     void SetStatusParts();
     void OnDpiChanged(UINT newDpi, const RECT& suggested);

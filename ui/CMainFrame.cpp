@@ -97,12 +97,6 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
             return true;
         }
         break;  // default processing destroys the window
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam))) {
-            result = 0;
-            return true;
-        }
-        break;
     case WM_WORKER_FINISHED:
         OnScanFinished();
         result = 0;
@@ -123,13 +117,7 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
     }
     if (CFrameWindowImpl<CMainFrame>::ProcessWindowMessage(window, message, wParam, lParam, result))
         return true;
-    if (ProcessResizeMessage(window, message, wParam, lParam, result))
-        return true;
-    if (message == WM_NOTIFY && OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
-        result = 0;
-        return true;
-    }
-    return false;
+    return ProcessResizeMessage(window, message, wParam, lParam, result);
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
@@ -256,7 +244,7 @@ void CMainFrame::OnDestroy()
     }
 }
 
-bool CMainFrame::OnCommand(UINT id)
+bool CMainFrame::OnCommand(UINT id, UINT, HWND)
 {
     MainFrameActions& actions = CurrentMainFrameActions();
     switch (id) {
@@ -296,20 +284,23 @@ bool CMainFrame::OnCommand(UINT id)
     }
 }
 
-bool CMainFrame::OnNotify(const NMHDR& header)
+std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
 {
+    // The frame's own notifications (the toolbar's tooltips) come first.
+    if (const std::optional<LRESULT> answer = CFrameWindowImpl<CMainFrame>::OnNotify(header))
+        return answer;
     if (header.code == TVN_SELCHANGEDW) {
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
         const HTREEITEM item = change.itemNew.hItem;
         selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.tree.GetItemData(item)) : nullptr;
         EnableCommand(ID_DEVICE_PROPERTIES, selectedDevice != nullptr);
-        return true;
+        return 0;
     }
     if (header.code == NM_DBLCLK && header.hwndFrom == view.tree.get()) {
         ShowDriverFiles();
-        return true;
+        return 0;
     }
-    return false;
+    return std::nullopt;
 }
 
 void CMainFrame::StartScan()

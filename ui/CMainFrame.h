@@ -79,8 +79,8 @@ private:
     void FocusChild();
     bool OnClose();
     void OnDestroy();
-    bool OnCommand(UINT id);
-    bool OnNotify(const NMHDR& header);
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnScanFinished();
     void ToggleCommand(UINT id);
     void ShowDriverFiles();

@@ -57,32 +57,26 @@ std::wstring PackageCountText(size_t found, size_t ticked)
 
 CRestoreDlg::CRestoreDlg(const std::wstring& folder) : folder(folder), restorer(*this) {}
 
-bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            OnRestore();
-            return true;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return true;
-        }
+    if (message != WM_WORKER_FINISHED)
         return false;
-    case WM_WORKER_FINISHED:
-        OnChecked();
-        return true;
-    default:
-        return false;
-    }
+    OnChecked();
+    return true;
 }
 
-void CRestoreDlg::OnInitDialog()
+bool CRestoreDlg::OnCommand(UINT id, UINT, HWND)
+{
+    if (id == IDOK)
+        OnRestore();
+    else if (id == IDCANCEL)
+        OnCancel();
+    else
+        return false;
+    return true;
+}
+
+bool CRestoreDlg::OnInitDialog()
 {
     GetItem(IDC_RESTORE_SOURCE).SetText((L"Backup folder: " + folder).c_str());
     statusLabel = GetItem(IDC_RESTORE_STATUS);
@@ -97,6 +91,7 @@ void CRestoreDlg::OnInitDialog()
         checking = false;
         statusLabel.SetText(L"The driver packages could not be checked.");
     }
+    return true;
 }
 
 void CRestoreDlg::AddColumns()

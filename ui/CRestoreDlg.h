@@ -29,7 +29,8 @@ public:
     const std::vector<DriverPackage>& Packages() { return restorer.Packages(); }
 
 private:
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
     void AddColumns();
     void OnChecked();
     void OnRestore();
