@@ -10,6 +10,7 @@
 #include "framework/AppModule.h"
 #include "framework/CClientDC.h"
 #include "platform/Handles.h"
+#include "platform/ScopedSelectObject.h"
 #include "ui/HorizontalScroll.h"
 #include "ui/RowLayout.h"
 
@@ -73,8 +74,7 @@ COLORREF TreeBackground(const CWindow& tree)
 } // namespace
 
 CDeviceTreeView::CDeviceTreeView()
-    : classImages(),
-      columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
+    : columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
       scrollOffset(0)
 {
 }
@@ -84,8 +84,6 @@ CDeviceTreeView::~CDeviceTreeView()
     // The tree uses both image lists until it is gone.
     if (IsWindow())
         Destroy();
-    if (classImages.ImageList)
-        ::SetupDiDestroyClassImageList(&classImages);
 }
 
 WindowClassInfo CDeviceTreeView::GetWndClassInfo()
@@ -139,11 +137,8 @@ LRESULT CDeviceTreeView::OnCreate()
                          TVS_SHOWSELALWAYS | TVS_NOHSCROLL))
         return -1;
 
-    classImages.cbSize = sizeof(classImages);
-    if (::SetupDiGetClassImageList(&classImages))
-        tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList));
-    else
-        classImages.ImageList = nullptr;
+    if (classImages.Load())
+        tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList()));
 
     header.Attach(::CreateWindowExW(0, WC_HEADERW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, get(), nullptr,
                                     AppModule().GetInstance(), nullptr));
@@ -230,14 +225,16 @@ void CDeviceTreeView::BuildCheckBoxImages()
     const UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc.get(), 4 * cell, cell));
     if (!memoryDc || !bitmap)
         return;
-    const HGDIOBJ previous = ::SelectObject(memoryDc.get(), bitmap.get());
-    const RECT all = {0, 0, 4 * cell, cell};
-    const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
-    ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    ::SetBkColor(memoryDc.get(), background);
-    DrawCheckBoxes(get(), memoryDc.get(), cell);
-    // An image list copies from a bitmap that no device context holds.
-    ::SelectObject(memoryDc.get(), previous);
+    {
+        // An image list copies from a bitmap that no device context holds: the selection
+        // ends with this block.
+        const ScopedSelectObject selection(memoryDc.get(), bitmap.get());
+        const RECT all = {0, 0, 4 * cell, cell};
+        const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
+        ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+        ::SetBkColor(memoryDc.get(), background);
+        DrawCheckBoxes(get(), memoryDc.get(), cell);
+    }
 
     // Image 0 is the unused "no box" cell; 1 cleared, 2 checked, 3 mixed. The fill colour
     // is masked out, so the row's own background shows around each box.
@@ -370,11 +367,8 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, draw.clrText);
     // After its own painting the tree has put its font back; the columns use the tree's.
-    const HFONT font = tree.GetFont();
-    const HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    const ScopedSelectObject font(dc, tree.GetFont());
     DrawColumns(dc, item, row, reinterpret_cast<const DeviceInfo*>(draw.nmcd.lItemlParam));
-    if (previousFont)
-        ::SelectObject(dc, previousFont);
 }
 
 void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device)

@@ -64,13 +64,14 @@ const DialogResizeEntry* CMainFrame::GetDlgResizeMap(size_t& count)
 HWND CMainFrame::CreateMainWindow()
 {
     const std::wstring title = LoadResourceString(IDR_MAINFRAME, kTitleCapacity);
-    const HMENU menuBar = ::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    if (!CreateFrame(nullptr, title.c_str(), menuBar)) {
-        // A window that was never made does not own its menu.
-        if (menuBar && ::IsMenu(menuBar))
-            ::DestroyMenu(menuBar);
+    UniqueMenu menuBar(::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    const bool created = CreateFrame(nullptr, title.c_str(), menuBar.get()) != nullptr;
+    // The window owns its menu from its creation on; one that was made and destroyed again
+    // (its creation failed) has destroyed the menu with it.
+    if (created || !::IsMenu(menuBar.get()))
+        menuBar.release();
+    if (!created)
         return nullptr;
-    }
     LoadAccelerators(IDR_MAINFRAME);
     return get();
 }
@@ -184,7 +185,7 @@ LRESULT CMainFrame::OnCreate()
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
     InitSystemFolders();
-    deviceList.SetClassImageList(&view.classImages);
+    deviceList.SetClassImageList(view.classImages.Data());
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(*this);

@@ -16,6 +16,7 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestWindow.h"
 #include "framework/Dpi.h"
+#include "platform/ScopedSelectObject.h"
 #include "tests/ui/MainFrameHarness.h"
 
 namespace {
@@ -387,10 +388,11 @@ int ImageSize(HIMAGELIST images)
 int TextWidth(const CWindow& tree, const std::wstring& text)
 {
     const HDC dc = ::GetDC(tree);
-    const HGDIOBJ previous = ::SelectObject(dc, tree.GetFont());
     SIZE size = {};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, previous);
+    {
+        const ScopedSelectObject font(dc, tree.GetFont());
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
     ::ReleaseDC(tree, dc);
     return size.cx;
 }
@@ -501,7 +503,7 @@ TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
     const UniqueBitmap picture(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     ASSERT_TRUE(picture && dc);
-    const HGDIOBJ previous = ::SelectObject(dc.get(), picture.get());
+    const ScopedSelectObject selection(dc.get(), picture.get());
     for (HIMAGELIST list : {images, disabled}) {
         const RECT all = {0, 0, size, size};
         ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
@@ -518,7 +520,6 @@ TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
         else
             EXPECT_EQ(coloured, 0) << "the disabled picture is grey";
     }
-    ::SelectObject(dc.get(), previous);
 }
 
 TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresTheGivenSizes)
