@@ -41,7 +41,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     int exitCode = 1;
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
-        CDeviceSaver saver(*this);
+        CDeviceSaver saver(*this, shell);
         // Nobody watches a scripted run: it names its log as its last line, and no viewer
         // is left open behind a scheduled task.
         if (scripted)
@@ -67,7 +67,7 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     }
     std::fputs("Checking driver packages...\n", console);
     // The restorer finishes its log when it goes: moved into the restored folder and opened.
-    CDriverRestorer restorer(*this);
+    CDriverRestorer restorer(*this, shell);
     restorer.FindPackages(options.restore, options.force);
     return restorer.RestoreAll(console) ? 0 : 1;
 }

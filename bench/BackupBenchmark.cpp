@@ -14,6 +14,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "saving/SystemShellOpen.h"
 #include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
 #include "tests/fixtures/DriverFixture.h"
@@ -154,7 +155,8 @@ void InProcessBreakdown(const std::wstring& target, double& scanMs, double& sets
     devices = static_cast<int>(records.size());
     Stopwatch copy;
     {
-        CDeviceSaver saver(quiet);
+        SystemShellOpen shell;
+        CDeviceSaver saver(quiet, shell);
         for (DeviceInfo* record : records)
             saver.AddDevice(record);
         saver.SaveAll(target, nullptr);

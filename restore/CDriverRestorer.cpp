@@ -21,7 +21,10 @@ void ForceOverNewer(DriverPackage& package)
         package.status = PackageStatus::ToInstall;
 }
 
-CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter) : reporter(&progressReporter) {}
+CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell)
+    : log(shell, L"restore-log"), reporter(&progressReporter)
+{
+}
 
 CDriverRestorer::~CDriverRestorer()
 {

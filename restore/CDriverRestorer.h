@@ -14,7 +14,8 @@
 
 class CDriverRestorer {
 public:
-    explicit CDriverRestorer(IProgressReporter& reporter);
+    // shell opens the log at the end.
+    CDriverRestorer(IProgressReporter& reporter, IShellOpen& shell);
     // Finishes the log: moved into the restored folder and opened for the user.
     ~CDriverRestorer();
     CDriverRestorer(const CDriverRestorer&) = delete;
@@ -45,7 +46,7 @@ private:
 
     std::wstring folder;
     std::vector<DriverPackage> packages;
-    SaveLog log{L"restore-log"};
+    SaveLog log;
     IProgressReporter* reporter;
     bool aborted = false;
 };

@@ -36,7 +36,10 @@ bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolde
 
 } // namespace
 
-CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter) : reporter(&progressReporter) {}
+CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shell)
+    : log(shell), reporter(&progressReporter)
+{
+}
 
 CDeviceSaver::~CDeviceSaver()
 {

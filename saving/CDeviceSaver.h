@@ -14,7 +14,8 @@
 
 class CDeviceSaver : public IFileReporter {
 public:
-    explicit CDeviceSaver(IProgressReporter& reporter);
+    // shell opens the log at the end.
+    CDeviceSaver(IProgressReporter& reporter, IShellOpen& shell);
     // Finishes the log: moved into the target folder and opened for the user.
     ~CDeviceSaver();
     CDeviceSaver(const CDeviceSaver&) = delete;

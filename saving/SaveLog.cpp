@@ -165,7 +165,7 @@ void SaveLog::Finish()
             std::fwrite(line.data(), 1, line.size(), pathOutput);
             std::fflush(pathOutput);
         } else {
-            ::ShellExecuteW(nullptr, L"open", shown.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            shell.Open(shown);
         }
     }
     isOpen = false;

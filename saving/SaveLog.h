@@ -9,11 +9,12 @@
 #include <string>
 #include <utility>
 
+#include "saving/IShellOpen.h"
+
 class SaveLog {
 public:
-    SaveLog() = default;
-    // A log named "Tarnwick-<date>-<time>-<kind>.txt" instead of "...-log.txt".
-    explicit SaveLog(std::wstring kind) : kind(std::move(kind)) {}
+    // shell opens the finished log. kind: a log named "Tarnwick-<date>-<time>-<kind>.txt".
+    explicit SaveLog(IShellOpen& shell, std::wstring kind = L"log") : kind(std::move(kind)), shell(shell) {}
     // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
@@ -37,7 +38,8 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
-    std::wstring kind = L"log";
+    std::wstring kind;
+    IShellOpen& shell;
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;

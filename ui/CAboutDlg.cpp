@@ -36,7 +36,7 @@ bool CAboutDlg::OnInitDialog()
 void CAboutDlg::OnLinkClicked(int controlId)
 {
     if (controlId == IDC_EMAIL_LINK)
-        ShellOpen(kSupportEmailUrl);
+        shell.Open(kSupportEmailUrl);
     else if (controlId == IDC_HOMEPAGE_LINK)
-        ShellOpen(kHomePageUrl);
+        shell.Open(kHomePageUrl);
 }

@@ -5,10 +5,14 @@
 #include "framework/CDialogImpl.h"
 #include "platform/Handles.h"
 #include "resources/resource.h"
+#include "saving/IShellOpen.h"
 
 class CAboutDlg : public CDialogImpl<CAboutDlg> {
 public:
     enum { IDD = IDD_ABOUT };
+
+    // shell opens the links.
+    explicit CAboutDlg(IShellOpen& shell) : shell(shell) {}
 
 private:
     bool OnInitDialog() override;
@@ -16,5 +20,6 @@ private:
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnLinkClicked(int controlId);
 
+    IShellOpen& shell;
     UniqueFont boldFont;
 };

@@ -66,10 +66,12 @@ std::wstring ShortDateText(const FILETIME& time)
     return text;
 }
 
-CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder)
+CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder,
+                                 const ShellServices& services)
     : device(device)
     , targetFolder(targetFolder)
     , placement(placement)
+    , services(services)
 { }
 
 const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
@@ -226,7 +228,7 @@ void CDriverFilesDlg::OnCloseRequest(int command)
 
 void CDriverFilesDlg::OnSave()
 {
-    if (busy || !BrowseForTargetFolder(targetFolder, get()))
+    if (busy || !services.folders.PickFolder(targetFolder, get(), nullptr))
         return;
     StartBusyWorker([this] { SaveDevice(); }, kSave);
 }
@@ -259,7 +261,7 @@ void CDriverFilesDlg::SaveDevice()
     const ScopedCom com(COINIT_MULTITHREADED);
     // The saver finishes its log, and opens it for the user, when it goes at the end of this
     // function.
-    CDeviceSaver saver(*this);
+    CDeviceSaver saver(*this, services.shell);
     saver.AddDevice(device);
     saver.SaveAll(targetFolder, nullptr);
 }

@@ -10,10 +10,8 @@
 #include "restore/InstallRights.h"
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
-#include "framework/MessageBox.h"
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
-#include "ui/MainFrameActions.h"
 #include "ui/ProgressBar.h"
 #include "ui/TickedDevices.h"
 #include "ui/ToolbarImages.h"
@@ -35,7 +33,8 @@ const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRI
 
 } // namespace
 
-CMainFrame::CMainFrame(DeviceSetSource source) : selectedDevice(nullptr), deviceList(std::move(source))
+CMainFrame::CMainFrame(DeviceSetSource source, IMainFrameActions& actions, IMessageBox& messages)
+    : selectedDevice(nullptr), deviceList(std::move(source)), actions(actions), messages(messages)
 {
 }
 
@@ -247,7 +246,6 @@ void CMainFrame::OnDestroy()
 
 bool CMainFrame::OnCommand(UINT id, UINT, HWND)
 {
-    MainFrameActions& actions = CurrentMainFrameActions();
     switch (id) {
     case ID_APP_EXIT:
         Post(WM_CLOSE);
@@ -269,16 +267,16 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
         ToggleCommand(id);
         return true;
     case ID_TOOLS_DEVICE_MANAGER:
-        actions.openDeviceManager(get());
+        actions.OpenDeviceManager(get());
         return true;
     case ID_APP_ABOUT:
-        actions.showAbout(::GetActiveWindow());
+        actions.ShowAbout(::GetActiveWindow());
         return true;
     case ID_HELP_CONTENTS:
-        actions.showHelp(get());
+        actions.ShowHelp(get());
         return true;
     case ID_HELP_HOMEPAGE:
-        actions.openHomePage();
+        actions.OpenHomePage();
         return true;
     default:
         return false;
@@ -420,7 +418,7 @@ void CMainFrame::ShowDriverFiles()
     if (scanning || !selectedDevice)
         return;
     ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
-    CurrentMainFrameActions().showDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
+    actions.ShowDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
 }
 
 void CMainFrame::SaveCommand()
@@ -432,11 +430,11 @@ void CMainFrame::SaveCommand()
     for (DeviceInfo* device : devices)
         ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
     if (devices.empty()) {
-        ShowMessageBox(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
-                       L"Error saving driver files", MB_OK);
+        messages.Show(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
+                      L"Error saving driver files", MB_OK);
         return;
     }
-    CurrentMainFrameActions().saveDevices(get(), devices, browsePath);
+    actions.SaveDevices(get(), devices, browsePath);
 }
 
 void CMainFrame::RestoreCommand()
@@ -450,10 +448,9 @@ void CMainFrame::RestoreCommand()
         if (RelaunchElevated(L"/restore", error))
             Post(WM_CLOSE);
         else
-            ShowMessageBox(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
+            messages.Show(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
         return;
     }
-    const MainFrameActions& actions = CurrentMainFrameActions();
-    if (actions.restoreDrivers && actions.restoreDrivers(get(), browsePath))
+    if (actions.RestoreDrivers(get(), browsePath))
         StartScan();
 }

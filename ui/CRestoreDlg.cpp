@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "platform/Handles.h"
-#include "framework/MessageBox.h"
 #include "platform/ShellPath.h"
 #include "ui/CRestoreProgressDlg.h"
 #include "ui/WorkerMessages.h"
@@ -55,7 +54,10 @@ std::wstring PackageCountText(size_t found, size_t ticked)
     return std::to_wstring(found) + L" driver package(s) found, " + std::to_wstring(ticked) + L" ticked.";
 }
 
-CRestoreDlg::CRestoreDlg(const std::wstring& folder) : folder(folder), restorer(*this) {}
+CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& services)
+    : folder(folder), messages(services.messages), restorer(*this, services.shell)
+{
+}
 
 bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&)
 {
@@ -155,8 +157,8 @@ void CRestoreDlg::OnRestore()
         ticked += packages[i].selected ? 1 : 0;
     }
     if (ticked == 0) {
-        ShowMessageBox(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
-                       L"Restore drivers", MB_OK);
+        messages.Show(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
+                      L"Restore drivers", MB_OK);
         return;
     }
     CRestoreProgressDlg progress(restorer);

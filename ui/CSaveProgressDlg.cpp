@@ -5,9 +5,9 @@ std::wstring PercentText(double fraction)
     return std::to_wstring(static_cast<int>(fraction * 100)) + L"%";
 }
 
-CSaveProgressDlg::CSaveProgressDlg(const std::wstring& targetFolder)
+CSaveProgressDlg::CSaveProgressDlg(const std::wstring& targetFolder, IShellOpen& shell)
     : targetFolder(targetFolder)
-    , saver(*this)
+    , saver(*this, shell)
 { }
 
 void CSaveProgressDlg::RunTask()

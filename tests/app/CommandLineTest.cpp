@@ -17,7 +17,7 @@ Parsed Parse(const wchar_t* commandLine)
 {
     MessageBoxRecorder recorder;
     Parsed parsed{};
-    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options);
+    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options, recorder);
     parsed.helpBoxes = recorder.boxes().size();
     return parsed;
 }
@@ -94,7 +94,7 @@ TEST(CommandLine, UnrecognisedArgumentsShowTheHelpOnceAndOpenTheWindow)
         SCOPED_TRACE(commandLine);
         MessageBoxRecorder recorder;
         CommandLineOptions options;
-        EXPECT_FALSE(ParseCommandLine(commandLine, options));
+        EXPECT_FALSE(ParseCommandLine(commandLine, options, recorder));
         ASSERT_EQ(recorder.boxes().size(), 1u);
         const RecordedMessageBox& box = recorder.boxes()[0];
         EXPECT_EQ(box.owner, nullptr);
@@ -190,7 +190,7 @@ TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
         SCOPED_TRACE(commandLine);
         MessageBoxRecorder recorder;
         CommandLineOptions options;
-        EXPECT_FALSE(ParseCommandLine(commandLine, options));
+        EXPECT_FALSE(ParseCommandLine(commandLine, options, recorder));
         ASSERT_EQ(recorder.boxes().size(), 1u);
         EXPECT_EQ(recorder.boxes()[0].text, kCommandLineHelp);
     }

@@ -79,7 +79,7 @@ TEST_F(CommandLineFailureTest, PlainStartOpensTheLogInAViewer)
     ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + PathArgument(target), nullptr);
     ASSERT_TRUE(child.Wait(300000));
     EXPECT_EQ(child.ExitCode(), 1u);
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(recorder.WaitForOpened(1, 20000), SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)

@@ -14,7 +14,7 @@
 #include "restore/CDriverRestorer.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wine.h"
 
@@ -25,7 +25,6 @@ protected:
     void SetUp() override
     {
         InitSystemFolders();
-        ASSERT_TRUE(recorder.installed());
         for (const wchar_t* name : {L"rrfirst", L"rrsecond", L"rrthird"}) {
             const fixture::SimpleDriver driver = fixture::OneModelDriver(name, name, L"ROOT\\TARNWICK_RR_" + std::wstring(name));
             std::wstring error;
@@ -47,7 +46,7 @@ protected:
                L".inf\n  Staged (no device present).\n\n";
     }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder backup;
 };
 
@@ -75,7 +74,7 @@ TEST_F(RestoreRunTest, OnlySelectedPackagesAreRestoredAndCounted)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter);
+        CDriverRestorer restorer(reporter, shell);
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         ASSERT_EQ(restorer.Packages().size(), 3u);
         restorer.Packages()[1].selected = false;
@@ -97,7 +96,7 @@ TEST_F(RestoreRunTest, StopBetweenPackagesEndsTheRunWithoutASummary)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter);
+        CDriverRestorer restorer(reporter, shell);
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         // The first package's step ends at a third; the stop is asked for as it is passed.
         reporter.fractions.clear();
@@ -115,7 +114,7 @@ TEST_F(RestoreRunTest, CheckStopsWhenTheReporterSaysSo)
 {
     RecordingReporter reporter;
     reporter.stopAtFirst = true;
-    CDriverRestorer restorer(reporter);
+    CDriverRestorer restorer(reporter, shell);
     EXPECT_FALSE(restorer.FindPackages(backup.path(), false));
     EXPECT_EQ(reporter.fractions.size(), 1u) << "no package checked after the stop";
 }
@@ -127,7 +126,7 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     if (RunningUnderWine()) {
         EXPECT_TRUE(ProcessIsElevated()) << "Wine's user is an administrator";
     }
-    CStandaloneTarnwick run;
+    CStandaloneTarnwick run(shell);
     run.hasInstallRights = [] { return false; };
     CommandLineOptions options;
     options.restore = backup.path();

@@ -12,7 +12,7 @@
 #include "saving/CDeviceSaver.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/CachedDevices.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -23,7 +23,6 @@ protected:
     void SetUp() override
     {
         InitSystemFolders();
-        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         ASSERT_FALSE(sandbox.path().empty());
         // Deep enough that every ".." of the hostile names still lands inside the sandbox.
         target = sandbox / L"outer\\middle\\target";
@@ -49,7 +48,7 @@ protected:
 
     bool Save(const std::vector<DeviceInfo*>& toSave)
     {
-        CDeviceSaver saver(reporter);
+        CDeviceSaver saver(reporter, shell);
         for (DeviceInfo* device : toSave)
             saver.AddDevice(device);
         return saver.SaveAll(target, nullptr);
@@ -76,7 +75,7 @@ protected:
         return device;
     }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder sandbox;
     std::wstring target;
     std::wstring payload;
@@ -267,6 +266,6 @@ TEST_F(DeviceSaverSafetyTest, EmptyTargetSavesNothingAnywhere)
     EXPECT_TRUE(rootless) << "no device folder at the drive root";
     EXPECT_EQ(logsAfter, logsBefore) << "no log at the drive root";
     EXPECT_EQ(ListTree(work), std::vector<std::wstring>()) << "nothing in the current folder";
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir,
+    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir,
                     L"Saving devices...\n  Target path is \n\nERROR: Could not create target folder.\n");
 }

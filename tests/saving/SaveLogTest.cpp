@@ -7,7 +7,7 @@
 #include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
 #include "tests/saving/SavingTestSupport.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -18,7 +18,6 @@ protected:
     void SetUp() override
     {
         InitSystemFolders();
-        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         ASSERT_FALSE(target.path().empty());
     }
 
@@ -26,7 +25,7 @@ protected:
 
     void TearDown() override { RemoveLogsInTemp(); }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder target;
 };
 
@@ -73,7 +72,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
     TextStreamFile console;
     ASSERT_NE(console.get(), nullptr);
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(target.path(), console.get()));
         ASSERT_EQ(LogsInTemp().size(), 1u) << "written in the temporary folder first";
         log.Print(L"Saving devices...\n");
@@ -94,7 +93,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
 
 TEST_F(SaveLogTest, EveryMessageIsInTheFileAsSoonAsItIsPrinted)
 {
-    SaveLog log;
+    SaveLog log(shell);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring temp = SystemFolders::Current().tempDir + L"\\" + LogsInTemp().at(0);
     log.Print(L"Saving devices...\n");
@@ -109,7 +108,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     OtherRunsLogs others;
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"this run\n");
         EXPECT_TRUE(others.Untouched()) << "the other run's log is not emptied";
@@ -120,7 +119,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(ReadFileBytes(target / logs[0]), "this run\r\n");
     EXPECT_EQ(logs[0].find(L"-1-"), std::wstring::npos) << "the final name is the plain one: " << logs[0].c_str();
-    ExpectOpenedLog(recorder, target.path(), L"this run\n");
+    ExpectOpenedLog(shell.Opened(), target.path(), L"this run\n");
 }
 
 TEST(SaveLogName, NumberedNameForTheTemporaryFolder)
@@ -133,7 +132,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     TextStreamFile output;
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.ReportPathInsteadOfOpening(output.get());
@@ -143,7 +142,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     EXPECT_EQ(output.Close(), Latin1(target / name) + "\r\n");
     EXPECT_EQ(ReadFileBytes(target / name), "one\r\n");
     ::Sleep(1000);
-    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer";
+    EXPECT_TRUE(shell.Opened().empty()) << "no viewer";
 }
 
 TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
@@ -151,7 +150,7 @@ TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
     const std::wstring name(7000, L'x');
     const std::wstring format(3000, L'%');
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"%s|%s\n", name.c_str(), name.c_str());
         log.Print(format.c_str());
@@ -166,7 +165,7 @@ TEST_F(SaveLogTest, NameIsTakenWhenOpened)
 {
     SYSTEMTIME before = {};
     ::GetLocalTime(&before);
-    SaveLog log;
+    SaveLog log(shell);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     SYSTEMTIME after = {};
     ::GetLocalTime(&after);
@@ -180,19 +179,19 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
 {
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.Print(L"one\n");
         log.Finish();
     }
     EXPECT_EQ(ListTree(target.path()), std::vector<std::wstring>{name});
-    ExpectOpenedLog(recorder, target.path(), L"one\n");
+    ExpectOpenedLog(shell.Opened(), target.path(), L"one\n");
 }
 
 TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
 {
-    SaveLog log;
+    SaveLog log(shell);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
@@ -206,18 +205,18 @@ TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
 {
     const std::wstring missing = target / L"never-created";
     {
-        SaveLog log;
+        SaveLog log(shell);
         ASSERT_TRUE(log.Open(missing, nullptr));
         log.Print(L"ERROR: No devices selected.\n");
         log.Finish();
     }
     EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES) << "Finish creates no folder";
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
 {
-    SaveLog log;
+    SaveLog log(shell);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     log.Print(L"window mode\n");
     log.Finish();
@@ -231,7 +230,7 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     TextStreamFile console;
     TempFolderBlocked blocked;
     {
-        SaveLog log;
+        SaveLog log(shell);
         EXPECT_FALSE(log.Open(target.path(), console.get()));
         log.Print(L"not written anywhere\n");
         log.Finish();
@@ -239,5 +238,5 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     EXPECT_TRUE(ListTree(target.path()).empty());
     EXPECT_EQ(console.Close(), "not written anywhere\r\n") << "the console copy does not depend on the file";
     ::Sleep(1000);
-    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "nothing is opened";
+    EXPECT_TRUE(shell.Opened().empty()) << "nothing is opened";
 }

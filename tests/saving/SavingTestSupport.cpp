@@ -31,14 +31,12 @@ std::string OnlyLogIn(const std::wstring& folder)
     return logs.empty() ? std::string() : ReadFileBytes(folder + L"\\" + logs[0]);
 }
 
-void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folder, const std::wstring& messages)
+void ExpectOpenedLog(const std::vector<std::wstring>& opened, const std::wstring& folder, const std::wstring& messages)
 {
-    const DWORD openTimeoutMs = 20000;
     const std::vector<std::wstring> logs = LogsIn(folder);
     ASSERT_EQ(logs.size(), 1u) << "logs in " << ::testing::PrintToString(folder);
     const std::wstring log = folder + L"\\" + logs[0];
     EXPECT_EQ(ReadFileBytes(log), LogBytes(messages));
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, openTimeoutMs);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(log));
 }

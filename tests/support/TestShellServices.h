@@ -1,0 +1,16 @@
+// The system's services as the windows under test see them: boxes recorded, opened documents
+// recorded, folder questions answered by a stub.
+#pragma once
+
+#include "tests/support/FolderPickerStub.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
+#include "ui/ShellServices.h"
+
+struct TestShellServices {
+    MessageBoxRecorder messages;
+    ShellOpenRecorder shell;
+    FolderPickerStub folders;
+
+    ShellServices Services() { return {messages, shell, folders}; }
+};
