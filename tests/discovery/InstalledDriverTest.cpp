@@ -19,8 +19,10 @@
 
 namespace {
 
-class InstalledDriverTest : public ::testing::Test {
+// A package installed for the test, and the scanned record of its first device.
+class ScannedPackageTest : public ::testing::Test {
 protected:
+    explicit ScannedPackageTest(const fixture::Package& driver) : package(driver) {}
     void SetUp() override
     {
         InitSystemFolders();
@@ -30,6 +32,15 @@ protected:
         record = const_cast<DeviceInfo*>(FindRecord(list, package.result().devices.at(0).instanceId));
         ASSERT_NE(record, nullptr);
     }
+
+    fixture::ScopedPackage package;
+    DeviceList list;
+    DeviceInfo* record = nullptr;
+};
+
+class InstalledDriverTest : public ScannedPackageTest {
+protected:
+    InstalledDriverTest() : ScannedPackageTest(Driver()) {}
 
     static fixture::Package Driver()
     {
@@ -47,10 +58,6 @@ protected:
         return std::wstring();
     }
     std::wstring Installed(const std::wstring& relative) const { return SystemFolders::Current().systemDir + relative; }
-
-    fixture::ScopedPackage package{Driver()};
-    DeviceList list;
-    DeviceInfo* record = nullptr;
 };
 
 } // namespace
@@ -123,17 +130,14 @@ namespace {
 // A driver installed as Windows 10 and 11 install it: staged in the driver store, its .sys
 // running from there, files under a disk path and a subfolder, and an INF whose name is not
 // its catalog's. The store answers as Windows' does.
-class StoreInstalledDriverTest : public ::testing::Test {
+class StoreInstalledDriverTest : public ScannedPackageTest {
 protected:
+    StoreInstalledDriverTest() : ScannedPackageTest(Driver()) {}
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(package.ok()) << package.error();
-        IgnoreProgress progress;
-        ASSERT_TRUE(list.Scan(false, false, progress));
-        record = const_cast<DeviceInfo*>(FindRecord(list, package.result().devices.at(0).instanceId));
-        ASSERT_NE(record, nullptr);
-        ResolveInfFullPath(list.DeviceInfoSet(), *record);
+        ScannedPackageTest::SetUp();
+        if (record)
+            ResolveInfFullPath(list.DeviceInfoSet(), *record);
     }
 
     static fixture::Package Driver()
@@ -148,10 +152,7 @@ protected:
         return package;
     }
 
-    fixture::ScopedPackage package{Driver()};
     const DriverStore store{fixture::DriverStoreLocation};
-    DeviceList list;
-    DeviceInfo* record = nullptr;
 };
 
 } // namespace

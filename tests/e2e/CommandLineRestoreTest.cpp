@@ -111,8 +111,17 @@ protected:
         return log.find(LogBytes(messages)) != std::string::npos;
     }
 
-    // The name the system published the INF under, as the log says it was staged.
-    static std::wstring StagedName(const std::string& log)
+    // The log of a restore run that ended with success.
+    std::string SucceededRestoreLog()
+    {
+        const ProgramRun run = Restore();
+        EXPECT_TRUE(run.finished) << "the restore hung";
+        EXPECT_EQ(run.exitCode, 0u);
+        return ExpectLog(run);
+    }
+
+    // The name the system published the INF under, as the log says; removed again after the test.
+    std::wstring Staged(const std::string& log)
     {
         const std::string marker = "  Staged as ";
         const size_t start = log.find(marker);
@@ -120,7 +129,8 @@ protected:
             return std::wstring();
         const size_t end = log.find("\r\n", start);
         const std::string name = log.substr(start + marker.size(), end - start - marker.size());
-        return std::wstring(name.begin(), name.end());
+        staged.emplace_back(name.begin(), name.end());
+        return staged.back();
     }
 
     OpenVerbRecorder recorder;
@@ -158,12 +168,8 @@ TEST_F(CommandLineRestoreTest, PackageThatMatchesNoDeviceIsStaged)
 {
     const fixture::SimpleDriver driver = WriteBackedUp(L"rsalone", L"Alone Widget", L"3.1.0.0");
 
-    const ProgramRun run = Restore();
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-    const std::string log = ExpectLog(run);
-    const std::wstring published = StagedName(log);
-    staged.push_back(published);
+    const std::string log = SucceededRestoreLog();
+    const std::wstring published = Staged(log);
     // Known Wine difference: Wine publishes the INF under its own name; Windows as oemN.inf.
     EXPECT_EQ(published, RunningUnderWine() ? L"rsalone.inf" : published);
     EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Devices: none present\n  Staging rsalone.inf...\n"
@@ -177,12 +183,8 @@ TEST_F(CommandLineRestoreTest, DeviceWithoutDriverGetsThePackage)
     const fixture::SimpleDriver driver = WriteBackedUp(L"rslost", L"Lost Widget", L"2.0.0.1");
     const std::wstring device = RegisterDevice(driver);
 
-    const ProgramRun run = Restore();
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-    const std::string log = ExpectLog(run);
-    const std::wstring published = StagedName(log);
-    staged.push_back(published);
+    const std::string log = SucceededRestoreLog();
+    const std::wstring published = Staged(log);
     EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Device: " + device + L" [" + device +
                             L"]\n  Staging rslost.inf...\n  Staged as " + published + L"\n  Installing on " + device +
                             L" [" + driver.models[0].hardwareId + L"]...\n  Installed.\n\n" + Summary(1, 1)));
@@ -219,8 +221,7 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     ASSERT_TRUE(forced.finished);
     EXPECT_EQ(forced.exitCode, 0u);
     const std::string forceLog = ExpectLog(forced);
-    const std::wstring published = StagedName(forceLog);
-    staged.push_back(published);
+    const std::wstring published = Staged(forceLog);
     EXPECT_TRUE(Holds(forceLog, L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
                                     Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
@@ -242,7 +243,7 @@ TEST_F(CommandLineRestoreTest, PackageWithFilesInSubfoldersComesBackFromItsBacku
     const ProgramRun run = Restore();
     ASSERT_TRUE(run.finished) << "the restore hung";
     const std::string log = ExpectLog(run);
-    staged.push_back(StagedName(log));
+    Staged(log);
     EXPECT_TRUE(Holds(log, L"Tarnwick test devices\\Layout Device\\layout.inf\nClass: TarnwickTest\n"
                            L"Provider: Layout Corp\nVersion: 3.0.0.1\n"));
     // The backup keeps each file's subfolder, so the package installs from it.

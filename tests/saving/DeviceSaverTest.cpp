@@ -10,6 +10,7 @@
 #include "saving/SavePaths.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
+#include "tests/support/InfTexts.h"
 #include "tests/support/CachedDevices.h"
 #include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
@@ -335,30 +336,14 @@ TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
 
 namespace {
 
-const char kPackageInf[] = R"([Version]
-Signature="$WINDOWS NT$"
-Class=Sample
-ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
-Provider=Contoso
-DriverVer=06/21/2006,1.2.3.4
-
+const std::string kPackageInf = VersionSection() + R"(
 [SourceDisksNames]
 1 = "Contoso disk",,,""
 
 [SourceDisksFiles]
 one.sys = 1
 two.dll = 1
-
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Pkg]
-CopyFiles = Pkg.Copy
-
-[Pkg.Copy]
-one.sys
-two.dll
-)";
+)" + CopyToDrivers("Pkg", "one.sys\ntwo.dll\n");
 
 // The fractions a copy phase reports for the set, in its order.
 void AddCopyFractions(const DeviceInfo& device, double base, double share, std::vector<double>& fractions)

@@ -1,23 +1,9 @@
-// Answers the folder picker as a user would: with `choice` when one is set, else cancelled.
-// Records the folder each question started at.
+// Answers every folder question as a user who cancels it.
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "ui/IFolderPicker.h"
 
 class FolderPickerStub final : public IFolderPicker {
 public:
-    bool PickFolder(std::wstring& path, HWND, const wchar_t*) override
-    {
-        asked.push_back(path);
-        if (choice.empty())
-            return false;
-        path = choice;
-        return true;
-    }
-
-    std::wstring choice;
-    std::vector<std::wstring> asked;
+    bool PickFolder(std::wstring&, HWND, const wchar_t*) override { return false; }
 };
