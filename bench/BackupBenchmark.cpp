@@ -138,6 +138,7 @@ double Median(std::vector<double> values)
 // Scan, file sets and copying timed apart, in this process.
 void InProcessBreakdown(const std::wstring& target, double& scanMs, double& setsMs, double& copyMs, int& devices)
 {
+    const SystemFolders folders = ReadSystemFolders();
     DeviceList list;
     QuietReporter quiet;
     Stopwatch scan;
@@ -147,7 +148,7 @@ void InProcessBreakdown(const std::wstring& target, double& scanMs, double& sets
     std::vector<DeviceInfo*> records;
     for (const auto& entry : list.Devices()) {
         ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
-        DriverFileFinder finder(*entry.second, quiet);
+        DriverFileFinder finder(*entry.second, quiet, folders);
         finder.Run();
         records.push_back(entry.second.get());
     }
@@ -156,7 +157,7 @@ void InProcessBreakdown(const std::wstring& target, double& scanMs, double& sets
     Stopwatch copy;
     {
         SystemShellOpen shell;
-        CDeviceSaver saver(quiet, shell);
+        CDeviceSaver saver(quiet, shell, folders);
         for (DeviceInfo* record : records)
             saver.AddDevice(record);
         saver.SaveAll(target, nullptr);
@@ -168,7 +169,6 @@ void InProcessBreakdown(const std::wstring& target, double& scanMs, double& sets
 
 int wmain()
 {
-    InitSystemFolders();
     const std::wstring build = BuildFolder();
     ::SetEnvironmentVariableW(L"TARNWICK_OPEN_RECORDER", (build + L"\\tests\\support\\open_recorder.exe").c_str());
     OpenVerbRecorder recorder;  // no viewer opens the logs of the runs below

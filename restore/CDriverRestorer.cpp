@@ -21,8 +21,9 @@ void ForceOverNewer(DriverPackage& package)
         package.status = PackageStatus::ToInstall;
 }
 
-CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell)
-    : log(shell, L"restore-log"), reporter(&progressReporter)
+CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell,
+                                 const SystemFolders& folders)
+    : log(shell, folders.tempDir, L"restore-log"), reporter(&progressReporter)
 {
 }
 

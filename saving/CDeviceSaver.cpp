@@ -36,8 +36,8 @@ bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolde
 
 } // namespace
 
-CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shell)
-    : log(shell), reporter(&progressReporter)
+CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
+    : folders(folders), log(shell, folders.tempDir), reporter(&progressReporter)
 {
 }
 
@@ -78,7 +78,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
-    FileSearchIndex searchIndex(SystemFolders::Current().systemDir);
+    FileSearchIndex searchIndex(folders.systemDir);
     const bool targetIsSearched = IsWithinFolder(FullPathOf(targetFolder), FullPathOf(searchIndex.root()));
 
     const double step = 1.0 / n;
@@ -90,7 +90,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         base = done;
         PrintDevice(*device);
 
-        DriverFileFinder finder(*device, *this, &searchIndex);
+        DriverFileFinder finder(*device, *this, folders, &searchIndex);
         if (finder.Run()) {
             base += share;
             share = step - share;

@@ -13,8 +13,12 @@
 
 class SaveLog {
 public:
-    // shell opens the finished log. kind: a log named "Tarnwick-<date>-<time>-<kind>.txt".
-    explicit SaveLog(IShellOpen& shell, std::wstring kind = L"log") : kind(std::move(kind)), shell(shell) {}
+    // shell opens the finished log; tempFolder is where it is written first. kind: a log named
+    // "Tarnwick-<date>-<time>-<kind>.txt".
+    SaveLog(IShellOpen& shell, std::wstring tempFolder, std::wstring kind = L"log")
+        : kind(std::move(kind)), tempFolder(std::move(tempFolder)), shell(shell)
+    {
+    }
     // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
@@ -39,6 +43,7 @@ private:
     };
 
     std::wstring kind;
+    std::wstring tempFolder;
     IShellOpen& shell;
     bool isOpen = false;
     std::wstring tempPath;

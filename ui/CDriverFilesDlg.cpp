@@ -228,7 +228,7 @@ void CDriverFilesDlg::OnCloseRequest(int command)
 
 void CDriverFilesDlg::OnSave()
 {
-    if (busy || !services.folders.PickFolder(targetFolder, get(), nullptr))
+    if (busy || !services.folderPicker.PickFolder(targetFolder, get(), nullptr))
         return;
     StartBusyWorker([this] { SaveDevice(); }, kSave);
 }
@@ -249,7 +249,7 @@ void CDriverFilesDlg::Discover()
     // The shell looks up the files' icons through COM.
     const ScopedCom com(COINIT_MULTITHREADED);
     if (device) {
-        DriverFileFinder finder(*device, *this);
+        DriverFileFinder finder(*device, *this, services.systemFolders);
         finder.Run();
     }
 }
@@ -261,7 +261,7 @@ void CDriverFilesDlg::SaveDevice()
     const ScopedCom com(COINIT_MULTITHREADED);
     // The saver finishes its log, and opens it for the user, when it goes at the end of this
     // function.
-    CDeviceSaver saver(*this, services.shell);
+    CDeviceSaver saver(*this, services.shell, services.systemFolders);
     saver.AddDevice(device);
     saver.SaveAll(targetFolder, nullptr);
 }

@@ -6,7 +6,6 @@
 
 #include "ui/Settings.h"
 #include "discovery/InfLocation.h"
-#include "discovery/SystemFolders.h"
 #include "restore/InstallRights.h"
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
@@ -183,7 +182,6 @@ LRESULT CMainFrame::OnCreate()
                                                ScaleForDpi(kStatusBarInset, dpi), 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
-    InitSystemFolders();
     deviceList.SetClassImageList(view.classImages.Data());
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {

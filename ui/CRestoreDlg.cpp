@@ -55,7 +55,7 @@ std::wstring PackageCountText(size_t found, size_t ticked)
 }
 
 CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& services)
-    : folder(folder), messages(services.messages), restorer(*this, services.shell)
+    : folder(folder), messages(services.messages), restorer(*this, services.shell, services.systemFolders)
 {
 }
 

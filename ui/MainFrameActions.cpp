@@ -17,10 +17,10 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
 {
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(browsePath, services.shell);
+    CSaveProgressDlg dialog(browsePath, services.shell, services.systemFolders);
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
-    if (!services.folders.PickFolder(browsePath, owner, nullptr))
+    if (!services.folderPicker.PickFolder(browsePath, owner, nullptr))
         return;
     dialog.DoModal(::GetActiveWindow());
 }
@@ -28,7 +28,7 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
 bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
-    if (!services.folders.PickFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
+    if (!services.folderPicker.PickFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
         return false;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(folder, services);

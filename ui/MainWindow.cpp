@@ -16,8 +16,9 @@ int RunMainWindow(int showCommand, bool restoreAtStart)
     {
         SystemMessageBox messages;
         SystemShellOpen shell;
-        SystemFolderPicker folders;
-        MainFrameActions actions(ShellServices{messages, shell, folders});
+        SystemFolderPicker folderPicker;
+        const SystemFolders systemFolders = ReadSystemFolders();
+        MainFrameActions actions(ShellServices{messages, shell, folderPicker, systemFolders});
         CMainFrame frame(SystemDeviceSet, actions, messages);
         if (restoreAtStart)
             frame.RestoreWhenScanned();

@@ -101,7 +101,6 @@ class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
         device.infPath = L"contoso.inf";
         device.infSection = L"Card";
@@ -116,7 +115,7 @@ protected:
     // A file of the test's own under the system folder, removed afterwards.
     std::wstring WriteSystemFile(const std::wstring& relative, const std::string& content)
     {
-        const std::wstring path = SystemFolders::Current().systemDir + relative;
+        const std::wstring path = ReadSystemFolders().systemDir + relative;
         EXPECT_TRUE(WriteFileBytes(path, content));
         systemFiles.push_back(path);
         return path;
@@ -128,7 +127,7 @@ protected:
     }
     bool Run(RecordingReporter& reporter)
     {
-        DriverFileFinder finder(device, reporter);
+        DriverFileFinder finder(device, reporter, ReadSystemFolders());
         return finder.Run();
     }
 
@@ -159,7 +158,7 @@ TEST_F(PackageTest, SetHoldsQueuedFilesThenCatalogThenInf)
 TEST_F(PackageTest, EachFileIsFoundAtItsSourceElseItsTargetElseBySearch)
 {
     WritePackage(CardInf(true));
-    const std::wstring drivers = SystemFolders::Current().systemDir + L"drivers\\";
+    const std::wstring drivers = ReadSystemFolders().systemDir + L"drivers\\";
     WriteSystemFile(L"drivers\\contoso-card.sys", "installed copy of card");
     const std::wstring atTarget = WriteSystemFile(L"drivers\\contoso-target.sys", "only at target");
     const std::wstring searched = WriteSystemFile(L"tarnwick-test\\deep\\contoso-search.dll", "found by search");
@@ -184,7 +183,7 @@ TEST_F(PackageTest, EachFileIsFoundAtItsSourceElseItsTargetElseBySearch)
 
     const DriverFile* search = FileNamed(device, L"contoso-search.dll");
     ASSERT_NE(search, nullptr);
-    EXPECT_EQ(search->target, SystemFolders::Current().systemDir + L"contoso-search.dll");
+    EXPECT_EQ(search->target, ReadSystemFolders().systemDir + L"contoso-search.dll");
     EXPECT_EQ(search->path, searched);
 
     const DriverFile* nowhere = FileNamed(device, L"contoso-nowhere.sys");
@@ -324,7 +323,7 @@ TEST_F(PackageTest, LayoutFileNamedInVersionGivesTheSourceLayout)
     WritePackage(VersionSection("LayoutFile=contoso-layout.inf\n") + CopyToDrivers("Card", "laid-out.sys\n"));
     // A layout INF is named without a folder: the setup services look it up in the system's
     // INF folder, where layout INFs live.
-    const std::wstring layout = SystemFolders::Current().windowsDir + L"inf\\contoso-layout.inf";
+    const std::wstring layout = ReadSystemFolders().windowsDir + L"inf\\contoso-layout.inf";
     systemFiles.push_back(layout);
     ASSERT_TRUE(WriteFileBytes(layout, VersionSection() + R"(
 [SourceDisksNames]

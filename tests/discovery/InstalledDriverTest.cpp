@@ -25,7 +25,6 @@ protected:
     explicit ScannedPackageTest(const fixture::Package& driver) : package(driver) {}
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(package.ok()) << package.error();
         IgnoreProgress progress;
         ASSERT_TRUE(list.Scan(false, false, progress));
@@ -57,7 +56,7 @@ protected:
         }
         return std::wstring();
     }
-    std::wstring Installed(const std::wstring& relative) const { return SystemFolders::Current().systemDir + relative; }
+    std::wstring Installed(const std::wstring& relative) const { return ReadSystemFolders().systemDir + relative; }
 };
 
 } // namespace
@@ -83,7 +82,7 @@ TEST_F(InstalledDriverTest, ADriverOfAnotherManufacturerIsNotTaken)
     ResolveInfFullPath(list.DeviceInfoSet(), *record);
     EXPECT_EQ(record->infFullPath, L"");
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(*record, choice)) << "the INF is still found by name in the INF folders";
+    ASSERT_TRUE(ChooseInf(*record, ReadSystemFolders(), choice)) << "the INF is still found by name in the INF folders";
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.chosenInf, package.result().publishedInfPath));
 }
 
@@ -91,7 +90,7 @@ TEST_F(InstalledDriverTest, FileSetOfTheInstalledDriver)
 {
     ResolveInfFullPath(list.DeviceInfoSet(), *record);
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders());
     ASSERT_TRUE(finder.Run());
 
     std::vector<std::wstring> names = reporter.Names();
@@ -118,7 +117,7 @@ TEST_F(InstalledDriverTest, WithoutTheMediaTheInstalledCopiesAreTaken)
 {
     RemoveTree(package.result().packageFolder);
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders());
     ASSERT_TRUE(finder.Run());
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.sys"), Installed(L"drivers\\contosocam.sys")));
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.dll"), Installed(L"contosocam.dll")));
@@ -161,13 +160,13 @@ TEST_F(StoreInstalledDriverTest, StoreCopyOfTheInfAndItsCatalogAreChosen)
 {
     const fixture::InstallResult& installed = package.result();
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(*record, choice, store));
+    ASSERT_TRUE(ChooseInf(*record, ReadSystemFolders(), choice, store));
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.chosenInf, installed.storeInfPath)) << choice.chosenInf;
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.folderInf, installed.publishedInfPath)) << choice.folderInf;
 
     UniqueInfHandle inf(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
     ASSERT_TRUE(inf.valid());
-    const CatalogLocation catalog = LocateCatalog(inf.get(), *record, choice.chosenInf);
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *record, choice.chosenInf, ReadSystemFolders().catalogDir);
     EXPECT_EQ(catalog.name, L"contosonet.cat");
     EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.besideInf, installed.storeFolder + L"\\contosonet.cat"));
     EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.installedCopy, installed.catalogPath));
@@ -183,7 +182,7 @@ TEST_F(StoreInstalledDriverTest, StoreCopyOfTheInfAndItsCatalogAreChosen)
 TEST_F(StoreInstalledDriverTest, FileSetIsTheStorePackage)
 {
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter, nullptr, store);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders(), nullptr, store);
     ASSERT_TRUE(finder.Run());
 
     const std::wstring& folder = package.result().storeFolder;

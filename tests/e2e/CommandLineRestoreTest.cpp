@@ -25,7 +25,6 @@ class CommandLineRestoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         backup = sandbox / L"Driver Backup";
     }
@@ -160,7 +159,7 @@ TEST_F(CommandLineRestoreTest, PackageWithAMissingFileIsReportedAndNeverInstalle
     EXPECT_TRUE(Holds(log, L"  ERROR: Files missing.\n\n" + Summary(0, 1)));
     EXPECT_FALSE(Holds(log, L"  Staging")) << "nothing was handed to the system";
     EXPECT_FALSE(fixture::DriverKeyExists(device));
-    EXPECT_EQ(::GetFileAttributesW((SystemFolders::Current().windowsDir + L"\\inf\\rsgap.inf").c_str()),
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rsgap.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }
 
@@ -174,7 +173,7 @@ TEST_F(CommandLineRestoreTest, PackageThatMatchesNoDeviceIsStaged)
     EXPECT_EQ(published, RunningUnderWine() ? L"rsalone.inf" : published);
     EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Devices: none present\n  Staging rsalone.inf...\n"
                             L"  Staged as " + published + L"\n  Staged (no device present).\n\n" + Summary(1, 1)));
-    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().windowsDir + L"\\inf\\" + published),
+    EXPECT_EQ(ReadFileBytes(ReadSystemFolders().windowsDir + L"\\inf\\" + published),
               ReadFileBytes(FolderOf(driver) + L"\\rsalone.inf"));
 }
 
@@ -190,7 +189,7 @@ TEST_F(CommandLineRestoreTest, DeviceWithoutDriverGetsThePackage)
                             L" [" + driver.models[0].hardwareId + L"]...\n  Installed.\n\n" + Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfSection"), L"DeviceInstall");
-    const std::wstring system = SystemFolders::Current().systemDir;
+    const std::wstring system = ReadSystemFolders().systemDir;
     EXPECT_EQ(ReadFileBytes(system + L"\\drivers\\rslost.sys"), ReadFileBytes(FolderOf(driver) + L"\\rslost.sys"));
     EXPECT_EQ(ReadFileBytes(system + L"\\rslostco.dll"), ReadFileBytes(FolderOf(driver) + L"\\rslostco.dll"))
         << "the co-installer is installed too";
@@ -225,7 +224,7 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     EXPECT_TRUE(Holds(forceLog, L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
                                     Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
-    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().systemDir + L"\\drivers\\rsnewer.sys"),
+    EXPECT_EQ(ReadFileBytes(ReadSystemFolders().systemDir + L"\\drivers\\rsnewer.sys"),
               ReadFileBytes(FolderOf(older) + L"\\rsnewer.sys"));
 }
 

@@ -24,7 +24,6 @@ class RestoreRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         for (const wchar_t* name : {L"rrfirst", L"rrsecond", L"rrthird"}) {
             const fixture::SimpleDriver driver = fixture::OneModelDriver(name, name, L"ROOT\\TARNWICK_RR_" + std::wstring(name));
             std::wstring error;
@@ -74,7 +73,7 @@ TEST_F(RestoreRunTest, OnlySelectedPackagesAreRestoredAndCounted)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter, shell);
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         ASSERT_EQ(restorer.Packages().size(), 3u);
         restorer.Packages()[1].selected = false;
@@ -96,7 +95,7 @@ TEST_F(RestoreRunTest, StopBetweenPackagesEndsTheRunWithoutASummary)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter, shell);
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         // The first package's step ends at a third; the stop is asked for as it is passed.
         reporter.fractions.clear();
@@ -114,7 +113,7 @@ TEST_F(RestoreRunTest, CheckStopsWhenTheReporterSaysSo)
 {
     RecordingReporter reporter;
     reporter.stopAtFirst = true;
-    CDriverRestorer restorer(reporter, shell);
+    CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
     EXPECT_FALSE(restorer.FindPackages(backup.path(), false));
     EXPECT_EQ(reporter.fractions.size(), 1u) << "no package checked after the stop";
 }
@@ -136,6 +135,6 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     EXPECT_EQ(output, std::string(kNoRightsMessage));
     EXPECT_NE(output.find("administrator"), std::string::npos);
     EXPECT_TRUE(LogsIn(backup.path()).empty()) << "no log: nothing was looked at";
-    EXPECT_EQ(::GetFileAttributesW((SystemFolders::Current().windowsDir + L"\\inf\\rrfirst.inf").c_str()),
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rrfirst.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }

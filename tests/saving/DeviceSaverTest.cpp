@@ -22,7 +22,6 @@ class DeviceSaverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_FALSE(sandbox.path().empty());
         target = sandbox / L"target";
     }
@@ -46,7 +45,7 @@ protected:
         TextStreamFile console;
         bool result = false;
         {
-            CDeviceSaver saver(reporter, shell);
+            CDeviceSaver saver(reporter, shell, ReadSystemFolders());
             for (DeviceInfo* device : toSave)
                 saver.AddDevice(device);
             result = saver.SaveAll(into, console.get());
@@ -152,7 +151,7 @@ TEST_F(DeviceSaverTest, TargetThatIsAFileStopsTheRun)
     EXPECT_FALSE(Save(target, {&device}));
     const std::wstring expected = Start() + L"ERROR: Target path is an existing file.\n";
     // The log cannot move into a file: it is opened from the temporary folder.
-    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir, expected);
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, expected);
     EXPECT_EQ(consoleBytes, LogBytes(expected));
     EXPECT_EQ(ReadFileBytes(target), "a file");
 }
@@ -163,14 +162,14 @@ TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
     target = sandbox / L"file\\backup";
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
     EXPECT_FALSE(Save(target, {&device}));
-    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir, Start() + L"ERROR: Could not create target folder.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, Start() + L"ERROR: Could not create target folder.\n");
 }
 
 TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)
 {
     EXPECT_FALSE(Save(target, {}));
     // No target folder to move the log into: it is opened from the temporary folder.
-    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, L"ERROR: No devices selected.\n");
     EXPECT_EQ(consoleBytes, LogBytes(L"ERROR: No devices selected.\n"));
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -181,7 +180,7 @@ TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
     TextStreamFile console;
     {
         TempFolderBlocked blocked;
-        CDeviceSaver saver(reporter, shell);
+        CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         saver.AddDevice(&device);
         EXPECT_FALSE(saver.SaveAll(target, console.get()));
     }

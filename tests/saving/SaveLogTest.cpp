@@ -17,11 +17,10 @@ class SaveLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_FALSE(target.path().empty());
     }
 
-    static std::vector<std::wstring> LogsInTemp() { return LogsIn(SystemFolders::Current().tempDir); }
+    static std::vector<std::wstring> LogsInTemp() { return LogsIn(ReadSystemFolders().tempDir); }
 
     void TearDown() override { RemoveLogsInTemp(); }
 
@@ -72,7 +71,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
     TextStreamFile console;
     ASSERT_NE(console.get(), nullptr);
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), console.get()));
         ASSERT_EQ(LogsInTemp().size(), 1u) << "written in the temporary folder first";
         log.Print(L"Saving devices...\n");
@@ -93,9 +92,9 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
 
 TEST_F(SaveLogTest, EveryMessageIsInTheFileAsSoonAsItIsPrinted)
 {
-    SaveLog log(shell);
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
-    const std::wstring temp = SystemFolders::Current().tempDir + L"\\" + LogsInTemp().at(0);
+    const std::wstring temp = ReadSystemFolders().tempDir + L"\\" + LogsInTemp().at(0);
     log.Print(L"Saving devices...\n");
     EXPECT_EQ(ReadLogBeingWritten(temp), "Saving devices...\r\n") << "a run ended now leaves this much";
     log.Print(L"  Target path is %s\n\n", L"T");
@@ -108,7 +107,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     OtherRunsLogs others;
     std::wstring name;
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"this run\n");
         EXPECT_TRUE(others.Untouched()) << "the other run's log is not emptied";
@@ -132,7 +131,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     TextStreamFile output;
     std::wstring name;
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.ReportPathInsteadOfOpening(output.get());
@@ -150,7 +149,7 @@ TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
     const std::wstring name(7000, L'x');
     const std::wstring format(3000, L'%');
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"%s|%s\n", name.c_str(), name.c_str());
         log.Print(format.c_str());
@@ -165,7 +164,7 @@ TEST_F(SaveLogTest, NameIsTakenWhenOpened)
 {
     SYSTEMTIME before = {};
     ::GetLocalTime(&before);
-    SaveLog log(shell);
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     SYSTEMTIME after = {};
     ::GetLocalTime(&after);
@@ -179,7 +178,7 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
 {
     std::wstring name;
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.Print(L"one\n");
@@ -191,7 +190,7 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
 
 TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
 {
-    SaveLog log(shell);
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
@@ -205,18 +204,18 @@ TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
 {
     const std::wstring missing = target / L"never-created";
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(missing, nullptr));
         log.Print(L"ERROR: No devices selected.\n");
         log.Finish();
     }
     EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES) << "Finish creates no folder";
-    ExpectOpenedLog(shell.Opened(), SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
 {
-    SaveLog log(shell);
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     log.Print(L"window mode\n");
     log.Finish();
@@ -230,7 +229,7 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     TextStreamFile console;
     TempFolderBlocked blocked;
     {
-        SaveLog log(shell);
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         EXPECT_FALSE(log.Open(target.path(), console.get()));
         log.Print(L"not written anywhere\n");
         log.Finish();

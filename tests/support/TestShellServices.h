@@ -1,5 +1,5 @@
 // The system's services as the windows under test see them: boxes recorded, opened documents
-// recorded, folder questions answered by a stub.
+// recorded, folder questions cancelled, and the test prefix's folders.
 #pragma once
 
 #include "tests/support/FolderPickerStub.h"
@@ -10,7 +10,8 @@
 struct TestShellServices {
     MessageBoxRecorder messages;
     ShellOpenRecorder shell;
-    FolderPickerStub folders;
+    FolderPickerStub folderPicker;
+    SystemFolders systemFolders = ReadSystemFolders();
 
-    ShellServices Services() { return {messages, shell, folders}; }
+    ShellServices Services() { return {messages, shell, folderPicker, systemFolders}; }
 };

@@ -102,7 +102,6 @@ class DriverFilesDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ::MoveWindow(owner.get(), 50, 50, 900, 800, FALSE);
         ::ShowWindow(owner.get(), SW_SHOWNORMAL);
         // Found in this order, none of them in name order.
@@ -313,7 +312,7 @@ TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTh
     ASSERT_TRUE(MakeFolders(chosen));
     targetFolder = chosen;
     SystemFolderPicker picker;
-    CDriverFilesDlg dialog(placement, device, targetFolder, {services.messages, services.shell, picker});
+    CDriverFilesDlg dialog(placement, device, targetFolder, {services.messages, services.shell, picker, services.systemFolders});
     enum { kStart, kBrowsing, kSaving } stage = kStart;
     std::wstring browseTitle;
     ModalScript script([&] {

@@ -61,7 +61,6 @@ class RestoreDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ::ShowWindow(owner.get(), SW_SHOWNORMAL);
         backup = sandbox / L"Backup";
         // A device that lost its driver, one whose driver is newer than the backup's, a

@@ -32,7 +32,6 @@ class SaveProgressDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         target = devices.folder() / L"target";
         // Enough files that the run is still going once the dialog has been shown: a modal
         // dialog appears only when its message queue first runs empty.
@@ -81,7 +80,7 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
 {
     Shown shown;
     {
-        CSaveProgressDlg dialog(target, shell);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         SentMessageWatch watch = WatchControls(dialog, shown);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
@@ -98,7 +97,7 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
 TEST_F(SaveProgressDialogTest, StartsAtZeroPercentCentredOverItsOwner)
 {
     ShowOwner(owner);
-    CSaveProgressDlg dialog(target, shell);
+    CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
     dialog.Saver().AddDevice(device);
     std::wstring firstLabel;
     RECT dialogRect = {};
@@ -128,7 +127,7 @@ TEST_F(SaveProgressDialogTest, CancelOnlyAsksForAStopAndEnterDoesNothing)
     bool cancelEnabled = false;
     bool asked = false;
     {
-        CSaveProgressDlg dialog(target, shell);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         dialog.Saver().AddDevice(&second);
         SentMessageWatch watch([&](HWND window, UINT message, WPARAM, LPARAM) {
@@ -160,10 +159,10 @@ TEST_F(SaveProgressDialogTest, TargetThatIsAFileClosesAtOnceWithTheErrorInTheLog
 {
     ASSERT_TRUE(WriteFileBytes(target, "a file, not a folder"));
     {
-        CSaveProgressDlg dialog(target, shell);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
     }
-    const std::string log = OnlyLogIn(SystemFolders::Current().tempDir);
+    const std::string log = OnlyLogIn(ReadSystemFolders().tempDir);
     EXPECT_NE(log.find("ERROR: Target path is an existing file.\r\n"), std::string::npos) << log;
 }
