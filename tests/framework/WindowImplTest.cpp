@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/CWindowImpl.h"
@@ -42,7 +43,7 @@ public:
 
     bool OnCommand(UINT id, UINT code, HWND control) override
     {
-        commands.push_back({id, code, control});
+        commands.emplace_back(id, code, control);
         if (failCommand)
             throw std::runtime_error("command fails");
         return id == kOwnCommand;
@@ -61,11 +62,7 @@ public:
         boundAtFinal = get();
     }
 
-    struct Command {
-        UINT id;
-        UINT code;
-        HWND control;
-    };
+    using Command = std::tuple<UINT, UINT, HWND>;
     static constexpr UINT kOwnCommand = 4000;
     static constexpr UINT kOwnNotification = 0x7ff0;
 
@@ -168,13 +165,10 @@ TEST(WindowImpl, CommandsAndNotificationsArriveDecodedAndNeverReachTheMessageMap
     EXPECT_EQ(window.Send(WM_COMMAND, MAKEWPARAM(RecordingWindow::kOwnCommand, BN_CLICKED),
                           reinterpret_cast<LPARAM>(control)), 0);
     window.Send(WM_COMMAND, MAKEWPARAM(17, 1));
-    ASSERT_EQ(window.commands.size(), 2u);
-    EXPECT_EQ(window.commands[0].id, RecordingWindow::kOwnCommand);
-    EXPECT_EQ(window.commands[0].code, static_cast<UINT>(BN_CLICKED));
-    EXPECT_EQ(window.commands[0].control, control);
-    EXPECT_EQ(window.commands[1].id, 17u) << "an accelerator's command";
-    EXPECT_EQ(window.commands[1].code, 1u);
-    EXPECT_EQ(window.commands[1].control, nullptr);
+    const HWND none = nullptr;
+    EXPECT_EQ(window.commands, (std::vector<RecordingWindow::Command>{
+                                   {RecordingWindow::kOwnCommand, BN_CLICKED, control}, {17u, 1u, none}}))
+        << "a button's command, then an accelerator's";
 
     NMHDR own = {control, 5, RecordingWindow::kOwnNotification};
     EXPECT_EQ(window.Send(WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&own)), 1234) << "the handler's result";
