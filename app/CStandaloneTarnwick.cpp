@@ -29,7 +29,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
 int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 {
     // The file finder and the log rely on the system folders.
-    InitSystemFolders();
+    const SystemFolders folders = ReadSystemFolders();
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
@@ -41,7 +41,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     int exitCode = 1;
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
-        CDeviceSaver saver(*this);
+        CDeviceSaver saver(*this, shell, folders);
         // Nobody watches a scripted run: it names its log as its last line, and no viewer
         // is left open behind a scheduled task.
         if (scripted)
@@ -59,7 +59,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 
 int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
 {
-    InitSystemFolders();
+    const SystemFolders folders = ReadSystemFolders();
     FILE* console = SetUpConsole();
     if (!hasInstallRights()) {
         std::fputs(kNoRightsMessage, console);
@@ -67,7 +67,7 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     }
     std::fputs("Checking driver packages...\n", console);
     // The restorer finishes its log when it goes: moved into the restored folder and opened.
-    CDriverRestorer restorer(*this);
+    CDriverRestorer restorer(*this, shell, folders);
     restorer.FindPackages(options.restore, options.force);
     return restorer.RestoreAll(console) ? 0 : 1;
 }

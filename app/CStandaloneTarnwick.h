@@ -5,9 +5,13 @@
 #include "app/CommandLineOptions.h"
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
+#include "saving/IShellOpen.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
 public:
+    // shell opens the run's log at the end.
+    explicit CStandaloneTarnwick(IShellOpen& shell) : shell(shell) {}
+
     // The process exit code: 0 only when every device was saved, or every driver package
     // installed or staged.
     int Run(const CommandLineOptions& options);
@@ -21,4 +25,6 @@ public:
 private:
     int SaveEveryDevice(const CommandLineOptions& options);
     int RestoreFolder(const CommandLineOptions& options);
+
+    IShellOpen& shell;
 };

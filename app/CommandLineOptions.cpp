@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "framework/MessageBox.h"
 
 const wchar_t kCommandLineHelp[] =
     L"Tarnwick command line options:\n"
@@ -63,18 +62,18 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
     return allRecognised;
 }
 
-bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options)
+bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
 {
     // A backup and a restore in one run would be ambiguous about what comes first.
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
     if (!recognised || (!options.path.empty() && !options.restore.empty())) {
-        ShowMessageBox(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
+        messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
         return false;
     }
     return !options.path.empty() || !options.restore.empty();
 }
 
-bool ParseCommandLine(CommandLineOptions& options)
+bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages)
 {
-    return ParseCommandLine(::GetCommandLineW(), options);
+    return ParseCommandLine(::GetCommandLineW(), options, messages);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/IMessageBox.h"
+
 struct CommandLineOptions {
     bool all = false;
     bool present = false;
@@ -29,5 +31,5 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 // Reads the given command line (the process's own by default), shows the help box once if
 // anything was not recognised or both "/path:" and "/restore:" name a folder, and returns true
 // only when a command-line run (a backup or a restore) is to happen.
-bool ParseCommandLine(CommandLineOptions& options);
-bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options);
+bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages);
+bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

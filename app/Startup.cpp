@@ -7,7 +7,8 @@
 #include "app/CommandLineOptions.h"
 #include "app/Wow64.h"
 #include "framework/AppModule.h"
-#include "framework/MessageBox.h"
+#include "framework/SystemMessageBox.h"
+#include "saving/SystemShellOpen.h"
 #include "ui/MainWindow.h"
 
 int RunTarnwick(HINSTANCE instance, int showCommand)
@@ -19,16 +20,18 @@ int RunTarnwick(HINSTANCE instance, int showCommand)
 
     // A 32-bit process on 64-bit Windows sees System32 and parts of the registry redirected,
     // so it would work out and copy the wrong driver files.
+    SystemMessageBox messages;
     if (IsWow64()) {
-        ShowMessageBox(nullptr,
+        messages.Show(nullptr,
                        L"This 32-bit version of Tarnwick shall not be used on 64-bit OS.\nPlease reinstall Tarnwick.",
                        L"Failed to start", MB_OK);
         return 1;
     }
 
     CommandLineOptions options;
-    if (ParseCommandLine(options)) {
-        CStandaloneTarnwick standalone;
+    if (ParseCommandLine(options, messages)) {
+        SystemShellOpen shell;
+        CStandaloneTarnwick standalone(shell);
         return standalone.Run(options);
     }
 

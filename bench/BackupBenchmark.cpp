@@ -22,6 +22,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/SystemShellOpen.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/OpenVerbRecorder.h"
@@ -168,6 +169,7 @@ struct Installed {
 Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& target)
 {
     Installed installed;
+    const SystemFolders folders = ReadSystemFolders();
     DeviceList list;
     QuietReporter quiet;
     Stopwatch scan;
@@ -177,7 +179,7 @@ Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& tar
     std::vector<DeviceInfo*> records;
     for (const auto& entry : list.Devices()) {
         ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
-        DriverFileFinder finder(*entry.second, quiet);
+        DriverFileFinder finder(*entry.second, quiet, folders);
         finder.Run();
         records.push_back(entry.second.get());
     }
@@ -197,7 +199,8 @@ Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& tar
     }
     Stopwatch save;
     {
-        CDeviceSaver saver(quiet);
+        SystemShellOpen shell;
+        CDeviceSaver saver(quiet, shell, folders);
         for (DeviceInfo* record : records)
             saver.AddDevice(record);
         saver.SaveAll(target, nullptr);
@@ -247,7 +250,6 @@ double Median(std::vector<double> values)
 
 int RunBenchmark(const BenchSet& set, bool installedAlready)
 {
-    InitSystemFolders();
     const std::wstring build = BuildFolder();
     ::SetEnvironmentVariableW(L"TARNWICK_OPEN_RECORDER", (build + L"\\tests\\support\\open_recorder.exe").c_str());
     OpenVerbRecorder recorder;  // no viewer opens the logs of the runs below

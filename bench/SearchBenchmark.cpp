@@ -63,14 +63,14 @@ public:
 
 int main()
 {
-    InitSystemFolders();
-    const std::wstring root = SystemFolders::Current().systemDir + L"tarnwick-bench";
+    const std::wstring root = ReadSystemFolders().systemDir + L"tarnwick-bench";
     RemoveTree(root);
     std::printf("Building a tree of %d files under %ls ...\n", kFolders * kFilesPerFolder, root.c_str());
     MakeSystemTree(root);
     TempFolder package;
     ScopedDevicePath devicePath;
     devicePath.Set(REG_SZ, package.path());
+    const SystemFolders folders = ReadSystemFolders();
 
     std::printf("\n| files found only by search | discovery run (ms) | plain walk per file (ms) | ratio |\n");
     std::printf("|---:|---:|---:|---:|\n");
@@ -81,14 +81,14 @@ int main()
         device.infSection = L"Bench";
         CountingReporter reporter;
         Stopwatch discovery;
-        DriverFileFinder(device, reporter).Run();
+        DriverFileFinder(device, reporter, folders).Run();
         const double discoveryMs = discovery.Milliseconds();
 
         Stopwatch plain;
         int plainFound = 0;
         for (int i = 0; i < missing; ++i) {
             std::wstring found;
-            plainFound += PlainWalk(SystemFolders::Current().systemDir, MissingName(i), found) ? 1 : 0;
+            plainFound += PlainWalk(folders.systemDir, MissingName(i), found) ? 1 : 0;
         }
         const double plainMs = plain.Milliseconds();
         if (reporter.found != missing || plainFound != missing)

@@ -67,12 +67,13 @@ bool IsPublishedOemInfName(const std::wstring& name)
     return true;
 }
 
-DriverFileFinder::DriverFileFinder(
-    DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex, const DriverStore& store)
+DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, const SystemFolders& folders,
+                                   FileSearchIndex* searchIndex, const DriverStore& store)
     : reporter(&reporter)
     , device(&device)
     , searchIndex(searchIndex)
     , store(&store)
+    , folders(folders)
 { }
 
 bool DriverFileFinder::Run()
@@ -96,7 +97,7 @@ bool DriverFileFinder::Run()
 bool DriverFileFinder::Build()
 {
     InfChoice choice;
-    if (!ChooseInf(*device, choice, *store))
+    if (!ChooseInf(*device, folders, choice, *store))
         return false;
     const std::wstring section = device->infSection + device->infSectionExt;
 
@@ -105,7 +106,6 @@ bool DriverFileFinder::Build()
     if (!inf)
         return false;
     ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
-    const SystemFolders& folders = SystemFolders::Current();
     ::SetupSetDirectoryIdW(inf.get(), kPrinterDriverDirId, folders.printerDriverDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kSystemDirId, folders.systemDir.c_str());
@@ -117,7 +117,7 @@ bool DriverFileFinder::Build()
 
     // A stop asked while the catalog or the INF is added fails the build like a stop during
     // the queue scan: a set that lacks its INF must not be cached and saved later as if whole.
-    const CatalogLocation catalog = LocateCatalog(inf.get(), *device, choice.chosenInf);
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *device, choice.chosenInf, folders.catalogDir);
     bool complete = true;
     if (!catalog.name.empty()) {
         DriverFile catalogFile;
@@ -279,7 +279,7 @@ void DriverFileFinder::LocateFile(DriverFile& file)
 bool DriverFileFinder::SearchTree(const std::wstring& fileName, DriverFile& file)
 {
     if (!searchIndex) {
-        ownSearchIndex = std::make_unique<FileSearchIndex>(SystemFolders::Current().systemDir);
+        ownSearchIndex = std::make_unique<FileSearchIndex>(folders.systemDir);
         searchIndex = ownSearchIndex.get();
     }
     return searchIndex->Find(fileName, file);

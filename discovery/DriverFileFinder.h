@@ -12,16 +12,17 @@
 #include "discovery/DriverStore.h"
 #include "model/DeviceInfo.h"
 #include "discovery/FileSearchIndex.h"
+#include "discovery/SystemFolders.h"
 #include "model/IFileReporter.h"
 #include "platform/Handles.h"
 
 class DriverFileFinder {
 public:
-    // searchIndex, when given, is the last-resort search shared by the runs of one save; it
-    // must search the system folder. Without it the run keeps its own. store is asked for the
-    // driver store's copy of the device's INF.
-    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, FileSearchIndex* searchIndex = nullptr,
-                     const DriverStore& store = DriverStore::System());
+    // folders: where INFs, catalogs and the files of the system are. searchIndex, when given, is the last-resort search shared by the runs of one save;
+    // it must search the system folder. Without it the run keeps its own. store is asked for
+    // the driver store's copy of the device's INF.
+    DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, const SystemFolders& folders,
+                     FileSearchIndex* searchIndex = nullptr, const DriverStore& store = DriverStore::System());
     DriverFileFinder(const DriverFileFinder&) = delete;
     DriverFileFinder& operator=(const DriverFileFinder&) = delete;
 
@@ -54,6 +55,7 @@ private:
     FileSearchIndex* searchIndex;
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
     const DriverStore* store;
+    SystemFolders folders;
 };
 
 // True for the name under which the system publishes a third-party INF: "oem", digits, ".inf"

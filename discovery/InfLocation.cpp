@@ -105,11 +105,11 @@ bool IsInstalledDriver(const DeviceInfo& device, const SP_DRVINFO_DETAIL_DATA_W&
     return device.infSection == details.SectionName && device.description == details.DrvDescription;
 }
 
-std::wstring FindInfInFolders(const DeviceInfo& device)
+std::wstring FindInfInFolders(const DeviceInfo& device, const std::vector<std::wstring>& infFolders)
 {
     if (!device.infFullPath.empty() && ::PathFileExistsW(device.infFullPath.c_str()))
         return device.infFullPath;
-    for (const std::wstring& folder : SystemFolders::Current().infFolders) {
+    for (const std::wstring& folder : infFolders) {
         std::wstring candidate = folder;
         if (AppendPath(candidate, device.infPath) && ::PathFileExistsW(candidate.c_str()))
             return candidate;
@@ -122,9 +122,9 @@ std::wstring FindInfInDriverStore(const DeviceInfo& device, const DriverStore& s
     return store.Locate(device.infFullPath.empty() ? device.infPath : device.infFullPath);
 }
 
-bool ChooseInf(const DeviceInfo& device, InfChoice& choice, const DriverStore& store)
+bool ChooseInf(const DeviceInfo& device, const SystemFolders& folders, InfChoice& choice, const DriverStore& store)
 {
-    choice.folderInf = FindInfInFolders(device);
+    choice.folderInf = FindInfInFolders(device, folders.infFolders);
     std::wstring storeInf = FindInfInDriverStore(device, store);
     if (!storeInf.empty() && !::PathFileExistsW(storeInf.c_str()))
         storeInf.clear();
@@ -132,7 +132,8 @@ bool ChooseInf(const DeviceInfo& device, InfChoice& choice, const DriverStore& s
     return !choice.chosenInf.empty();
 }
 
-CatalogLocation LocateCatalog(HINF inf, const DeviceInfo& device, const std::wstring& chosenInf)
+CatalogLocation LocateCatalog(HINF inf, const DeviceInfo& device, const std::wstring& chosenInf,
+                              const std::wstring& catalogFolder)
 {
     CatalogLocation catalog;
     if (!device.infSectionExt.empty())
@@ -144,7 +145,7 @@ CatalogLocation LocateCatalog(HINF inf, const DeviceInfo& device, const std::wst
 
     // The system keeps an installed driver's catalog under the installed INF's name.
     // A path that does not fit is no copy at all (an empty join renamed would be ".cat").
-    catalog.installedCopy = JoinPath(SystemFolders::Current().catalogDir, device.infPath);
+    catalog.installedCopy = JoinPath(catalogFolder, device.infPath);
     if (catalog.installedCopy.empty() || !RenameExtension(catalog.installedCopy, L".cat"))
         catalog.installedCopy.clear();
     catalog.besideInf = JoinPath(WithoutFileName(chosenInf), catalog.name);

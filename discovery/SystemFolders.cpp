@@ -8,8 +8,6 @@
 
 namespace {
 
-SystemFolders g_folders;
-
 const DWORD kFolderBuffer = 512;  // characters
 
 using SpoolerFolderFunction = BOOL(WINAPI*)(LPWSTR, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD);
@@ -74,12 +72,7 @@ std::vector<std::wstring> InfFolders()
 
 } // namespace
 
-const SystemFolders& SystemFolders::Current()
-{
-    return g_folders;
-}
-
-void InitSystemFolders()
+SystemFolders ReadSystemFolders()
 {
     SystemFolders folders;
     folders.windowsDir = WithBackslash(WindowsFolder());
@@ -97,5 +90,5 @@ void InitSystemFolders()
 
     folders.catalogDir = WithBackslash(JoinPath(folders.systemDir, L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"));
     folders.infFolders = InfFolders();
-    g_folders = std::move(folders);
+    return folders;
 }

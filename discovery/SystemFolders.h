@@ -1,5 +1,5 @@
-// Folders the driver search and the save log rely on. Filled once at start, before any scan,
-// and read-only afterwards, from any thread.
+// Folders the driver search and the save log rely on. Read once at start, before any scan,
+// and handed to the code that needs them; read-only afterwards, from any thread.
 #pragma once
 
 #include <string>
@@ -13,8 +13,7 @@ struct SystemFolders {
     std::wstring systemDir;          // directory id 66002; root of the last-resort file search
     std::wstring catalogDir;         // installed catalog files
     std::vector<std::wstring> infFolders;  // the "DevicePath" folders, searched for INFs by name
-
-    static const SystemFolders& Current();
 };
 
-void InitSystemFolders();
+// The folders as the system gives them now.
+SystemFolders ReadSystemFolders();

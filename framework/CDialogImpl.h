@@ -1,5 +1,6 @@
-// A modal dialog class of the program built from dialog resource T::IDD. T implements
-// ProcessWindowMessage; messages it leaves unhandled get the dialog manager's default
+// A modal dialog class of the program built from dialog resource T::IDD. T overrides
+// OnInitDialog, OnCommand, OnNotify and ProcessWindowMessage as it needs; messages it leaves
+// unhandled get the dialog manager's default
 // processing (Esc and the close box arrive as WM_COMMAND IDCANCEL, Enter as IDOK).
 #pragma once
 

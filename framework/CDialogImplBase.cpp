@@ -8,6 +8,19 @@ INT_PTR CDialogImplBase::DoModal(HWND parent)
                              reinterpret_cast<LPARAM>(this));
 }
 
+bool CDialogImplBase::OnInitDialog()
+{
+    return true;
+}
+
+bool CDialogImplBase::ProcessDecodedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message != WM_INITDIALOG)
+        return CMessageMap::ProcessDecodedMessage(message, wParam, lParam, result);
+    result = OnInitDialog() ? TRUE : FALSE;
+    return true;
+}
+
 bool CDialogImplBase::ReturnsResultDirectly(UINT message) noexcept
 {
     switch (message) {

@@ -129,14 +129,6 @@ bool CFrameWindow::ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lPara
         if ((GetStyle() & (WS_CHILD | WS_POPUP)) == 0)
             ::PostQuitMessage(1);
         return false;
-    case WM_NOTIFY: {
-        NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.code != TTN_GETDISPINFOW && header.code != TTN_GETDISPINFOA)
-            return false;
-        OnToolTipText(header);
-        result = 0;
-        return true;
-    }
     default:
         return false;
     }
@@ -157,6 +149,14 @@ void CFrameWindow::OnMenuSelect(WPARAM wParam, LPARAM lParam)
         prompt = PromptPart(LoadResourceString(LOWORD(wParam), kPromptCapacity));
     statusBarWindow.Send(SB_SIMPLE, TRUE);
     statusBarWindow.Send(SB_SETTEXTW, SB_SIMPLEID | SBT_NOBORDERS, reinterpret_cast<LPARAM>(prompt.c_str()));
+}
+
+bool CFrameWindow::ProcessFrameNotify(NMHDR& header)
+{
+    if (header.code != TTN_GETDISPINFOW && header.code != TTN_GETDISPINFOA)
+        return false;
+    OnToolTipText(header);
+    return true;
 }
 
 void CFrameWindow::OnToolTipText(NMHDR& header)

@@ -34,6 +34,8 @@ public:
 
     // The frame's message map, for the frame class to chain to.
     bool ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The frame's notifications (the toolbar's tooltip texts): true when handled, result 0.
+    bool ProcessFrameNotify(NMHDR& header);
 
 private:
     void OnMenuSelect(WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,5 @@
-// A frame window class of the program: T's message map chains to ProcessWindowMessage of
-// this class for the frame's own behaviour (see CFrameWindow).
+// A frame window class of the program: T's ProcessWindowMessage and OnNotify chain to those
+// of this class for the frame's own behaviour (see CFrameWindow).
 #pragma once
 
 #include "framework/CFrameWindow.h"
@@ -20,5 +20,11 @@ public:
     bool ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
         return this->ProcessFrameMessage(message, wParam, lParam, result);
+    }
+    std::optional<LRESULT> OnNotify(NMHDR& header) override
+    {
+        if (this->ProcessFrameNotify(header))
+            return 0;
+        return std::nullopt;
     }
 };

@@ -80,6 +80,11 @@ struct ImageList : NullIsNone<HIMAGELIST> {
     static void Close(Handle h) noexcept { ::ImageList_Destroy(h); }
 };
 
+// A menu not (yet) given to a window: a window destroys its own menu bar.
+struct Menu : NullIsNone<HMENU> {
+    static void Close(Handle h) noexcept { ::DestroyMenu(h); }
+};
+
 struct Accelerators : NullIsNone<HACCEL> {
     static void Close(Handle h) noexcept { ::DestroyAcceleratorTable(h); }
 };
@@ -99,4 +104,5 @@ using UniqueBitmap = UniqueHandle<handle_traits::GdiObject<HBITMAP>>;
 using UniqueBrush = UniqueHandle<handle_traits::GdiObject<HBRUSH>>;
 using UniqueMemoryDc = UniqueHandle<handle_traits::MemoryDc>;
 using UniqueImageList = UniqueHandle<handle_traits::ImageList>;
+using UniqueMenu = UniqueHandle<handle_traits::Menu>;
 using UniqueAccelerators = UniqueHandle<handle_traits::Accelerators>;

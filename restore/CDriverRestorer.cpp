@@ -21,7 +21,11 @@ void ForceOverNewer(DriverPackage& package)
         package.status = PackageStatus::ToInstall;
 }
 
-CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter) : reporter(&progressReporter) {}
+CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell,
+                                 const SystemFolders& folders)
+    : log(shell, folders.tempDir, L"restore-log"), reporter(&progressReporter)
+{
+}
 
 CDriverRestorer::~CDriverRestorer()
 {

@@ -10,11 +10,13 @@
 
 #include "model/IProgressReporter.h"
 #include "restore/DriverPackage.h"
+#include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
 
 class CDriverRestorer {
 public:
-    explicit CDriverRestorer(IProgressReporter& reporter);
+    // shell opens the log at the end; folders.tempDir is where it is written first.
+    CDriverRestorer(IProgressReporter& reporter, IShellOpen& shell, const SystemFolders& folders);
     // Finishes the log: moved into the restored folder and opened for the user.
     ~CDriverRestorer();
     CDriverRestorer(const CDriverRestorer&) = delete;
@@ -45,7 +47,7 @@ private:
 
     std::wstring folder;
     std::vector<DriverPackage> packages;
-    SaveLog log{L"restore-log"};
+    SaveLog log;
     IProgressReporter* reporter;
     bool aborted = false;
 };

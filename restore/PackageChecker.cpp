@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <set>
 
+#include "platform/DriverInfoDetail.h"
 #include "platform/InfText.h"
 #include "platform/RegistryText.h"
 #include "platform/ShellPath.h"
@@ -86,14 +87,9 @@ bool BestDriverOfInf(HDEVINFO set, SP_DEVINFO_DATA& element, std::wstring& secti
     info.cbSize = sizeof(info);
     if (!::SetupDiEnumDriverInfoW(set, &element, SPDIT_COMPATDRIVER, 0, &info))
         return false;
-    DWORD needed = 0;
-    ::SetupDiGetDriverInfoDetailW(set, &element, &info, nullptr, 0, &needed);
-    if (needed < sizeof(SP_DRVINFO_DETAIL_DATA_W))
-        return false;
-    std::vector<BYTE> buffer(needed);
-    auto* detail = reinterpret_cast<SP_DRVINFO_DETAIL_DATA_W*>(buffer.data());
-    detail->cbSize = sizeof(SP_DRVINFO_DETAIL_DATA_W);
-    if (!::SetupDiGetDriverInfoDetailW(set, &element, &info, detail, needed, nullptr))
+    std::vector<BYTE> buffer;
+    const SP_DRVINFO_DETAIL_DATA_W* detail = ReadDriverInfoDetail(set, element, info, buffer);
+    if (!detail)
         return false;
     section = detail->SectionName;
     modelIds.push_back(detail->HardwareID);

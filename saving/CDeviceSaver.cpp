@@ -37,7 +37,10 @@ bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolde
 
 } // namespace
 
-CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter) : reporter(&progressReporter) {}
+CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
+    : folders(folders), log(shell, folders.tempDir), reporter(&progressReporter)
+{
+}
 
 CDeviceSaver::~CDeviceSaver()
 {
@@ -76,7 +79,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
-    FileSearchIndex searchIndex(SystemFolders::Current().systemDir);
+    FileSearchIndex searchIndex(folders.systemDir);
     const bool targetIsSearched = IsWithinFolder(FullPathOf(targetFolder), FullPathOf(searchIndex.root()));
 
     const double step = 1.0 / n;
@@ -98,7 +101,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         if (searchedAhead) {
             found = ahead->Report(*this);
         } else {
-            DriverFileFinder finder(device, *this, &searchIndex);
+            DriverFileFinder finder(device, *this, folders, &searchIndex);
             found = finder.Run();
         }
         ahead.reset();
@@ -133,7 +136,7 @@ std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(
 {
     if (&next == &current || !next.files.empty())
         return nullptr;
-    return std::make_unique<FileSetLookahead>(next, &index, stopLookahead, worker);
+    return std::make_unique<FileSetLookahead>(next, folders, &index, stopLookahead, worker);
 }
 
 bool CDeviceSaver::PrepareTarget(const std::wstring& targetFolder)

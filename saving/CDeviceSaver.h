@@ -13,6 +13,7 @@
 #include "model/DeviceInfo.h"
 #include "model/IProgressReporter.h"
 #include "model/IFileReporter.h"
+#include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
 
 class FileSearchIndex;
@@ -21,7 +22,9 @@ class WorkerThread;
 
 class CDeviceSaver : public IFileReporter {
 public:
-    explicit CDeviceSaver(IProgressReporter& reporter);
+    // shell opens the log at the end; folders are the system's, where files are looked for
+    // and the log is written first.
+    CDeviceSaver(IProgressReporter& reporter, IShellOpen& shell, const SystemFolders& folders);
     // Finishes the log: moved into the target folder and opened for the user.
     ~CDeviceSaver();
     CDeviceSaver(const CDeviceSaver&) = delete;
@@ -65,6 +68,7 @@ private:
     std::vector<DeviceInfo*> devicesToSave;
     double share = 1.0;
     double base = 0.0;
+    SystemFolders folders;
     SaveLog log;
     IProgressReporter* reporter;
     bool aborted = false;

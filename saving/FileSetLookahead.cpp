@@ -2,13 +2,13 @@
 
 #include "discovery/DriverFileFinder.h"
 
-FileSetLookahead::FileSetLookahead(
-    DeviceInfo& device, FileSearchIndex* searchIndex, const std::atomic<bool>& stop, WorkerThread& worker)
+FileSetLookahead::FileSetLookahead(DeviceInfo& device, const SystemFolders& folders, FileSearchIndex* searchIndex,
+                                   const std::atomic<bool>& stop, WorkerThread& worker)
     : device_(&device)
     , stop_(stop)
     , worker_(worker)
 {
-    worker_.Post([this, searchIndex] { Search(searchIndex); });
+    worker_.Post([this, &folders, searchIndex] { Search(folders, searchIndex); });
 }
 
 FileSetLookahead::~FileSetLookahead()
@@ -18,11 +18,11 @@ FileSetLookahead::~FileSetLookahead()
         device_->files.clear();
 }
 
-void FileSetLookahead::Search(FileSearchIndex* searchIndex)
+void FileSetLookahead::Search(const SystemFolders& folders, FileSearchIndex* searchIndex)
 {
     // Nothing may escape the thread: a search that fails here fails as any other does.
     try {
-        DriverFileFinder finder(*device_, *this, searchIndex);
+        DriverFileFinder finder(*device_, *this, folders, searchIndex);
         found_ = finder.Run();
     } catch (...) {
         found_ = false;

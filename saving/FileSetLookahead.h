@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "discovery/FileSearchIndex.h"
+#include "discovery/SystemFolders.h"
 #include "model/DeviceInfo.h"
 #include "model/IFileReporter.h"
 #include "platform/WorkerThread.h"
@@ -17,7 +18,8 @@ public:
     // Starts the search on worker for a device whose file set is not known yet. searchIndex,
     // when given, is used by this search alone until Report returns. Once stop is set, the
     // search ends at its next report, and its set is not kept.
-    FileSetLookahead(DeviceInfo& device, FileSearchIndex* searchIndex, const std::atomic<bool>& stop, WorkerThread& worker);
+    FileSetLookahead(DeviceInfo& device, const SystemFolders& folders, FileSearchIndex* searchIndex,
+                     const std::atomic<bool>& stop, WorkerThread& worker);
     // A search never reported leaves the device as it found it: without a file set.
     ~FileSetLookahead();
     FileSetLookahead(const FileSetLookahead&) = delete;
@@ -30,7 +32,7 @@ public:
     bool Report(IFileReporter& reporter);
 
 private:
-    void Search(FileSearchIndex* searchIndex);
+    void Search(const SystemFolders& folders, FileSearchIndex* searchIndex);
     bool Progress(double fraction) override;
     void OnFile(const DriverFile& file) override;
 

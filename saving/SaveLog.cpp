@@ -10,7 +10,6 @@
 #include <cwchar>
 #include <vector>
 
-#include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
 #include "saving/SavePaths.h"
 
@@ -103,7 +102,6 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     const std::wstring name = LogFileName(&now, kind);
     // The system reports the temporary folder with a closing backslash; the doubled backslash
     // this gives is read as one.
-    const std::wstring tempDir = SystemFolders::Current().tempDir;
     // An empty target would put the log at the root of the current drive.
     finalPath = targetFolder.empty() ? std::wstring() : targetFolder + L"\\" + name;
 
@@ -111,7 +109,7 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     // target folder stays the plain one.
     bool nameTaken = true;
     for (unsigned k = 0; !logFile && nameTaken && k < kMostTempLogNames; ++k) {
-        tempPath = tempDir + L"\\" + (k == 0 ? name : NumberedLogFileName(name, k));
+        tempPath = tempFolder + L"\\" + (k == 0 ? name : NumberedLogFileName(name, k));
         logFile.reset(CreateNewTextFile(tempPath, nameTaken));
     }
     isOpen = logFile != nullptr;
@@ -165,7 +163,7 @@ void SaveLog::Finish()
             std::fwrite(line.data(), 1, line.size(), pathOutput);
             std::fflush(pathOutput);
         } else {
-            ::ShellExecuteW(nullptr, L"open", shown.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            shell.Open(shown);
         }
     }
     isOpen = false;

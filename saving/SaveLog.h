@@ -9,11 +9,16 @@
 #include <string>
 #include <utility>
 
+#include "saving/IShellOpen.h"
+
 class SaveLog {
 public:
-    SaveLog() = default;
-    // A log named "Tarnwick-<date>-<time>-<kind>.txt" instead of "...-log.txt".
-    explicit SaveLog(std::wstring kind) : kind(std::move(kind)) {}
+    // shell opens the finished log; tempFolder is where it is written first. kind: a log named
+    // "Tarnwick-<date>-<time>-<kind>.txt".
+    SaveLog(IShellOpen& shell, std::wstring tempFolder, std::wstring kind = L"log")
+        : kind(std::move(kind)), tempFolder(std::move(tempFolder)), shell(shell)
+    {
+    }
     // A log that was never finished is closed and left where it is.
     ~SaveLog();
     SaveLog(const SaveLog&) = delete;
@@ -37,7 +42,9 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
-    std::wstring kind = L"log";
+    std::wstring kind;
+    std::wstring tempFolder;
+    IShellOpen& shell;
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;

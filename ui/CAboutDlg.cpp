@@ -4,34 +4,24 @@
 
 #include "ui/ShellActions.h"
 
-bool CAboutDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CAboutDlg::OnCommand(UINT id, UINT, HWND)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(LOWORD(wParam));
-            return true;
-        }
+    if (id != IDOK && id != IDCANCEL)
         return false;
-    case WM_NOTIFY: {
-        // A link opens on a click, and on Enter for those who reach it with the keyboard.
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code == NM_CLICK || header->code == NM_RETURN) {
-            OnLinkClicked(static_cast<int>(header->idFrom));
-            return true;
-        }
-        return false;
-    }
-    default:
-        return false;
-    }
+    EndDialog(id);
+    return true;
 }
 
-void CAboutDlg::OnInitDialog()
+std::optional<LRESULT> CAboutDlg::OnNotify(NMHDR& header)
+{
+    // A link opens on a click, and on Enter for those who reach it with the keyboard.
+    if (header.code != NM_CLICK && header.code != NM_RETURN)
+        return std::nullopt;
+    OnLinkClicked(static_cast<int>(header.idFrom));
+    return 0;
+}
+
+bool CAboutDlg::OnInitDialog()
 {
     CenterWindow(GetParent());
     // The dialog's own font stays the dialog's: the product line gets a bold copy of it.
@@ -40,12 +30,13 @@ void CAboutDlg::OnInitDialog()
     font.lfWeight = FW_BOLD;
     boldFont.reset(::CreateFontIndirectW(&font));
     GetItem(IDC_PRODUCT_LINE).SetFont(boldFont.get(), true);
+    return true;
 }
 
 void CAboutDlg::OnLinkClicked(int controlId)
 {
     if (controlId == IDC_EMAIL_LINK)
-        ShellOpen(kSupportEmailUrl);
+        shell.Open(kSupportEmailUrl);
     else if (controlId == IDC_HOMEPAGE_LINK)
-        ShellOpen(kHomePageUrl);
+        shell.Open(kHomePageUrl);
 }

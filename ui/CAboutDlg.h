@@ -5,16 +5,21 @@
 #include "framework/CDialogImpl.h"
 #include "platform/Handles.h"
 #include "resources/resource.h"
+#include "saving/IShellOpen.h"
 
 class CAboutDlg : public CDialogImpl<CAboutDlg> {
 public:
     enum { IDD = IDD_ABOUT };
 
-    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // shell opens the links.
+    explicit CAboutDlg(IShellOpen& shell) : shell(shell) {}
 
 private:
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnLinkClicked(int controlId);
 
+    IShellOpen& shell;
     UniqueFont boldFont;
 };

@@ -10,6 +10,7 @@
 #include "framework/AppModule.h"
 #include "framework/CClientDC.h"
 #include "platform/Handles.h"
+#include "platform/ScopedSelectObject.h"
 #include "ui/HorizontalScroll.h"
 #include "ui/RowLayout.h"
 
@@ -73,8 +74,7 @@ COLORREF TreeBackground(const CWindow& tree)
 } // namespace
 
 CDeviceTreeView::CDeviceTreeView()
-    : classImages(),
-      columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
+    : columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
       scrollOffset(0)
 {
 }
@@ -84,8 +84,6 @@ CDeviceTreeView::~CDeviceTreeView()
     // The tree uses both image lists until it is gone.
     if (IsWindow())
         Destroy();
-    if (classImages.ImageList)
-        ::SetupDiDestroyClassImageList(&classImages);
 }
 
 WindowClassInfo CDeviceTreeView::GetWndClassInfo()
@@ -96,7 +94,7 @@ WindowClassInfo CDeviceTreeView::GetWndClassInfo()
     return info;
 }
 
-bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
     switch (message) {
     case WM_CREATE:
@@ -109,9 +107,6 @@ bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LP
     case WM_HSCROLL:
         OnHScroll(wParam);
         result = 0;
-        return true;
-    case WM_NOTIFY:
-        result = OnNotify(wParam, *reinterpret_cast<NMHDR*>(lParam));
         return true;
     default:
         return false;
@@ -142,11 +137,8 @@ LRESULT CDeviceTreeView::OnCreate()
                          TVS_SHOWSELALWAYS | TVS_NOHSCROLL))
         return -1;
 
-    classImages.cbSize = sizeof(classImages);
-    if (::SetupDiGetClassImageList(&classImages))
-        tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList));
-    else
-        classImages.ImageList = nullptr;
+    if (classImages.Load())
+        tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList()));
 
     header.Attach(::CreateWindowExW(0, WC_HEADERW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, get(), nullptr,
                                     AppModule().GetInstance(), nullptr));
@@ -233,14 +225,16 @@ void CDeviceTreeView::BuildCheckBoxImages()
     const UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc.get(), 4 * cell, cell));
     if (!memoryDc || !bitmap)
         return;
-    const HGDIOBJ previous = ::SelectObject(memoryDc.get(), bitmap.get());
-    const RECT all = {0, 0, 4 * cell, cell};
-    const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
-    ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    ::SetBkColor(memoryDc.get(), background);
-    DrawCheckBoxes(get(), memoryDc.get(), cell);
-    // An image list copies from a bitmap that no device context holds.
-    ::SelectObject(memoryDc.get(), previous);
+    {
+        // An image list copies from a bitmap that no device context holds: the selection
+        // ends with this block.
+        const ScopedSelectObject selection(memoryDc.get(), bitmap.get());
+        const RECT all = {0, 0, 4 * cell, cell};
+        const COLORREF background = ::SetBkColor(memoryDc.get(), kCellBackground);
+        ::ExtTextOutW(memoryDc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+        ::SetBkColor(memoryDc.get(), background);
+        DrawCheckBoxes(get(), memoryDc.get(), cell);
+    }
 
     // Image 0 is the unused "no box" cell; 1 cleared, 2 checked, 3 mixed. The fill colour
     // is masked out, so the row's own background shows around each box.
@@ -307,7 +301,7 @@ void CDeviceTreeView::ScrollTo(int position)
     PlaceHeader(ClientRect());
 }
 
-LRESULT CDeviceTreeView::OnNotify(WPARAM wParam, NMHDR& notify)
+std::optional<LRESULT> CDeviceTreeView::OnNotify(NMHDR& notify)
 {
     switch (notify.code) {
     case NM_CUSTOMDRAW:
@@ -316,7 +310,7 @@ LRESULT CDeviceTreeView::OnNotify(WPARAM wParam, NMHDR& notify)
         return CDRF_DODEFAULT;
     case TVN_SELCHANGEDW:
     case NM_DBLCLK:
-        GetParent().Send(WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&notify));
+        GetParent().Send(WM_NOTIFY, notify.idFrom, reinterpret_cast<LPARAM>(&notify));
         return 0;
     case HDN_ENDTRACKW: {
         // Rows are repainted only once the divider is let go.
@@ -373,11 +367,8 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, draw.clrText);
     // After its own painting the tree has put its font back; the columns use the tree's.
-    const HFONT font = tree.GetFont();
-    const HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    const ScopedSelectObject font(dc, tree.GetFont());
     DrawColumns(dc, item, row, reinterpret_cast<const DeviceInfo*>(draw.nmcd.lItemlParam));
-    if (previousFont)
-        ::SelectObject(dc, previousFont);
 }
 
 void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device)

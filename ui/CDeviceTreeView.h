@@ -14,6 +14,7 @@
 #include "model/DeviceInfo.h"
 #include "framework/CWindowImpl.h"
 #include "framework/Dpi.h"
+#include "platform/ClassImageList.h"
 #include "platform/Handles.h"
 #include "ui/CCustomTreeViewCtrlEx.h"
 
@@ -45,7 +46,7 @@ public:
     CWindow header;
     // The setup classes' icons; the tree's normal image list; lent to the device list, which
     // looks up each class's image in it.
-    SP_CLASSIMAGELIST_DATA classImages;
+    ClassImageList classImages;
     // The header items point at these entries.
     std::array<Column, 4> columns;
     // Minus the horizontal scroll position: 0 or negative.
@@ -65,7 +66,7 @@ private:
     LRESULT OnCreate();
     void Layout();
     void OnHScroll(WPARAM wParam);
-    LRESULT OnNotify(WPARAM wParam, NMHDR& header);
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     LRESULT OnTreeCustomDraw(NMTVCUSTOMDRAW& draw);
     void DrawRow(const NMTVCUSTOMDRAW& draw);
     void DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const DeviceInfo* device);

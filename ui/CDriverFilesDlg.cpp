@@ -66,10 +66,12 @@ std::wstring ShortDateText(const FILETIME& time)
     return text;
 }
 
-CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder)
+CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder,
+                                 const ShellServices& services)
     : device(device)
     , targetFolder(targetFolder)
     , placement(placement)
+    , services(services)
 { }
 
 const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
@@ -83,44 +85,11 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     if (ProcessResizeMessage(window, message, wParam, lParam, result))
         return true;
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
     case WM_CLOSE:
         // Recorded here, so the close box records it too; default processing then turns the
         // message into IDCANCEL.
         CapturePlacement(placement, window);
         return false;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL:
-            OnCloseRequest(LOWORD(wParam));
-            return true;
-        case IDC_SAVE:
-            OnSave();
-            return true;
-        case IDC_DEVICE_PROPERTIES:
-            if (device)
-                ShowDeviceProperties(device->instanceId, window);
-            return true;
-        default:
-            return false;
-        }
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code == NM_DBLCLK && header->idFrom == IDC_FILE_LIST) {
-            OnFileDoubleClick();
-            return true;
-        }
-        if (header->code == LVN_COLUMNCLICK) {
-            order = AfterColumnClick(order, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-            Sort();
-            return true;
-        }
-        return false;
-    }
     case WM_WORKER_FINISHED:
         OnWorkerFinished(static_cast<WorkerKind>(wParam));
         return true;
@@ -132,7 +101,40 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     }
 }
 
-void CDriverFilesDlg::OnInitDialog()
+bool CDriverFilesDlg::OnCommand(UINT id, UINT, HWND)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        OnCloseRequest(static_cast<int>(id));
+        return true;
+    case IDC_SAVE:
+        OnSave();
+        return true;
+    case IDC_DEVICE_PROPERTIES:
+        if (device)
+            ShowDeviceProperties(device->instanceId, get());
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<LRESULT> CDriverFilesDlg::OnNotify(NMHDR& header)
+{
+    if (header.code == NM_DBLCLK && header.idFrom == IDC_FILE_LIST) {
+        OnFileDoubleClick();
+        return 0;
+    }
+    if (header.code == LVN_COLUMNCLICK) {
+        order = AfterColumnClick(order, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        Sort();
+        return 0;
+    }
+    return std::nullopt;
+}
+
+bool CDriverFilesDlg::OnInitDialog()
 {
     SetText(device ? device->name.c_str() : L"");
     dpi = WindowDpi(get());
@@ -155,6 +157,7 @@ void CDriverFilesDlg::OnInitDialog()
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
     StartBusyWorker([this] { Discover(); }, kDiscovery);
+    return true;
 }
 
 void CDriverFilesDlg::AddColumns()
@@ -225,7 +228,7 @@ void CDriverFilesDlg::OnCloseRequest(int command)
 
 void CDriverFilesDlg::OnSave()
 {
-    if (busy || !BrowseForTargetFolder(targetFolder, get()))
+    if (busy || !services.folderPicker.PickFolder(targetFolder, get(), nullptr))
         return;
     StartBusyWorker([this] { SaveDevice(); }, kSave);
 }
@@ -246,7 +249,7 @@ void CDriverFilesDlg::Discover()
     // The shell looks up the files' icons through COM.
     const ScopedCom com(COINIT_MULTITHREADED);
     if (device) {
-        DriverFileFinder finder(*device, *this);
+        DriverFileFinder finder(*device, *this, services.systemFolders);
         finder.Run();
     }
 }
@@ -258,7 +261,7 @@ void CDriverFilesDlg::SaveDevice()
     const ScopedCom com(COINIT_MULTITHREADED);
     // The saver finishes its log, and opens it for the user, when it goes at the end of this
     // function.
-    CDeviceSaver saver(*this);
+    CDeviceSaver saver(*this, services.shell, services.systemFolders);
     saver.AddDevice(device);
     saver.SaveAll(targetFolder, nullptr);
 }

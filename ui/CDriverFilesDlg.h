@@ -16,6 +16,7 @@
 #include "framework/CDialogResize.h"
 #include "resources/resource.h"
 #include "ui/FileListOrder.h"
+#include "ui/ShellServices.h"
 
 class CDriverFilesDlg : public CDialogImpl<CDriverFilesDlg>,
                         public CDialogResize<CDriverFilesDlg>,
@@ -24,8 +25,10 @@ public:
     enum { IDD = IDD_DRIVER_FILES };
 
     // All three are kept by reference: the device belongs to the device list, the placement
-    // record and the target folder to the main window.
-    CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder);
+    // record and the target folder to the main window. The services pick the save's target
+    // and open its log.
+    CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder,
+                    const ShellServices& services);
 
     bool Progress(double fraction) override;
     void OnFile(const DriverFile& file) override;
@@ -36,7 +39,9 @@ public:
 private:
     enum WorkerKind { kDiscovery = 0, kSave = 1 };
 
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void AddColumns();
     void SetStatusParts();
     void OnDpiChanged(UINT newDpi, const RECT& suggested);
@@ -64,6 +69,7 @@ private:
     std::atomic<bool> abortRequested{false};
     std::wstring& targetFolder;
     PlacementRecord& placement;
+    ShellServices services;
     // The rows' records. The device's cached set is emptied when a discovery fails part way,
     // so rows that pointed into it could be sorted or double-clicked after their records were
     // gone; the dialog keeps copies of its own (a deque: rows keep pointing at them while

@@ -6,14 +6,11 @@
 
 #include "ui/Settings.h"
 #include "discovery/InfLocation.h"
-#include "discovery/SystemFolders.h"
 #include "restore/InstallRights.h"
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
-#include "framework/MessageBox.h"
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
-#include "ui/MainFrameActions.h"
 #include "ui/ProgressBar.h"
 #include "ui/TickedDevices.h"
 #include "ui/ToolbarImages.h"
@@ -35,7 +32,8 @@ const int kToolbarIcons[] = {IDI_REFRESH, IDI_PRESENT_DEVICES, IDI_MICROSOFT_DRI
 
 } // namespace
 
-CMainFrame::CMainFrame(DeviceSetSource source) : selectedDevice(nullptr), deviceList(std::move(source))
+CMainFrame::CMainFrame(DeviceSetSource source, IMainFrameActions& actions, IMessageBox& messages)
+    : selectedDevice(nullptr), deviceList(std::move(source)), actions(actions), messages(messages)
 {
 }
 
@@ -64,13 +62,14 @@ const DialogResizeEntry* CMainFrame::GetDlgResizeMap(size_t& count)
 HWND CMainFrame::CreateMainWindow()
 {
     const std::wstring title = LoadResourceString(IDR_MAINFRAME, kTitleCapacity);
-    const HMENU menuBar = ::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    if (!CreateFrame(nullptr, title.c_str(), menuBar)) {
-        // A window that was never made does not own its menu.
-        if (menuBar && ::IsMenu(menuBar))
-            ::DestroyMenu(menuBar);
+    UniqueMenu menuBar(::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    const bool created = CreateFrame(nullptr, title.c_str(), menuBar.get()) != nullptr;
+    // The window owns its menu from its creation on; one that was made and destroyed again
+    // (its creation failed) has destroyed the menu with it.
+    if (created || !::IsMenu(menuBar.get()))
+        menuBar.release();
+    if (!created)
         return nullptr;
-    }
     LoadAccelerators(IDR_MAINFRAME);
     return get();
 }
@@ -97,12 +96,6 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
             return true;
         }
         break;  // default processing destroys the window
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam))) {
-            result = 0;
-            return true;
-        }
-        break;
     case WM_WORKER_FINISHED:
         OnScanFinished();
         result = 0;
@@ -123,13 +116,7 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
     }
     if (CFrameWindowImpl<CMainFrame>::ProcessWindowMessage(window, message, wParam, lParam, result))
         return true;
-    if (ProcessResizeMessage(window, message, wParam, lParam, result))
-        return true;
-    if (message == WM_NOTIFY && OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
-        result = 0;
-        return true;
-    }
-    return false;
+    return ProcessResizeMessage(window, message, wParam, lParam, result);
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
@@ -195,8 +182,7 @@ LRESULT CMainFrame::OnCreate()
                                                ScaleForDpi(kStatusBarInset, dpi), 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
-    InitSystemFolders();
-    deviceList.SetClassImageList(&view.classImages);
+    deviceList.SetClassImageList(view.classImages.Data());
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(*this);
@@ -256,9 +242,8 @@ void CMainFrame::OnDestroy()
     }
 }
 
-bool CMainFrame::OnCommand(UINT id)
+bool CMainFrame::OnCommand(UINT id, UINT, HWND)
 {
-    MainFrameActions& actions = CurrentMainFrameActions();
     switch (id) {
     case ID_APP_EXIT:
         Post(WM_CLOSE);
@@ -280,36 +265,39 @@ bool CMainFrame::OnCommand(UINT id)
         ToggleCommand(id);
         return true;
     case ID_TOOLS_DEVICE_MANAGER:
-        actions.openDeviceManager(get());
+        actions.OpenDeviceManager(get());
         return true;
     case ID_APP_ABOUT:
-        actions.showAbout(::GetActiveWindow());
+        actions.ShowAbout(::GetActiveWindow());
         return true;
     case ID_HELP_CONTENTS:
-        actions.showHelp(get());
+        actions.ShowHelp(get());
         return true;
     case ID_HELP_HOMEPAGE:
-        actions.openHomePage();
+        actions.OpenHomePage();
         return true;
     default:
         return false;
     }
 }
 
-bool CMainFrame::OnNotify(const NMHDR& header)
+std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
 {
+    // The frame's own notifications (the toolbar's tooltips) come first.
+    if (const std::optional<LRESULT> answer = CFrameWindowImpl<CMainFrame>::OnNotify(header))
+        return answer;
     if (header.code == TVN_SELCHANGEDW) {
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
         const HTREEITEM item = change.itemNew.hItem;
         selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.tree.GetItemData(item)) : nullptr;
         EnableCommand(ID_DEVICE_PROPERTIES, selectedDevice != nullptr);
-        return true;
+        return 0;
     }
     if (header.code == NM_DBLCLK && header.hwndFrom == view.tree.get()) {
         ShowDriverFiles();
-        return true;
+        return 0;
     }
-    return false;
+    return std::nullopt;
 }
 
 void CMainFrame::StartScan()
@@ -428,7 +416,7 @@ void CMainFrame::ShowDriverFiles()
     if (scanning || !selectedDevice)
         return;
     ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
-    CurrentMainFrameActions().showDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
+    actions.ShowDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
 }
 
 void CMainFrame::SaveCommand()
@@ -440,11 +428,11 @@ void CMainFrame::SaveCommand()
     for (DeviceInfo* device : devices)
         ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
     if (devices.empty()) {
-        ShowMessageBox(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
-                       L"Error saving driver files", MB_OK);
+        messages.Show(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
+                      L"Error saving driver files", MB_OK);
         return;
     }
-    CurrentMainFrameActions().saveDevices(get(), devices, browsePath);
+    actions.SaveDevices(get(), devices, browsePath);
 }
 
 void CMainFrame::RestoreCommand()
@@ -458,10 +446,9 @@ void CMainFrame::RestoreCommand()
         if (RelaunchElevated(L"/restore", error))
             Post(WM_CLOSE);
         else
-            ShowMessageBox(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
+            messages.Show(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
         return;
     }
-    const MainFrameActions& actions = CurrentMainFrameActions();
-    if (actions.restoreDrivers && actions.restoreDrivers(get(), browsePath))
+    if (actions.RestoreDrivers(get(), browsePath))
         StartScan();
 }

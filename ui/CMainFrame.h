@@ -22,6 +22,8 @@
 #include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "ui/CDeviceTreeView.h"
+#include "ui/IMainFrameActions.h"
+#include "framework/IMessageBox.h"
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>,
                    public CMessageFilter,
@@ -29,8 +31,10 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
                    public IProgressReporter,
                    public CDialogResize<CMainFrame> {
 public:
-    // Tests scan a device set of their own; the program scans the system's.
-    explicit CMainFrame(DeviceSetSource source = SystemDeviceSet);
+    // source: the device set to scan (the system's in the program). The commands hand their
+    // dialogs and shell actions to `actions` and show their message boxes through `messages`;
+    // both must outlive the frame.
+    CMainFrame(DeviceSetSource source, IMainFrameActions& actions, IMessageBox& messages);
 
     static WindowClassInfo GetWndClassInfo();
     static const DialogResizeEntry* GetDlgResizeMap(size_t& count);
@@ -55,19 +59,19 @@ public:
     // From StartScan until the window has heard that the scan thread is done with it.
     bool IsScanning() const noexcept { return scanning; }
     UINT Dpi() const noexcept { return dpi; }
-
-    CDeviceTreeView view;
-    DeviceInfo* selectedDevice;
-    DeviceList deviceList;
-    std::wstring browsePath;
-    CWindow progressBar;
-    PlacementRecord devicePlacement;
-    PlacementRecord mainPlacement;
-    CWindow toolBar;
-    CMenuHandle menu;
     // Runs the restore command when the next scan is done (the program was started again
     // with administrator rights for it).
-    bool restoreWhenScanned = false;
+    void RestoreWhenScanned() noexcept { restoreWhenScanned = true; }
+    bool RestorePending() const noexcept { return restoreWhenScanned; }
+
+    CDeviceTreeView& View() noexcept { return view; }
+    DeviceInfo* SelectedDevice() const noexcept { return selectedDevice; }
+    const DeviceList& Devices() const noexcept { return deviceList; }
+    // The folder the last save or restore started at; a setting kept between runs.
+    const std::wstring& BrowsePath() const noexcept { return browsePath; }
+    const CWindow& ProgressBar() const noexcept { return progressBar; }
+    const CWindow& ToolBar() const noexcept { return toolBar; }
+    const CMenuHandle& Menu() const noexcept { return menu; }
 
 private:
     LRESULT OnCreate();
@@ -79,8 +83,8 @@ private:
     void FocusChild();
     bool OnClose();
     void OnDestroy();
-    bool OnCommand(UINT id);
-    bool OnNotify(const NMHDR& header);
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnScanFinished();
     void ToggleCommand(UINT id);
     void ShowDriverFiles();
@@ -89,6 +93,19 @@ private:
 
     static DWORD WINAPI ScanThread(void* frame);
     void RunScan();
+
+    CDeviceTreeView view;
+    DeviceInfo* selectedDevice;
+    DeviceList deviceList;
+    std::wstring browsePath;
+    CWindow progressBar;
+    PlacementRecord devicePlacement;
+    PlacementRecord mainPlacement;
+    CWindow toolBar;
+    CMenuHandle menu;
+    bool restoreWhenScanned = false;
+    IMainFrameActions& actions;
+    IMessageBox& messages;
 
     UniqueImageList toolbarImages;
     UniqueImageList disabledToolbarImages;

@@ -33,30 +33,25 @@ public:
         return !abortRequested;
     }
 
-    bool ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) override
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
     {
-        switch (message) {
-        case WM_INITDIALOG:
-            OnInitDialog();
-            result = TRUE;
-            return true;
-        case WM_COMMAND:
-            // Cancel, Esc and the close box only ask the run to stop; it ends the dialog itself.
-            if (LOWORD(wParam) == IDCANCEL) {
-                abortRequested = true;
-                return true;
-            }
+        if (message != WM_WORKER_FINISHED)
             return false;
-        case WM_WORKER_FINISHED:
-            this->EndDialog(0);
-            return true;
-        default:
-            return false;
-        }
+        this->EndDialog(0);
+        return true;
     }
 
 private:
-    void OnInitDialog()
+    // Cancel, Esc and the close box only ask the run to stop; it ends the dialog itself.
+    bool OnCommand(UINT id, UINT, HWND) override
+    {
+        if (id != IDCANCEL)
+            return false;
+        abortRequested = true;
+        return true;
+    }
+
+    bool OnInitDialog() override
     {
         progressBar = this->GetItem(IDC_SAVE_PROGRESS);
         progressBar.Send(PBM_SETRANGE32, 0, kProgressRange);
@@ -67,6 +62,7 @@ private:
         // Without a worker nothing would ever end the dialog, and Cancel only asks for a stop.
         if (!StartWorker(this->get(), [this] { static_cast<T*>(this)->RunTask(); }))
             this->EndDialog(0);
+        return true;
     }
 
     CWindow progressBar;

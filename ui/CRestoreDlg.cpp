@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "platform/Handles.h"
-#include "framework/MessageBox.h"
 #include "platform/ShellPath.h"
 #include "ui/CRestoreProgressDlg.h"
 #include "ui/WorkerMessages.h"
@@ -55,34 +54,31 @@ std::wstring PackageCountText(size_t found, size_t ticked)
     return std::to_wstring(found) + L" driver package(s) found, " + std::to_wstring(ticked) + L" ticked.";
 }
 
-CRestoreDlg::CRestoreDlg(const std::wstring& folder) : folder(folder), restorer(*this) {}
-
-bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& services)
+    : folder(folder), messages(services.messages), restorer(*this, services.shell, services.systemFolders)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            OnRestore();
-            return true;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return true;
-        }
-        return false;
-    case WM_WORKER_FINISHED:
-        OnChecked();
-        return true;
-    default:
-        return false;
-    }
 }
 
-void CRestoreDlg::OnInitDialog()
+bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&)
+{
+    if (message != WM_WORKER_FINISHED)
+        return false;
+    OnChecked();
+    return true;
+}
+
+bool CRestoreDlg::OnCommand(UINT id, UINT, HWND)
+{
+    if (id == IDOK)
+        OnRestore();
+    else if (id == IDCANCEL)
+        OnCancel();
+    else
+        return false;
+    return true;
+}
+
+bool CRestoreDlg::OnInitDialog()
 {
     GetItem(IDC_RESTORE_SOURCE).SetText((L"Backup folder: " + folder).c_str());
     statusLabel = GetItem(IDC_RESTORE_STATUS);
@@ -97,6 +93,7 @@ void CRestoreDlg::OnInitDialog()
         checking = false;
         statusLabel.SetText(L"The driver packages could not be checked.");
     }
+    return true;
 }
 
 void CRestoreDlg::AddColumns()
@@ -160,8 +157,8 @@ void CRestoreDlg::OnRestore()
         ticked += packages[i].selected ? 1 : 0;
     }
     if (ticked == 0) {
-        ShowMessageBox(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
-                       L"Restore drivers", MB_OK);
+        messages.Show(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
+                      L"Restore drivers", MB_OK);
         return;
     }
     CRestoreProgressDlg progress(restorer);

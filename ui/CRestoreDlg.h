@@ -13,13 +13,15 @@
 #include "framework/CDialogImpl.h"
 #include "resources/resource.h"
 #include "restore/CDriverRestorer.h"
+#include "ui/ShellServices.h"
 
 class CRestoreDlg : public CDialogImpl<CRestoreDlg>, public IProgressReporter {
 public:
     enum { IDD = IDD_RESTORE };
 
-    // folder: the backup folder to restore from.
-    explicit CRestoreDlg(const std::wstring& folder);
+    // folder: the backup folder to restore from. The services show the dialog's message
+    // boxes and open the restore's log.
+    CRestoreDlg(const std::wstring& folder, const ShellServices& services);
 
     // The check's progress; false once the user asked to close the dialog.
     bool Progress(double fraction) override;
@@ -29,7 +31,8 @@ public:
     const std::vector<DriverPackage>& Packages() { return restorer.Packages(); }
 
 private:
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
     void AddColumns();
     void OnChecked();
     void OnRestore();
@@ -38,6 +41,7 @@ private:
     CWindow packageList;
     CWindow statusLabel;
     std::wstring folder;
+    IMessageBox& messages;
     bool checking = false;
     bool closeRequested = false;
     std::atomic<bool> abortRequested{false};

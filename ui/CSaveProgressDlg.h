@@ -11,8 +11,9 @@ class CSaveProgressDlg : public CProgressDlgImpl<CSaveProgressDlg> {
 public:
     enum { IDD = IDD_SAVE_PROGRESS };
 
-    // targetFolder: the save target, read by the run; it must outlive the dialog.
-    explicit CSaveProgressDlg(const std::wstring& targetFolder);
+    // targetFolder: the save target, read by the run; it must outlive the dialog. shell opens
+    // the save's log; folders are the system's.
+    CSaveProgressDlg(const std::wstring& targetFolder, IShellOpen& shell, const SystemFolders& folders);
 
     // The devices to save are added to the saver before the dialog is shown.
     CDeviceSaver& Saver() { return saver; }

@@ -6,52 +6,52 @@
 #include "ui/CSaveProgressDlg.h"
 #include "ui/ShellActions.h"
 
-namespace {
-
-void ShowDriverFilesDialog(HWND owner, DeviceInfo& device, PlacementRecord& placement, std::wstring& browsePath)
+void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
+                                       std::wstring& browsePath)
 {
-    CDriverFilesDlg dialog(placement, &device, browsePath);
+    CDriverFilesDlg dialog(placement, &device, browsePath, services);
     dialog.DoModal(owner);
 }
 
-void SaveUnderProgressDialog(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
 {
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(browsePath);
+    CSaveProgressDlg dialog(browsePath, services.shell, services.systemFolders);
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
-    if (!BrowseForTargetFolder(browsePath, owner))
+    if (!services.folderPicker.PickFolder(browsePath, owner, nullptr))
         return;
     dialog.DoModal(::GetActiveWindow());
 }
 
-bool RestoreUnderDialog(HWND owner, const std::wstring& browsePath)
+bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
-    if (!BrowseForTargetFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
+    if (!services.folderPicker.PickFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
         return false;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
-    CRestoreDlg dialog(folder);
+    CRestoreDlg dialog(folder, services);
     return dialog.DoModal(owner) == IDOK;
 }
 
-void ShowAboutBox(HWND owner)
+void MainFrameActions::ShowAbout(HWND owner)
 {
-    CAboutDlg dialog;
+    CAboutDlg dialog(services.shell);
     dialog.DoModal(owner);
 }
 
-} // namespace
-
-MainFrameActions DefaultMainFrameActions()
+void MainFrameActions::ShowHelp(HWND owner)
 {
-    return {ShowDriverFilesDialog, SaveUnderProgressDialog, ShowAboutBox, ShowHelp, OpenHomePage, OpenDeviceManager,
-            RestoreUnderDialog};
+    ShowHelpFile(owner);
 }
 
-MainFrameActions& CurrentMainFrameActions()
+void MainFrameActions::OpenHomePage()
 {
-    static MainFrameActions actions = DefaultMainFrameActions();
-    return actions;
+    services.shell.Open(kHomePageUrl);
+}
+
+void MainFrameActions::OpenDeviceManager(HWND owner)
+{
+    OpenDeviceManagerWindow(owner);
 }

@@ -2,7 +2,11 @@
 
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
+#include "framework/SystemMessageBox.h"
+#include "saving/SystemShellOpen.h"
 #include "ui/CMainFrame.h"
+#include "ui/MainFrameActions.h"
+#include "ui/SystemFolderPicker.h"
 
 int RunMainWindow(int showCommand, bool restoreAtStart)
 {
@@ -10,8 +14,14 @@ int RunMainWindow(int showCommand, bool restoreAtStart)
     AppModule().AddMessageLoop(loop);
     int result = 0;
     {
-        CMainFrame frame;
-        frame.restoreWhenScanned = restoreAtStart;
+        SystemMessageBox messages;
+        SystemShellOpen shell;
+        SystemFolderPicker folderPicker;
+        const SystemFolders systemFolders = ReadSystemFolders();
+        MainFrameActions actions(ShellServices{messages, shell, folderPicker, systemFolders});
+        CMainFrame frame(SystemDeviceSet, actions, messages);
+        if (restoreAtStart)
+            frame.RestoreWhenScanned();
         if (frame.CreateMainWindow()) {
             frame.Show(showCommand);
             result = loop.Run();

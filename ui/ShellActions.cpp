@@ -83,22 +83,12 @@ int CALLBACK OnBrowserEvent(HWND dialog, UINT message, LPARAM, LPARAM data)
 
 } // namespace
 
-void ShellOpen(const std::wstring& target)
-{
-    ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void OpenHomePage()
-{
-    ShellOpen(kHomePageUrl);
-}
-
-void OpenDeviceManager(HWND owner)
+void OpenDeviceManagerWindow(HWND owner)
 {
     ::ShellExecuteW(owner, L"open", L"devmgmt.msc", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void ShowHelp(HWND owner)
+void ShowHelpFile(HWND owner)
 {
     wchar_t program[kPathBufferLength] = L"";
     const DWORD length = ::GetModuleFileNameW(nullptr, program, static_cast<DWORD>(kPathBufferLength));

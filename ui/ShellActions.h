@@ -1,4 +1,4 @@
-// Hand-overs to the system: documents and addresses opened with the shell, the help file,
+// Hand-overs to the system: the help file,
 // Device Manager, a device's property sheet and the folder browser. None shows a message of
 // its own; a failure is left to the system's own reaction.
 #pragma once
@@ -7,13 +7,10 @@
 
 #include <string>
 
-// Opens a document, file or address with the shell's "open" action.
-void ShellOpen(const std::wstring& target);
-void OpenHomePage();
-void OpenDeviceManager(HWND owner);
+void OpenDeviceManagerWindow(HWND owner);
 
 // Shows "Help.chm" from the program's folder.
-void ShowHelp(HWND owner);
+void ShowHelpFile(HWND owner);
 
 // The system's property sheet of one device; returns when the sheet is closed.
 void ShowDeviceProperties(const std::wstring& instanceId, HWND owner);

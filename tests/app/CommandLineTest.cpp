@@ -11,14 +11,16 @@ struct Parsed {
     bool commandLineRun;
     CommandLineOptions options;
     size_t helpBoxes;
+    std::vector<RecordedMessageBox> boxes;
 };
 
 Parsed Parse(const wchar_t* commandLine)
 {
     MessageBoxRecorder recorder;
     Parsed parsed{};
-    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options);
-    parsed.helpBoxes = recorder.boxes().size();
+    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options, recorder);
+    parsed.boxes = recorder.boxes();
+    parsed.helpBoxes = parsed.boxes.size();
     return parsed;
 }
 
@@ -92,11 +94,10 @@ TEST(CommandLine, UnrecognisedArgumentsShowTheHelpOnceAndOpenTheWindow)
          {L"tarnwick.exe -all", L"tarnwick.exe all", L"tarnwick.exe /al", L"tarnwick.exe /pathx:D:\\A",
           L"tarnwick.exe :D:\\A", L"tarnwick.exe /path:D:\\A /bogus", L"tarnwick.exe /x /y /z /path:D:\\A"}) {
         SCOPED_TRACE(commandLine);
-        MessageBoxRecorder recorder;
-        CommandLineOptions options;
-        EXPECT_FALSE(ParseCommandLine(commandLine, options));
-        ASSERT_EQ(recorder.boxes().size(), 1u);
-        const RecordedMessageBox& box = recorder.boxes()[0];
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        ASSERT_EQ(parsed.helpBoxes, 1u);
+        const RecordedMessageBox& box = parsed.boxes[0];
         EXPECT_EQ(box.owner, nullptr);
         EXPECT_EQ(box.caption, L"Tarnwick");
         EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
@@ -188,11 +189,10 @@ TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
     for (const wchar_t* commandLine :
          {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A"}) {
         SCOPED_TRACE(commandLine);
-        MessageBoxRecorder recorder;
-        CommandLineOptions options;
-        EXPECT_FALSE(ParseCommandLine(commandLine, options));
-        ASSERT_EQ(recorder.boxes().size(), 1u);
-        EXPECT_EQ(recorder.boxes()[0].text, kCommandLineHelp);
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        ASSERT_EQ(parsed.helpBoxes, 1u);
+        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
     }
 }
 

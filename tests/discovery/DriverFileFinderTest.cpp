@@ -12,17 +12,11 @@
 #include "platform/ShellPath.h"
 #include "tests/discovery/RecordingReporter.h"
 #include "tests/discovery/ScopedDevicePath.h"
+#include "tests/support/ImportPatch.h"
+#include "tests/support/InfTexts.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
-
-const char kVersion[] = R"([Version]
-Signature="$WINDOWS NT$"
-Class=Sample
-ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
-Provider=Contoso
-DriverVer=06/21/2006,1.2.3.4
-)";
 
 const char kCatalogLines[] = R"(CatalogFile=plain.cat
 CatalogFile.NTamd64=contoso64.cat
@@ -69,7 +63,7 @@ contoso-coinst.dll
 
 std::string CardInf(bool withCatalog)
 {
-    return std::string(kVersion) + (withCatalog ? kCatalogLines : "") + kCardBody;
+    return VersionSection(withCatalog ? kCatalogLines : "") + kCardBody;
 }
 
 const std::vector<std::wstring> kQueuedNames = {L"contoso-card.sys", L"contoso-target.sys", L"contoso-nowhere.sys",
@@ -95,53 +89,6 @@ const DriverFile* FileNamed(const DeviceInfo& device, const std::wstring& name)
     return nullptr;
 }
 
-// Replaces this program's import of one function while the object lives: the way to make a
-// setup call fail that never fails on its own.
-class ImportPatch {
-public:
-    ImportPatch(const char* module, const char* function, void* replacement)
-    {
-        const FARPROC original = ::GetProcAddress(::GetModuleHandleA(module), function);
-        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-        for (; original && descriptor->Name && !slot_; ++descriptor) {
-            for (auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk); thunk->u1.Function; ++thunk) {
-                if (thunk->u1.Function == reinterpret_cast<ULONG_PTR>(original)) {
-                    slot_ = &thunk->u1.Function;
-                    break;
-                }
-            }
-        }
-        if (slot_) {
-            saved_ = *slot_;
-            Write(reinterpret_cast<ULONG_PTR>(replacement));
-        }
-    }
-    ~ImportPatch()
-    {
-        if (slot_)
-            Write(saved_);
-    }
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-
-    bool applied() const { return slot_ != nullptr; }
-
-private:
-    void Write(ULONG_PTR value)
-    {
-        DWORD protection = 0;
-        ::VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
-        *slot_ = value;
-        ::VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
-    }
-
-    ULONG_PTR* slot_ = nullptr;
-    ULONG_PTR saved_ = 0;
-};
-
 HSPFILEQ WINAPI FailingOpenFileQueue()
 {
     ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -154,7 +101,6 @@ class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(devicePath.Set(REG_SZ, package.path()));
         device.infPath = L"contoso.inf";
         device.infSection = L"Card";
@@ -169,7 +115,7 @@ protected:
     // A file of the test's own under the system folder, removed afterwards.
     std::wstring WriteSystemFile(const std::wstring& relative, const std::string& content)
     {
-        const std::wstring path = SystemFolders::Current().systemDir + relative;
+        const std::wstring path = ReadSystemFolders().systemDir + relative;
         EXPECT_TRUE(WriteFileBytes(path, content));
         systemFiles.push_back(path);
         return path;
@@ -181,7 +127,7 @@ protected:
     }
     bool Run(RecordingReporter& reporter)
     {
-        DriverFileFinder finder(device, reporter);
+        DriverFileFinder finder(device, reporter, ReadSystemFolders());
         return finder.Run();
     }
 
@@ -212,7 +158,7 @@ TEST_F(PackageTest, SetHoldsQueuedFilesThenCatalogThenInf)
 TEST_F(PackageTest, EachFileIsFoundAtItsSourceElseItsTargetElseBySearch)
 {
     WritePackage(CardInf(true));
-    const std::wstring drivers = SystemFolders::Current().systemDir + L"drivers\\";
+    const std::wstring drivers = ReadSystemFolders().systemDir + L"drivers\\";
     WriteSystemFile(L"drivers\\contoso-card.sys", "installed copy of card");
     const std::wstring atTarget = WriteSystemFile(L"drivers\\contoso-target.sys", "only at target");
     const std::wstring searched = WriteSystemFile(L"tarnwick-test\\deep\\contoso-search.dll", "found by search");
@@ -237,7 +183,7 @@ TEST_F(PackageTest, EachFileIsFoundAtItsSourceElseItsTargetElseBySearch)
 
     const DriverFile* search = FileNamed(device, L"contoso-search.dll");
     ASSERT_NE(search, nullptr);
-    EXPECT_EQ(search->target, SystemFolders::Current().systemDir + L"contoso-search.dll");
+    EXPECT_EQ(search->target, ReadSystemFolders().systemDir + L"contoso-search.dll");
     EXPECT_EQ(search->path, searched);
 
     const DriverFile* nowhere = FileNamed(device, L"contoso-nowhere.sys");
@@ -328,7 +274,7 @@ TEST_F(PackageTest, OemNamedInfWithoutCatalogKeepsItsName)
 
 TEST_F(PackageTest, SourceMediaPathAndSubdirectoryMakeTheName)
 {
-    WritePackage(std::string(kVersion) + R"(
+    WritePackage(VersionSection() + R"(
 [SourceDisksNames]
 1 = "Disk one",,,""
 2 = "Disk two",,,\x64
@@ -338,19 +284,7 @@ flat.sys = 1
 nested.dll = 1,sub\deeper
 platform.dll = 2
 both.dll = 2,sub
-
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Card]
-CopyFiles = Card.Copy
-
-[Card.Copy]
-flat.sys
-nested.dll
-platform.dll
-both.dll
-)");
+)" + CopyToDrivers("Card", "flat.sys\nnested.dll\nplatform.dll\nboth.dll\n"));
     device.infSectionExt.clear();
     RecordingReporter reporter;
     ASSERT_TRUE(Run(reporter));
@@ -364,7 +298,7 @@ both.dll
 // line there takes that line's disk and subdirectory, the others their undecorated line.
 TEST_F(PackageTest, PlatformSectionsOfTheSourceLayoutComeFirst)
 {
-    WritePackage(std::string(kVersion) + R"(
+    WritePackage(VersionSection() + R"(
 [SourceDisksNames]
 1 = "Plain disk",,,\plain
 
@@ -377,17 +311,7 @@ undecorated.dll = 1,res
 
 [SourceDisksFiles.amd64]
 decorated.sys = 2,new
-
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Card]
-CopyFiles = Card.Copy
-
-[Card.Copy]
-decorated.sys
-undecorated.dll
-)");
+)" + CopyToDrivers("Card", "decorated.sys\nundecorated.dll\n"));
     device.infSectionExt.clear();
     RecordingReporter reporter;
     ASSERT_TRUE(Run(reporter));
@@ -396,22 +320,12 @@ undecorated.dll
 
 TEST_F(PackageTest, LayoutFileNamedInVersionGivesTheSourceLayout)
 {
-    WritePackage(std::string(kVersion) + R"(LayoutFile=contoso-layout.inf
-
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Card]
-CopyFiles = Card.Copy
-
-[Card.Copy]
-laid-out.sys
-)");
+    WritePackage(VersionSection("LayoutFile=contoso-layout.inf\n") + CopyToDrivers("Card", "laid-out.sys\n"));
     // A layout INF is named without a folder: the setup services look it up in the system's
     // INF folder, where layout INFs live.
-    const std::wstring layout = SystemFolders::Current().windowsDir + L"inf\\contoso-layout.inf";
+    const std::wstring layout = ReadSystemFolders().windowsDir + L"inf\\contoso-layout.inf";
     systemFiles.push_back(layout);
-    ASSERT_TRUE(WriteFileBytes(layout, std::string(kVersion) + R"(
+    ASSERT_TRUE(WriteFileBytes(layout, VersionSection() + R"(
 [SourceDisksNames]
 7 = "Layout disk",,,\layout
 
@@ -427,7 +341,7 @@ laid-out.sys = 7,sub
 
 TEST_F(PackageTest, SameNameQueuedTwiceIsOneEntryButNamesDifferingInCaseAreTwo)
 {
-    WritePackage(std::string(kVersion) + R"(
+    WritePackage(VersionSection() + R"(
 [SourceDisksNames]
 1 = "Disk",,,""
 
@@ -539,16 +453,7 @@ TEST_F(PackageTest, MissingInstallSectionFailsTheSet)
 
 TEST_F(PackageTest, CopyEntryTheSetupServicesRefuseFailsTheSet)
 {
-    WritePackage(std::string(kVersion) + R"(
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Card]
-CopyFiles = Card.Copy
-
-[Card.Copy]
-contoso-card.sys
-)" + std::string(300, 'f') + ".sys\n");
+    WritePackage(VersionSection() + CopyToDrivers("Card", "contoso-card.sys\n" + std::string(300, 'f') + ".sys\n"));
     device.infSectionExt.clear();
     RecordingReporter reporter;
     EXPECT_FALSE(Run(reporter)) << "a set without one of its files is not the driver";

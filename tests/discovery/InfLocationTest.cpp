@@ -57,11 +57,11 @@ protected:
 
 TEST_F(InfLocationTest, FirstInfFolderHoldingTheNameWins)
 {
-    EXPECT_EQ(FindInfInFolders(device), first / L"oem5.inf");
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), first / L"oem5.inf");
     device.infPath = L"only-second.inf";
-    EXPECT_EQ(FindInfInFolders(device), second / L"only-second.inf");
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), second / L"only-second.inf");
     device.infPath = L"nowhere.inf";
-    EXPECT_EQ(FindInfInFolders(device), L"");
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), L"");
 }
 
 TEST_F(InfLocationTest, ExistingFullPathWinsOverTheFolders)
@@ -69,16 +69,16 @@ TEST_F(InfLocationTest, ExistingFullPathWinsOverTheFolders)
     TempFolder elsewhere;
     ASSERT_TRUE(WriteFileBytes(elsewhere / L"driver.inf", "[Version]\n"));
     device.infFullPath = elsewhere / L"driver.inf";
-    EXPECT_EQ(FindInfInFolders(device), elsewhere / L"driver.inf");
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), elsewhere / L"driver.inf");
     device.infFullPath = elsewhere / L"gone.inf";
-    EXPECT_EQ(FindInfInFolders(device), first / L"oem5.inf") << "a full path that does not exist is passed over";
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), first / L"oem5.inf") << "a full path that does not exist is passed over";
 }
 
 TEST_F(InfLocationTest, EmptyFolderTextLooksTheNameUpAsItStands)
 {
     ASSERT_TRUE(devicePath.Set(REG_SZ, second.path() + L";"));
     device.infPath = first / L"oem5.inf";
-    EXPECT_EQ(FindInfInFolders(device), first / L"oem5.inf");
+    EXPECT_EQ(FindInfInFolders(device, ReadSystemFolders().infFolders), first / L"oem5.inf");
 }
 
 TEST_F(InfLocationTest, WithoutDriverStoreTheFolderCopyIsChosen)
@@ -89,7 +89,7 @@ TEST_F(InfLocationTest, WithoutDriverStoreTheFolderCopyIsChosen)
         EXPECT_EQ(FindInfInDriverStore(device), L"");
     }
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(device, choice));
+    ASSERT_TRUE(ChooseInf(device, ReadSystemFolders(), choice));
     EXPECT_EQ(choice.folderInf, first / L"oem5.inf");
     if (RunningUnderWine()) {
         EXPECT_EQ(choice.chosenInf, choice.folderInf);
@@ -105,7 +105,7 @@ TEST_F(InfLocationTest, DriverStoreCopyIsPreferredToTheFolderCopy)
     const DriverStore windowsStore(OneInfStore);
 
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    ASSERT_TRUE(ChooseInf(device, ReadSystemFolders(), choice, windowsStore));
     EXPECT_EQ(choice.chosenInf, storeInf);
     EXPECT_EQ(choice.folderInf, first / L"oem5.inf") << "the INF-folder copy is still found";
     EXPECT_EQ(g_store.asked, std::vector<std::wstring>(2, L"oem5.inf")) << "asked by name: size, then text";
@@ -121,12 +121,12 @@ TEST_F(InfLocationTest, StoreAnswerThatIsNotThereOrNoAnswerLeavesTheFolderCopy)
     g_store = {L"oem5.inf", L"C:\\no\\such\\store\\contoso.inf", {}};
     const DriverStore windowsStore(OneInfStore);
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    ASSERT_TRUE(ChooseInf(device, ReadSystemFolders(), choice, windowsStore));
     EXPECT_EQ(choice.chosenInf, first / L"oem5.inf") << "a store path that does not exist is passed over";
 
     device.infPath = L"only-second.inf";
     EXPECT_EQ(FindInfInDriverStore(device, windowsStore), L"") << "a name the store does not know";
-    ASSERT_TRUE(ChooseInf(device, choice, windowsStore));
+    ASSERT_TRUE(ChooseInf(device, ReadSystemFolders(), choice, windowsStore));
     EXPECT_EQ(choice.chosenInf, second / L"only-second.inf");
 
     EXPECT_EQ(FindInfInDriverStore(device, DriverStore(nullptr)), L"") << "a system without a store";
@@ -136,28 +136,27 @@ TEST_F(InfLocationTest, StoreAnswerThatIsNotThereOrNoAnswerLeavesTheFolderCopy)
 // is named after the published INF.
 TEST_F(InfLocationTest, CatalogOfAStoreInfLiesInTheStoreFolder)
 {
-    InitSystemFolders();
     TempFolder store;
     const std::wstring storeFolder = store / L"contoso.inf_amd64_0123456789abcdef";
     ASSERT_TRUE(WriteFileBytes(storeFolder + L"\\contoso.inf",
                                "[Version]\nSignature=\"$Windows NT$\"\nCatalogFile.NTamd64=contoso64.cat\n"));
     g_store = {L"oem5.inf", storeFolder + L"\\contoso.inf", {}};
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(device, choice, DriverStore(OneInfStore)));
+    ASSERT_TRUE(ChooseInf(device, ReadSystemFolders(), choice, DriverStore(OneInfStore)));
     UniqueInfHandle inf(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
     ASSERT_TRUE(inf.valid());
     device.infSectionExt = L".NTamd64";
-    const CatalogLocation catalog = LocateCatalog(inf.get(), device, choice.chosenInf);
+    const CatalogLocation catalog = LocateCatalog(inf.get(), device, choice.chosenInf, ReadSystemFolders().catalogDir);
     EXPECT_EQ(catalog.name, L"contoso64.cat");
     EXPECT_EQ(catalog.besideInf, storeFolder + L"\\contoso64.cat");
-    EXPECT_EQ(catalog.installedCopy, SystemFolders::Current().catalogDir + L"oem5.cat");
+    EXPECT_EQ(catalog.installedCopy, ReadSystemFolders().catalogDir + L"oem5.cat");
 }
 
 TEST_F(InfLocationTest, NoInfAnywhereFailsTheChoice)
 {
     device.infPath = L"nowhere.inf";
     InfChoice choice;
-    EXPECT_FALSE(ChooseInf(device, choice));
+    EXPECT_FALSE(ChooseInf(device, ReadSystemFolders(), choice));
     EXPECT_EQ(choice.chosenInf, L"");
 }
 

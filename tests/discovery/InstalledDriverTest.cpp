@@ -19,17 +19,27 @@
 
 namespace {
 
-class InstalledDriverTest : public ::testing::Test {
+// A package installed for the test, and the scanned record of its first device.
+class ScannedPackageTest : public ::testing::Test {
 protected:
+    explicit ScannedPackageTest(const fixture::Package& driver) : package(driver) {}
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(package.ok()) << package.error();
         IgnoreProgress progress;
         ASSERT_TRUE(list.Scan(false, false, progress));
         record = const_cast<DeviceInfo*>(FindRecord(list, package.result().devices.at(0).instanceId));
         ASSERT_NE(record, nullptr);
     }
+
+    fixture::ScopedPackage package;
+    DeviceList list;
+    DeviceInfo* record = nullptr;
+};
+
+class InstalledDriverTest : public ScannedPackageTest {
+protected:
+    InstalledDriverTest() : ScannedPackageTest(Driver()) {}
 
     static fixture::Package Driver()
     {
@@ -46,11 +56,7 @@ protected:
         }
         return std::wstring();
     }
-    std::wstring Installed(const std::wstring& relative) const { return SystemFolders::Current().systemDir + relative; }
-
-    fixture::ScopedPackage package{Driver()};
-    DeviceList list;
-    DeviceInfo* record = nullptr;
+    std::wstring Installed(const std::wstring& relative) const { return ReadSystemFolders().systemDir + relative; }
 };
 
 } // namespace
@@ -76,7 +82,7 @@ TEST_F(InstalledDriverTest, ADriverOfAnotherManufacturerIsNotTaken)
     ResolveInfFullPath(list.DeviceInfoSet(), *record);
     EXPECT_EQ(record->infFullPath, L"");
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(*record, choice)) << "the INF is still found by name in the INF folders";
+    ASSERT_TRUE(ChooseInf(*record, ReadSystemFolders(), choice)) << "the INF is still found by name in the INF folders";
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.chosenInf, package.result().publishedInfPath));
 }
 
@@ -84,7 +90,7 @@ TEST_F(InstalledDriverTest, FileSetOfTheInstalledDriver)
 {
     ResolveInfFullPath(list.DeviceInfoSet(), *record);
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders());
     ASSERT_TRUE(finder.Run());
 
     std::vector<std::wstring> names = reporter.Names();
@@ -111,7 +117,7 @@ TEST_F(InstalledDriverTest, WithoutTheMediaTheInstalledCopiesAreTaken)
 {
     RemoveTree(package.result().packageFolder);
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders());
     ASSERT_TRUE(finder.Run());
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.sys"), Installed(L"drivers\\contosocam.sys")));
     EXPECT_TRUE(EqualsFoldingAsciiCase(PathOf(L"contosocam.dll"), Installed(L"contosocam.dll")));
@@ -123,17 +129,14 @@ namespace {
 // A driver installed as Windows 10 and 11 install it: staged in the driver store, its .sys
 // running from there, files under a disk path and a subfolder, and an INF whose name is not
 // its catalog's. The store answers as Windows' does.
-class StoreInstalledDriverTest : public ::testing::Test {
+class StoreInstalledDriverTest : public ScannedPackageTest {
 protected:
+    StoreInstalledDriverTest() : ScannedPackageTest(Driver()) {}
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(package.ok()) << package.error();
-        IgnoreProgress progress;
-        ASSERT_TRUE(list.Scan(false, false, progress));
-        record = const_cast<DeviceInfo*>(FindRecord(list, package.result().devices.at(0).instanceId));
-        ASSERT_NE(record, nullptr);
-        ResolveInfFullPath(list.DeviceInfoSet(), *record);
+        ScannedPackageTest::SetUp();
+        if (record)
+            ResolveInfFullPath(list.DeviceInfoSet(), *record);
     }
 
     static fixture::Package Driver()
@@ -148,10 +151,7 @@ protected:
         return package;
     }
 
-    fixture::ScopedPackage package{Driver()};
     const DriverStore store{fixture::DriverStoreLocation};
-    DeviceList list;
-    DeviceInfo* record = nullptr;
 };
 
 } // namespace
@@ -160,13 +160,13 @@ TEST_F(StoreInstalledDriverTest, StoreCopyOfTheInfAndItsCatalogAreChosen)
 {
     const fixture::InstallResult& installed = package.result();
     InfChoice choice;
-    ASSERT_TRUE(ChooseInf(*record, choice, store));
+    ASSERT_TRUE(ChooseInf(*record, ReadSystemFolders(), choice, store));
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.chosenInf, installed.storeInfPath)) << choice.chosenInf;
     EXPECT_TRUE(EqualsFoldingAsciiCase(choice.folderInf, installed.publishedInfPath)) << choice.folderInf;
 
     UniqueInfHandle inf(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
     ASSERT_TRUE(inf.valid());
-    const CatalogLocation catalog = LocateCatalog(inf.get(), *record, choice.chosenInf);
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *record, choice.chosenInf, ReadSystemFolders().catalogDir);
     EXPECT_EQ(catalog.name, L"contosonet.cat");
     EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.besideInf, installed.storeFolder + L"\\contosonet.cat"));
     EXPECT_TRUE(EqualsFoldingAsciiCase(catalog.installedCopy, installed.catalogPath));
@@ -182,7 +182,7 @@ TEST_F(StoreInstalledDriverTest, StoreCopyOfTheInfAndItsCatalogAreChosen)
 TEST_F(StoreInstalledDriverTest, FileSetIsTheStorePackage)
 {
     RecordingReporter reporter;
-    DriverFileFinder finder(*record, reporter, nullptr, store);
+    DriverFileFinder finder(*record, reporter, ReadSystemFolders(), nullptr, store);
     ASSERT_TRUE(finder.Run());
 
     const std::wstring& folder = package.result().storeFolder;

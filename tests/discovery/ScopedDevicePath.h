@@ -1,5 +1,5 @@
-// Sets the machine's "DevicePath" (the folders searched for INFs) for one test, refreshes the
-// system folders, and puts the original value back afterwards.
+// Sets the machine's "DevicePath" (the folders searched for INFs) for one test, and puts the
+// original value back afterwards. ReadSystemFolders reads it anew.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/RegistryKey.h"
-#include "discovery/SystemFolders.h"
 
 class ScopedDevicePath {
 public:
@@ -30,7 +29,6 @@ public:
             ::RegSetValueExW(key.Get(), L"DevicePath", 0, type_, original_.data(), static_cast<DWORD>(original_.size()));
         else
             ::RegDeleteValueW(key.Get(), L"DevicePath");
-        InitSystemFolders();
     }
     ScopedDevicePath(const ScopedDevicePath&) = delete;
     ScopedDevicePath& operator=(const ScopedDevicePath&) = delete;
@@ -40,14 +38,12 @@ public:
         RegistryKey key(HKEY_LOCAL_MACHINE, kCurrentVersion, true);
         const bool set = ::RegSetValueExW(key.Get(), L"DevicePath", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-        InitSystemFolders();
         return set;
     }
     void Remove()
     {
         RegistryKey key(HKEY_LOCAL_MACHINE, kCurrentVersion, true);
         ::RegDeleteValueW(key.Get(), L"DevicePath");
-        InitSystemFolders();
     }
 
 private:

@@ -25,32 +25,31 @@ protected:
 TEST_F(DevicePathTest, ExpandableSystemRootGivesTheWindowsInfFolder)
 {
     devicePath.Set(REG_EXPAND_SZ, L"%SystemRoot%\\inf");
-    ASSERT_EQ(SystemFolders::Current().infFolders.size(), 1u);
-    EXPECT_EQ(SystemFolders::Current().infFolders[0], WindowsFolder() + L"\\inf");
+    ASSERT_EQ(ReadSystemFolders().infFolders.size(), 1u);
+    EXPECT_EQ(ReadSystemFolders().infFolders[0], WindowsFolder() + L"\\inf");
 }
 
 TEST_F(DevicePathTest, FoldersInOrderAndEmptyPiecesKept)
 {
     devicePath.Set(REG_SZ, L"C:\\drivers;D:\\more");
-    EXPECT_EQ(SystemFolders::Current().infFolders, (std::vector<std::wstring>{L"C:\\drivers", L"D:\\more"}));
+    EXPECT_EQ(ReadSystemFolders().infFolders, (std::vector<std::wstring>{L"C:\\drivers", L"D:\\more"}));
     devicePath.Set(REG_SZ, L"C:\\drivers;D:\\more;");
-    EXPECT_EQ(SystemFolders::Current().infFolders, (std::vector<std::wstring>{L"C:\\drivers", L"D:\\more", L""}));
+    EXPECT_EQ(ReadSystemFolders().infFolders, (std::vector<std::wstring>{L"C:\\drivers", L"D:\\more", L""}));
     devicePath.Set(REG_SZ, L";; C:\\padded ");
-    EXPECT_EQ(SystemFolders::Current().infFolders, (std::vector<std::wstring>{L"", L"", L" C:\\padded "}));
+    EXPECT_EQ(ReadSystemFolders().infFolders, (std::vector<std::wstring>{L"", L"", L" C:\\padded "}));
 }
 
 TEST_F(DevicePathTest, MissingOrEmptyValueFallsBackToTheWindowsInfFolder)
 {
     devicePath.Remove();
-    EXPECT_EQ(SystemFolders::Current().infFolders, std::vector<std::wstring>{WindowsFolder() + L"\\inf"});
+    EXPECT_EQ(ReadSystemFolders().infFolders, std::vector<std::wstring>{WindowsFolder() + L"\\inf"});
     devicePath.Set(REG_SZ, L"");
-    EXPECT_EQ(SystemFolders::Current().infFolders, std::vector<std::wstring>{WindowsFolder() + L"\\inf"});
+    EXPECT_EQ(ReadSystemFolders().infFolders, std::vector<std::wstring>{WindowsFolder() + L"\\inf"});
 }
 
 TEST(SystemFolders, FoldersEndWithABackslashExceptTemp)
 {
-    InitSystemFolders();
-    const SystemFolders& folders = SystemFolders::Current();
+    const SystemFolders& folders = ReadSystemFolders();
     wchar_t system[MAX_PATH] = L"";
     ::GetSystemDirectoryW(system, MAX_PATH);
     wchar_t temp[MAX_PATH] = L"";
@@ -67,10 +66,9 @@ TEST(SystemFolders, FoldersEndWithABackslashExceptTemp)
 
 TEST(SystemFolders, PrinterFoldersComeFromTheSpooler)
 {
-    InitSystemFolders();
     wchar_t driverDir[256] = L"";
     DWORD needed = 0;
     if (!::GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(driverDir), sizeof(driverDir), &needed))
         GTEST_SKIP() << "the spooler does not answer here; the fallback is checked by the folder test";
-    EXPECT_EQ(SystemFolders::Current().printerDriverDir, std::wstring(driverDir) + L"\\");
+    EXPECT_EQ(ReadSystemFolders().printerDriverDir, std::wstring(driverDir) + L"\\");
 }

@@ -75,7 +75,6 @@ class CommandLineBackupTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        InitSystemFolders();
         g_drivers = std::make_unique<InstalledDrivers>();
         InstalledDrivers& d = *g_drivers;
         // Two drivers whose devices share class and name: the second saved gets "[1]".

@@ -43,7 +43,6 @@ class CommandLineFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         target = sandbox / L"Driver Backup";
     }
@@ -55,7 +54,7 @@ protected:
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
-        ExpectScriptedRunLog(run, recorder, SystemFolders::Current().tempDir, messages);
+        ExpectScriptedRunLog(run, recorder, ReadSystemFolders().tempDir, messages);
     }
 
     OpenVerbRecorder recorder;
@@ -79,7 +78,7 @@ TEST_F(CommandLineFailureTest, PlainStartOpensTheLogInAViewer)
     ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + PathArgument(target), nullptr);
     ASSERT_TRUE(child.Wait(300000));
     EXPECT_EQ(child.ExitCode(), 1u);
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(recorder.WaitForOpened(1, 20000), ReadSystemFolders().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(CommandLineFailureTest, TargetThatIsAFileIsRefused)
@@ -141,7 +140,7 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
     ASSERT_TRUE(good.ok() && broken.ok()) << ::testing::PrintToString(good.error() + broken.error());
     // The library is gone from the media and from where it was installed: no copy is left.
     ASSERT_TRUE(::DeleteFileW((broken.result().packageFolder + L"\\broken.dll").c_str()));
-    ASSERT_TRUE(::DeleteFileW((SystemFolders::Current().systemDir + L"broken.dll").c_str()));
+    ASSERT_TRUE(::DeleteFileW((ReadSystemFolders().systemDir + L"broken.dll").c_str()));
 
     const ProgramRun run = RunTarnwick(PathArgument(target));
     ASSERT_TRUE(run.finished);

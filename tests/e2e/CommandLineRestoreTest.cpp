@@ -25,7 +25,6 @@ class CommandLineRestoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         backup = sandbox / L"Driver Backup";
     }
@@ -111,8 +110,17 @@ protected:
         return log.find(LogBytes(messages)) != std::string::npos;
     }
 
-    // The name the system published the INF under, as the log says it was staged.
-    static std::wstring StagedName(const std::string& log)
+    // The log of a restore run that ended with success.
+    std::string SucceededRestoreLog()
+    {
+        const ProgramRun run = Restore();
+        EXPECT_TRUE(run.finished) << "the restore hung";
+        EXPECT_EQ(run.exitCode, 0u);
+        return ExpectLog(run);
+    }
+
+    // The name the system published the INF under, as the log says; removed again after the test.
+    std::wstring Staged(const std::string& log)
     {
         const std::string marker = "  Staged as ";
         const size_t start = log.find(marker);
@@ -120,7 +128,8 @@ protected:
             return std::wstring();
         const size_t end = log.find("\r\n", start);
         const std::string name = log.substr(start + marker.size(), end - start - marker.size());
-        return std::wstring(name.begin(), name.end());
+        staged.emplace_back(name.begin(), name.end());
+        return staged.back();
     }
 
     OpenVerbRecorder recorder;
@@ -150,7 +159,7 @@ TEST_F(CommandLineRestoreTest, PackageWithAMissingFileIsReportedAndNeverInstalle
     EXPECT_TRUE(Holds(log, L"  ERROR: Files missing.\n\n" + Summary(0, 1)));
     EXPECT_FALSE(Holds(log, L"  Staging")) << "nothing was handed to the system";
     EXPECT_FALSE(fixture::DriverKeyExists(device));
-    EXPECT_EQ(::GetFileAttributesW((SystemFolders::Current().windowsDir + L"\\inf\\rsgap.inf").c_str()),
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rsgap.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }
 
@@ -158,17 +167,13 @@ TEST_F(CommandLineRestoreTest, PackageThatMatchesNoDeviceIsStaged)
 {
     const fixture::SimpleDriver driver = WriteBackedUp(L"rsalone", L"Alone Widget", L"3.1.0.0");
 
-    const ProgramRun run = Restore();
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-    const std::string log = ExpectLog(run);
-    const std::wstring published = StagedName(log);
-    staged.push_back(published);
+    const std::string log = SucceededRestoreLog();
+    const std::wstring published = Staged(log);
     // Known Wine difference: Wine publishes the INF under its own name; Windows as oemN.inf.
     EXPECT_EQ(published, RunningUnderWine() ? L"rsalone.inf" : published);
     EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Devices: none present\n  Staging rsalone.inf...\n"
                             L"  Staged as " + published + L"\n  Staged (no device present).\n\n" + Summary(1, 1)));
-    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().windowsDir + L"\\inf\\" + published),
+    EXPECT_EQ(ReadFileBytes(ReadSystemFolders().windowsDir + L"\\inf\\" + published),
               ReadFileBytes(FolderOf(driver) + L"\\rsalone.inf"));
 }
 
@@ -177,18 +182,14 @@ TEST_F(CommandLineRestoreTest, DeviceWithoutDriverGetsThePackage)
     const fixture::SimpleDriver driver = WriteBackedUp(L"rslost", L"Lost Widget", L"2.0.0.1");
     const std::wstring device = RegisterDevice(driver);
 
-    const ProgramRun run = Restore();
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-    const std::string log = ExpectLog(run);
-    const std::wstring published = StagedName(log);
-    staged.push_back(published);
+    const std::string log = SucceededRestoreLog();
+    const std::wstring published = Staged(log);
     EXPECT_EQ(log, LogBytes(RunStart() + PackageHead(driver) + L"Device: " + device + L" [" + device +
                             L"]\n  Staging rslost.inf...\n  Staged as " + published + L"\n  Installing on " + device +
                             L" [" + driver.models[0].hardwareId + L"]...\n  Installed.\n\n" + Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfSection"), L"DeviceInstall");
-    const std::wstring system = SystemFolders::Current().systemDir;
+    const std::wstring system = ReadSystemFolders().systemDir;
     EXPECT_EQ(ReadFileBytes(system + L"\\drivers\\rslost.sys"), ReadFileBytes(FolderOf(driver) + L"\\rslost.sys"));
     EXPECT_EQ(ReadFileBytes(system + L"\\rslostco.dll"), ReadFileBytes(FolderOf(driver) + L"\\rslostco.dll"))
         << "the co-installer is installed too";
@@ -219,12 +220,11 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     ASSERT_TRUE(forced.finished);
     EXPECT_EQ(forced.exitCode, 0u);
     const std::string forceLog = ExpectLog(forced);
-    const std::wstring published = StagedName(forceLog);
-    staged.push_back(published);
+    const std::wstring published = Staged(forceLog);
     EXPECT_TRUE(Holds(forceLog, L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
                                     Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
-    EXPECT_EQ(ReadFileBytes(SystemFolders::Current().systemDir + L"\\drivers\\rsnewer.sys"),
+    EXPECT_EQ(ReadFileBytes(ReadSystemFolders().systemDir + L"\\drivers\\rsnewer.sys"),
               ReadFileBytes(FolderOf(older) + L"\\rsnewer.sys"));
 }
 
@@ -242,7 +242,7 @@ TEST_F(CommandLineRestoreTest, PackageWithFilesInSubfoldersComesBackFromItsBacku
     const ProgramRun run = Restore();
     ASSERT_TRUE(run.finished) << "the restore hung";
     const std::string log = ExpectLog(run);
-    staged.push_back(StagedName(log));
+    Staged(log);
     EXPECT_TRUE(Holds(log, L"Tarnwick test devices\\Layout Device\\layout.inf\nClass: TarnwickTest\n"
                            L"Provider: Layout Corp\nVersion: 3.0.0.1\n"));
     // The backup keeps each file's subfolder, so the package installs from it.

@@ -23,7 +23,6 @@ class StoreBackupTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        InitSystemFolders();
         for (const fixture::SimpleDriver& driver : StoreDrivers()) {
             fixture::Package package = fixture::MakePackage(driver, {{driver.models.at(0).hardwareId}});
             package.style = fixture::InstallStyle::DriverStore;

@@ -15,6 +15,7 @@
 namespace {
 
 const int kTextId = 1100;
+const int kEditId = 1101;
 const UINT kRunChecks = WM_APP + 3;
 
 class TestDialog : public CDialogImpl<TestDialog>, public CDialogResize<TestDialog> {
@@ -28,29 +29,30 @@ public:
         return map;
     }
 
+    bool OnInitDialog() override
+    {
+        CenterWindow(GetParent());
+        DlgResize_Init();
+        initialRect = WindowRect();
+        if (endFromWorker)
+            worker.reset(::CreateThread(nullptr, 0, EndFromWorker, this, 0, nullptr));
+        else
+            Post(kRunChecks);
+        if (!focusOk)
+            return true;
+        ::SetFocus(GetItem(IDOK));
+        return false;
+    }
+
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
         if (ProcessResizeMessage(window, message, wParam, lParam, result))
             return true;
-        switch (message) {
-        case WM_INITDIALOG:
-            CenterWindow(GetParent());
-            DlgResize_Init();
-            initialRect = WindowRect();
-            if (endFromWorker) {
-                worker.reset(::CreateThread(nullptr, 0, EndFromWorker, this, 0, nullptr));
-            } else {
-                Post(kRunChecks);
-            }
-            result = TRUE;
-            return true;
-        case kRunChecks:
-            onRunning(*this);
-            EndDialog(IDOK);
-            return true;
-        default:
+        if (message != kRunChecks)
             return false;
-        }
+        onRunning(*this);
+        EndDialog(IDOK);
+        return true;
     }
 
     static DWORD WINAPI EndFromWorker(void* dialog)
@@ -60,6 +62,7 @@ public:
     }
 
     bool endFromWorker = false;
+    bool focusOk = false;
     RECT initialRect = {};
     UniqueKernelHandle worker;
     void (*onRunning)(TestDialog&) = [](TestDialog&) {};
@@ -164,6 +167,20 @@ TEST(ModalDialog, RunsFromItsResourceCentredOverTheParentAndResizesItsChildren)
     EXPECT_EQ(dialog.get(), nullptr) << "unbound when the dialog is gone";
 }
 
+TEST(ModalDialog, InitialisingTrueLetsTheDialogManagerSetTheFocusAndFalseKeepsItsOwn)
+{
+    TestWindow parent(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500);
+    for (bool focusOk : {false, true}) {
+        TestDialog dialog;
+        dialog.focusOk = focusOk;
+        static int focusedId;
+        focusedId = 0;
+        dialog.onRunning = [](TestDialog&) { focusedId = ::GetDlgCtrlID(::GetFocus()); };
+        EXPECT_EQ(dialog.DoModal(parent.get()), IDOK);
+        EXPECT_EQ(focusedId, focusOk ? IDOK : kEditId) << (focusOk ? "set by the dialog" : "the first tab stop");
+    }
+}
+
 TEST(ModalDialog, AWorkerThreadCanEndTheDialog)
 {
     TestWindow parent(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500);
@@ -183,12 +200,7 @@ TEST(ModalDialog, ExceptionWhileInitialisingEndsTheDialogWithMinusOne)
 {
     struct Failing : CDialogImpl<Failing> {
         enum { IDD = 900 };
-        bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
-        {
-            if (message == WM_INITDIALOG)
-                throw std::runtime_error("cannot initialise");
-            return false;
-        }
+        bool OnInitDialog() override { throw std::runtime_error("cannot initialise"); }
     } dialog;
     // Had the dialog come up all the same, this ends it, so the test fails instead of waiting.
     ModalScript endShownDialog([&] { return dialog.EndDialog(5); });
@@ -200,7 +212,6 @@ TEST(ModalDialog, AMissingResourceFails)
 {
     struct Missing : CDialogImpl<Missing> {
         enum { IDD = 999 };
-        bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
     } dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), -1);
 }

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/CWindowImpl.h"
@@ -40,14 +41,35 @@ public:
         return false;
     }
 
+    bool OnCommand(UINT id, UINT code, HWND control) override
+    {
+        commands.emplace_back(id, code, control);
+        if (failCommand)
+            throw std::runtime_error("command fails");
+        return id == kOwnCommand;
+    }
+
+    std::optional<LRESULT> OnNotify(NMHDR& header) override
+    {
+        if (header.code != kOwnNotification)
+            return std::nullopt;
+        return 1234;
+    }
+
     void OnFinalMessage(HWND window) noexcept override
     {
         finalWindow = window;
         boundAtFinal = get();
     }
 
+    using Command = std::tuple<UINT, UINT, HWND>;
+    static constexpr UINT kOwnCommand = 4000;
+    static constexpr UINT kOwnNotification = 0x7ff0;
+
     std::vector<UINT> seen;
     std::vector<bool> handleWindows;
+    std::vector<Command> commands;
+    bool failCommand = false;
     bool failCreate = false;
     bool failTextLength = false;
     HWND finalWindow = nullptr;
@@ -129,6 +151,34 @@ TEST(WindowImpl, ExceptionInAHandlerFallsBackToDefaultProcessing)
     window.seen.clear();
     EXPECT_EQ(window.Send(WM_GETTEXTLENGTH), 5) << "DefWindowProc's answer, not the failed handler's result";
     EXPECT_EQ(window.seen, std::vector<UINT>{WM_GETTEXTLENGTH}) << "the handler did see the message";
+    EXPECT_TRUE(window.IsWindow());
+}
+
+TEST(WindowImpl, CommandsAndNotificationsArriveDecodedAndNeverReachTheMessageMap)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    const RECT rect = {0, 0, 10, 10};
+    ASSERT_NE(window.Create(parent.get(), &rect), nullptr);
+    window.seen.clear();
+    const HWND control = parent.get();
+    EXPECT_EQ(window.Send(WM_COMMAND, MAKEWPARAM(RecordingWindow::kOwnCommand, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(control)), 0);
+    window.Send(WM_COMMAND, MAKEWPARAM(17, 1));
+    const HWND none = nullptr;
+    EXPECT_EQ(window.commands, (std::vector<RecordingWindow::Command>{
+                                   {RecordingWindow::kOwnCommand, BN_CLICKED, control}, {17u, 1u, none}}))
+        << "a button's command, then an accelerator's";
+
+    NMHDR own = {control, 5, RecordingWindow::kOwnNotification};
+    EXPECT_EQ(window.Send(WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&own)), 1234) << "the handler's result";
+    NMHDR other = {control, 5, 0x7ff1};
+    EXPECT_EQ(window.Send(WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&other)), 0) << "left to DefWindowProc";
+    EXPECT_TRUE(window.seen.empty()) << "decoded messages go to the typed calls only";
+
+    window.failCommand = true;
+    EXPECT_EQ(window.Send(WM_COMMAND, RecordingWindow::kOwnCommand), 0) << "stopped at the window procedure";
+    EXPECT_EQ(window.commands.size(), 3u);
     EXPECT_TRUE(window.IsWindow());
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/ScopedSelectObject.h"
 
 namespace {
 
@@ -85,4 +86,34 @@ TEST(UniqueHandle, AKernelHandleIsClosedWhenItsOwnerGoes)
         EXPECT_TRUE(IsOpenHandle(event));
     }
     EXPECT_FALSE(IsOpenHandle(event));
+}
+
+TEST(UniqueHandle, AMenuIsDestroyedWhenItsOwnerGoesUnlessGivenAway)
+{
+    HMENU menu = nullptr;
+    {
+        UniqueMenu owner(::CreateMenu());
+        ASSERT_TRUE(owner.valid());
+        menu = owner.get();
+    }
+    EXPECT_FALSE(::IsMenu(menu));
+    UniqueMenu given(::CreateMenu());
+    menu = given.release();
+    EXPECT_TRUE(::IsMenu(menu)) << "given to a window, which destroys it";
+    ::DestroyMenu(menu);
+}
+
+TEST(ScopedSelectObject, PutsTheEarlierObjectBackWhenTheScopeEnds)
+{
+    const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(dc.get(), 4, 4));
+    ASSERT_TRUE(dc && bitmap);
+    const HGDIOBJ original = ::GetCurrentObject(dc.get(), OBJ_BITMAP);
+    {
+        const ScopedSelectObject selection(dc.get(), bitmap.get());
+        EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), bitmap.get());
+        const ScopedSelectObject nothing(dc.get(), nullptr);
+        EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), bitmap.get()) << "a null selection changes nothing";
+    }
+    EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), original);
 }

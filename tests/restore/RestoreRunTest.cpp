@@ -14,7 +14,7 @@
 #include "restore/CDriverRestorer.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wine.h"
 
@@ -24,8 +24,6 @@ class RestoreRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed());
         for (const wchar_t* name : {L"rrfirst", L"rrsecond", L"rrthird"}) {
             const fixture::SimpleDriver driver = fixture::OneModelDriver(name, name, L"ROOT\\TARNWICK_RR_" + std::wstring(name));
             std::wstring error;
@@ -47,7 +45,7 @@ protected:
                L".inf\n  Staged (no device present).\n\n";
     }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder backup;
 };
 
@@ -75,7 +73,7 @@ TEST_F(RestoreRunTest, OnlySelectedPackagesAreRestoredAndCounted)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter);
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         ASSERT_EQ(restorer.Packages().size(), 3u);
         restorer.Packages()[1].selected = false;
@@ -97,7 +95,7 @@ TEST_F(RestoreRunTest, StopBetweenPackagesEndsTheRunWithoutASummary)
 {
     {
         RecordingReporter reporter;
-        CDriverRestorer restorer(reporter);
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
         ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
         // The first package's step ends at a third; the stop is asked for as it is passed.
         reporter.fractions.clear();
@@ -115,7 +113,7 @@ TEST_F(RestoreRunTest, CheckStopsWhenTheReporterSaysSo)
 {
     RecordingReporter reporter;
     reporter.stopAtFirst = true;
-    CDriverRestorer restorer(reporter);
+    CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
     EXPECT_FALSE(restorer.FindPackages(backup.path(), false));
     EXPECT_EQ(reporter.fractions.size(), 1u) << "no package checked after the stop";
 }
@@ -127,7 +125,7 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     if (RunningUnderWine()) {
         EXPECT_TRUE(ProcessIsElevated()) << "Wine's user is an administrator";
     }
-    CStandaloneTarnwick run;
+    CStandaloneTarnwick run(shell);
     run.hasInstallRights = [] { return false; };
     CommandLineOptions options;
     options.restore = backup.path();
@@ -137,6 +135,6 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     EXPECT_EQ(output, std::string(kNoRightsMessage));
     EXPECT_NE(output.find("administrator"), std::string::npos);
     EXPECT_TRUE(LogsIn(backup.path()).empty()) << "no log: nothing was looked at";
-    EXPECT_EQ(::GetFileAttributesW((SystemFolders::Current().windowsDir + L"\\inf\\rrfirst.inf").c_str()),
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rrfirst.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }

@@ -12,7 +12,7 @@
 #include "saving/CDeviceSaver.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/CachedDevices.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -22,8 +22,6 @@ class DeviceSaverSafetyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         ASSERT_FALSE(sandbox.path().empty());
         // Deep enough that every ".." of the hostile names still lands inside the sandbox.
         target = sandbox / L"outer\\middle\\target";
@@ -49,7 +47,7 @@ protected:
 
     bool Save(const std::vector<DeviceInfo*>& toSave)
     {
-        CDeviceSaver saver(reporter);
+        CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         for (DeviceInfo* device : toSave)
             saver.AddDevice(device);
         return saver.SaveAll(target, nullptr);
@@ -76,7 +74,7 @@ protected:
         return device;
     }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder sandbox;
     std::wstring target;
     std::wstring payload;
@@ -116,7 +114,7 @@ TEST_F(DeviceSaverSafetyTest, HostileFileNamesWriteNothingOutsideTheDeviceFolder
                                          L"outer\\middle\\target\\Ports\\Device\\also-good.dll",
                                          L"outer\\middle\\target\\Ports\\Device\\good.dll",
                                          L"outer\\middle\\target\\" + logs[0], L"payload.bin"}));
-    const std::wstring temp = SystemFolders::Current().tempDir;
+    const std::wstring temp = ReadSystemFolders().tempDir;
     for (int i = 1; i <= 10; ++i) {
         const std::wstring escaped = L"escape" + std::to_wstring(i) + L".dll";
         EXPECT_EQ(::GetFileAttributesW((temp + L"\\" + escaped).c_str()), INVALID_FILE_ATTRIBUTES) << i;
@@ -267,6 +265,6 @@ TEST_F(DeviceSaverSafetyTest, EmptyTargetSavesNothingAnywhere)
     EXPECT_TRUE(rootless) << "no device folder at the drive root";
     EXPECT_EQ(logsAfter, logsBefore) << "no log at the drive root";
     EXPECT_EQ(ListTree(work), std::vector<std::wstring>()) << "nothing in the current folder";
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir,
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir,
                     L"Saving devices...\n  Target path is \n\nERROR: Could not create target folder.\n");
 }

@@ -13,8 +13,9 @@
 #include "saving/SavePaths.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
+#include "tests/support/InfTexts.h"
 #include "tests/support/CachedDevices.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -24,8 +25,6 @@ class DeviceSaverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         ASSERT_FALSE(sandbox.path().empty());
         target = sandbox / L"target";
     }
@@ -49,7 +48,7 @@ protected:
         TextStreamFile console;
         bool result = false;
         {
-            CDeviceSaver saver(reporter);
+            CDeviceSaver saver(reporter, shell, ReadSystemFolders());
             for (DeviceInfo* device : toSave)
                 saver.AddDevice(device);
             result = saver.SaveAll(into, console.get());
@@ -67,7 +66,7 @@ protected:
 
     std::wstring Start() const { return L"Saving devices...\n  Target path is " + target + L"\n\n"; }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder sandbox;
     std::wstring target;
     RecordingReporter reporter;
@@ -103,7 +102,7 @@ TEST_F(DeviceSaverTest, OneDeviceIsSavedWithItsFilesTimesAndLog)
     const std::wstring expected = Start() + DeviceHeader(device) + L"    foo.inf\n    x64\\foo.sys\n  Saving to " + target +
                                   L"\\" + folder + L"...\n  Done.\n\n" +
                                   L"\nDone: 1 of 1 device driver(s) succesefully saved.\n";
-    ExpectOpenedLog(recorder, target, expected);
+    ExpectOpenedLog(shell.Opened(), target, expected);
     EXPECT_EQ(consoleBytes, LogBytes(expected));
 }
 
@@ -155,7 +154,7 @@ TEST_F(DeviceSaverTest, TargetThatIsAFileStopsTheRun)
     EXPECT_FALSE(Save(target, {&device}));
     const std::wstring expected = Start() + L"ERROR: Target path is an existing file.\n";
     // The log cannot move into a file: it is opened from the temporary folder.
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, expected);
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, expected);
     EXPECT_EQ(consoleBytes, LogBytes(expected));
     EXPECT_EQ(ReadFileBytes(target), "a file");
 }
@@ -166,14 +165,14 @@ TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
     target = sandbox / L"file\\backup";
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
     EXPECT_FALSE(Save(target, {&device}));
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, Start() + L"ERROR: Could not create target folder.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, Start() + L"ERROR: Could not create target folder.\n");
 }
 
 TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)
 {
     EXPECT_FALSE(Save(target, {}));
     // No target folder to move the log into: it is opened from the temporary folder.
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, L"ERROR: No devices selected.\n");
     EXPECT_EQ(consoleBytes, LogBytes(L"ERROR: No devices selected.\n"));
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -184,14 +183,14 @@ TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
     TextStreamFile console;
     {
         TempFolderBlocked blocked;
-        CDeviceSaver saver(reporter);
+        CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         saver.AddDevice(&device);
         EXPECT_FALSE(saver.SaveAll(target, console.get()));
     }
     EXPECT_EQ(console.Close(), "");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
     ::Sleep(1000);
-    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty());
+    EXPECT_TRUE(shell.Opened().empty());
 }
 
 TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
@@ -339,30 +338,14 @@ TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
 
 namespace {
 
-const char kPackageInf[] = R"([Version]
-Signature="$WINDOWS NT$"
-Class=Sample
-ClassGuid={78A1C341-4539-11d3-B88D-00C04FAD5171}
-Provider=Contoso
-DriverVer=06/21/2006,1.2.3.4
-
+const std::string kPackageInf = VersionSection() + R"(
 [SourceDisksNames]
 1 = "Contoso disk",,,""
 
 [SourceDisksFiles]
 one.sys = 1
 two.dll = 1
-
-[DestinationDirs]
-DefaultDestDir = 12
-
-[Pkg]
-CopyFiles = Pkg.Copy
-
-[Pkg.Copy]
-one.sys
-two.dll
-)";
+)" + CopyToDrivers("Pkg", "one.sys\ntwo.dll\n");
 
 // A package in the INF search path: devices of it have their sets searched by the save.
 class SearchablePackage {

@@ -7,7 +7,7 @@
 #include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
 #include "tests/saving/SavingTestSupport.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -17,16 +17,14 @@ class SaveLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         ASSERT_FALSE(target.path().empty());
     }
 
-    static std::vector<std::wstring> LogsInTemp() { return LogsIn(SystemFolders::Current().tempDir); }
+    static std::vector<std::wstring> LogsInTemp() { return LogsIn(ReadSystemFolders().tempDir); }
 
     void TearDown() override { RemoveLogsInTemp(); }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     TempFolder target;
 };
 
@@ -73,7 +71,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
     TextStreamFile console;
     ASSERT_NE(console.get(), nullptr);
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), console.get()));
         ASSERT_EQ(LogsInTemp().size(), 1u) << "written in the temporary folder first";
         log.Print(L"Saving devices...\n");
@@ -94,9 +92,9 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
 
 TEST_F(SaveLogTest, EveryMessageIsInTheFileAsSoonAsItIsPrinted)
 {
-    SaveLog log;
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
-    const std::wstring temp = SystemFolders::Current().tempDir + L"\\" + LogsInTemp().at(0);
+    const std::wstring temp = ReadSystemFolders().tempDir + L"\\" + LogsInTemp().at(0);
     log.Print(L"Saving devices...\n");
     EXPECT_EQ(ReadLogBeingWritten(temp), "Saving devices...\r\n") << "a run ended now leaves this much";
     log.Print(L"  Target path is %s\n\n", L"T");
@@ -109,7 +107,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     OtherRunsLogs others;
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"this run\n");
         EXPECT_TRUE(others.Untouched()) << "the other run's log is not emptied";
@@ -120,7 +118,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(ReadFileBytes(target / logs[0]), "this run\r\n");
     EXPECT_EQ(logs[0].find(L"-1-"), std::wstring::npos) << "the final name is the plain one: " << logs[0].c_str();
-    ExpectOpenedLog(recorder, target.path(), L"this run\n");
+    ExpectOpenedLog(shell.Opened(), target.path(), L"this run\n");
 }
 
 TEST(SaveLogName, NumberedNameForTheTemporaryFolder)
@@ -133,7 +131,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     TextStreamFile output;
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.ReportPathInsteadOfOpening(output.get());
@@ -143,7 +141,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     EXPECT_EQ(output.Close(), Latin1(target / name) + "\r\n");
     EXPECT_EQ(ReadFileBytes(target / name), "one\r\n");
     ::Sleep(1000);
-    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer";
+    EXPECT_TRUE(shell.Opened().empty()) << "no viewer";
 }
 
 TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
@@ -151,7 +149,7 @@ TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
     const std::wstring name(7000, L'x');
     const std::wstring format(3000, L'%');
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         log.Print(L"%s|%s\n", name.c_str(), name.c_str());
         log.Print(format.c_str());
@@ -166,7 +164,7 @@ TEST_F(SaveLogTest, NameIsTakenWhenOpened)
 {
     SYSTEMTIME before = {};
     ::GetLocalTime(&before);
-    SaveLog log;
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     SYSTEMTIME after = {};
     ::GetLocalTime(&after);
@@ -180,19 +178,19 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
 {
     std::wstring name;
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(target.path(), nullptr));
         name = LogsInTemp().at(0);
         log.Print(L"one\n");
         log.Finish();
     }
     EXPECT_EQ(ListTree(target.path()), std::vector<std::wstring>{name});
-    ExpectOpenedLog(recorder, target.path(), L"one\n");
+    ExpectOpenedLog(shell.Opened(), target.path(), L"one\n");
 }
 
 TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
 {
-    SaveLog log;
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
@@ -206,18 +204,18 @@ TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
 {
     const std::wstring missing = target / L"never-created";
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         ASSERT_TRUE(log.Open(missing, nullptr));
         log.Print(L"ERROR: No devices selected.\n");
         log.Finish();
     }
     EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES) << "Finish creates no folder";
-    ExpectOpenedLog(recorder, SystemFolders::Current().tempDir, L"ERROR: No devices selected.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, L"ERROR: No devices selected.\n");
 }
 
 TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
 {
-    SaveLog log;
+    SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     log.Print(L"window mode\n");
     log.Finish();
@@ -231,7 +229,7 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     TextStreamFile console;
     TempFolderBlocked blocked;
     {
-        SaveLog log;
+        SaveLog log(shell, ReadSystemFolders().tempDir);
         EXPECT_FALSE(log.Open(target.path(), console.get()));
         log.Print(L"not written anywhere\n");
         log.Finish();
@@ -239,5 +237,5 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     EXPECT_TRUE(ListTree(target.path()).empty());
     EXPECT_EQ(console.Close(), "not written anywhere\r\n") << "the console copy does not depend on the file";
     ::Sleep(1000);
-    EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "nothing is opened";
+    EXPECT_TRUE(shell.Opened().empty()) << "nothing is opened";
 }

@@ -31,14 +31,12 @@ std::string OnlyLogIn(const std::wstring& folder)
     return logs.empty() ? std::string() : ReadFileBytes(folder + L"\\" + logs[0]);
 }
 
-void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folder, const std::wstring& messages)
+void ExpectOpenedLog(const std::vector<std::wstring>& opened, const std::wstring& folder, const std::wstring& messages)
 {
-    const DWORD openTimeoutMs = 20000;
     const std::vector<std::wstring> logs = LogsIn(folder);
     ASSERT_EQ(logs.size(), 1u) << "logs in " << ::testing::PrintToString(folder);
     const std::wstring log = folder + L"\\" + logs[0];
     EXPECT_EQ(ReadFileBytes(log), LogBytes(messages));
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(1, openTimeoutMs);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(log));
 }
@@ -57,7 +55,7 @@ std::string ReadLogBeingWritten(const std::wstring& path)
 
 void RemoveLogsInTemp()
 {
-    const std::wstring temp = SystemFolders::Current().tempDir;
+    const std::wstring temp = ReadSystemFolders().tempDir;
     for (const std::wstring& name : LogsIn(temp))
         ::DeleteFileW((temp + L"\\" + name).c_str());
 }
@@ -99,7 +97,7 @@ std::vector<std::wstring> LogNamesOfTheNextMinute()
         SYSTEMTIME local = {};
         ::FileTimeToLocalFileTime(&utc, &localFile);
         ::FileTimeToSystemTime(&localFile, &local);
-        names.push_back(SystemFolders::Current().tempDir + L"\\" + LogFileName(&local));
+        names.push_back(ReadSystemFolders().tempDir + L"\\" + LogFileName(&local));
     }
     return names;
 }
@@ -119,21 +117,19 @@ void SetEnvironment(const wchar_t* name, const std::wstring& value)
 } // namespace
 
 TempFolderBlocked::TempFolderBlocked()
-    : blocker(SystemFolders::Current().tempDir + L"\\tarnwick-temp-blocker")
+    : blocker(ReadSystemFolders().tempDir + L"\\tarnwick-temp-blocker")
     , tmp(Environment(L"TMP"))
     , temp(Environment(L"TEMP"))
 {
     EXPECT_TRUE(WriteFileBytes(blocker, "a file where the temporary folder's parent would be"));
     SetEnvironment(L"TMP", blocker + L"\\temp");
     SetEnvironment(L"TEMP", blocker + L"\\temp");
-    InitSystemFolders();
 }
 
 TempFolderBlocked::~TempFolderBlocked()
 {
     SetEnvironment(L"TMP", tmp);
     SetEnvironment(L"TEMP", temp);
-    InitSystemFolders();
     ::DeleteFileW(blocker.c_str());
 }
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "model/IProgressReporter.h"
-#include "tests/support/OpenVerbRecorder.h"
 
 // The log files that sit in a folder now (names only).
 std::vector<std::wstring> LogsIn(const std::wstring& folder);
@@ -16,7 +15,7 @@ std::vector<std::wstring> LogsIn(const std::wstring& folder);
 std::string OnlyLogIn(const std::wstring& folder);
 // The one log in folder holds exactly these messages (see LogBytes) and is the one file the
 // shell was asked to open.
-void ExpectOpenedLog(const OpenVerbRecorder& recorder, const std::wstring& folder, const std::wstring& messages);
+void ExpectOpenedLog(const std::vector<std::wstring>& opened, const std::wstring& folder, const std::wstring& messages);
 // The bytes of a log that a run still writes, read as a viewer reads it (sharing writes).
 std::string ReadLogBeingWritten(const std::wstring& path);
 // Removes the logs that runs left in the temporary folder.

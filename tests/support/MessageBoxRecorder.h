@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/IMessageBox.h"
+
 struct RecordedMessageBox {
     HWND owner;
     std::wstring text;
@@ -13,12 +15,17 @@ struct RecordedMessageBox {
     UINT type;
 };
 
-class MessageBoxRecorder {
+class MessageBoxRecorder final : public IMessageBox {
 public:
-    MessageBoxRecorder();
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    // Every box is answered with OK.
+    int Show(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override
+    {
+        boxes_.push_back({owner, text ? text : L"", caption ? caption : L"", type});
+        return IDOK;
+    }
 
-    const std::vector<RecordedMessageBox>& boxes() const;
+    const std::vector<RecordedMessageBox>& boxes() const { return boxes_; }
+
+private:
+    std::vector<RecordedMessageBox> boxes_;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/ScopedSelectObject.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -86,9 +87,11 @@ bool SaveScreenshot(HWND window, const std::wstring& name)
     const HDC source = ::GetWindowDC(window);
     UniqueMemoryDc memory(::CreateCompatibleDC(source));
     UniqueBitmap bitmap(::CreateCompatibleBitmap(source, width, height));
-    const HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
-    const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
-    ::SelectObject(memory.get(), previous);
+    bool copied = false;
+    {
+        const ScopedSelectObject selection(memory.get(), bitmap.get());
+        copied = ::BitBlt(memory.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+    }
     ::ReleaseDC(window, source);
     if (!copied)
         return false;

@@ -3,8 +3,7 @@
 #include "platform/Handles.h"
 #include "tests/support/ChildProcess.h"
 
-OpenVerbRecorder::OpenVerbRecorder(std::vector<std::wstring> classes)
-    : classes_(std::move(classes)), recorder_(BuildProgramPath("TARNWICK_OPEN_RECORDER"))
+OpenVerbRecorder::OpenVerbRecorder() : recorder_(BuildProgramPath("TARNWICK_OPEN_RECORDER"))
 {
     Clear();
 }
@@ -20,13 +19,7 @@ void OpenVerbRecorder::Clear()
     recordFile_ = std::wstring(temp) + L"open-recorder-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                   std::to_wstring(++generation) + L".txt";
     ::DeleteFileW(recordFile_.c_str());
-    if (recorder_.empty())
-        return;
-    for (const std::wstring& fileClass : classes_) {
-        if (!RegisterOpenRecorder(fileClass, recorder_, recordFile_))
-            return;
-    }
-    installed_ = true;
+    installed_ = !recorder_.empty() && RegisterOpenRecorder(L"txtfile", recorder_, recordFile_);
 }
 
 bool RegisterOpenRecorder(const std::wstring& fileClass, const std::wstring& recorder, const std::wstring& record)

@@ -1,7 +1,7 @@
-// Makes the shell's "open" action on text files (or on other file classes and address
-// schemes, such as https and mailto) record what it was asked to open instead of starting a
-// viewer, for tests of runs that open their log at the end and of links. The test prefix is the test
-// program's own, so the association is changed for the whole program and never restored.
+// Makes the shell's "open" action on text files record what it was asked to open instead of
+// starting a viewer, for tests that run the program itself, which opens its log at the end.
+// The test prefix is the test program's own, so the association is changed for the whole
+// program and never restored.
 #pragma once
 
 #include <windows.h>
@@ -15,9 +15,8 @@ bool RegisterOpenRecorder(const std::wstring& fileClass, const std::wstring& rec
 
 class OpenVerbRecorder {
 public:
-    // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of each class
-    // (a key under HKEY_CLASSES_ROOT).
-    explicit OpenVerbRecorder(std::vector<std::wstring> classes = {L"txtfile"});
+    // Registers open_recorder.exe (TARNWICK_OPEN_RECORDER) as the open command of text files.
+    OpenVerbRecorder();
     OpenVerbRecorder(const OpenVerbRecorder&) = delete;
     OpenVerbRecorder& operator=(const OpenVerbRecorder&) = delete;
 
@@ -33,7 +32,6 @@ public:
 private:
     std::vector<std::wstring> Opened() const;
 
-    std::vector<std::wstring> classes_;
     std::wstring recorder_;
     std::wstring recordFile_;
     bool installed_ = false;

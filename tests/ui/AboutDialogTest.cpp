@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <set>
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ModalDriver.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TestShellServices.h"
+#include "ui/MainFrameActions.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CAboutDlg.h"
 #include "ui/HtmlHelpLibrary.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-const DWORD kOpenTimeoutMs = 20000;
 // The HTML Help control's COM registration, and one that no system has.
 const wchar_t kHtmlHelpRegistration[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 const wchar_t kMissingRegistration[] = L"CLSID\\{00000000-0000-0000-0000-00000000beef}\\InprocServer32";
@@ -52,7 +51,8 @@ TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
 {
     TestWindow owner;
     ::ShowWindow(owner.get(), SW_SHOWNORMAL);
-    CAboutDlg dialog;
+    ShellOpenRecorder shell;
+    CAboutDlg dialog(shell);
     std::wstring title, productLine, emailLink, homeLink;
     LONG productWeight = 0, dialogWeight = 0;
     ModalScript script([&] {
@@ -82,7 +82,8 @@ TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
 
 TEST(AboutDialog, OkEndsTheDialogWithOk)
 {
-    CAboutDlg dialog;
+    ShellOpenRecorder shell;
+    CAboutDlg dialog(shell);
     ModalScript script([&] {
         dialog.Send(WM_COMMAND, IDOK);
         return true;
@@ -92,9 +93,8 @@ TEST(AboutDialog, OkEndsTheDialogWithOk)
 
 TEST(AboutDialog, LinksOpenTheSupportAddressAndTheHomePage)
 {
-    OpenVerbRecorder recorder({L"https", L"mailto"});
-    ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
-    CAboutDlg dialog;
+    ShellOpenRecorder shell;
+    CAboutDlg dialog(shell);
     ModalScript script([&] {
         Click(dialog, IDC_EMAIL_LINK);
         Click(dialog, IDC_HOMEPAGE_LINK);
@@ -103,17 +103,16 @@ TEST(AboutDialog, LinksOpenTheSupportAddressAndTheHomePage)
         return true;
     });
     dialog.DoModal(nullptr);
-    const std::vector<std::wstring> opened = recorder.WaitForOpened(2, kOpenTimeoutMs);
-    EXPECT_EQ(std::set<std::wstring>(opened.begin(), opened.end()),
-        (std::set<std::wstring>{L"mailto:support@tarnwick.example.com", L"https://tarnwick.example.com/"}));
-    EXPECT_EQ(recorder.WaitForOpened(3, 1000).size(), 2u) << "other controls open nothing";
+    EXPECT_EQ(shell.Opened(),
+              (std::vector<std::wstring>{L"mailto:support@tarnwick.example.com", L"https://tarnwick.example.com/"}))
+        << "other controls open nothing";
 }
 
 TEST(ShellActions, HomePageOpensTheSameAddressAsTheLink)
 {
-    OpenVerbRecorder recorder({L"https"});
-    OpenHomePage();
-    EXPECT_EQ(recorder.WaitForOpened(1, kOpenTimeoutMs), std::vector<std::wstring>{L"https://tarnwick.example.com/"});
+    TestShellServices services;
+    MainFrameActions(services.Services()).OpenHomePage();
+    EXPECT_EQ(services.shell.Opened(), std::vector<std::wstring>{L"https://tarnwick.example.com/"});
 }
 
 TEST(ShellActions, HelpLibraryThatCannotBeLoadedIsNotLookedForAgain)
@@ -145,7 +144,7 @@ TEST(ShellActions, HelpWithoutAHelpFileShowsNothing)
     TestWindow owner;
     ::ShowWindow(owner.get(), SW_SHOWNORMAL);
     const std::set<HWND> before = VisibleWindowsOfThisProcess();
-    ShowHelp(owner.get());
+    ShowHelpFile(owner.get());
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < 1000) {
         PumpMessages();

@@ -27,17 +27,13 @@ public:
         info.defaultStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
         return info;
     }
-    bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override
+    std::optional<LRESULT> OnNotify(NMHDR& header) override
     {
-        if (message != WM_NOTIFY)
-            return false;
-        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         codes.push_back(header.code);
         senders.push_back(header.hwndFrom);
         if (header.code == TVN_SELCHANGEDW)
             selected = reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem;
-        result = 0;
-        return true;
+        return 0;
     }
     int Count(UINT code) const
     {

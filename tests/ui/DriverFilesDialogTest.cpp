@@ -17,7 +17,8 @@
 #include "tests/support/CachedDevices.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ModalDriver.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TestShellServices.h"
+#include "ui/SystemFolderPicker.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CDriverFilesDlg.h"
@@ -101,7 +102,6 @@ class DriverFilesDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
         ::MoveWindow(owner.get(), 50, 50, 900, 800, FALSE);
         ::ShowWindow(owner.get(), SW_SHOWNORMAL);
         // Found in this order, none of them in name order.
@@ -118,13 +118,14 @@ protected:
     PlacementRecord placement;
     std::wstring targetFolder;
     TestWindow owner;
+    TestShellServices services;
 };
 
 } // namespace
 
 TEST_F(DriverFilesDialogTest, ListsTheSetSortedByNameWithSizesDatesAndTotals)
 {
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     std::vector<Row> rows;
     std::wstring title, status;
     bool buttonsEnabled = false;
@@ -151,7 +152,7 @@ TEST_F(DriverFilesDialogTest, ListsTheSetSortedByNameWithSizesDatesAndTotals)
 
 TEST_F(DriverFilesDialogTest, ColumnClicksSortBySizeUpThenDownThenByDate)
 {
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     std::vector<std::wstring> bySize, bySizeDown, byDate;
     ModalScript script([&] {
         if (!Idle(dialog))
@@ -175,7 +176,7 @@ TEST_F(DriverFilesDialogTest, RowsOutliveTheDevicesCachedSet)
 {
     // A discovery that fails part way empties the device's cached set; rows that pointed into
     // it would then be sorted or double-clicked through freed records.
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     bool pointIntoCache = true;
     std::vector<std::wstring> bySize;
     ModalScript script([&] {
@@ -206,7 +207,7 @@ TEST_F(DriverFilesDialogTest, OpeningTwiceListsTheSameFiles)
 {
     std::vector<Row> first, second;
     for (std::vector<Row>* rows : {&first, &second}) {
-        CDriverFilesDlg dialog(placement, device, targetFolder);
+        CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
         ModalScript script([&] {
             if (!Idle(dialog))
                 return false;
@@ -222,7 +223,7 @@ TEST_F(DriverFilesDialogTest, OpeningTwiceListsTheSameFiles)
 
 TEST_F(DriverFilesDialogTest, EscDuringDiscoveryClosesOnceTheWorkerNotices)
 {
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     bool pressed = false;
     std::wstring buttonText;
     size_t rowsWhenPressed = 0;
@@ -246,7 +247,7 @@ TEST_F(DriverFilesDialogTest, OpensCentredThenWhereItWasClosedButNeverMaximized)
 {
     RECT first = {};
     {
-        CDriverFilesDlg dialog(placement, device, targetFolder);
+        CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
         ModalScript script([&] {
             if (!Idle(dialog))
                 return false;
@@ -268,7 +269,7 @@ TEST_F(DriverFilesDialogTest, OpensCentredThenWhereItWasClosedButNeverMaximized)
 
     RECT reopened = {};
     bool zoomed = true;
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     ModalScript script([&] {
         if (!Idle(dialog))
             return false;
@@ -287,7 +288,7 @@ TEST_F(DriverFilesDialogTest, OpensCentredThenWhereItWasClosedButNeverMaximized)
 
 TEST_F(DriverFilesDialogTest, CannotBeMadeSmallerThanItOpens)
 {
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     RECT opened = {}, shrunk = {};
     ModalScript script([&] {
         if (!Idle(dialog))
@@ -305,13 +306,13 @@ TEST_F(DriverFilesDialogTest, CannotBeMadeSmallerThanItOpens)
 
 TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTheDevice)
 {
-    OpenVerbRecorder recorder;
     // Outside the user profile: Wine's folder browser cannot select folders under it.
     const std::wstring chosen = L"C:\\tarnwick-dialog-test\\chosen";
     RemoveTree(L"C:\\tarnwick-dialog-test");
     ASSERT_TRUE(MakeFolders(chosen));
     targetFolder = chosen;
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    SystemFolderPicker picker;
+    CDriverFilesDlg dialog(placement, device, targetFolder, {services.messages, services.shell, picker, services.systemFolders});
     enum { kStart, kBrowsing, kSaving } stage = kStart;
     std::wstring browseTitle;
     ModalScript script([&] {
@@ -349,14 +350,14 @@ TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTh
     EXPECT_EQ(targetFolder, chosen) << "the folder it started at was chosen";
     const std::vector<std::wstring> saved = ListTree(targetFolder);
     EXPECT_NE(std::find(saved.begin(), saved.end(), L"Network adapters\\Contoso Gigabit Adapter\\b.sys"), saved.end());
-    EXPECT_EQ(recorder.WaitForOpened(1, kTimeoutMs).size(), 1u) << "the save's log opens when it ends";
+    EXPECT_EQ(services.shell.Opened().size(), 1u) << "the save's log opens when it ends";
     RemoveTree(L"C:\\tarnwick-dialog-test");
 }
 
 TEST_F(DriverFilesDialogTest, ScalesItsColumnsAndStatusPartToTheDpiAndTheTextsFit)
 {
     const UINT dpi = ExpectedTestDpi();
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     UINT dialogDpi = 0;
     int widths[3] = {};
     int needed[3] = {};
@@ -396,7 +397,7 @@ TEST_F(DriverFilesDialogTest, ScalesItsColumnsAndStatusPartToTheDpiAndTheTextsFi
 
 TEST_F(DriverFilesDialogTest, GrowingRepaintsTheMovedButtonsAndTheStatusBarWhole)
 {
-    CDriverFilesDlg dialog(placement, device, targetFolder);
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
     const int moved[] = {IDC_FILE_LIST, IDC_DEVICE_PROPERTIES, IDOK, IDC_SAVE, IDC_STATUS_BAR};
     std::vector<int> stale;
     ModalScript script([&] {

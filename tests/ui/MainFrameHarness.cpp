@@ -1,5 +1,6 @@
 #include "tests/ui/MainFrameHarness.h"
 
+#include "resources/resource.h"
 #include "ui/Settings.h"
 #include "framework/AppModule.h"
 #include "tests/fixtures/DriverFixture.h"
@@ -40,51 +41,58 @@ public:
 
 ::testing::Environment* const g_drivers = ::testing::AddGlobalTestEnvironment(new FixtureDrivers);
 
-void RecordDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord&, std::wstring&)
+} // namespace
+
+void RecordingActions::ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
+                                       std::wstring& browsePath)
 {
+    if (realDriverFiles)
+        return real.ShowDriverFiles(owner, device, placement, browsePath);
     Recorded().driverFiles.push_back(&device);
     Recorded().driverFilesInfPaths.push_back(device.infFullPath);
     Recorded().lastOwner = owner;
 }
 
-void RecordSave(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring&)
+void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
 {
     Recorded().saves.push_back(devices);
     Recorded().lastOwner = owner;
+    if (!chosenFolder.empty())
+        browsePath = chosenFolder;
 }
 
-void RecordAbout(HWND owner)
+void RecordingActions::ShowAbout(HWND owner)
 {
+    if (realAbout)
+        return real.ShowAbout(owner);
     ++Recorded().about;
     Recorded().lastOwner = owner;
 }
 
-void RecordHelp(HWND owner)
+void RecordingActions::ShowHelp(HWND owner)
 {
     ++Recorded().help;
     Recorded().lastOwner = owner;
 }
 
-void RecordHomePage()
+void RecordingActions::OpenHomePage()
 {
     ++Recorded().homePage;
 }
 
-void RecordDeviceManager(HWND owner)
+void RecordingActions::OpenDeviceManager(HWND owner)
 {
     ++Recorded().deviceManager;
     Recorded().lastOwner = owner;
 }
 
 // As if a restore ran: the frame then scans again.
-bool RecordRestore(HWND owner, const std::wstring& browsePath)
+bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     Recorded().restores.push_back(browsePath);
     Recorded().lastOwner = owner;
     return true;
 }
-
-} // namespace
 
 RecordedActions& Recorded()
 {
@@ -109,8 +117,6 @@ void MainFrameHarness::SetUp()
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     ASSERT_TRUE(AppModule().AddMessageLoop(loop));
     Recorded() = RecordedActions();
-    CurrentMainFrameActions() = {RecordDriverFiles, RecordSave, RecordAbout, RecordHelp, RecordHomePage,
-                                 RecordDeviceManager, RecordRestore};
 }
 
 void MainFrameHarness::TearDown()
@@ -124,17 +130,17 @@ void MainFrameHarness::TearDown()
         frame.reset();
     }
     AppModule().RemoveMessageLoop();
-    CurrentMainFrameActions() = DefaultMainFrameActions();
 }
 
 void MainFrameHarness::Create()
 {
-    frame = std::make_unique<CMainFrame>([this](DWORD flags) {
+    const DeviceSetSource source = [this](DWORD flags) {
         scanFlags.push_back(flags);
         return SystemDeviceSet(flags);
-    });
+    };
+    frame = std::make_unique<CMainFrame>(source, actions, services.messages);
     ASSERT_NE(frame->CreateMainWindow(), nullptr);
-    tree = CTreeViewCtrlEx(frame->view.tree.get());
+    tree = CTreeViewCtrlEx(frame->View().tree.get());
 }
 
 void MainFrameHarness::Start(int showCommand)
@@ -190,7 +196,7 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
     pressed[VK_CONTROL] = 0x80;
     ::SetKeyboardState(pressed);
     MSG message = {};
-    message.hwnd = frame->view.tree.get();
+    message.hwnd = frame->View().tree.get();
     message.message = WM_KEYDOWN;
     message.wParam = key;
     message.lParam = 1;
@@ -198,6 +204,14 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
     ::SetKeyboardState(keys);
     Pump();
     return translated;
+}
+
+void MainFrameHarness::ChooseFolderInSave(const std::wstring& folder)
+{
+    actions.chosenFolder = folder;
+    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
+    frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
+    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
 }
 
 HTREEITEM MainFrameHarness::FindNode(HTREEITEM parent, const std::wstring& text) const
@@ -224,10 +238,10 @@ std::vector<HTREEITEM> MainFrameHarness::Children(HTREEITEM parent) const
 
 bool MainFrameHarness::MenuChecked(UINT id) const
 {
-    return frame->menu.IsChecked(id);
+    return frame->Menu().IsChecked(id);
 }
 
 bool MainFrameHarness::ButtonPressed(UINT id) const
 {
-    return frame->toolBar.Send(TB_ISBUTTONPRESSED, id) != 0;
+    return frame->ToolBar().Send(TB_ISBUTTONPRESSED, id) != 0;
 }

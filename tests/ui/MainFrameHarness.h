@@ -14,6 +14,7 @@
 
 #include "framework/CMessageLoop.h"
 #include "ui/CMainFrame.h"
+#include "tests/support/TestShellServices.h"
 #include "ui/MainFrameActions.h"
 
 // What the replaced dialog actions were asked to do.
@@ -26,6 +27,29 @@ struct RecordedActions {
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
+
+// Records the commands' hand-overs; the real dialogs open for those asked for.
+class RecordingActions final : public IMainFrameActions {
+public:
+    explicit RecordingActions(const ShellServices& services) : real(services) {}
+
+    void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
+                         std::wstring& browsePath) override;
+    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    void ShowAbout(HWND owner) override;
+    void ShowHelp(HWND owner) override;
+    void OpenHomePage() override;
+    void OpenDeviceManager(HWND owner) override;
+    bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+
+    bool realDriverFiles = false;
+    bool realAbout = false;
+    // The folder a save's picker chooses, when not empty.
+    std::wstring chosenFolder;
+
+private:
+    MainFrameActions real;
+};
 
 // The installed fixture devices.
 extern const wchar_t kThirdPartyClassDescription[];
@@ -49,6 +73,9 @@ struct MainFrameHarness : ::testing::Test {
     bool WaitForDestruction();
     // Sends a key with Ctrl held through the accelerator filter, as the loop would.
     bool PressCtrlKey(WORD key);
+    // A save of the third-party devices in which the user chose `folder`, which the frame
+    // then keeps as the folder to start at.
+    void ChooseFolderInSave(const std::wstring& folder);
 
     HTREEITEM FindNode(HTREEITEM parent, const std::wstring& text) const;
     HTREEITEM ThirdPartyClassNode() const;
@@ -57,6 +84,8 @@ struct MainFrameHarness : ::testing::Test {
     bool ButtonPressed(UINT id) const;
 
     CMessageLoop loop;
+    TestShellServices services;
+    RecordingActions actions{services.Services()};
     std::unique_ptr<CMainFrame> frame;
     CTreeViewCtrlEx tree;
     std::vector<DWORD> scanFlags;

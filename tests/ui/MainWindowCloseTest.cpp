@@ -55,7 +55,7 @@ using MainWindowClosing = MainFrameHarness;
 TEST_F(MainWindowClosing, ExitSavesTheSettingsLikeTheCloseBoxAndEndsWithOne)
 {
     Start();
-    frame->browsePath = L"C:\\Driver backups";
+    ChooseFolderInSave(L"C:\\Driver backups");
     ::SetWindowPos(*frame, nullptr, 100, 80, 800, 620, SWP_NOZORDER);
     ASSERT_FALSE(SettingsKeyExists());
     frame->Send(WM_COMMAND, ID_APP_EXIT);
@@ -77,11 +77,11 @@ TEST_F(MainWindowClosing, ExitSavesTheSettingsLikeTheCloseBoxAndEndsWithOne)
     frame.reset();
     quitCode = -1;
     Start();
-    EXPECT_EQ(frame->browsePath, L"C:\\Driver backups");
+    EXPECT_EQ(frame->BrowsePath(), L"C:\\Driver backups");
     const RECT restored = frame->WindowRect();
     EXPECT_EQ(restored.left, 100);
     EXPECT_EQ(restored.top, 80);
-    frame->browsePath = L"D:\\Elsewhere";
+    ChooseFolderInSave(L"D:\\Elsewhere");
     ::SetWindowPos(*frame, nullptr, 60, 40, 780, 610, SWP_NOZORDER);
     frame->Send(WM_SYSCOMMAND, SC_CLOSE);
     ASSERT_TRUE(WaitForDestruction());
@@ -124,7 +124,7 @@ TEST_F(MainWindowClosing, ACloseDuringAScanWaitsForTheScanToEnd)
     EXPECT_FALSE(frame->IsScanning());
     EXPECT_EQ(quitCode, 1);
     EXPECT_EQ(scanFlags.size(), 1u) << "the Refresh during the scan started no second scan";
-    EXPECT_FALSE(frame->deviceList.Devices().empty()) << "the scan ran to its end";
+    EXPECT_FALSE(frame->Devices().Devices().empty()) << "the scan ran to its end";
     PlacementRecord main;
     EXPECT_TRUE(StoredPlacement(L"MainDlgPlacement", main)) << "the settings saved once the scan ended";
 }
@@ -136,12 +136,12 @@ TEST_F(MainWindowClosing, ScreenshotsOfTheWindowInUse)
     ASSERT_NE(fixtureClass, nullptr);
     const std::vector<HTREEITEM> devices = Children(fixtureClass);
     tree.Expand(fixtureClass);
-    frame->view.tree.ToggleCheck(devices[0]);
+    frame->View().tree.ToggleCheck(devices[0]);
     const HTREEITEM firstClass = tree.GetChildItem(tree.GetRootItem());
     tree.Expand(firstClass);
-    frame->view.tree.ToggleCheck(firstClass);
+    frame->View().tree.ToggleCheck(firstClass);
     tree.SelectItem(devices[1]);
-    ::SetFocus(frame->view.tree);
+    ::SetFocus(frame->View().tree);
     EXPECT_EQ(tree.GetStateImage(fixtureClass), 3);
     EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 3);
     EXPECT_TRUE(SaveScreenshot(*frame, L"main-window-ticks-and-mixed"));

@@ -11,11 +11,11 @@
 #include "resources/resource.h"
 #include "restore/InstallRights.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Wine.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestWindow.h"
 #include "framework/Dpi.h"
+#include "platform/ScopedSelectObject.h"
 #include "tests/ui/MainFrameHarness.h"
 
 namespace {
@@ -59,9 +59,9 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     for (UINT toggle : {ID_VIEW_PRESENT_ONLY, ID_VIEW_MICROSOFT_DRIVERS}) {
         EXPECT_TRUE(MenuChecked(toggle)) << toggle;
         EXPECT_TRUE(ButtonPressed(toggle)) << toggle;
-        EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONCHECKED, toggle)) << "pressed, not a check button";
+        EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONCHECKED, toggle)) << "pressed, not a check button";
     }
-    EXPECT_EQ(frame->browsePath, L"");
+    EXPECT_EQ(frame->BrowsePath(), L"");
     ASSERT_EQ(scanFlags.size(), 1u);
     EXPECT_EQ(scanFlags[0], static_cast<DWORD>(DIGCF_ALLCLASSES | DIGCF_PRESENT));
 
@@ -70,26 +70,26 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
     ASSERT_NE(fixtureClass, nullptr);
     EXPECT_EQ(Children(fixtureClass).size(), 3u);
-    EXPECT_FALSE(frame->progressBar.HasVisibleStyle()) << "the progress bar shows only while scanning";
-    EXPECT_EQ(frame->progressBar.GetParent().get(), frame->statusBarWindow.get());
-    const RECT bar = frame->progressBar.RectInParent();
+    EXPECT_FALSE(frame->ProgressBar().HasVisibleStyle()) << "the progress bar shows only while scanning";
+    EXPECT_EQ(frame->ProgressBar().GetParent().get(), frame->statusBarWindow.get());
+    const RECT bar = frame->ProgressBar().RectInParent();
     EXPECT_EQ(bar.left, 3);
     EXPECT_EQ(bar.top, 3);
     EXPECT_EQ(bar.right, 197) << "the left 200 pixels of the status bar, 3 pixels in";
-    EXPECT_EQ(frame->progressBar.Send(PBM_GETRANGE, FALSE), 1000);
+    EXPECT_EQ(frame->ProgressBar().Send(PBM_GETRANGE, FALSE), 1000);
     EXPECT_TRUE(frame->IsEnabled());
-    EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
-    EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
+    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
 
     MINMAXINFO limits = {};
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 760);
     EXPECT_EQ(limits.ptMinTrackSize.y, 600);
 
-    const auto images = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST));
+    const auto images = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST));
     EXPECT_EQ(::ImageList_GetImageCount(images), 7) << "six pictures, and the restore command's";
-    EXPECT_EQ(frame->view.GetId(), IDC_DEVICE_TREE_VIEW);
-    EXPECT_EQ(frame->view.GetParent().get(), frame->get());
+    EXPECT_EQ(frame->View().GetId(), IDC_DEVICE_TREE_VIEW);
+    EXPECT_EQ(frame->View().GetParent().get(), frame->get());
 
     EXPECT_TRUE(SaveScreenshot(*frame, L"main-window"));
 }
@@ -97,10 +97,10 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
 TEST_F(MainWindow, GrowingTheWindowResizesTheViewAndMovesTheStatusBar)
 {
     Start();
-    const RECT view = frame->view.RectInParent();
+    const RECT view = frame->View().RectInParent();
     const RECT status = frame->statusBarWindow.RectInParent();
     ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
-    const RECT grownView = frame->view.RectInParent();
+    const RECT grownView = frame->View().RectInParent();
     const RECT movedStatus = frame->statusBarWindow.RectInParent();
     EXPECT_EQ(grownView.right - grownView.left, view.right - view.left + 140);
     EXPECT_EQ(grownView.bottom - grownView.top, view.bottom - view.top + 100);
@@ -117,17 +117,17 @@ TEST_F(MainWindow, PropertiesIsEnabledOnlyWhileADeviceIsSelected)
 
     ASSERT_TRUE(tree.SelectItem(device));
     Pump();
-    ASSERT_NE(frame->selectedDevice, nullptr);
-    EXPECT_EQ(frame->selectedDevice, reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
-    EXPECT_TRUE(MenuItemEnabled(frame->menu.get(), ID_DEVICE_PROPERTIES));
-    EXPECT_TRUE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    ASSERT_NE(frame->SelectedDevice(), nullptr);
+    EXPECT_EQ(frame->SelectedDevice(), reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
+    EXPECT_TRUE(MenuItemEnabled(frame->Menu().get(), ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
 
     for (HTREEITEM heading : {fixtureClass, tree.GetRootItem()}) {
         ASSERT_TRUE(tree.SelectItem(heading));
         Pump();
-        EXPECT_EQ(frame->selectedDevice, nullptr);
-        EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
-        EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+        EXPECT_EQ(frame->SelectedDevice(), nullptr);
+        EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
+        EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
     }
     frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
     EXPECT_TRUE(Recorded().driverFiles.empty()) << "no device, no dialog";
@@ -142,13 +142,13 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
     Pump();
     frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
     ASSERT_EQ(Recorded().driverFiles.size(), 1u);
-    EXPECT_EQ(Recorded().driverFiles[0], frame->selectedDevice);
+    EXPECT_EQ(Recorded().driverFiles[0], frame->SelectedDevice());
     ExpectInfLocated(Recorded().driverFilesInfPaths[0]);
 
-    NMHDR doubleClick = {frame->view.tree.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    NMHDR doubleClick = {frame->View().tree.get(), 0, static_cast<UINT>(NM_DBLCLK)};
     frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&doubleClick));
     EXPECT_EQ(Recorded().driverFiles.size(), 2u);
-    NMHDR fromElsewhere = {frame->view.header.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    NMHDR fromElsewhere = {frame->View().header.get(), 0, static_cast<UINT>(NM_DBLCLK)};
     frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&fromElsewhere));
     EXPECT_EQ(Recorded().driverFiles.size(), 2u) << "only the tree's double-clicks count";
 }
@@ -156,7 +156,7 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
 TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
 {
     Start();
-    frame->view.tree.ToggleCheck(tree.GetRootItem());
+    frame->View().tree.ToggleCheck(tree.GetRootItem());
     ASSERT_EQ(tree.GetStateImage(tree.GetRootItem()), 2);
     ASSERT_TRUE(tree.SelectItem(Children(ThirdPartyClassNode()).front()));
     Pump();
@@ -167,18 +167,18 @@ TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
     EXPECT_FALSE(ButtonPressed(ID_VIEW_PRESENT_ONLY));
     ASSERT_EQ(scanFlags.size(), 2u);
     EXPECT_EQ(scanFlags[1], static_cast<DWORD>(DIGCF_ALLCLASSES)) << "every device, present or not";
-    EXPECT_EQ(frame->selectedDevice, nullptr);
-    EXPECT_FALSE(frame->toolBar.Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_EQ(frame->SelectedDevice(), nullptr);
+    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
     EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 1) << "a new tree starts cleared";
     for (HTREEITEM node : Children(ThirdPartyClassNode()))
         EXPECT_EQ(tree.GetStateImage(node), 1);
 
     // This time through the toolbar button, as a mouse click makes it.
     RECT button = {};
-    ASSERT_TRUE(frame->toolBar.Send(TB_GETRECT, ID_VIEW_MICROSOFT_DRIVERS, reinterpret_cast<LPARAM>(&button)));
+    ASSERT_TRUE(frame->ToolBar().Send(TB_GETRECT, ID_VIEW_MICROSOFT_DRIVERS, reinterpret_cast<LPARAM>(&button)));
     const LPARAM middle = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    frame->toolBar.Send(WM_LBUTTONDOWN, MK_LBUTTON, middle);
-    frame->toolBar.Send(WM_LBUTTONUP, 0, middle);
+    frame->ToolBar().Send(WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    frame->ToolBar().Send(WM_LBUTTONUP, 0, middle);
     WaitForScan();
     EXPECT_FALSE(MenuChecked(ID_VIEW_MICROSOFT_DRIVERS));
     EXPECT_FALSE(ButtonPressed(ID_VIEW_MICROSOFT_DRIVERS));
@@ -202,31 +202,29 @@ TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
 TEST_F(MainWindow, CtrlSWithNothingTickedShowsTheMessageAndAsksForNoFolder)
 {
     Start();
-    MessageBoxRecorder boxes;
     EXPECT_TRUE(PressCtrlKey('S'));
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text,
+    ASSERT_EQ(services.messages.boxes().size(), 1u);
+    EXPECT_EQ(services.messages.boxes()[0].text,
               L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.");
-    EXPECT_EQ(boxes.boxes()[0].caption, L"Error saving driver files");
-    EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_OK));
-    EXPECT_EQ(boxes.boxes()[0].owner, frame->get());
+    EXPECT_EQ(services.messages.boxes()[0].caption, L"Error saving driver files");
+    EXPECT_EQ(services.messages.boxes()[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(services.messages.boxes()[0].owner, frame->get());
     EXPECT_TRUE(Recorded().saves.empty());
 
     // Ticked and cleared again: still nothing to save.
-    frame->view.tree.ToggleCheck(tree.GetRootItem());
-    frame->view.tree.ToggleCheck(tree.GetRootItem());
+    frame->View().tree.ToggleCheck(tree.GetRootItem());
+    frame->View().tree.ToggleCheck(tree.GetRootItem());
     PressCtrlKey('S');
-    EXPECT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(services.messages.boxes().size(), 2u);
 }
 
 TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
 {
     Start();
-    MessageBoxRecorder boxes;
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
-    frame->view.tree.ToggleCheck(fixtureClass);
+    frame->View().tree.ToggleCheck(fixtureClass);
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(services.messages.boxes().empty());
     ASSERT_EQ(Recorded().saves.size(), 1u);
     const std::vector<DeviceInfo*>& saved = Recorded().saves[0];
     const std::vector<HTREEITEM> nodes = Children(fixtureClass);
@@ -239,11 +237,11 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
     EXPECT_EQ(Recorded().lastOwner, frame->get());
 
     // One device of another class as well: still tree order, classes as the tree sorts them.
-    frame->view.tree.ToggleCheck(nodes[1]);
+    frame->View().tree.ToggleCheck(nodes[1]);
     const HTREEITEM firstClass = tree.GetChildItem(tree.GetRootItem());
     const HTREEITEM firstDevice = tree.GetChildItem(firstClass);
     if (firstClass != fixtureClass && firstDevice)
-        frame->view.tree.ToggleCheck(firstDevice);
+        frame->View().tree.ToggleCheck(firstDevice);
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
     ASSERT_EQ(Recorded().saves.size(), 2u);
     std::vector<DeviceInfo*> expected;
@@ -273,13 +271,13 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
 {
     Start();
     wchar_t text[64] = L"";
-    ASSERT_GT(::GetMenuStringW(frame->menu.get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
+    ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
     EXPECT_STREQ(text, L"Restore drivers...");
 
     // Known Wine difference: every process has an elevated token under Wine, so the restore
     // runs here; on Windows without rights the program would start again with the runas verb.
     ASSERT_TRUE(ProcessIsElevated() || !RunningUnderWine());
-    frame->browsePath = L"C:\\Backups";
+    ChooseFolderInSave(L"C:\\Backups");
     frame->Send(WM_COMMAND, ID_DEVICE_RESTORE);
     ASSERT_EQ(Recorded().restores, std::vector<std::wstring>{L"C:\\Backups"});
     EXPECT_EQ(Recorded().lastOwner, frame->get());
@@ -290,7 +288,7 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
 TEST_F(MainWindow, StartedForTheRestoreItRunsTheCommandOnceTheFirstScanIsDone)
 {
     Create();
-    frame->restoreWhenScanned = true;
+    frame->RestoreWhenScanned();
     frame->Show(SW_SHOWNORMAL);
     WaitForScan();
     const DWORD start = ::GetTickCount();
@@ -298,13 +296,14 @@ TEST_F(MainWindow, StartedForTheRestoreItRunsTheCommandOnceTheFirstScanIsDone)
         Pump();
     EXPECT_EQ(Recorded().restores.size(), 1u);
     WaitForScan();
-    EXPECT_FALSE(frame->restoreWhenScanned);
+    EXPECT_FALSE(frame->RestorePending());
 }
 
 TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)
 {
     Start();
-    CurrentMainFrameActions() = DefaultMainFrameActions();
+    actions.realDriverFiles = true;
+    actions.realAbout = true;
     const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(tree.SelectItem(device));
@@ -387,10 +386,11 @@ int ImageSize(HIMAGELIST images)
 int TextWidth(const CWindow& tree, const std::wstring& text)
 {
     const HDC dc = ::GetDC(tree);
-    const HGDIOBJ previous = ::SelectObject(dc, tree.GetFont());
     SIZE size = {};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, previous);
+    {
+        const ScopedSelectObject font(dc, tree.GetFont());
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
     ::ReleaseDC(tree, dc);
     return size.cx;
 }
@@ -400,7 +400,7 @@ int TextWidth(const CWindow& tree, const std::wstring& text)
 TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialogsAndScans)
 {
     Start();
-    const HWND treeWindow = frame->view.tree.get();
+    const HWND treeWindow = frame->View().tree.get();
     EXPECT_EQ(::GetFocus(), treeWindow) << "the tree has the focus once the window is up";
     PressKey(VK_DOWN);
     PressKey(VK_SPACE);
@@ -411,7 +411,7 @@ TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialo
     EXPECT_EQ(tree.GetCaretItem(), second);
     EXPECT_EQ(tree.GetStateImage(second), 2) << "Down, then Space ticks the second row";
 
-    CurrentMainFrameActions().showAbout = DefaultMainFrameActions().showAbout;
+    actions.realAbout = true;
     ModalScript about([&] {
         const HWND dialog = FindOwnWindow(L"#32770", L"About");
         if (dialog)
@@ -436,25 +436,25 @@ TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialo
     WaitForScan();
     EXPECT_EQ(::GetFocus(), treeWindow) << "after a scan, which disables the window";
 
-    EXPECT_EQ(MenuText(frame->menu.get(), ID_VIEW_PRESENT_ONLY), L"Show &only present devices");
-    EXPECT_EQ(MenuText(frame->menu.get(), ID_VIEW_MICROSOFT_DRIVERS), L"Show devices with drivers from &Microsoft");
+    EXPECT_EQ(MenuText(frame->Menu().get(), ID_VIEW_PRESENT_ONLY), L"Show &only present devices");
+    EXPECT_EQ(MenuText(frame->Menu().get(), ID_VIEW_MICROSOFT_DRIVERS), L"Show devices with drivers from &Microsoft");
 }
 
 TEST_F(MainWindow, ARescanScrollsTheViewBackToTheLeftEdge)
 {
     Start();
-    frame->view.columns[0].width = 2000;
-    frame->view.Send(WM_SIZE);
-    frame->view.Send(WM_HSCROLL, SB_PAGERIGHT);
-    ASSERT_LT(frame->view.scrollOffset, 0);
+    frame->View().columns[0].width = 2000;
+    frame->View().Send(WM_SIZE);
+    frame->View().Send(WM_HSCROLL, SB_PAGERIGHT);
+    ASSERT_LT(frame->View().scrollOffset, 0);
     frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
     WaitForScan();
-    EXPECT_EQ(frame->view.scrollOffset, 0);
-    EXPECT_EQ(frame->view.header.RectInParent().left, 0) << "the header shows its first title whole";
+    EXPECT_EQ(frame->View().scrollOffset, 0);
+    EXPECT_EQ(frame->View().header.RectInParent().left, 0) << "the header shows its first title whole";
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_POS;
-    ::GetScrollInfo(frame->view, SB_HORZ, &info);
+    ::GetScrollInfo(frame->View(), SB_HORZ, &info);
     EXPECT_EQ(info.nPos, 0);
 }
 
@@ -462,7 +462,7 @@ TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
 {
     Start();
     ::UpdateWindow(*frame);
-    const HWND children[] = {frame->statusBarWindow.get(), frame->view.get(), frame->toolBar.get()};
+    const HWND children[] = {frame->statusBarWindow.get(), frame->View().get(), frame->ToolBar().get()};
     for (HWND child : children)
         ::ValidateRect(child, nullptr);
     ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
@@ -479,9 +479,9 @@ TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
 TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
 {
     Start();
-    EXPECT_TRUE(MenuItemGrayed(frame->menu.get(), ID_DEVICE_PROPERTIES));
-    const auto images = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST));
-    const auto disabled = reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETDISABLEDIMAGELIST));
+    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
+    const auto images = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST));
+    const auto disabled = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETDISABLEDIMAGELIST));
     ASSERT_NE(disabled, nullptr);
     ASSERT_NE(disabled, images);
     EXPECT_EQ(::ImageList_GetImageCount(disabled), ::ImageList_GetImageCount(images));
@@ -501,7 +501,7 @@ TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
     const UniqueBitmap picture(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     ASSERT_TRUE(picture && dc);
-    const HGDIOBJ previous = ::SelectObject(dc.get(), picture.get());
+    const ScopedSelectObject selection(dc.get(), picture.get());
     for (HIMAGELIST list : {images, disabled}) {
         const RECT all = {0, 0, size, size};
         ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
@@ -518,7 +518,6 @@ TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
         else
             EXPECT_EQ(coloured, 0) << "the disabled picture is grey";
     }
-    ::SelectObject(dc.get(), previous);
 }
 
 TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresTheGivenSizes)
@@ -539,23 +538,23 @@ TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresT
     EXPECT_EQ(limits.ptMinTrackSize.y, 900);
     const int atHighDpi[] = {600, 150, 105, 225};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(frame->view.columns[static_cast<size_t>(i)].width, atHighDpi[i]) << i;
-        EXPECT_EQ(HeaderItemWidth(frame->view.header, i), atHighDpi[i]) << i;
+        EXPECT_EQ(frame->View().columns[static_cast<size_t>(i)].width, atHighDpi[i]) << i;
+        EXPECT_EQ(HeaderItemWidth(frame->View().header, i), atHighDpi[i]) << i;
     }
-    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), 24);
-    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), 48);
-    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETDISABLEDIMAGELIST))), 48);
-    EXPECT_EQ(frame->view.RectInParent().top, 63);
-    EXPECT_EQ(frame->view.header.RectInParent().bottom, SystemMetricForDpi(SM_CYMENU, 144));
+    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), 24);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), 48);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETDISABLEDIMAGELIST))), 48);
+    EXPECT_EQ(frame->View().RectInParent().top, 63);
+    EXPECT_EQ(frame->View().header.RectInParent().bottom, SystemMetricForDpi(SM_CYMENU, 144));
 
     RECT back = {10, 10, 770, 610};
     frame->Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
     const int given[] = {400, 100, 70, 150};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(frame->view.columns[static_cast<size_t>(i)].width, given[i]) << i;
-    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), 16);
-    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), 32);
-    EXPECT_EQ(frame->view.RectInParent().top, 42);
+        EXPECT_EQ(frame->View().columns[static_cast<size_t>(i)].width, given[i]) << i;
+    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), 16);
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), 32);
+    EXPECT_EQ(frame->View().RectInParent().top, 42);
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 760);
     EXPECT_EQ(limits.ptMinTrackSize.y, 600);
@@ -579,12 +578,12 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(760, dpi));
     EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(600, dpi));
-    EXPECT_EQ(frame->view.RectInParent().top, ScaleForDpi(42, dpi));
-    EXPECT_EQ(ImageSize(frame->view.stateImages.get()), ScaleForDpi(16, dpi));
-    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->toolBar.Send(TB_GETIMAGELIST))), ScaleForDpi(32, dpi));
-    EXPECT_GE(static_cast<int>(frame->view.tree.Send(TVM_GETITEMHEIGHT)), ScaleForDpi(16, dpi))
+    EXPECT_EQ(frame->View().RectInParent().top, ScaleForDpi(42, dpi));
+    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), ScaleForDpi(16, dpi));
+    EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), ScaleForDpi(32, dpi));
+    EXPECT_GE(static_cast<int>(frame->View().tree.Send(TVM_GETITEMHEIGHT)), ScaleForDpi(16, dpi))
         << "a row is as high as its check box";
-    const RECT bar = frame->progressBar.RectInParent();
+    const RECT bar = frame->ProgressBar().RectInParent();
     EXPECT_EQ(bar.left, ScaleForDpi(3, dpi));
     EXPECT_EQ(bar.right, ScaleForDpi(200, dpi) - ScaleForDpi(3, dpi));
 
@@ -593,19 +592,19 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     // the 70 given at 96 DPI and ends in an ellipsis).
     const int given[] = {400, 100, 70, 150};
     const std::wstring samples[] = {L"Tarnwick Test Camera", L"10.0.22621.1", L"11-2-2023", L"Contoso Ltd."};
-    const int padding = frame->view.CellPadding();
+    const int padding = frame->View().CellPadding();
     for (size_t i = 0; i < 4; ++i) {
-        const int width = frame->view.columns[i].width;
+        const int width = frame->View().columns[i].width;
         EXPECT_EQ(width, ScaleForDpi(given[i], dpi)) << i;
-        EXPECT_LE(TextWidth(frame->view.tree, frame->view.columns[i].title) + 2 * padding, width) << i;
-        EXPECT_LE(TextWidth(frame->view.tree, samples[i]) + 2 * padding, width) << samples[i];
+        EXPECT_LE(TextWidth(frame->View().tree, frame->View().columns[i].title) + 2 * padding, width) << i;
+        EXPECT_LE(TextWidth(frame->View().tree, samples[i]) + 2 * padding, width) << samples[i];
     }
     // And so do the values of the devices listed here.
     for (HTREEITEM node : Children(ThirdPartyClassNode())) {
         const auto* device = reinterpret_cast<const DeviceInfo*>(tree.GetItemData(node));
         ASSERT_NE(device, nullptr);
-        EXPECT_LE(TextWidth(frame->view.tree, device->driverVersion) + 2 * padding, frame->view.columns[1].width);
-        EXPECT_LE(TextWidth(frame->view.tree, device->driverDate) + 2 * padding, frame->view.columns[2].width);
+        EXPECT_LE(TextWidth(frame->View().tree, device->driverVersion) + 2 * padding, frame->View().columns[1].width);
+        EXPECT_LE(TextWidth(frame->View().tree, device->driverDate) + 2 * padding, frame->View().columns[2].width);
     }
     // For the picture: the fixture's devices shown, one of them selected with the sample values.
     const HTREEITEM fixtureClass = ThirdPartyClassNode();

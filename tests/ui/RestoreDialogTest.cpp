@@ -14,7 +14,7 @@
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TestShellServices.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CRestoreDlg.h"
@@ -61,8 +61,6 @@ class RestoreDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed());
         ::ShowWindow(owner.get(), SW_SHOWNORMAL);
         backup = sandbox / L"Backup";
         // A device that lost its driver, one whose driver is newer than the backup's, a
@@ -110,7 +108,7 @@ protected:
     const fixture::SimpleDriver older = Driver(L"rdnewer", L"Newer Camera", L"8.0.0.0");
     const fixture::SimpleDriver alone = Driver(L"rdalone", L"Absent Printer", L"1.0.0.5");
     const fixture::SimpleDriver gap = Driver(L"rdgap", L"Broken Modem", L"3.3.3.3");
-    OpenVerbRecorder recorder;
+    TestShellServices services;
     TempFolder sandbox;
     TestWindow owner;
     std::wstring backup;
@@ -124,7 +122,7 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
 {
     std::vector<Row> rows;
     std::wstring status;
-    CRestoreDlg dialog(backup);
+    CRestoreDlg dialog(backup, services.Services());
     const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
         rows = ReadRows(list);
         wchar_t text[128] = L"";
@@ -158,7 +156,7 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
 TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBackup)
 {
     {
-        CRestoreDlg dialog(backup);
+        CRestoreDlg dialog(backup, services.Services());
         const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
             // Only the device that lost its driver: the staged-only package is unticked.
             LVITEMW state = {};
@@ -177,5 +175,5 @@ TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBa
     EXPECT_NE(log.find("  Installed.\r\n\r\n\r\nDone: 1 of 1 driver package(s) restored.\r\n"), std::string::npos)
         << log;
     EXPECT_EQ(log.find("rdalone"), std::string::npos);
-    EXPECT_EQ(recorder.WaitForOpened(1, 20000).size(), 1u) << "the log opens when the dialog goes";
+    EXPECT_EQ(services.shell.Opened().size(), 1u) << "the log opens when the dialog goes";
 }

@@ -10,7 +10,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/CachedDevices.h"
 #include "tests/support/ModalDriver.h"
-#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CSaveProgressDlg.h"
 
@@ -32,8 +32,6 @@ class SaveProgressDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitSystemFolders();
-        ASSERT_TRUE(recorder.installed());
         target = devices.folder() / L"target";
         // Enough files that the run is still going once the dialog has been shown: a modal
         // dialog appears only when its message queue first runs empty.
@@ -63,7 +61,7 @@ protected:
         });
     }
 
-    OpenVerbRecorder recorder;
+    ShellOpenRecorder shell;
     CachedDevices devices;
     DeviceInfo* device = nullptr;
     std::wstring target;
@@ -82,7 +80,7 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
 {
     Shown shown;
     {
-        CSaveProgressDlg dialog(target);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         SentMessageWatch watch = WatchControls(dialog, shown);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
@@ -93,13 +91,13 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
     EXPECT_EQ(shown.lastPercent, L"100%");
     const std::string log = OnlyLogIn(target);
     EXPECT_NE(log.find("Done: 1 of 1 device driver(s) succesefully saved."), std::string::npos) << log;
-    EXPECT_EQ(recorder.WaitForOpened(1, 20000).size(), 1u) << "the log opens once the dialog object is gone";
+    EXPECT_EQ(shell.Opened().size(), 1u) << "the log opens once the dialog object is gone";
 }
 
 TEST_F(SaveProgressDialogTest, StartsAtZeroPercentCentredOverItsOwner)
 {
     ShowOwner(owner);
-    CSaveProgressDlg dialog(target);
+    CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
     dialog.Saver().AddDevice(device);
     std::wstring firstLabel;
     RECT dialogRect = {};
@@ -129,7 +127,7 @@ TEST_F(SaveProgressDialogTest, CancelOnlyAsksForAStopAndEnterDoesNothing)
     bool cancelEnabled = false;
     bool asked = false;
     {
-        CSaveProgressDlg dialog(target);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         dialog.Saver().AddDevice(&second);
         SentMessageWatch watch([&](HWND window, UINT message, WPARAM, LPARAM) {
@@ -161,10 +159,10 @@ TEST_F(SaveProgressDialogTest, TargetThatIsAFileClosesAtOnceWithTheErrorInTheLog
 {
     ASSERT_TRUE(WriteFileBytes(target, "a file, not a folder"));
     {
-        CSaveProgressDlg dialog(target);
+        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
     }
-    const std::string log = OnlyLogIn(SystemFolders::Current().tempDir);
+    const std::string log = OnlyLogIn(ReadSystemFolders().tempDir);
     EXPECT_NE(log.find("ERROR: Target path is an existing file.\r\n"), std::string::npos) << log;
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "platform/Handles.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryText.h"
 #include "ui/Settings.h"
@@ -19,17 +21,27 @@ void DeleteSettingsKey()
 
 std::vector<BYTE> ReadRaw(const wchar_t* name, DWORD* type)
 {
-    HKEY key = nullptr;
+    HKEY opened = nullptr;
     std::vector<BYTE> bytes;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return bytes;
+    const UniqueRegKey key(opened);
     DWORD size = 0;
-    if (::RegQueryValueExW(key, name, nullptr, type, nullptr, &size) == ERROR_SUCCESS) {
+    if (::RegQueryValueExW(key.get(), name, nullptr, type, nullptr, &size) == ERROR_SUCCESS) {
         bytes.resize(size);
-        ::RegQueryValueExW(key, name, nullptr, type, bytes.data(), &size);
+        ::RegQueryValueExW(key.get(), name, nullptr, type, bytes.data(), &size);
     }
-    ::RegCloseKey(key);
     return bytes;
+}
+
+// The value is plain text (REG_SZ): exactly the characters and one terminator.
+void ExpectStoredText(const wchar_t* name, const std::wstring& text)
+{
+    DWORD type = 0;
+    const std::vector<BYTE> bytes = ReadRaw(name, &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    const auto* begin = reinterpret_cast<const BYTE*>(text.c_str());
+    EXPECT_EQ(bytes, std::vector<BYTE>(begin, begin + (text.size() + 1) * sizeof(wchar_t))) << name;
 }
 
 void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD size)
@@ -95,11 +107,7 @@ TEST_F(Settings, SaveWritesAllThreeValuesInTheirLayout)
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(device, std::vector<BYTE>(20, 0));
 
-    std::vector<BYTE> path = ReadRaw(L"BrowsePath", &type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    const wchar_t expected[] = L"C:\\Backup";
-    ASSERT_EQ(path.size(), sizeof(expected));
-    EXPECT_EQ(std::memcmp(path.data(), expected, sizeof(expected)), 0);
+    ExpectStoredText(L"BrowsePath", L"C:\\Backup");
 }
 
 TEST_F(Settings, EmptyBrowsePathIsStoredAsTheTerminatorAlone)
@@ -108,10 +116,7 @@ TEST_F(Settings, EmptyBrowsePathIsStoredAsTheTerminatorAlone)
     PlacementRecord mainPlacement;
     PlacementRecord devicePlacement;
     SaveSettings(window.get(), mainPlacement, devicePlacement, L"");
-    DWORD type = 0;
-    std::vector<BYTE> path = ReadRaw(L"BrowsePath", &type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(path, std::vector<BYTE>(2, 0));
+    ExpectStoredText(L"BrowsePath", L"");
 }
 
 TEST_F(Settings, RoundTripRestoresWhatWasSaved)
@@ -145,12 +150,7 @@ TEST_F(Settings, ExpandableBrowsePathIsExpandedAndWrittenBackPlain)
 
     TestWindow window;
     SaveSettings(window.get(), mainPlacement, devicePlacement, browsePath);
-    DWORD type = 0;
-    std::vector<BYTE> path = ReadRaw(L"BrowsePath", &type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    const wchar_t expected[] = L"C:\\Saved\\Drivers";
-    ASSERT_EQ(path.size(), sizeof(expected));
-    EXPECT_EQ(std::memcmp(path.data(), expected, sizeof(expected)), 0);
+    ExpectStoredText(L"BrowsePath", L"C:\\Saved\\Drivers");
 }
 
 TEST_F(Settings, BrowsePathOfAnotherTypeReadsEmpty)

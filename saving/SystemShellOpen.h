@@ -1,0 +1,9 @@
+// The shell's own "open" action (ShellExecuteW).
+#pragma once
+
+#include "saving/IShellOpen.h"
+
+class SystemShellOpen final : public IShellOpen {
+public:
+    void Open(const std::wstring& target) override;
+};

@@ -1,0 +1,35 @@
+// What the main window's commands hand over to the dialogs and shell actions: the driver
+// files dialog, the folder choice and save progress dialog, the about box, help, the home
+// page, Device Manager and the restore dialog. The main window decides when each runs (and
+// with which device, owner and folder text); these say how. Tests give recorders, so that no
+// dialog or shell action blocks them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "model/DeviceInfo.h"
+#include "ui/PlacementRecord.h"
+
+class IMainFrameActions {
+public:
+    // The driver files dialog for `device`, modal over `owner`; the device's INF full path is
+    // resolved already.
+    virtual void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
+                                 std::wstring& browsePath) = 0;
+    // Asks for the target folder (a choice replaces browsePath) and saves `devices` under the
+    // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
+    virtual void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) = 0;
+    virtual void ShowAbout(HWND owner) = 0;
+    virtual void ShowHelp(HWND owner) = 0;
+    virtual void OpenHomePage() = 0;
+    virtual void OpenDeviceManager(HWND owner) = 0;
+    // Asks for a backup folder (starting at browsePath) and restores from it under the
+    // restore dialog; true when a restore ran, so the devices are to be scanned again.
+    virtual bool RestoreDrivers(HWND owner, const std::wstring& browsePath) = 0;
+
+protected:
+    ~IMainFrameActions() = default;
+};
