@@ -1,0 +1,12 @@
+// A file copied and stamped through the one handle that writes it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Copies source to target, replacing a file there, with source's attributes. The copy gets
+// creation and last-write time `time`, set through the handle that wrote it, so it is never
+// opened a second time (and a read-only copy can still be stamped). A copy that fails part
+// way is removed. False when the copy failed; failing to set the times is no failure.
+bool CopyFileStamped(const std::wstring& source, const std::wstring& target, const FILETIME& time);
