@@ -52,51 +52,52 @@ bool DeviceList::Scan(bool includeAll, bool presentOnly, IProgressReporter& repo
 
 void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
 {
+    auto device = std::make_unique<DeviceInfo>();
+    device->devInfoData = element;
+    ReadDriverKey(*device);
+    // Without an INF and section there is no driver to save; drivers from the system's own
+    // INFs are listed only on request. Such a device is not read any further: on a usual PC
+    // most devices run on the system's own drivers.
+    if (device->infPath.empty() || device->infSection.empty() || (!includeAll && !device->isOemInf))
+        return;
+
     HDEVINFO set = deviceInfoSet.get();
-    const std::wstring className = ReadDeviceProperty(set, element, SPDRP_CLASS);
-    const std::wstring description = ReadDeviceProperty(set, element, SPDRP_DEVICEDESC);
-    std::wstring name = ReadDeviceProperty(set, element, SPDRP_FRIENDLYNAME);
-    if (name.empty())
-        name = description;
-    if (name.empty())
+    device->className = ReadDeviceProperty(set, element, SPDRP_CLASS);
+    device->description = ReadDeviceProperty(set, element, SPDRP_DEVICEDESC);
+    device->name = ReadDeviceProperty(set, element, SPDRP_FRIENDLYNAME);
+    if (device->name.empty())
+        device->name = device->description;
+    if (device->name.empty())
         return;
 
     const std::optional<std::wstring>& classText = ClassDescriptionOf(element.ClassGuid);
-    std::wstring classDescription = classText ? *classText : className;
-    if (classDescription.empty())
-        classDescription = L"Unknown device";
-
-    auto device = std::make_unique<DeviceInfo>();
-    device->devInfoData = element;
-    device->name = name;
-    device->className = className;
-    device->description = description;
-    device->classDescription = classDescription;
+    device->classDescription = classText ? *classText : device->className;
+    if (device->classDescription.empty())
+        device->classDescription = L"Unknown device";
     device->manufacturer = ReadDeviceProperty(set, element, SPDRP_MFG);
     device->hardwareId = ReadDeviceProperty(set, element, SPDRP_HARDWAREID);
     wchar_t instanceId[1024] = L"";
     if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, ARRAYSIZE(instanceId), nullptr))
         device->instanceId = instanceId;
 
-    UniqueRegKey driverKey(
-        ::SetupDiOpenDevRegKey(set, &device->devInfoData, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
-    if (driverKey) {
-        device->providerName = ReadRegistryText(driverKey.get(), L"ProviderName");
-        device->infPath = ReadRegistryText(driverKey.get(), L"InfPath");
-        device->infSection = ReadRegistryText(driverKey.get(), L"InfSection");
-        device->infSectionExt = ReadRegistryText(driverKey.get(), L"InfSectionExt");
-        device->driverDate = ReadRegistryText(driverKey.get(), L"DriverDate");
-        device->driverVersion = ReadRegistryText(driverKey.get(), L"DriverVersion");
-        device->isOemInf = IsOemInfName(device->infPath);
-    }
-
-    // Without an INF and section there is no driver to save; drivers from the system's own
-    // INFs are listed only on request.
-    if (device->infPath.empty() || device->infSection.empty() || (!includeAll && !device->isOemInf))
-        return;
     // The first device enumerated under a key stays; a later one is dropped.
     const std::wstring key = DeviceKey(*device);
     devices.try_emplace(key, std::move(device));
+}
+
+void DeviceList::ReadDriverKey(DeviceInfo& device) const
+{
+    UniqueRegKey driverKey(
+        ::SetupDiOpenDevRegKey(deviceInfoSet.get(), &device.devInfoData, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
+    if (!driverKey)
+        return;
+    device.providerName = ReadRegistryText(driverKey.get(), L"ProviderName");
+    device.infPath = ReadRegistryText(driverKey.get(), L"InfPath");
+    device.infSection = ReadRegistryText(driverKey.get(), L"InfSection");
+    device.infSectionExt = ReadRegistryText(driverKey.get(), L"InfSectionExt");
+    device.driverDate = ReadRegistryText(driverKey.get(), L"DriverDate");
+    device.driverVersion = ReadRegistryText(driverKey.get(), L"DriverVersion");
+    device.isOemInf = IsOemInfName(device.infPath);
 }
 
 const std::optional<std::wstring>& DeviceList::ClassDescriptionOf(const GUID& classGuid)

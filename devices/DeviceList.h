@@ -53,6 +53,8 @@ public:
 
 private:
     void ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll);
+    // The values of the device's driver key; none when it has no key.
+    void ReadDriverKey(DeviceInfo& device) const;
     // The class's description as the system gives it, asked once per class and scan; none
     // when the system has none.
     const std::optional<std::wstring>& ClassDescriptionOf(const GUID& classGuid);

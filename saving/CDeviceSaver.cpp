@@ -3,11 +3,12 @@
 
 #include "saving/CDeviceSaver.h"
 
+#include <algorithm>
+
 #include "discovery/DriverFileFinder.h"
 #include "discovery/FileSearchIndex.h"
 #include "discovery/SystemFolders.h"
 #include "platform/FileCopy.h"
-#include "platform/Handles.h"
 #include "platform/ShellPath.h"
 #include "saving/FileSetLookahead.h"
 #include "saving/SavePaths.h"
@@ -205,15 +206,8 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
     uint64_t total = TotalSize(device.files);
     if (total == 0)
         total = 1;
-    uint64_t freeBytes = 0;
-    if (!GetFreeSpace(folder.path, freeBytes)) {
-        log.Print(L"  ERROR: Could not read the free space on target.\n");
+    if (!HasRoomFor(folder.path, total))
         return false;
-    }
-    if (freeBytes < total) {
-        log.Print(L"  ERROR: Not enough space on target.\n");
-        return false;
-    }
 
     uint64_t copied = 0;
     bool failed = false;
@@ -230,9 +224,30 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
             return false;
         }
     }
+    *freeEstimate -= std::min(copied, *freeEstimate);
     if (failed)
         log.Print(L"  Completed with errors.\n\n");
     return !failed;
+}
+
+bool CDeviceSaver::HasRoomFor(const std::wstring& folder, uint64_t needed)
+{
+    // Asked once, then counted down by what the run writes. Asked again whenever the count
+    // says a device does not fit, so a device is only ever refused on the system's answer.
+    if (freeEstimate && *freeEstimate >= needed)
+        return true;
+    uint64_t freeBytes = 0;
+    if (!GetFreeSpace(folder, freeBytes)) {
+        freeEstimate.reset();
+        log.Print(L"  ERROR: Could not read the free space on target.\n");
+        return false;
+    }
+    freeEstimate = freeBytes;
+    if (freeBytes < needed) {
+        log.Print(L"  ERROR: Not enough space on target.\n");
+        return false;
+    }
+    return true;
 }
 
 bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ private:
     std::unique_ptr<FileSetLookahead> LookAhead(
         DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker);
     bool SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder);
+    // Whether needed bytes fit the free space of folder's volume; prints why not.
+    bool HasRoomFor(const std::wstring& folder, uint64_t needed);
 
     // What one device's save has written so far.
     struct DeviceFolder {
@@ -72,6 +75,8 @@ private:
     SaveLog log;
     IProgressReporter* reporter;
     bool aborted = false;
+    // The target's free space as last asked, less what the run has written since.
+    std::optional<uint64_t> freeEstimate;
     // Set with aborted, for the search running ahead on its own thread.
     std::atomic<bool> stopLookahead{false};
 };

@@ -89,8 +89,9 @@ bool CreateOneFolder(const std::wstring& folder)
 }
 
 // The folder first and its parents only when they are missing: most parents exist, and
-// asking for each of them from the root on costs a round trip to the file system apiece.
-// Parents created before a failure stay.
+// asking for each of them from the root on costs a round trip to the file system apiece
+// (and for a name that is not there, under Wine, a read of the whole parent folder).
+// Parents created before a failure stay. A file of that name counts as existing.
 bool CreateFolderAndParents(const std::wstring& folder, size_t rootLength)
 {
     if (folder.size() <= rootLength || ::CreateDirectoryW(folder.c_str(), nullptr))
@@ -99,8 +100,10 @@ bool CreateFolderAndParents(const std::wstring& folder, size_t rootLength)
     if (error == ERROR_ALREADY_EXISTS)
         return true;
     size_t parentEnd = folder.rfind(L'\\');
-    if (error != ERROR_PATH_NOT_FOUND || parentEnd == std::wstring::npos || parentEnd < rootLength)
-        return false;
+    if (error != ERROR_PATH_NOT_FOUND || parentEnd == std::wstring::npos || parentEnd < rootLength) {
+        // A medium or folder that refuses new folders may still hold this one.
+        return ::PathFileExistsW(folder.c_str()) != FALSE;
+    }
     while (parentEnd > rootLength && folder[parentEnd - 1] == L'\\')
         --parentEnd;
     return CreateFolderAndParents(folder.substr(0, parentEnd), rootLength) && CreateOneFolder(folder);
@@ -160,8 +163,6 @@ bool CreateFolderPath(const std::wstring& path)
     // be unreachable for them (and for Windows' own folder creation).
     if (canonical.size() >= MAX_PATH)
         return false;
-    if (::PathFileExistsW(canonical.c_str()))
-        return true;
 
     wchar_t root[kPathBufferLength] = L"";
     ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBufferLength));

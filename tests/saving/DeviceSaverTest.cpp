@@ -322,6 +322,23 @@ TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
     EXPECT_EQ(ListTree(target + L"\\Ports\\Huge"), std::vector<std::wstring>()) << "the device folder stays, empty";
 }
 
+// The free space is counted down by what the run writes, and asked again before a device
+// is refused: here the count after the first device says the second does not fit, the disk
+// says it does.
+TEST_F(DeviceSaverTest, FreeSpaceIsAskedAgainBeforeADeviceIsRefused)
+{
+    ASSERT_TRUE(CreateFolderPath(target));
+    uint64_t free = 0;
+    ASSERT_TRUE(GetFreeSpace(target, free));
+    ASSERT_GT(free, 1u << 20);
+    DeviceInfo& first = Device(L"Ports", L"First", {Payload(L"a.sys", "a")});
+    first.files[0].size = free / 2;
+    DeviceInfo& second = Device(L"Ports", L"Second", {Payload(L"b.sys", "b")});
+    second.files[0].size = free / 4 * 3;
+    EXPECT_TRUE(Save(target, {&first, &second}));
+    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Second\\b.sys"), "b");
+}
+
 TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
 {
     ASSERT_TRUE(CreateFolderPath(target));
