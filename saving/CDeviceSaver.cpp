@@ -188,15 +188,12 @@ void CDeviceSaver::OnFile(const DriverFile& file)
 bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder)
 {
     DeviceFolder folder;
-    bool usable = BuildDeviceFolder(device, targetFolder, folder.path);
-    if (usable) {
-        const std::wstring unique = MakeUniquePath(folder.path);
-        usable = !unique.empty();
-        if (usable)
-            folder.path = unique;
-    }
+    std::wstring wanted;
+    const bool made = BuildDeviceFolder(device, targetFolder, wanted) && CreateUniqueFolder(wanted, folder.path);
+    if (folder.path.empty())
+        folder.path = wanted;
     log.Print(L"  Saving to %s...\n", folder.path.c_str());
-    if (!usable || !CreateFolderPath(folder.path)) {
+    if (!made) {
         log.Print(L"  ERROR: Failed to create folder '%s'.\n", folder.path.c_str());
         return false;
     }

@@ -153,6 +153,24 @@ std::wstring MakeUniquePath(const std::wstring& path)
     return std::wstring();
 }
 
+bool CreateUniqueFolder(const std::wstring& path, std::wstring& folder)
+{
+    folder = path;
+    if (!CreateFolderPath(WithoutFileName(path)))
+        return false;
+    for (unsigned k = 0; k <= kMostNumberedPaths; ++k) {
+        folder = k == 0 ? path : path + L"[" + std::to_wstring(k) + L"]";
+        if (folder.size() >= MAX_PATH)
+            return false;
+        if (::CreateDirectoryW(folder.c_str(), nullptr))
+            return true;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    folder = path;
+    return false;
+}
+
 bool CreateFolderPath(const std::wstring& path)
 {
     std::wstring canonical;

@@ -36,6 +36,12 @@ const unsigned kMostNumberedPaths = 99999;
 // ...; empty text when every variant up to kMostNumberedPaths is taken.
 std::wstring MakeUniquePath(const std::wstring& path);
 
+// Creates the folder path, or when something of that name exists, the first "path[k]" that
+// does not, with any missing parents: the name is taken in the same step that tests it.
+// folder is the folder made; on failure the name that could not be made (path itself when
+// every variant up to kMostNumberedPaths is taken).
+bool CreateUniqueFolder(const std::wstring& path, std::wstring& folder);
+
 // Creates the folder and every missing parent. An existing path counts as success. False when
 // a folder cannot be created or the path does not fit the path limit.
 bool CreateFolderPath(const std::wstring& path);

@@ -109,6 +109,29 @@ TEST(MakeUniquePath, NumbersAreAppendedToThePathAsGiven)
     EXPECT_EQ(MakeUniquePath(device), device + L"[3]");
 }
 
+TEST(CreateUniqueFolder, TakesTheFirstFreeNameWithItsParents)
+{
+    TempFolder folder;
+    const std::wstring device = folder / L"Class\\Device";
+    std::wstring made;
+    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    EXPECT_EQ(made, device) << "missing parents are made";
+    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    EXPECT_EQ(made, device + L"[1]");
+    ASSERT_TRUE(WriteFileBytes(device + L"[2]", "a file takes the name too"));
+    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    EXPECT_EQ(made, device + L"[3]") << "never Device[1][1]";
+    EXPECT_TRUE(::PathIsDirectoryW(made.c_str()));
+
+    ASSERT_TRUE(WriteFileBytes(folder / L"File", "x"));
+    EXPECT_FALSE(CreateUniqueFolder(folder / L"File\\Device", made)) << "its parent is a file";
+    EXPECT_EQ(made, folder / L"File\\Device");
+    const std::wstring nearLimit = folder / std::wstring(MAX_PATH - 3 - folder.path().size(), L'n');
+    ASSERT_TRUE(WriteFileBytes(nearLimit, "takes the name that fits"));
+    EXPECT_FALSE(CreateUniqueFolder(nearLimit, made)) << "a numbered name past the path limit is not cut";
+    EXPECT_EQ(ListTree(folder.path()).size(), 7u) << "nothing else made";
+}
+
 TEST(CreateFolderPath, MissingParentsAreCreated)
 {
     TempFolder folder;
