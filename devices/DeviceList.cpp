@@ -26,6 +26,11 @@ void DeviceList::Clear()
     devices.clear();
 }
 
+void DeviceList::CloseDeviceSet()
+{
+    deviceInfoSet.reset();
+}
+
 bool DeviceList::Scan(bool includeAll, bool presentOnly, IProgressReporter& reporter)
 {
     Clear();

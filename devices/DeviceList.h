@@ -41,6 +41,11 @@ public:
     // its answer is ignored.
     bool Scan(bool includeAll, bool presentOnly, IProgressReporter& reporter);
     void Clear();
+    // Closes the device set and keeps the records: for a caller done with the set once the
+    // records are read and their INFs resolved. DeviceInfoSet() is null afterwards, and the
+    // records' devInfoData name nothing. Touches nothing but the set, so it may run on
+    // another thread while the records are used.
+    void CloseDeviceSet();
 
     const DeviceMap& Devices() const { return devices; }
     // Null before the first scan and after Clear.

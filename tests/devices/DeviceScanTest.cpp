@@ -100,6 +100,12 @@ TEST(DeviceScan, RecordHoldsTheDriverKeyAndDeviceProperties)
                                         package.result().publishedInf + L"|DeviceInstall");
     EXPECT_NE(nullptr, list.DeviceInfoSet());
 
+    const size_t records = list.Devices().size();
+    list.CloseDeviceSet();
+    EXPECT_EQ(nullptr, list.DeviceInfoSet());
+    EXPECT_EQ(records, list.Devices().size()) << "the records stay";
+    EXPECT_EQ(L"1.2.3.4", friendly->driverVersion);
+
     list.Clear();
     EXPECT_TRUE(list.Devices().empty());
     EXPECT_EQ(nullptr, list.DeviceInfoSet());
