@@ -66,6 +66,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
 {
     const SystemFolders folders = ReadSystemFolders();
+    const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     if (!hasInstallRights()) {
         std::fputs(kNoRightsMessage, console);
@@ -74,6 +75,9 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     std::fputs("Checking driver packages...\n", console);
     // The restorer finishes its log when it goes: moved into the restored folder and opened.
     CDriverRestorer restorer(*this, shell, folders);
+    // As with a scripted backup: the log's path is the last line, and no viewer stays open.
+    if (scripted)
+        restorer.ReportLogPathTo(console);
     restorer.FindPackages(options.restore, options.force);
     return restorer.RestoreAll(console) ? 0 : 1;
 }

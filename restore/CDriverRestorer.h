@@ -19,6 +19,8 @@ public:
     CDriverRestorer(IProgressReporter& reporter, IShellOpen& shell, const SystemFolders& folders);
     // Finishes the log: moved into the restored folder and opened for the user.
     ~CDriverRestorer();
+    // When the log is finished its path goes to output as a line, instead of opening it.
+    void ReportLogPathTo(FILE* output) { log.ReportPathInsteadOfOpening(output); }
     CDriverRestorer(const CDriverRestorer&) = delete;
     CDriverRestorer& operator=(const CDriverRestorer&) = delete;
 

@@ -88,20 +88,23 @@ protected:
                L" driver package(s) restored.\n";
     }
 
-    // The run's log, in the backup folder, opened, and shown on the console as it is.
+    // The run's log, in the backup folder, shown on the console as it is and named as the last
+    // line; a scripted run leaves no viewer open.
     std::string ExpectLog(const ProgramRun& run)
     {
         const std::string log = OnlyLogIn(backup);
-        EXPECT_EQ(run.output, "Checking driver packages...\r\n" + log);
         const std::vector<std::wstring> logs = LogsIn(backup);
-        const std::vector<std::wstring> opened = recorder.WaitForOpened(1, 20000);
-        if (logs.size() != 1 || opened.size() != 1) {
-            ADD_FAILURE() << "one log in the backup folder, opened once";
+        if (logs.size() != 1) {
+            ADD_FAILURE() << "one log in the backup folder";
             return log;
         }
         const std::wstring kind = L"-restore-log.txt";
         EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
-        EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(backup + L"\\" + logs[0]));
+        EXPECT_EQ(run.output, "Checking driver packages...\r\n" + log +
+                                  LogBytes(FullPathOf(backup + L"\\" + logs[0]) + L"\n"));
+        // The shell starts a viewer after the call returns: give it the time to show up.
+        ::Sleep(1000);
+        EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";
         return log;
     }
 

@@ -181,6 +181,9 @@ for entry in "${restored[@]}"; do
     fail "$name restored from the backup differs from the original installation"
 done
 stop_prefix $third
-iconv -f UTF-16LE -t UTF-8 "$work/restore-opened.txt" 2>/dev/null | grep -q 'restore-media\\Tarnwick-.*-restore-log\.txt' ||
-  fail "the restore's log was not opened from the backup folder"
+# A scripted restore, like a scripted backup, names its log (moved into the backup folder) as
+# its last line and opens no viewer.
+tail -n 1 "$work/restore-output.txt" | grep -q 'restore-media\\Tarnwick-.*-restore-log\.txt.$' ||
+  fail "the restore's output does not end with its log's path in the backup folder"
+[ ! -s "$work/restore-opened.txt" ] || fail "a viewer was opened for a scripted restore"
 echo "roundtrip: ${#restored[@]} drivers restored by tarnwick.exe with identical files"
