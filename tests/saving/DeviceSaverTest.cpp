@@ -66,6 +66,14 @@ protected:
 
     std::wstring Start() const { return L"Saving devices...\n  Target path is " + target + L"\n\n"; }
 
+    // The first device of a run, with its set known: "One", a.sys only.
+    DeviceInfo& KnownFirst() { return Device(L"Ports", L"One", {Payload(L"a.sys", "aa")}); }
+    // The log of a run up to that device's folder line.
+    std::wstring KnownFirstLog(const DeviceInfo& first) const
+    {
+        return Start() + DeviceHeader(first) + L"    a.sys\n  Saving to " + target + L"\\Ports\\One...\n";
+    }
+
     ShellOpenRecorder shell;
     TempFolder sandbox;
     std::wstring target;
@@ -447,7 +455,7 @@ TEST_F(DeviceSaverTest, SetsSearchedDuringTheCopyBeforeReportInTurn)
 {
     SearchablePackage package;
     ASSERT_TRUE(package.ok());
-    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& known = KnownFirst();
     DeviceInfo& second = SearchablePackage::Device(cached, L"Second");
     DeviceInfo& third = SearchablePackage::Device(cached, L"Third");
     EXPECT_TRUE(Save(target, {&known, &second, &third}));
@@ -459,8 +467,7 @@ TEST_F(DeviceSaverTest, SetsSearchedDuringTheCopyBeforeReportInTurn)
     AddSearchFractions(2 * step, step / 2, expected);
     AddCopyFractions(third, 2 * step + step / 2, step / 2, expected);
     EXPECT_EQ(reporter.fractions, expected);
-    const std::wstring expectedLog = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
-                                     L"\\Ports\\One...\n  Done.\n\n" + DeviceHeader(second) +
+    const std::wstring expectedLog = KnownFirstLog(known) + L"  Done.\n\n" + DeviceHeader(second) +
                                      SearchablePackage::Saved(target, L"Second") + DeviceHeader(third) +
                                      SearchablePackage::Saved(target, L"Third") +
                                      L"\nDone: 3 of 3 device driver(s) succesefully saved.\n";
@@ -471,14 +478,14 @@ TEST_F(DeviceSaverTest, StopDuringCopyKeepsNoSetSearchedAhead)
 {
     SearchablePackage package;
     ASSERT_TRUE(package.ok());
-    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& known = KnownFirst();
     DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
     reporter.stopAbove = 0.0;
     EXPECT_FALSE(Save(target, {&known, &next}));
     EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5})) << "nothing of the next search is reported";
     EXPECT_TRUE(next.files.empty()) << "a set found after the stop is not kept";
-    const std::wstring expected = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
-                                  L"\\Ports\\One...\n  Operation aborted by the user.\n  Operation aborted by the user.\n";
+    const std::wstring expected =
+        KnownFirstLog(known) + L"  Operation aborted by the user.\n  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
 }
 
@@ -486,14 +493,13 @@ TEST_F(DeviceSaverTest, StopWhileASetSearchedAheadIsReportedFailsItsSearch)
 {
     SearchablePackage package;
     ASSERT_TRUE(package.ok());
-    DeviceInfo& known = Device(L"Ports", L"One", {Payload(L"a.sys", "aa")});
+    DeviceInfo& known = KnownFirst();
     DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
     reporter.stopAbove = 0.6;
     EXPECT_FALSE(Save(target, {&known, &next}));
     EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5, 0.5625, 0.625}));
     EXPECT_TRUE(next.files.empty()) << "a stopped search leaves no set";
-    const std::wstring expected = Start() + DeviceHeader(known) + L"    a.sys\n  Saving to " + target +
-                                  L"\\Ports\\One...\n  Done.\n\n" + DeviceHeader(next) + L"    one.sys\n" +
+    const std::wstring expected = KnownFirstLog(known) + L"  Done.\n\n" + DeviceHeader(next) + L"    one.sys\n" +
                                   L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
     EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of it copied";
