@@ -25,16 +25,14 @@ bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolde
     const std::wstring className = FolderNameOf({device.classDescription, device.className});
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
     const std::wstring relative = className + L"\\" + deviceName;
-    std::wstring joined = targetFolder;
+    // Joined as text: the shell's path joining reads a target folder named "..Backups" as a
+    // step up and would put the devices somewhere else.
     folder = WithBackslash(targetFolder) + relative;
-    if (!AppendPath(joined, className) || !AppendPath(joined, deviceName))
+    if (folder.size() >= MAX_PATH)
         return false;
     // What the file system will create, compared with what was meant.
     const std::wstring fullTarget = FullPathOf(targetFolder);
-    if (fullTarget.empty() || FullPathOf(joined) != WithBackslash(fullTarget) + relative)
-        return false;
-    folder = joined;
-    return true;
+    return !fullTarget.empty() && FullPathOf(folder) == WithBackslash(fullTarget) + relative;
 }
 
 } // namespace

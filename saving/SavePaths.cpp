@@ -173,10 +173,13 @@ bool CreateUniqueFolder(const std::wstring& path, std::wstring& folder)
 
 bool CreateFolderPath(const std::wstring& path)
 {
-    std::wstring canonical;
-    if (!CanonicalizePath(path, canonical))
+    // Resolved as the file system resolves it, as the device folders are checked: the
+    // shell's canonical form reads a name that merely starts with two dots ("..Backups") as
+    // a step up, and would make another folder than the one asked for.
+    const std::wstring full = FullPathOf(path);
+    if (full.empty())
         return false;
-    canonical = WithBackslash(canonical);
+    std::wstring canonical = WithBackslash(full);
     // The path functions that built it assume the classic limit; beyond it the folder would
     // be unreachable for them (and for Windows' own folder creation).
     if (canonical.size() >= MAX_PATH)
@@ -267,15 +270,15 @@ bool IsWithinFolder(const std::wstring& path, const std::wstring& folder)
 
 bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target)
 {
-    // A relative file name never holds a colon: it would name a drive or a stream.
-    if (name.empty() || name.find(L':') != std::wstring::npos)
+    // A relative file name never holds a colon (it would name a drive or a stream), nor
+    // starts with two separators (a share, or a device path).
+    const bool share = name.size() >= 2 && (name[0] == L'\\' || name[0] == L'/') && (name[1] == L'\\' || name[1] == L'/');
+    if (name.empty() || share || name.find(L':') != std::wstring::npos)
         return false;
-    std::wstring joined = folder;
-    if (!AppendPath(joined, name))
-        return false;
-    // The full path is what the file system will write to: ".." parts, forward slashes and
-    // device names are resolved as it resolves them.
-    const std::wstring full = FullPathOf(joined);
+    // Joined as text: the shell's path joining would read a folder of the path that starts
+    // with two dots ("..Backups") as a step up. The full path is what the file system will
+    // write to: ".." parts, forward slashes and device names are resolved as it resolves them.
+    const std::wstring full = FullPathOf(WithBackslash(folder) + name);
     const std::wstring base = WithBackslash(FullPathOf(folder));
     if (full.size() <= base.size() || full.size() >= MAX_PATH || !IsWithinFolder(full, base))
         return false;

@@ -148,11 +148,15 @@ TEST_F(DeviceSaverTest, EarlierBackupIsLeftUntouched)
 
 TEST_F(DeviceSaverTest, MissingTargetIsCreatedWithItsParents)
 {
-    target = sandbox / L"a\\b\\c";
-    DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
-    EXPECT_TRUE(Save(target, {&device}));
-    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port\\serial.sys"), "x");
-    EXPECT_EQ(LogsIn(target).size(), 1u);
+    // "..Backups" is a folder name like any other, not a step up.
+    for (const wchar_t* folder : {L"a\\b\\c", L"a\\..Backups"}) {
+        target = sandbox / folder;
+        DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
+        EXPECT_TRUE(Save(target, {&device})) << folder;
+        EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Serial port\\serial.sys"), "x") << folder;
+        EXPECT_EQ(LogsIn(target).size(), 1u) << folder;
+    }
+    EXPECT_EQ(ListTree(sandbox.path()).front(), L"a\\") << "nothing made beside a";
 }
 
 TEST_F(DeviceSaverTest, TargetThatIsAFileStopsTheRun)

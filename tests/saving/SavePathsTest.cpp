@@ -151,6 +151,8 @@ TEST(CreateFolderPath, DotPartsAreResolvedFirst)
     EXPECT_TRUE(CreateFolderPath(folder / L"x\\..\\y\\.\\z"));
     EXPECT_TRUE(::PathIsDirectoryW((folder / L"y\\z").c_str()));
     EXPECT_FALSE(Exists(folder / L"x")) << "x is resolved away, not created";
+    EXPECT_TRUE(CreateFolderPath(folder / L"out\\..Backups\\sub"));
+    EXPECT_TRUE(::PathIsDirectoryW((folder / L"out\\..Backups\\sub").c_str())) << "a name that starts with two dots is a name";
 }
 
 TEST(CreateFolderPath, FileInTheWayFails)
