@@ -97,15 +97,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         base = done;
         PrintDevice(device);
 
-        bool found = false;
-        if (searchedAhead) {
-            found = ahead->Report(*this);
-        } else {
-            DriverFileFinder finder(device, *this, folders, &searchIndex);
-            found = finder.Run();
-        }
-        ahead.reset();
-        if (found) {
+        if (FindFiles(device, std::move(ahead), searchIndex)) {
             base += share;
             share = step - share;
             // A target inside the searched tree changes it with every copy: the next search
@@ -129,6 +121,14 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     }
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
     return saved == n;
+}
+
+bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)
+{
+    if (ahead && &ahead->device() == &device)
+        return ahead->Report(*this);
+    DriverFileFinder finder(device, *this, folders, &index);
+    return finder.Run();
 }
 
 std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(

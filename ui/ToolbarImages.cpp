@@ -21,18 +21,6 @@ uint32_t Brightness(uint32_t pixel) noexcept
     return (red * 299 + green * 587 + blue * 114) / 1000;
 }
 
-BITMAPINFO TopDown32(int size)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 // The icon with its colour pixels greyed and its mask kept; null when it cannot be made.
 UniqueIcon GreyedIcon(HICON icon, int size)
 {
@@ -68,6 +56,18 @@ UniqueIcon GreyedIcon(HICON icon, int size)
 }
 
 } // namespace
+
+BITMAPINFO TopDown32(int size)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
 
 uint32_t DisabledPixel(uint32_t pixel, bool hasAlpha) noexcept
 {

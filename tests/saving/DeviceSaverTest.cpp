@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <utility>
 
 #include "discovery/SystemFolders.h"
+#include "platform/WorkerThread.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/FileSetLookahead.h"
 #include "saving/SavePaths.h"
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
@@ -507,4 +510,40 @@ TEST_F(DeviceSaverTest, StopWhileASetSearchedAheadIsReportedFailsItsSearch)
                                   L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
     EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of it copied";
+}
+
+// A stop asked by the last report of a search keeps the set, as a stop there does without
+// the lookahead; the search still counts as failed.
+TEST_F(DeviceSaverTest, StopAtTheEndOfASetSearchedAheadKeepsTheSet)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& known = KnownFirst();
+    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
+    reporter.stopAbove = 0.7;
+    EXPECT_FALSE(Save(target, {&known, &next}));
+    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5, 0.5625, 0.625, 0.6875, 0.75}));
+    EXPECT_EQ(next.files.size(), 3u) << "the whole set stays cached";
+    const std::wstring expected = KnownFirstLog(known) + L"  Done.\n\n" + DeviceHeader(next) +
+                                  L"    one.sys\n    two.dll\n    pkg.inf\n"
+                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+}
+
+// A search made ahead that the run never reaches (it ended first) leaves no set behind,
+// however far it got.
+TEST_F(DeviceSaverTest, ASetSearchedAheadButNeverReportedIsDropped)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    DeviceInfo& device = SearchablePackage::Device(cached, L"Ahead");
+    const SystemFolders folders = ReadSystemFolders();
+    const std::atomic<bool> stop{false};
+    WorkerThread worker;
+    {
+        FileSetLookahead ahead(device, folders, nullptr, stop, worker);
+        worker.Wait();
+        EXPECT_EQ(device.files.size(), 3u) << "the search ran to its end";
+    }
+    EXPECT_TRUE(device.files.empty());
 }

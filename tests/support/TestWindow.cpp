@@ -1,5 +1,9 @@
 #include "tests/support/TestWindow.h"
 
+#include <commctrl.h>
+
+#include <vector>
+
 namespace {
 
 const wchar_t kClassName[] = L"TarnwickTestWindow";
@@ -49,4 +53,19 @@ bool WhollyInvalid(HWND window)
     RECT client = {};
     ::GetClientRect(window, &client);
     return ::GetUpdateRect(window, &update, FALSE) && ::EqualRect(&update, &client);
+}
+
+std::wstring ListItemText(HWND list, int item, int subItem)
+{
+    // The control copies what fits and says how much it copied: a full buffer may be cut short.
+    for (std::vector<wchar_t> text(256);; text.resize(text.size() * 2)) {
+        LVITEMW request = {};
+        request.iSubItem = subItem;
+        request.pszText = text.data();
+        request.cchTextMax = static_cast<int>(text.size());
+        const LRESULT length =
+            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request));
+        if (length + 1 < static_cast<LRESULT>(text.size()))
+            return std::wstring(text.data(), static_cast<size_t>(length));
+    }
 }

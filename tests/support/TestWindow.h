@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class TestWindow {
 public:
     explicit TestWindow(DWORD style = WS_OVERLAPPEDWINDOW, int width = 400, int height = 300);
@@ -21,3 +23,6 @@ void PumpMessages();
 
 // Whether the window has a repaint of its whole client area pending.
 bool WhollyInvalid(HWND window);
+
+// The text of a list-view item's column, whole however long.
+std::wstring ListItemText(HWND list, int item, int subItem);

@@ -35,24 +35,13 @@ struct Row {
     bool operator==(const Row& other) const { return name == other.name && size == other.size && date == other.date; }
 };
 
-std::wstring ItemText(HWND list, int item, int subItem)
-{
-    wchar_t text[512] = L"";
-    LVITEMW request = {};
-    request.iSubItem = subItem;
-    request.pszText = text;
-    request.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request));
-    return text;
-}
-
 std::vector<Row> Rows(const CDriverFilesDlg& dialog)
 {
     const HWND list = dialog.GetItem(IDC_FILE_LIST).get();
     std::vector<Row> rows;
     const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i)
-        rows.push_back({ItemText(list, i, 0), ItemText(list, i, 1), ItemText(list, i, 2)});
+        rows.push_back({ListItemText(list, i, 0), ListItemText(list, i, 1), ListItemText(list, i, 2)});
     return rows;
 }
 

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "ui/Settings.h"
+#include "ui/ToolbarImages.h"
 #include "resources/resource.h"
 #include "restore/InstallRights.h"
 #include "tests/support/ChildProcess.h"
@@ -491,12 +492,7 @@ TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
     // Image 3 is Properties' picture: its disabled form has no colour left.
     const int size = ImageSize(disabled);
     ASSERT_GT(size, 0);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    BITMAPINFO format = TopDown32(size);
     void* bits = nullptr;
     const UniqueBitmap picture(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));

@@ -34,15 +34,8 @@ std::vector<Row> ReadRows(HWND list)
     const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int item = 0; item < count; ++item) {
         Row row;
-        for (int column = 0; column < kColumnCount; ++column) {
-            wchar_t text[256] = L"";
-            LVITEMW entry = {};
-            entry.iSubItem = column;
-            entry.pszText = text;
-            entry.cchTextMax = 256;
-            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
-            row.texts.push_back(text);
-        }
+        for (int column = 0; column < kColumnCount; ++column)
+            row.texts.push_back(ListItemText(list, item, column));
         row.ticked = (::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) &
                       LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
         rows.push_back(row);
