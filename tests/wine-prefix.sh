@@ -51,6 +51,38 @@ stop_display() {
   rm -f "$root/xvfb.pid" "$root/xvfb.display"
 }
 
+# Starts an Xvfb of its own for one program and exports its DISPLAY; PRIVATE_XVFB_PID holds
+# its pid for stop_private_display. The keyboard focus and the active window are one per
+# display, so window tests that run side by side on a shared display take them from each other.
+start_private_display() {
+  local numberfile tries=0
+  numberfile=$(mktemp)
+  # -displayfd picks a free number, safely against servers starting at the same time.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+  PRIVATE_XVFB_PID=$!
+  while [ ! -s "$numberfile" ] && kill -0 "$PRIVATE_XVFB_PID" 2>/dev/null && [ $tries -lt 500 ]; do
+    sleep 0.02
+    tries=$((tries + 1))
+  done
+  local number
+  number=$(tr -dc '0-9' <"$numberfile")
+  rm -f "$numberfile"
+  if [ -z "$number" ]; then
+    echo "wine-prefix: could not start Xvfb" >&2
+    stop_private_display
+    return 1
+  fi
+  export DISPLAY=":$number"
+}
+
+stop_private_display() {
+  if [ -n "${PRIVATE_XVFB_PID:-}" ]; then
+    kill "$PRIVATE_XVFB_PID" 2>/dev/null
+    wait "$PRIVATE_XVFB_PID" 2>/dev/null
+  fi
+  PRIVATE_XVFB_PID=
+}
+
 # Boots ROOT/template once: a quiet prefix with no crash dialogs and no window manager waits.
 ensure_template() {
   local root=$1 template="$1/template"
