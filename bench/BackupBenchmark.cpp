@@ -6,7 +6,9 @@
 // run after an untimed one of the same program and what each wrote removed before the next
 // starts, so Wine's start-up and the disk hit both alike; the medians are compared. Also
 // prints the peak memory of the backup, its cost per device, and where an in-process save
-// spends its time.
+// spends its time. The copies are written under the folder TARNWICK_BENCH_WORK names, when it
+// is set, instead of the temporary folder: a RAM disk there keeps the disk's write-back and
+// discards, which come at times of their own, out of the comparison.
 //   bench_backup.exe small|mixed [/installed]   (/installed: the set is installed already)
 //   bench_backup.exe /floor <file list> <target>     (the floor; started by the above)
 #include <algorithm>
@@ -251,6 +253,13 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+std::wstring WorkParent()
+{
+    wchar_t parent[MAX_PATH] = L"";
+    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_BENCH_WORK", parent, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(parent, length) : std::wstring();
+}
+
 int RunBenchmark(const BenchSet& set, bool installedAlready)
 {
     const std::wstring build = BuildFolder();
@@ -267,12 +276,13 @@ int RunBenchmark(const BenchSet& set, bool installedAlready)
     }
     const double installSeconds = installWatch.Milliseconds() / 1000.0;
 
-    TempFolder work;
+    TempFolder work(WorkParent());
     const std::wstring listFile = work / L"floor-files.txt";
     const Installed installed = MeasureInProcess(listFile, work / L"inprocess");
     RemoveTree(work / L"inprocess");
-    std::wprintf(L"%ls: installed %d devices in %.1f s; a backup copies %d files, %.1f MiB\n\n", set.title,
-                 installed.devices, installSeconds, installed.files, static_cast<double>(installed.bytes) / (1024.0 * 1024.0));
+    std::wprintf(L"%ls: installed %d devices in %.1f s; a backup copies %d files, %.1f MiB into %ls\n\n", set.title,
+                 installed.devices, installSeconds, installed.files, static_cast<double>(installed.bytes) / (1024.0 * 1024.0),
+                 work.path().c_str());
 
     const std::wstring self = build + L"\\bench\\bench_backup.exe";
     std::vector<double> floor, backup, backupPeak, floorPeak;

@@ -9,18 +9,24 @@
 
 namespace {
 
-std::wstring UniqueTempPath()
+std::wstring UniqueTempPath(std::wstring parent)
 {
-    wchar_t temp[MAX_PATH] = L"";
-    ::GetTempPathW(MAX_PATH, temp);
+    if (parent.empty()) {
+        wchar_t temp[MAX_PATH] = L"";
+        ::GetTempPathW(MAX_PATH, temp);
+        parent = temp;
+    }
+    if (parent.back() != L'\\')
+        parent += L'\\';
     static unsigned counter = 0;
-    return std::wstring(temp) + L"tarnwick-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-        std::to_wstring(++counter);
+    return parent + L"tarnwick-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
 
 } // namespace
 
-TempFolder::TempFolder() : path_(UniqueTempPath())
+TempFolder::TempFolder() : TempFolder(std::wstring()) {}
+
+TempFolder::TempFolder(const std::wstring& parent) : path_(UniqueTempPath(parent))
 {
     RemoveTree(path_);
     MakeFolders(path_);

@@ -9,6 +9,8 @@
 class TempFolder {
 public:
     TempFolder();
+    // The folder is made under parent instead; an empty parent is the temporary folder.
+    explicit TempFolder(const std::wstring& parent);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
