@@ -481,53 +481,41 @@ TEST_F(DeviceSaverTest, SetsSearchedDuringTheCopyBeforeReportInTurn)
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expectedLog));
 }
 
-TEST_F(DeviceSaverTest, StopDuringCopyKeepsNoSetSearchedAhead)
+// Stops around a set searched ahead end as they would without the lookahead. During the copy
+// of the device before: nothing of the search is reported and no set is kept. In the middle of
+// the search: it fails and keeps no set. At its last report: the whole set stays cached, and the
+// search still counts as failed. Nothing of the next device is copied in any of them.
+TEST_F(DeviceSaverTest, StopsAroundASetSearchedAheadEndAsWithoutTheLookahead)
 {
+    struct Case {
+        double stopAbove;
+        std::vector<double> fractions;
+        size_t keptFiles;
+        std::wstring nextFiles;  // the next device's file lines; empty: its search was never reported
+    };
+    const Case cases[] = {
+        {0.0, {0.0, 0.0, 0.5}, 0, L""},
+        {0.6, {0.0, 0.0, 0.5, 0.5625, 0.625}, 0, L"    one.sys\n"},
+        {0.7, {0.0, 0.0, 0.5, 0.5625, 0.625, 0.6875, 0.75}, 3, L"    one.sys\n    two.dll\n    pkg.inf\n"},
+    };
     SearchablePackage package;
     ASSERT_TRUE(package.ok());
-    DeviceInfo& known = KnownFirst();
-    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
-    reporter.stopAbove = 0.0;
-    EXPECT_FALSE(Save(target, {&known, &next}));
-    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5})) << "nothing of the next search is reported";
-    EXPECT_TRUE(next.files.empty()) << "a set found after the stop is not kept";
-    const std::wstring expected =
-        KnownFirstLog(known) + L"  Operation aborted by the user.\n  Operation aborted by the user.\n";
-    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
-}
-
-TEST_F(DeviceSaverTest, StopWhileASetSearchedAheadIsReportedFailsItsSearch)
-{
-    SearchablePackage package;
-    ASSERT_TRUE(package.ok());
-    DeviceInfo& known = KnownFirst();
-    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
-    reporter.stopAbove = 0.6;
-    EXPECT_FALSE(Save(target, {&known, &next}));
-    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5, 0.5625, 0.625}));
-    EXPECT_TRUE(next.files.empty()) << "a stopped search leaves no set";
-    const std::wstring expected = KnownFirstLog(known) + L"  Done.\n\n" + DeviceHeader(next) + L"    one.sys\n" +
-                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
-    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
-    EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of it copied";
-}
-
-// A stop asked by the last report of a search keeps the set, as a stop there does without
-// the lookahead; the search still counts as failed.
-TEST_F(DeviceSaverTest, StopAtTheEndOfASetSearchedAheadKeepsTheSet)
-{
-    SearchablePackage package;
-    ASSERT_TRUE(package.ok());
-    DeviceInfo& known = KnownFirst();
-    DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
-    reporter.stopAbove = 0.7;
-    EXPECT_FALSE(Save(target, {&known, &next}));
-    EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.5, 0.5625, 0.625, 0.6875, 0.75}));
-    EXPECT_EQ(next.files.size(), 3u) << "the whole set stays cached";
-    const std::wstring expected = KnownFirstLog(known) + L"  Done.\n\n" + DeviceHeader(next) +
-                                  L"    one.sys\n    two.dll\n    pkg.inf\n"
-                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
-    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    for (const Case& stop : cases) {
+        SCOPED_TRACE(stop.stopAbove);
+        ASSERT_TRUE(RemoveTree(target));
+        reporter = RecordingReporter();
+        reporter.stopAbove = stop.stopAbove;
+        DeviceInfo& known = KnownFirst();
+        DeviceInfo& next = SearchablePackage::Device(cached, L"Next");
+        EXPECT_FALSE(Save(target, {&known, &next}));
+        EXPECT_EQ(reporter.fractions, stop.fractions);
+        EXPECT_EQ(next.files.size(), stop.keptFiles);
+        const std::wstring nextLog = stop.nextFiles.empty()
+            ? L"  Operation aborted by the user.\n"
+            : L"  Done.\n\n" + DeviceHeader(next) + stop.nextFiles + L"  ERROR: Failed to find driver files.\n";
+        EXPECT_EQ(OnlyLogIn(target), LogBytes(KnownFirstLog(known) + nextLog + L"  Operation aborted by the user.\n"));
+        EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of the next device copied";
+    }
 }
 
 // A search made ahead that the run never reaches (it ended first) leaves no set behind,
