@@ -1,6 +1,25 @@
 # Shell functions shared by the test runner and tarnwick.sh: an X display for windows, a
 # booted template Wine prefix, and fresh prefixes copied from it. Source it; do not run it.
 
+# Starts an Xvfb and sets XVFB_NUMBER and XVFB_PID. With -displayfd the server picks a free
+# number itself, safely against servers that start at the same time.
+launch_xvfb() {
+  local numberfile tries=0
+  numberfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  while [ ! -s "$numberfile" ] && kill -0 "$XVFB_PID" 2>/dev/null && [ $tries -lt 500 ]; do
+    sleep 0.02
+    tries=$((tries + 1))
+  done
+  XVFB_NUMBER=$(tr -dc '0-9' <"$numberfile")
+  rm -f "$numberfile"
+  [ -n "$XVFB_NUMBER" ] && return 0
+  kill "$XVFB_PID" 2>/dev/null
+  echo "wine-prefix: could not start Xvfb" >&2
+  return 1
+}
+
 # Starts (or reuses) an Xvfb display for this build folder when none is set, and exports
 # DISPLAY. The server's number and pid are kept in ROOT/xvfb.{display,pid}.
 ensure_display() {
@@ -13,31 +32,13 @@ ensure_display() {
   number=$(cat "$root/xvfb.display" 2>/dev/null || true)
   pid=$(cat "$root/xvfb.pid" 2>/dev/null || true)
   if [ -z "$number" ] || [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
-    # Several build folders may start servers at once: a number taken meanwhile makes Xvfb
-    # exit, and the next free number is tried.
-    local attempt tries
-    number=90
-    pid=
-    for attempt in $(seq 1 20); do
-      while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-      Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      pid=$!
-      tries=0
-      while [ ! -e "/tmp/.X11-unix/X$number" ] && kill -0 "$pid" 2>/dev/null && [ $tries -lt 100 ]; do
-        sleep 0.1
-        tries=$((tries + 1))
-      done
-      kill -0 "$pid" 2>/dev/null && break
-      pid=
-      number=$((number + 1))
-    done
-    if [ -z "$pid" ]; then
-      echo "wine-prefix: could not start Xvfb" >&2
+    if ! launch_xvfb; then
       flock -u 8
       return 1
     fi
+    number=$XVFB_NUMBER
     echo "$number" >"$root/xvfb.display"
-    echo "$pid" >"$root/xvfb.pid"
+    echo "$XVFB_PID" >"$root/xvfb.pid"
   fi
   flock -u 8
   export DISPLAY=":$number"
@@ -55,24 +56,9 @@ stop_display() {
 # its pid for stop_private_display. The keyboard focus and the active window are one per
 # display, so window tests that run side by side on a shared display take them from each other.
 start_private_display() {
-  local numberfile tries=0
-  numberfile=$(mktemp)
-  # -displayfd picks a free number, safely against servers starting at the same time.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
-  PRIVATE_XVFB_PID=$!
-  while [ ! -s "$numberfile" ] && kill -0 "$PRIVATE_XVFB_PID" 2>/dev/null && [ $tries -lt 500 ]; do
-    sleep 0.02
-    tries=$((tries + 1))
-  done
-  local number
-  number=$(tr -dc '0-9' <"$numberfile")
-  rm -f "$numberfile"
-  if [ -z "$number" ]; then
-    echo "wine-prefix: could not start Xvfb" >&2
-    stop_private_display
-    return 1
-  fi
-  export DISPLAY=":$number"
+  launch_xvfb || return 1
+  PRIVATE_XVFB_PID=$XVFB_PID
+  export DISPLAY=":$XVFB_NUMBER"
 }
 
 stop_private_display() {
