@@ -72,12 +72,13 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
         std::fputs(kNoRightsMessage, console);
         return 1;
     }
-    std::fputs("Checking driver packages...\n", console);
     // The restorer finishes its log when it goes: moved into the restored folder and opened.
     CDriverRestorer restorer(*this, shell, folders);
     // As with a scripted backup: the log's path is the last line, and no viewer stays open.
     if (scripted)
         restorer.ReportLogPathTo(console);
+    // The log first, so that a run ended during a long check leaves one.
+    restorer.OpenLog(options.restore, console);
     restorer.FindPackages(options.restore, options.force);
     return restorer.RestoreAll(console) ? 0 : 1;
 }

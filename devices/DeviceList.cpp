@@ -1,10 +1,12 @@
 #include "devices/DeviceList.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "model/OemInfName.h"
-#include "platform/RegistryText.h"
+#include "platform/DeviceProperty.h"
+#include "platform/DriverKey.h"
 
 HDEVINFO SystemDeviceSet(DWORD flags)
 {
@@ -92,16 +94,15 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
 
 void DeviceList::ReadDriverKey(DeviceInfo& device) const
 {
-    UniqueRegKey driverKey(
-        ::SetupDiOpenDevRegKey(deviceInfoSet.get(), &device.devInfoData, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
-    if (!driverKey)
+    DriverKeyValues key = ::ReadDriverKey(deviceInfoSet.get(), device.devInfoData);
+    if (!key.found)
         return;
-    device.providerName = ReadRegistryText(driverKey.get(), L"ProviderName");
-    device.infPath = ReadRegistryText(driverKey.get(), L"InfPath");
-    device.infSection = ReadRegistryText(driverKey.get(), L"InfSection");
-    device.infSectionExt = ReadRegistryText(driverKey.get(), L"InfSectionExt");
-    device.driverDate = ReadRegistryText(driverKey.get(), L"DriverDate");
-    device.driverVersion = ReadRegistryText(driverKey.get(), L"DriverVersion");
+    device.providerName = std::move(key.providerName);
+    device.infPath = std::move(key.infPath);
+    device.infSection = std::move(key.infSection);
+    device.infSectionExt = std::move(key.infSectionExt);
+    device.driverDate = std::move(key.driverDate);
+    device.driverVersion = std::move(key.driverVersion);
     device.isOemInf = IsOemInfName(device.infPath);
 }
 
@@ -122,27 +123,4 @@ const std::optional<std::wstring>& DeviceList::ClassDescriptionOf(const GUID& cl
 std::wstring DeviceKey(const DeviceInfo& device)
 {
     return device.className + L"|" + device.name + L"|" + device.infPath + L"|" + device.infSection;
-}
-
-std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DWORD property)
-{
-    SP_DEVINFO_DATA data = element;
-    // Most properties fit the first buffer. A longer one is read again at its reported size:
-    // cutting it off would lose devices with long descriptions from every backup.
-    std::vector<BYTE> buffer(512 + sizeof(wchar_t));
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD required = 0;
-        std::fill(buffer.begin(), buffer.end(), BYTE(0));
-        // Two spare zero bytes stay after the value, so text stored without its terminating
-        // null still ends inside the buffer.
-        const DWORD usable = static_cast<DWORD>(buffer.size() - sizeof(wchar_t));
-        if (::SetupDiGetDeviceRegistryPropertyW(set, &data, property, nullptr, buffer.data(), usable, &required)) {
-            const auto* text = reinterpret_cast<const wchar_t*>(buffer.data());
-            return std::wstring(text);  // up to the first null: the first string of a multi-string
-        }
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= usable)
-            return std::wstring();
-        buffer.resize(static_cast<size_t>(required) + sizeof(wchar_t));
-    }
-    return std::wstring();
 }

@@ -76,7 +76,3 @@ private:
 // className|name|infPath|infSection, joined as they stand.
 std::wstring DeviceKey(const DeviceInfo& device);
 
-// A text property of a device, whole however long; the first string of a multi-string;
-// empty when missing or unreadable.
-std::wstring ReadDeviceProperty(HDEVINFO set, const SP_DEVINFO_DATA& element, DWORD property);
-

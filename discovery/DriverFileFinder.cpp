@@ -150,7 +150,7 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 {
     // Without its install section, its queue or any of its copy entries the set would hold
     // the INF and the catalog alone, and a device saved so has no driver.
-    if (!SectionExists(section) || !CopyEntriesFit(section))
+    if (!InfHasSection(inf.get(), section) || !CopyEntriesFit(section))
         return false;
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue)
@@ -159,7 +159,7 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
         return false;
     // A driver without co-installers has no such section, which is no error.
     const std::wstring coInstallers = section + L".CoInstallers";
-    if (SectionExists(coInstallers) &&
+    if (InfHasSection(inf.get(), coInstallers) &&
         (!CopyEntriesFit(coInstallers) ||
          !::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0)))
         return false;
@@ -169,11 +169,6 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
     total += 2;
     return ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanQueueCallback, this, &result)
         != FALSE;
-}
-
-bool DriverFileFinder::SectionExists(const std::wstring& section) const
-{
-    return ::SetupGetLineCountW(inf.get(), section.c_str()) >= 0;
 }
 
 bool DriverFileFinder::CopyEntriesFit(const std::wstring& section) const

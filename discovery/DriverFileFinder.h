@@ -35,7 +35,6 @@ private:
     // False when the section is missing, the queue cannot be opened or the setup services
     // refuse an entry of the section: the set could not be worked out whole.
     bool CollectQueuedFiles(const std::wstring& section);
-    bool SectionExists(const std::wstring& section) const;
     // False when a file entry of the section's copy sections is longer than the setup
     // services take: they leave it out of the queue (Wine even without saying so).
     bool CopyEntriesFit(const std::wstring& section) const;

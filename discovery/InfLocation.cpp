@@ -3,11 +3,10 @@
 #include <shlwapi.h>
 
 #include "discovery/SystemFolders.h"
+#include "platform/InfText.h"
 #include "platform/ShellPath.h"
 
 namespace {
-
-const DWORD kLineBuffer = 512;  // characters
 
 // With these flags the class driver list holds the driver installed on the device, excluded
 // drivers included.
@@ -61,14 +60,6 @@ void AskForInstalledDriver(HDEVINFO set, SP_DEVINFO_DATA& element)
         return;
     params.FlagsEx |= kInstalledDriverFlags;
     ::SetupDiSetDeviceInstallParamsW(set, &element, &params);
-}
-
-std::wstring ReadVersionLine(HINF inf, const std::wstring& key)
-{
-    wchar_t buffer[kLineBuffer] = L"";
-    if (!::SetupGetLineTextW(nullptr, inf, L"Version", key.c_str(), buffer, kLineBuffer, nullptr))
-        return std::wstring();
-    return buffer;
 }
 
 } // namespace
@@ -136,10 +127,7 @@ CatalogLocation LocateCatalog(HINF inf, const DeviceInfo& device, const std::wst
                               const std::wstring& catalogFolder)
 {
     CatalogLocation catalog;
-    if (!device.infSectionExt.empty())
-        catalog.name = ReadVersionLine(inf, L"CatalogFile" + device.infSectionExt);
-    if (catalog.name.empty())
-        catalog.name = ReadVersionLine(inf, L"CatalogFile");
+    catalog.name = ReadCatalogName(inf, device.infSectionExt);
     if (catalog.name.empty())
         return catalog;
 

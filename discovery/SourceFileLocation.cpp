@@ -1,15 +1,10 @@
 #include "discovery/SourceFileLocation.h"
 
 #include "platform/InfText.h"
+#include "platform/MachinePlatform.h"
 
 namespace {
 
-// The decorated section that Windows reads first on the platform this program is built for.
-#if defined(_M_ARM64) || defined(__aarch64__)
-const wchar_t kPlatformSection[] = L"SourceDisksFiles.arm64";
-#else
-const wchar_t kPlatformSection[] = L"SourceDisksFiles.amd64";
-#endif
 const wchar_t kPlainSection[] = L"SourceDisksFiles";
 
 const DWORD kDiskIdField = 1;
@@ -19,8 +14,10 @@ const DWORD kSubdirectoryField = 2;
 
 bool ReadSourceFileLocation(HINF inf, const std::wstring& fileName, SourceFileLocation& location)
 {
+    // The section decorated for the machine's processor comes first, as Windows reads it.
+    const std::wstring platformSection = std::wstring(kPlainSection) + L"." + MachineDecoration();
     INFCONTEXT line = {};
-    if (!::SetupFindFirstLineW(inf, kPlatformSection, fileName.c_str(), &line) &&
+    if (!::SetupFindFirstLineW(inf, platformSection.c_str(), fileName.c_str(), &line) &&
         !::SetupFindFirstLineW(inf, kPlainSection, fileName.c_str(), &line))
         return false;
     INT diskId = 0;

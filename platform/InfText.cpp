@@ -25,3 +25,16 @@ std::wstring ReadInfLine(HINF inf, const wchar_t* section, const wchar_t* key)
     buffer.back() = L'\0';
     return buffer.data();
 }
+
+bool InfHasSection(HINF inf, const std::wstring& section)
+{
+    return ::SetupGetLineCountW(inf, section.c_str()) >= 0;
+}
+
+std::wstring ReadCatalogName(HINF inf, const std::wstring& decoration)
+{
+    std::wstring name;
+    if (!decoration.empty())
+        name = ReadInfLine(inf, L"Version", (L"CatalogFile" + decoration).c_str());
+    return name.empty() ? ReadInfLine(inf, L"Version", L"CatalogFile") : name;
+}

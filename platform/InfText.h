@@ -11,3 +11,11 @@
 std::wstring ReadInfField(INFCONTEXT& line, DWORD field);
 // The text of the line `key` in `section`, without quotes; empty text when there is none.
 std::wstring ReadInfLine(HINF inf, const wchar_t* section, const wchar_t* key);
+
+// True when the INF has the section, even an empty one.
+bool InfHasSection(HINF inf, const std::wstring& section);
+
+// The catalog the INF's [Version] names for a decoration (".NTamd64", as a driver key's
+// InfSectionExt gives it): "CatalogFile<decoration>", else the plain "CatalogFile"; empty
+// when it names none.
+std::wstring ReadCatalogName(HINF inf, const std::wstring& decoration);

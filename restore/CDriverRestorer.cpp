@@ -1,14 +1,32 @@
 #include "restore/CDriverRestorer.h"
 
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
+#include "restore/BackupDecision.h"
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
 #include "restore/PackageInstaller.h"
+#include "restore/PackageSources.h"
+#include "restore/RestoreDecision.h"
 
 namespace {
 
 // The parts of a package's step: staging, then installing.
 const double kStageShare = 0.2;
+
+// The folder the user named, resolved as the system resolves it (".", "sub\folder", a
+// trailing backslash); false when no folder is there.
+bool ResolveFolder(const std::wstring& given, std::wstring& full)
+{
+    if (!ResolveFullPath(given, full)) {
+        full = given;
+        return false;
+    }
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 } // namespace
 
@@ -23,8 +41,12 @@ void ForceOverNewer(DriverPackage& package)
 
 CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell,
                                  const SystemFolders& folders)
-    : log(shell, folders.tempDir, L"restore-log"), reporter(&progressReporter)
+    : log(shell, folders.tempDir, L"restore-log"),
+      tempDir(folders.tempDir),
+      reporter(&progressReporter)
 {
+    // Two restores of one folder at once both keep their logs, and read-only media is said.
+    log.KeepOtherRunsLogs();
 }
 
 CDriverRestorer::~CDriverRestorer()
@@ -32,9 +54,25 @@ CDriverRestorer::~CDriverRestorer()
     log.Finish();
 }
 
+bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
+{
+    folderFound = ResolveFolder(restoredFolder, folder);
+    logStarted = true;
+    // A folder that is not there takes no log: it stays in the temporary folder.
+    const bool opened = log.Open(folderFound ? folder : std::wstring(), console);
+    // Without its file the run still tells the console, and says why first.
+    if (!opened)
+        log.Print(L"WARNING: The log cannot be written in %s: %s\n", tempDir.c_str(), SystemErrorText(::GetLastError()).c_str());
+    log.Print(L"Checking driver packages...\n");
+    return opened;
+}
+
 bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool force)
 {
-    folder = restoredFolder;
+    folderFound = ResolveFolder(restoredFolder, folder);
+    packages.clear();
+    if (!folderFound)
+        return false;
     packages = FindDriverPackages(folder);
     for (size_t i = 0; i < packages.size(); ++i) {
         packages[i].force = force;
@@ -42,16 +80,23 @@ bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool forc
         if (!reporter->Progress(static_cast<double>(i + 1) / static_cast<double>(packages.size())))
             return false;
     }
+    MergeIdenticalPackages(packages);
+    DecideTogether(packages);
     return true;
 }
 
 bool CDriverRestorer::RestoreAll(FILE* console)
 {
-    if (!log.Open(folder, console))
+    if (!logStarted)
+        log.Open(folderFound ? folder : std::wstring(), console);
+    logStarted = true;
+    if (!folderFound) {
+        log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());
         return false;
+    }
     int n = 0;
     for (const DriverPackage& package : packages)
-        n += package.selected ? 1 : 0;
+        n += package.selected && package.status != PackageStatus::NewerInBackup ? 1 : 0;
     if (n == 0) {
         log.Print(packages.empty() ? L"ERROR: No driver packages found in %s\n" : L"ERROR: No driver packages selected.\n",
                   folder.c_str());
@@ -66,6 +111,11 @@ bool CDriverRestorer::RestoreAll(FILE* console)
     for (DriverPackage& package : packages) {
         if (!package.selected)
             continue;
+        if (package.status == PackageStatus::NewerInBackup) {
+            PrintPackage(package);
+            PrintOutcome(package);
+            continue;
+        }
         if (!RestorePackage(package, done, step)) {
             log.Print(L"  Operation aborted by the user.\n");
             return false;
@@ -104,6 +154,10 @@ bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double
             return false;
         for (const MatchedDevice& device : package.devices)
             installedAll = installedAll && (device.action != DeviceAction::Install || device.installed);
+        if (plan == PackageStatus::ToInstall && installedAll) {
+            CheckInstalledFiles(package);
+            installedAll = package.error.empty();
+        }
     }
     package.status = RunOutcome(plan, staged, installedAll);
     PrintOutcome(package);
@@ -112,27 +166,38 @@ bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double
 
 bool CDriverRestorer::Install(DriverPackage& package, double fraction)
 {
-    for (const MatchedDevice& device : package.devices) {
-        if (device.action == DeviceAction::Skip)
-            log.Print(L"  Skipping %s: its driver %s is newer.\n", device.name.c_str(), device.installedVersion.c_str());
-        else
-            log.Print(L"  Installing on %s [%s]...\n", device.name.c_str(), device.hardwareId.c_str());
-    }
-    if (InstallOnDevices(package, *this->reporter, fraction) == InstallRun::Abandoned) {
+    PrintDevices(package);
+    const InstallRun run = InstallOnDevices(package, *this->reporter, fraction, installTimeLimitMs);
+    if (run == InstallRun::Abandoned) {
         aborted = true;
         log.Print(L"  The install was still running when the user stopped it.\n");
         return false;
     }
+    if (run == InstallRun::TimedOut)
+        package.error = L"the installer did not finish";
     for (const MatchedDevice& device : package.devices) {
-        if (device.action == DeviceAction::Install && !device.installed)
+        if (device.action == DeviceAction::Install && !device.installed && !device.error.empty())
             log.Print(L"    ERROR: Install failed on %s: %s\n", device.name.c_str(), device.error.c_str());
     }
     return true;
 }
 
+// What was checked is what must be installed: a file that went missing from the folder after
+// the check may be skipped by the installer without a word.
+void CDriverRestorer::CheckInstalledFiles(DriverPackage& package)
+{
+    const std::vector<std::wstring> absent = FilesNotInstalled(package);
+    for (const std::wstring& file : absent)
+        log.Print(L"    ERROR: %s not installed\n", file.c_str());
+    if (!absent.empty())
+        package.error = absent.front() + L" not installed";
+}
+
 void CDriverRestorer::PrintPackage(const DriverPackage& package)
 {
     log.Print(L"%s\n", package.displayName.c_str());
+    for (const std::wstring& same : package.sameIn)
+        log.Print(L"Same package: %s\n", same.c_str());
     log.Print(L"Class: %s\n", package.className.c_str());
     log.Print(L"Provider: %s\n", package.provider.c_str());
     log.Print(L"Version: %s\n", package.version.c_str());
@@ -142,6 +207,20 @@ void CDriverRestorer::PrintPackage(const DriverPackage& package)
         log.Print(L"Device: %s [%s]\n", device.name.c_str(), device.instanceId.c_str());
     for (const std::wstring& file : package.missingFiles)
         log.Print(L"    ERROR: File missing: %s\n", file.c_str());
+}
+
+void CDriverRestorer::PrintDevices(const DriverPackage& package)
+{
+    for (const MatchedDevice& device : package.devices) {
+        if (device.action == DeviceAction::Skip) {
+            log.Print(L"  Skipping %s: its driver %s is newer.\n", device.name.c_str(), device.installedVersion.c_str());
+            continue;
+        }
+        if (package.force && KeepsNewerDriver(device, package.version))
+            log.Print(L"  /force: replacing the newer driver %s of %s with %s.\n", device.installedVersion.c_str(),
+                      device.name.c_str(), package.version.empty() ? L"a version that cannot be read" : package.version.c_str());
+        log.Print(L"  Installing on %s [%s]...\n", device.name.c_str(), device.hardwareId.c_str());
+    }
 }
 
 void CDriverRestorer::PrintOutcome(const DriverPackage& package)
@@ -158,6 +237,9 @@ void CDriverRestorer::PrintOutcome(const DriverPackage& package)
             log.Print(L"  Skipping %s: its driver %s is newer.\n", device.name.c_str(), device.installedVersion.c_str());
         log.Print(L"  Skipped (installed driver is newer).\n\n");
         break;
+    case PackageStatus::NewerInBackup:
+        log.Print(L"  Skipped: a newer package in this backup (%s).\n\n", package.newerPackage.c_str());
+        break;
     case PackageStatus::FilesMissing:
         log.Print(L"  ERROR: Files missing.\n\n");
         break;
@@ -165,7 +247,10 @@ void CDriverRestorer::PrintOutcome(const DriverPackage& package)
         log.Print(L"  ERROR: INF refused: %s.\n\n", package.error.c_str());
         break;
     default:
-        log.Print(L"  ERROR: Install failed.\n\n");
+        if (package.error.empty())
+            log.Print(L"  ERROR: Install failed.\n\n");
+        else
+            log.Print(L"  ERROR: Install failed: %s.\n\n", package.error.c_str());
         break;
     }
 }

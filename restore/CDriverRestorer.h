@@ -4,12 +4,15 @@
 // and opened when the restorer goes.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "model/IProgressReporter.h"
 #include "restore/DriverPackage.h"
+#include "restore/PackageInstaller.h"
 #include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
 
@@ -24,15 +27,26 @@ public:
     CDriverRestorer(const CDriverRestorer&) = delete;
     CDriverRestorer& operator=(const CDriverRestorer&) = delete;
 
-    // Finds and checks every package under folder; force lets each be installed over newer
-    // drivers. Every package found starts selected. False when the reporter asked to stop.
+    // Starts the log before anything is looked at, so that a run ended during the check
+    // leaves its log; console may be null. RestoreAll starts it otherwise. False when the log
+    // file cannot be created (the reason is on the console).
+    bool OpenLog(const std::wstring& folder, FILE* console);
+
+    // Finds and checks every package under folder (resolved to a full path first), then
+    // decides the packages for the same devices together; force lets each be installed over
+    // newer drivers. Every package found starts selected. False when the reporter asked to
+    // stop or the folder is not found.
     bool FindPackages(const std::wstring& folder, bool force);
+
+    // Each install call's time limit (tests shorten it).
+    void SetInstallTimeLimit(DWORD milliseconds) { installTimeLimitMs = milliseconds; }
 
     // The receiver of the progress from now on (the window checks under one dialog and
     // restores under another).
     void SetReporter(IProgressReporter& progressReporter) { reporter = &progressReporter; }
 
     const std::wstring& Folder() const { return folder; }
+    bool FolderFound() const { return folderFound; }
     std::vector<DriverPackage>& Packages() { return packages; }
 
     // Restores the selected packages. True only when each of them was installed or staged.
@@ -43,13 +57,19 @@ private:
     // False when the run is to stop.
     bool RestorePackage(DriverPackage& package, double base, double step);
     bool Install(DriverPackage& package, double fraction);
+    void CheckInstalledFiles(DriverPackage& package);
     void PrintPackage(const DriverPackage& package);
+    void PrintDevices(const DriverPackage& package);
     void PrintOutcome(const DriverPackage& package);
     bool Progress(double fraction);
 
     std::wstring folder;
+    bool folderFound = false;
+    DWORD installTimeLimitMs = kInstallTimeLimitMs;
+    bool logStarted = false;
     std::vector<DriverPackage> packages;
     SaveLog log;
+    std::wstring tempDir;
     IProgressReporter* reporter;
     bool aborted = false;
 };

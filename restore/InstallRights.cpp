@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
-#include "restore/PackageInstaller.h"
+#include "platform/Trace.h"
 
 const char kNoRightsMessage[] =
     "ERROR: Restoring drivers needs administrator rights.\n"
@@ -56,5 +56,5 @@ std::wstring RelaunchFailedMessage(DWORD error)
     if (error == ERROR_CANCELLED)
         return L"Restoring drivers needs administrator rights, and the request for them was declined.";
     return L"Restoring drivers needs administrator rights, and Tarnwick could not be started with them:\n" +
-           ErrorText(error);
+           SystemErrorText(error);
 }

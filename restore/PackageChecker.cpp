@@ -3,74 +3,35 @@
 #include <cfgmgr32.h>
 
 #include <cwchar>
-#include <set>
+#include <utility>
 
+#include "platform/DeviceProperty.h"
 #include "platform/DriverInfoDetail.h"
+#include "platform/DriverKey.h"
 #include "platform/InfText.h"
-#include "platform/RegistryText.h"
+#include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "restore/DriverVersion.h"
+#include "restore/PackageSources.h"
 
 namespace {
 
-// The platform decoration of this 64-bit program's models sections.
-const wchar_t kPlatform[] = L"ntamd64";
-
-bool HasSection(HINF inf, const std::wstring& section)
-{
-    return ::SetupGetLineCountW(inf, section.c_str()) >= 0;
-}
-
-// The section with the decoration this system installs ("Install.NTamd64" before "Install.NT"
-// before "Install"); empty when the INF has none of them.
-std::wstring ActualSection(HINF inf, const std::wstring& section)
-{
-    DWORD needed = 0;
-    if (!::SetupDiGetActualSectionToInstallW(inf, section.c_str(), nullptr, 0, &needed, nullptr) || needed == 0)
-        return std::wstring();
-    std::vector<wchar_t> buffer(needed);
-    if (!::SetupDiGetActualSectionToInstallW(inf, section.c_str(), buffer.data(), needed, nullptr, nullptr))
-        return std::wstring();
-    return buffer.data();
-}
-
 // The models section of one manufacturer line: the first of its decorations made for this
-// platform (NTamd64, with or without an OS version), else the undecorated section.
+// machine (NTamd64 on x64, NTarm64 on ARM64, with or without an OS version), else the
+// undecorated section.
 std::wstring ModelsSection(INFCONTEXT& line)
 {
     const std::wstring base = ReadInfField(line, 1);
+    const std::wstring platform = FoldAsciiCase(NtMachineDecoration());
     const DWORD fields = ::SetupGetFieldCount(&line);
     for (DWORD i = 2; i <= fields; ++i) {
         const std::wstring decoration = ReadInfField(line, i);
         const std::wstring folded = FoldAsciiCase(decoration);
-        const size_t length = sizeof(kPlatform) / sizeof(kPlatform[0]) - 1;
-        if (folded.compare(0, length, kPlatform) == 0 && (folded.size() == length || folded[length] == L'.'))
+        if (folded.compare(0, platform.size(), platform) == 0 &&
+            (folded.size() == platform.size() || folded[platform.size()] == L'.'))
             return base + L"." + decoration;
     }
     return base;
-}
-
-std::vector<std::wstring> MultiTextProperty(HDEVINFO set, SP_DEVINFO_DATA& element, DWORD property)
-{
-    std::vector<std::wstring> texts;
-    DWORD needed = 0;
-    ::SetupDiGetDeviceRegistryPropertyW(set, &element, property, nullptr, nullptr, 0, &needed);
-    if (needed == 0)
-        return texts;
-    // Two spare characters, so a list stored without its closing nulls still ends.
-    std::vector<wchar_t> buffer(needed / sizeof(wchar_t) + 2, L'\0');
-    if (!::SetupDiGetDeviceRegistryPropertyW(set, &element, property, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                                             needed, nullptr))
-        return texts;
-    for (const wchar_t* text = buffer.data(); *text; text += std::wcslen(text) + 1)
-        texts.push_back(text);
-    return texts;
-}
-
-std::wstring TextProperty(HDEVINFO set, SP_DEVINFO_DATA& element, DWORD property)
-{
-    const std::vector<std::wstring> texts = MultiTextProperty(set, element, property);
-    return texts.empty() ? std::wstring() : texts.front();
 }
 
 std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& element)
@@ -112,80 +73,7 @@ std::wstring MatchingId(const std::vector<std::wstring>& deviceIds, const std::v
     return modelIds.empty() ? std::wstring() : modelIds.front();
 }
 
-bool SourceExists(const std::wstring& path)
-{
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    // Installation media may hold a file compressed, its name ending in "_".
-    std::wstring compressed = path;
-    compressed.back() = L'_';
-    return !path.empty() && ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
-{
-    const std::wstring prefix = WithBackslash(root);
-    if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
-        return WithoutLeadingBackslashes(path.substr(prefix.size()));
-    return path;
-}
-
-struct ScanContext {
-    std::wstring sourceRoot;
-    std::set<std::wstring> seen;
-    std::vector<std::wstring>* missing;
-    bool failed = false;
-};
-
-UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) noexcept
-{
-    auto* scan = static_cast<ScanContext*>(context);
-    if (notification != SPFILENOTIFY_QUEUESCAN_EX || !param1)
-        return NO_ERROR;
-    // Nothing may escape into the setup services' scan loop.
-    try {
-        const auto* paths = reinterpret_cast<const FILEPATHS_W*>(param1);
-        std::wstring source = paths->Source ? paths->Source : L"";
-        std::wstring canonical;
-        if (CanonicalizePath(source, canonical))
-            source = canonical;
-        if (scan->seen.insert(FoldAsciiCase(source)).second && !SourceExists(source))
-            scan->missing->push_back(RelativeTo(source, scan->sourceRoot));
-        return NO_ERROR;
-    } catch (...) {
-        scan->failed = true;
-        return ERROR_OUTOFMEMORY;
-    }
-}
-
-bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const std::wstring& sourceRoot,
-                  std::wstring& error)
-{
-    const std::wstring actual = ActualSection(inf, section);
-    if (actual.empty() || !HasSection(inf, actual)) {
-        error = L"the INF has no install section " + section;
-        return false;
-    }
-    if (!::SetupInstallFilesFromInfSectionW(inf, nullptr, queue, actual.c_str(), sourceRoot.c_str(), 0)) {
-        error = L"the files of " + actual + L" cannot be queued";
-        return false;
-    }
-    const std::wstring coInstallers = actual + L".CoInstallers";
-    if (HasSection(inf, coInstallers) &&
-        !::SetupInstallFilesFromInfSectionW(inf, nullptr, queue, coInstallers.c_str(), sourceRoot.c_str(), 0)) {
-        error = L"the files of " + coInstallers + L" cannot be queued";
-        return false;
-    }
-    return true;
-}
-
 } // namespace
-
-std::wstring CatalogName(HINF inf)
-{
-    const std::wstring decorated = ReadInfLine(inf, L"Version", L"CatalogFile.NTamd64");
-    return decorated.empty() ? ReadInfLine(inf, L"Version", L"CatalogFile") : decorated;
-}
 
 std::vector<std::wstring> ModelSections(HINF inf)
 {
@@ -208,55 +96,36 @@ std::vector<std::wstring> ModelSections(HINF inf)
     return sections;
 }
 
-bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
-                      std::vector<std::wstring>& missing, std::wstring& error)
-{
-    UniqueFileQueue queue(::SetupOpenFileQueue());
-    if (!queue) {
-        error = L"no file queue could be opened";
-        return false;
-    }
-    for (const std::wstring& section : sections) {
-        if (!QueueSection(inf, queue.get(), section, sourceRoot, error))
-            return false;
-    }
-    ScanContext context;
-    context.sourceRoot = sourceRoot;
-    context.missing = &missing;
-    DWORD result = 0;
-    if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
-        context.failed) {
-        error = L"the file queue cannot be scanned";
-        return false;
-    }
-    const std::wstring catalog = CatalogName(inf);
-    if (!catalog.empty() && !SourceExists(JoinPath(sourceRoot, catalog)))
-        missing.push_back(catalog);
-    return true;
-}
-
 void PackageChecker::Check(DriverPackage& package)
 {
     package.devices.clear();
     package.missingFiles.clear();
+    package.files.clear();
+    package.catalogPath.clear();
+    package.sameIn.clear();
+    package.newerPackage.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
     if (package.infPath.size() >= MAX_PATH) {
-        package.error = L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters";
-        package.status = PlanPackage(false, false, {});
+        Refuse(package, L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters");
         return;
     }
     UINT errorLine = 0;
     UniqueInfHandle inf(::SetupOpenInfFileW(package.infPath.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
     if (!inf) {
-        package.error = L"the INF cannot be read (line " + std::to_wstring(errorLine) + L")";
-        package.status = PlanPackage(false, false, {});
+        Refuse(package, L"the INF cannot be read (line " + std::to_wstring(errorLine) + L")");
         return;
     }
     const DriverVer driverVer = ParseDriverVer(ReadInfLine(inf.get(), L"Version", L"DriverVer"));
     package.version = driverVer.version;
     package.date = driverVer.date;
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
+    // A package without models could never serve a device: staging it would only look like success.
+    const std::vector<std::wstring> models = ModelSections(inf.get());
+    if (models.empty()) {
+        Refuse(package, L"no device models");
+        return;
+    }
 
     MatchDevices(package);
     std::vector<std::wstring> sections;
@@ -269,15 +138,31 @@ void PackageChecker::Check(DriverPackage& package)
     }
     // With no device to install on, the package is staged whole: every model must be complete.
     if (sections.empty())
-        sections = ModelSections(inf.get());
+        sections = models;
 
-    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.missingFiles, package.error);
+    std::wstring folder;
+    if (!ResolveFullPath(package.sourceRoot, folder)) {
+        Refuse(package, L"its folder cannot be resolved");
+        return;
+    }
+    SourceCheck sources;
+    const bool usable = CheckSources(inf.get(), folder, sections, sources);
+    package.missingFiles = std::move(sources.missing);
+    package.files = std::move(sources.files);
+    package.catalogPath = std::move(sources.catalogPath);
+    package.error = std::move(sources.error);
     std::vector<DeviceAction> actions;
     for (MatchedDevice& device : package.devices) {
         device.action = DecideDevice(device.installedVersion, package.version, package.force);
         actions.push_back(device.action);
     }
-    package.status = PlanPackage(queued, package.missingFiles.empty(), actions);
+    package.status = PlanPackage(usable, package.missingFiles.empty(), actions);
+}
+
+void PackageChecker::Refuse(DriverPackage& package, const std::wstring& reason)
+{
+    package.error = reason;
+    package.status = PlanPackage(false, false, {});
 }
 
 void PackageChecker::MatchDevices(DriverPackage& package)
@@ -314,18 +199,16 @@ bool PackageChecker::MatchDevice(HDEVINFO devices, const std::wstring& infPath, 
     if (!matched)
         return false;
 
-    std::vector<std::wstring> deviceIds = MultiTextProperty(devices, element, SPDRP_HARDWAREID);
-    for (std::wstring& id : MultiTextProperty(devices, element, SPDRP_COMPATIBLEIDS))
+    std::vector<std::wstring> deviceIds = ReadDeviceTexts(devices, element, SPDRP_HARDWAREID);
+    for (std::wstring& id : ReadDeviceTexts(devices, element, SPDRP_COMPATIBLEIDS))
         deviceIds.push_back(std::move(id));
     device.hardwareId = MatchingId(deviceIds, modelIds);
     device.instanceId = InstanceId(devices, element);
-    device.name = TextProperty(devices, element, SPDRP_FRIENDLYNAME);
+    device.name = ReadDeviceProperty(devices, element, SPDRP_FRIENDLYNAME);
     if (device.name.empty())
-        device.name = TextProperty(devices, element, SPDRP_DEVICEDESC);
+        device.name = ReadDeviceProperty(devices, element, SPDRP_DEVICEDESC);
     if (device.name.empty())
         device.name = device.instanceId;
-    UniqueRegKey key(::SetupDiOpenDevRegKey(devices, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
-    if (key)
-        device.installedVersion = ReadRegistryText(key.get(), L"DriverVersion");
+    device.installedVersion = ReadDriverKey(devices, element).driverVersion;
     return true;
 }

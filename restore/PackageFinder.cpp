@@ -28,10 +28,22 @@ bool IsDeviceInf(const std::wstring& path, std::wstring& className)
     return true;
 }
 
+// The search pattern of a folder; beyond MAX_PATH in the form that lifts the limit (the
+// folder is a full path already).
+std::wstring SearchPattern(const std::wstring& folder)
+{
+    const std::wstring pattern = folder + L"\\*";
+    if (pattern.size() < MAX_PATH)
+        return pattern;
+    if (pattern.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + pattern.substr(2);
+    return L"\\\\?\\" + pattern;
+}
+
 void Walk(const std::wstring& folder, const std::wstring& relative, std::vector<DriverPackage>& packages)
 {
     WIN32_FIND_DATAW entry = {};
-    UniqueFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    UniqueFindHandle find(::FindFirstFileW(SearchPattern(folder).c_str(), &entry));
     if (!find)
         return;
     do {
@@ -46,7 +58,9 @@ void Walk(const std::wstring& folder, const std::wstring& relative, std::vector<
             continue;
         }
         DriverPackage package;
-        if (!HasInfExtension(entry.cFileName) || !IsDeviceInf(path, package.className))
+        // An INF too deep for the setup services is listed all the same: the check says why
+        // it cannot be used.
+        if (!HasInfExtension(entry.cFileName) || (path.size() < MAX_PATH && !IsDeviceInf(path, package.className)))
             continue;
         package.infPath = path;
         package.sourceRoot = folder;

@@ -7,9 +7,10 @@
 
 #include "restore/DriverPackage.h"
 
-// The packages under folder, ordered by their path relative to it (letters A to Z in any
-// case). Links inside the folder are not followed. Empty when the folder holds none or is
-// not a folder.
+// The packages under folder (a full path), ordered by their path relative to it (letters A
+// to Z in any case). Links inside the folder are not followed. An INF whose path is too long
+// for the setup services is a package too, of no known class. Empty when the folder holds
+// none or is not a folder.
 std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder);
 
 // True when the file name ends in ".inf", in any case.

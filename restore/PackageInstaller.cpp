@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "platform/BackgroundTask.h"
-#include "platform/RegistryText.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
+#include "restore/RestoreDecision.h"
 
 namespace {
 
@@ -33,37 +34,53 @@ void MakeCall(InstallCall& call)
     call.error = call.succeeded ? NO_ERROR : ::GetLastError();
 }
 
-// False when the reporter gave up before the call returned. The call is shared with its task,
-// so that a call given up on can finish alone.
-bool RunCall(const std::shared_ptr<InstallCall>& call, IProgressReporter& reporter, double fraction)
+// The call is shared with its task, so that a call given up on can finish alone.
+InstallRun RunCall(const std::shared_ptr<InstallCall>& call, IProgressReporter& reporter, double fraction,
+                   DWORD timeLimitMs)
 {
     BackgroundTask task;
     if (!task.Start([call](const std::atomic<bool>&) { MakeCall(*call); })) {
         MakeCall(*call);
-        return true;
+        return InstallRun::Finished;
     }
+    const ULONGLONG start = ::GetTickCount64();
     while (!task.Wait(kPollMs)) {
         if (!reporter.Progress(fraction))
-            return false;
+            return InstallRun::Abandoned;
+        if (::GetTickCount64() - start >= timeLimitMs)
+            return InstallRun::TimedOut;
     }
-    return true;
+    return InstallRun::Finished;
 }
 
-// Whether a device gets the package was decided already, so the installer is forced past its
-// own ranking. When a device of the same ID keeps its newer driver, the installer is left to
-// its ranking instead, so that it does not downgrade that device.
+// The installer ranks drivers itself: it is forced only where the decision goes against its
+// ranking (a device's driver that it ranks at least as high is to be replaced). When a device
+// of the same ID keeps its newer driver, the installer is never forced, so that it does not
+// downgrade that device.
 std::shared_ptr<InstallCall> CallFor(const DriverPackage& package, const std::wstring& hardwareId)
 {
     auto call = std::make_shared<InstallCall>();
     call->hardwareId = hardwareId;
     call->infPath = package.infPath;
     bool everyDevice = true;
+    bool replaces = false;
     for (const MatchedDevice& device : package.devices) {
-        if (EqualsFoldingAsciiCase(device.hardwareId, hardwareId))
-            everyDevice = everyDevice && device.action == DeviceAction::Install;
+        if (!EqualsFoldingAsciiCase(device.hardwareId, hardwareId))
+            continue;
+        everyDevice = everyDevice && device.action == DeviceAction::Install;
+        replaces = replaces || ReplacesInstalledDriver(device, package.version);
     }
-    call->flags = everyDevice ? INSTALLFLAG_FORCE : 0;
+    call->flags = everyDevice && replaces ? INSTALLFLAG_FORCE : 0;
     return call;
+}
+
+// The devices of the ID that a call given up on was for.
+void GiveUp(DriverPackage& package, const std::wstring& hardwareId, const wchar_t* reason)
+{
+    for (MatchedDevice& device : package.devices) {
+        if (device.action == DeviceAction::Install && EqualsFoldingAsciiCase(device.hardwareId, hardwareId))
+            device.error = reason;
+    }
 }
 
 // Each device of the ID that was to get the package reads it back from its driver key, or
@@ -78,7 +95,7 @@ void ReadOutcomes(DriverPackage& package, const InstallCall& call)
         if (device.installed)
             device.error.clear();
         else if (!call.succeeded)
-            device.error = ErrorText(call.error);
+            device.error = SystemErrorText(call.error);
         else if (key.found)
             device.error = L"its driver key names " + key.infPath + L" [" + key.infSection + L"]";
         else
@@ -87,22 +104,6 @@ void ReadOutcomes(DriverPackage& package, const InstallCall& call)
 }
 
 } // namespace
-
-std::wstring ErrorText(DWORD error)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer)
-        ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    wchar_t code[16] = L"";
-    swprintf_s(code, (error & 0xF0000000) ? L"0x%08X" : L"%u", error);
-    return (text.empty() ? std::wstring() : text + L" ") + L"(error " + code + L")";
-}
 
 bool StagePackage(DriverPackage& package)
 {
@@ -117,14 +118,14 @@ bool StagePackage(DriverPackage& package)
                                     published.data(), required, nullptr, nullptr);
     }
     if (!staged) {
-        package.error = L"the system refused to stage it: " + ErrorText(::GetLastError());
+        package.error = L"the system refused to stage it: " + SystemErrorText(::GetLastError());
         return false;
     }
     package.publishedInf = FileNamePart(published.data());
     return true;
 }
 
-InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction)
+InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction, DWORD timeLimitMs)
 {
     // The installer works per hardware ID: one call serves every device of it.
     std::vector<std::wstring> done;
@@ -136,29 +137,28 @@ InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter,
             continue;
         done.push_back(device.hardwareId);
         const std::shared_ptr<InstallCall> call = CallFor(package, device.hardwareId);
-        if (!RunCall(call, reporter, fraction))
-            return InstallRun::Abandoned;
+        const InstallRun run = RunCall(call, reporter, fraction, timeLimitMs);
+        if (run == InstallRun::TimedOut)
+            GiveUp(package, device.hardwareId, L"the installer did not finish");
+        if (run != InstallRun::Finished)
+            return run;
         ReadOutcomes(package, *call);
     }
     return InstallRun::Finished;
 }
 
-DriverKeyValues ReadDriverKey(const std::wstring& instanceId)
+std::vector<std::wstring> FilesNotInstalled(const DriverPackage& package)
 {
-    DriverKeyValues values;
-    UniqueDeviceInfoSet set(::SetupDiCreateDeviceInfoList(nullptr, nullptr));
-    SP_DEVINFO_DATA element = {};
-    element.cbSize = sizeof(element);
-    if (!set || !::SetupDiOpenDeviceInfoW(set.get(), instanceId.c_str(), nullptr, 0, &element))
-        return values;
-    UniqueRegKey key(::SetupDiOpenDevRegKey(set.get(), &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
-    if (!key)
-        return values;
-    values.found = true;
-    values.infPath = ReadRegistryText(key.get(), L"InfPath");
-    values.infSection = ReadRegistryText(key.get(), L"InfSection");
-    values.driverVersion = ReadRegistryText(key.get(), L"DriverVersion");
-    return values;
+    std::vector<std::wstring> absent;
+    for (const PackageFile& file : package.files) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        const bool present = ::GetFileAttributesExW(file.target.c_str(), GetFileExInfoStandard, &data) &&
+                             !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        if (!present || (!file.compressed && size != file.size))
+            absent.push_back(file.target);
+    }
+    return absent;
 }
 
 bool NamesPackage(const DriverKeyValues& key, const std::wstring& publishedInf, const std::wstring& section)

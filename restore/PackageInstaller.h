@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "model/IProgressReporter.h"
+#include "platform/DriverKey.h"
 #include "restore/DriverPackage.h"
 
 // Publishes the INF; sets publishedInf, or error with the system's reason.
@@ -17,26 +19,26 @@ bool StagePackage(DriverPackage& package);
 enum class InstallRun {
     Finished,   // every install call returned; each device's installed and error tell the outcome
     Abandoned,  // the reporter asked to stop while an install call was still running
+    TimedOut,   // an install call was still running when its time was up
 };
+
+// How long one install call may take. The system's installer waits for ever for a file
+// that went missing, so a call past this is given up on.
+const DWORD kInstallTimeLimitMs = 5 * 60 * 1000;
 
 // Installs the staged package on each device whose action is Install. The install calls run
-// on a thread of their own; while one runs, the reporter is asked every fifth of a second
-// (with fraction) whether to go on. A call that the user gave up on is left to finish alone.
-InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction);
+// as tasks of their own; while one runs, the reporter is asked every fifth of a second (with
+// fraction) whether to go on. A call that the user gave up on, or that ran past timeLimitMs,
+// is left to finish alone; the devices it was for get the reason as their error. The
+// installer is forced past its own ranking only for a hardware ID whose devices are all to
+// get the package and one of which has a driver it would rank at least as high.
+InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction,
+                            DWORD timeLimitMs = kInstallTimeLimitMs);
 
-// What a device's driver key names now.
-struct DriverKeyValues {
-    bool found = false;  // the device and its driver key exist
-    std::wstring infPath;
-    std::wstring infSection;
-    std::wstring driverVersion;
-};
-DriverKeyValues ReadDriverKey(const std::wstring& instanceId);
+// The destinations of the package's files that do not hold a file of the size checked (a
+// compressed source only needs its file there), for the devices it was installed on.
+std::vector<std::wstring> FilesNotInstalled(const DriverPackage& package);
 
 // The key names the package: its published INF (letters A to Z in any case) and the model's
 // install section.
 bool NamesPackage(const DriverKeyValues& key, const std::wstring& publishedInf, const std::wstring& section);
-
-// The system's text for an error code, with the code: "The system cannot find the file
-// specified. (error 2)".
-std::wstring ErrorText(DWORD error);

@@ -4,10 +4,14 @@
 
 DeviceAction DecideDevice(const std::wstring& installedVersion, const std::wstring& packageVersion, bool force)
 {
+    if (force)
+        return DeviceAction::Install;
     int order = 0;
-    if (!force && CompareDriverVersions(installedVersion, packageVersion, order) && order > 0)
-        return DeviceAction::Skip;
-    return DeviceAction::Install;
+    if (CompareDriverVersions(installedVersion, packageVersion, order))
+        return order > 0 ? DeviceAction::Skip : DeviceAction::Install;
+    const bool installedReadable = CompareDriverVersions(installedVersion, installedVersion, order);
+    const bool packageReadable = CompareDriverVersions(packageVersion, packageVersion, order);
+    return installedReadable && !packageReadable ? DeviceAction::Skip : DeviceAction::Install;
 }
 
 PackageStatus PlanPackage(bool infRead, bool filesComplete, const std::vector<DeviceAction>& actions)
@@ -61,6 +65,8 @@ std::wstring StatusText(PackageStatus status)
         return L"ready to stage (no device present)";
     case PackageStatus::Newer:
         return L"installed driver is newer";
+    case PackageStatus::NewerInBackup:
+        return L"skipped: a newer package in this backup";
     case PackageStatus::FilesMissing:
         return L"files missing";
     case PackageStatus::InfRefused:

@@ -16,6 +16,7 @@ enum class PackageStatus {
     ToInstall,     // matches present devices and may be installed on them
     ToStage,       // matches no present device: staged, for Windows to use when one appears
     Newer,         // every matched device has a newer driver
+    NewerInBackup, // another package of the backup serves the same devices (kept by the run)
     FilesMissing,  // a file the installation needs is not in the package's folder
     InfRefused,    // the INF cannot be read, or the system would not stage it
     // What the run did.
@@ -25,8 +26,9 @@ enum class PackageStatus {
     InstallFailed,
 };
 
-// Install, unless the device's driver is newer than the package's version and the restore is
-// not forced. A version that cannot be read on either side never stands in the way.
+// Install, unless the restore is not forced and the device's driver is newer than the
+// package's version, or the package's version cannot be read while the driver's can. A
+// device whose driver's version cannot be read (or that has no driver) gets the package.
 DeviceAction DecideDevice(const std::wstring& installedVersion, const std::wstring& packageVersion, bool force);
 
 // The check's verdict on a package: refused and missing files first, as such a package must

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/ShellPath.h"
+#include "platform/Trace.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -148,14 +150,39 @@ void SaveLog::ReportPathInsteadOfOpening(FILE* output)
     pathOutput = output;
 }
 
+std::wstring SaveLog::MoveIntoTarget()
+{
+    if (!keepOtherRunsLogs) {
+        return ::MoveFileExW(tempPath.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)
+                   ? finalPath
+                   : std::wstring();
+    }
+    // A run that ended in the same second may have left a log of that name: both stay.
+    DWORD error = NO_ERROR;
+    for (unsigned k = 0; k < kMostTempLogNames; ++k) {
+        const std::wstring target = k == 0 ? finalPath : NumberedLogFileName(finalPath, k);
+        if (::MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED))
+            return target;
+        error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
+    }
+    // The log is not lost, only elsewhere: the console says why and where.
+    if (console) {
+        const std::string text = ToLogText(L"The log could not be moved into " + WithoutFileName(finalPath) + L": " +
+                                           SystemErrorText(error) + L"\nIt stays at " + tempPath + L"\n");
+        std::fwrite(text.data(), 1, text.size(), console);
+        std::fflush(console);
+    }
+    return std::wstring();
+}
+
 void SaveLog::Finish()
 {
     if (isOpen) {
         logFile.reset();
-        const bool moved = !finalPath.empty() &&
-                           ::MoveFileExW(tempPath.c_str(), finalPath.c_str(),
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
-        const std::wstring& shown = moved ? finalPath : tempPath;
+        const std::wstring moved = finalPath.empty() ? std::wstring() : MoveIntoTarget();
+        const std::wstring& shown = moved.empty() ? tempPath : moved;
         if (pathOutput) {
             // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
             const std::wstring full = FullPathOf(shown);

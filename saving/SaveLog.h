@@ -34,10 +34,18 @@ public:
     // A run that nobody watches (a script, a scheduled task) gets the log's path as a line on
     // output when the log is finished, instead of a viewer.
     void ReportPathInsteadOfOpening(FILE* output);
+    // A log of the same name in the target folder (another run that ended in the same
+    // second) is kept, and this one takes a numbered name; a log that cannot be moved there
+    // is said on the console, with the reason. Without this, the log replaces the other one
+    // and a failed move is silent (the log stays in the temporary folder either way).
+    void KeepOtherRunsLogs() { keepOtherRunsLogs = true; }
     // Closes the log, moves it into the target folder and opens it with the shell.
     void Finish();
 
 private:
+    // The log's path in the target folder; empty when it could not be moved there.
+    std::wstring MoveIntoTarget();
+
     struct FileCloser {
         void operator()(FILE* file) const { std::fclose(file); }
     };
@@ -51,6 +59,7 @@ private:
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
     FILE* pathOutput = nullptr;
+    bool keepOtherRunsLogs = false;
 };
 
 // "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-<kind>.txt" for the given local time.

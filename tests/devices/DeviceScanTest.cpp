@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/DeviceProperty.h"
 #include "tests/devices/ScanHelpers.h"
 #include "tests/fixtures/DriverFixture.h"
 

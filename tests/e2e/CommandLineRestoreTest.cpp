@@ -65,9 +65,10 @@ protected:
         return instanceId;
     }
 
-    ProgramRun Restore(const std::wstring& extra = std::wstring())
+    ProgramRun Restore(const std::wstring& extra = std::wstring(), const std::wstring& folder = std::wstring())
     {
-        return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" \"/restore:" + backup + L"\"" + extra,
+        return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" \"/restore:" +
+                                       (folder.empty() ? backup : folder) + L"\"" + extra,
                                    kRestoreLimitMs);
     }
 
@@ -80,7 +81,10 @@ protected:
                L"\n";
     }
 
-    std::wstring RunStart() const { return L"Restoring drivers...\n  Source path is " + backup + L"\n\n"; }
+    std::wstring RunStart() const
+    {
+        return L"Checking driver packages...\nRestoring drivers...\n  Source path is " + backup + L"\n\n";
+    }
 
     static std::wstring Summary(int restored, int total)
     {
@@ -100,8 +104,8 @@ protected:
         }
         const std::wstring kind = L"-restore-log.txt";
         EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
-        EXPECT_EQ(run.output, "Checking driver packages...\r\n" + log +
-                                  LogBytes(FullPathOf(backup + L"\\" + logs[0]) + L"\n"));
+        // The log is started before the check, so it holds all the console shows.
+        EXPECT_EQ(run.output, log + LogBytes(FullPathOf(backup + L"\\" + logs[0]) + L"\n"));
         // The shell starts a viewer after the call returns: give it the time to show up.
         ::Sleep(1000);
         EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";
@@ -224,7 +228,8 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     EXPECT_EQ(forced.exitCode, 0u);
     const std::string forceLog = ExpectLog(forced);
     const std::wstring published = Staged(forceLog);
-    EXPECT_TRUE(Holds(forceLog, L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
+    EXPECT_TRUE(Holds(forceLog, L"  /force: replacing the newer driver 2.0.0.0 of Newer Widget with 1.9.9.9.\n"
+                                L"  Installing on Newer Widget [ROOT\\TARNWICK_RS_rsnewer]...\n  Installed.\n\n" +
                                     Summary(1, 1)));
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), published);
     EXPECT_EQ(ReadFileBytes(ReadSystemFolders().systemDir + L"\\drivers\\rsnewer.sys"),
@@ -261,5 +266,60 @@ TEST_F(CommandLineRestoreTest, FolderWithoutPackagesFailsWithItsLogInTheFolder)
     const ProgramRun run = Restore();
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(ExpectLog(run), LogBytes(L"ERROR: No driver packages found in " + backup + L"\n"));
+    EXPECT_EQ(ExpectLog(run), LogBytes(L"Checking driver packages...\nERROR: No driver packages found in " + backup + L"\n"));
+}
+
+TEST_F(CommandLineRestoreTest, NothingIsReadFromOutsideTheRestoredFolder)
+{
+    // The stick holds a catalog above the restored folder; the INF names it.
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"planted.cat", "planted catalog"));
+    const fixture::SimpleDriver driver = WriteBackedUp(L"rsplant", L"Plant Widget", L"1.0.0.0");
+    const std::wstring inf = FolderOf(driver) + L"\\rsplant.inf";
+    std::wstring text = fixture::SimpleInfText(driver);
+    for (size_t at = text.find(L"=rsplant.cat"); at != std::wstring::npos; at = text.find(L"=rsplant.cat", at + 1))
+        text.replace(at, 12, L"=..\\..\\..\\planted.cat");
+    ASSERT_TRUE(WriteFileBytes(inf, std::string(reinterpret_cast<const char*>((L"\xFEFF" + text).c_str()),
+                                                (text.size() + 1) * 2)));
+    const std::wstring device = RegisterDevice(driver);
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::string log = ExpectLog(run);
+    EXPECT_TRUE(Holds(log, L"  ERROR: INF refused: outside the package folder: ..\\..\\..\\planted.cat.\n\n" +
+                               Summary(0, 1))) << log;
+    EXPECT_FALSE(Holds(log, L"  Staging")) << "never handed to the installer";
+    EXPECT_FALSE(fixture::DriverKeyExists(device));
+    const SystemFolders folders = ReadSystemFolders();
+    EXPECT_EQ(::GetFileAttributesW((folders.catalogDir + L"\\planted.cat").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW((folders.windowsDir + L"\\inf\\rsplant.inf").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(CommandLineRestoreTest, AFolderGivenRelativeIsTheOneUnderTheCurrentFolder)
+{
+    const fixture::SimpleDriver driver = WriteBackedUp(L"rsrelative", L"Relative Widget", L"1.0.0.0");
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(sandbox.path().c_str()));
+    const ProgramRun run = Restore(L"", L"Driver Backup\\" + driver.classDescription);
+    ::SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    const std::wstring folder = backup + L"\\" + driver.classDescription;
+    EXPECT_TRUE(Holds(run.output, L"  Source path is " + folder + L"\n")) << run.output;
+    EXPECT_TRUE(Holds(run.output, L"  Staged (no device present).\n")) << run.output;
+    Staged(run.output);
+}
+
+TEST_F(CommandLineRestoreTest, AMissingFolderIsNamedAsSuch)
+{
+    for (const std::wstring& missing : {backup + L"\\missing", sandbox / L"file.txt"}) {
+        SCOPED_TRACE(::testing::PrintToString(missing));
+        ASSERT_TRUE(WriteFileBytes(sandbox / L"file.txt", "no folder"));
+        const ProgramRun run = Restore(L"", missing);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output.rfind(LogBytes(L"Checking driver packages...\nERROR: Folder not found: " + missing + L"\n"), 0), 0u)
+            << run.output;
+    }
 }

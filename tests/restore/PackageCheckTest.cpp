@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/ShellPath.h"
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
 #include "tests/fixtures/DriverFixture.h"
@@ -34,6 +35,12 @@ protected:
 
     TempFolder sandbox;
 };
+
+void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to)
+{
+    for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
 
 fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& version)
 {
@@ -160,4 +167,92 @@ TEST_F(PackageCheckTest, InstalledDevicesAreMatchedEachByItsOwnPackage)
     EXPECT_EQ(older.devices[0].instanceId, installedTwo.result().devices[0].instanceId);
     EXPECT_EQ(older.devices[0].action, DeviceAction::Skip);
     EXPECT_EQ(older.status, PackageStatus::Newer);
+}
+
+TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
+{
+    // Each form in which a backup's INF can name a file above its own folder. The files lie
+    // there, so only the folder rule can refuse them.
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"stash\\pcout.dll", "a file outside the package"));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"stash\\pcout.sys", "a file outside the package"));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"stash\\pcoutco.dll", "a file outside the package"));
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"planted.cat", "a catalog outside the package"));
+    struct Case {
+        const wchar_t* what;
+        std::wstring catalog;       // replaces the catalog's name when not empty
+        std::wstring subdirectory;  // the .dll's SourceDisksFiles subdirectory
+        std::wstring diskPath;      // the SourceDisksNames path, as written
+        std::wstring reason;
+    };
+    const std::wstring absolute = sandbox / L"stash";
+    const Case cases[] = {
+        {L"catalog", L"..\\..\\planted.cat", L"", L"", L"outside the package folder: ..\\..\\planted.cat"},
+        {L"catalog far up", L"..\\..\\..\\..\\ProgramData\\planted.cat", L"", L"",
+         L"outside the package folder: ..\\..\\..\\..\\ProgramData\\planted.cat"},
+        {L"file subdirectory", L"", L"..\\..\\stash", L"", L"outside the package folder: ..\\..\\stash\\pcout.dll"},
+        {L"disk path", L"", L"", L"..\\..\\stash", L"outside the package folder: ..\\..\\stash"},
+        {L"absolute disk path", L"", L"", absolute, L"outside the package folder: " + absolute},
+    };
+    int folder = 0;
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.what);
+        fixture::Package package = fixture::MakePackage(Driver(L"pcout", L"1.0.0.0"), {});
+        if (!item.catalog.empty())
+            ReplaceAll(package.infText, L"=pcout.cat", L"=" + item.catalog);
+        if (!item.subdirectory.empty())
+            ReplaceAll(package.infText, L"pcout.dll=1", L"pcout.dll=1," + item.subdirectory);
+        if (!item.diskPath.empty())
+            ReplaceAll(package.infText, L"1=%Disk%,,,", L"1=%Disk%,,," + item.diskPath);
+        const DriverPackage checked = Written(package, L"out" + std::to_wstring(folder++) + L"\\device");
+        EXPECT_EQ(checked.status, PackageStatus::InfRefused);
+        EXPECT_EQ(checked.error, item.reason);
+    }
+
+    // ".." that stays inside the folder is only a longer way to a file of the package.
+    fixture::SimpleDriver inside = Driver(L"pcin", L"1.0.0.0");
+    inside.librarySubfolder = L"sub\\..\\lib";
+    const DriverPackage allowed = Written(fixture::MakePackage(inside, {}), L"inside");
+    EXPECT_EQ(allowed.status, PackageStatus::ToStage) << ::testing::PrintToString(allowed.error);
+    EXPECT_TRUE(allowed.missingFiles.empty()) << ::testing::PrintToString(allowed.missingFiles);
+    EXPECT_EQ(allowed.catalogPath, sandbox / L"inside\\pcin.cat");
+}
+
+TEST_F(PackageCheckTest, InfWithoutDeviceModelsIsRefused)
+{
+    fixture::Package package = fixture::MakePackage(Driver(L"pcnomodel", L"1.0.0.0"), {});
+    ReplaceAll(package.infText, L"[Manufacturer]\r\n%Mfg%=Models,NTamd64\r\n", L"");
+    const DriverPackage checked = Written(package, L"nomodel");
+    EXPECT_EQ(checked.status, PackageStatus::InfRefused) << "not staged: it could never serve a device";
+    EXPECT_EQ(checked.error, L"no device models");
+}
+
+TEST_F(PackageCheckTest, AnInfTooDeepForTheSetupServicesIsListedWithItsReason)
+{
+    const std::wstring deep = sandbox / (std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e') + L"\\deep.inf");
+    ASSERT_GE(deep.size(), static_cast<size_t>(MAX_PATH));
+    const std::wstring inf = fixture::SimpleInfText(Driver(L"pcdeep", L"1.0"));
+    ASSERT_TRUE(WriteFileBytes(deep, std::string(reinterpret_cast<const char*>((L"\xFEFF" + inf).c_str()),
+                                                 (inf.size() + 1) * 2)));
+    std::vector<DriverPackage> packages = FindDriverPackages(sandbox.path());
+    ASSERT_EQ(packages.size(), 1u) << "every INF found is listed";
+    EXPECT_EQ(packages[0].infPath, deep);
+    PackageChecker::Check(packages[0]);
+    EXPECT_EQ(packages[0].status, PackageStatus::InfRefused);
+    EXPECT_EQ(packages[0].error, L"its path is longer than 259 characters");
+}
+
+TEST_F(PackageCheckTest, TheCheckRemembersWhereEachFileGoesAndItsSize)
+{
+    const fixture::SimpleDriver driver = Driver(L"pcfiles", L"1.0.0.0");
+    fixture::ScopedPackage installed(fixture::MakePackage(driver, {{driver.models[0].hardwareId}}));
+    ASSERT_TRUE(installed.ok()) << ::testing::PrintToString(installed.error());
+    const DriverPackage checked = Written(fixture::MakePackage(driver, {}), L"files");
+    ASSERT_EQ(checked.status, PackageStatus::ToInstall);
+    ASSERT_EQ(checked.files.size(), 3u);
+    for (const PackageFile& file : checked.files) {
+        EXPECT_EQ(file.size, ReadFileBytes(file.source).size()) << file.source;
+        EXPECT_EQ(FileNamePart(file.target), FileNamePart(file.source));
+        EXPECT_FALSE(file.compressed);
+    }
+    EXPECT_EQ(checked.catalogPath, sandbox / L"files\\pcfiles.cat");
 }

@@ -2,12 +2,45 @@
 // the check and the run make of a package, and what the window shows of it.
 #include <gtest/gtest.h>
 
+#include "restore/BackupDecision.h"
 #include "restore/CDriverRestorer.h"
 #include "restore/DriverVersion.h"
+#include "restore/RestoreDecision.h"
 #include "restore/RestoreStatus.h"
 #include "ui/CRestoreDlg.h"
 
 namespace {
+
+// A checked package for the devices named by instance ID, each with the installed version given.
+DriverPackage Checked(const std::wstring& name, const std::wstring& version,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& devices)
+{
+    DriverPackage package;
+    package.displayName = name;
+    package.version = version;
+    package.date = L"01/01/2020";
+    package.status = devices.empty() ? PackageStatus::ToStage : PackageStatus::ToInstall;
+    for (const auto& [instanceId, installed] : devices) {
+        MatchedDevice device;
+        device.instanceId = instanceId;
+        device.installedVersion = installed;
+        device.action = DecideDevice(installed, version, false);
+        package.devices.push_back(device);
+    }
+    std::vector<DeviceAction> actions;
+    for (const MatchedDevice& device : package.devices)
+        actions.push_back(device.action);
+    package.status = PlanPackage(true, true, actions);
+    return package;
+}
+
+std::vector<std::wstring> Decisions(const std::vector<DriverPackage>& packages)
+{
+    std::vector<std::wstring> texts;
+    for (const DriverPackage& package : packages)
+        texts.push_back(package.displayName + L": " + DecisionText(DecisionOf(package)));
+    return texts;
+}
 
 int Order(const std::wstring& left, const std::wstring& right)
 {
@@ -60,7 +93,12 @@ TEST(RestoreDecision, DeviceKeepsANewerDriverUnlessForced)
     EXPECT_EQ(DecideDevice(L"1.2.3.4", L"1.2.3.4", false), DeviceAction::Install) << "the same version again";
     EXPECT_EQ(DecideDevice(L"1.0.0.0", L"1.2.0.0", false), DeviceAction::Install);
     EXPECT_EQ(DecideDevice(L"", L"1.0.0.0", false), DeviceAction::Install) << "a device without a driver";
-    EXPECT_EQ(DecideDevice(L"9.9.9.9", L"", false), DeviceAction::Install) << "a package without a version";
+    EXPECT_EQ(DecideDevice(L"9.9.9.9", L"", false), DeviceAction::Skip)
+        << "a package whose version cannot be read never replaces a driver whose version can";
+    EXPECT_EQ(DecideDevice(L"9.9.9.9", L"v2", false), DeviceAction::Skip);
+    EXPECT_EQ(DecideDevice(L"9.9.9.9", L"", true), DeviceAction::Install) << "unless forced";
+    EXPECT_EQ(DecideDevice(L"", L"", false), DeviceAction::Install) << "nothing to compare on either side";
+    EXPECT_EQ(DecideDevice(L"unknown", L"1.0.0.0", false), DeviceAction::Install);
 }
 
 TEST(RestoreDecision, CheckRefusesBeforeItLooksAtDevices)
@@ -153,4 +191,82 @@ TEST(RestoreDialog, StatusTextsAreTheRunsWords)
     EXPECT_EQ(StatusText(PackageStatus::InstallFailed), L"install failed");
     EXPECT_EQ(PackageCountText(0, 0), L"No driver packages found in this folder.");
     EXPECT_EQ(PackageCountText(3, 2), L"3 driver package(s) found, 2 ticked.");
+}
+
+TEST(RestoreDecision, EachPackageGetsOneDecisionWithItsReason)
+{
+    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"a", L"1.0", {{L"ROOT\\A\\0", L""}}))), L"install");
+    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"b", L"1.0", {}))), L"stage: no device present");
+    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"c", L"1.0", {{L"ROOT\\A\\0", L"2.0"}}))),
+              L"skip: installed driver is newer");
+    DriverPackage refused;
+    refused.status = PackageStatus::InfRefused;
+    refused.error = L"no device models";
+    EXPECT_EQ(DecisionText(DecisionOf(refused)), L"refuse: no device models");
+    refused.status = PackageStatus::FilesMissing;
+    EXPECT_EQ(DecisionText(DecisionOf(refused)), L"refuse: files missing");
+    DriverPackage later;
+    later.status = PackageStatus::NewerInBackup;
+    later.newerPackage = L"Dev[1]\\dev.inf";
+    EXPECT_EQ(DecisionText(DecisionOf(later)), L"skip: a newer package in this backup");
+    EXPECT_EQ(DecisionOf(later).newerPackage, L"Dev[1]\\dev.inf");
+}
+
+TEST(RestoreDecision, TheInstallerIsForcedOnlyWhereTheDecisionGoesAgainstItsRanking)
+{
+    EXPECT_FALSE(DecisionOf(Checked(L"fresh", L"1.0", {{L"D\\0", L""}})).forceInstaller) << "no driver yet";
+    EXPECT_FALSE(DecisionOf(Checked(L"update", L"2.0", {{L"D\\0", L"1.0"}})).forceInstaller) << "an older driver";
+    EXPECT_TRUE(DecisionOf(Checked(L"again", L"2.0", {{L"D\\0", L"2.0"}})).forceInstaller) << "the same version again";
+    EXPECT_TRUE(DecisionOf(Checked(L"unknown", L"2.0", {{L"D\\0", L"?"}})).forceInstaller);
+
+    DriverPackage forced = Checked(L"forced", L"1.0", {{L"D\\0", L"2.0"}});
+    EXPECT_FALSE(DecisionOf(forced).replacesNewer) << "skipped without /force";
+    ForceOverNewer(forced);
+    EXPECT_TRUE(DecisionOf(forced).forceInstaller);
+    EXPECT_TRUE(DecisionOf(forced).replacesNewer) << "the log says so";
+    DriverPackage unreadable = Checked(L"unreadable", L"", {{L"D\\0", L"2.0"}});
+    EXPECT_EQ(unreadable.status, PackageStatus::Newer);
+    ForceOverNewer(unreadable);
+    EXPECT_TRUE(DecisionOf(unreadable).replacesNewer);
+}
+
+TEST(RestoreDecision, PackagesForTheSameDevicesAreDecidedTogether)
+{
+    // "[" sorts before "\\": in path order the older package would come last and stay.
+    std::vector<DriverPackage> packages = {Checked(L"Dev[1]\\dev.inf", L"2.0.0.0", {{L"ROOT\\DEV\\0", L""}}),
+                                           Checked(L"Dev\\dev.inf", L"1.5.0.0", {{L"ROOT\\DEV\\0", L""}}),
+                                           Checked(L"Other\\other.inf", L"0.1", {{L"ROOT\\OTHER\\0", L""}}),
+                                           Checked(L"Staged\\staged.inf", L"9.0", {})};
+    DecideTogether(packages);
+    EXPECT_EQ(Decisions(packages), (std::vector<std::wstring>{L"Dev[1]\\dev.inf: install",
+                                                              L"Dev\\dev.inf: skip: a newer package in this backup",
+                                                              L"Other\\other.inf: install",
+                                                              L"Staged\\staged.inf: stage: no device present"}));
+    EXPECT_EQ(packages[1].newerPackage, L"Dev[1]\\dev.inf");
+
+    // The other way round, and with a version that cannot be read, which never wins.
+    std::vector<DriverPackage> reversed = {Checked(L"A\\a.inf", L"", {{L"ROOT\\DEV\\0", L""}}),
+                                           Checked(L"B\\b.inf", L"1.5.0.0", {{L"ROOT\\DEV\\0", L""}}),
+                                           Checked(L"C\\c.inf", L"2.0.0.0", {{L"ROOT\\DEV\\0", L""}, {L"ROOT\\DEV\\1", L""}})};
+    DecideTogether(reversed);
+    EXPECT_EQ(reversed[0].status, PackageStatus::NewerInBackup);
+    EXPECT_EQ(reversed[1].status, PackageStatus::NewerInBackup);
+    EXPECT_EQ(reversed[2].status, PackageStatus::ToInstall);
+    EXPECT_EQ(reversed[0].newerPackage, L"C\\c.inf");
+}
+
+TEST(RestoreDecision, BetweenEqualVersionsTheLaterDateThenThePathOrderWins)
+{
+    DriverPackage older = Checked(L"A\\a.inf", L"1.0", {{L"D\\0", L""}});
+    DriverPackage newer = Checked(L"B\\b.inf", L"1.0.0.0", {{L"D\\0", L""}});
+    newer.date = L"02/01/2020";
+    EXPECT_TRUE(IsPreferredPackage(newer, older));
+    EXPECT_FALSE(IsPreferredPackage(older, newer));
+    std::vector<DriverPackage> same = {Checked(L"A\\a.inf", L"1.0", {{L"D\\0", L""}}),
+                                       Checked(L"B\\b.inf", L"1.0", {{L"D\\0", L""}})};
+    DecideTogether(same);
+    EXPECT_EQ(same[0].status, PackageStatus::ToInstall);
+    EXPECT_EQ(same[1].status, PackageStatus::NewerInBackup);
+    EXPECT_FALSE(IsRestored(PackageStatus::NewerInBackup));
+    EXPECT_FALSE(IsInstallable(PackageStatus::NewerInBackup, true)) << "not even with /force";
 }

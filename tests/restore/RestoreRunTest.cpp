@@ -7,11 +7,14 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "app/CStandaloneTarnwick.h"
 #include "discovery/SystemFolders.h"
 #include "restore/CDriverRestorer.h"
+#include "restore/PackageInstaller.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ShellOpenRecorder.h"
@@ -36,6 +39,10 @@ protected:
         RemoveLogsInTemp();
         for (const wchar_t* inf : {L"rrfirst.inf", L"rrsecond.inf", L"rrthird.inf"})
             fixture::UninstallPublished(inf);
+        for (const std::wstring& inf : published)
+            fixture::UninstallPublished(inf);
+        for (const std::wstring& device : registered)
+            fixture::RemoveDevice(device);
     }
 
     static std::wstring StagedLines(const std::wstring& name)
@@ -45,8 +52,49 @@ protected:
                L".inf\n  Staged (no device present).\n\n";
     }
 
+    // A package of its own in folder (under `other`) for a device registered now, as a PC
+    // that lost the driver has it; removed again after the test.
+    fixture::SimpleDriver WriteForDevice(const std::wstring& name, const std::wstring& folder,
+                                         const std::wstring& version, const std::wstring& hardwareId)
+    {
+        fixture::SimpleDriver driver = fixture::OneModelDriver(name, name + L" device", hardwareId);
+        driver.driverVer = L"01/02/2020," + version;
+        std::wstring error;
+        EXPECT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), other / folder, error)) << error;
+        published.push_back(name + L".inf");
+        return driver;
+    }
+
+    std::wstring RegisterDevice(const std::wstring& hardwareId)
+    {
+        std::wstring instanceId;
+        std::wstring error;
+        EXPECT_TRUE(fixture::RegisterBareDevice(hardwareId, L"", instanceId, error)) << error;
+        registered.push_back(instanceId);
+        return instanceId;
+    }
+
+    // The log of a restore of `other`, run to its end by a restorer of its own.
+    std::string RestoreOther(bool& succeeded, DWORD timeLimitMs = kInstallTimeLimitMs,
+                             const std::function<void(CDriverRestorer&)>& afterCheck = nullptr)
+    {
+        {
+            RecordingReporter reporter;
+            CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+            restorer.SetInstallTimeLimit(timeLimitMs);
+            EXPECT_TRUE(restorer.FindPackages(other.path(), false));
+            if (afterCheck)
+                afterCheck(restorer);
+            succeeded = restorer.RestoreAll(nullptr);
+        }
+        return OnlyLogIn(other.path());
+    }
+
     ShellOpenRecorder shell;
     TempFolder backup;
+    TempFolder other;
+    std::vector<std::wstring> published;
+    std::vector<std::wstring> registered;
 };
 
 // Runs the command-line run with standard output going to a file of its own, and returns what
@@ -137,4 +185,182 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     EXPECT_TRUE(LogsIn(backup.path()).empty()) << "no log: nothing was looked at";
     EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rrfirst.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RestoreRunTest, AFolderGivenRelativeIsResolvedAndAMissingOneIsNamed)
+{
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(backup.path().c_str()));
+    std::vector<DriverPackage> found;
+    bool restored = false;
+    {
+        RecordingReporter reporter;
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+        const bool checked = restorer.FindPackages(L".", false);
+        found = restorer.Packages();
+        restored = checked && restorer.RestoreAll(nullptr);
+        EXPECT_EQ(restorer.Folder(), backup.path());
+    }
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(restored) << "each package staged from its full path";
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].infPath, backup / L"rrfirst\\rrfirst.inf");
+    EXPECT_EQ(OnlyLogIn(backup.path()).find(LogBytes(L"ERROR")), std::string::npos);
+
+    for (const std::wstring& missing : {backup / L"missing", backup / L"rrfirst\\rrfirst.inf"}) {
+        SCOPED_TRACE(::testing::PrintToString(missing));
+        RemoveLogsInTemp();
+        {
+            RecordingReporter reporter;
+            CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+            EXPECT_FALSE(restorer.FindPackages(missing, false));
+            EXPECT_FALSE(restorer.FolderFound());
+            EXPECT_FALSE(restorer.RestoreAll(nullptr));
+        }
+        EXPECT_EQ(OnlyLogIn(ReadSystemFolders().tempDir), LogBytes(L"ERROR: Folder not found: " + missing + L"\n"))
+            << "the log stays in the temporary folder";
+    }
+}
+
+TEST_F(RestoreRunTest, TheNewestPackageForADeviceWinsWhateverThePathOrder)
+{
+    // "Dev[1]" sorts before "Dev\": installed in path order, the older one would come last.
+    const std::wstring id = L"ROOT\\TARNWICK_RR_TWICE";
+    WriteForDevice(L"rrtwice", L"Dev", L"1.5.0.0", id);
+    WriteForDevice(L"rrtwice", L"Dev[1]", L"2.0.0.0", id);
+    ASSERT_TRUE(WriteFileBytes(other / L"Dev[1]\\rrtwice.sys", "the newer driver"));
+    const std::wstring device = RegisterDevice(id);
+
+    bool succeeded = false;
+    const std::string log = RestoreOther(succeeded);
+    EXPECT_TRUE(succeeded) << log;
+    EXPECT_NE(log.find(LogBytes(L"Dev\\rrtwice.inf\nClass: TarnwickTest\nProvider: Contoso\nVersion: 1.5.0.0\nDevice: " +
+                                device + L" [" + device + L"]\n  Skipped: a newer package in this backup (Dev[1]\\rrtwice.inf).\n")),
+              std::string::npos) << log;
+    EXPECT_NE(log.find(LogBytes(L"\nDone: 1 of 1 driver package(s) restored.\n")), std::string::npos) << log;
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfSection"), L"DeviceInstall");
+    EXPECT_EQ(ReadFileBytes(ReadSystemFolders().systemDir + L"\\drivers\\rrtwice.sys"), "the newer driver");
+}
+
+TEST_F(RestoreRunTest, OnePackageInSeveralFoldersIsInstalledOnce)
+{
+    for (const wchar_t* folder : {L"Ports\\Port A", L"Ports\\Port B"})
+        WriteForDevice(L"rrsame", folder, L"1.0.0.0", L"ROOT\\TARNWICK_RR_SAME");
+    bool succeeded = false;
+    std::vector<DriverPackage> found;
+    const std::string log = RestoreOther(succeeded, kInstallTimeLimitMs,
+                                         [&found](CDriverRestorer& restorer) { found = restorer.Packages(); });
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].sameIn, std::vector<std::wstring>{L"Ports\\Port B\\rrsame.inf"});
+    EXPECT_TRUE(succeeded);
+    EXPECT_NE(log.find(LogBytes(L"Ports\\Port A\\rrsame.inf\nSame package: Ports\\Port B\\rrsame.inf\n")), std::string::npos)
+        << log;
+    EXPECT_NE(log.find(LogBytes(L"\nDone: 1 of 1 driver package(s) restored.\n")), std::string::npos) << log;
+}
+
+TEST_F(RestoreRunTest, AFileGoneAfterTheCheckFailsTheInstall)
+{
+    const fixture::SimpleDriver driver = WriteForDevice(L"rrgone", L"Gone", L"1.0.0.0", L"ROOT\\TARNWICK_RR_GONE");
+    RegisterDevice(driver.models[0].hardwareId);
+    bool succeeded = true;
+    const std::string log = RestoreOther(succeeded, kInstallTimeLimitMs, [this](CDriverRestorer&) {
+        ASSERT_TRUE(::DeleteFileW((other / L"Gone\\rrgone.dll").c_str()));
+    });
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().systemDir + L"\\rrgone.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    // The destination as the installer names it: the file's full path in the system folder.
+    const size_t failed = log.find(LogBytes(L"  ERROR: Install failed: "));
+    ASSERT_NE(failed, std::string::npos) << log;
+    const std::string line = log.substr(failed, log.find("\r\n", failed) - failed);
+    const std::string end = "\\rrgone.dll not installed.";
+    EXPECT_EQ(line.substr(line.size() - std::min(line.size(), end.size())), end) << line;
+}
+
+TEST_F(RestoreRunTest, TheLogIsOpenedBeforeTheCheck)
+{
+    {
+        RecordingReporter reporter;
+        reporter.stopAtFirst = true;
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+        EXPECT_TRUE(restorer.OpenLog(backup.path(), nullptr));
+        EXPECT_FALSE(restorer.FindPackages(backup.path(), false)) << "ended during the check";
+    }
+    EXPECT_EQ(OnlyLogIn(backup.path()), LogBytes(L"Checking driver packages...\n"));
+}
+
+TEST_F(RestoreRunTest, ALogThatCannotBeWrittenIsSaidOnTheConsole)
+{
+    TempFolder consoleFolder;
+    const std::wstring consolePath = consoleFolder / L"console.txt";
+    SystemFolders folders = ReadSystemFolders();
+    folders.tempDir = backup / L"rrfirst\\rrfirst.inf\\no folder";
+    {
+        FILE* console = ::_wfopen(consolePath.c_str(), L"wb");
+        ASSERT_NE(console, nullptr);
+        {
+            RecordingReporter reporter;
+            CDriverRestorer restorer(reporter, shell, folders);
+            EXPECT_FALSE(restorer.OpenLog(backup.path(), console));
+        }
+        std::fclose(console);
+    }
+    const std::string output = ReadFileBytes(consolePath);
+    EXPECT_EQ(output.rfind("WARNING: The log cannot be written in " + ToLogText(folders.tempDir) + ": ", 0), 0u) << output;
+    EXPECT_NE(output.find("Checking driver packages..."), std::string::npos) << output;
+}
+
+TEST_F(RestoreRunTest, TwoRestoresAtOnceKeepBothLogs)
+{
+    const OtherRunsLogs others(backup.path(), L"restore-log");
+    {
+        RecordingReporter reporter;
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+        ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
+        restorer.Packages()[1].selected = false;
+        restorer.Packages()[2].selected = false;
+        EXPECT_TRUE(restorer.RestoreAll(nullptr));
+    }
+    EXPECT_TRUE(others.Untouched()) << "the other run's log with the same name stays";
+    EXPECT_EQ(LogsIn(backup.path()).size(), 61u);
+}
+
+TEST_F(RestoreRunTest, ALogThatCannotBeMovedIntoTheFolderIsSaidOnTheConsole)
+{
+    TempFolder consoleFolder;
+    const std::wstring consolePath = consoleFolder / L"console.txt";
+    TempFolder gone;
+    FILE* console = ::_wfopen(consolePath.c_str(), L"wb");
+    ASSERT_NE(console, nullptr);
+    {
+        RecordingReporter reporter;
+        CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+        EXPECT_TRUE(restorer.OpenLog(gone.path(), console));
+        // The media goes away before the end, as a stick pulled out does.
+        ASSERT_TRUE(RemoveTree(gone.path()));
+    }
+    std::fclose(console);
+    const std::string output = ReadFileBytes(consolePath);
+    EXPECT_NE(output.find(ToLogText(L"The log could not be moved into " + gone.path() + L": ")), std::string::npos) << output;
+    EXPECT_NE(output.find("It stays at "), std::string::npos) << output;
+    const std::vector<std::wstring> opened = shell.Opened();
+    ASSERT_EQ(opened.size(), 1u) << "the log is opened where it stays";
+    EXPECT_EQ(ReadLogBeingWritten(opened[0]), LogBytes(L"Checking driver packages...\n"));
+}
+
+// Last in this program: the installer it gives up on goes on waiting in the background.
+TEST_F(RestoreRunTest, AnInstallerThatNeverFinishesIsGivenUpOnAndTheRunGoesOn)
+{
+    const fixture::SimpleDriver hung = WriteForDevice(L"rrhung", L"A Hung", L"1.0.0.0", L"ROOT\\TARNWICK_RR_HUNG");
+    RegisterDevice(hung.models[0].hardwareId);
+    WriteForDevice(L"rrafter", L"B After", L"1.0.0.0", L"ROOT\\TARNWICK_RR_AFTER");
+    bool succeeded = true;
+    // The system's installer asks for a missing driver file again and again.
+    const std::string log = RestoreOther(succeeded, 3000, [this](CDriverRestorer&) {
+        ASSERT_TRUE(::DeleteFileW((other / L"A Hung\\rrhung.sys").c_str()));
+    });
+    EXPECT_FALSE(succeeded);
+    EXPECT_NE(log.find(LogBytes(L"  ERROR: Install failed: the installer did not finish.\n")), std::string::npos) << log;
+    EXPECT_NE(log.find(LogBytes(L"B After\\rrafter.inf\n")), std::string::npos) << "the next package's turn comes";
+    EXPECT_NE(log.find(LogBytes(L"\nDone: 1 of 2 driver package(s) restored.\n")), std::string::npos) << log;
 }

@@ -81,8 +81,8 @@ namespace {
 
 const char kOtherRunsLog[] = "another run's log\r\n";
 
-// The plain log names of the next minute, local time.
-std::vector<std::wstring> LogNamesOfTheNextMinute()
+// The plain log names of the next minute, local time, in folder.
+std::vector<std::wstring> LogNamesOfTheNextMinute(const std::wstring& folder, const std::wstring& kind)
 {
     std::vector<std::wstring> names;
     FILETIME now = {};
@@ -97,7 +97,7 @@ std::vector<std::wstring> LogNamesOfTheNextMinute()
         SYSTEMTIME local = {};
         ::FileTimeToLocalFileTime(&utc, &localFile);
         ::FileTimeToSystemTime(&localFile, &local);
-        names.push_back(ReadSystemFolders().tempDir + L"\\" + LogFileName(&local));
+        names.push_back(folder + L"\\" + LogFileName(&local, kind));
     }
     return names;
 }
@@ -133,7 +133,8 @@ TempFolderBlocked::~TempFolderBlocked()
     ::DeleteFileW(blocker.c_str());
 }
 
-OtherRunsLogs::OtherRunsLogs() : logs(LogNamesOfTheNextMinute())
+OtherRunsLogs::OtherRunsLogs(const std::wstring& folder, const std::wstring& kind)
+    : logs(LogNamesOfTheNextMinute(folder.empty() ? ReadSystemFolders().tempDir : folder, kind))
 {
     for (const std::wstring& log : logs)
         EXPECT_TRUE(WriteFileBytes(log, kOtherRunsLog));

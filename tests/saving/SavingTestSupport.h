@@ -43,11 +43,12 @@ private:
     std::wstring temp;
 };
 
-// Logs of other runs lie in the temporary folder under the plain names of the next minute,
-// as a run started in the same second leaves them. Removed when the object goes.
+// Logs of other runs lie in a folder (the temporary folder when empty) under the plain names
+// of the next minute of a kind ("log", "restore-log"), as a run started in the same second
+// leaves them. Removed when the object goes.
 class OtherRunsLogs {
 public:
-    OtherRunsLogs();
+    explicit OtherRunsLogs(const std::wstring& folder = std::wstring(), const std::wstring& kind = L"log");
     ~OtherRunsLogs();
     OtherRunsLogs(const OtherRunsLogs&) = delete;
     OtherRunsLogs& operator=(const OtherRunsLogs&) = delete;

@@ -1,0 +1,23 @@
+// The values a device's driver key (its software key, Control\Class\{guid}\NNNN) names: which
+// INF and section installed its driver, by whom and in which version.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <string>
+
+struct DriverKeyValues {
+    bool found = false;  // the device and its driver key exist
+    std::wstring providerName;
+    std::wstring infPath;
+    std::wstring infSection;
+    std::wstring infSectionExt;
+    std::wstring driverDate;
+    std::wstring driverVersion;
+};
+
+// The driver key of a device of an open device set.
+DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element);
+// The driver key of the device with this instance ID, as it is now.
+DriverKeyValues ReadDriverKey(const std::wstring& instanceId);
