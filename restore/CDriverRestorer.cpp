@@ -6,8 +6,8 @@
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
 #include "restore/PackageInstaller.h"
-#include "restore/PackageSources.h"
 #include "restore/RestoreDecision.h"
+#include "saving/SavePaths.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ const double kStageShare = 0.2;
 // trailing backslash); false when no folder is there.
 bool ResolveFolder(const std::wstring& given, std::wstring& full)
 {
-    if (!ResolveFullPath(given, full)) {
+    full = FullPathOf(given);
+    if (full.empty()) {
         full = given;
         return false;
     }

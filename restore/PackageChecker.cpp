@@ -13,6 +13,7 @@
 #include "platform/ShellPath.h"
 #include "restore/DriverVersion.h"
 #include "restore/PackageSources.h"
+#include "saving/SavePaths.h"
 
 namespace {
 
@@ -140,8 +141,8 @@ void PackageChecker::Check(DriverPackage& package)
     if (sections.empty())
         sections = models;
 
-    std::wstring folder;
-    if (!ResolveFullPath(package.sourceRoot, folder)) {
+    const std::wstring folder = FullPathOf(package.sourceRoot);
+    if (folder.empty()) {
         Refuse(package, L"its folder cannot be resolved");
         return;
     }

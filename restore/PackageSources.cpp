@@ -9,6 +9,7 @@
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
+#include "saving/SavePaths.h"
 
 namespace {
 
@@ -110,8 +111,8 @@ struct ScanContext {
 
 void ScanOne(ScanContext& scan, const FILEPATHS_W& paths)
 {
-    std::wstring source;
-    if (!paths.Source || !ResolveFullPath(paths.Source, source) || !LiesInside(scan.folder, source)) {
+    const std::wstring source = paths.Source ? FullPathOf(paths.Source) : std::wstring();
+    if (source.empty() || !LiesInside(scan.folder, source)) {
         if (scan.check->error.empty())
             scan.check->error = kOutside + std::wstring(paths.Source ? paths.Source : L"");
         return;
@@ -187,22 +188,6 @@ bool ScanQueue(HINF inf, const std::wstring& folder, const std::vector<std::wstr
 
 } // namespace
 
-bool ResolveFullPath(const std::wstring& path, std::wstring& full)
-{
-    std::vector<wchar_t> buffer(kPathBufferLength);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0)
-            return false;
-        if (length < buffer.size()) {
-            full.assign(buffer.data(), length);
-            return true;
-        }
-        buffer.resize(length + 1);
-    }
-    return false;
-}
-
 bool LiesInside(const std::wstring& folder, const std::wstring& path)
 {
     const std::wstring prefix = WithBackslash(folder);
@@ -221,8 +206,8 @@ std::wstring ResolveInside(const std::wstring& folder, const std::wstring& relat
     size_t start = 0;
     while (start < relative.size() && (relative[start] == L'\\' || relative[start] == L'/'))
         ++start;
-    std::wstring full;
-    if (!ResolveFullPath(folder + L"\\" + relative.substr(start), full))
+    const std::wstring full = FullPathOf(folder + L"\\" + relative.substr(start));
+    if (full.empty())
         return std::wstring();
     if (LiesInside(folder, full))
         return full;

@@ -24,10 +24,6 @@ struct SourceCheck {
 // package folder's full path. False, with check.error, when the package is to be refused.
 bool CheckSources(HINF inf, const std::wstring& folder, const std::vector<std::wstring>& sections, SourceCheck& check);
 
-// The full path of a path as the file system resolves it ("." and ".." parts, "/" for "\",
-// trailing dots and blanks of a name). False when it cannot be resolved.
-bool ResolveFullPath(const std::wstring& path, std::wstring& full);
-
 // Whether a full path lies inside a folder's full path (the folder itself does not count).
 bool LiesInside(const std::wstring& folder, const std::wstring& path);
 
