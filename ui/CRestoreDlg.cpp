@@ -159,7 +159,8 @@ bool CRestoreDlg::OnInitDialog()
 
     checking = true;
     // What was found before a failure is listed.
-    if (!StartWorker(get(), [this] { restorer.FindPackages(folder, false); })) {
+    if (!worker.Start([this](const std::atomic<bool>&) { restorer.FindPackages(folder, false); }, get(),
+                      WM_WORKER_FINISHED)) {
         checking = false;
         statusLabel.SetText(FormatResourceString(IDS_RESTORE_CHECK_FAILED).c_str());
     }
@@ -168,7 +169,7 @@ bool CRestoreDlg::OnInitDialog()
 
 bool CRestoreDlg::Progress(double)
 {
-    return !abortRequested;
+    return !worker.StopRequested();
 }
 
 void CRestoreDlg::OnChecked()
@@ -221,7 +222,7 @@ void CRestoreDlg::OnCancel()
 {
     // The check still uses the restorer: the dialog ends once the worker is done with it.
     if (checking) {
-        abortRequested = true;
+        worker.RequestStop();
         closeRequested = true;
         return;
     }

@@ -7,7 +7,6 @@
 // be resized, and its columns follow the window's DPI.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
 #include "framework/CListViewCtrl.h"
+#include "platform/BackgroundTask.h"
 #include "resources/resource.h"
 #include "restore/CDriverRestorer.h"
 #include "ui/ShellServices.h"
@@ -53,7 +53,7 @@ private:
     UINT dpi = 96;
     bool checking = false;
     bool closeRequested = false;
-    std::atomic<bool> abortRequested{false};
+    BackgroundTask worker;
     CDriverRestorer restorer;
 };
 
