@@ -18,7 +18,12 @@ const wchar_t kCommandLineHelp[] =
     L" /force - With /restore: also replace installed drivers that are newer.\n"
     L"\n"
     L" Example:\n"
-    L" Tarnwick \"/restore:D:\\System Drivers\"";
+    L" Tarnwick \"/restore:D:\\System Drivers\"\n"
+    L"\n"
+    L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that does not start), not of this PC (needs administrator rights).\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -51,6 +56,8 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.present = true;
         else if (name == L"/path")
             options.path = value;
+        else if (name == L"/image")
+            options.image = value;
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
@@ -66,7 +73,9 @@ bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, I
 {
     // A backup and a restore in one run would be ambiguous about what comes first.
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    if (!recognised || (!options.path.empty() && !options.restore.empty())) {
+    const bool imageMisused =
+        !options.image.empty() && (options.path.empty() || !options.restore.empty() || options.present);
+    if (!recognised || (!options.path.empty() && !options.restore.empty()) || imageMisused) {
         messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
         return false;
     }

@@ -2,6 +2,8 @@
 // drivers that come with Windows, "/present" limits the backup to attached devices.
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
+// "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
+// (a disk of a PC that no longer starts) instead of this PC's.
 #pragma once
 
 #include <string>
@@ -13,6 +15,7 @@ struct CommandLineOptions {
     bool all = false;
     bool present = false;
     std::wstring path;
+    std::wstring image;
     std::wstring restore;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
@@ -29,7 +32,9 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOptions& options);
 
 // Reads the given command line (the process's own by default), shows the help box once if
-// anything was not recognised or both "/path:" and "/restore:" name a folder, and returns true
+// anything was not recognised, both "/path:" and "/restore:" name a folder, or "/image:" comes
+// without "/path:", with "/restore:" or with "/present" (no device of another Windows is
+// attached), and returns true
 // only when a command-line run (a backup or a restore) is to happen.
 bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages);
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

@@ -139,7 +139,9 @@ TEST(CommandLine, ProgramPathIsNeverReadAsAnOption)
 
 TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
 {
-    EXPECT_STREQ(kCommandLineHelp,
+    // The lines of the offline Windows follow (checked below).
+    const std::wstring help = kCommandLineHelp;
+    const std::wstring backupAndRestore =
                  L"Tarnwick command line options:\n\n"
                  L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
                  L" /all - Save driver files from all Providers (including Microsoft).\n"
@@ -150,7 +152,21 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L"rights).\n"
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
-                 L" Tarnwick \"/restore:D:\\System Drivers\"");
+                 L" Tarnwick \"/restore:D:\\System Drivers\"";
+    EXPECT_EQ(help.substr(0, backupAndRestore.size()), backupAndRestore);
+}
+
+TEST(CommandLine, HelpTextEndsWithTheOfflineWindows)
+{
+    const std::wstring help = kCommandLineHelp;
+    const std::wstring image =
+        L"Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+        L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that "
+        L"does not start), not of this PC (needs administrator rights).\n\n"
+        L" Example:\n"
+        L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"";
+    ASSERT_GE(help.size(), image.size());
+    EXPECT_EQ(help.substr(help.size() - image.size()), image);
 }
 
 TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)
@@ -202,4 +218,29 @@ TEST(CommandLine, ReadArgumentsSkipsProgramPath)
     EXPECT_TRUE(ReadArguments({L"/bogus", L"/present"}, options));
     EXPECT_TRUE(options.present);
     EXPECT_TRUE(ReadArguments({}, options));
+}
+
+TEST(CommandLine, ImageWithPathIsABackupOfThatWindows)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /image:E: \"/path:D:\\Old PC\" /all");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.image, L"E:");
+    EXPECT_EQ(parsed.options.path, L"D:\\Old PC");
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+// No device of another Windows is attached, an image is never restored onto, and without a
+// target there is nothing to do: each shows the help instead of running.
+TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
+{
+    for (const wchar_t* commandLine : {L"tarnwick.exe /image:E: /path:D:\\X /present",
+                                       L"tarnwick.exe /image:E: /restore:D:\\X",
+                                       L"tarnwick.exe /image:E:"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(commandLine)));
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        ASSERT_EQ(parsed.helpBoxes, 1u);
+        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
+    }
 }
