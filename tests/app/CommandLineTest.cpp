@@ -139,9 +139,7 @@ TEST(CommandLine, ProgramPathIsNeverReadAsAnOption)
 
 TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
 {
-    // The lines of the offline Windows follow (checked below).
-    const std::wstring help = kCommandLineHelp;
-    const std::wstring backupAndRestore =
+    EXPECT_STREQ(kCommandLineHelp,
                  L"Tarnwick command line options:\n\n"
                  L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
                  L" /all - Save driver files from all Providers (including Microsoft).\n"
@@ -152,21 +150,34 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L"rights).\n"
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
-                 L" Tarnwick \"/restore:D:\\System Drivers\"";
-    EXPECT_EQ(help.substr(0, backupAndRestore.size()), backupAndRestore);
+                 L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+                 L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
+                 L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
+                 L" Example:\n"
+                 L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
+                 L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
 
-TEST(CommandLine, HelpTextEndsWithTheOfflineWindows)
+TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
 {
-    const std::wstring help = kCommandLineHelp;
-    const std::wstring image =
-        L"Tarnwick \"/restore:D:\\System Drivers\"\n\n"
-        L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that "
-        L"does not start), not of this PC (needs administrator rights).\n\n"
-        L" Example:\n"
-        L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"";
-    ASSERT_GE(help.size(), image.size());
-    EXPECT_EQ(help.substr(help.size() - image.size()), image);
+    const struct {
+        const wchar_t* commandLine;
+        CommandLineRun run;
+    } cases[] = {
+        {L"tarnwick.exe", CommandLineRun::Window},
+        {L"tarnwick.exe /all /present /path:", CommandLineRun::Window},
+        {L"tarnwick.exe /restore", CommandLineRun::Window},
+        {L"tarnwick.exe /path:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /restore:D:\\A /force", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /bogus", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /path:D:\\A /bogus", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.commandLine);
+        CommandLineOptions options;
+        EXPECT_EQ(ChooseRun(test.commandLine, options), test.run);
+    }
 }
 
 TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)
@@ -238,6 +249,8 @@ TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
                                        L"tarnwick.exe /image:E: /restore:D:\\X",
                                        L"tarnwick.exe /image:E:"}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(commandLine)));
+        CommandLineOptions options;
+        EXPECT_EQ(ChooseRun(commandLine, options), CommandLineRun::BadCommandLine);
         const Parsed parsed = Parse(commandLine);
         EXPECT_FALSE(parsed.commandLineRun);
         ASSERT_EQ(parsed.helpBoxes, 1u);
