@@ -188,15 +188,20 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
     ExpectOpenedLog(shell.Opened(), target.path(), L"one\n");
 }
 
-TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
+TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsKeptAndTheNewOneNumbered)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
+    ASSERT_TRUE(WriteFileBytes(target / NumberedLogFileName(name, 1), "and another\r\n"));
     log.Print(L"the later run\n");
-    log.Finish();
-    EXPECT_EQ(ReadFileBytes(target / name), "the later run\r\n");
+    EXPECT_TRUE(log.Finish());
+    EXPECT_EQ(ReadFileBytes(target / name), "an earlier run in the same second\r\n");
+    EXPECT_EQ(ReadFileBytes(target / NumberedLogFileName(name, 1)), "and another\r\n");
+    EXPECT_EQ(ReadFileBytes(target / NumberedLogFileName(name, 2)), "the later run\r\n");
+    ASSERT_EQ(shell.Opened().size(), 1u);
+    EXPECT_EQ(shell.Opened()[0], target / NumberedLogFileName(name, 2)) << "the run's own log is opened";
     EXPECT_TRUE(LogsInTemp().empty());
 }
 

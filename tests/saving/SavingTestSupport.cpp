@@ -159,3 +159,16 @@ bool RecordingReporter::Progress(double fraction)
     fractions.push_back(fraction);
     return !(stopAtFirst || fraction > stopAbove);
 }
+
+std::wstring SmallVolume()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_SMALL_VOLUME", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    uint64_t freeBytes = 0;
+    // A folder of an ordinary disk has far more room than the few megabytes mounted for the test.
+    if (!GetFreeSpace(folder, freeBytes) || freeBytes > (64u << 20))
+        return std::wstring();
+    return folder;
+}

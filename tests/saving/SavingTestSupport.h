@@ -21,6 +21,10 @@ std::string ReadLogBeingWritten(const std::wstring& path);
 // Removes the logs that runs left in the temporary folder.
 void RemoveLogsInTemp();
 
+// The small volume mounted for this test program (TARNWICK_SMALL_VOLUME), or empty text when
+// there is none or it is no small volume (mounting one needs root): the test then skips.
+std::wstring SmallVolume();
+
 // The entries sorted as ListTree sorts them.
 std::vector<std::wstring> Sorted(std::vector<std::wstring> entries);
 
