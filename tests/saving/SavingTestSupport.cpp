@@ -133,6 +133,40 @@ TempFolderBlocked::~TempFolderBlocked()
     ::DeleteFileW(blocker.c_str());
 }
 
+TempFolderFull::TempFolderFull() : tmp(Environment(L"TMP")), temp(Environment(L"TEMP"))
+{
+    const std::wstring volume = SmallVolume();
+    if (volume.empty())
+        return;
+    const std::wstring full = volume + L"\\full-temp";
+    if (!CreateFolderPath(full))
+        return;
+    filler = volume + L"\\filler.bin";
+    UniqueFileHandle file(::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file)
+        return;
+    // Written until not one more byte goes in.
+    const std::vector<char> chunk(1 << 16, 'f');
+    for (DWORD size = static_cast<DWORD>(chunk.size()); size > 0;) {
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), chunk.data(), size, &written, nullptr) || written < size)
+            size /= 2;
+    }
+    folder = full;
+    SetEnvironment(L"TMP", folder);
+    SetEnvironment(L"TEMP", folder);
+}
+
+TempFolderFull::~TempFolderFull()
+{
+    SetEnvironment(L"TMP", tmp);
+    SetEnvironment(L"TEMP", temp);
+    if (!filler.empty())
+        ::DeleteFileW(filler.c_str());
+    if (!folder.empty())
+        RemoveTree(folder);
+}
+
 OtherRunsLogs::OtherRunsLogs() : logs(LogNamesOfTheNextMinute())
 {
     for (const std::wstring& log : logs)

@@ -47,6 +47,27 @@ private:
     std::wstring temp;
 };
 
+// The temporary folder (TMP and TEMP, for this process and the programs it starts) is a folder
+// on the small volume, and the volume is full: files can still be created there, but nothing
+// written to them. Restored, and the volume emptied, when the object goes. ok() is false when
+// there is no small volume.
+class TempFolderFull {
+public:
+    TempFolderFull();
+    ~TempFolderFull();
+    TempFolderFull(const TempFolderFull&) = delete;
+    TempFolderFull& operator=(const TempFolderFull&) = delete;
+
+    bool ok() const { return !folder.empty(); }
+    const std::wstring& path() const { return folder; }
+
+private:
+    std::wstring folder;
+    std::wstring filler;
+    std::wstring tmp;
+    std::wstring temp;
+};
+
 // Logs of other runs lie in the temporary folder under the plain names of the next minute,
 // as a run started in the same second leaves them. Removed when the object goes.
 class OtherRunsLogs {
