@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-
 const wchar_t kCommandLineHelp[] =
     L"Tarnwick command line options:\n"
     L"\n"
@@ -18,7 +17,9 @@ const wchar_t kCommandLineHelp[] =
     L" /force - With /restore: also replace installed drivers that are newer.\n"
     L"\n"
     L" Example:\n"
-    L" Tarnwick \"/restore:D:\\System Drivers\"";
+    L" Tarnwick \"/restore:D:\\System Drivers\"\n"
+    L"\n"
+    L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -62,18 +63,26 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
     return allRecognised;
 }
 
-bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
+CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
-    // A backup and a restore in one run would be ambiguous about what comes first.
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    if (!recognised || (!options.path.empty() && !options.restore.empty())) {
-        messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
-        return false;
-    }
-    return !options.path.empty() || !options.restore.empty();
+    // A backup and a restore in one run would be ambiguous about what comes first.
+    const bool backup = !options.path.empty();
+    const bool restore = !options.restore.empty();
+    if (!recognised || (backup && restore))
+        return CommandLineRun::BadCommandLine;
+    return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }
 
-bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages)
+void ShowCommandLineHelp(IMessageBox& messages)
 {
-    return ParseCommandLine(::GetCommandLineW(), options, messages);
+    messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
+}
+
+bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
+{
+    const CommandLineRun run = ChooseRun(commandLine, options);
+    if (run == CommandLineRun::BadCommandLine)
+        ShowCommandLineHelp(messages);
+    return run == CommandLineRun::CommandLine;
 }
