@@ -19,6 +19,11 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
     L"\n"
+    L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that does not start), not of this PC (needs administrator rights).\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
+    L"\n"
     L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
@@ -52,6 +57,8 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.present = true;
         else if (name == L"/path")
             options.path = value;
+        else if (name == L"/image")
+            options.image = value;
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
@@ -69,7 +76,8 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
     // A backup and a restore in one run would be ambiguous about what comes first.
     const bool backup = !options.path.empty();
     const bool restore = !options.restore.empty();
-    if (!recognised || (backup && restore))
+    const bool imageMisused = !options.image.empty() && (!backup || restore || options.present);
+    if (!recognised || (backup && restore) || imageMisused)
         return CommandLineRun::BadCommandLine;
     return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }

@@ -61,6 +61,12 @@ void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
         browsePath = chosenFolder;
 }
 
+void RecordingActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
+{
+    Recorded().deviceProperties.push_back(&device);
+    Recorded().lastOwner = owner;
+}
+
 void RecordingActions::ShowAbout(HWND owner)
 {
     if (realAbout)
@@ -140,7 +146,7 @@ void MainFrameHarness::Create()
     };
     frame = std::make_unique<CMainFrame>(source, actions, services.messages);
     ASSERT_NE(frame->CreateMainWindow(), nullptr);
-    tree = CTreeViewCtrlEx(frame->View().tree.get());
+    tree = CTreeViewCtrlEx(frame->View().Tree().get());
 }
 
 void MainFrameHarness::Start(int showCommand)
@@ -196,7 +202,7 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
     pressed[VK_CONTROL] = 0x80;
     ::SetKeyboardState(pressed);
     MSG message = {};
-    message.hwnd = frame->View().tree.get();
+    message.hwnd = frame->View().Tree().get();
     message.message = WM_KEYDOWN;
     message.wParam = key;
     message.lParam = 1;
@@ -209,9 +215,9 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
 void MainFrameHarness::ChooseFolderInSave(const std::wstring& folder)
 {
     actions.chosenFolder = folder;
-    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
-    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
 }
 
 HTREEITEM MainFrameHarness::FindNode(HTREEITEM parent, const std::wstring& text) const

@@ -22,6 +22,7 @@ struct RecordedActions {
     std::vector<std::vector<DeviceInfo*>> saves;
     std::vector<DeviceInfo*> driverFiles;
     std::vector<std::wstring> driverFilesInfPaths;
+    std::vector<const DeviceInfo*> deviceProperties;
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
     std::vector<std::wstring> restores;  // the folder each restore started at
     HWND lastOwner = nullptr;
@@ -36,6 +37,7 @@ public:
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
     void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;
     void OpenHomePage() override;

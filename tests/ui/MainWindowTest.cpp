@@ -5,7 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <windowsx.h>
 #include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <vector>
 
 #include "ui/Settings.h"
 #include "ui/ToolbarImages.h"
@@ -72,7 +78,7 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     ASSERT_NE(fixtureClass, nullptr);
     EXPECT_EQ(Children(fixtureClass).size(), 3u);
     EXPECT_FALSE(frame->ProgressBar().HasVisibleStyle()) << "the progress bar shows only while scanning";
-    EXPECT_EQ(frame->ProgressBar().GetParent().get(), frame->statusBarWindow.get());
+    EXPECT_EQ(frame->ProgressBar().GetParent().get(), frame->StatusBar().get());
     const RECT bar = frame->ProgressBar().RectInParent();
     EXPECT_EQ(bar.left, 3);
     EXPECT_EQ(bar.top, 3);
@@ -84,8 +90,8 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
 
     MINMAXINFO limits = {};
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, 760);
-    EXPECT_EQ(limits.ptMinTrackSize.y, 600);
+    EXPECT_EQ(limits.ptMinTrackSize.x, 480) << "smaller than it opens, for small screens";
+    EXPECT_EQ(limits.ptMinTrackSize.y, 320);
 
     const auto images = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST));
     EXPECT_EQ(::ImageList_GetImageCount(images), 7) << "six pictures, and the restore command's";
@@ -99,10 +105,10 @@ TEST_F(MainWindow, GrowingTheWindowResizesTheViewAndMovesTheStatusBar)
 {
     Start();
     const RECT view = frame->View().RectInParent();
-    const RECT status = frame->statusBarWindow.RectInParent();
+    const RECT status = frame->StatusBar().RectInParent();
     ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
     const RECT grownView = frame->View().RectInParent();
-    const RECT movedStatus = frame->statusBarWindow.RectInParent();
+    const RECT movedStatus = frame->StatusBar().RectInParent();
     EXPECT_EQ(grownView.right - grownView.left, view.right - view.left + 140);
     EXPECT_EQ(grownView.bottom - grownView.top, view.bottom - view.top + 100);
     EXPECT_EQ(movedStatus.top, status.top + 100);
@@ -146,10 +152,10 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
     EXPECT_EQ(Recorded().driverFiles[0], frame->SelectedDevice());
     ExpectInfLocated(Recorded().driverFilesInfPaths[0]);
 
-    NMHDR doubleClick = {frame->View().tree.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    NMHDR doubleClick = {frame->View().Tree().get(), 0, static_cast<UINT>(NM_DBLCLK)};
     frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&doubleClick));
     EXPECT_EQ(Recorded().driverFiles.size(), 2u);
-    NMHDR fromElsewhere = {frame->View().header.get(), 0, static_cast<UINT>(NM_DBLCLK)};
+    NMHDR fromElsewhere = {frame->View().Header().get(), 0, static_cast<UINT>(NM_DBLCLK)};
     frame->Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&fromElsewhere));
     EXPECT_EQ(Recorded().driverFiles.size(), 2u) << "only the tree's double-clicks count";
 }
@@ -157,7 +163,7 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
 TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
 {
     Start();
-    frame->View().tree.ToggleCheck(tree.GetRootItem());
+    frame->View().Tree().ToggleCheck(tree.GetRootItem());
     ASSERT_EQ(tree.GetStateImage(tree.GetRootItem()), 2);
     ASSERT_TRUE(tree.SelectItem(Children(ThirdPartyClassNode()).front()));
     Pump();
@@ -208,13 +214,13 @@ TEST_F(MainWindow, CtrlSWithNothingTickedShowsTheMessageAndAsksForNoFolder)
     EXPECT_EQ(services.messages.boxes()[0].text,
               L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.");
     EXPECT_EQ(services.messages.boxes()[0].caption, L"Error saving driver files");
-    EXPECT_EQ(services.messages.boxes()[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(services.messages.boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING)) << "with its icon";
     EXPECT_EQ(services.messages.boxes()[0].owner, frame->get());
     EXPECT_TRUE(Recorded().saves.empty());
 
     // Ticked and cleared again: still nothing to save.
-    frame->View().tree.ToggleCheck(tree.GetRootItem());
-    frame->View().tree.ToggleCheck(tree.GetRootItem());
+    frame->View().Tree().ToggleCheck(tree.GetRootItem());
+    frame->View().Tree().ToggleCheck(tree.GetRootItem());
     PressCtrlKey('S');
     EXPECT_EQ(services.messages.boxes().size(), 2u);
 }
@@ -223,7 +229,7 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
 {
     Start();
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
-    frame->View().tree.ToggleCheck(fixtureClass);
+    frame->View().Tree().ToggleCheck(fixtureClass);
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
     EXPECT_TRUE(services.messages.boxes().empty());
     ASSERT_EQ(Recorded().saves.size(), 1u);
@@ -238,11 +244,11 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
     EXPECT_EQ(Recorded().lastOwner, frame->get());
 
     // One device of another class as well: still tree order, classes as the tree sorts them.
-    frame->View().tree.ToggleCheck(nodes[1]);
+    frame->View().Tree().ToggleCheck(nodes[1]);
     const HTREEITEM firstClass = tree.GetChildItem(tree.GetRootItem());
     const HTREEITEM firstDevice = tree.GetChildItem(firstClass);
     if (firstClass != fixtureClass && firstDevice)
-        frame->View().tree.ToggleCheck(firstDevice);
+        frame->View().Tree().ToggleCheck(firstDevice);
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
     ASSERT_EQ(Recorded().saves.size(), 2u);
     std::vector<DeviceInfo*> expected;
@@ -273,7 +279,7 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
     Start();
     wchar_t text[64] = L"";
     ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
-    EXPECT_STREQ(text, L"Restore drivers...");
+    EXPECT_STREQ(text, L"Res&tore drivers...") << "Alt+D, T";
 
     // Known Wine difference: every process has an elevated token under Wine, so the restore
     // runs here; on Windows without rights the program would start again with the runas verb.
@@ -351,15 +357,30 @@ void PumpFor(DWORD milliseconds)
     } while (::GetTickCount() - start < milliseconds);
 }
 
-// A key pressed and let go as the keyboard sends it: to whichever window has the focus.
+// Keys pressed in order and let go in reverse, as the keyboard sends them: to whichever window
+// has the focus (or the menu that is open).
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void PressKey(WORD key)
 {
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = key;
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
+    PressKeys({key});
 }
 
 std::wstring MenuText(HMENU menu, UINT id)
@@ -401,7 +422,7 @@ int TextWidth(const CWindow& tree, const std::wstring& text)
 TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialogsAndScans)
 {
     Start();
-    const HWND treeWindow = frame->View().tree.get();
+    const HWND treeWindow = frame->View().Tree().get();
     EXPECT_EQ(::GetFocus(), treeWindow) << "the tree has the focus once the window is up";
     PressKey(VK_DOWN);
     PressKey(VK_SPACE);
@@ -444,14 +465,13 @@ TEST_F(MainWindow, KeyboardAloneTicksADeviceAndTheTreeGetsTheFocusBackAfterDialo
 TEST_F(MainWindow, ARescanScrollsTheViewBackToTheLeftEdge)
 {
     Start();
-    frame->View().columns[0].width = 2000;
-    frame->View().Send(WM_SIZE);
+    frame->View().SetColumnWidth(0, 2000);
     frame->View().Send(WM_HSCROLL, SB_PAGERIGHT);
-    ASSERT_LT(frame->View().scrollOffset, 0);
+    ASSERT_LT(frame->View().ScrollOffset(), 0);
     frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
     WaitForScan();
-    EXPECT_EQ(frame->View().scrollOffset, 0);
-    EXPECT_EQ(frame->View().header.RectInParent().left, 0) << "the header shows its first title whole";
+    EXPECT_EQ(frame->View().ScrollOffset(), 0);
+    EXPECT_EQ(frame->View().Header().RectInParent().left, 0) << "the header shows its first title whole";
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_POS;
@@ -463,7 +483,7 @@ TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
 {
     Start();
     ::UpdateWindow(*frame);
-    const HWND children[] = {frame->statusBarWindow.get(), frame->View().get(), frame->ToolBar().get()};
+    const HWND children[] = {frame->StatusBar().get(), frame->View().get(), frame->ToolBar().get()};
     for (HWND child : children)
         ::ValidateRect(child, nullptr);
     ::SetWindowPos(*frame, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
@@ -474,7 +494,7 @@ TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
     for (HWND child : children)
         ::ValidateRect(child, nullptr);
     frame->Show(SW_MAXIMIZE);
-    EXPECT_TRUE(WhollyInvalid(frame->statusBarWindow)) << "no stale size grip when maximised";
+    EXPECT_TRUE(WhollyInvalid(frame->StatusBar())) << "no stale size grip when maximised";
 }
 
 TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
@@ -530,30 +550,30 @@ TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresT
     EXPECT_EQ(rect.bottom - rect.top, 900);
     MINMAXINFO limits = {};
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, 1140);
-    EXPECT_EQ(limits.ptMinTrackSize.y, 900);
+    EXPECT_EQ(limits.ptMinTrackSize.x, 720);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 480);
     const int atHighDpi[] = {600, 150, 105, 225};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(frame->View().columns[static_cast<size_t>(i)].width, atHighDpi[i]) << i;
-        EXPECT_EQ(HeaderItemWidth(frame->View().header, i), atHighDpi[i]) << i;
+        EXPECT_EQ(frame->View().GetColumn(static_cast<size_t>(i)).width, atHighDpi[i]) << i;
+        EXPECT_EQ(HeaderItemWidth(frame->View().Header(), i), atHighDpi[i]) << i;
     }
-    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), 24);
+    EXPECT_EQ(ImageSize(frame->View().StateImages()), 24);
     EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), 48);
     EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETDISABLEDIMAGELIST))), 48);
     EXPECT_EQ(frame->View().RectInParent().top, 63);
-    EXPECT_EQ(frame->View().header.RectInParent().bottom, SystemMetricForDpi(SM_CYMENU, 144));
+    EXPECT_EQ(frame->View().Header().RectInParent().bottom, SystemMetricForDpi(SM_CYMENU, 144));
 
     RECT back = {10, 10, 770, 610};
     frame->Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
     const int given[] = {400, 100, 70, 150};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(frame->View().columns[static_cast<size_t>(i)].width, given[i]) << i;
-    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), 16);
+        EXPECT_EQ(frame->View().GetColumn(static_cast<size_t>(i)).width, given[i]) << i;
+    EXPECT_EQ(ImageSize(frame->View().StateImages()), 16);
     EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), 32);
     EXPECT_EQ(frame->View().RectInParent().top, 42);
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, 760);
-    EXPECT_EQ(limits.ptMinTrackSize.y, 600);
+    EXPECT_EQ(limits.ptMinTrackSize.x, 480);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 320);
 }
 
 using MainWindowDpi = MainFrameHarness;
@@ -572,12 +592,12 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     }
     MINMAXINFO limits = {};
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(760, dpi));
-    EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(600, dpi));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(480, dpi));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(320, dpi));
     EXPECT_EQ(frame->View().RectInParent().top, ScaleForDpi(42, dpi));
-    EXPECT_EQ(ImageSize(frame->View().stateImages.get()), ScaleForDpi(16, dpi));
+    EXPECT_EQ(ImageSize(frame->View().StateImages()), ScaleForDpi(16, dpi));
     EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST))), ScaleForDpi(32, dpi));
-    EXPECT_GE(static_cast<int>(frame->View().tree.Send(TVM_GETITEMHEIGHT)), ScaleForDpi(16, dpi))
+    EXPECT_GE(static_cast<int>(frame->View().Tree().Send(TVM_GETITEMHEIGHT)), ScaleForDpi(16, dpi))
         << "a row is as high as its check box";
     const RECT bar = frame->ProgressBar().RectInParent();
     EXPECT_EQ(bar.left, ScaleForDpi(3, dpi));
@@ -590,17 +610,17 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     const std::wstring samples[] = {L"Tarnwick Test Camera", L"10.0.22621.1", L"11-2-2023", L"Contoso Ltd."};
     const int padding = frame->View().CellPadding();
     for (size_t i = 0; i < 4; ++i) {
-        const int width = frame->View().columns[i].width;
+        const int width = frame->View().GetColumn(i).width;
         EXPECT_EQ(width, ScaleForDpi(given[i], dpi)) << i;
-        EXPECT_LE(TextWidth(frame->View().tree, frame->View().columns[i].title) + 2 * padding, width) << i;
-        EXPECT_LE(TextWidth(frame->View().tree, samples[i]) + 2 * padding, width) << samples[i];
+        EXPECT_LE(TextWidth(frame->View().Tree(), frame->View().GetColumn(i).title) + 2 * padding, width) << i;
+        EXPECT_LE(TextWidth(frame->View().Tree(), samples[i]) + 2 * padding, width) << samples[i];
     }
     // And so do the values of the devices listed here.
     for (HTREEITEM node : Children(ThirdPartyClassNode())) {
         const auto* device = reinterpret_cast<const DeviceInfo*>(tree.GetItemData(node));
         ASSERT_NE(device, nullptr);
-        EXPECT_LE(TextWidth(frame->View().tree, device->driverVersion) + 2 * padding, frame->View().columns[1].width);
-        EXPECT_LE(TextWidth(frame->View().tree, device->driverDate) + 2 * padding, frame->View().columns[2].width);
+        EXPECT_LE(TextWidth(frame->View().Tree(), device->driverVersion) + 2 * padding, frame->View().GetColumn(1).width);
+        EXPECT_LE(TextWidth(frame->View().Tree(), device->driverDate) + 2 * padding, frame->View().GetColumn(2).width);
     }
     // For the picture: the fixture's devices shown, one of them selected with the sample values.
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
@@ -612,4 +632,164 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     shown->providerName = samples[3];
     tree.SelectItem(camera);
     EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window", dpi)));
+}
+
+namespace {
+
+// What an open context menu offered: each item's text and whether it could be chosen.
+struct MenuSeen {
+    std::vector<std::wstring> texts;
+    std::vector<bool> enabled;
+};
+
+// Waits for the context menu, notes its items, then presses `key` in it.
+std::function<bool()> ChooseInMenu(MenuSeen& seen, WORD key)
+{
+    return [&seen, key] {
+        const HWND menuWindow = FindOwnWindow(L"#32768");
+        if (!menuWindow)
+            return false;
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = L"";
+            ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            seen.texts.push_back(text);
+            seen.enabled.push_back((::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0);
+        }
+        PressKey(key);
+        return true;
+    };
+}
+
+} // namespace
+
+TEST_F(MainWindow, EnterOnADeviceRowListsItsDriverFiles)
+{
+    Start();
+    const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(device));
+    ASSERT_EQ(::GetFocus(), frame->View().Tree().get());
+    PressKey(VK_RETURN);
+    PumpFor(300);
+    ASSERT_EQ(Recorded().driverFiles.size(), 1u);
+    EXPECT_EQ(Recorded().driverFiles[0], reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
+
+    ASSERT_TRUE(tree.SelectItem(ThirdPartyClassNode()));
+    PressKey(VK_RETURN);
+    PumpFor(300);
+    EXPECT_EQ(Recorded().driverFiles.size(), 1u) << "a class row has no driver files";
+}
+
+TEST_F(MainWindow, ShiftF10AndTheMenuKeyOpenTheRowsContextMenuWhoseItemsActOnThatDevice)
+{
+    Start();
+    const HTREEITEM device = FindNode(ThirdPartyClassNode(), ThirdPartyDeviceNames()[0]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(device));
+    auto* record = reinterpret_cast<DeviceInfo*>(tree.GetItemData(device));
+
+    MenuSeen seen;
+    {
+        ModalScript script(ChooseInMenu(seen, 'D'));
+        PressKeys({VK_SHIFT, VK_F10});
+        PumpFor(1000);
+        EXPECT_TRUE(script.finished()) << "Shift+F10 opens the menu";
+    }
+    EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"&Driver files...", L"&Save device driver...", L"", L"P&roperties"}));
+    EXPECT_EQ(seen.enabled, (std::vector<bool>{true, true, false, true})) << "all but the separator";
+    ASSERT_EQ(Recorded().driverFiles.size(), 1u) << "D chose Driver files";
+    EXPECT_EQ(Recorded().driverFiles[0], record);
+
+    MenuSeen again;
+    {
+        ModalScript script(ChooseInMenu(again, 'S'));
+        PressKey(VK_APPS);
+        PumpFor(1000);
+        EXPECT_TRUE(script.finished()) << "the Menu key opens it too";
+    }
+    ASSERT_EQ(Recorded().saves.size(), 1u) << "S saved this one device, ticked or not";
+    EXPECT_EQ(Recorded().saves[0], std::vector<DeviceInfo*>{record});
+    EXPECT_TRUE(services.messages.boxes().empty());
+
+    // On a class row the device's items cannot be chosen.
+    ASSERT_TRUE(tree.SelectItem(ThirdPartyClassNode()));
+    MenuSeen onClass;
+    {
+        ModalScript script(ChooseInMenu(onClass, VK_ESCAPE));
+        frame->View().Tree().Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(frame->View().Tree().get()), -1);
+        EXPECT_TRUE(script.finished());
+    }
+    EXPECT_EQ(onClass.enabled, (std::vector<bool>{false, false, false, false}));
+}
+
+TEST_F(MainWindow, ARightClickSelectsTheRowUnderThePointerAndItsMenuOpensTheDevicesProperties)
+{
+    Start();
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    tree.Expand(fixtureClass);
+    const HTREEITEM device = FindNode(fixtureClass, ThirdPartyDeviceNames()[1]);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(tree.SelectItem(fixtureClass));
+    RECT label = {};
+    ASSERT_TRUE(tree.GetItemRect(device, label, true));
+    const LPARAM point = MAKELPARAM(label.left + 4, (label.top + label.bottom) / 2);
+
+    // The tree reports the click at the pointer's place on screen.
+    POINT onScreen = {GET_X_LPARAM(point) + frame->View().ScrollOffset(), GET_Y_LPARAM(point)};
+    ::ClientToScreen(tree, &onScreen);
+    ::SetCursorPos(onScreen.x, onScreen.y);
+    MenuSeen seen;
+    {
+        ModalScript script(ChooseInMenu(seen, 'R'));
+        tree.Post(WM_RBUTTONUP, 0, point);
+        tree.Send(WM_RBUTTONDOWN, MK_RBUTTON, point);
+        PumpFor(1000);
+        EXPECT_TRUE(script.finished()) << "the right-click opened the menu";
+    }
+    EXPECT_EQ(tree.GetCaretItem(), device);
+    ASSERT_EQ(Recorded().deviceProperties.size(), 1u) << "R chose Properties";
+    EXPECT_EQ(Recorded().deviceProperties[0], reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+}
+
+using MainWindowSmallScreen = MainFrameHarness;
+
+TEST_F(MainWindowSmallScreen, OpensWithinTheWorkAreaWithItsStatusBarAndCanBeMadeSmaller)
+{
+    Start();
+    const UINT dpi = frame->Dpi();
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT rect = frame->WindowRect();
+    EXPECT_EQ(rect.right - rect.left, std::min<LONG>(ScaleForDpi(760, dpi), work.right - work.left));
+    EXPECT_EQ(rect.bottom - rect.top, std::min<LONG>(ScaleForDpi(600, dpi), work.bottom - work.top));
+    EXPECT_GE(rect.left, work.left);
+    EXPECT_GE(rect.top, work.top);
+    EXPECT_LE(rect.right, work.right);
+    EXPECT_LE(rect.bottom, work.bottom);
+    const RECT status = frame->StatusBar().WindowRect();
+    EXPECT_LE(status.bottom, work.bottom) << "the status bar is on screen";
+    if (work.bottom - work.top == 768 && dpi == 144) {
+        EXPECT_EQ(rect.right - rect.left, 1140);
+        EXPECT_EQ(rect.bottom - rect.top, 768) << "as high as the screen, not 900";
+    }
+    EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window-small-screen", dpi)));
+
+    MINMAXINFO limits = {};
+    frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(480, dpi));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(320, dpi));
+    ::SetWindowPos(*frame, nullptr, 0, 0, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT shrunk = frame->WindowRect();
+    EXPECT_EQ(shrunk.right - shrunk.left, ScaleForDpi(480, dpi));
+    EXPECT_EQ(shrunk.bottom - shrunk.top, ScaleForDpi(320, dpi));
+    const RECT client = frame->ClientRect();
+    const RECT statusInFrame = frame->StatusBar().RectInParent();
+    EXPECT_EQ(statusInFrame.bottom, client.bottom) << "the status bar stays at the bottom";
+    EXPECT_EQ(statusInFrame.right, client.right);
+    const RECT view = frame->View().RectInParent();
+    EXPECT_EQ(view.bottom, statusInFrame.top);
+    EXPECT_GT(view.bottom - view.top, 0) << "rows still show";
+    EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window-smallest", dpi)));
 }
