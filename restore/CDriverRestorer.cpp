@@ -7,7 +7,6 @@
 #include "restore/PackageFinder.h"
 #include "restore/PackageInstaller.h"
 #include "restore/RestoreDecision.h"
-#include "saving/SavePaths.h"
 
 namespace {
 
@@ -46,8 +45,8 @@ CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen
       tempDir(folders.tempDir),
       reporter(&progressReporter)
 {
-    // Two restores of one folder at once both keep their logs, and read-only media is said.
-    log.KeepOtherRunsLogs();
+    // Read-only media is said: the restored folder exists, so the log was meant to go there.
+    log.SayFailedMove();
 }
 
 CDriverRestorer::~CDriverRestorer()

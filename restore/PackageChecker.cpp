@@ -13,7 +13,6 @@
 #include "platform/ShellPath.h"
 #include "restore/DriverVersion.h"
 #include "restore/PackageSources.h"
-#include "saving/SavePaths.h"
 
 namespace {
 

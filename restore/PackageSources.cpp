@@ -9,7 +9,6 @@
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
-#include "saving/SavePaths.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ bool SourceExists(const std::wstring& path, PackageFile& file)
 std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
 {
     const std::wstring prefix = WithBackslash(root);
-    return LiesInside(root, path) ? path.substr(prefix.size()) : path;
+    return IsWithinFolder(path, root) && path.size() > prefix.size() ? path.substr(prefix.size()) : path;
 }
 
 // The section with the decoration this system installs ("Install.NTamd64" before "Install.NT"
@@ -112,7 +111,7 @@ struct ScanContext {
 void ScanOne(ScanContext& scan, const FILEPATHS_W& paths)
 {
     const std::wstring source = paths.Source ? FullPathOf(paths.Source) : std::wstring();
-    if (source.empty() || !LiesInside(scan.folder, source)) {
+    if (source.empty() || !IsWithinFolder(source, scan.folder)) {
         if (scan.check->error.empty())
             scan.check->error = kOutside + std::wstring(paths.Source ? paths.Source : L"");
         return;
@@ -188,12 +187,6 @@ bool ScanQueue(HINF inf, const std::wstring& folder, const std::vector<std::wstr
 
 } // namespace
 
-bool LiesInside(const std::wstring& folder, const std::wstring& path)
-{
-    const std::wstring prefix = WithBackslash(folder);
-    return !prefix.empty() && path.size() > prefix.size() && StartsWithFileName(path, prefix);
-}
-
 std::wstring ResolveInside(const std::wstring& folder, const std::wstring& relative)
 {
     // A drive ("C:\x", "C:x") or a share ("\\server\x") of its own is never inside.
@@ -209,9 +202,7 @@ std::wstring ResolveInside(const std::wstring& folder, const std::wstring& relat
     const std::wstring full = FullPathOf(folder + L"\\" + relative.substr(start));
     if (full.empty())
         return std::wstring();
-    if (LiesInside(folder, full))
-        return full;
-    return SameFileName(WithBackslash(full), WithBackslash(folder)) ? full : std::wstring();
+    return IsWithinFolder(full, folder) ? full : std::wstring();
 }
 
 bool CheckSources(HINF inf, const std::wstring& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
@@ -221,7 +212,7 @@ bool CheckSources(HINF inf, const std::wstring& folder, const std::vector<std::w
     const std::wstring catalog = ReadCatalogName(inf, L"." + NtMachineDecoration());
     if (!catalog.empty()) {
         check.catalogPath = ResolveInside(folder, catalog);
-        if (check.catalogPath.empty() || !LiesInside(folder, check.catalogPath)) {
+        if (check.catalogPath.empty()) {
             check.error = kOutside + catalog;
             return false;
         }

@@ -24,9 +24,6 @@ struct SourceCheck {
 // package folder's full path. False, with check.error, when the package is to be refused.
 bool CheckSources(HINF inf, const std::wstring& folder, const std::vector<std::wstring>& sections, SourceCheck& check);
 
-// Whether a full path lies inside a folder's full path (the folder itself does not count).
-bool LiesInside(const std::wstring& folder, const std::wstring& path);
-
 // A path that an INF gives relative to the package folder ("x64", "\x64", "sub\..\f.dll"),
 // resolved under the folder; empty when it names a drive or a share of its own or cannot be
 // resolved, or when the result lies outside the folder.
