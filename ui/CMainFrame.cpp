@@ -529,31 +529,51 @@ void CMainFrame::RestoreCommand()
 bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
 {
     // The tree passes the request on to its parents, so it may arrive from the tree or the view.
-    CCustomTreeViewCtrlEx& tree = view.Tree();
-    if (scanning || (source != tree.get() && source != view.get()))
+    if (scanning || (source != view.Tree().get() && source != view.get()))
         return false;
-    POINT point = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
+    POINT point = {};
+    if (ContextMenuPoint(screen, point))
+        ShowDeviceMenu(point);
+    return true;
+}
+
+bool CMainFrame::ContextMenuPoint(LPARAM screen, POINT& point)
+{
+    CCustomTreeViewCtrlEx& tree = view.Tree();
+    point = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
     if (screen == -1) {
-        // From the keyboard: under the caret's row, where the user is looking.
+        // From the keyboard: under the caret's row, where the user is looking, or at the
+        // tree's corner when that row is scrolled out of sight.
         RECT label = {};
         const HTREEITEM caret = tree.GetCaretItem();
         if (!caret || !tree.GetItemRect(caret, label, true))
-            return true;
+            return false;
+        const RECT client = tree.ClientRect();
         point = {label.left + view.ScrollOffset(), label.bottom};
+        if (!::PtInRect(&client, point))
+            point = {client.left, client.top};
         ::ClientToScreen(tree, &point);
     } else {
-        // A right-click acts on the row under the pointer, which becomes the selected one.
+        // A right-click acts on the row under the pointer, which becomes the selected one;
+        // empty space below the rows has no menu.
         POINT inTree = point;
         ::ScreenToClient(tree, &inTree);
         inTree.x = TreeX(inTree.x, view.ScrollOffset());
         UINT flags = 0;
-        if (const HTREEITEM item = tree.HitTest(inTree, flags))
-            tree.SelectItem(item);
+        const HTREEITEM item = tree.HitTest(inTree, flags);
+        if (!item)
+            return false;
+        tree.SelectItem(item);
     }
+    return true;
+}
+
+void CMainFrame::ShowDeviceMenu(POINT point)
+{
     UniqueMenu menuResource(::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_DEVICE_CONTEXT)));
     const HMENU popup = menuResource ? ::GetSubMenu(menuResource.get(), 0) : nullptr;
     if (!popup)
-        return true;
+        return;
     const UINT state = selectedDevice ? MF_ENABLED : MF_GRAYED;
     for (UINT id : {ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE_SELECTED, ID_DEVICE_DEVICE_PROPERTIES})
         ::EnableMenuItem(popup, id, MF_BYCOMMAND | state);
@@ -562,7 +582,6 @@ bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
         popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, point.x, point.y, 0, get(), nullptr));
     if (command != 0)
         OnCommand(command, 0, nullptr);
-    return true;
 }
 
 void CMainFrame::SaveSelectedDevice()

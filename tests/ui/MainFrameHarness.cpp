@@ -266,3 +266,36 @@ bool MainFrameHarness::ButtonPressed(UINT id) const
 {
     return frame->ToolBar().Send(TB_ISBUTTONPRESSED, id) != 0;
 }
+
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD key)
+{
+    PressKeys({key});
+}

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,13 @@ public:
 private:
     MainFrameActions real;
 };
+
+// Handles what arrives for this thread for a while: input comes through the system's queue.
+void PumpFor(DWORD milliseconds);
+// Keys pressed in order and let go in reverse, as the keyboard sends them: to whichever window
+// has the focus (or the menu that is open).
+void PressKeys(std::initializer_list<WORD> keys);
+void PressKey(WORD key);
 
 // The installed fixture devices.
 extern const wchar_t kThirdPartyClassDescription[];

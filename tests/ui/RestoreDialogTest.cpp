@@ -233,6 +233,7 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     bool thickFrame = false;
     MINMAXINFO limits = {};
     RECT opened = {};
+    int rescaledFolderWidth = 0;
     RunDialog(dialog, [&](HWND window, HWND packageList) {
         for (int column = 0; column < kColumnCount; ++column)
             widths.push_back(ColumnWidth(packageList, column));
@@ -246,6 +247,11 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
                        SWP_NOZORDER);
         grownList = CWindow(packageList).RectInParent();
         movedRestore = dialog.GetItem(IDOK).RectInParent();
+        // Moved to a screen of twice the DPI: the columns follow.
+        RECT suggested = dialog.WindowRect();
+        const UINT doubled = 2 * ExpectedTestDpi();
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(doubled, doubled), reinterpret_cast<LPARAM>(&suggested));
+        rescaledFolderWidth = ColumnWidth(packageList, 0);
         ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
     const UINT dpi = ExpectedTestDpi();
@@ -253,6 +259,7 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     ASSERT_EQ(widths.size(), 6u);
     for (size_t i = 0; i < widths.size(); ++i)
         EXPECT_EQ(widths[i], ScaleForDpi(given[i], dpi)) << i;
+    EXPECT_EQ(rescaledFolderWidth, 2 * widths[0]);
     EXPECT_TRUE(thickFrame) << "the dialog can be resized";
     EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left) << "but not made smaller than it opens";
     EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 50);
