@@ -245,7 +245,11 @@ TEST_F(CommandLineFailureTest, DeviceWhoseFileSetCannotBeWorkedOutIsNotSaved)
         std::wstring block = SavedDeviceLog(device, folder);
         if (device.name != L"Whole Widget") {
             const std::wstring searching = L"  Searching for driver files...\n";
-            block = block.substr(0, block.find(searching) + searching.size()) + L"  ERROR: Failed to find driver files.\n";
+            const std::wstring reason = device.name == L"Sectionless Widget"
+                ? L"    The INF file has no section [DeviceInstall.NTamd64].\n"
+                : L"    A file entry of section [DeviceInstall.NTamd64] is longer than the setup services take.\n";
+            block = block.substr(0, block.find(searching) + searching.size()) +
+                    L"  ERROR: Failed to find driver files.\n" + reason;
         }
         messages += block;
     }
