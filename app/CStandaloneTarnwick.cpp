@@ -14,7 +14,7 @@
 
 bool CStandaloneTarnwick::Progress(double)
 {
-    return true;
+    return !consoleStop.Requested();
 }
 
 int CStandaloneTarnwick::Run(const CommandLineOptions& options)
