@@ -128,7 +128,7 @@ bool DriverFileFinder::Build()
         return Fail(L"The INF file " + choice.chosenInf + L" could not be read (line " + std::to_wstring(errorLine) +
                     L"): " + SystemErrorText(error));
     }
-    ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
+    AppendLayoutInfs();
     ::SetupSetDirectoryIdW(inf.get(), kPrinterDriverDirId, folders.printerDriverDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kSystemDirId, folders.systemDir.c_str());
@@ -167,6 +167,24 @@ bool DriverFileFinder::Build()
 
     inf.reset();
     return complete;
+}
+
+void DriverFileFinder::AppendLayoutInfs()
+{
+    // The setup services look a layout INF named without a folder up in this PC's INF folder;
+    // an offline Windows has its own.
+    if (folders.imageRoot.empty() || folders.infFolders.empty()) {
+        ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
+        return;
+    }
+    INFCONTEXT line;
+    if (!::SetupFindFirstLineW(inf.get(), L"Version", L"LayoutFile", &line))
+        return;
+    for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
+        const std::wstring layout = JoinPath(folders.infFolders.front(), FileNamePart(ReadInfField(line, field)));
+        if (!layout.empty())
+            ::SetupOpenAppendInfFileW(layout.c_str(), inf.get(), nullptr);
+    }
 }
 
 bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
