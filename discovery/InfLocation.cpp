@@ -66,7 +66,8 @@ void AskForInstalledDriver(HDEVINFO set, SP_DEVINFO_DATA& element)
 
 void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device)
 {
-    if (!device.infFullPath.empty())
+    // The records of an offline Windows have no device set: their INFs are found by name.
+    if (!set || !device.infFullPath.empty())
         return;
 
     AskForInstalledDriver(set, device.devInfoData);
