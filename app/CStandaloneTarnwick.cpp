@@ -83,6 +83,10 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         WorkerThread closer;
         closer.Post([&list] { list.CloseDeviceSet(); });
         exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
+        // A log that could not be written whole is a failure of the run: what it would have
+        // told is lost.
+        if (!saver.FinishLog())
+            exitCode = 1;
     }
     return exitCode;
 }
