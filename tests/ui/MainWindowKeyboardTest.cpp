@@ -9,6 +9,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -254,4 +256,25 @@ TEST_F(MainWindow, TheMainKeyboardsPlusAndMinusCloseAndOpenAClass)
     PumpFor(300);
     EXPECT_TRUE(expanded()) << "Shift and the = key give +";
     EXPECT_EQ(tree.GetCaretItem(), fixtureClass);
+}
+
+TEST_F(MainWindow, EveryItemOfEachMenuHasAnAccessKeyOfItsOwn)
+{
+    Start();
+    const HMENU bar = frame->Menu().get();
+    for (int popup = 0; popup < ::GetMenuItemCount(bar); ++popup) {
+        const HMENU menu = ::GetSubMenu(bar, popup);
+        ASSERT_NE(menu, nullptr);
+        std::wstring keys;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = L"";
+            if (::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION) == 0)
+                continue;  // a separator
+            const wchar_t* amp = std::wcschr(text, L'&');
+            ASSERT_TRUE(amp && amp[1]) << "no access key: " << testing::PrintToString(std::wstring(text));
+            const wchar_t key = static_cast<wchar_t>(std::towlower(amp[1]));
+            EXPECT_EQ(keys.find(key), std::wstring::npos) << "taken twice: " << testing::PrintToString(std::wstring(text));
+            keys += key;
+        }
+    }
 }
