@@ -1,5 +1,6 @@
-// The command-line run: saves the drivers of every listed device into the "/path:" folder, or
-// restores the drivers of the "/restore:" folder, without a window.
+// The command-line run: saves the drivers of every listed device into the "/path:" folder,
+// restores the drivers of the "/restore:" folder, or verifies the "/verify:" folder, without a
+// window.
 #pragma once
 
 #include "app/CommandLineOptions.h"
@@ -12,8 +13,8 @@ public:
     // shell opens the run's log at the end.
     explicit CStandaloneTarnwick(IShellOpen& shell) : shell(shell) {}
 
-    // The process exit code: 0 only when every device was saved, or every driver package
-    // installed or staged.
+    // The process exit code: 0 only when every device was saved, every driver package
+    // installed or staged, or every package verified intact (or unsigned with its files).
     int Run(const CommandLineOptions& options);
 
     // A command-line run is never asked to stop and shows no percentage.
@@ -25,6 +26,7 @@ public:
 private:
     int SaveEveryDevice(const CommandLineOptions& options);
     int RestoreFolder(const CommandLineOptions& options);
+    int VerifyFolder(const CommandLineOptions& options);
 
     IShellOpen& shell;
 };

@@ -18,7 +18,9 @@ const wchar_t kCommandLineHelp[] =
     L" /force - With /restore: also replace installed drivers that are newer.\n"
     L"\n"
     L" Example:\n"
-    L" Tarnwick \"/restore:D:\\System Drivers\"";
+    L" Tarnwick \"/restore:D:\\System Drivers\"\n"
+    L"\n"
+    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -54,7 +56,9 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
-        } else if (name == L"/force")
+        } else if (name == L"/verify")
+            options.verify = value;
+        else if (name == L"/force")
             options.force = true;
         else
             allRecognised = false;
@@ -64,13 +68,14 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
 {
-    // A backup and a restore in one run would be ambiguous about what comes first.
+    // A backup, a restore or a verification in one run would be ambiguous about what comes first.
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    if (!recognised || (!options.path.empty() && !options.restore.empty())) {
+    const int runs = (options.path.empty() ? 0 : 1) + (options.restore.empty() ? 0 : 1) + (options.verify.empty() ? 0 : 1);
+    if (!recognised || runs > 1) {
         messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
         return false;
     }
-    return !options.path.empty() || !options.restore.empty();
+    return runs == 1;
 }
 
 bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages)

@@ -2,6 +2,7 @@
 // drivers that come with Windows, "/present" limits the backup to attached devices.
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
+// "/verify:<folder>" checks a backup folder against its catalogs and changes nothing.
 #pragma once
 
 #include <string>
@@ -14,6 +15,7 @@ struct CommandLineOptions {
     bool present = false;
     std::wstring path;
     std::wstring restore;
+    std::wstring verify;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
 };
@@ -29,7 +31,8 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOptions& options);
 
 // Reads the given command line (the process's own by default), shows the help box once if
-// anything was not recognised or both "/path:" and "/restore:" name a folder, and returns true
-// only when a command-line run (a backup or a restore) is to happen.
+// anything was not recognised or more than one of "/path:", "/restore:" and "/verify:" name a
+// folder, and returns true only when a command-line run (a backup, a restore or a
+// verification) is to happen.
 bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages);
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "restore/PackageVerdict.h"
 #include "restore/RestoreStatus.h"
 
 // A present device that one of the package's models matches.
@@ -30,9 +31,12 @@ struct DriverPackage {
     std::wstring date;          // DriverVer's date
     std::vector<MatchedDevice> devices;
     std::vector<std::wstring> missingFiles;  // relative to sourceRoot
+    std::vector<std::wstring> presentFiles;  // the files the installation needs that are there, likewise
+    std::wstring catalogFile;   // the catalog the INF names, relative to sourceRoot; empty when none
     std::wstring error;         // why the INF was refused or the package failed
     std::wstring publishedInf;  // the name the system published the INF under, once staged
     PackageStatus status = PackageStatus::Unchecked;
+    PackageVerification verification;  // its files against its catalog
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
 };

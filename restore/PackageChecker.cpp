@@ -112,14 +112,17 @@ std::wstring MatchingId(const std::vector<std::wstring>& deviceIds, const std::v
     return modelIds.empty() ? std::wstring() : modelIds.front();
 }
 
-bool SourceExists(const std::wstring& path)
+// The file under its own name or, as installation media may hold a file compressed, under
+// its name ending in "_"; empty when neither exists.
+std::wstring ExistingSource(const std::wstring& path)
 {
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    // Installation media may hold a file compressed, its name ending in "_".
+        return path;
     std::wstring compressed = path;
+    if (path.empty())
+        return path;
     compressed.back() = L'_';
-    return !path.empty() && ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES ? compressed : std::wstring();
 }
 
 std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
@@ -133,6 +136,7 @@ std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
 struct ScanContext {
     std::wstring sourceRoot;
     std::set<std::wstring> seen;
+    std::vector<std::wstring>* present;
     std::vector<std::wstring>* missing;
     bool failed = false;
 };
@@ -149,8 +153,13 @@ UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UIN
         std::wstring canonical;
         if (CanonicalizePath(source, canonical))
             source = canonical;
-        if (scan->seen.insert(FoldAsciiCase(source)).second && !SourceExists(source))
+        if (!scan->seen.insert(FoldAsciiCase(source)).second)
+            return NO_ERROR;
+        const std::wstring existing = ExistingSource(source);
+        if (existing.empty())
             scan->missing->push_back(RelativeTo(source, scan->sourceRoot));
+        else
+            scan->present->push_back(RelativeTo(existing, scan->sourceRoot));
         return NO_ERROR;
     } catch (...) {
         scan->failed = true;
@@ -209,7 +218,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
 }
 
 bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
-                      std::vector<std::wstring>& missing, std::wstring& error)
+                      std::vector<std::wstring>& present, std::vector<std::wstring>& missing, std::wstring& error)
 {
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue) {
@@ -222,6 +231,7 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
     }
     ScanContext context;
     context.sourceRoot = sourceRoot;
+    context.present = &present;
     context.missing = &missing;
     DWORD result = 0;
     if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
@@ -230,8 +240,10 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
         return false;
     }
     const std::wstring catalog = CatalogName(inf);
-    if (!catalog.empty() && !SourceExists(JoinPath(sourceRoot, catalog)))
+    if (!catalog.empty() && ExistingSource(JoinPath(sourceRoot, catalog)).empty())
         missing.push_back(catalog);
+    else if (!catalog.empty())
+        present.push_back(catalog);
     return true;
 }
 
@@ -239,6 +251,8 @@ void PackageChecker::Check(DriverPackage& package)
 {
     package.devices.clear();
     package.missingFiles.clear();
+    package.presentFiles.clear();
+    package.catalogFile.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
     if (package.infPath.size() >= MAX_PATH) {
@@ -257,6 +271,7 @@ void PackageChecker::Check(DriverPackage& package)
     package.version = driverVer.version;
     package.date = driverVer.date;
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
+    package.catalogFile = CatalogName(inf.get());
 
     MatchDevices(package);
     std::vector<std::wstring> sections;
@@ -271,7 +286,8 @@ void PackageChecker::Check(DriverPackage& package)
     if (sections.empty())
         sections = ModelSections(inf.get());
 
-    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.missingFiles, package.error);
+    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.presentFiles,
+                                         package.missingFiles, package.error);
     std::vector<DeviceAction> actions;
     for (MatchedDevice& device : package.devices) {
         device.action = DecideDevice(device.installedVersion, package.version, package.force);

@@ -150,7 +150,18 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L"rights).\n"
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
-                 L" Tarnwick \"/restore:D:\\System Drivers\"");
+                 L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+                 L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.");
+}
+
+TEST(CommandLine, VerifyFolderAsksForACommandLineVerification)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/Verify:D:\\Old Drivers\"");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.verify, L"D:\\Old Drivers");
+    EXPECT_TRUE(parsed.options.restore.empty());
+    EXPECT_FALSE(parsed.options.restoreRequested);
 }
 
 TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)
@@ -187,7 +198,8 @@ TEST(CommandLine, RestoreWithoutFolderOpensTheWindowForTheRestoreCommand)
 TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
 {
     for (const wchar_t* commandLine :
-         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A"}) {
+         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A",
+          L"tarnwick.exe /verify:D:\\B /restore:D:\\B", L"tarnwick.exe /path:D:\\A /verify:D:\\B"}) {
         SCOPED_TRACE(commandLine);
         const Parsed parsed = Parse(commandLine);
         EXPECT_FALSE(parsed.commandLineRun);

@@ -1,0 +1,86 @@
+#include "restore/PackageVerifier.h"
+
+#include <softpub.h>
+#include <wintrust.h>
+
+#include "platform/ShellPath.h"
+#include "restore/CatalogMembers.h"
+#include "restore/PackageInstaller.h"
+
+namespace {
+
+bool AnyTagListed(const std::vector<std::wstring>& tags, const CatalogMembers& members)
+{
+    for (const std::wstring& tag : tags) {
+        if (members.tags.count(tag))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::wstring CatalogSignatureText(const std::wstring& path)
+{
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof(file);
+    file.pcwszFilePath = path.c_str();
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof(data);
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    if (result == ERROR_SUCCESS)
+        return L"signed";
+    if (result == TRUST_E_NOSIGNATURE)
+        return L"not signed";
+    return L"signature not accepted: " + ErrorText(static_cast<DWORD>(result));
+}
+
+PackageVerification PackageVerifier::Verify(const DriverPackage& package) const
+{
+    PackageVerification verification;
+    const bool refused = package.status == PackageStatus::InfRefused;
+    if (refused)
+        verification.refusal = package.error;
+    for (const std::wstring& file : package.missingFiles)
+        verification.badFiles.push_back({file, L"missing"});
+    if (!refused && !package.catalogFile.empty())
+        MatchFiles(package, verification);
+    const bool anyMismatch = verification.badFiles.size() > package.missingFiles.size();
+    verification.verdict =
+        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogFile.empty(), anyMismatch);
+    return verification;
+}
+
+void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerification& verification) const
+{
+    const std::wstring catalogPath = JoinPath(package.sourceRoot, package.catalogFile);
+    if (::GetFileAttributesW(catalogPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;  // missing, and listed so
+    const CatalogMembers members = ReadCatalogMembers(catalogPath);
+    if (!members.ok) {
+        verification.badFiles.push_back({package.catalogFile, members.reason});
+        return;
+    }
+    verification.signature = CatalogSignatureText(catalogPath);
+    std::vector<std::wstring> files = {FileNamePart(package.infPath)};
+    for (const std::wstring& file : package.presentFiles) {
+        if (!EqualsFoldingAsciiCase(file, package.catalogFile))
+            files.push_back(file);
+    }
+    for (const std::wstring& file : files) {
+        std::vector<std::wstring> tags;
+        DWORD error = NO_ERROR;
+        if (!hasher.Tags(JoinPath(package.sourceRoot, file), tags, error))
+            verification.badFiles.push_back({file, L"cannot be read: " + ErrorText(error)});
+        else if (!AnyTagListed(tags, members))
+            verification.badFiles.push_back({file, L"does not match the catalog"});
+    }
+}
