@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-
 const wchar_t kCommandLineHelp[] =
     L"Tarnwick command line options:\n"
     L"\n"
@@ -20,7 +19,9 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
     L"\n"
-    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.";
+    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
+    L"\n"
+    L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -66,19 +67,25 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
     return allRecognised;
 }
 
-bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
+CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
-    // A backup, a restore or a verification in one run would be ambiguous about what comes first.
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
+    // A backup, a restore or a verification in one run would be ambiguous about what comes first.
     const int runs = (options.path.empty() ? 0 : 1) + (options.restore.empty() ? 0 : 1) + (options.verify.empty() ? 0 : 1);
-    if (!recognised || runs > 1) {
-        messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
-        return false;
-    }
-    return runs == 1;
+    if (!recognised || runs > 1)
+        return CommandLineRun::BadCommandLine;
+    return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }
 
-bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages)
+void ShowCommandLineHelp(IMessageBox& messages)
 {
-    return ParseCommandLine(::GetCommandLineW(), options, messages);
+    messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
+}
+
+bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)
+{
+    const CommandLineRun run = ChooseRun(commandLine, options);
+    if (run == CommandLineRun::BadCommandLine)
+        ShowCommandLineHelp(messages);
+    return run == CommandLineRun::CommandLine;
 }

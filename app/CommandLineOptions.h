@@ -20,6 +20,13 @@ struct CommandLineOptions {
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
 };
 
+// What a command line asks for.
+enum class CommandLineRun {
+    Window,          // the main window
+    CommandLine,     // a backup or a restore without a window
+    BadCommandLine,  // an unrecognised argument, or options that do not go together
+};
+
 // The text of the help box shown for an unrecognised argument.
 extern const wchar_t kCommandLineHelp[];
 
@@ -30,9 +37,12 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 // skipped. Returns false when at least one argument was not recognised.
 bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOptions& options);
 
-// Reads the given command line (the process's own by default), shows the help box once if
-// anything was not recognised or more than one of "/path:", "/restore:" and "/verify:" name a
-// folder, and returns true only when a command-line run (a backup, a restore or a
-// verification) is to happen.
-bool ParseCommandLine(CommandLineOptions& options, IMessageBox& messages);
+// Reads the command line into the options and says which run it asks for; shows nothing.
+CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options);
+
+// The help box, with no owner window.
+void ShowCommandLineHelp(IMessageBox& messages);
+
+// Reads the given command line, shows the help box once if it is a bad command line, and
+// returns true only when a command-line run (a backup, a restore or a verification) is to happen.
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

@@ -3,13 +3,31 @@
 #include <objbase.h>
 #include <commctrl.h>
 
+#include <cstdio>
+
 #include "app/CStandaloneTarnwick.h"
 #include "app/CommandLineOptions.h"
+#include "app/Console.h"
+#include "app/Desktop.h"
+#include "app/ExitCodes.h"
 #include "app/Wow64.h"
 #include "framework/AppModule.h"
 #include "framework/SystemMessageBox.h"
+#include "saving/SaveLog.h"
 #include "saving/SystemShellOpen.h"
 #include "ui/MainWindow.h"
+
+namespace {
+
+// Into a redirected output when there is one; a run with none has nowhere to write it.
+void WriteHelpToOutput()
+{
+    if (!OutputIsRedirected())
+        return;
+    std::fputs((ToLogText(kCommandLineHelp) + "\n").c_str(), SetUpConsole());
+}
+
+} // namespace
 
 int RunTarnwick(HINSTANCE instance, int showCommand)
 {
@@ -25,15 +43,28 @@ int RunTarnwick(HINSTANCE instance, int showCommand)
         messages.Show(nullptr,
                        L"This 32-bit version of Tarnwick shall not be used on 64-bit OS.\nPlease reinstall Tarnwick.",
                        L"Failed to start", MB_OK);
-        return 1;
+        return kFailedExitCode;
     }
 
     CommandLineOptions options;
-    if (ParseCommandLine(options, messages)) {
+    const CommandLineRun run = ChooseRun(::GetCommandLineW(), options);
+    if (run == CommandLineRun::BadCommandLine) {
+        // A script's run (a deployment tool, a service account) has nobody to press OK: the
+        // help goes to its output, and the exit code says that nothing ran.
+        if (OutputIsRedirected() || !DesktopIsVisible()) {
+            WriteHelpToOutput();
+            return kBadCommandLineExitCode;
+        }
+        ShowCommandLineHelp(messages);
+    }
+    if (run == CommandLineRun::CommandLine) {
         SystemShellOpen shell;
         CStandaloneTarnwick standalone(shell);
         return standalone.Run(options);
     }
+    // Nobody would see the window, and nothing was done.
+    if (!DesktopIsVisible())
+        return kFailedExitCode;
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);

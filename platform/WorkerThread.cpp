@@ -4,12 +4,12 @@
 
 WorkerThread::WorkerThread()
 {
-    thread_.reset(::CreateThread(nullptr, 0, &WorkerThread::ThreadMain, this, 0, nullptr));
+    started_ = thread_.Start([this](const std::atomic<bool>&) { RunJobs(); });
 }
 
 WorkerThread::~WorkerThread()
 {
-    if (!thread_)
+    if (!started_)
         return;
     ::AcquireSRWLockExclusive(&lock_);
     while (busy_)
@@ -17,12 +17,12 @@ WorkerThread::~WorkerThread()
     quitting_ = true;
     ::ReleaseSRWLockExclusive(&lock_);
     ::WakeAllConditionVariable(&changed_);
-    ::WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.Wait(INFINITE);
 }
 
 void WorkerThread::Post(std::function<void()> job)
 {
-    if (!thread_) {
+    if (!started_) {
         RunGuarded(job);
         return;
     }
@@ -41,12 +41,6 @@ void WorkerThread::Wait()
     while (busy_)
         ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
     ::ReleaseSRWLockExclusive(&lock_);
-}
-
-DWORD WINAPI WorkerThread::ThreadMain(LPVOID self)
-{
-    static_cast<WorkerThread*>(self)->RunJobs();
-    return 0;
 }
 
 void WorkerThread::RunJobs()

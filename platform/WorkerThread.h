@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "platform/Handles.h"
+#include "platform/BackgroundTask.h"
 
 class WorkerThread {
 public:
@@ -25,7 +25,6 @@ public:
     void Wait();
 
 private:
-    static DWORD WINAPI ThreadMain(LPVOID self);
     void RunJobs();
     static void RunGuarded(const std::function<void()>& job) noexcept;
 
@@ -34,5 +33,6 @@ private:
     std::function<void()> job_;
     bool busy_ = false;
     bool quitting_ = false;
-    UniqueKernelHandle thread_;
+    bool started_ = false;
+    BackgroundTask thread_;
 };

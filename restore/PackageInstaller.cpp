@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/BackgroundTask.h"
 #include "platform/RegistryText.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
@@ -14,8 +15,7 @@ namespace {
 
 const DWORD kPollMs = 200;
 
-// One call of the installer, shared by the thread that makes it and the one that waits for
-// it, so that either may be the last to let go of it.
+// One call of the installer.
 struct InstallCall {
     std::wstring hardwareId;
     std::wstring infPath;
@@ -33,25 +33,16 @@ void MakeCall(InstallCall& call)
     call.error = call.succeeded ? NO_ERROR : ::GetLastError();
 }
 
-DWORD WINAPI InstallThread(void* parameter)
-{
-    std::unique_ptr<std::shared_ptr<InstallCall>> handed(static_cast<std::shared_ptr<InstallCall>*>(parameter));
-    const std::shared_ptr<InstallCall> call = *handed;
-    MakeCall(*call);
-    return 0;
-}
-
-// False when the reporter gave up before the call returned.
+// False when the reporter gave up before the call returned. The call is shared with its task,
+// so that a call given up on can finish alone.
 bool RunCall(const std::shared_ptr<InstallCall>& call, IProgressReporter& reporter, double fraction)
 {
-    auto handed = std::make_unique<std::shared_ptr<InstallCall>>(call);
-    UniqueKernelHandle thread(::CreateThread(nullptr, 0, InstallThread, handed.get(), 0, nullptr));
-    if (!thread) {
+    BackgroundTask task;
+    if (!task.Start([call](const std::atomic<bool>&) { MakeCall(*call); })) {
         MakeCall(*call);
         return true;
     }
-    handed.release();
-    while (::WaitForSingleObject(thread.get(), kPollMs) == WAIT_TIMEOUT) {
+    while (!task.Wait(kPollMs)) {
         if (!reporter.Progress(fraction))
             return false;
     }

@@ -219,7 +219,7 @@ void CDriverFilesDlg::OnCloseRequest(int command)
 {
     // A running worker is asked to stop; it reports back, and the dialog then ends itself.
     if (busy) {
-        abortRequested = true;
+        worker.RequestStop();
         return;
     }
     Send(WM_CLOSE);
@@ -237,7 +237,8 @@ bool CDriverFilesDlg::StartBusyWorker(std::function<void()> task, WorkerKind kin
 {
     // Busy from before the thread exists, so that no second worker can be started meanwhile.
     SetBusy(true);
-    const bool started = StartWorker(get(), std::move(task), kind);
+    const bool started =
+        worker.Start([task = std::move(task)](const std::atomic<bool>&) { task(); }, get(), WM_WORKER_FINISHED, kind);
     if (!started)
         SetBusy(false);
     return started;
@@ -268,7 +269,7 @@ void CDriverFilesDlg::SaveDevice()
 
 void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)
 {
-    if (abortRequested) {
+    if (worker.StopRequested()) {
         EndDialog(0);
         return;
     }
@@ -280,7 +281,7 @@ void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)
 bool CDriverFilesDlg::Progress(double fraction)
 {
     progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(ProgressBarPosition(fraction)));
-    return !abortRequested;
+    return !worker.StopRequested();
 }
 
 void CDriverFilesDlg::OnFile(const DriverFile& found)

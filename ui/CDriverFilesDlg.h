@@ -14,6 +14,7 @@
 #include "model/IFileReporter.h"
 #include "framework/CDialogImpl.h"
 #include "framework/CDialogResize.h"
+#include "platform/BackgroundTask.h"
 #include "resources/resource.h"
 #include "ui/FileListOrder.h"
 #include "ui/ShellServices.h"
@@ -66,7 +67,7 @@ private:
     uint64_t totalSize = 0;
     FileListOrder order;
     bool busy = false;
-    std::atomic<bool> abortRequested{false};
+    BackgroundTask worker;
     std::wstring& targetFolder;
     PlacementRecord& placement;
     ShellServices services;

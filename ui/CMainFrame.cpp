@@ -308,15 +308,7 @@ void CMainFrame::StartScan()
     selectedDevice = nullptr;
     EnableCommand(ID_DEVICE_PROPERTIES, false);
     scanning = true;
-    UniqueKernelHandle thread(::CreateThread(nullptr, 0, ScanThread, this, 0, nullptr));
-    if (!thread)
-        scanning = false;
-}
-
-DWORD WINAPI CMainFrame::ScanThread(void* frame)
-{
-    static_cast<CMainFrame*>(frame)->RunScan();
-    return 0;
+    scanning = scanTask.Start([this](const std::atomic<bool>&) { RunScan(); }, get(), WM_WORKER_FINISHED);
 }
 
 void CMainFrame::RunScan()
@@ -339,7 +331,6 @@ void CMainFrame::RunScan()
     progressBar.Show(SW_HIDE);
     Enable(true);
     ::SetCursor(previousCursor);
-    Post(WM_WORKER_FINISHED);
 }
 
 void CMainFrame::OnDpiChanged(UINT newDpi, const RECT& suggested)

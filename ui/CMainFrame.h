@@ -20,6 +20,7 @@
 #include "framework/CMenuHandle.h"
 #include "framework/CMessageFilter.h"
 #include "framework/Dpi.h"
+#include "platform/BackgroundTask.h"
 #include "platform/Handles.h"
 #include "ui/CDeviceTreeView.h"
 #include "ui/IMainFrameActions.h"
@@ -91,7 +92,6 @@ private:
     void SaveCommand();
     void RestoreCommand();
 
-    static DWORD WINAPI ScanThread(void* frame);
     void RunScan();
 
     CDeviceTreeView view;
@@ -113,6 +113,7 @@ private:
     // The child that had the focus when the window was last deactivated.
     HWND focusChild = nullptr;
     bool scanning = false;
+    BackgroundTask scanTask;
     // A close asked for while a scan runs happens once the scan is over.
     bool closeRequested = false;
 };

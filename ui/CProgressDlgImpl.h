@@ -10,11 +10,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
 
 #include "framework/CDialogImpl.h"
 #include "model/IProgressReporter.h"
+#include "platform/BackgroundTask.h"
 #include "resources/resource.h"
 #include "ui/ProgressBar.h"
 #include "ui/WorkerMessages.h"
@@ -30,7 +30,7 @@ public:
     {
         progressBar.Send(PBM_SETPOS, static_cast<WPARAM>(ProgressBarPosition(fraction)));
         percentLabel.SetText(PercentText(fraction).c_str());
-        return !abortRequested;
+        return !worker.StopRequested();
     }
 
     bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
@@ -47,7 +47,7 @@ private:
     {
         if (id != IDCANCEL)
             return false;
-        abortRequested = true;
+        worker.RequestStop();
         return true;
     }
 
@@ -60,12 +60,13 @@ private:
         this->CenterWindow(this->GetParent());
 
         // Without a worker nothing would ever end the dialog, and Cancel only asks for a stop.
-        if (!StartWorker(this->get(), [this] { static_cast<T*>(this)->RunTask(); }))
+        if (!worker.Start([this](const std::atomic<bool>&) { static_cast<T*>(this)->RunTask(); }, this->get(),
+                          WM_WORKER_FINISHED))
             this->EndDialog(0);
         return true;
     }
 
     CWindow progressBar;
     CWindow percentLabel;
-    std::atomic<bool> abortRequested{false};
+    BackgroundTask worker;
 };

@@ -89,7 +89,8 @@ bool CRestoreDlg::OnInitDialog()
 
     checking = true;
     // What was found before a failure is listed.
-    if (!StartWorker(get(), [this] { restorer.FindPackages(folder, false); })) {
+    if (!worker.Start([this](const std::atomic<bool>&) { restorer.FindPackages(folder, false); }, get(),
+                      WM_WORKER_FINISHED)) {
         checking = false;
         statusLabel.SetText(L"The driver packages could not be checked.");
     }
@@ -110,7 +111,7 @@ void CRestoreDlg::AddColumns()
 
 bool CRestoreDlg::Progress(double)
 {
-    return !abortRequested;
+    return !worker.StopRequested();
 }
 
 void CRestoreDlg::OnChecked()
@@ -170,7 +171,7 @@ void CRestoreDlg::OnCancel()
 {
     // The check still uses the restorer: the dialog ends once the worker is done with it.
     if (checking) {
-        abortRequested = true;
+        worker.RequestStop();
         closeRequested = true;
         return;
     }

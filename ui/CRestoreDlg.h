@@ -5,12 +5,12 @@
 // opens when the dialog object goes.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "model/IProgressReporter.h"
 #include "framework/CDialogImpl.h"
+#include "platform/BackgroundTask.h"
 #include "resources/resource.h"
 #include "restore/CDriverRestorer.h"
 #include "ui/ShellServices.h"
@@ -44,7 +44,7 @@ private:
     IMessageBox& messages;
     bool checking = false;
     bool closeRequested = false;
-    std::atomic<bool> abortRequested{false};
+    BackgroundTask worker;
     CDriverRestorer restorer;
 };
 

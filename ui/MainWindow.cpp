@@ -12,7 +12,8 @@ int RunMainWindow(int showCommand, bool restoreAtStart)
 {
     CMessageLoop loop;
     AppModule().AddMessageLoop(loop);
-    int result = 0;
+    // A window that cannot be made (no display to show it on) has done nothing: a failure.
+    int result = 1;
     {
         SystemMessageBox messages;
         SystemShellOpen shell;

@@ -151,7 +151,8 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
-                 L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.");
+                 L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
+                 L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
 
 TEST(CommandLine, VerifyFolderAsksForACommandLineVerification)
@@ -162,6 +163,30 @@ TEST(CommandLine, VerifyFolderAsksForACommandLineVerification)
     EXPECT_EQ(parsed.options.verify, L"D:\\Old Drivers");
     EXPECT_TRUE(parsed.options.restore.empty());
     EXPECT_FALSE(parsed.options.restoreRequested);
+}
+
+TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
+{
+    const struct {
+        const wchar_t* commandLine;
+        CommandLineRun run;
+    } cases[] = {
+        {L"tarnwick.exe", CommandLineRun::Window},
+        {L"tarnwick.exe /all /present /path:", CommandLineRun::Window},
+        {L"tarnwick.exe /restore", CommandLineRun::Window},
+        {L"tarnwick.exe /path:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /restore:D:\\A /force", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /bogus", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /path:D:\\A /bogus", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /verify:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /verify:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.commandLine);
+        CommandLineOptions options;
+        EXPECT_EQ(ChooseRun(test.commandLine, options), test.run);
+    }
 }
 
 TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "app/CommandLineOptions.h"
 #include "tests/support/ChildProcess.h"
 
 namespace {
@@ -121,7 +122,9 @@ TEST(Startup, PathWithoutFolderOpensTheWindow)
 
 TEST(Startup, UnknownArgumentShowsTheHelpBoxThenTheWindow)
 {
-    ChildProcess child(CommandLine(L"/bogus /path:C:\\never-used"));
+    // Started as from a desktop shortcut, with no output: under Wine a child started plainly
+    // writes to the test runner's output, which is a scripted run's.
+    ChildProcess child(CommandLine(L"/bogus /path:C:\\never-used"), nullptr);
     ASSERT_TRUE(child.started());
     HWND box = child.WaitForWindow(L"#32770", kTimeoutMs);
     ASSERT_NE(box, nullptr);
@@ -173,4 +176,81 @@ TEST(Startup, F1OpensTheHelpFileBesideTheProgram)
     if (help)
         ::PostMessageW(help, WM_CLOSE, 0, 0);
     EXPECT_EQ(CloseMainWindow(child, frame), 1u);
+}
+
+namespace {
+
+// The help text as a scripted run prints it: 8-bit lines ending in CR LF.
+std::string HelpAsPrinted()
+{
+    std::string printed;
+    for (const wchar_t* c = kCommandLineHelp; *c; ++c)
+        printed += *c == L'\n' ? std::string("\r\n") : std::string(1, static_cast<char>(*c));
+    return printed + "\r\n";
+}
+
+// A window station and desktop of the test's own that nobody sees, as a service account's.
+class HiddenDesktop {
+public:
+    HiddenDesktop()
+        : station(::CreateWindowStationW(L"TarnwickHidden", 0, WINSTA_ALL_ACCESS, nullptr))
+    {
+        if (!station)
+            return;
+        // A desktop is created in the calling process's window station.
+        const HWINSTA own = ::GetProcessWindowStation();
+        ::SetProcessWindowStation(station);
+        desktop = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(own);
+    }
+    ~HiddenDesktop()
+    {
+        if (desktop)
+            ::CloseDesktop(desktop);
+        if (station)
+            ::CloseWindowStation(station);
+    }
+    HiddenDesktop(const HiddenDesktop&) = delete;
+    HiddenDesktop& operator=(const HiddenDesktop&) = delete;
+
+    bool made() const { return desktop != nullptr; }
+    std::wstring name() const { return L"TarnwickHidden\\Default"; }
+
+private:
+    HWINSTA station;
+    HDESK desktop = nullptr;
+};
+
+} // namespace
+
+TEST(Startup, BadCommandLineInAScriptedRunPrintsTheHelpAndExitsWithTwo)
+{
+    for (const wchar_t* arguments : {L"/bogus", L"/path:C:\\never-used /restore:C:\\never-used", L"/ALL -x"}) {
+        SCOPED_TRACE(arguments);
+        // No box waits for an OK: the run ends by itself, long before the time given.
+        const ProgramRun run = RunWithOutputToFile(CommandLine(arguments), kTimeoutMs);
+        ASSERT_TRUE(run.finished) << "a box or a window kept the run waiting";
+        EXPECT_EQ(run.exitCode, 2u);
+        EXPECT_EQ(run.output, HelpAsPrinted());
+    }
+    EXPECT_FALSE(::PathFileExistsW(L"C:\\never-used")) << "nothing ran";
+}
+
+TEST(Startup, RunWithoutAVisibleDesktopShowsNothingAndFails)
+{
+    HiddenDesktop hidden;
+    ASSERT_TRUE(hidden.made());
+    // The window run has no one to show its window to; a bad command line no one to show
+    // the help box to.
+    const struct {
+        const wchar_t* arguments;
+        DWORD exitCode;
+    } cases[] = {{L"", 1u}, {L"/bogus", 2u}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.arguments);
+        ChildProcess child(CommandLine(test.arguments), hidden.name(), nullptr);
+        ASSERT_TRUE(child.started());
+        ASSERT_TRUE(child.Wait(kTimeoutMs)) << "the run waited for someone to see it";
+        EXPECT_EQ(child.ExitCode(), test.exitCode);
+    }
 }

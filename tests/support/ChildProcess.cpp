@@ -12,9 +12,17 @@ ChildProcess::ChildProcess(const std::wstring& commandLine)
 }
 
 ChildProcess::ChildProcess(const std::wstring& commandLine, HANDLE standardOutput)
+    : ChildProcess(commandLine, std::wstring(), standardOutput)
+{
+}
+
+ChildProcess::ChildProcess(const std::wstring& commandLine, const std::wstring& desktop, HANDLE standardOutput)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    std::wstring desktopName = desktop;
+    if (!desktopName.empty())
+        startup.lpDesktop = &desktopName[0];
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
     startup.hStdOutput = standardOutput;

@@ -17,6 +17,9 @@ public:
     // and errors going to standardOutput (an inheritable file or pipe handle), or to nothing
     // when it is null, as from a desktop shortcut.
     ChildProcess(const std::wstring& commandLine, HANDLE standardOutput);
+    // The same, on the desktop "station\\desktop" of another window station, as a service's
+    // programs start.
+    ChildProcess(const std::wstring& commandLine, const std::wstring& desktop, HANDLE standardOutput);
 
     bool started() const { return process_.valid(); }
     DWORD id() const { return id_; }
