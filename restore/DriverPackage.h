@@ -21,6 +21,15 @@ struct MatchedDevice {
     std::wstring error;             // why the install on this device failed
 };
 
+// A file the package's installation copies: where it comes from in the package folder, where
+// the installer puts it, and its size at the check, which the installed copy must have.
+struct PackageFile {
+    std::wstring source;  // full path, inside the package folder
+    std::wstring target;  // full path
+    unsigned long long size = 0;
+    bool compressed = false;  // the source is the compressed form ("file.dl_"): its size differs
+};
+
 struct DriverPackage {
     std::wstring infPath;       // full path
     std::wstring sourceRoot;    // the folder the INF sits in
@@ -31,8 +40,8 @@ struct DriverPackage {
     std::wstring date;          // DriverVer's date
     std::vector<MatchedDevice> devices;
     std::vector<std::wstring> missingFiles;  // relative to sourceRoot
-    std::vector<std::wstring> presentFiles;  // the files the installation needs that are there, likewise
-    std::wstring catalogFile;   // the catalog the INF names, relative to sourceRoot; empty when none
+    std::vector<PackageFile> files;          // what the devices' sections copy, as checked
+    std::wstring catalogPath;   // the catalog the INF names, full path; empty when it names none
     std::wstring error;         // why the INF was refused or the package failed
     std::wstring publishedInf;  // the name the system published the INF under, once staged
     PackageStatus status = PackageStatus::Unchecked;

@@ -125,18 +125,10 @@ std::wstring ExistingSource(const std::wstring& path)
     return ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES ? compressed : std::wstring();
 }
 
-std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
-{
-    const std::wstring prefix = WithBackslash(root);
-    if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
-        return WithoutLeadingBackslashes(path.substr(prefix.size()));
-    return path;
-}
-
 struct ScanContext {
     std::wstring sourceRoot;
     std::set<std::wstring> seen;
-    std::vector<std::wstring>* present;
+    std::vector<PackageFile>* files;
     std::vector<std::wstring>* missing;
     bool failed = false;
 };
@@ -155,11 +147,17 @@ UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UIN
             source = canonical;
         if (!scan->seen.insert(FoldAsciiCase(source)).second)
             return NO_ERROR;
-        const std::wstring existing = ExistingSource(source);
-        if (existing.empty())
+        PackageFile file;
+        file.source = ExistingSource(source);
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (file.source.empty() || !::GetFileAttributesExW(file.source.c_str(), GetFileExInfoStandard, &data)) {
             scan->missing->push_back(RelativeTo(source, scan->sourceRoot));
-        else
-            scan->present->push_back(RelativeTo(existing, scan->sourceRoot));
+            return NO_ERROR;
+        }
+        file.target = paths->Target ? paths->Target : L"";
+        file.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        file.compressed = file.source != source;
+        scan->files->push_back(std::move(file));
         return NO_ERROR;
     } catch (...) {
         scan->failed = true;
@@ -190,6 +188,14 @@ bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const s
 
 } // namespace
 
+std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
+{
+    const std::wstring prefix = WithBackslash(root);
+    if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
+        return WithoutLeadingBackslashes(path.substr(prefix.size()));
+    return path;
+}
+
 std::wstring CatalogName(HINF inf)
 {
     const std::wstring decorated = ReadInfLine(inf, L"Version", L"CatalogFile.NTamd64");
@@ -218,7 +224,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
 }
 
 bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
-                      std::vector<std::wstring>& present, std::vector<std::wstring>& missing, std::wstring& error)
+                      std::vector<PackageFile>& files, std::vector<std::wstring>& missing, std::wstring& error)
 {
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue) {
@@ -231,7 +237,7 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
     }
     ScanContext context;
     context.sourceRoot = sourceRoot;
-    context.present = &present;
+    context.files = &files;
     context.missing = &missing;
     DWORD result = 0;
     if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
@@ -242,8 +248,6 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
     const std::wstring catalog = CatalogName(inf);
     if (!catalog.empty() && ExistingSource(JoinPath(sourceRoot, catalog)).empty())
         missing.push_back(catalog);
-    else if (!catalog.empty())
-        present.push_back(catalog);
     return true;
 }
 
@@ -251,8 +255,8 @@ void PackageChecker::Check(DriverPackage& package)
 {
     package.devices.clear();
     package.missingFiles.clear();
-    package.presentFiles.clear();
-    package.catalogFile.clear();
+    package.files.clear();
+    package.catalogPath.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
     if (package.infPath.size() >= MAX_PATH) {
@@ -271,7 +275,8 @@ void PackageChecker::Check(DriverPackage& package)
     package.version = driverVer.version;
     package.date = driverVer.date;
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
-    package.catalogFile = CatalogName(inf.get());
+    const std::wstring catalog = CatalogName(inf.get());
+    package.catalogPath = catalog.empty() ? catalog : JoinPath(package.sourceRoot, catalog);
 
     MatchDevices(package);
     std::vector<std::wstring> sections;
@@ -286,7 +291,7 @@ void PackageChecker::Check(DriverPackage& package)
     if (sections.empty())
         sections = ModelSections(inf.get());
 
-    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.presentFiles,
+    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.files,
                                          package.missingFiles, package.error);
     std::vector<DeviceAction> actions;
     for (MatchedDevice& device : package.devices) {

@@ -3,8 +3,8 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include "platform/ShellPath.h"
 #include "restore/CatalogMembers.h"
+#include "restore/PackageChecker.h"
 #include "restore/PackageInstaller.h"
 
 namespace {
@@ -51,36 +51,34 @@ PackageVerification PackageVerifier::Verify(const DriverPackage& package) const
         verification.refusal = package.error;
     for (const std::wstring& file : package.missingFiles)
         verification.badFiles.push_back({file, L"missing"});
-    if (!refused && !package.catalogFile.empty())
+    if (!refused && !package.catalogPath.empty())
         MatchFiles(package, verification);
     const bool anyMismatch = verification.badFiles.size() > package.missingFiles.size();
     verification.verdict =
-        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogFile.empty(), anyMismatch);
+        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogPath.empty(), anyMismatch);
     return verification;
 }
 
 void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerification& verification) const
 {
-    const std::wstring catalogPath = JoinPath(package.sourceRoot, package.catalogFile);
-    if (::GetFileAttributesW(catalogPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (::GetFileAttributesW(package.catalogPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;  // missing, and listed so
-    const CatalogMembers members = ReadCatalogMembers(catalogPath);
+    const CatalogMembers members = ReadCatalogMembers(package.catalogPath);
     if (!members.ok) {
-        verification.badFiles.push_back({package.catalogFile, members.reason});
+        verification.badFiles.push_back({RelativeTo(package.catalogPath, package.sourceRoot), members.reason});
         return;
     }
-    verification.signature = CatalogSignatureText(catalogPath);
-    std::vector<std::wstring> files = {FileNamePart(package.infPath)};
-    for (const std::wstring& file : package.presentFiles) {
-        if (!EqualsFoldingAsciiCase(file, package.catalogFile))
-            files.push_back(file);
-    }
-    for (const std::wstring& file : files) {
+    verification.signature = CatalogSignatureText(package.catalogPath);
+    std::vector<std::wstring> paths = {package.infPath};
+    for (const PackageFile& file : package.files)
+        paths.push_back(file.source);
+    for (const std::wstring& path : paths) {
         std::vector<std::wstring> tags;
         DWORD error = NO_ERROR;
-        if (!hasher.Tags(JoinPath(package.sourceRoot, file), tags, error))
-            verification.badFiles.push_back({file, L"cannot be read: " + ErrorText(error)});
+        const std::wstring name = RelativeTo(path, package.sourceRoot);
+        if (!hasher.Tags(path, tags, error))
+            verification.badFiles.push_back({name, L"cannot be read: " + ErrorText(error)});
         else if (!AnyTagListed(tags, members))
-            verification.badFiles.push_back({file, L"does not match the catalog"});
+            verification.badFiles.push_back({name, L"does not match the catalog"});
     }
 }

@@ -103,7 +103,7 @@ TEST_F(CommandLineVerifyTest, DamagedAndIncompletePackagesAreNamedWithTheirFiles
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(ExpectLog(run, backup), Head(backup) + Relative(L"vcone") + L": damaged (catalog not signed)\r\n" +
                                           L"    vcone.sys: does not match the catalog\r\n" + Relative(L"vcthree") +
-                                          L": incomplete\r\n    vcthreeco.dll: missing\r\n" + Relative(L"vctwo") +
+                                          L": incomplete (catalog not signed)\r\n    vcthreeco.dll: missing\r\n" + Relative(L"vctwo") +
                                           L": intact (catalog not signed)\r\n" +
                                           L"\r\nVerified: 1 of 3 driver package(s) intact.\r\n");
 }
