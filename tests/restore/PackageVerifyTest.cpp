@@ -168,6 +168,11 @@ TEST_F(PackageVerifyTest, CatalogThatIsNoCatalogIsDamageWithItsReason)
         {"cut short", catalog.substr(0, catalog.size() / 2), L"the file is not a catalog: "},
         {"last byte cut", catalog.substr(0, catalog.size() - 1), L"the file is not a catalog: "},
         {"no trust list", fixture::MakeMessageWithoutTrustList(), L"the file is not a catalog: "},
+        {"entry without indirect data",
+         fixture::MakeCatalogWithUnreadableEntry({ReadFileBytes(File(L"vfb", L"vfdriver.inf")),
+                                                  ReadFileBytes(File(L"vfb", L"vfdriver.sys"))},
+                                                 1),
+         L"entry 2 of the catalog is damaged"},
     };
     for (const Case& test : cases) {
         ASSERT_TRUE(WriteFileBytes(File(L"vfb", L"vfdriver.cat"), test.bytes));
