@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/Console.h"
+#include "app/ImageMessages.h"
 #include "devices/DeviceList.h"
+#include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/WorkerThread.h"
@@ -32,15 +34,35 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
 
 int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 {
-    // The file finder and the log rely on the system folders.
-    const SystemFolders folders = ReadSystemFolders();
+    // The file finder and the log rely on the system folders: this PC's, or the image's.
+    SystemFolders folders = options.image.empty() ? ReadSystemFolders() : SystemFolders();
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
+    WindowsImage image(options.image);
+    ImageProblem problem = options.image.empty() ? ImageProblem::None : image.CheckFolder();
+    if (problem != ImageProblem::None) {
+        PrintMessage(console, ImageProblemMessage(image, problem));
+        return 1;
+    }
+    if (!options.image.empty()) {
+        list.SetRecordSource([&image, &problem](bool includeAll, IProgressReporter& reporter,
+                                                std::vector<std::unique_ptr<DeviceInfo>>& records) {
+            problem = image.ReadDevices(includeAll, reporter, records);
+            return problem == ImageProblem::None;
+        });
+    }
     std::fputs("Scanning devices...\n", console);
     if (!list.Scan(options.all, options.present, *this)) {
-        std::fputs("ERROR: Scanning failed.\n\n", console);
+        if (problem != ImageProblem::None)
+            PrintMessage(console, ImageProblemMessage(image, problem));
+        else
+            std::fputs("ERROR: Scanning failed.\n\n", console);
         return 1;
+    }
+    if (!options.image.empty()) {
+        folders = ReadImageFolders(image.Root(), image.Architecture());
+        PrintMessage(console, ArchitectureNote(image));
     }
     int exitCode = 1;
     {
@@ -53,7 +75,9 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
-            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            // The records of an image have no device set: their INFs are found by name.
+            if (list.DeviceInfoSet())
+                ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
             saver.AddDevice(entry.second.get());
         }
         // With every INF resolved the device set is needed no more. Closing it takes the

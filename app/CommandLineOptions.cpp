@@ -19,6 +19,11 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
     L"\n"
+    L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that does not start), not of this PC (needs administrator rights).\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
+    L"\n"
     L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
     L"\n"
     L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
@@ -54,6 +59,8 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.present = true;
         else if (name == L"/path")
             options.path = value;
+        else if (name == L"/image")
+            options.image = value;
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
@@ -71,8 +78,11 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
 {
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
     // A backup, a restore or a verification in one run would be ambiguous about what comes first.
-    const int runs = (options.path.empty() ? 0 : 1) + (options.restore.empty() ? 0 : 1) + (options.verify.empty() ? 0 : 1);
-    if (!recognised || runs > 1)
+    const bool backup = !options.path.empty();
+    const bool restore = !options.restore.empty();
+    const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
+    const bool imageMisused = !options.image.empty() && (!backup || restore || options.present);
+    if (!recognised || runs > 1 || imageMisused)
         return CommandLineRun::BadCommandLine;
     return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }

@@ -2,6 +2,8 @@
 // drivers that come with Windows, "/present" limits the backup to attached devices.
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
+// "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
+// (a disk of a PC that no longer starts) instead of this PC's.
 // "/verify:<folder>" checks a backup folder against its catalogs and changes nothing.
 #pragma once
 
@@ -14,6 +16,7 @@ struct CommandLineOptions {
     bool all = false;
     bool present = false;
     std::wstring path;
+    std::wstring image;
     std::wstring restore;
     std::wstring verify;
     bool force = false;
@@ -24,7 +27,9 @@ struct CommandLineOptions {
 enum class CommandLineRun {
     Window,          // the main window
     CommandLine,     // a backup or a restore without a window
-    BadCommandLine,  // an unrecognised argument, or options that do not go together
+    BadCommandLine,  // an unrecognised argument, or options that do not go together: "/image:"
+                     // without "/path:", with "/restore:" or with "/present" (no device of
+                     // another Windows is attached)
 };
 
 // The text of the help box shown for an unrecognised argument.

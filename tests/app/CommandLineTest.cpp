@@ -151,6 +151,10 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+                 L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
+                 L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
+                 L" Example:\n"
+                 L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
                  L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
                  L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
@@ -239,4 +243,31 @@ TEST(CommandLine, ReadArgumentsSkipsProgramPath)
     EXPECT_TRUE(ReadArguments({L"/bogus", L"/present"}, options));
     EXPECT_TRUE(options.present);
     EXPECT_TRUE(ReadArguments({}, options));
+}
+
+TEST(CommandLine, ImageWithPathIsABackupOfThatWindows)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /image:E: \"/path:D:\\Old PC\" /all");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.image, L"E:");
+    EXPECT_EQ(parsed.options.path, L"D:\\Old PC");
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+// No device of another Windows is attached, an image is never restored onto, and without a
+// target there is nothing to do: each shows the help instead of running.
+TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
+{
+    for (const wchar_t* commandLine : {L"tarnwick.exe /image:E: /path:D:\\X /present",
+                                       L"tarnwick.exe /image:E: /restore:D:\\X",
+                                       L"tarnwick.exe /image:E:"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(commandLine)));
+        CommandLineOptions options;
+        EXPECT_EQ(ChooseRun(commandLine, options), CommandLineRun::BadCommandLine);
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        ASSERT_EQ(parsed.helpBoxes, 1u);
+        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
+    }
 }
