@@ -116,13 +116,19 @@ std::wstring MatchingId(const std::vector<std::wstring>& deviceIds, const std::v
 // its name ending in "_"; empty when neither exists.
 std::wstring ExistingSource(const std::wstring& path)
 {
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (path.empty() || ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
         return path;
     std::wstring compressed = path;
-    if (path.empty())
-        return path;
     compressed.back() = L'_';
     return ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES ? compressed : std::wstring();
+}
+
+std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
+{
+    const std::wstring prefix = WithBackslash(root);
+    if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
+        return WithoutLeadingBackslashes(path.substr(prefix.size()));
+    return path;
 }
 
 struct ScanContext {
@@ -187,14 +193,6 @@ bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const s
 }
 
 } // namespace
-
-std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
-{
-    const std::wstring prefix = WithBackslash(root);
-    if (path.size() > prefix.size() && EqualsFoldingAsciiCase(path.substr(0, prefix.size()), prefix))
-        return WithoutLeadingBackslashes(path.substr(prefix.size()));
-    return path;
-}
 
 std::wstring CatalogName(HINF inf)
 {

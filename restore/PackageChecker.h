@@ -32,9 +32,6 @@ private:
 bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
                       std::vector<PackageFile>& files, std::vector<std::wstring>& missing, std::wstring& error);
 
-// path relative to root when it lies under it; else path itself.
-std::wstring RelativeTo(const std::wstring& path, const std::wstring& root);
-
 // The undecorated install sections of every model of the INF for this platform.
 std::vector<std::wstring> ModelSections(HINF inf);
 

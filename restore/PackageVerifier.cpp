@@ -3,8 +3,8 @@
 #include <softpub.h>
 #include <wintrust.h>
 
+#include "platform/ShellPath.h"
 #include "restore/CatalogMembers.h"
-#include "restore/PackageChecker.h"
 #include "restore/PackageInstaller.h"
 
 namespace {
@@ -16,6 +16,14 @@ bool AnyTagListed(const std::vector<std::wstring>& tags, const CatalogMembers& m
             return true;
     }
     return false;
+}
+
+// A file of the package as the output names it: its path under the package's folder.
+std::wstring NameInPackage(const std::wstring& path, const DriverPackage& package)
+{
+    const std::wstring folder = WithBackslash(package.sourceRoot);
+    const bool inside = path.size() > folder.size() && EqualsFoldingAsciiCase(path.substr(0, folder.size()), folder);
+    return inside ? path.substr(folder.size()) : path;
 }
 
 } // namespace
@@ -65,7 +73,7 @@ void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerificati
         return;  // missing, and listed so
     const CatalogMembers members = ReadCatalogMembers(package.catalogPath);
     if (!members.ok) {
-        verification.badFiles.push_back({RelativeTo(package.catalogPath, package.sourceRoot), members.reason});
+        verification.badFiles.push_back({NameInPackage(package.catalogPath, package), members.reason});
         return;
     }
     verification.signature = CatalogSignatureText(package.catalogPath);
@@ -75,7 +83,7 @@ void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerificati
     for (const std::wstring& path : paths) {
         std::vector<std::wstring> tags;
         DWORD error = NO_ERROR;
-        const std::wstring name = RelativeTo(path, package.sourceRoot);
+        const std::wstring name = NameInPackage(path, package);
         if (!hasher.Tags(path, tags, error))
             verification.badFiles.push_back({name, L"cannot be read: " + ErrorText(error)});
         else if (!AnyTagListed(tags, members))

@@ -286,6 +286,11 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_DEVICE_RESTORE:
         RestoreCommand();
         return true;
+    case ID_DEVICE_VERIFY:
+        // Verifying changes nothing: it needs no administrator rights.
+        if (!scanning)
+            actions.VerifyBackup(get(), browsePath);
+        return true;
     case ID_VIEW_PRESENT_ONLY:
     case ID_VIEW_MICROSOFT_DRIVERS:
         ToggleCommand(id);

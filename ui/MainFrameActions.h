@@ -18,6 +18,7 @@ public:
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
 
 private:
     ShellServices services;
