@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/Console.h"
-#include "app/ImageMessages.h"
 #include "devices/DeviceList.h"
+#include "devices/ImageMessages.h"
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
@@ -12,6 +12,24 @@
 #include "restore/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/SaveLog.h"
+
+namespace {
+
+// Writes a message to the run's output as its log would hold it.
+void PrintMessage(FILE* console, const std::wstring& message)
+{
+    const std::string text = ToLogText(message);
+    std::fwrite(text.data(), 1, text.size(), console);
+    std::fflush(console);
+}
+
+void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem)
+{
+    PrintMessage(console, L"ERROR: " + ImageProblemText(image, problem));
+}
+
+} // namespace
 
 bool CStandaloneTarnwick::Progress(double)
 {
@@ -42,7 +60,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     WindowsImage image(options.image);
     ImageProblem problem = options.image.empty() ? ImageProblem::None : image.CheckFolder();
     if (problem != ImageProblem::None) {
-        PrintMessage(console, ImageProblemMessage(image, problem));
+        PrintRefusal(console, image, problem);
         return 1;
     }
     if (!options.image.empty()) {
@@ -55,7 +73,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     std::fputs("Scanning devices...\n", console);
     if (!list.Scan(options.all, options.present, *this)) {
         if (problem != ImageProblem::None)
-            PrintMessage(console, ImageProblemMessage(image, problem));
+            PrintRefusal(console, image, problem);
         else
             std::fputs("ERROR: Scanning failed.\n\n", console);
         return 1;
@@ -75,9 +93,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
-            // The records of an image have no device set: their INFs are found by name.
-            if (list.DeviceInfoSet())
-                ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
             saver.AddDevice(entry.second.get());
         }
         // With every INF resolved the device set is needed no more. Closing it takes the
@@ -86,6 +102,10 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         WorkerThread closer;
         closer.Post([&list] { list.CloseDeviceSet(); });
         exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
+        // A log that could not be written whole is a failure of the run: what it would have
+        // told is lost.
+        if (!saver.FinishLog())
+            exitCode = 1;
     }
     return exitCode;
 }

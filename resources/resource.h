@@ -24,7 +24,9 @@
 #define ID_HELP_CONTENTS 3009
 #define ID_HELP_HOMEPAGE 3010
 #define ID_DEVICE_RESTORE 3011
-#define ID_DEVICE_VERIFY 3012
+#define ID_DEVICE_OPEN_OFFLINE 3012
+#define ID_DEVICE_SHOW_THIS_PC 3013
+#define ID_DEVICE_VERIFY 3014
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
 #define ID_DEVICE_SAVE_SELECTED 3031
@@ -37,6 +39,8 @@
 #define IDW_STATUS_BAR 59393
 
 // Texts of the restore dialog and its command.
+#define IDS_OFFLINE_CAPTION 4200
+#define IDS_OFFLINE_PICK_FOLDER 4201
 #define IDS_RESTORE_CAPTION 4100
 #define IDS_RESTORE_PICK_FOLDER 4101
 #define IDS_RESTORE_SOURCE 4102
@@ -54,7 +58,6 @@
 #define IDS_RESTORE_COLUMN_STATUS 4115
 
 // Texts of the verify dialog and its command.
-#define IDS_VERIFY_CAPTION 4130
 #define IDS_VERIFY_PICK_FOLDER 4131
 #define IDS_VERIFY_SUMMARY 4132
 #define IDS_VERIFY_FAILED 4133

@@ -27,6 +27,8 @@ struct RecordedActions {
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
     std::vector<std::wstring> restores;  // the folder each restore started at
     std::vector<std::wstring> verifications;  // the folder each verification started at
+    // The system each hand-over of folders named: an offline Windows' root, or empty for this PC.
+    std::vector<std::wstring> shownSystems;
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
@@ -46,8 +48,12 @@ public:
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
     void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
+    bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
+    void UseSystemFolders(const SystemFolders* imageFolders) override;
 
     bool realDriverFiles = false;
+    // The folder the offline Windows picker chooses; the choice is cancelled when empty.
+    std::wstring chosenImage;
     bool realAbout = false;
     // The folder a save's picker chooses, when not empty.
     std::wstring chosenFolder;
