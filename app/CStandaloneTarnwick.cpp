@@ -33,7 +33,7 @@ void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem
 
 bool CStandaloneTarnwick::Progress(double)
 {
-    return true;
+    return !consoleStop.Requested();
 }
 
 int CStandaloneTarnwick::Run(const CommandLineOptions& options)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLineOptions.h"
+#include "app/ConsoleStop.h"
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
 #include "saving/IShellOpen.h"
@@ -17,7 +18,8 @@ public:
     // installed or staged, or every package verified intact (or unsigned with its files).
     int Run(const CommandLineOptions& options);
 
-    // A command-line run is never asked to stop and shows no percentage.
+    // A command-line run shows no percentage; it is asked to stop only by a console control
+    // event (Ctrl+C, closing the console, log-off), as the window's Cancel button stops a save.
     bool Progress(double fraction) override;
 
     // Whether the process may install drivers; tests put a stand-in here.
@@ -29,4 +31,6 @@ private:
     int VerifyFolder(const CommandLineOptions& options);
 
     IShellOpen& shell;
+    // For the life of the run object, so that a console that is closed waits for the log.
+    ConsoleStop consoleStop;
 };

@@ -38,9 +38,11 @@
 #define IDW_TOOLBAR 59392
 #define IDW_STATUS_BAR 59393
 
-// Texts of the restore dialog and its command.
+// Texts of the offline Windows commands.
 #define IDS_OFFLINE_CAPTION 4200
 #define IDS_OFFLINE_PICK_FOLDER 4201
+#define IDS_OFFLINE_NO_PROPERTIES 4202
+// Texts of the restore dialog and its command.
 #define IDS_RESTORE_CAPTION 4100
 #define IDS_RESTORE_PICK_FOLDER 4101
 #define IDS_RESTORE_SOURCE 4102

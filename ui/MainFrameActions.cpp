@@ -7,6 +7,7 @@
 #include "ui/CRestoreDlg.h"
 #include "ui/CVerifyDlg.h"
 #include "ui/CSaveProgressDlg.h"
+#include "ui/OfflineWindows.h"
 #include "ui/ShellActions.h"
 
 void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
@@ -69,7 +70,7 @@ ShellServices MainFrameActions::ShownSystem() const
 
 void MainFrameActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
 {
-    ::ShowDeviceProperties(device.instanceId, owner);
+    ShowShownDeviceProperties(device.instanceId, owner, ShownSystem());
 }
 
 void MainFrameActions::ShowAbout(HWND owner)

@@ -274,7 +274,7 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
     Start();
     wchar_t text[64] = L"";
     ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
-    EXPECT_STREQ(text, L"Res&tore drivers...") << "Alt+D, T";
+    EXPECT_STREQ(text, L"Restore &drivers...") << "Alt+D, D";
 
     // Known Wine difference: every process has an elevated token under Wine, so the restore
     // runs here; on Windows without rights the program would start again with the runas verb.
