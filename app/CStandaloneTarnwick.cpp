@@ -8,6 +8,7 @@
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/Trace.h"
 #include "platform/WorkerThread.h"
 #include "restore/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
@@ -46,6 +47,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
             return VerifyFolder(options);
         return options.restore.empty() ? SaveEveryDevice(options) : RestoreFolder(options);
     } catch (...) {
+        TraceFailure(L"the command-line run");
         return 1;
     }
 }

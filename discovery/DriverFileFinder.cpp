@@ -273,8 +273,6 @@ UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notificati
         file.target = PathInImage(Canonical(paths->Target), finder->folders);
         file.source = Canonical(paths->Source);
         return finder->AddFile(std::move(file), true) ? 0 : 1;
-    } catch (const std::exception& failure) {
-        TraceFailure(L"scanning the file queue", failure);
     } catch (...) {
         TraceFailure(L"scanning the file queue");
     }

@@ -27,8 +27,6 @@ void FileSetLookahead::Search(const SystemFolders& folders, FileSearchIndex* sea
         found_ = finder.Run();
         reason_ = finder.FailureReason();
         return;
-    } catch (const std::exception& failure) {
-        TraceFailure(L"searching a file set ahead", failure);
     } catch (...) {
         TraceFailure(L"searching a file set ahead");
     }
