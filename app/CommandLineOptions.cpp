@@ -24,6 +24,8 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
     L"\n"
+    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
+    L"\n"
     L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
@@ -62,7 +64,9 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
-        } else if (name == L"/force")
+        } else if (name == L"/verify")
+            options.verify = value;
+        else if (name == L"/force")
             options.force = true;
         else
             allRecognised = false;
@@ -73,13 +77,14 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    // A backup and a restore in one run would be ambiguous about what comes first.
+    // A backup, a restore or a verification in one run would be ambiguous about what comes first.
     const bool backup = !options.path.empty();
     const bool restore = !options.restore.empty();
+    const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
     const bool imageMisused = !options.image.empty() && (!backup || restore || options.present);
-    if (!recognised || (backup && restore) || imageMisused)
+    if (!recognised || runs > 1 || imageMisused)
         return CommandLineRun::BadCommandLine;
-    return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
+    return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }
 
 void ShowCommandLineHelp(IMessageBox& messages)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "restore/PackageVerdict.h"
 #include "restore/RestoreStatus.h"
 
 // A present device that one of the package's models matches.
@@ -46,6 +47,7 @@ struct DriverPackage {
     std::wstring error;         // why the INF was refused or the package failed
     std::wstring publishedInf;  // the name the system published the INF under, once staged
     PackageStatus status = PackageStatus::Unchecked;
+    PackageVerification verification;  // its files against its catalog
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
 };

@@ -5,6 +5,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CRestoreDlg.h"
+#include "ui/CVerifyDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ShellActions.h"
@@ -36,6 +37,16 @@ bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(folder, services);
     return dialog.DoModal(owner) == IDOK;
+}
+
+void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+{
+    std::wstring folder = browsePath;
+    if (!services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_VERIFY_PICK_FOLDER).c_str()))
+        return;
+    // The verifier, and with it the log, ends with the dialog: the log then opens.
+    CVerifyDlg dialog(folder, services);
+    dialog.DoModal(owner);
 }
 
 bool MainFrameActions::PickOfflineWindows(HWND owner, std::wstring& folder)

@@ -100,6 +100,12 @@ bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     return true;
 }
 
+void RecordingActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+{
+    Recorded().verifications.push_back(browsePath);
+    Recorded().lastOwner = owner;
+}
+
 bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)
 {
     Recorded().lastOwner = owner;
