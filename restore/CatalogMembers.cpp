@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/CryptHandles.h"
-#include "restore/PackageInstaller.h"
+#include "platform/Trace.h"
 
 const char kCatalogListOid[] = "1.3.6.1.4.1.311.12.1.1";
 
@@ -27,7 +27,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstr
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
     if (!file || !::GetFileSizeEx(file.get(), &size)) {
-        reason = L"the catalog cannot be read: " + ErrorText(::GetLastError());
+        reason = L"the catalog cannot be read: " + SystemErrorText(::GetLastError());
         return false;
     }
     if (size.QuadPart == 0 || size.QuadPart > kLargestCatalog) {
@@ -38,7 +38,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstr
     DWORD read = 0;
     if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
         read != bytes.size()) {
-        reason = L"the catalog cannot be read: " + ErrorText(::GetLastError());
+        reason = L"the catalog cannot be read: " + SystemErrorText(::GetLastError());
         return false;
     }
     return true;
@@ -66,7 +66,7 @@ bool IsCatalog(const std::vector<BYTE>& bytes, std::wstring& reason)
 {
     UniqueCtlContext ctl(::CertCreateCTLContext(kEncoding, bytes.data(), static_cast<DWORD>(bytes.size())));
     if (!ctl) {
-        reason = L"the file is not a catalog: " + ErrorText(::GetLastError());
+        reason = L"the file is not a catalog: " + SystemErrorText(::GetLastError());
         return false;
     }
     const CTL_INFO& info = *ctl.get()->pCtlInfo;
@@ -96,7 +96,7 @@ bool ReadTags(const std::wstring& path, std::set<std::wstring>& tags, std::wstri
     name.push_back(L'\0');
     UniqueCatalog catalog(::CryptCATOpen(name.data(), CRYPTCAT_OPEN_EXISTING, 0, 0, 0));
     if (!catalog) {
-        reason = L"the catalog cannot be opened: " + ErrorText(::GetLastError());
+        reason = L"the catalog cannot be opened: " + SystemErrorText(::GetLastError());
         return false;
     }
     for (CRYPTCATMEMBER* member = ::CryptCATEnumerateMember(catalog.get(), nullptr); member;

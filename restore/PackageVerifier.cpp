@@ -4,8 +4,8 @@
 #include <wintrust.h>
 
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
 #include "restore/CatalogMembers.h"
-#include "restore/PackageInstaller.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::wstring CatalogSignatureText(const std::wstring& path)
         return L"signed";
     if (result == TRUST_E_NOSIGNATURE)
         return L"not signed";
-    return L"signature not accepted: " + ErrorText(static_cast<DWORD>(result));
+    return L"signature not accepted: " + SystemErrorText(static_cast<DWORD>(result));
 }
 
 PackageVerification PackageVerifier::Verify(const DriverPackage& package) const
@@ -85,7 +85,7 @@ void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerificati
         DWORD error = NO_ERROR;
         const std::wstring name = NameInPackage(path, package);
         if (!hasher.Tags(path, tags, error))
-            verification.badFiles.push_back({name, L"cannot be read: " + ErrorText(error)});
+            verification.badFiles.push_back({name, L"cannot be read: " + SystemErrorText(error)});
         else if (!AnyTagListed(tags, members))
             verification.badFiles.push_back({name, L"does not match the catalog"});
     }
