@@ -9,6 +9,10 @@
 #include "platform/WorkerThread.h"
 #include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/DeviceReport.h"
+#include "saving/ReportWriter.h"
+#include "saving/SaveLog.h"
+#include "saving/SavePaths.h"
 
 bool CStandaloneTarnwick::Progress(double)
 {
@@ -21,10 +25,21 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
     // stack unwinds to a handler does the saver finish its log, moved and opened, and the
     // exit code must still say that not everything was saved.
     try {
-        return options.restore.empty() ? SaveEveryDevice(options) : RestoreFolder(options);
+        if (!options.restore.empty())
+            return RestoreFolder(options);
+        return options.path.empty() ? ListEveryDevice(options) : SaveEveryDevice(options);
     } catch (...) {
         return 1;
     }
+}
+
+bool CStandaloneTarnwick::ScanDevices(const CommandLineOptions& options, DeviceList& list, FILE* console)
+{
+    std::fputs("Scanning devices...\n", console);
+    if (list.Scan(options.all, options.present, *this))
+        return true;
+    std::fputs("ERROR: Scanning failed.\n\n", console);
+    return false;
 }
 
 int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
@@ -34,12 +49,10 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
-    std::fputs("Scanning devices...\n", console);
-    if (!list.Scan(options.all, options.present, *this)) {
-        std::fputs("ERROR: Scanning failed.\n\n", console);
+    if (!ScanDevices(options, list, console))
         return 1;
-    }
     int exitCode = 1;
+    SaveReportBuilder report(options.path);
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(*this, shell, folders);
@@ -47,10 +60,15 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         // is left open behind a scheduled task.
         if (scripted)
             saver.ReportLogPathTo(console);
+        if (!options.report.empty())
+            saver.ObserveWith(report);
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
             ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            // The IDs are read from the device set, which goes before the save is done.
+            if (!options.report.empty())
+                report.Describe(list.DeviceInfoSet(), *entry.second);
             saver.AddDevice(entry.second.get());
         }
         // With every INF resolved the device set is needed no more. Closing it takes the
@@ -60,7 +78,36 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         closer.Post([&list] { list.CloseDeviceSet(); });
         exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
     }
+    // Written once the log is finished, so that it names the log where it stays.
+    if (!options.report.empty() && !WriteReport(options.report, report.Report(), console))
+        exitCode = 1;
     return exitCode;
+}
+
+int CStandaloneTarnwick::ListEveryDevice(const CommandLineOptions& options)
+{
+    FILE* console = SetUpConsole();
+    DeviceList list;
+    if (!ScanDevices(options, list, console))
+        return 1;
+    DeviceReport report = NewDeviceReport();
+    for (const auto& entry : list.Devices()) {
+        if (!entry.second)
+            continue;
+        ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+        report.devices.push_back(DescribeDevice(list.DeviceInfoSet(), *entry.second));
+    }
+    return WriteReport(options.report, report, console) ? 0 : 1;
+}
+
+bool CStandaloneTarnwick::WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console)
+{
+    const bool written = WriteReportFile(file, report);
+    const std::wstring full = FullPathOf(file);
+    const std::wstring shown = full.empty() ? file : full;
+    const std::wstring message = written ? L"Report: " + shown + L"\n" : L"ERROR: Could not write the report " + shown + L"\n";
+    std::fputs(ToLogText(message).c_str(), console);
+    return written;
 }
 
 int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)

@@ -19,6 +19,11 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
     L"\n"
+    L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or .csv.\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n"
+    L"\n"
     L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
@@ -57,7 +62,10 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.restoreRequested = true;
         } else if (name == L"/force")
             options.force = true;
-        else
+        else if (name == L"/report") {
+            options.report = value;
+            options.reportRequested = true;
+        } else
             allRecognised = false;
     }
     return allRecognised;
@@ -66,10 +74,12 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    // A backup and a restore in one run would be ambiguous about what comes first.
-    const bool backup = !options.path.empty();
+    // A backup and a restore in one run would be ambiguous about what comes first; a report
+    // is of the devices and a backup, and names a file of a kind it can write.
+    const bool backup = !options.path.empty() || !options.report.empty();
     const bool restore = !options.restore.empty();
-    if (!recognised || (backup && restore))
+    const bool badReport = options.reportRequested && !IsReportFileName(options.report);
+    if (!recognised || (backup && restore) || badReport)
         return CommandLineRun::BadCommandLine;
     return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }
@@ -85,4 +95,14 @@ bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, I
     if (run == CommandLineRun::BadCommandLine)
         ShowCommandLineHelp(messages);
     return run == CommandLineRun::CommandLine;
+}
+
+bool IsReportFileName(const std::wstring& file)
+{
+    const size_t dot = file.rfind(L'.');
+    if (dot == std::wstring::npos || file.find_first_of(L"\\/", dot) != std::wstring::npos)
+        return false;
+    std::wstring extension = file.substr(dot);
+    ::CharLowerW(&extension[0]);
+    return extension == L".json" || extension == L".csv";
 }

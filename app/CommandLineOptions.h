@@ -1,5 +1,6 @@
 // The command line: "/path:<folder>" asks for a backup without a window, "/all" includes the
-// drivers that come with Windows, "/present" limits the backup to attached devices.
+// drivers that come with Windows, "/present" limits the backup to attached devices,
+// "/report:<file>" writes the device report (alone: the device list, nothing saved).
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
 #pragma once
@@ -13,15 +14,17 @@ struct CommandLineOptions {
     bool all = false;
     bool present = false;
     std::wstring path;
+    std::wstring report;  // the report file, ".json" or ".csv"
     std::wstring restore;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
+    bool reportRequested = false;   // "/report" was given, with or without a file
 };
 
 // What a command line asks for.
 enum class CommandLineRun {
     Window,          // the main window
-    CommandLine,     // a backup or a restore without a window
+    CommandLine,     // a backup, a report or a restore without a window
     BadCommandLine,  // an unrecognised argument, or options that do not go together
 };
 
@@ -42,5 +45,8 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
 void ShowCommandLineHelp(IMessageBox& messages);
 
 // Reads the given command line, shows the help box once if it is a bad command line, and
-// returns true only when a command-line run (a backup or a restore) is to happen.
+// returns true only when a command-line run (a backup, a report or a restore) is to happen.
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);
+
+// True when the report file's name ends in ".json" or ".csv" (in any case).
+bool IsReportFileName(const std::wstring& file);

@@ -134,13 +134,27 @@ void SaveLog::Print(const wchar_t* format, ...)
     ::_vsnwprintf_s(buffer.data(), buffer.size(), _TRUNCATE, format, arguments);
     va_end(arguments);
 
-    const std::string text = ToLogText(std::wstring(buffer.data(), static_cast<size_t>(length)));
+    const std::wstring message(buffer.data(), static_cast<size_t>(length));
+    NoteError(message);
+    const std::string text = ToLogText(message);
     for (FILE* stream : {logFile.get(), console}) {
         if (stream) {
             std::fwrite(text.data(), 1, text.size(), stream);
             std::fflush(stream);
         }
     }
+}
+
+void SaveLog::NoteError(const std::wstring& message)
+{
+    static const wchar_t kErrorMark[] = L"ERROR: ";
+    const size_t start = message.find_first_not_of(L" \r\n");
+    if (!firstError.empty() || start == std::wstring::npos || message.compare(start, 7, kErrorMark) != 0)
+        return;
+    const size_t textStart = start + 7;
+    const size_t end = message.find_last_not_of(L" \r\n");
+    if (end >= textStart)
+        firstError = message.substr(textStart, end + 1 - textStart);
 }
 
 void SaveLog::ReportPathInsteadOfOpening(FILE* output)
@@ -156,10 +170,11 @@ void SaveLog::Finish()
                            ::MoveFileExW(tempPath.c_str(), finalPath.c_str(),
                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
         const std::wstring& shown = moved ? finalPath : tempPath;
+        // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
+        const std::wstring full = FullPathOf(shown);
+        finishedPath = full.empty() ? shown : full;
         if (pathOutput) {
-            // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
-            const std::wstring full = FullPathOf(shown);
-            const std::string line = ToLogText((full.empty() ? shown : full) + L"\n");
+            const std::string line = ToLogText(finishedPath + L"\n");
             std::fwrite(line.data(), 1, line.size(), pathOutput);
             std::fflush(pathOutput);
         } else {

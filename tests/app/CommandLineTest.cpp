@@ -151,6 +151,10 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+                 L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
+                 L".csv.\n\n"
+                 L" Example:\n"
+                 L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n\n"
                  L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
 
@@ -168,6 +172,13 @@ TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
         {L"tarnwick.exe /bogus", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /path:D:\\A /bogus", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /all /report:D:\\r.CSV /path:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /report", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.txt", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json\\x", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json /restore:D:\\B", CommandLineRun::BadCommandLine},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.commandLine);
@@ -225,4 +236,13 @@ TEST(CommandLine, ReadArgumentsSkipsProgramPath)
     EXPECT_TRUE(ReadArguments({L"/bogus", L"/present"}, options));
     EXPECT_TRUE(options.present);
     EXPECT_TRUE(ReadArguments({}, options));
+}
+
+TEST(CommandLine, ReportTakesItsFileAsGiven)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/REPORT:D:\\My Reports\\PC.Json\" /present");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.report, L"D:\\My Reports\\PC.Json");
+    EXPECT_TRUE(parsed.options.path.empty()) << "a report alone saves nothing";
 }
