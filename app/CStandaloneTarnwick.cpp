@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/Console.h"
+#include "app/ImageMessages.h"
 #include "devices/DeviceList.h"
+#include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/WorkerThread.h"
@@ -44,13 +46,36 @@ bool CStandaloneTarnwick::ScanDevices(const CommandLineOptions& options, DeviceL
 
 int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
 {
-    // The file finder and the log rely on the system folders.
-    const SystemFolders folders = ReadSystemFolders();
+    // The file finder and the log rely on the system folders: this PC's, or the image's.
+    SystemFolders folders = options.image.empty() ? ReadSystemFolders() : SystemFolders();
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
-    if (!ScanDevices(options, list, console))
+    WindowsImage image(options.image);
+    ImageProblem problem = options.image.empty() ? ImageProblem::None : image.CheckFolder();
+    if (problem != ImageProblem::None) {
+        PrintMessage(console, ImageProblemMessage(image, problem));
         return 1;
+    }
+    if (!options.image.empty()) {
+        list.SetRecordSource([&image, &problem](bool includeAll, IProgressReporter& reporter,
+                                                std::vector<std::unique_ptr<DeviceInfo>>& records) {
+            problem = image.ReadDevices(includeAll, reporter, records);
+            return problem == ImageProblem::None;
+        });
+    }
+    std::fputs("Scanning devices...\n", console);
+    if (!list.Scan(options.all, options.present, *this)) {
+        if (problem != ImageProblem::None)
+            PrintMessage(console, ImageProblemMessage(image, problem));
+        else
+            std::fputs("ERROR: Scanning failed.\n\n", console);
+        return 1;
+    }
+    if (!options.image.empty()) {
+        folders = ReadImageFolders(image.Root(), image.Architecture());
+        PrintMessage(console, ArchitectureNote(image));
+    }
     int exitCode = 1;
     SaveReportBuilder report(options.path);
     {
@@ -65,7 +90,9 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
-            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            // The records of an image have no device set: their INFs are found by name.
+            if (list.DeviceInfoSet())
+                ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
             // The IDs are read from the device set, which goes before the save is done.
             if (!options.report.empty())
                 report.Describe(list.DeviceInfoSet(), *entry.second);

@@ -19,6 +19,11 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
     L"\n"
+    L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that does not start), not of this PC (needs administrator rights).\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
+    L"\n"
     L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or .csv.\n"
     L"\n"
     L" Example:\n"
@@ -57,6 +62,8 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.present = true;
         else if (name == L"/path")
             options.path = value;
+        else if (name == L"/image")
+            options.image = value;
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
@@ -79,7 +86,8 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
     const bool backup = !options.path.empty() || !options.report.empty();
     const bool restore = !options.restore.empty();
     const bool badReport = options.reportRequested && !IsReportFileName(options.report);
-    if (!recognised || (backup && restore) || badReport)
+    const bool imageMisused = !options.image.empty() && (options.path.empty() || restore || options.present);
+    if (!recognised || (backup && restore) || badReport || imageMisused)
         return CommandLineRun::BadCommandLine;
     return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }

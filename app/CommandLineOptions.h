@@ -3,6 +3,8 @@
 // "/report:<file>" writes the device report (alone: the device list, nothing saved).
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
+// "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
+// (a disk of a PC that no longer starts) instead of this PC's.
 #pragma once
 
 #include <string>
@@ -15,6 +17,7 @@ struct CommandLineOptions {
     bool present = false;
     std::wstring path;
     std::wstring report;  // the report file, ".json" or ".csv"
+    std::wstring image;
     std::wstring restore;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
@@ -25,7 +28,9 @@ struct CommandLineOptions {
 enum class CommandLineRun {
     Window,          // the main window
     CommandLine,     // a backup, a report or a restore without a window
-    BadCommandLine,  // an unrecognised argument, or options that do not go together
+    BadCommandLine,  // an unrecognised argument, or options that do not go together: "/image:"
+                     // without "/path:", with "/restore:" or with "/present" (no device of
+                     // another Windows is attached)
 };
 
 // The text of the help box shown for an unrecognised argument.

@@ -31,9 +31,30 @@ void DeviceList::CloseDeviceSet()
     deviceInfoSet.reset();
 }
 
+void DeviceList::SetRecordSource(DeviceRecordSource records)
+{
+    recordSource = std::move(records);
+}
+
+bool DeviceList::ScanRecords(bool includeAll, IProgressReporter& reporter)
+{
+    std::vector<std::unique_ptr<DeviceInfo>> records;
+    const bool read = recordSource(includeAll, reporter, records);
+    // The first record under a key stays, as in a scan of the device set.
+    for (auto& record : records) {
+        if (record)
+            devices.try_emplace(DeviceKey(*record), std::move(record));
+    }
+    return read;
+}
+
 bool DeviceList::Scan(bool includeAll, bool presentOnly, IProgressReporter& reporter)
 {
     Clear();
+    // No device of another system is attached here, so "present only" would empty the list
+    // of an image: that choice applies to this PC's own devices only.
+    if (recordSource)
+        return ScanRecords(includeAll, reporter);
     const DWORD flags = DIGCF_ALLCLASSES | (presentOnly ? DIGCF_PRESENT : 0);
     deviceInfoSet.reset(source ? source(flags) : nullptr);
     if (!deviceInfoSet)

@@ -27,6 +27,12 @@ using DeviceSetSource = std::function<HDEVINFO(DWORD flags)>;
 // The system's devices of every class: SetupDiGetClassDevsW with no class, enumerator or window.
 HDEVINFO SystemDeviceSet(DWORD flags);
 
+// Reads the records of a system that is not running (an image of another Windows), by the
+// same rules as a scan: with includeAll also devices whose INF is one of the system's own.
+// The reporter sees (i + 1) / n before each device. False when that system cannot be read.
+using DeviceRecordSource =
+    std::function<bool(bool includeAll, IProgressReporter& reporter, std::vector<std::unique_ptr<DeviceInfo>>& records)>;
+
 class DeviceList {
 public:
     // Tests hand in a source of their own to scan a set whose content they control.
@@ -47,6 +53,11 @@ public:
     // another thread while the records are used.
     void CloseDeviceSet();
 
+    // Later scans read their records from source instead of the device set; an empty source
+    // goes back to the device set. Records read so have no device set behind them, none is
+    // present, and DeviceInfoSet() stays null.
+    void SetRecordSource(DeviceRecordSource source);
+
     const DeviceMap& Devices() const { return devices; }
     // Null before the first scan and after Clear.
     HDEVINFO DeviceInfoSet() const { return deviceInfoSet.valid() ? deviceInfoSet.get() : nullptr; }
@@ -64,7 +75,10 @@ private:
     // when the system has none.
     const std::optional<std::wstring>& ClassDescriptionOf(const GUID& classGuid);
 
+    bool ScanRecords(bool includeAll, IProgressReporter& reporter);
+
     DeviceSetSource source;
+    DeviceRecordSource recordSource;
     UniqueDeviceInfoSet deviceInfoSet;
     std::vector<SP_DEVINFO_DATA> elements;
     std::vector<std::pair<GUID, std::optional<std::wstring>>> classDescriptions;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "discovery/ImageDriverStore.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SourceFileLocation.h"
 #include "discovery/SystemFolders.h"
@@ -74,7 +75,12 @@ DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, 
     , searchIndex(searchIndex)
     , store(&store)
     , folders(folders)
-{ }
+{
+    if (!folders.imageRoot.empty()) {
+        imageStore = std::make_unique<DriverStore>(ImageDriverStore(folders));
+        this->store = imageStore.get();
+    }
+}
 
 bool DriverFileFinder::Run()
 {
@@ -225,7 +231,9 @@ UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notificati
     // memory, or a receiver that throws) stops the scan, which fails the build.
     try {
         DriverFile file;
-        file.target = Canonical(paths->Target);
+        // The setup services name this PC's folders as the targets; an offline Windows has
+        // the installed copy in its own.
+        file.target = PathInImage(Canonical(paths->Target), finder->folders);
         file.source = Canonical(paths->Source);
         return finder->AddFile(std::move(file), true) ? 0 : 1;
     } catch (...) {
@@ -271,9 +279,14 @@ void DriverFileFinder::NameFromSource(DriverFile& file)
 
 void DriverFileFinder::LocateFile(DriverFile& file)
 {
-    if (ReadFoundFile(file.source, file) || ReadFoundFile(file.target, file))
+    // A driver of an offline Windows is saved from that Windows only, never from this PC.
+    const bool image = !folders.imageRoot.empty();
+    const auto usable = [&](const std::wstring& path) { return !image || IsInsideFolder(path, folders.imageRoot); };
+    if ((usable(file.source) && ReadFoundFile(file.source, file)) ||
+        (usable(file.target) && ReadFoundFile(file.target, file)))
         return;
-    SearchTree(FileNamePart(file.target), file);
+    // A target outside the image's mapped folders is unknown there: its name is searched for.
+    SearchTree(FileNamePart(image && file.target.empty() ? file.source : file.target), file);
 }
 
 bool DriverFileFinder::SearchTree(const std::wstring& fileName, DriverFile& file)

@@ -20,7 +20,8 @@ class DriverFileFinder {
 public:
     // folders: where INFs, catalogs and the files of the system are. searchIndex, when given, is the last-resort search shared by the runs of one save;
     // it must search the system folder. Without it the run keeps its own. store is asked for
-    // the driver store's copy of the device's INF.
+    // the driver store's copy of the device's INF; for the folders of an offline Windows the
+    // run asks that Windows' store instead, and takes no file from outside its folder.
     DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, const SystemFolders& folders,
                      FileSearchIndex* searchIndex = nullptr, const DriverStore& store = DriverStore::System());
     DriverFileFinder(const DriverFileFinder&) = delete;
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
     const DriverStore* store;
     SystemFolders folders;
+    std::unique_ptr<DriverStore> imageStore;
 };
 
 // True for the name under which the system publishes a third-party INF: "oem", digits, ".inf"

@@ -15,6 +15,8 @@ const DriverStore& DriverStore::System()
 
 std::wstring DriverStore::Locate(const std::wstring& fileName) const
 {
+    if (lookup_)
+        return lookup_(fileName);
     if (!location_)
         return std::wstring();
     DWORD required = 0;

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <functional>
 #include <string>
 
 class DriverStore {
@@ -21,6 +22,10 @@ public:
                                            PWSTR buffer, DWORD bufferSize, PDWORD requiredSize);
 
     explicit DriverStore(LocationFunction location) noexcept : location_(location) {}
+    // A store that answers by a lookup of its own (the store of an offline Windows): given
+    // the published INF's name or path, the store copy's path, or empty text.
+    using Lookup = std::function<std::wstring(const std::wstring& fileName)>;
+    explicit DriverStore(Lookup lookup) : location_(nullptr), lookup_(std::move(lookup)) {}
 
     // The system's store; a store without a function when the system has none.
     static const DriverStore& System();
@@ -31,4 +36,5 @@ public:
 
 private:
     LocationFunction location_;
+    Lookup lookup_;
 };

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <algorithm>
+
 #include "platform/RegistryKey.h"
 #include "platform/ShellPath.h"
 
@@ -91,4 +93,71 @@ SystemFolders ReadSystemFolders()
     folders.catalogDir = WithBackslash(JoinPath(folders.systemDir, L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"));
     folders.infFolders = InfFolders();
     return folders;
+}
+
+namespace {
+
+// The folder name that the spooler gives printer drivers and print processors of a platform.
+std::wstring SpoolerPlatform(const std::wstring& architecture)
+{
+    if (EqualsFoldingAsciiCase(architecture, L"x86"))
+        return L"W32X86";
+    if (EqualsFoldingAsciiCase(architecture, L"ARM64"))
+        return L"ARM64";
+    return L"x64";
+}
+
+// The system drive's root of a path of this PC ("C:\"); empty when it has none.
+std::wstring DriveRoot(const std::wstring& path)
+{
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' ? path.substr(0, 3) : std::wstring();
+}
+
+} // namespace
+
+SystemFolders ReadImageFolders(const std::wstring& imageRoot, const std::wstring& architecture)
+{
+    const SystemFolders own = ReadSystemFolders();
+    SystemFolders image;
+    image.imageRoot = WithBackslash(imageRoot);
+    image.imageArchitecture = architecture;
+    image.tempDir = own.tempDir;
+    image.windowsDir = image.imageRoot + L"Windows\\";
+    image.systemDir = image.windowsDir + L"System32\\";
+    image.catalogDir = image.systemDir + L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\";
+    image.printerDriverDir = image.systemDir + L"spool\\drivers\\" + SpoolerPlatform(architecture) + L"\\";
+    image.printProcessorDir = image.systemDir + L"spool\\prtprocs\\" + SpoolerPlatform(architecture) + L"\\";
+    image.driverStoreDir = image.systemDir + L"DriverStore\\FileRepository\\";
+    // The image's own "DevicePath" names its folders by this PC's variables: its INF folder
+    // is where its published INFs are.
+    image.infFolders = {image.windowsDir + L"INF"};
+
+    // Every standard directory id lies in the Windows folder (10 and all of its subfolders:
+    // 11, 12, 17, 18, 20, 23, 25, 50 to 55, the printer folders) or elsewhere on the system
+    // drive (24, 16422 Program Files and the other shell folders): the Windows folder maps
+    // to the image's, the rest of the system drive to the image's root.
+    image.imageMappings.push_back({own.windowsDir, image.windowsDir});
+    const std::wstring ownRoot = DriveRoot(own.windowsDir);
+    if (!ownRoot.empty())
+        image.imageMappings.push_back({ownRoot, image.imageRoot});
+    std::stable_sort(image.imageMappings.begin(), image.imageMappings.end(),
+                     [](const FolderMapping& a, const FolderMapping& b) { return a.from.size() > b.from.size(); });
+    return image;
+}
+
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder)
+{
+    return !folder.empty() && path.size() > folder.size() &&
+           EqualsFoldingAsciiCase(path.substr(0, folder.size()), folder);
+}
+
+std::wstring PathInImage(const std::wstring& path, const SystemFolders& folders)
+{
+    if (folders.imageRoot.empty())
+        return path;
+    for (const FolderMapping& mapping : folders.imageMappings) {
+        if (IsInsideFolder(path, mapping.from))
+            return mapping.to + path.substr(mapping.from.size());
+    }
+    return std::wstring();
 }

@@ -46,21 +46,20 @@ void CDialogResizeBase::Init(HWND window, const DialogResizeEntry* entries, size
     }
 }
 
-bool CDialogResizeBase::ProcessResizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                             LRESULT& result)
+bool CDialogResizeBase::ProcessResizeMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result)
 {
-    if (message == WM_SIZE) {
-        if (wParam != SIZE_MINIMIZED)
-            UpdateLayout(window, LOWORD(lParam), HIWORD(lParam));
-        result = 0;
-        return true;
-    }
     if (message == WM_GETMINMAXINFO && useMinTrackSize_) {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minTrackSize_;
         result = 0;
         return true;
     }
     return false;
+}
+
+void CDialogResizeBase::OnResize(HWND window, UINT type, SIZE client)
+{
+    if (type != SIZE_MINIMIZED)
+        UpdateLayout(window, client.cx, client.cy);
 }
 
 void CDialogResizeBase::UpdateLayout(HWND window, int clientWidth, int clientHeight)

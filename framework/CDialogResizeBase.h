@@ -31,8 +31,10 @@ public:
     void Init(HWND window, const DialogResizeEntry* entries, size_t count, bool addGripper, bool useMinTrackSize,
               DWORD forceStyle);
 
-    // WM_SIZE and WM_GETMINMAXINFO.
+    // WM_GETMINMAXINFO: the minimum tracking size.
     bool ProcessResizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The window's OnSize: the children follow the new client size (not when minimized).
+    void OnResize(HWND window, UINT type, SIZE client);
 
     // Moves the children and repaints each of them whole: a control that is only moved, or
     // that sized itself already (a status bar), keeps parts of its old picture (a size grip).

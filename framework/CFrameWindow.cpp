@@ -59,7 +59,7 @@ HWND CFrameWindow::CreateSimpleToolBarCtrl(WORD resourceId, DWORD style, UINT id
     if (!toolbar)
         return nullptr;
     ::SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    toolBarWindow.Attach(toolbar);
+    toolBar_.Attach(toolbar);
     SetToolBarImageSize(resource.width, resource.height, kButtonMargin);
     std::vector<TBBUTTON> buttons = ToolbarButtons(resource);
     if (!buttons.empty())
@@ -69,52 +69,48 @@ HWND CFrameWindow::CreateSimpleToolBarCtrl(WORD resourceId, DWORD style, UINT id
 
 void CFrameWindow::SetToolBarImageSize(int width, int height, int margin)
 {
-    const int imageHeight = std::max<int>(height, FontHeight(toolBarWindow.GetFont()));
-    toolBarWindow.Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(width, imageHeight));
-    toolBarWindow.Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(width + margin, imageHeight + margin));
+    const int imageHeight = std::max<int>(height, FontHeight(toolBar_.GetFont()));
+    toolBar_.Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(width, imageHeight));
+    toolBar_.Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(width + margin, imageHeight + margin));
 }
 
 HWND CFrameWindow::CreateSimpleStatusBar(UINT textId, DWORD style, UINT id)
 {
     const std::wstring text = LoadResourceString(textId, kStatusTextCapacity);
-    statusBarWindow.Attach(::CreateStatusWindowW(static_cast<LONG>(style), text.c_str(), get(), id));
-    return statusBarWindow.get();
+    statusBar_.Attach(::CreateStatusWindowW(static_cast<LONG>(style), text.c_str(), get(), id));
+    return statusBar_.get();
 }
 
 bool CFrameWindow::LoadAccelerators(WORD resourceId)
 {
-    accelerators.reset(::LoadAcceleratorsW(AppModule().GetInstance(), MAKEINTRESOURCEW(resourceId)));
-    return accelerators.valid();
+    accelerators_.reset(::LoadAcceleratorsW(AppModule().GetInstance(), MAKEINTRESOURCEW(resourceId)));
+    return accelerators_.valid();
 }
 
 void CFrameWindow::UpdateLayout()
 {
     RECT rect = ClientRect();
-    if (toolBarWindow.IsWindow() && toolBarWindow.HasVisibleStyle()) {
-        toolBarWindow.Send(WM_SIZE);
-        const RECT bar = toolBarWindow.WindowRect();
+    if (toolBar_.IsWindow() && toolBar_.HasVisibleStyle()) {
+        toolBar_.Send(WM_SIZE);
+        const RECT bar = toolBar_.WindowRect();
         rect.top += bar.bottom - bar.top;
     }
-    if (statusBarWindow.IsWindow() && statusBarWindow.HasVisibleStyle()) {
-        statusBarWindow.Send(WM_SIZE);
-        const RECT bar = statusBarWindow.WindowRect();
+    if (statusBar_.IsWindow() && statusBar_.HasVisibleStyle()) {
+        statusBar_.Send(WM_SIZE);
+        const RECT bar = statusBar_.WindowRect();
         rect.bottom -= bar.bottom - bar.top;
     }
-    if (clientWindow.IsWindow())
-        ::SetWindowPos(clientWindow, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+    if (client_.IsWindow())
+        ::SetWindowPos(client_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CFrameWindow::ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED)
-            UpdateLayout();
-        return false;
     case WM_ERASEBKGND:
         // The client window covers the background; erasing it first would only flicker.
-        if (!clientWindow.IsWindow())
+        if (!client_.IsWindow())
             return false;
         result = 1;
         return true;
@@ -122,8 +118,8 @@ bool CFrameWindow::ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lPara
         OnMenuSelect(wParam, lParam);
         return false;
     case WM_SETFOCUS:
-        if (clientWindow.IsWindow() && clientWindow.HasVisibleStyle())
-            ::SetFocus(clientWindow);
+        if (client_.IsWindow() && client_.HasVisibleStyle())
+            ::SetFocus(client_);
         return false;
     case WM_DESTROY:
         if ((GetStyle() & (WS_CHILD | WS_POPUP)) == 0)
@@ -136,19 +132,19 @@ bool CFrameWindow::ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 void CFrameWindow::OnMenuSelect(WPARAM wParam, LPARAM lParam)
 {
-    if (!statusBarWindow.IsWindow())
+    if (!statusBar_.IsWindow())
         return;
     const WORD flags = HIWORD(wParam);
     if (flags == kMenuClosed && lParam == 0) {
         // Leaving simple mode brings back the parts' own text: the idle message.
-        statusBarWindow.Send(SB_SIMPLE, FALSE);
+        statusBar_.Send(SB_SIMPLE, FALSE);
         return;
     }
     std::wstring prompt;
     if (!(flags & MF_POPUP) && !(flags & MF_SEPARATOR))
         prompt = PromptPart(LoadResourceString(LOWORD(wParam), kPromptCapacity));
-    statusBarWindow.Send(SB_SIMPLE, TRUE);
-    statusBarWindow.Send(SB_SETTEXTW, SB_SIMPLEID | SBT_NOBORDERS, reinterpret_cast<LPARAM>(prompt.c_str()));
+    statusBar_.Send(SB_SIMPLE, TRUE);
+    statusBar_.Send(SB_SETTEXTW, SB_SIMPLEID | SBT_NOBORDERS, reinterpret_cast<LPARAM>(prompt.c_str()));
 }
 
 bool CFrameWindow::ProcessFrameNotify(NMHDR& header)

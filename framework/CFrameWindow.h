@@ -11,12 +11,14 @@
 
 class CFrameWindow : public CWindow {
 public:
-    CWindow toolBarWindow;
-    CWindow statusBarWindow;
+    const CWindow& ToolBarWindow() const noexcept { return toolBar_; }
+    const CWindow& StatusBarWindow() const noexcept { return statusBar_; }
     // The window that fills the space between the bars. A frame that places its children
     // itself leaves it null, and then the frame's own sizing and focus forwarding do nothing.
-    CWindow clientWindow;
-    UniqueAccelerators accelerators;
+    const CWindow& ClientWindow() const noexcept { return client_; }
+    void SetClientWindow(HWND window) noexcept { client_ = CWindow(window); }
+    // Null until LoadAccelerators succeeded.
+    HACCEL Accelerators() const noexcept { return accelerators_.get(); }
 
     // The toolbar of resource `resourceId`: one button per command of the resource (image i
     // for the i-th button), one separator per 0 entry. Bitmap size: the resource's width,
@@ -32,12 +34,18 @@ public:
     // Lets the toolbar and status bar size themselves and fits the client window between.
     void UpdateLayout();
 
-    // The frame's message map, for the frame class to chain to.
+    // The frame's message map, for the frame class to chain to (WM_SIZE arrives decoded, as
+    // UpdateLayout from the frame class's OnSize).
     bool ProcessFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The frame's notifications (the toolbar's tooltip texts): true when handled, result 0.
     bool ProcessFrameNotify(NMHDR& header);
 
 private:
+    CWindow toolBar_;
+    CWindow statusBar_;
+    CWindow client_;
+    UniqueAccelerators accelerators_;
+
     void OnMenuSelect(WPARAM wParam, LPARAM lParam);
     void OnToolTipText(NMHDR& header);
 };

@@ -21,6 +21,13 @@ public:
     {
         return this->ProcessFrameMessage(message, wParam, lParam, result);
     }
+    // The bars size themselves; the message goes on to default processing.
+    bool OnSize(UINT type, SIZE) override
+    {
+        if (type != SIZE_MINIMIZED)
+            this->UpdateLayout();
+        return false;
+    }
     std::optional<LRESULT> OnNotify(NMHDR& header) override
     {
         if (this->ProcessFrameNotify(header))

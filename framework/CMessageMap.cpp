@@ -15,8 +15,43 @@ std::optional<LRESULT> CMessageMap::OnNotify(NMHDR&)
     return std::nullopt;
 }
 
+std::optional<LRESULT> CMessageMap::OnCreate(const CREATESTRUCTW&)
+{
+    return std::nullopt;
+}
+
+bool CMessageMap::OnSize(UINT, SIZE)
+{
+    return false;
+}
+
+bool CMessageMap::OnDpiChanged(UINT, const RECT&)
+{
+    return false;
+}
+
 bool CMessageMap::ProcessDecodedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    switch (message) {
+    case WM_CREATE: {
+        if (!lParam)
+            return false;
+        const std::optional<LRESULT> answer = OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
+        if (!answer)
+            return false;
+        result = *answer;
+        return true;
+    }
+    case WM_SIZE:
+        result = 0;
+        return OnSize(static_cast<UINT>(wParam), {LOWORD(lParam), HIWORD(lParam)});
+    case WM_DPICHANGED:
+        // A DPI of 0 or no rectangle is no change anyone could act on.
+        result = 0;
+        return HIWORD(wParam) != 0 && lParam && OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    default:
+        break;
+    }
     if (message == WM_COMMAND) {
         if (!OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
             return false;
@@ -39,7 +74,17 @@ void CMessageMap::OnFinalMessage(HWND) noexcept
 
 bool IsDecodedMessage(UINT message) noexcept
 {
-    return message == WM_COMMAND || message == WM_NOTIFY || message == WM_INITDIALOG;
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_INITDIALOG:
+    case WM_CREATE:
+    case WM_SIZE:
+    case WM_DPICHANGED:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool OfferMessage(CMessageMap& map, HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,

@@ -2,8 +2,9 @@
 // before default processing, and a last call once its window is gone. An object is bound to
 // one window, so it cannot be copied.
 //
-// WM_COMMAND and WM_NOTIFY (and, in a dialog, WM_INITDIALOG) are decoded here, once, into
-// typed calls; they never reach ProcessWindowMessage. A class overrides the typed calls for the
+// WM_COMMAND, WM_NOTIFY, WM_CREATE, WM_SIZE and WM_DPICHANGED (and, in a dialog,
+// WM_INITDIALOG) are decoded here, once, into typed calls; they never reach
+// ProcessWindowMessage. A class overrides the typed calls for the
 // commands and notifications it owns and calls its base class's where the base has its own.
 #pragma once
 
@@ -24,6 +25,16 @@ public:
     virtual bool OnCommand(UINT id, UINT code, HWND control);
     // A notification from a child control: its result when handled, nothing otherwise.
     virtual std::optional<LRESULT> OnNotify(NMHDR& header);
+    // WM_CREATE: the window exists, its children not yet. 0 to go on, -1 to stop the
+    // creation; nothing leaves the message to default processing (a superclassed control
+    // sets itself up there).
+    virtual std::optional<LRESULT> OnCreate(const CREATESTRUCTW& create);
+    // WM_SIZE: the kind of change (SIZE_MAXIMIZED, ...) and the new client size. True when
+    // handled; false leaves it to default processing.
+    virtual bool OnSize(UINT type, SIZE client);
+    // WM_DPICHANGED: the window's new DPI and the window rectangle the system suggests for
+    // it. True when handled.
+    virtual bool OnDpiChanged(UINT dpi, const RECT& suggested);
     // Turns a decoded message into its typed call: true when that call handled it.
     virtual bool ProcessDecodedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     virtual ~CMessageMap() = default;

@@ -76,6 +76,9 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     }
     log.Print(L"Saving devices...\n");
     log.Print(L"  Target path is %s\n\n", targetFolder.c_str());
+    // A backup of an offline Windows says whose drivers it holds, and for which processors.
+    if (!folders.imageRoot.empty())
+        log.Print(L"  Windows image is %s (%s)\n\n", folders.imageRoot.c_str(), folders.imageArchitecture.c_str());
     if (!PrepareTarget(targetFolder))
         return false;
 

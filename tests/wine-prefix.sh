@@ -2,11 +2,12 @@
 # booted template Wine prefix, and fresh prefixes copied from it. Source it; do not run it.
 
 # Starts an Xvfb and sets XVFB_NUMBER and XVFB_PID. With -displayfd the server picks a free
-# number itself, safely against servers that start at the same time.
+# number itself, safely against servers that start at the same time. $1: the screen's size
+# (default 1280x1024x24).
 launch_xvfb() {
-  local numberfile tries=0
+  local numberfile tries=0 screen=${1:-1280x1024x24}
   numberfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   while [ ! -s "$numberfile" ] && kill -0 "$XVFB_PID" 2>/dev/null && [ $tries -lt 500 ]; do
     sleep 0.02
@@ -55,8 +56,9 @@ stop_display() {
 # Starts an Xvfb of its own for one program and exports its DISPLAY; PRIVATE_XVFB_PID holds
 # its pid for stop_private_display. The keyboard focus and the active window are one per
 # display, so window tests that run side by side on a shared display take them from each other.
+# TARNWICK_TEST_SCREEN sets its size (as 1366x768x24).
 start_private_display() {
-  launch_xvfb || return 1
+  launch_xvfb "${TARNWICK_TEST_SCREEN:-}" || return 1
   PRIVATE_XVFB_PID=$XVFB_PID
   export DISPLAY=":$XVFB_NUMBER"
 }

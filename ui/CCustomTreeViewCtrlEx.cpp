@@ -36,6 +36,17 @@ bool CCustomTreeViewCtrlEx::ProcessWindowMessage(HWND, UINT message, WPARAM wPar
     case WM_KEYDOWN:
         result = OnKeyDown(wParam, lParam);
         return true;
+    case WM_CHAR:
+        result = 0;
+        return OnChar(wParam);
+    case WM_SYSKEYDOWN:
+        // Shift+F10 asks for the row's context menu. Taken here, it neither depends on the
+        // system's default handling nor reaches it, which would open the menu bar instead.
+        if (wParam != VK_F10 || !(::GetKeyState(VK_SHIFT) & 0x8000))
+            return false;
+        Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(get()), -1);
+        result = 0;
+        return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         result = OnLeftButton(message, wParam, Unscrolled(lParam));
@@ -55,8 +66,34 @@ void CCustomTreeViewCtrlEx::ToggleCheck(HTREEITEM item)
     ::ToggleCheck(checks, item);
 }
 
+bool CCustomTreeViewCtrlEx::OnSize(UINT type, SIZE client)
+{
+    // The tree lays out its rows first.
+    DefaultProcessing(WM_SIZE, type, MAKELPARAM(client.cx, client.cy));
+    if (onResized)
+        onResized();
+    return true;
+}
+
+bool CCustomTreeViewCtrlEx::OnChar(WPARAM character)
+{
+    // The keypad's keys arrive as VK_ADD and VK_SUBTRACT, which the tree handles itself;
+    // the main keyboard's only as characters, which it would take as a search.
+    if (character != L'+' && character != L'-')
+        return false;
+    if (const HTREEITEM caret = GetCaretItem())
+        Send(TVM_EXPAND, character == L'+' ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(caret));
+    return true;
+}
+
 LRESULT CCustomTreeViewCtrlEx::OnKeyDown(WPARAM wParam, LPARAM lParam)
 {
+    if (wParam == VK_RETURN) {
+        // Not every version of the control reports Enter; the parent hears it once, from here.
+        NMHDR header = {get(), static_cast<UINT_PTR>(GetId()), static_cast<UINT>(NM_RETURN)};
+        GetParent().Send(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+        return 0;
+    }
     if (wParam == VK_SPACE) {
         if (const HTREEITEM caret = GetCaretItem())
             ToggleCheck(caret);

@@ -97,13 +97,6 @@ WindowClassInfo CDeviceTreeView::GetWndClassInfo()
 bool CDeviceTreeView::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
     switch (message) {
-    case WM_CREATE:
-        result = OnCreate();
-        return true;
-    case WM_SIZE:
-        Layout();
-        result = 1;
-        return true;
     case WM_HSCROLL:
         OnHScroll(wParam);
         result = 0;
@@ -121,7 +114,24 @@ int CDeviceTreeView::TotalColumnWidth() const noexcept
     return total;
 }
 
-LRESULT CDeviceTreeView::OnCreate()
+bool CDeviceTreeView::OnSize(UINT, SIZE)
+{
+    Layout();
+    return true;
+}
+
+void CDeviceTreeView::SetColumnWidth(size_t index, int width)
+{
+    columns.at(index).width = width;
+    HDITEMW item = {};
+    item.mask = HDI_WIDTH;
+    item.cxy = width;
+    header.Send(HDM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+    Layout();
+    tree.Invalidate(true);
+}
+
+std::optional<LRESULT> CDeviceTreeView::OnCreate(const CREATESTRUCTW&)
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -136,6 +146,8 @@ LRESULT CDeviceTreeView::OnCreate()
                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP |
                          TVS_SHOWSELALWAYS | TVS_NOHSCROLL))
         return -1;
+    // The tree's vertical bar comes and goes with its rows, and takes its width from the page.
+    tree.onResized = [this] { UpdateScrollRange(); };
 
     if (classImages.Load())
         tree.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(classImages.ImageList()));
@@ -260,18 +272,28 @@ void CDeviceTreeView::PlaceHeader(const RECT& client)
 void CDeviceTreeView::Layout()
 {
     const RECT client = ClientRect();
-    PlaceHeader(client);
     tree.Move({client.left, client.top + HeaderHeight(), client.right, client.bottom});
+    UpdateScrollRange();
+    PlaceHeader(ClientRect());
+}
 
-    // The system shows the bar only while the columns are wider than the view.
+void CDeviceTreeView::UpdateScrollRange()
+{
+    // The rows show as much as the tree's client area, which its vertical bar narrows; a
+    // position past the new last page (the view grew, a column shrank) comes back, or the
+    // rows and header would stay shifted with no bar left to scroll them back.
+    const int page = tree.IsWindow() ? static_cast<int>(tree.ClientRect().right) : 0;
+    const int position = ClampedScrollPosition(-scrollOffset, TotalColumnWidth(), page);
+    // The system shows the bar only while the columns are wider than the page.
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
     info.nMax = TotalColumnWidth();
-    info.nPage = static_cast<UINT>(client.right - client.left);
+    info.nPage = static_cast<UINT>(page);
     info.nPos = -scrollOffset;
     ::SetScrollInfo(get(), SB_HORZ, &info, TRUE);
+    ScrollTo(position);
 }
 
 void CDeviceTreeView::OnHScroll(WPARAM wParam)
@@ -310,6 +332,7 @@ std::optional<LRESULT> CDeviceTreeView::OnNotify(NMHDR& notify)
         return CDRF_DODEFAULT;
     case TVN_SELCHANGEDW:
     case NM_DBLCLK:
+    case NM_RETURN:
         GetParent().Send(WM_NOTIFY, notify.idFrom, reinterpret_cast<LPARAM>(&notify));
         return 0;
     case HDN_ENDTRACKW: {
@@ -354,7 +377,7 @@ void CDeviceTreeView::DrawRow(const NMTVCUSTOMDRAW& draw)
     // The row runs from the label to the end of the last column, over the label the tree
     // drew, in the colours the tree chose (highlighted when selected); past the last column
     // the tree's background covers whatever the tree drew of a long label.
-    const RowSpans spans = RowSpansOf(label, draw.nmcd.rc, TotalColumnWidth(), scrollOffset);
+    const RowSpans spans = RowSpansOf(label, draw.nmcd.rc, columns[0].width, TotalColumnWidth(), scrollOffset);
     const RECT& row = spans.columns;
     const UniqueBrush brush(::CreateSolidBrush(draw.clrTextBk));
     ::FillRect(dc, &row, brush.get());

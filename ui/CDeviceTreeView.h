@@ -1,7 +1,7 @@
 // The device tree view: a column header ("Title", "Version", "Date", "Provider") over the
 // device tree, with the class icons and check box pictures. It draws the extra columns over
 // the tree's rows, scrolls header and rows together horizontally, and passes the tree's
-// selection changes and double-clicks on to its parent. Its pixel sizes follow the window's
+// selection changes, double-clicks and Enter on to its parent. Its pixel sizes follow the window's
 // DPI: measured at creation, and set anew by SetDpi when the window moves to another screen.
 #pragma once
 
@@ -31,8 +31,24 @@ public:
     static WindowClassInfo GetWndClassInfo();
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    CCustomTreeViewCtrlEx& Tree() noexcept { return tree; }
+    const CCustomTreeViewCtrlEx& Tree() const noexcept { return tree; }
+    const CWindow& Header() const noexcept { return header; }
+    // The setup classes' icons; the tree's normal image list; lent to the device list, which
+    // looks up each class's image in it.
+    ClassImageList& ClassImages() noexcept { return classImages; }
+    // The check box pictures (the tree's state images).
+    HIMAGELIST StateImages() const noexcept { return stateImages.get(); }
+
+    size_t ColumnCount() const noexcept { return columns.size(); }
+    // The header items point at these entries.
+    const Column& GetColumn(size_t index) const { return columns.at(index); }
+    // As when the user drags the column's divider there.
+    void SetColumnWidth(size_t index, int width);
     // The sum of the column widths: how far a row's drawing reaches.
     int TotalColumnWidth() const noexcept;
+    // Minus the horizontal scroll position: 0 or negative.
+    int ScrollOffset() const noexcept { return scrollOffset; }
 
     UINT Dpi() const noexcept { return dpi; }
     // Space inside each cell's edges.
@@ -42,18 +58,13 @@ public:
     // Back to the left edge, as after a new scan.
     void ResetScroll();
 
+private:
     CCustomTreeViewCtrlEx tree;
     CWindow header;
-    // The setup classes' icons; the tree's normal image list; lent to the device list, which
-    // looks up each class's image in it.
     ClassImageList classImages;
-    // The header items point at these entries.
     std::array<Column, 4> columns;
-    // Minus the horizontal scroll position: 0 or negative.
     int scrollOffset;
     UniqueImageList stateImages;
-
-private:
     UINT dpi = kDefaultDpi;
     // The DPI the controls' own font was made for, and that font scaled to another DPI.
     UINT fontDpi = kDefaultDpi;
@@ -63,8 +74,12 @@ private:
     // Space inside a cell's edges, as the header keeps around its titles.
     int cellPadding = 0;
 
-    LRESULT OnCreate();
+    std::optional<LRESULT> OnCreate(const CREATESTRUCTW& create) override;
+    bool OnSize(UINT type, SIZE client) override;
     void Layout();
+    // The scroll range and page as the tree's rows show now (the tree's vertical bar takes
+    // from the page), with the position brought back within them.
+    void UpdateScrollRange();
     void OnHScroll(WPARAM wParam);
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     LRESULT OnTreeCustomDraw(NMTVCUSTOMDRAW& draw);

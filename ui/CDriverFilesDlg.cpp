@@ -19,7 +19,6 @@ namespace {
 
 // Pixel sizes at 96 DPI.
 const int kStatusFirstPartWidth = 340;
-const int kAppendItem = 1000000;
 // The shell's file property sheet, exported by ordinal only.
 const WORD kObjectPropertiesOrdinal = 178;
 const DWORD kObjectTypeFilePath = 2;
@@ -32,13 +31,8 @@ const DialogResizeEntry kResizeMap[] = {
     {IDC_STATUS_BAR, DLSZ_SIZE_X | DLSZ_MOVE_Y},
 };
 
-void SetSubItemText(const CWindow& list, int item, int subItem, const std::wstring& text)
-{
-    LVITEMW column = {};
-    column.iSubItem = subItem;
-    column.pszText = const_cast<wchar_t*>(text.c_str());
-    list.Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
-}
+const std::vector<CListViewCtrl::Column> kColumns = {
+    {L"Source file name", 200}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
 
 void ShowFileProperties(HWND owner, const std::wstring& path)
 {
@@ -80,6 +74,12 @@ const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
     return kResizeMap;
 }
 
+bool CDriverFilesDlg::OnSize(UINT type, SIZE client)
+{
+    OnResize(get(), type, client);
+    return true;
+}
+
 bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (ProcessResizeMessage(window, message, wParam, lParam, result))
@@ -93,9 +93,6 @@ bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wPa
     case WM_WORKER_FINISHED:
         OnWorkerFinished(static_cast<WorkerKind>(wParam));
         return true;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return true;
     default:
         return false;
     }
@@ -105,6 +102,11 @@ bool CDriverFilesDlg::OnCommand(UINT id, UINT, HWND)
 {
     switch (id) {
     case IDOK:
+        // Enter in the list opens the selected file; the Close button and Enter elsewhere close.
+        if (::GetFocus() == fileList.get() && ShowSelectedFileProperties())
+            return true;
+        OnCloseRequest(static_cast<int>(id));
+        return true;
     case IDCANCEL:
         OnCloseRequest(static_cast<int>(id));
         return true;
@@ -123,7 +125,7 @@ bool CDriverFilesDlg::OnCommand(UINT id, UINT, HWND)
 std::optional<LRESULT> CDriverFilesDlg::OnNotify(NMHDR& header)
 {
     if (header.code == NM_DBLCLK && header.idFrom == IDC_FILE_LIST) {
-        OnFileDoubleClick();
+        ShowSelectedFileProperties();
         return 0;
     }
     if (header.code == LVN_COLUMNCLICK) {
@@ -143,8 +145,8 @@ bool CDriverFilesDlg::OnInitDialog()
                                           ScaleForDpi(kStatusBarInset, dpi), WS_VISIBLE);
     SetStatusParts();
 
-    fileList = GetItem(IDC_FILE_LIST);
-    AddColumns();
+    fileList = CListViewCtrl(GetItem(IDC_FILE_LIST));
+    fileList.AddColumns(kColumns, dpi);
     SHFILEINFOW info = {};
     const auto systemImages = reinterpret_cast<HIMAGELIST>(
         ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -157,29 +159,9 @@ bool CDriverFilesDlg::OnInitDialog()
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
     StartBusyWorker([this] { Discover(); }, kDiscovery);
-    return true;
-}
-
-void CDriverFilesDlg::AddColumns()
-{
-    struct Column {
-        const wchar_t* header;
-        int width;
-        int format;
-    };
-    const Column columns[]
-        = {{L"Source file name", 200, LVCFMT_LEFT}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
-    for (const Column& column : columns) {
-        LVCOLUMNW added = {};
-        added.mask = LVCF_TEXT;
-        added.pszText = const_cast<wchar_t*>(column.header);
-        const LRESULT index = fileList.Send(LVM_INSERTCOLUMNW, kAppendItem, reinterpret_cast<LPARAM>(&added));
-        LVCOLUMNW layout = {};
-        layout.mask = LVCF_WIDTH | LVCF_FMT;
-        layout.cx = ScaleForDpi(column.width, dpi);
-        layout.fmt = column.format;
-        fileList.Send(LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&layout));
-    }
+    // The keyboard starts in the list, where the arrows pick a file and Enter opens it.
+    ::SetFocus(fileList);
+    return false;
 }
 
 void CDriverFilesDlg::SetStatusParts()
@@ -189,18 +171,16 @@ void CDriverFilesDlg::SetStatusParts()
     PlaceStatusProgressBar(progressBar, parts[0], ScaleForDpi(kStatusBarInset, dpi));
 }
 
-void CDriverFilesDlg::OnDpiChanged(UINT newDpi, const RECT& suggested)
+bool CDriverFilesDlg::OnDpiChanged(UINT newDpi, const RECT& suggested)
 {
-    if (newDpi == 0 || newDpi == dpi)
-        return;
-    for (int column = 0; column < 3; ++column) {
-        const auto width = static_cast<int>(fileList.Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
-        fileList.Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), RescaleForDpi(width, dpi, newDpi));
-    }
+    if (newDpi == dpi)
+        return true;
+    fileList.RescaleColumns(dpi, newDpi);
     dpi = newDpi;
     ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetStatusParts();
+    return true;
 }
 
 void CDriverFilesDlg::SetBusy(bool flag)
@@ -210,7 +190,7 @@ void CDriverFilesDlg::SetBusy(bool flag)
     progressBar.Show(flag ? SW_SHOW : SW_HIDE);
     GetItem(IDC_DEVICE_PROPERTIES).Enable(!flag);
     GetItem(IDC_SAVE).Enable(!flag);
-    GetItem(IDOK).SetText(flag ? L"Cancel" : L"Close");
+    GetItem(IDOK).SetText(flag ? L"&Cancel" : L"&Close");
     const std::wstring status = flag ? std::wstring() : FileStatusText(fileCount, totalSize);
     statusBar.Send(SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(status.c_str()));
 }
@@ -291,21 +271,9 @@ void CDriverFilesDlg::OnFile(const DriverFile& found)
     SHFILEINFOW info = {};
     ::SHGetFileInfoW(file.path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = kAppendItem;
-    item.pszText = const_cast<wchar_t*>(file.name.c_str());
-    item.iImage = info.iIcon;
-    const int index = static_cast<int>(fileList.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     // Sizes are unsigned: a file of 2 GB or more must not show as a negative number.
-    SetSubItemText(fileList, index, 1, std::to_wstring(file.size));
-    SetSubItemText(fileList, index, 2, ShortDateText(file.time));
-
-    LVITEMW data = {};
-    data.mask = LVIF_PARAM;
-    data.iItem = index;
-    data.lParam = reinterpret_cast<LPARAM>(&file);
-    fileList.Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    fileList.AddRow({file.name, std::to_wstring(file.size), ShortDateText(file.time)},
+                    reinterpret_cast<LPARAM>(&file), info.iIcon);
 
     ++fileCount;
     totalSize += file.size;
@@ -323,15 +291,12 @@ int CALLBACK CDriverFilesDlg::CompareItems(LPARAM left, LPARAM right, LPARAM con
         reinterpret_cast<const DriverFile*>(left), reinterpret_cast<const DriverFile*>(right), dialog->order);
 }
 
-void CDriverFilesDlg::OnFileDoubleClick()
+bool CDriverFilesDlg::ShowSelectedFileProperties()
 {
-    const LRESULT selected = fileList.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const int selected = fileList.SelectedItem();
     if (selected < 0)
-        return;
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = static_cast<int>(selected);
-    fileList.Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    if (const auto* file = reinterpret_cast<const DriverFile*>(item.lParam))
+        return false;
+    if (const auto* file = reinterpret_cast<const DriverFile*>(fileList.ItemData(selected)))
         ShowFileProperties(get(), file->path);
+    return true;
 }

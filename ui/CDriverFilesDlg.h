@@ -1,6 +1,7 @@
 // The driver files of one device: every file of its driver with size and date, found on a
 // worker thread while the dialog is on screen. From here the user opens the device's or a
-// file's property sheet, and saves this one device's driver, again on a worker thread.
+// file's property sheet (a double-click, or Enter in the list, which has the focus when the
+// dialog opens), and saves this one device's driver, again on a worker thread.
 #pragma once
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include "model/DeviceInfo.h"
 #include "model/IFileReporter.h"
 #include "framework/CDialogImpl.h"
+#include "framework/CListViewCtrl.h"
 #include "framework/CDialogResize.h"
 #include "platform/BackgroundTask.h"
 #include "resources/resource.h"
@@ -43,13 +45,14 @@ private:
     bool OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
-    void AddColumns();
     void SetStatusParts();
-    void OnDpiChanged(UINT newDpi, const RECT& suggested);
+    bool OnSize(UINT type, SIZE client) override;
+    bool OnDpiChanged(UINT newDpi, const RECT& suggested) override;
     void OnCloseRequest(int command);
     void OnSave();
     void OnWorkerFinished(WorkerKind kind);
-    void OnFileDoubleClick();
+    // The selected file's property sheet; false when no file is selected.
+    bool ShowSelectedFileProperties();
     void SetBusy(bool flag);
     void Sort();
     bool StartBusyWorker(std::function<void()> task, WorkerKind kind);
@@ -58,7 +61,7 @@ private:
     static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM context) noexcept;
 
     CWindow statusBar;
-    CWindow fileList;
+    CListViewCtrl fileList;
     DeviceInfo* device;
     CWindow progressBar;
     // The pixel sizes (list columns, status part) follow it.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <windowsx.h>
+
 #include <iterator>
 
 #include "ui/Settings.h"
@@ -12,8 +14,10 @@
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
 #include "ui/ProgressBar.h"
+#include "ui/RowLayout.h"
 #include "ui/TickedDevices.h"
 #include "ui/ToolbarImages.h"
+#include "ui/WindowFit.h"
 #include "ui/WorkerMessages.h"
 
 namespace {
@@ -21,6 +25,10 @@ namespace {
 // Sizes at 96 DPI.
 const int kInitialWidth = 760;
 const int kInitialHeight = 600;
+// Small enough for a 1366 x 768 screen at 150 %, large enough to show the toolbar, a few rows
+// and the status bar.
+const int kMinimumWidth = 480;
+const int kMinimumHeight = 320;
 const int kToolbarBand = 42;      // the toolbar's band as the view's place assumes it
 const int kToolbarImage = 32;
 const int kToolbarButtonMargin = 7;
@@ -77,9 +85,6 @@ HWND CMainFrame::CreateMainWindow()
 bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_CREATE:
-        result = OnCreate();
-        return true;
     case WM_SHOWWINDOW:
         // Only on the way to being shown: a stored maximized placement must not bring back
         // a window that is being hidden.
@@ -100,10 +105,12 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
         OnScanFinished();
         result = 0;
         return true;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        result = 0;
-        return true;
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam)) {
+            result = 0;
+            return true;
+        }
+        break;
     case WM_ACTIVATE:
         OnActivate(wParam);
         break;  // default processing gives the focus to the frame, which hands it on
@@ -121,7 +128,7 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
 {
-    return accelerators && ::TranslateAcceleratorW(get(), accelerators.get(), &message) != 0;
+    return Accelerators() && ::TranslateAcceleratorW(get(), Accelerators(), &message) != 0;
 }
 
 bool CMainFrame::OnIdle()
@@ -137,20 +144,31 @@ bool CMainFrame::Progress(double fraction)
 
 void CMainFrame::CheckCommand(int id, bool checked)
 {
-    toolBar.Send(TB_PRESSBUTTON, static_cast<WPARAM>(id), MAKELPARAM(checked ? TRUE : FALSE, 0));
+    ToolBar().Send(TB_PRESSBUTTON, static_cast<WPARAM>(id), MAKELPARAM(checked ? TRUE : FALSE, 0));
     menu.CheckItem(static_cast<UINT>(id), checked);
 }
 
 void CMainFrame::EnableCommand(int id, bool enable)
 {
-    toolBar.Send(TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELPARAM(enable ? TRUE : FALSE, 0));
+    ToolBar().Send(TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELPARAM(enable ? TRUE : FALSE, 0));
     menu.EnableItem(static_cast<UINT>(id), enable);
 }
 
-LRESULT CMainFrame::OnCreate()
+POINT CMainFrame::MinimumTrackSize() const
+{
+    const SIZE minimum = FittedSize({ScaleForDpi(kMinimumWidth, dpi), ScaleForDpi(kMinimumHeight, dpi)},
+                                    MonitorWorkArea(get()));
+    return {minimum.cx, minimum.cy};
+}
+
+std::optional<LRESULT> CMainFrame::OnCreate(const CREATESTRUCTW&)
 {
     dpi = WindowDpi(get());
-    ::MoveWindow(get(), 0, 0, ScaleForDpi(kInitialWidth, dpi), ScaleForDpi(kInitialHeight, dpi), FALSE);
+    // The designed size, or the work area where the screen is smaller (a stored placement
+    // replaces it when the window is shown).
+    const SIZE start = FittedSize({ScaleForDpi(kInitialWidth, dpi), ScaleForDpi(kInitialHeight, dpi)},
+                                  MonitorWorkArea(get()));
+    ::MoveWindow(get(), 0, 0, start.cx, start.cy, FALSE);
     CenterWindow(nullptr);
     LoadSettings(mainPlacement, devicePlacement, browsePath);
     selectedDevice = nullptr;
@@ -160,7 +178,6 @@ LRESULT CMainFrame::OnCreate()
                                      TBSTYLE_FLAT,
                                  IDW_TOOLBAR))
         return -1;
-    toolBar = toolBarWindow;
     SizeToolbar();
     if (!CreateSimpleStatusBar(IDS_IDLE_MESSAGE,
                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP,
@@ -177,12 +194,13 @@ LRESULT CMainFrame::OnCreate()
 
     // No grip of its own: the status bar has one.
     DlgResize_Init(false, true, WS_CLIPCHILDREN);
+    SetMinTrackSize(MinimumTrackSize());
     // Hidden, over the left of the status text, where it stays for the window's life.
-    progressBar.Attach(CreateStatusProgressBar(statusBarWindow, ScaleForDpi(kProgressWidth, dpi),
+    progressBar.Attach(CreateStatusProgressBar(StatusBarWindow(), ScaleForDpi(kProgressWidth, dpi),
                                                ScaleForDpi(kStatusBarInset, dpi), 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
-    deviceList.SetClassImageList(view.classImages.Data());
+    deviceList.SetClassImageList(view.ClassImages().Data());
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(*this);
@@ -190,6 +208,14 @@ LRESULT CMainFrame::OnCreate()
     }
     StartScan();
     return 0;
+}
+
+bool CMainFrame::OnSize(UINT type, SIZE client)
+{
+    // The bars size themselves first; the resizer then moves the children.
+    CFrameWindowImpl<CMainFrame>::OnSize(type, client);
+    OnResize(get(), type, client);
+    return true;
 }
 
 void CMainFrame::SizeToolbar()
@@ -206,8 +232,8 @@ void CMainFrame::CreateToolbarImages()
     const size_t count = sizeof(kToolbarIcons) / sizeof(kToolbarIcons[0]);
     UniqueImageList images = LoadIconImageList(kToolbarIcons, count, size, false);
     UniqueImageList disabled = LoadIconImageList(kToolbarIcons, count, size, true);
-    toolBar.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
-    toolBar.Send(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.get()));
+    ToolBar().Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    ToolBar().Send(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.get()));
     // The toolbar has let go of the previous lists.
     toolbarImages = std::move(images);
     disabledToolbarImages = std::move(disabled);
@@ -217,7 +243,7 @@ void CMainFrame::PlaceView()
 {
     RECT rect = ClientRect();
     rect.top += ScaleForDpi(kToolbarBand, dpi);
-    const RECT status = statusBarWindow.WindowRect();
+    const RECT status = StatusBarWindow().WindowRect();
     rect.bottom -= status.bottom - status.top;
     view.Move(rect);
 }
@@ -264,6 +290,12 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_VIEW_MICROSOFT_DRIVERS:
         ToggleCommand(id);
         return true;
+    case ID_DEVICE_SAVE_SELECTED:
+        SaveSelectedDevice();
+        return true;
+    case ID_DEVICE_DEVICE_PROPERTIES:
+        ShowSelectedDeviceProperties();
+        return true;
     case ID_TOOLS_DEVICE_MANAGER:
         actions.OpenDeviceManager(get());
         return true;
@@ -289,11 +321,11 @@ std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
     if (header.code == TVN_SELCHANGEDW) {
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
         const HTREEITEM item = change.itemNew.hItem;
-        selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.tree.GetItemData(item)) : nullptr;
+        selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.Tree().GetItemData(item)) : nullptr;
         EnableCommand(ID_DEVICE_PROPERTIES, selectedDevice != nullptr);
         return 0;
     }
-    if (header.code == NM_DBLCLK && header.hwndFrom == view.tree.get()) {
+    if ((header.code == NM_DBLCLK || header.code == NM_RETURN) && header.hwndFrom == view.Tree().get()) {
         ShowDriverFiles();
         return 0;
     }
@@ -323,7 +355,7 @@ void CMainFrame::RunScan()
     progressBar.Show(SW_SHOW);
     try {
         deviceList.Scan(includeAll, presentOnly, *this);
-        deviceList.FillTree(view.tree);
+        deviceList.FillTree(view.Tree());
     } catch (...) {
         // Out of memory while reading: the tree shows what it holds, and the window comes
         // back to life all the same.
@@ -333,26 +365,24 @@ void CMainFrame::RunScan()
     ::SetCursor(previousCursor);
 }
 
-void CMainFrame::OnDpiChanged(UINT newDpi, const RECT& suggested)
+bool CMainFrame::OnDpiChanged(UINT newDpi, const RECT& suggested)
 {
-    if (newDpi == 0)
-        return;
     dpi = newDpi;
     SizeToolbar();
     CreateToolbarImages();
     view.SetDpi(dpi);
     // The minimum size first: the suggested size may be below the old one.
-    const POINT minimum = {ScaleForDpi(kInitialWidth, dpi), ScaleForDpi(kInitialHeight, dpi)};
-    SetMinTrackSize(minimum);
+    SetMinTrackSize(MinimumTrackSize());
     ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     CFrameWindow::UpdateLayout();
     PlaceView();
     // The resizer starts again from the new layout.
     DlgResize_Init(false, true, WS_CLIPCHILDREN);
-    SetMinTrackSize(minimum);
+    SetMinTrackSize(MinimumTrackSize());
     PlaceStatusProgressBar(progressBar, ScaleForDpi(kProgressWidth, dpi), ScaleForDpi(kStatusBarInset, dpi));
     Invalidate(true);
+    return true;
 }
 
 void CMainFrame::OnActivate(WPARAM wParam)
@@ -367,7 +397,8 @@ void CMainFrame::OnActivate(WPARAM wParam)
 void CMainFrame::FocusChild()
 {
     // The tree unless another child (the header, the toolbar) had the focus last.
-    HWND target = focusChild && ::IsWindow(focusChild) && ::IsChild(get(), focusChild) ? focusChild : view.tree.get();
+    HWND target =
+        focusChild && ::IsWindow(focusChild) && ::IsChild(get(), focusChild) ? focusChild : view.Tree().get();
     if (target && ::IsWindowEnabled(target))
         ::SetFocus(target);
 }
@@ -382,8 +413,8 @@ void CMainFrame::OnScanFinished()
         FocusChild();
         // The caret starts on the first row, as when the tree gets the focus, so that the
         // arrow keys start from the top.
-        if (::GetFocus() == view.tree.get() && !view.tree.GetCaretItem())
-            view.tree.SelectItem(view.tree.GetRootItem());
+        if (::GetFocus() == view.Tree().get() && !view.Tree().GetCaretItem())
+            view.Tree().SelectItem(view.Tree().GetRootItem());
     }
     if (closeRequested) {
         closeRequested = false;
@@ -415,12 +446,12 @@ void CMainFrame::SaveCommand()
     // The records belong to the device list, which a running scan replaces.
     if (scanning)
         return;
-    const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.tree);
+    const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
     for (DeviceInfo* device : devices)
         ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
     if (devices.empty()) {
         messages.Show(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
-                      L"Error saving driver files", MB_OK);
+                      L"Error saving driver files", MB_OK | MB_ICONWARNING);
         return;
     }
     actions.SaveDevices(get(), devices, browsePath);
@@ -437,9 +468,83 @@ void CMainFrame::RestoreCommand()
         if (RelaunchElevated(L"/restore", error))
             Post(WM_CLOSE);
         else
-            messages.Show(get(), RelaunchFailedMessage(error).c_str(), L"Restore drivers", MB_OK | MB_ICONWARNING);
+            messages.Show(get(), RelaunchFailedMessage(error).c_str(), FormatResourceString(IDS_RESTORE_CAPTION).c_str(),
+                          MB_OK | MB_ICONWARNING);
         return;
     }
     if (actions.RestoreDrivers(get(), browsePath))
         StartScan();
+}
+
+bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
+{
+    // The tree passes the request on to its parents, so it may arrive from the tree or the view.
+    if (scanning || (source != view.Tree().get() && source != view.get()))
+        return false;
+    POINT point = {};
+    if (ContextMenuPoint(screen, point))
+        ShowDeviceMenu(point);
+    return true;
+}
+
+bool CMainFrame::ContextMenuPoint(LPARAM screen, POINT& point)
+{
+    CCustomTreeViewCtrlEx& tree = view.Tree();
+    point = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
+    if (screen == -1) {
+        // From the keyboard: under the caret's row, where the user is looking, or at the
+        // tree's corner when that row is scrolled out of sight.
+        RECT label = {};
+        const HTREEITEM caret = tree.GetCaretItem();
+        if (!caret || !tree.GetItemRect(caret, label, true))
+            return false;
+        const RECT client = tree.ClientRect();
+        point = {label.left + view.ScrollOffset(), label.bottom};
+        if (!::PtInRect(&client, point))
+            point = {client.left, client.top};
+        ::ClientToScreen(tree, &point);
+    } else {
+        // A right-click acts on the row under the pointer, which becomes the selected one;
+        // empty space below the rows has no menu.
+        POINT inTree = point;
+        ::ScreenToClient(tree, &inTree);
+        inTree.x = TreeX(inTree.x, view.ScrollOffset());
+        UINT flags = 0;
+        const HTREEITEM item = tree.HitTest(inTree, flags);
+        if (!item)
+            return false;
+        tree.SelectItem(item);
+    }
+    return true;
+}
+
+void CMainFrame::ShowDeviceMenu(POINT point)
+{
+    UniqueMenu menuResource(::LoadMenuW(AppModule().GetInstance(), MAKEINTRESOURCEW(IDR_DEVICE_CONTEXT)));
+    const HMENU popup = menuResource ? ::GetSubMenu(menuResource.get(), 0) : nullptr;
+    if (!popup)
+        return;
+    const UINT state = selectedDevice ? MF_ENABLED : MF_GRAYED;
+    for (UINT id : {ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE_SELECTED, ID_DEVICE_DEVICE_PROPERTIES})
+        ::EnableMenuItem(popup, id, MF_BYCOMMAND | state);
+    ::SetMenuDefaultItem(popup, ID_DEVICE_PROPERTIES, FALSE);
+    const auto command = static_cast<UINT>(::TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, point.x, point.y, 0, get(), nullptr));
+    if (command != 0)
+        OnCommand(command, 0, nullptr);
+}
+
+void CMainFrame::SaveSelectedDevice()
+{
+    if (scanning || !selectedDevice)
+        return;
+    ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
+    actions.SaveDevices(get(), {selectedDevice}, browsePath);
+}
+
+void CMainFrame::ShowSelectedDeviceProperties()
+{
+    if (scanning || !selectedDevice)
+        return;
+    actions.ShowDeviceProperties(get(), *selectedDevice);
 }

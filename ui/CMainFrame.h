@@ -3,8 +3,11 @@
 // toggle changes) with the window disabled and the progress in the status bar, tracks the
 // selected device, hands Properties and the save command to the dialogs, and keeps the
 // settings: loaded at creation, saved when the window closes. The keyboard focus lives in the
-// tree (or the child that last had it) whenever the window is active; its pixel sizes follow
-// the window's DPI, also when it moves to a screen of another DPI.
+// tree (or the child that last had it) whenever the window is active; Enter on a device row
+// lists its driver files, and a device row's context menu (right-click, Shift+F10, the Menu
+// key) offers driver files, save and the device's properties. Its pixel sizes follow the
+// window's DPI, also when it moves to a screen of another DPI; it opens no larger than the
+// work area of its screen.
 #pragma once
 
 #include <windows.h>
@@ -66,20 +69,35 @@ public:
     bool RestorePending() const noexcept { return restoreWhenScanned; }
 
     CDeviceTreeView& View() noexcept { return view; }
+    const CWindow& StatusBar() const noexcept { return StatusBarWindow(); }
     DeviceInfo* SelectedDevice() const noexcept { return selectedDevice; }
     const DeviceList& Devices() const noexcept { return deviceList; }
     // The folder the last save or restore started at; a setting kept between runs.
     const std::wstring& BrowsePath() const noexcept { return browsePath; }
     const CWindow& ProgressBar() const noexcept { return progressBar; }
-    const CWindow& ToolBar() const noexcept { return toolBar; }
+    const CWindow& ToolBar() const noexcept { return ToolBarWindow(); }
     const CMenuHandle& Menu() const noexcept { return menu; }
 
+    // The smallest size the user can give the window at its DPI, within its screen.
+    POINT MinimumTrackSize() const;
+
 private:
-    LRESULT OnCreate();
+    std::optional<LRESULT> OnCreate(const CREATESTRUCTW& create) override;
+    bool OnSize(UINT type, SIZE client) override;
     void CreateToolbarImages();
     void SizeToolbar();
     void PlaceView();
-    void OnDpiChanged(UINT newDpi, const RECT& suggested);
+    bool OnDpiChanged(UINT newDpi, const RECT& suggested) override;
+    // A context menu asked for at `screen` (-1, -1 from the keyboard) over `source`; false
+    // when it is not the tree's.
+    bool OnContextMenu(HWND source, LPARAM screen);
+    // Where the menu opens: under the caret's row from the keyboard, at the pointer for a
+    // right-click (whose row becomes the selected one). False when there is no row for it.
+    bool ContextMenuPoint(LPARAM screen, POINT& point);
+    // The device row's menu at `point` on screen; the chosen command runs at once.
+    void ShowDeviceMenu(POINT point);
+    void SaveSelectedDevice();
+    void ShowSelectedDeviceProperties();
     void OnActivate(WPARAM wParam);
     void FocusChild();
     bool OnClose();
@@ -101,7 +119,6 @@ private:
     CWindow progressBar;
     PlacementRecord devicePlacement;
     PlacementRecord mainPlacement;
-    CWindow toolBar;
     CMenuHandle menu;
     bool restoreWhenScanned = false;
     IMainFrameActions& actions;

@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
+#include "framework/Dpi.h"
+#include "framework/ResourceText.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
 #include "ui/CRestoreProgressDlg.h"
@@ -9,49 +13,61 @@
 
 namespace {
 
-struct Column {
-    const wchar_t* title;
-    int width;
-};
-
-const Column kColumns[] = {{L"Device folder", 200}, {L"INF", 85},      {L"Version", 60},
-                           {L"Provider", 95},       {L"Devices", 120}, {L"Status", 190}};
-
-const UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
-const UINT kCleared = INDEXTOSTATEIMAGEMASK(1);
-
-void SetSubItemText(const CWindow& list, int item, int subItem, const std::wstring& text)
+// Widths at 96 DPI.
+std::vector<CListViewCtrl::Column> Columns()
 {
-    LVITEMW column = {};
-    column.iSubItem = subItem;
-    column.pszText = const_cast<wchar_t*>(text.c_str());
-    list.Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
+    return {{FormatResourceString(IDS_RESTORE_COLUMN_FOLDER), 150},  {FormatResourceString(IDS_RESTORE_COLUMN_INF), 85},
+            {FormatResourceString(IDS_RESTORE_COLUMN_VERSION), 70},  {FormatResourceString(IDS_RESTORE_COLUMN_PROVIDER), 95},
+            {FormatResourceString(IDS_RESTORE_COLUMN_DEVICES), 120}, {FormatResourceString(IDS_RESTORE_COLUMN_STATUS), 220}};
 }
 
-bool IsTicked(const CWindow& list, int item)
+const DialogResizeEntry kResizeMap[] = {
+    {IDC_RESTORE_SOURCE, DLSZ_SIZE_X},
+    {IDC_PACKAGE_LIST, DLSZ_SIZE_X | DLSZ_SIZE_Y},
+    {IDC_RESTORE_STATUS, DLSZ_SIZE_X | DLSZ_MOVE_Y},
+    {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+    {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+};
+
+std::wstring Joined(const std::vector<std::wstring>& parts)
 {
-    return (list.Send(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
-           kChecked;
+    std::wstring text;
+    for (const std::wstring& part : parts)
+        text += (text.empty() ? L"" : L", ") + part;
+    return text;
 }
 
 } // namespace
 
 std::vector<std::wstring> PackageColumns(const DriverPackage& package)
 {
-    std::wstring devices;
-    for (const MatchedDevice& device : package.devices)
-        devices += (devices.empty() ? L"" : L", ") + device.name;
+    const std::wstring devices = [&] {
+        std::vector<std::wstring> names;
+        for (const MatchedDevice& device : package.devices)
+            names.push_back(device.name);
+        return Joined(names);
+    }();
+    // The class folder reads the same for most packages; the device folder tells them apart.
     const std::wstring folder = WithoutFileName(package.displayName);
-    return {folder == package.displayName ? std::wstring() : folder, FileNamePart(package.displayName),
-            package.version, package.provider, devices.empty() ? std::wstring(L"none present") : devices,
-            StatusText(package.status)};
+    return {folder == package.displayName ? std::wstring() : FileNamePart(folder), FileNamePart(package.displayName),
+            package.version, package.provider, devices.empty() ? FormatResourceString(IDS_RESTORE_NO_DEVICE) : devices,
+            PackageStatusCell(package)};
+}
+
+std::wstring PackageStatusCell(const DriverPackage& package)
+{
+    std::wstring reason = package.error;
+    if (reason.empty())
+        reason = Joined(package.missingFiles);
+    const std::wstring status = StatusText(package.status);
+    return reason.empty() ? status : FormatResourceString(IDS_RESTORE_REASON, {status, reason});
 }
 
 std::wstring PackageCountText(size_t found, size_t ticked)
 {
     if (found == 0)
-        return L"No driver packages found in this folder.";
-    return std::to_wstring(found) + L" driver package(s) found, " + std::to_wstring(ticked) + L" ticked.";
+        return FormatResourceString(IDS_RESTORE_NONE_FOUND);
+    return FormatResourceString(IDS_RESTORE_COUNT, {std::to_wstring(found), std::to_wstring(ticked)});
 }
 
 CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& services)
@@ -59,8 +75,16 @@ CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& servic
 {
 }
 
-bool CRestoreDlg::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&)
+const DialogResizeEntry* CRestoreDlg::GetDlgResizeMap(size_t& count)
 {
+    count = sizeof(kResizeMap) / sizeof(kResizeMap[0]);
+    return kResizeMap;
+}
+
+bool CRestoreDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (ProcessResizeMessage(window, message, wParam, lParam, result))
+        return true;
     if (message != WM_WORKER_FINISHED)
         return false;
     OnChecked();
@@ -78,13 +102,59 @@ bool CRestoreDlg::OnCommand(UINT id, UINT, HWND)
     return true;
 }
 
+std::optional<LRESULT> CRestoreDlg::OnNotify(NMHDR& header)
+{
+    if (header.idFrom != IDC_PACKAGE_LIST)
+        return std::nullopt;
+    if (header.code == LVN_ITEMCHANGED) {
+        // A tick changed by Space or a click on the box: the count follows at once.
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
+            ShowCount();
+        return 0;
+    }
+    if (header.code == LVN_GETINFOTIPW) {
+        // The row's tooltip: the package's whole folder, of which the column shows the end.
+        auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
+        const std::vector<DriverPackage>& packages = restorer.Packages();
+        if (checking || tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= packages.size() || !tip.pszText ||
+            tip.cchTextMax <= 0)
+            return 0;
+        const std::wstring& path = packages[static_cast<size_t>(tip.iItem)].sourceRoot;
+        ::wcsncpy(tip.pszText, path.c_str(), static_cast<size_t>(tip.cchTextMax) - 1);
+        tip.pszText[tip.cchTextMax - 1] = L'\0';
+        return 0;
+    }
+    return std::nullopt;
+}
+
+bool CRestoreDlg::OnSize(UINT type, SIZE client)
+{
+    OnResize(get(), type, client);
+    return true;
+}
+
+bool CRestoreDlg::OnDpiChanged(UINT newDpi, const RECT& suggested)
+{
+    if (newDpi == dpi)
+        return true;
+    packageList.RescaleColumns(dpi, newDpi);
+    dpi = newDpi;
+    ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
 bool CRestoreDlg::OnInitDialog()
 {
-    GetItem(IDC_RESTORE_SOURCE).SetText((L"Backup folder: " + folder).c_str());
+    dpi = WindowDpi(get());
+    GetItem(IDC_RESTORE_SOURCE).SetText(FormatResourceString(IDS_RESTORE_SOURCE, {folder}).c_str());
     statusLabel = GetItem(IDC_RESTORE_STATUS);
-    packageList = GetItem(IDC_PACKAGE_LIST);
-    packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    AddColumns();
+    packageList = CListViewCtrl(GetItem(IDC_PACKAGE_LIST));
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP;
+    packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    packageList.AddColumns(Columns(), dpi);
+    DlgResize_Init(true, true, WS_CLIPCHILDREN);
     CenterWindow(GetParent());
 
     checking = true;
@@ -92,21 +162,9 @@ bool CRestoreDlg::OnInitDialog()
     if (!worker.Start([this](const std::atomic<bool>&) { restorer.FindPackages(folder, false); }, get(),
                       WM_WORKER_FINISHED)) {
         checking = false;
-        statusLabel.SetText(L"The driver packages could not be checked.");
+        statusLabel.SetText(FormatResourceString(IDS_RESTORE_CHECK_FAILED).c_str());
     }
     return true;
-}
-
-void CRestoreDlg::AddColumns()
-{
-    int index = 0;
-    for (const Column& column : kColumns) {
-        LVCOLUMNW entry = {};
-        entry.mask = LVCF_TEXT | LVCF_WIDTH;
-        entry.pszText = const_cast<wchar_t*>(column.title);
-        entry.cx = column.width;
-        packageList.Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&entry));
-    }
 }
 
 bool CRestoreDlg::Progress(double)
@@ -121,27 +179,20 @@ void CRestoreDlg::OnChecked()
         EndDialog(IDCANCEL);
         return;
     }
-    size_t ticked = 0;
-    int item = 0;
-    for (const DriverPackage& package : restorer.Packages()) {
-        const std::vector<std::wstring> columns = PackageColumns(package);
-        LVITEMW row = {};
-        row.mask = LVIF_TEXT;
-        row.iItem = item;
-        row.pszText = const_cast<wchar_t*>(columns[0].c_str());
-        const int index = static_cast<int>(packageList.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
-        for (size_t i = 1; i < columns.size(); ++i)
-            SetSubItemText(packageList, index, static_cast<int>(i), columns[i]);
-        const bool tick = IsInstallable(package.status, false);
-        LVITEMW state = {};
-        state.stateMask = LVIS_STATEIMAGEMASK;
-        state.state = tick ? kChecked : kCleared;
-        packageList.Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
-        ticked += tick ? 1 : 0;
-        ++item;
+    const std::vector<DriverPackage>& packages = restorer.Packages();
+    for (size_t i = 0; i < packages.size(); ++i) {
+        const int index = packageList.AddRow(PackageColumns(packages[i]), static_cast<LPARAM>(i));
+        packageList.SetChecked(index, IsInstallable(packages[i].status, false));
     }
-    statusLabel.SetText(PackageCountText(restorer.Packages().size(), ticked).c_str());
-    GetItem(IDOK).Enable(!restorer.Packages().empty());
+    ShowCount();
+    GetItem(IDOK).Enable(!packages.empty());
+}
+
+void CRestoreDlg::ShowCount()
+{
+    if (checking)
+        return;
+    statusLabel.SetText(PackageCountText(restorer.Packages().size(), static_cast<size_t>(packageList.CheckedCount())).c_str());
 }
 
 void CRestoreDlg::OnRestore()
@@ -151,15 +202,15 @@ void CRestoreDlg::OnRestore()
     std::vector<DriverPackage>& packages = restorer.Packages();
     size_t ticked = 0;
     for (size_t i = 0; i < packages.size(); ++i) {
-        packages[i].selected = IsTicked(packageList, static_cast<int>(i));
+        packages[i].selected = packageList.IsChecked(static_cast<int>(i));
         // Ticking a package whose devices have newer drivers asks for it to go over them.
         if (packages[i].selected && packages[i].status == PackageStatus::Newer)
             ForceOverNewer(packages[i]);
         ticked += packages[i].selected ? 1 : 0;
     }
     if (ticked == 0) {
-        messages.Show(get(), L"No driver packages selected.\nPlease tick at least one driver package to restore.",
-                      L"Restore drivers", MB_OK);
+        messages.Show(get(), FormatResourceString(IDS_RESTORE_NOTHING_TICKED).c_str(),
+                      FormatResourceString(IDS_RESTORE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
         return;
     }
     CRestoreProgressDlg progress(restorer);

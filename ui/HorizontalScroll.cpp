@@ -27,3 +27,9 @@ int ScrollTarget(int request, int thumb, const ScrollState& state) noexcept
         return state.position;
     }
 }
+
+int ClampedScrollPosition(int position, int maximum, int page) noexcept
+{
+    const int lastPage = std::max(maximum - page + 1, 0);
+    return std::clamp(position, 0, lastPage);
+}

@@ -14,3 +14,7 @@ struct ScrollState {
 // The new position for a WM_HSCROLL request (its low word) with the thumb position (its
 // high word). The last page starts at maximum - page + 1.
 int ScrollTarget(int request, int thumb, const ScrollState& state) noexcept;
+
+// `position` kept within the scroll range, as after the range or the page changed: never past
+// the start of the last page (maximum - page + 1), never before 0.
+int ClampedScrollPosition(int position, int maximum, int page) noexcept;

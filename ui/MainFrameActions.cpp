@@ -1,5 +1,7 @@
 #include "ui/MainFrameActions.h"
 
+#include "framework/ResourceText.h"
+#include "resources/resource.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CRestoreDlg.h"
@@ -28,11 +30,16 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
 bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
-    if (!services.folderPicker.PickFolder(folder, owner, L"Select a backup folder to restore drivers from:"))
+    if (!services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_RESTORE_PICK_FOLDER).c_str()))
         return false;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(folder, services);
     return dialog.DoModal(owner) == IDOK;
+}
+
+void MainFrameActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
+{
+    ::ShowDeviceProperties(device.instanceId, owner);
 }
 
 void MainFrameActions::ShowAbout(HWND owner)

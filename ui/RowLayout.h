@@ -10,7 +10,8 @@
 int TreeX(int x, int scrollOffset) noexcept;
 
 struct RowSpans {
-    // From the label to the end of the last column, in the item's colours.
+    // From the label (or the end of the title column, if that comes first) to the end of the
+    // last column, in the item's colours.
     RECT columns;
     // From the end of the last column to the right edge of what is on screen, in the tree's
     // background colour; empty when the columns reach that far.
@@ -18,9 +19,10 @@ struct RowSpans {
 };
 
 // The spans of a row with the label rectangle and item rectangle the tree gives (in its own
-// coordinates) and the sum of the column widths. Whatever the tree drew of a long label past
-// the last column lies inside `beyond`.
-RowSpans RowSpansOf(const RECT& label, const RECT& item, int columnsEnd, int scrollOffset) noexcept;
+// coordinates), the width of the title column and the sum of the column widths. Whatever the
+// tree drew past the title column (a deep row's box and icon in a narrow column, a long
+// label) lies inside one of the two spans, so it never shows under the other columns' texts.
+RowSpans RowSpansOf(const RECT& label, const RECT& item, int titleEnd, int columnsEnd, int scrollOffset) noexcept;
 
 // The text rectangle of a cell from `left` to `right`, with `padding` inside both edges, as the
 // header draws its titles; never of negative width.

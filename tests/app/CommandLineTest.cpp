@@ -151,6 +151,10 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" /force - With /restore: also replace installed drivers that are newer.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+                 L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
+                 L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
+                 L" Example:\n"
+                 L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
                  L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
                  L".csv.\n\n"
                  L" Example:\n"
@@ -179,6 +183,8 @@ TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
         {L"tarnwick.exe /report:D:\\r.txt", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /report:D:\\r.json\\x", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /report:D:\\r.json /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /image:E: /report:D:\\r.json", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /image:E: /path:D:\\A /report:D:\\r.json", CommandLineRun::CommandLine},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.commandLine);
@@ -245,4 +251,31 @@ TEST(CommandLine, ReportTakesItsFileAsGiven)
     EXPECT_EQ(parsed.helpBoxes, 0u);
     EXPECT_EQ(parsed.options.report, L"D:\\My Reports\\PC.Json");
     EXPECT_TRUE(parsed.options.path.empty()) << "a report alone saves nothing";
+}
+
+TEST(CommandLine, ImageWithPathIsABackupOfThatWindows)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe /image:E: \"/path:D:\\Old PC\" /all");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.options.image, L"E:");
+    EXPECT_EQ(parsed.options.path, L"D:\\Old PC");
+    EXPECT_TRUE(parsed.options.all);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+}
+
+// No device of another Windows is attached, an image is never restored onto, and without a
+// target there is nothing to do: each shows the help instead of running.
+TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
+{
+    for (const wchar_t* commandLine : {L"tarnwick.exe /image:E: /path:D:\\X /present",
+                                       L"tarnwick.exe /image:E: /restore:D:\\X",
+                                       L"tarnwick.exe /image:E:"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(commandLine)));
+        CommandLineOptions options;
+        EXPECT_EQ(ChooseRun(commandLine, options), CommandLineRun::BadCommandLine);
+        const Parsed parsed = Parse(commandLine);
+        EXPECT_FALSE(parsed.commandLineRun);
+        ASSERT_EQ(parsed.helpBoxes, 1u);
+        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
+    }
 }

@@ -55,6 +55,12 @@ public:
         return true;
     }
 
+    bool OnSize(UINT type, SIZE client) override
+    {
+        OnResize(get(), type, client);
+        return true;
+    }
+
     static DWORD WINAPI EndFromWorker(void* dialog)
     {
         static_cast<TestDialog*>(dialog)->EndDialog(77);

@@ -50,13 +50,13 @@ struct FrameFixture : ::testing::Test {
     std::wstring StatusText(int part) const
     {
         wchar_t text[256] = L"";
-        frame.statusBarWindow.Send(SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
+        frame.StatusBarWindow().Send(SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
         return text;
     }
     // In simple mode the status bar answers for its simple text as part 0 (Wine returns
     // nothing for SB_SIMPLEID itself).
     std::wstring SimpleText() const { return StatusIsSimple() ? StatusText(0) : L"<not simple>"; }
-    bool StatusIsSimple() const { return frame.statusBarWindow.Send(SB_ISSIMPLE) != 0; }
+    bool StatusIsSimple() const { return frame.StatusBarWindow().Send(SB_ISSIMPLE) != 0; }
 
     TestFrame frame;
 };
@@ -74,6 +74,17 @@ TEST(ResourceText, PromptAndTooltipAreSplitAtTheFirstLineFeed)
     EXPECT_EQ(LoadResourceString(ID_DEVICE_SAVE), L"Save device drver\nSave device drver");
     EXPECT_EQ(LoadResourceString(IDS_IDLE_MESSAGE), L"Ready");
     EXPECT_EQ(LoadResourceString(12345), L"");
+}
+
+TEST(ResourceText, PlaceholdersTakeTheArgumentsByNumberAndLongTextsComeWhole)
+{
+    EXPECT_EQ(FillPlaceholders(L"%1 found, %2 ticked.", {L"4", L"2"}), L"4 found, 2 ticked.");
+    EXPECT_EQ(FillPlaceholders(L"%2 of %1", {L"4", L"2"}), L"2 of 4") << "a translation may swap them";
+    EXPECT_EQ(FillPlaceholders(L"100% %3 %", {L"a"}), L"100% %3 %") << "no argument, the text stays";
+    EXPECT_EQ(FormatResourceString(IDS_RESTORE_COUNT, {L"4", L"1"}), L"4 driver package(s) found, 1 ticked.");
+    EXPECT_EQ(FormatResourceString(IDS_RESTORE_NOTHING_TICKED),
+              L"No driver packages selected.\nPlease tick at least one driver package to restore.");
+    EXPECT_EQ(FormatResourceString(12345), L"");
 }
 
 TEST(ToolbarResourceData, ParsesVersionOneAndRejectsTheRest)
@@ -107,7 +118,7 @@ TEST(ToolbarResourceData, ParsesVersionOneAndRejectsTheRest)
 
 TEST_F(FrameFixture, ToolbarHasOneButtonPerCommandAndSeparatorsForZeros)
 {
-    const CWindow& toolbar = frame.toolBarWindow;
+    const CWindow& toolbar = frame.ToolBarWindow();
     // The restore command's button follows the save button.
     ASSERT_EQ(toolbar.Send(TB_BUTTONCOUNT), 10);
     const int expectedCommands[] = {3000, 0, 3002, 3003, 0, 3001, 3004, 3011, 0, 3005};
@@ -128,7 +139,7 @@ TEST_F(FrameFixture, ToolbarHasOneButtonPerCommandAndSeparatorsForZeros)
     EXPECT_EQ(LOWORD(size), 39) << "32-pixel images and a 7-pixel margin";
     EXPECT_EQ(HIWORD(size), 39);
     EXPECT_EQ(toolbar.GetId(), IDW_TOOLBAR);
-    EXPECT_EQ(frame.statusBarWindow.GetId(), IDW_STATUS_BAR);
+    EXPECT_EQ(frame.StatusBarWindow().GetId(), IDW_STATUS_BAR);
     EXPECT_EQ(StatusText(0), L"Ready");
 }
 
@@ -153,7 +164,7 @@ TEST_F(FrameFixture, MenuSelectShowsThePromptAndClosingTheMenuBringsBackReady)
 TEST_F(FrameFixture, TooltipsComeFromTheStringTableInBothCharacterSets)
 {
     NMTTDISPINFOW wide = {};
-    wide.hdr.hwndFrom = frame.toolBarWindow;
+    wide.hdr.hwndFrom = frame.ToolBarWindow();
     wide.hdr.idFrom = ID_DEVICE_SAVE;
     wide.hdr.code = TTN_GETDISPINFOW;
     EXPECT_EQ(frame.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide)), 0);
@@ -192,8 +203,8 @@ TEST_F(FrameFixture, SizingLetsTheBarsFollowTheWidth)
 {
     ::SetWindowPos(frame, nullptr, 0, 0, 800, 500, SWP_NOZORDER | SWP_NOMOVE);
     const RECT client = frame.ClientRect();
-    const RECT toolbar = frame.toolBarWindow.RectInParent();
-    const RECT status = frame.statusBarWindow.RectInParent();
+    const RECT toolbar = frame.ToolBarWindow().RectInParent();
+    const RECT status = frame.StatusBarWindow().RectInParent();
     EXPECT_EQ(toolbar.right - toolbar.left, client.right);
     EXPECT_EQ(toolbar.top, 0);
     EXPECT_EQ(status.right - status.left, client.right);

@@ -28,8 +28,6 @@ public:
     {
         seen.push_back(message);
         handleWindows.push_back(window == get());
-        if (message == WM_CREATE && failCreate)
-            throw std::runtime_error("creation fails");
         if (message == WM_GETTEXTLENGTH && failTextLength) {
             result = 99;
             throw std::runtime_error("handler fails");
@@ -39,6 +37,28 @@ public:
             return true;
         }
         return false;
+    }
+
+    std::optional<LRESULT> OnCreate(const CREATESTRUCTW& create) override
+    {
+        createdWith = create.lpszName ? create.lpszName : L"";
+        if (failCreate)
+            throw std::runtime_error("creation fails");
+        if (refuseCreate)
+            return -1;
+        return std::nullopt;
+    }
+
+    bool OnSize(UINT type, SIZE client) override
+    {
+        sizes.push_back({type, client});
+        return true;
+    }
+
+    bool OnDpiChanged(UINT dpi, const RECT& suggested) override
+    {
+        dpiChanges.push_back({dpi, suggested});
+        return true;
     }
 
     bool OnCommand(UINT id, UINT code, HWND control) override
@@ -71,6 +91,18 @@ public:
     std::vector<Command> commands;
     bool failCommand = false;
     bool failCreate = false;
+    bool refuseCreate = false;
+    std::wstring createdWith;
+    struct Size {
+        UINT type;
+        SIZE client;
+    };
+    std::vector<Size> sizes;
+    struct DpiChange {
+        UINT dpi;
+        RECT suggested;
+    };
+    std::vector<DpiChange> dpiChanges;
     bool failTextLength = false;
     HWND finalWindow = nullptr;
     HWND boundAtFinal = reinterpret_cast<HWND>(1);
@@ -139,6 +171,40 @@ TEST(WindowImpl, ExceptionInCreateFailsTheCreationAndNeverEscapes)
     const RECT rect = {0, 0, 10, 10};
     EXPECT_EQ(window.Create(parent.get(), &rect), nullptr);
     EXPECT_EQ(window.get(), nullptr) << "unbound again after WM_NCDESTROY";
+}
+
+TEST(WindowImpl, CreateSizeAndDpiChangesArriveDecodedAndNeverReachTheMessageMap)
+{
+    TestWindow parent;
+    RecordingWindow window;
+    const RECT rect = {0, 0, 120, 40};
+    ASSERT_NE(window.Create(parent.get(), &rect, L"made"), nullptr);
+    EXPECT_EQ(window.createdWith, L"made");
+    ASSERT_FALSE(window.sizes.empty()) << "the first size comes with the creation";
+    EXPECT_EQ(window.sizes.back().client.cx, 120);
+    EXPECT_EQ(window.sizes.back().client.cy, 40);
+
+    window.seen.clear();
+    window.sizes.clear();
+    window.Send(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 200));
+    ASSERT_EQ(window.sizes.size(), 1u);
+    EXPECT_EQ(window.sizes[0].type, static_cast<UINT>(SIZE_MAXIMIZED));
+    EXPECT_EQ(window.sizes[0].client.cx, 300);
+    EXPECT_EQ(window.sizes[0].client.cy, 200);
+
+    RECT suggested = {10, 20, 310, 220};
+    EXPECT_EQ(window.Send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested)), 0);
+    ASSERT_EQ(window.dpiChanges.size(), 1u);
+    EXPECT_EQ(window.dpiChanges[0].dpi, 144u);
+    EXPECT_EQ(window.dpiChanges[0].suggested.right, 310);
+    window.Send(WM_DPICHANGED, 0, reinterpret_cast<LPARAM>(&suggested));
+    window.Send(WM_DPICHANGED, MAKEWPARAM(120, 120), 0);
+    EXPECT_EQ(window.dpiChanges.size(), 1u) << "no DPI or no rectangle is no change";
+    EXPECT_TRUE(window.seen.empty()) << "decoded messages go to the typed calls only";
+
+    RecordingWindow refused;
+    refused.refuseCreate = true;
+    EXPECT_EQ(refused.Create(parent.get(), &rect), nullptr) << "-1 from OnCreate stops the creation";
 }
 
 TEST(WindowImpl, ExceptionInAHandlerFallsBackToDefaultProcessing)

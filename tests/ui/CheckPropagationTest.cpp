@@ -173,7 +173,7 @@ TEST(RowLayout, TheRowIsFilledToTheLastColumnAndBlankedBeyondIt)
 {
     const RECT label = {44, 20, 300, 38};
     const RECT item = {0, 20, 900, 38};
-    RowSpans spans = RowSpansOf(label, item, 720, 0);
+    RowSpans spans = RowSpansOf(label, item, 400, 720, 0);
     EXPECT_EQ(spans.columns.left, 44);
     EXPECT_EQ(spans.columns.right, 720);
     EXPECT_EQ(spans.columns.top, 20);
@@ -183,22 +183,44 @@ TEST(RowLayout, TheRowIsFilledToTheLastColumnAndBlankedBeyondIt)
 
     // A label longer than all columns: its end lies in the blank span, even off the view.
     const RECT longLabel = {44, 20, 1300, 38};
-    spans = RowSpansOf(longLabel, item, 720, 0);
+    spans = RowSpansOf(longLabel, item, 400, 720, 0);
     EXPECT_EQ(spans.columns.right, 720);
     EXPECT_EQ(spans.beyond.left, 720);
     EXPECT_EQ(spans.beyond.right, 1300);
 
     // Scrolled: the screen's right edge is further right in the tree's coordinates.
-    spans = RowSpansOf(label, {0, 20, 600, 38}, 720, -200);
+    spans = RowSpansOf(label, {0, 20, 600, 38}, 400, 720, -200);
     EXPECT_EQ(spans.beyond.left, 720);
     EXPECT_EQ(spans.beyond.right, 800);
 
     // Columns that end before the view's edge and a view narrower than the columns.
-    spans = RowSpansOf(label, {0, 20, 500, 38}, 720, 0);
+    spans = RowSpansOf(label, {0, 20, 500, 38}, 400, 720, 0);
     EXPECT_TRUE(::IsRectEmpty(&spans.beyond)) << "nothing beyond the columns is on screen";
-    spans = RowSpansOf({800, 20, 900, 38}, item, 720, 0);
-    EXPECT_EQ(spans.columns.left, 800);
-    EXPECT_EQ(spans.columns.right, 800) << "a label right of every column fills nothing in colour";
+    spans = RowSpansOf({800, 20, 900, 38}, item, 400, 720, 0);
+    EXPECT_EQ(spans.columns.left, 400) << "what the tree drew past the title column is covered";
+    EXPECT_EQ(spans.columns.right, 720);
+    EXPECT_EQ(spans.beyond.left, 720);
+    EXPECT_EQ(spans.beyond.right, 900);
+}
+
+TEST(RowLayout, ANarrowTitleColumnCoversTheBoxAndIconTheTreeDrewUnderTheNextColumn)
+{
+    // A device row indented past a 30-pixel title column: its box and icon lie under Version.
+    const RECT label = {60, 20, 200, 38};
+    const RowSpans spans = RowSpansOf(label, {0, 20, 900, 38}, 30, 720, 0);
+    EXPECT_EQ(spans.columns.left, 30);
+    EXPECT_EQ(spans.columns.right, 720);
+    EXPECT_EQ(spans.beyond.left, 720);
+}
+
+TEST(HorizontalScrollTable, APositionPastTheLastPageComesBackWhenTheRangeShrinks)
+{
+    EXPECT_EQ(ClampedScrollPosition(147, 720, 500), 147) << "within the range";
+    EXPECT_EQ(ClampedScrollPosition(221, 720, 500), 221) << "the last page";
+    EXPECT_EQ(ClampedScrollPosition(221, 720, 600), 121) << "the view grew: the last page starts earlier";
+    EXPECT_EQ(ClampedScrollPosition(147, 720, 900), 0) << "everything fits: no scroll left";
+    EXPECT_EQ(ClampedScrollPosition(147, 720, 721), 0);
+    EXPECT_EQ(ClampedScrollPosition(-5, 720, 500), 0);
 }
 
 TEST(RowLayout, CellTextKeepsThePaddingInsideBothEdges)

@@ -65,7 +65,7 @@ struct TreeViewFixture : ::testing::Test {
         ASSERT_NE(host.Create(nullptr, &hostRect, L"Tree view test"), nullptr);
         const RECT viewRect = {0, 0, 600, 300};
         ASSERT_NE(view.Create(host, &viewRect, nullptr, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, 3006), nullptr);
-        tree = CTreeViewCtrlEx(view.tree.get());
+        tree = CTreeViewCtrlEx(view.Tree().get());
 
         devices.push_back(MakeDevice(L"Wine display adapter", L"8.0.0.1", L"1-15-2023", L"Wine project"));
         devices.push_back(MakeDevice(L"Second display adapter", L"2.1", L"6-1-2021", L"Morvane"));
@@ -158,7 +158,7 @@ int HeaderWidth(HWND header, int index)
 
 TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
 {
-    ASSERT_EQ(view.header.Send(HDM_GETITEMCOUNT), 4);
+    ASSERT_EQ(view.Header().Send(HDM_GETITEMCOUNT), 4);
     const wchar_t* titles[] = {L"Title", L"Version", L"Date", L"Provider"};
     const int widths[] = {400, 100, 70, 150};
     for (int i = 0; i < 4; ++i) {
@@ -167,16 +167,16 @@ TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
         item.mask = HDI_TEXT | HDI_WIDTH | HDI_LPARAM;
         item.pszText = text;
         item.cchTextMax = 32;
-        ASSERT_TRUE(view.header.Send(HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)));
+        ASSERT_TRUE(view.Header().Send(HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)));
         EXPECT_STREQ(text, titles[i]);
         EXPECT_EQ(item.cxy, widths[i]);
-        EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(&view.columns[static_cast<size_t>(i)]));
+        EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(&view.GetColumn(static_cast<size_t>(i))));
     }
-    EXPECT_EQ(view.header.GetStyle() & HDS_BUTTONS, 0u) << "clicking a title does nothing";
+    EXPECT_EQ(view.Header().GetStyle() & HDS_BUTTONS, 0u) << "clicking a title does nothing";
     EXPECT_EQ(view.TotalColumnWidth(), 720);
 
     const auto states = reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_STATE));
-    ASSERT_EQ(states, view.stateImages.get());
+    ASSERT_EQ(states, view.StateImages());
     EXPECT_EQ(::ImageList_GetImageCount(states), 4) << "the unused cell, cleared, checked, mixed";
     const DWORD style = tree.GetStyle();
     EXPECT_TRUE(style & TVS_HASBUTTONS);
@@ -185,8 +185,8 @@ TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
     EXPECT_FALSE(style & TVS_CHECKBOXES) << "the boxes are ours, not the control's";
 
     const RECT client = view.ClientRect();
-    const RECT headerRect = view.header.RectInParent();
-    const RECT treeRect = view.tree.RectInParent();
+    const RECT headerRect = view.Header().RectInParent();
+    const RECT treeRect = view.Tree().RectInParent();
     EXPECT_EQ(headerRect.bottom - headerRect.top, ::GetSystemMetrics(SM_CYMENU));
     EXPECT_EQ(treeRect.top, headerRect.bottom);
     EXPECT_EQ(treeRect.bottom, client.bottom);
@@ -272,20 +272,20 @@ TEST_F(TreeViewFixture, ScrollingMovesHeaderAndRowsTogetherByTheTable)
     ASSERT_TRUE(::GetScrollInfo(view, SB_HORZ, &info));
     EXPECT_EQ(info.nMax, 720);
     const int page = static_cast<int>(info.nPage);
-    const int headerLeft = view.header.RectInParent().left;
+    const int headerLeft = view.Header().RectInParent().left;
 
     view.Send(WM_HSCROLL, SB_LINERIGHT);
-    EXPECT_EQ(view.scrollOffset, -6);
-    EXPECT_EQ(view.header.RectInParent().left, headerLeft - 6);
+    EXPECT_EQ(view.ScrollOffset(), -6);
+    EXPECT_EQ(view.Header().RectInParent().left, headerLeft - 6);
     view.Send(WM_HSCROLL, SB_RIGHT);
-    EXPECT_EQ(view.scrollOffset, -(720 - page + 1));
+    EXPECT_EQ(view.ScrollOffset(), -(720 - page + 1));
     ::GetScrollInfo(view, SB_HORZ, &info);
     EXPECT_EQ(info.nPos, 720 - page + 1);
     view.Send(WM_HSCROLL, SB_LINERIGHT);
-    EXPECT_EQ(view.scrollOffset, -(720 - page + 1)) << "the thumb stays on the last page";
+    EXPECT_EQ(view.ScrollOffset(), -(720 - page + 1)) << "the thumb stays on the last page";
     view.Send(WM_HSCROLL, SB_LEFT);
-    EXPECT_EQ(view.scrollOffset, 0);
-    EXPECT_EQ(view.header.RectInParent().left, headerLeft);
+    EXPECT_EQ(view.ScrollOffset(), 0);
+    EXPECT_EQ(view.Header().RectInParent().left, headerLeft);
 
     // The tree's hit testing is not shifted: a click still finds the same row.
     view.Send(WM_HSCROLL, SB_PAGERIGHT);
@@ -296,18 +296,18 @@ TEST_F(TreeViewFixture, ScrollingMovesHeaderAndRowsTogetherByTheTable)
 TEST_F(TreeViewFixture, DraggingADividerRepaintsTheRowsOnlyWhenLetGo)
 {
     const int y = ::GetSystemMetrics(SM_CYMENU) / 2;
-    const int divider = view.columns[0].width;
-    view.header.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, y));
-    view.header.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 40, y));
+    const int divider = view.GetColumn(0).width;
+    view.Header().Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, y));
+    view.Header().Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 40, y));
     ::ValidateRect(tree, nullptr);
-    view.header.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 50, y));
+    view.Header().Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 50, y));
     RECT pending = {};
     EXPECT_FALSE(::GetUpdateRect(tree, &pending, FALSE)) << "no repaint while dragging";
-    EXPECT_EQ(view.columns[0].width, 400);
+    EXPECT_EQ(view.GetColumn(0).width, 400);
 
-    view.header.Send(WM_LBUTTONUP, 0, MAKELPARAM(divider + 50, y));
-    EXPECT_EQ(view.columns[0].width, 450);
-    EXPECT_EQ(HeaderWidth(view.header, 0), 450);
+    view.Header().Send(WM_LBUTTONUP, 0, MAKELPARAM(divider + 50, y));
+    EXPECT_EQ(view.GetColumn(0).width, 450);
+    EXPECT_EQ(HeaderWidth(view.Header(), 0), 450);
     EXPECT_TRUE(::GetUpdateRect(tree, &pending, FALSE)) << "the rows repaint once the divider is let go";
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
@@ -335,12 +335,12 @@ TEST_F(TreeViewFixture, AfterScrollingSidewaysAClickActsOnWhatIsDrawnUnderIt)
     ASSERT_TRUE(tree.GetItemRect(adapters[1], label, true));
     for (int i = 0; i < 3; ++i)
         view.Send(WM_HSCROLL, SB_LINERIGHT);
-    ASSERT_EQ(view.scrollOffset, -18);
+    ASSERT_EQ(view.ScrollOffset(), -18);
 
-    Click({box.x + view.scrollOffset, box.y});
+    Click({box.x + view.ScrollOffset(), box.y});
     EXPECT_EQ(Check(adapters[0]), 2) << "the box drawn there";
     const int labelY = (label.top + label.bottom) / 2;
-    Click({label.left + 2 + view.scrollOffset, labelY});
+    Click({label.left + 2 + view.ScrollOffset(), labelY});
     EXPECT_EQ(tree.GetCaretItem(), adapters[1]) << "the label drawn there selects its row";
     EXPECT_EQ(Check(adapters[1]), 1) << "and ticks nothing";
     const POINT otherBox = BoxPoint(adapters[1]);
@@ -375,4 +375,80 @@ TEST_F(TreeViewFixture, ALongLabelIsCoveredPastTheLastColumnInTheTreesBackground
     EXPECT_NE(inColumns, ::GetSysColor(COLOR_WINDOW)) << "the selected row is highlighted to the last column";
     for (COLORREF colour : beyond)
         EXPECT_EQ(colour, ::GetSysColor(COLOR_WINDOW)) << "nothing of the label or the highlight past it";
+}
+
+TEST_F(TreeViewFixture, WideningAfterScrollingRightBringsTheRowsAndHeaderBackToTheStart)
+{
+    view.Send(WM_HSCROLL, SB_RIGHT);
+    ASSERT_LT(view.ScrollOffset(), 0);
+    host.Move({20, 20, 1120, 440});
+    view.Move({0, 0, 1000, 300});
+    EXPECT_FALSE(view.GetStyle() & WS_HSCROLL) << "the columns fit: no bar";
+    EXPECT_EQ(view.ScrollOffset(), 0) << "no bar left to scroll back with, so nothing stays shifted";
+    EXPECT_EQ(view.Header().RectInParent().left, 0);
+
+    // Only part of the way: the position stops at the new last page.
+    view.Move({0, 0, 500, 300});
+    view.Send(WM_HSCROLL, SB_RIGHT);
+    view.Move({0, 0, 650, 300});
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(view, SB_HORZ, &info));
+    EXPECT_EQ(-view.ScrollOffset(), info.nMax - static_cast<int>(info.nPage) + 1);
+    EXPECT_EQ(info.nPos, -view.ScrollOffset());
+    EXPECT_EQ(view.Header().RectInParent().left, view.ScrollOffset());
+
+    // A column made narrower shrinks the range too.
+    view.SetColumnWidth(0, 100);
+    EXPECT_EQ(view.ScrollOffset(), 0);
+}
+
+TEST_F(TreeViewFixture, TheScrollRangeLeavesRoomForTheTreesVerticalBar)
+{
+    for (int i = 0; i < 40; ++i)
+        Insert(ports, L"Another port", &devices[2]);
+    tree.Expand(ports);
+    ASSERT_TRUE(tree.GetStyle() & WS_VSCROLL) << "more rows than the view shows";
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(view, SB_HORZ, &info));
+    EXPECT_EQ(static_cast<int>(info.nPage), static_cast<int>(tree.ClientRect().right)) << "the page is what the rows show";
+    EXPECT_LT(static_cast<int>(info.nPage), static_cast<int>(view.ClientRect().right));
+    view.Send(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(view.TotalColumnWidth() + view.ScrollOffset(), static_cast<int>(tree.ClientRect().right) - 1)
+        << "on the last page the Provider column ends beside the vertical bar, not under it";
+}
+
+TEST_F(TreeViewFixture, TheMainKeyboardsPlusAndMinusOpenAndCloseTheNodeAndEnterReachesTheParent)
+{
+    ASSERT_TRUE(tree.SelectItem(display));
+    tree.Send(WM_CHAR, L'-', 0);
+    EXPECT_FALSE(IsExpanded(display));
+    tree.Send(WM_CHAR, L'+', 0);
+    EXPECT_TRUE(IsExpanded(display));
+    EXPECT_EQ(tree.GetCaretItem(), display) << "taken as keys, not as a search for a name";
+
+    ASSERT_TRUE(tree.SelectItem(adapters[0]));
+    host.codes.clear();
+    tree.Send(WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(host.Count(NM_RETURN), 1);
+}
+
+TEST_F(TreeViewFixture, ANarrowTitleColumnLeavesTheVersionColumnFreeOfBoxesAndIcons)
+{
+    // Devices sit two levels in: box and icon start past a 24-pixel title column.
+    view.SetColumnWidth(0, 24);
+    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT label = {};
+    ASSERT_TRUE(tree.GetItemRect(portDevices[0], label, true));
+    ASSERT_GT(label.left, 24 + 16) << "the row's box and icon lie under the Version column";
+    const HDC dc = ::GetDC(tree);
+    int foreign = 0;
+    for (int x = 24; x < label.left; ++x)
+        for (int y = label.top; y < label.bottom; ++y)
+            foreign += ::GetPixel(dc, x, y) != ::GetSysColor(COLOR_WINDOW) ? 1 : 0;
+    ::ReleaseDC(tree, dc);
+    EXPECT_EQ(foreign, 0) << "the port has no version, so its Version cell is blank";
 }

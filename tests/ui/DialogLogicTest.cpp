@@ -1,9 +1,12 @@
 // What the dialogs compute without windows: the driver files list's order and status text,
 // the date column, the save progress dialog's bar and percentage, the greyed toolbar
-// pictures, and which chosen targets count as folders.
+// pictures, which chosen targets count as folders, the restore list's cells and the main
+// window's size on a small screen.
 #include <gtest/gtest.h>
 
 #include "ui/CDriverFilesDlg.h"
+#include "ui/CRestoreDlg.h"
+#include "ui/WindowFit.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/FileListOrder.h"
 #include "ui/ProgressBar.h"
@@ -133,4 +136,42 @@ TEST(TargetFolder, OnlyAnExistingFolderOnDiskCounts)
     EXPECT_FALSE(IsFileSystemFolder(temp / L"missing"));
     ASSERT_TRUE(WriteFileBytes(temp / L"file.txt", "x"));
     EXPECT_FALSE(IsFileSystemFolder(temp / L"file.txt")) << "a file is no target";
+}
+
+TEST(RestoreList, TheDeviceFolderShowsItsOwnNameAndTheStatusItsReason)
+{
+    DriverPackage package;
+    package.displayName = L"Ports (COM & LPT)\\Contoso Port\\cport.inf";
+    package.status = PackageStatus::FilesMissing;
+    package.missingFiles = {L"cport.sys", L"x64\\cport.dll"};
+    const std::vector<std::wstring> cells = PackageColumns(package);
+    ASSERT_EQ(cells.size(), 6u);
+    EXPECT_EQ(cells[0], L"Contoso Port") << "the class folder is the same for many packages";
+    EXPECT_EQ(cells[1], L"cport.inf");
+    EXPECT_EQ(cells[5], L"files missing: cport.sys, x64\\cport.dll");
+
+    package.missingFiles.clear();
+    package.status = PackageStatus::InfRefused;
+    package.error = L"The INF names no install section.";
+    EXPECT_EQ(PackageStatusCell(package), StatusText(PackageStatus::InfRefused) + L": The INF names no install section.");
+    package.error.clear();
+    package.status = PackageStatus::ToInstall;
+    EXPECT_EQ(PackageStatusCell(package), L"ready to install") << "no reason, no colon";
+
+    package.displayName = L"cport.inf";
+    EXPECT_EQ(PackageColumns(package)[0], L"") << "an INF at the top of the backup has no device folder";
+}
+
+TEST(WindowFit, TheSizeIsCutToTheWorkArea)
+{
+    const RECT laptop = {0, 0, 1366, 768};
+    SIZE size = FittedSize({1140, 900}, laptop);
+    EXPECT_EQ(size.cx, 1140);
+    EXPECT_EQ(size.cy, 768);
+    size = FittedSize({760, 600}, {0, 0, 1280, 1024});
+    EXPECT_EQ(size.cx, 760);
+    EXPECT_EQ(size.cy, 600);
+    size = FittedSize({760, 600}, {100, 40, 700, 540});
+    EXPECT_EQ(size.cx, 600) << "the work area's own width, wherever it starts";
+    EXPECT_EQ(size.cy, 500);
 }

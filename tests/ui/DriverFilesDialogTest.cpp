@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "discovery/SystemFolders.h"
@@ -62,7 +63,7 @@ std::wstring StatusText(const CDriverFilesDlg& dialog)
 
 bool Idle(const CDriverFilesDlg& dialog)
 {
-    return dialog.IsVisible() && WindowText(dialog.GetItem(IDOK).get()) == L"Close";
+    return dialog.IsVisible() && WindowText(dialog.GetItem(IDOK).get()) == L"&Close";
 }
 
 // A click on a column header, as the header control reports it to the list.
@@ -228,7 +229,7 @@ TEST_F(DriverFilesDialogTest, EscDuringDiscoveryClosesOnceTheWorkerNotices)
     });
     EXPECT_EQ(dialog.DoModal(owner.get()), 0) << "ended by the worker's stop, not by the key";
     EXPECT_TRUE(pressed);
-    EXPECT_EQ(buttonText, L"Cancel") << "nothing changes on screen at once";
+    EXPECT_EQ(buttonText, L"&Cancel") << "nothing changes on screen at once";
     EXPECT_EQ(rowsWhenPressed, 0u);
 }
 
@@ -454,4 +455,92 @@ TEST(TargetFolderChoice, ThePickerOpensOnTheLastFolderAndOkTakesItCancelKeepsIt)
     EXPECT_EQ(cancelled, FolderChoice::Cancelled);
     EXPECT_EQ(path, chosen);
     RemoveTree(kPickerTestFolder);
+}
+
+namespace {
+
+// A dialog window of this thread other than `except`: a property sheet the dialog opened.
+HWND OtherDialog(HWND except)
+{
+    struct Search {
+        HWND except;
+        HWND found;
+    } search = {except, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM context) {
+            auto& state = *reinterpret_cast<Search*>(context);
+            wchar_t name[16] = L"";
+            ::GetClassNameW(window, name, 16);
+            if (window != state.except && ::IsWindowVisible(window) && std::wstring(name) == L"#32770") {
+                state.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+TEST_F(DriverFilesDialogTest, TheListHasTheFocusAndEnterOnAFileOpensItInsteadOfClosing)
+{
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
+    bool focusOnList = false, openAfterEnter = false;
+    std::wstring closeText, propertiesText, saveText;
+    int step = 0;
+    DWORD pressed = 0;
+    ModalScript script([&] {
+        const HWND list = dialog.GetItem(IDC_FILE_LIST).get();
+        if (step == 0) {
+            if (!Idle(dialog))
+                return false;
+            focusOnList = ::GetFocus() == list;
+            closeText = WindowText(dialog.GetItem(IDOK).get());
+            propertiesText = WindowText(dialog.GetItem(IDC_DEVICE_PROPERTIES).get());
+            saveText = WindowText(dialog.GetItem(IDC_SAVE).get());
+            ::SetFocus(list);
+            LVITEMW state = {};
+            state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+            // Enter as the keyboard gives it: the dialog manager turns it into the default
+            // button's command.
+            ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+            ::PostMessageW(list, WM_KEYUP, VK_RETURN, 0);
+            pressed = ::GetTickCount();
+            step = 1;
+            return false;
+        }
+        // A property sheet, where the shell shows one, is closed again.
+        if (const HWND sheet = OtherDialog(dialog.get()))
+            ::PostMessageW(sheet, WM_CLOSE, 0, 0);
+        if (::GetTickCount() - pressed < 500)
+            return false;
+        openAfterEnter = dialog.IsWindow() && dialog.IsVisible();
+        dialog.Send(WM_COMMAND, IDCANCEL);
+        return true;
+    });
+    dialog.DoModal(owner.get());
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(focusOnList) << "the keyboard starts in the list";
+    EXPECT_TRUE(openAfterEnter) << "Enter on a file does not close the dialog";
+    EXPECT_EQ(closeText, L"&Close");
+    EXPECT_EQ(propertiesText, L"Device &properties");
+    EXPECT_EQ(saveText, L"&Save");
+}
+
+TEST_F(DriverFilesDialogTest, EnterWithNoFileSelectedClosesTheDialog)
+{
+    CDriverFilesDlg dialog(placement, device, targetFolder, services.Services());
+    ModalScript script([&] {
+        if (!Idle(dialog))
+            return false;
+        const HWND list = dialog.GetItem(IDC_FILE_LIST).get();
+        ::SetFocus(list);
+        ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+    });
+    EXPECT_EQ(dialog.DoModal(owner.get()), IDOK);
 }

@@ -61,6 +61,12 @@ void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
         browsePath = chosenFolder;
 }
 
+void RecordingActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
+{
+    Recorded().deviceProperties.push_back(&device);
+    Recorded().lastOwner = owner;
+}
+
 void RecordingActions::ShowAbout(HWND owner)
 {
     if (realAbout)
@@ -140,7 +146,7 @@ void MainFrameHarness::Create()
     };
     frame = std::make_unique<CMainFrame>(source, actions, services.messages);
     ASSERT_NE(frame->CreateMainWindow(), nullptr);
-    tree = CTreeViewCtrlEx(frame->View().tree.get());
+    tree = CTreeViewCtrlEx(frame->View().Tree().get());
 }
 
 void MainFrameHarness::Start(int showCommand)
@@ -196,7 +202,7 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
     pressed[VK_CONTROL] = 0x80;
     ::SetKeyboardState(pressed);
     MSG message = {};
-    message.hwnd = frame->View().tree.get();
+    message.hwnd = frame->View().Tree().get();
     message.message = WM_KEYDOWN;
     message.wParam = key;
     message.lParam = 1;
@@ -209,9 +215,9 @@ bool MainFrameHarness::PressCtrlKey(WORD key)
 void MainFrameHarness::ChooseFolderInSave(const std::wstring& folder)
 {
     actions.chosenFolder = folder;
-    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE);
-    frame->View().tree.ToggleCheck(ThirdPartyClassNode());
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
 }
 
 HTREEITEM MainFrameHarness::FindNode(HTREEITEM parent, const std::wstring& text) const
@@ -244,4 +250,37 @@ bool MainFrameHarness::MenuChecked(UINT id) const
 bool MainFrameHarness::ButtonPressed(UINT id) const
 {
     return frame->ToolBar().Send(TB_ISBUTTONPRESSED, id) != 0;
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD key)
+{
+    PressKeys({key});
 }

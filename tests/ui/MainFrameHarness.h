@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct RecordedActions {
     std::vector<std::vector<DeviceInfo*>> saves;
     std::vector<DeviceInfo*> driverFiles;
     std::vector<std::wstring> driverFilesInfPaths;
+    std::vector<const DeviceInfo*> deviceProperties;
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
     std::vector<std::wstring> restores;  // the folder each restore started at
     HWND lastOwner = nullptr;
@@ -36,6 +38,7 @@ public:
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
     void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;
     void OpenHomePage() override;
@@ -50,6 +53,13 @@ public:
 private:
     MainFrameActions real;
 };
+
+// Handles what arrives for this thread for a while: input comes through the system's queue.
+void PumpFor(DWORD milliseconds);
+// Keys pressed in order and let go in reverse, as the keyboard sends them: to whichever window
+// has the focus (or the menu that is open).
+void PressKeys(std::initializer_list<WORD> keys);
+void PressKey(WORD key);
 
 // The installed fixture devices.
 extern const wchar_t kThirdPartyClassDescription[];

@@ -136,12 +136,12 @@ TEST_F(MainWindowClosing, ScreenshotsOfTheWindowInUse)
     ASSERT_NE(fixtureClass, nullptr);
     const std::vector<HTREEITEM> devices = Children(fixtureClass);
     tree.Expand(fixtureClass);
-    frame->View().tree.ToggleCheck(devices[0]);
+    frame->View().Tree().ToggleCheck(devices[0]);
     const HTREEITEM firstClass = tree.GetChildItem(tree.GetRootItem());
     tree.Expand(firstClass);
-    frame->View().tree.ToggleCheck(firstClass);
+    frame->View().Tree().ToggleCheck(firstClass);
     tree.SelectItem(devices[1]);
-    ::SetFocus(frame->View().tree);
+    ::SetFocus(frame->View().Tree());
     EXPECT_EQ(tree.GetStateImage(fixtureClass), 3);
     EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 3);
     EXPECT_TRUE(SaveScreenshot(*frame, L"main-window-ticks-and-mixed"));

@@ -17,6 +17,7 @@
 #include "tests/support/TestShellServices.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestWindow.h"
+#include "framework/Dpi.h"
 #include "ui/CRestoreDlg.h"
 
 namespace {
@@ -121,20 +122,20 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
         wchar_t text[128] = L"";
         ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
         status = text;
-        EXPECT_TRUE(SaveScreenshot(window, L"restore-dialog"));
+        EXPECT_TRUE(SaveScreenshot(window, NameAtDpi(L"restore-dialog", ExpectedTestDpi())));
         ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
     ASSERT_EQ(rows.size(), 4u);
-    const std::wstring classFolder = fixture::kTestClassDescription;
     const std::wstring newerDevice = L"Newer Camera";
+    // The device folder's own name (the class folder is the same for all four), and the
+    // reason beside a status that has one, before anything runs.
     const std::vector<std::vector<std::wstring>> expected = {
-        {classFolder + L"\\Absent Printer", L"rdalone.inf", L"1.0.0.5", L"Contoso", L"none present",
+        {L"Absent Printer", L"rdalone.inf", L"1.0.0.5", L"Contoso", L"none present",
          L"ready to stage (no device present)"},
-        {classFolder + L"\\Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"files missing"},
-        {classFolder + L"\\Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"ready to install"},
-        {classFolder + L"\\Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice,
-         L"installed driver is newer"}};
+        {L"Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"files missing: rdgap.dll"},
+        {L"Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"ready to install"},
+        {L"Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice, L"installed driver is newer"}};
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].texts, expected[i]) << i;
     EXPECT_TRUE(rows[0].ticked);
@@ -169,4 +170,121 @@ TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBa
         << log;
     EXPECT_EQ(log.find("rdalone"), std::string::npos);
     EXPECT_EQ(services.shell.Opened().size(), 1u) << "the log opens when the dialog goes";
+}
+
+namespace {
+
+std::wstring StatusLine(HWND window)
+{
+    wchar_t text[128] = L"";
+    ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
+    return text;
+}
+
+int ColumnWidth(HWND list, int column)
+{
+    return static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+} // namespace
+
+TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeFolder)
+{
+    std::wstring afterSpace, afterClick, tip;
+    CRestoreDlg dialog(backup, services.Services());
+    RunDialog(dialog, [&](HWND window, HWND list) {
+        // Space on the first row (ticked) clears it, as the keyboard does it.
+        ::SetFocus(list);
+        LVITEMW focus = {};
+        focus.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        focus.state = LVIS_FOCUSED | LVIS_SELECTED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+        ::SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+        ::SendMessageW(list, WM_CHAR, L' ', 0);
+        ::SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+        afterSpace = StatusLine(window);
+        // And the newer camera's box ticked by a program, as a click on it would.
+        LVITEMW state = {};
+        state.stateMask = LVIS_STATEIMAGEMASK;
+        state.state = INDEXTOSTATEIMAGEMASK(2);
+        ::SendMessageW(list, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&state));
+        afterClick = StatusLine(window);
+
+        wchar_t buffer[MAX_PATH] = L"";
+        NMLVGETINFOTIPW request = {};
+        request.hdr = {list, IDC_PACKAGE_LIST, static_cast<UINT>(LVN_GETINFOTIPW)};
+        request.pszText = buffer;
+        request.cchTextMax = MAX_PATH;
+        request.iItem = 1;
+        ::SendMessageW(window, WM_NOTIFY, IDC_PACKAGE_LIST, reinterpret_cast<LPARAM>(&request));
+        tip = buffer;
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(afterSpace, L"4 driver package(s) found, 1 ticked.") << "Space cleared the first row";
+    EXPECT_EQ(afterClick, L"4 driver package(s) found, 2 ticked.");
+    EXPECT_EQ(tip, FolderOf(gap));
+}
+
+TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
+{
+    CRestoreDlg dialog(backup, services.Services());
+    std::vector<int> widths;
+    RECT list = {}, grownList = {}, restore = {}, movedRestore = {};
+    bool thickFrame = false;
+    MINMAXINFO limits = {};
+    RECT opened = {};
+    int rescaledFolderWidth = 0;
+    RunDialog(dialog, [&](HWND window, HWND packageList) {
+        for (int column = 0; column < kColumnCount; ++column)
+            widths.push_back(ColumnWidth(packageList, column));
+        thickFrame = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME) != 0;
+        ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        opened = dialog.WindowRect();
+        list = CWindow(packageList).RectInParent();
+        restore = dialog.GetItem(IDOK).RectInParent();
+        // From the screen's corner, so that the grown dialog still fits at 150 %.
+        ::SetWindowPos(window, nullptr, 0, 0, opened.right - opened.left + 50, opened.bottom - opened.top + 50,
+                       SWP_NOZORDER);
+        grownList = CWindow(packageList).RectInParent();
+        movedRestore = dialog.GetItem(IDOK).RectInParent();
+        // Moved to a screen of twice the DPI: the columns follow.
+        RECT suggested = dialog.WindowRect();
+        const UINT doubled = 2 * ExpectedTestDpi();
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(doubled, doubled), reinterpret_cast<LPARAM>(&suggested));
+        rescaledFolderWidth = ColumnWidth(packageList, 0);
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    const UINT dpi = ExpectedTestDpi();
+    const int given[] = {150, 85, 70, 95, 120, 220};
+    ASSERT_EQ(widths.size(), 6u);
+    for (size_t i = 0; i < widths.size(); ++i)
+        EXPECT_EQ(widths[i], ScaleForDpi(given[i], dpi)) << i;
+    EXPECT_EQ(rescaledFolderWidth, 2 * widths[0]);
+    EXPECT_TRUE(thickFrame) << "the dialog can be resized";
+    EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left) << "but not made smaller than it opens";
+    EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 50);
+    EXPECT_EQ(grownList.bottom - grownList.top, list.bottom - list.top + 50);
+    EXPECT_EQ(movedRestore.left, restore.left + 50);
+    EXPECT_EQ(movedRestore.top, restore.top + 50);
+}
+
+TEST_F(RestoreDialogTest, NothingTickedShowsAWarningBoxAndRestoresNothing)
+{
+    CRestoreDlg dialog(backup, services.Services());
+    RunDialog(dialog, [&](HWND window, HWND list) {
+        const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int item = 0; item < count; ++item) {
+            LVITEMW state = {};
+            state.stateMask = LVIS_STATEIMAGEMASK;
+            state.state = INDEXTOSTATEIMAGEMASK(1);
+            ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+        }
+        ::SendMessageW(window, WM_COMMAND, IDOK, 0);
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_EQ(services.messages.boxes().size(), 1u);
+    EXPECT_EQ(services.messages.boxes()[0].text,
+              L"No driver packages selected.\nPlease tick at least one driver package to restore.");
+    EXPECT_EQ(services.messages.boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_FALSE(fixture::DriverKeyExists(lostDevice));
 }

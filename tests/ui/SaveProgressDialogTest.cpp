@@ -148,7 +148,7 @@ TEST_F(SaveProgressDialogTest, CancelOnlyAsksForAStopAndEnterDoesNothing)
     }
     EXPECT_TRUE(asked);
     EXPECT_TRUE(stillOpen) << "neither Enter nor Cancel closes the dialog while the run goes on";
-    EXPECT_EQ(cancelText, L"Cancel");
+    EXPECT_EQ(cancelText, L"&Cancel");
     EXPECT_TRUE(cancelEnabled);
     const std::string log = OnlyLogIn(target);
     EXPECT_NE(log.find("  Operation aborted by the user.\r\n"), std::string::npos) << log;
