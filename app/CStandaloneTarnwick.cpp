@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/Console.h"
-#include "app/ImageMessages.h"
 #include "devices/DeviceList.h"
+#include "devices/ImageMessages.h"
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
@@ -15,6 +15,23 @@
 #include "saving/ReportWriter.h"
 #include "saving/SaveLog.h"
 #include "saving/SavePaths.h"
+
+namespace {
+
+// Writes a message to the run's output as its log would hold it.
+void PrintMessage(FILE* console, const std::wstring& message)
+{
+    const std::string text = ToLogText(message);
+    std::fwrite(text.data(), 1, text.size(), console);
+    std::fflush(console);
+}
+
+void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem)
+{
+    PrintMessage(console, L"ERROR: " + ImageProblemText(image, problem));
+}
+
+} // namespace
 
 bool CStandaloneTarnwick::Progress(double)
 {
@@ -54,7 +71,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     WindowsImage image(options.image);
     ImageProblem problem = options.image.empty() ? ImageProblem::None : image.CheckFolder();
     if (problem != ImageProblem::None) {
-        PrintMessage(console, ImageProblemMessage(image, problem));
+        PrintRefusal(console, image, problem);
         return 1;
     }
     if (!options.image.empty()) {
@@ -67,7 +84,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     std::fputs("Scanning devices...\n", console);
     if (!list.Scan(options.all, options.present, *this)) {
         if (problem != ImageProblem::None)
-            PrintMessage(console, ImageProblemMessage(image, problem));
+            PrintRefusal(console, image, problem);
         else
             std::fputs("ERROR: Scanning failed.\n\n", console);
         return 1;
@@ -90,9 +107,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
-            // The records of an image have no device set: their INFs are found by name.
-            if (list.DeviceInfoSet())
-                ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
             // The IDs are read from the device set, which goes before the save is done.
             if (!options.report.empty())
                 report.Describe(list.DeviceInfoSet(), *entry.second);
@@ -104,6 +119,10 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         WorkerThread closer;
         closer.Post([&list] { list.CloseDeviceSet(); });
         exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
+        // A log that could not be written whole is a failure of the run: what it would have
+        // told is lost.
+        if (!saver.FinishLog())
+            exitCode = 1;
     }
     // Written once the log is finished, so that it names the log where it stays.
     if (!options.report.empty() && !WriteReport(options.report, report.Report(), console))
@@ -132,8 +151,7 @@ bool CStandaloneTarnwick::WriteReport(const std::wstring& file, const DeviceRepo
     const bool written = WriteReportFile(file, report);
     const std::wstring full = FullPathOf(file);
     const std::wstring shown = full.empty() ? file : full;
-    const std::wstring message = written ? L"Report: " + shown + L"\n" : L"ERROR: Could not write the report " + shown + L"\n";
-    std::fputs(ToLogText(message).c_str(), console);
+    PrintMessage(console, written ? L"Report: " + shown + L"\n" : L"ERROR: Could not write the report " + shown + L"\n");
     return written;
 }
 

@@ -111,7 +111,7 @@ bool DriverFileFinder::Build()
     inf.reset(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
     if (!inf)
         return false;
-    ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
+    AppendLayoutInfs();
     ::SetupSetDirectoryIdW(inf.get(), kPrinterDriverDirId, folders.printerDriverDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kSystemDirId, folders.systemDir.c_str());
@@ -150,6 +150,24 @@ bool DriverFileFinder::Build()
 
     inf.reset();
     return complete;
+}
+
+void DriverFileFinder::AppendLayoutInfs()
+{
+    // The setup services look a layout INF named without a folder up in this PC's INF folder;
+    // an offline Windows has its own.
+    if (folders.imageRoot.empty() || folders.infFolders.empty()) {
+        ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
+        return;
+    }
+    INFCONTEXT line;
+    if (!::SetupFindFirstLineW(inf.get(), L"Version", L"LayoutFile", &line))
+        return;
+    for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
+        const std::wstring layout = JoinPath(folders.infFolders.front(), FileNamePart(ReadInfField(line, field)));
+        if (!layout.empty())
+            ::SetupOpenAppendInfFileW(layout.c_str(), inf.get(), nullptr);
+    }
 }
 
 bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)

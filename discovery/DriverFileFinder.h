@@ -33,6 +33,8 @@ public:
 
 private:
     bool Build();
+    // Appends the layout INFs that the INF's Version section names.
+    void AppendLayoutInfs();
     // False when the section is missing, the queue cannot be opened or the setup services
     // refuse an entry of the section: the set could not be worked out whole.
     bool CollectQueuedFiles(const std::wstring& section);

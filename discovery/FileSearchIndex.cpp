@@ -1,20 +1,20 @@
 #include "discovery/FileSearchIndex.h"
 
+#include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
 
 FileSearchIndex::FileSearchIndex(std::wstring root) : root_(std::move(root)) {}
 
 bool FileSearchIndex::Find(const std::wstring& fileName, DriverFile& file)
 {
-    const std::wstring key = FoldAsciiCase(fileName);
     std::wstring path;
-    if (!Locate(key, path))
+    if (!Locate(fileName, path))
         return false;
     if (ReadFoundFile(path, file))
         return true;
     // The file went away since it was listed: what a fresh walk finds now is another one.
     Invalidate();
-    return Locate(key, path) && ReadFoundFile(path, file);
+    return Locate(fileName, path) && ReadFoundFile(path, file);
 }
 
 void FileSearchIndex::Invalidate()
@@ -84,8 +84,7 @@ bool FileSearchIndex::WalkUntil(const std::wstring& key, std::wstring& path)
         }
         if (entryPath.empty())
             continue;
-        const std::wstring folded = FoldAsciiCase(name);
-        if (firstPathOfName_.emplace(folded, entryPath).second && folded == key) {
+        if (firstPathOfName_.emplace(name, entryPath).second && SameFileName(name, key)) {
             path = entryPath;
             return true;
         }

@@ -12,10 +12,11 @@
 #include <windows.h>
 
 #include <string>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 #include "model/DriverFile.h"
+#include "platform/FileNameCompare.h"
 #include "platform/Handles.h"
 
 class FileSearchIndex {
@@ -27,7 +28,7 @@ public:
     const std::wstring& root() const { return root_; }
 
     // Fills the file's path, size and creation time from the first file named fileName
-    // (letters A to Z in any case) under the root. False, leaving the file as it is, when
+    // (compared as the file system compares names) under the root. False, leaving the file as it is, when
     // there is none.
     bool Find(const std::wstring& fileName, DriverFile& file);
 
@@ -49,7 +50,7 @@ private:
     bool Locate(const std::wstring& key, std::wstring& path);
 
     std::wstring root_;
-    std::unordered_map<std::wstring, std::wstring> firstPathOfName_;
+    std::map<std::wstring, std::wstring, FileNameLess> firstPathOfName_;
     std::vector<Level> levels_;
     bool started_ = false;
     bool finished_ = false;

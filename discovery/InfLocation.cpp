@@ -75,7 +75,8 @@ std::wstring ReadVersionLine(HINF inf, const std::wstring& key)
 
 void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device)
 {
-    if (!device.infFullPath.empty())
+    // The records of an offline Windows have no device set: their INFs are found by name.
+    if (!set || !device.infFullPath.empty())
         return;
 
     AskForInstalledDriver(set, device.devInfoData);

@@ -11,7 +11,8 @@
 #include "discovery/SystemFolders.h"
 #include "model/DeviceInfo.h"
 
-// Sets device.infFullPath from the setup services' installed driver when it is empty.
+// Sets device.infFullPath from the setup services' installed driver when it is empty; nothing
+// without a set (the records of an offline Windows).
 void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device);
 
 // How the installed driver is told among the drivers the setup services list for a device:

@@ -21,8 +21,13 @@ bool CopyContent(HANDLE from, HANDLE to, uint64_t size)
         if (read == 0)
             return true;
         DWORD written = 0;
-        if (!::WriteFile(to, buffer.data(), read, &written, nullptr) || written != read)
+        if (!::WriteFile(to, buffer.data(), read, &written, nullptr))
             return false;
+        // A short write without an error: the volume took no more.
+        if (written != read) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
     }
 }
 

@@ -8,5 +8,6 @@
 // Copies source to target, replacing a file there, with source's attributes. The copy gets
 // creation and last-write time `time`, set through the handle that wrote it, so it is never
 // opened a second time (and a read-only copy can still be stamped). A copy that fails part
-// way is removed. False when the copy failed; failing to set the times is no failure.
+// way is removed. False when the copy failed, with the system's error code for it in
+// GetLastError; failing to set the times is no failure.
 bool CopyFileStamped(const std::wstring& source, const std::wstring& target, const FILETIME& time);

@@ -1,7 +1,9 @@
-// Path building with the shell's path functions, in the program's 512-character path
-// buffers. The shell functions assume the classic MAX_PATH limit and fail rather than
-// truncate; these wrappers pass that failure on, so a path that does not fit is an error
-// and never a shortened path.
+// The program's one path module: joining, resolving and containment. Paths are built with the
+// shell's path functions in 512-character buffers; those assume the classic MAX_PATH limit and
+// fail rather than truncate, and these wrappers pass that failure on, so a path that does not
+// fit is an error and never a shortened path. A folder the user names is resolved once, as the
+// file system resolves it (FullPathOf), and everything is joined to that resolved form: the raw
+// text may end in blanks or dots, be drive-relative ("C:") or rooted ("\Backups").
 #pragma once
 
 #include <cstddef>
@@ -36,11 +38,27 @@ bool RenameExtension(std::wstring& path, const wchar_t* extension);
 // Removes every backslash at the start.
 std::wstring WithoutLeadingBackslashes(const std::wstring& text);
 
-// True when the two names are equal once the letters A to Z are folded to lower case; every
-// other character compares by its code unit. This is how file names are matched on disk.
+// True when the two texts are equal once the letters A to Z are folded to lower case; every
+// other character compares by its code unit. For identifiers that only fold A to Z (hardware
+// IDs, INF section names); file names compare with platform/FileNameCompare.h.
 bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept;
 std::wstring FoldAsciiCase(std::wstring text);
 // Negative, zero or positive as left sorts before, with or after right under the same
 // folding (a name that is the start of the other sorts first). It copies nothing, so a sort
 // callback that the system calls can use it without any exception to fear.
 int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept;
+
+// GetFullPathNameW, whole however long: the path as the file system resolves it (trailing blanks
+// and dots dropped, "." and ".." parts resolved, a drive-relative or rooted path completed from
+// the current folder). Empty text when it fails.
+std::wstring FullPathOf(const std::wstring& path);
+
+// True when path is folder itself or lies inside it (full paths; names compared as the file
+// system compares them).
+bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);
+
+// The full path at which a file of relative name belongs inside folder. False when the name
+// is not a plain relative name under the folder (".." parts that climb out of it, a drive, a
+// share, a device name, a stream) or when the path does not fit the path limit: such a file
+// is not written anywhere.
+bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target);

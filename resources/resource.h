@@ -24,6 +24,8 @@
 #define ID_HELP_CONTENTS 3009
 #define ID_HELP_HOMEPAGE 3010
 #define ID_DEVICE_RESTORE 3011
+#define ID_DEVICE_OPEN_OFFLINE 3012
+#define ID_DEVICE_SHOW_THIS_PC 3013
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
 #define ID_DEVICE_SAVE_SELECTED 3031
@@ -36,6 +38,8 @@
 #define IDW_STATUS_BAR 59393
 
 // Texts of the restore dialog and its command.
+#define IDS_OFFLINE_CAPTION 4200
+#define IDS_OFFLINE_PICK_FOLDER 4201
 #define IDS_RESTORE_CAPTION 4100
 #define IDS_RESTORE_PICK_FOLDER 4101
 #define IDS_RESTORE_SOURCE 4102

@@ -10,6 +10,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
 #include "saving/FileSetLookahead.h"
 #include "saving/SavePaths.h"
 
@@ -17,22 +18,24 @@ namespace {
 
 const wchar_t kIncompleteMark[] = L" (incomplete)";
 
-// target\class\name. False when the path does not fit the path limit, or when it would not
-// name exactly that folder inside the target (a part that climbs out or names a device);
-// folder then holds the whole path joined as text, for the message that reports it.
-bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& targetFolder, std::wstring& folder)
+// target\class\name, target being resolved already. False when the path does not fit the path
+// limit, or when it would not name exactly that folder inside the target (a part that climbs
+// out or names a device); folder then holds the whole path joined as text, for the message
+// that reports it.
+bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& target, std::wstring& folder)
 {
     const std::wstring className = FolderNameOf({device.classDescription, device.className});
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
-    const std::wstring relative = className + L"\\" + deviceName;
     // Joined as text: the shell's path joining reads a target folder named "..Backups" as a
     // step up and would put the devices somewhere else.
-    folder = WithBackslash(targetFolder) + relative;
-    if (folder.size() >= MAX_PATH)
-        return false;
+    folder = WithBackslash(target) + className + L"\\" + deviceName;
     // What the file system will create, compared with what was meant.
-    const std::wstring fullTarget = FullPathOf(targetFolder);
-    return !fullTarget.empty() && FullPathOf(folder) == WithBackslash(fullTarget) + relative;
+    return folder.size() < MAX_PATH && !target.empty() && FullPathOf(folder) == folder;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -47,6 +50,11 @@ CDeviceSaver::~CDeviceSaver()
     log.Finish();
     if (observer && !log.FinishedPath().empty())
         observer->OnLogFinished(log.FinishedPath());
+}
+
+bool CDeviceSaver::FinishLog()
+{
+    return log.Finish();
 }
 
 void CDeviceSaver::ReportLogPathTo(FILE* output)
@@ -67,7 +75,11 @@ int CDeviceSaver::GetDeviceCount() const
 
 bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 {
-    if (!log.Open(targetFolder, console))
+    // Resolved once, as the file system resolves it (blanks and dots at the end dropped, a
+    // drive-relative or rooted path completed), and the device folders and the log are joined
+    // to that: joined to the raw text they would name other folders than the one created.
+    const std::wstring target = FullPathOf(targetFolder);
+    if (!log.Open(target, console))
         return false;
     const int n = GetDeviceCount();
     if (n == 0) {
@@ -79,13 +91,15 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
     // A backup of an offline Windows says whose drivers it holds, and for which processors.
     if (!folders.imageRoot.empty())
         log.Print(L"  Windows image is %s (%s)\n\n", folders.imageRoot.c_str(), folders.imageArchitecture.c_str());
-    if (!PrepareTarget(targetFolder))
+    if (!PrepareTarget(target))
         return false;
+    if (!GetAllocationUnit(target, allocationUnit))
+        allocationUnit = 1;
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
     FileSearchIndex searchIndex(folders.systemDir);
-    const bool targetIsSearched = IsWithinFolder(FullPathOf(targetFolder), FullPathOf(searchIndex.root()));
+    const bool targetIsSearched = IsWithinFolder(target, FullPathOf(searchIndex.root()));
 
     const double step = 1.0 / n;
     double done = 0.0;
@@ -112,7 +126,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
             // then waits for this copy, and starts afresh.
             if (!targetIsSearched && i + 1 < devicesToSave.size())
                 ahead = LookAhead(*devicesToSave[i + 1], device, searchIndex, lookaheadThread);
-            deviceSaved = SaveDevice(device, targetFolder);
+            deviceSaved = SaveDevice(device, target);
             if (deviceSaved) {
                 ++saved;
                 log.Print(L"  Done.\n\n");
@@ -197,7 +211,9 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
 {
     DeviceFolder folder;
     std::wstring wanted;
-    const bool made = BuildDeviceFolder(device, targetFolder, wanted) && CreateUniqueFolder(wanted, folder.path);
+    const bool fits = BuildDeviceFolder(device, targetFolder, wanted);
+    const bool classFolderExisted = Exists(WithoutFileName(wanted));
+    const bool made = fits && CreateUniqueFolder(wanted, folder.path);
     if (folder.path.empty())
         folder.path = wanted;
     currentFolder = folder.path;
@@ -206,33 +222,45 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
         log.Print(L"  ERROR: Failed to create folder '%s'.\n", folder.path.c_str());
         return false;
     }
-    folder.madeFolders.insert(FoldAsciiCase(FullPathOf(folder.path)));
+    folder.madeFolders.insert(folder.path);
+
+    if (!HasRoomFor(folder.path, SpaceTaken(device.files, allocationUnit))) {
+        // Nothing was written: an empty folder would pass for a device with no files, and the
+        // next run would number its folder around it.
+        ::RemoveDirectoryW(folder.path.c_str());
+        if (!classFolderExisted)
+            ::RemoveDirectoryW(WithoutFileName(folder.path).c_str());
+        return false;
+    }
 
     // 64 bits: the sizes of a large set may add up past 4 GiB.
     uint64_t total = TotalSize(device.files);
     if (total == 0)
         total = 1;
-    if (!HasRoomFor(folder.path, total))
-        return false;
-
     uint64_t copied = 0;
+    uint64_t taken = 0;
     bool failed = false;
     for (size_t i = 0; i < device.files.size(); ++i) {
         const DriverFile& file = device.files[i];
-        if (SaveFile(file, folder))
+        if (SaveFile(file, folder)) {
             copied += file.size;
-        else
+            taken += SpaceTaken(file.size, allocationUnit);
+        } else {
             failed = true;
+        }
         if (!Progress(static_cast<double>(copied) / static_cast<double>(total))) {
             log.Print(L"  Operation aborted by the user.\n");
-            if (i + 1 < device.files.size())
+            if (failed || i + 1 < device.files.size())
                 MarkIncomplete(folder.path);
             return false;
         }
     }
-    *freeEstimate -= std::min(copied, *freeEstimate);
-    if (failed)
+    *freeEstimate -= std::min(taken, *freeEstimate);
+    if (failed) {
+        // A folder that lacks a file of its driver must not pass for installation media.
+        MarkIncomplete(folder.path);
         log.Print(L"  Completed with errors.\n\n");
+    }
     return !failed;
 }
 
@@ -262,10 +290,11 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
     // or that does not fit the path limit, is not written anywhere.
     std::wstring target;
     const bool resolved = ResolveInFolder(folder.path, file.name, target);
-    const auto earlier = resolved ? folder.savedNames.find(FoldAsciiCase(target)) : folder.savedNames.end();
+    const auto earlier = resolved ? folder.savedNames.find(target) : folder.savedNames.end();
     if (earlier != folder.savedNames.end()) {
-        // Names that differ only in case name one file on disk: the same content is saved
-        // already, other content must not replace it.
+        // Names that the file system takes for one (letters in another case, in any script)
+        // name one file on disk: the same content is saved already, other content must not
+        // replace it.
         if (!file.path.empty() && SameFileContent(file.path, target))
             return true;
         log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
@@ -273,21 +302,33 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
             log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.c_str());
         return false;
     }
-    if (!resolved || !CopyDriverFile(file, target, folder)) {
+    if (!resolved) {
         log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        log.Print(L"      The name does not fit inside the device folder.\n");
         return false;
     }
-    folder.savedNames.emplace(FoldAsciiCase(target), file.name);
+    if (file.path.empty()) {
+        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        log.Print(L"      The file was not found on this computer.\n");
+        return false;
+    }
+    if (!CopyDriverFile(file, target, folder)) {
+        const DWORD error = ::GetLastError();
+        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        log.Print(L"      %s\n", SystemErrorText(error).c_str());
+        return false;
+    }
+    folder.savedNames.emplace(target, file.name);
     return true;
 }
 
 bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder)
 {
     const std::wstring parent = WithoutFileName(target);
-    if (folder.madeFolders.count(FoldAsciiCase(parent)) == 0) {
+    if (folder.madeFolders.count(parent) == 0) {
         if (!CreateFolderPath(parent))
             return false;
-        folder.madeFolders.insert(FoldAsciiCase(parent));
+        folder.madeFolders.insert(parent);
     }
     // Stamped through the handle that writes it: opening every copy again only to set its
     // times cost as much as a fifth of a small file's copy.

@@ -15,6 +15,7 @@
 #include "model/IProgressReporter.h"
 #include "model/IFileReporter.h"
 #include "discovery/SystemFolders.h"
+#include "platform/FileNameCompare.h"
 #include "saving/ISaveObserver.h"
 #include "saving/SaveLog.h"
 
@@ -40,6 +41,9 @@ public:
     int GetDeviceCount() const;
     // True only when every device was saved without error. console may be null.
     bool SaveAll(const std::wstring& targetFolder, FILE* console);
+    // Finishes the log now rather than when the saver goes (moved into the target folder and
+    // opened); false when the log could not be written whole, which the console is told.
+    bool FinishLog();
 
     bool Progress(double fraction) override;
     void OnFile(const DriverFile& file) override;
@@ -62,15 +66,17 @@ private:
     // What one device's save has written so far.
     struct DeviceFolder {
         std::wstring path;
-        // The files written: the target path with the letters A to Z folded, and the name in the set.
-        std::map<std::wstring, std::wstring> savedNames;
-        // Folders known to exist, folded the same way, so each is made or checked only once.
-        std::set<std::wstring> madeFolders;
+        // The files written: their full target paths, compared as the file system compares
+        // names, and each one's name in the set.
+        std::map<std::wstring, std::wstring, FileNameLess> savedNames;
+        // Folders known to exist, compared the same way, so each is made or checked only once.
+        std::set<std::wstring, FileNameLess> madeFolders;
     };
     // Writes one file into the device folder, or prints why it failed.
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
     bool CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder);
-    // Renames the folder of a device whose copy was stopped and says so in the log.
+    // Renames the folder of a device whose copy was stopped or failed part way, and says so
+    // in the log.
     void MarkIncomplete(const std::wstring& deviceFolder);
     // Tells the observer, if any, how the device's save ended.
     void TellOutcome(const DeviceInfo& device, bool saved);
@@ -84,6 +90,8 @@ private:
     bool aborted = false;
     // The target's free space as last asked, less what the run has written since.
     std::optional<uint64_t> freeEstimate;
+    // The target volume's allocation unit: every file takes whole units of it.
+    uint64_t allocationUnit = 1;
     // Set with aborted, for the search running ahead on its own thread.
     std::atomic<bool> stopLookahead{false};
     ISaveObserver* observer = nullptr;

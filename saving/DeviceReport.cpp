@@ -155,8 +155,11 @@ std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate)
 SaveReportBuilder::SaveReportBuilder(std::wstring targetFolder)
     : target(std::move(targetFolder)), report(NewDeviceReport())
 {
+    // The saver joins its device folders to the target as the file system resolves it.
     const std::wstring full = FullPathOf(target);
-    report.target = full.empty() ? target : full;
+    if (!full.empty())
+        target = full;
+    report.target = target;
 }
 
 void SaveReportBuilder::Describe(HDEVINFO set, const DeviceInfo& device)

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/ShellPath.h"
+#include "platform/Trace.h"
 #include "saving/SavePaths.h"
 
 namespace {
 
 const int kStampLength = 32;
-const unsigned kMostTempLogNames = 100;
+const unsigned kMostLogNames = 100;
 const wchar_t kLogSuffix[] = L"-log.txt";
 
 // A new file only: "w" would empty the log of another run that took the same name in the
@@ -103,12 +105,13 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     // The system reports the temporary folder with a closing backslash; the doubled backslash
     // this gives is read as one.
     // An empty target would put the log at the root of the current drive.
-    finalPath = targetFolder.empty() ? std::wstring() : targetFolder + L"\\" + name;
+    finalPath = targetFolder.empty() ? std::wstring() : WithBackslash(targetFolder) + name;
+    writeFailed = false;
+    writeError = ERROR_SUCCESS;
 
-    // The first free name: the plain one, else the same name numbered. The name in the
-    // target folder stays the plain one.
+    // The first free name: the plain one, else the same name numbered.
     bool nameTaken = true;
-    for (unsigned k = 0; !logFile && nameTaken && k < kMostTempLogNames; ++k) {
+    for (unsigned k = 0; !logFile && nameTaken && k < kMostLogNames; ++k) {
         tempPath = tempFolder + L"\\" + (k == 0 ? name : NumberedLogFileName(name, k));
         logFile.reset(CreateNewTextFile(tempPath, nameTaken));
     }
@@ -137,12 +140,22 @@ void SaveLog::Print(const wchar_t* format, ...)
     const std::wstring message(buffer.data(), static_cast<size_t>(length));
     NoteError(message);
     const std::string text = ToLogText(message);
-    for (FILE* stream : {logFile.get(), console}) {
-        if (stream) {
-            std::fwrite(text.data(), 1, text.size(), stream);
-            std::fflush(stream);
-        }
+    if (logFile && !writeFailed) {
+        ::SetLastError(ERROR_SUCCESS);
+        if (std::fwrite(text.data(), 1, text.size(), logFile.get()) != text.size() || std::fflush(logFile.get()) != 0)
+            NoteWriteFailure();
     }
+    if (console) {
+        std::fwrite(text.data(), 1, text.size(), console);
+        std::fflush(console);
+    }
+}
+
+void SaveLog::NoteWriteFailure()
+{
+    writeFailed = true;
+    writeError = ::GetLastError();
+    TraceFailure(L"writing the log", writeError);
 }
 
 void SaveLog::NoteError(const std::wstring& message)
@@ -162,26 +175,58 @@ void SaveLog::ReportPathInsteadOfOpening(FILE* output)
     pathOutput = output;
 }
 
-void SaveLog::Finish()
+bool SaveLog::Finish()
 {
+    const bool whole = !isOpen || !writeFailed;
     if (isOpen) {
-        logFile.reset();
-        const bool moved = !finalPath.empty() &&
-                           ::MoveFileExW(tempPath.c_str(), finalPath.c_str(),
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
-        const std::wstring& shown = moved ? finalPath : tempPath;
+        // Closing writes out what the stream still holds: that may fail as well.
+        ::SetLastError(ERROR_SUCCESS);
+        if (std::fclose(logFile.release()) != 0 && !writeFailed)
+            NoteWriteFailure();
+        const std::wstring moved = MoveIntoTarget();
+        const std::wstring& shown = moved.empty() ? tempPath : moved;
         // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
         const std::wstring full = FullPathOf(shown);
         finishedPath = full.empty() ? shown : full;
-        if (pathOutput) {
-            const std::string line = ToLogText(finishedPath + L"\n");
-            std::fwrite(line.data(), 1, line.size(), pathOutput);
-            std::fflush(pathOutput);
-        } else {
+        if (writeFailed && console)
+            WriteLine(console, L"ERROR: The log file " + finishedPath + L" is incomplete: " +
+                                   SystemErrorText(writeError) + L"\n");
+        if (pathOutput)
+            WriteLine(pathOutput, finishedPath + L"\n");
+        else
             shell.Open(shown);
-        }
     }
+    const bool result = whole && !writeFailed;
     isOpen = false;
     tempPath.clear();
     finalPath.clear();
+    return result;
+}
+
+std::wstring SaveLog::MoveIntoTarget() const
+{
+    if (finalPath.empty())
+        return std::wstring();
+    // Never over another log: two runs started in the same second take the same name, and the
+    // earlier run's log is data the user keeps.
+    const std::wstring name = FileNamePart(finalPath);
+    const std::wstring folder = finalPath.substr(0, finalPath.size() - name.size());
+    for (unsigned k = 0; k < kMostLogNames; ++k) {
+        const std::wstring path = k == 0 ? finalPath : folder + NumberedLogFileName(name, k);
+        if (::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_COPY_ALLOWED))
+            return path;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            TraceFailure(L"moving the log into the target folder", error);
+            return std::wstring();
+        }
+    }
+    return std::wstring();
+}
+
+void SaveLog::WriteLine(FILE* output, const std::wstring& line)
+{
+    const std::string text = ToLogText(line);
+    std::fwrite(text.data(), 1, text.size(), output);
+    std::fflush(output);
 }

@@ -24,18 +24,23 @@ public:
     SaveLog(const SaveLog&) = delete;
     SaveLog& operator=(const SaveLog&) = delete;
 
-    // Starts the log of a run into targetFolder; false when the log file cannot be created.
-    // The file in the temporary folder is the run's own even when another run started in the
-    // same second. Without a target folder the log stays in the temporary folder.
+    // Starts the log of a run into targetFolder (a full path); false when the log file cannot
+    // be created. The file in the temporary folder is the run's own even when another run
+    // started in the same second. Without a target folder the log stays in the temporary folder.
     bool Open(const std::wstring& targetFolder, FILE* console);
     // Formats one message (wide printf rules) and writes it whole to the log and the console,
     // through to the file at once, so a run that is ended leaves its log up to that message.
+    // Once a write to the file fails (its volume is full, say), nothing more is written to it,
+    // so the file never holds a message after a hole.
     void Print(const wchar_t* format, ...);
     // A run that nobody watches (a script, a scheduled task) gets the log's path as a line on
     // output when the log is finished, instead of a viewer.
     void ReportPathInsteadOfOpening(FILE* output);
-    // Closes the log, moves it into the target folder and opens it with the shell.
-    void Finish();
+    // Closes the log, moves it into the target folder and opens it with the shell. A log of
+    // the same name there (another run's, started in the same second) is kept: this one takes
+    // the name numbered. False when the log could not be written whole; the console, if any,
+    // then gets an "ERROR:" line that names the log file and says why. Later calls do nothing.
+    bool Finish();
     // The full path of the finished log where it stays; empty before Finish.
     const std::wstring& FinishedPath() const { return finishedPath; }
 
@@ -52,6 +57,12 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
+    void NoteWriteFailure();
+    // Moves the closed log into the target folder under the first free name; the path it got,
+    // or empty text when it stays in the temporary folder.
+    std::wstring MoveIntoTarget() const;
+    static void WriteLine(FILE* output, const std::wstring& line);
+
     std::wstring kind;
     std::wstring tempFolder;
     IShellOpen& shell;
@@ -63,11 +74,16 @@ private:
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
     FILE* pathOutput = nullptr;
+    // The system's error code of the first write to the log file that failed; none while
+    // every write went through.
+    DWORD writeError = ERROR_SUCCESS;
+    bool writeFailed = false;
 };
 
 // "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-<kind>.txt" for the given local time.
 std::wstring LogFileName(const SYSTEMTIME* localTime, const std::wstring& kind = L"log");
-// The name of a log in the temporary folder when the plain name is taken: "-<k>" before "-log.txt".
+// The name of a log when the plain name is taken, in the temporary folder or the target
+// folder: "-<k>" before "-log.txt".
 std::wstring NumberedLogFileName(const std::wstring& name, unsigned k);
 
 // The 8-bit text of a message: every character below 256 as the byte of that value. A

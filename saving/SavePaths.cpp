@@ -247,41 +247,36 @@ uint64_t TotalSize(const std::deque<DriverFile>& files)
     return total;
 }
 
-std::wstring FullPathOf(const std::wstring& path)
+bool GetAllocationUnit(const std::wstring& path, uint64_t& unitBytes)
 {
-    std::vector<wchar_t> buffer(kPathBufferLength);
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0)
-            return std::wstring();
-        if (length < buffer.size())
-            return std::wstring(buffer.data(), length);
-        buffer.resize(length);
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD totalClusters = 0;
+    // Asked of the folder itself first, so that a volume mounted in a folder answers for itself;
+    // older systems take only the volume's root.
+    std::wstring folder = WithBackslash(path);
+    if (!::GetDiskFreeSpaceW(folder.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+        std::vector<wchar_t> root(kPathBufferLength, L'\0');
+        if (!::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+            !::GetDiskFreeSpaceW(root.data(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+            return false;
     }
+    unitBytes = static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
+    return unitBytes != 0;
 }
 
-bool IsWithinFolder(const std::wstring& path, const std::wstring& folder)
+uint64_t SpaceTaken(uint64_t fileSize, uint64_t unitBytes)
 {
-    const std::wstring base = WithBackslash(folder);
-    const std::wstring candidate = WithBackslash(path);
-    return base.size() > 1 && candidate.size() >= base.size() &&
-           EqualsFoldingAsciiCase(candidate.substr(0, base.size()), base);
+    if (unitBytes <= 1)
+        return fileSize;
+    return (fileSize / unitBytes + (fileSize % unitBytes != 0 ? 1 : 0)) * unitBytes;
 }
 
-bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target)
+uint64_t SpaceTaken(const std::deque<DriverFile>& files, uint64_t unitBytes)
 {
-    // A relative file name never holds a colon (it would name a drive or a stream), nor
-    // starts with two separators (a share, or a device path).
-    const bool share = name.size() >= 2 && (name[0] == L'\\' || name[0] == L'/') && (name[1] == L'\\' || name[1] == L'/');
-    if (name.empty() || share || name.find(L':') != std::wstring::npos)
-        return false;
-    // Joined as text: the shell's path joining would read a folder of the path that starts
-    // with two dots ("..Backups") as a step up. The full path is what the file system will
-    // write to: ".." parts, forward slashes and device names are resolved as it resolves them.
-    const std::wstring full = FullPathOf(WithBackslash(folder) + name);
-    const std::wstring base = WithBackslash(FullPathOf(folder));
-    if (full.size() <= base.size() || full.size() >= MAX_PATH || !IsWithinFolder(full, base))
-        return false;
-    target = full;
-    return true;
+    uint64_t total = 0;
+    for (const DriverFile& file : files)
+        total += SpaceTaken(file.size, unitBytes);
+    return total;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/DriverFile.h"
+#include "platform/ShellPath.h"
 
 // Turns a display text into a valid file name, in place: white space trimmed at both ends,
 // then '<' and '>' become '(' and ')', each of :\/*?"|;^&+= and each control character is
@@ -56,14 +57,11 @@ bool SameFileContent(const std::wstring& left, const std::wstring& right);
 // Sum of the sizes of a file set, in 64 bits.
 uint64_t TotalSize(const std::deque<DriverFile>& files);
 
-// The full path at which a file of relative name belongs inside folder. False when the name
-// is not a plain relative name under the folder (".." parts that climb out of it, a drive, a
-// share, a device name, a stream) or when the path does not fit the path limit: such a file
-// is not written anywhere.
-bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target);
+// The bytes of one allocation unit (cluster) of the volume that holds path; false when the
+// system cannot tell.
+bool GetAllocationUnit(const std::wstring& path, uint64_t& unitBytes);
 
-// True when path is folder itself or lies inside it (full paths; letters A to Z in any case).
-bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);
-
-// GetFullPathNameW, whole however long; empty text when it fails.
-std::wstring FullPathOf(const std::wstring& path);
+// The room a file set takes on a volume of this allocation unit: each file rounded up to whole
+// units, since even a one-byte file takes one of them. A unit of 0 or 1 counts plain bytes.
+uint64_t SpaceTaken(const std::deque<DriverFile>& files, uint64_t unitBytes);
+uint64_t SpaceTaken(uint64_t fileSize, uint64_t unitBytes);

@@ -286,6 +286,12 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_DEVICE_RESTORE:
         RestoreCommand();
         return true;
+    case ID_DEVICE_OPEN_OFFLINE:
+        OpenOfflineWindows();
+        return true;
+    case ID_DEVICE_SHOW_THIS_PC:
+        ShowThisPc();
+        return true;
     case ID_VIEW_PRESENT_ONLY:
     case ID_VIEW_MICROSOFT_DRIVERS:
         ToggleCommand(id);
@@ -416,6 +422,7 @@ void CMainFrame::OnScanFinished()
         if (::GetFocus() == view.Tree().get() && !view.Tree().GetCaretItem())
             view.Tree().SelectItem(view.Tree().GetRootItem());
     }
+    FollowShownSystem();
     if (closeRequested) {
         closeRequested = false;
         Post(WM_CLOSE);
@@ -423,6 +430,49 @@ void CMainFrame::OnScanFinished()
         restoreWhenScanned = false;
         Post(WM_COMMAND, ID_DEVICE_RESTORE);
     }
+}
+
+void CMainFrame::OpenOfflineWindows()
+{
+    if (scanning)
+        return;
+    std::wstring folder = offline.Root();
+    if (!actions.PickOfflineWindows(get(), folder))
+        return;
+    std::wstring refusal;
+    if (!offline.Choose(folder, refusal)) {
+        messages.Show(get(), refusal.c_str(), LoadResourceString(IDS_OFFLINE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    deviceList.SetRecordSource(offline.RecordSource());
+    StartScan();
+}
+
+void CMainFrame::ShowThisPc()
+{
+    if (scanning || !offline.Active())
+        return;
+    offline.Clear();
+    deviceList.SetRecordSource(nullptr);
+    StartScan();
+}
+
+void CMainFrame::FollowShownSystem()
+{
+    const std::wstring refusal = offline.LastRefusal();
+    if (!refusal.empty()) {
+        messages.Show(get(), refusal.c_str(), LoadResourceString(IDS_OFFLINE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+        ShowThisPc();
+        return;
+    }
+    if (offline.Active()) {
+        const SystemFolders folders = offline.Folders();
+        actions.UseSystemFolders(&folders);
+    } else {
+        actions.UseSystemFolders(nullptr);
+    }
+    ::SetWindowTextW(get(), offline.Title(LoadResourceString(IDR_MAINFRAME, kTitleCapacity)).c_str());
+    menu.EnableItem(ID_DEVICE_SHOW_THIS_PC, offline.Active());
 }
 
 void CMainFrame::ToggleCommand(UINT id)

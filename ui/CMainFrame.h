@@ -27,6 +27,7 @@
 #include "platform/Handles.h"
 #include "ui/CDeviceTreeView.h"
 #include "ui/IMainFrameActions.h"
+#include "ui/OfflineWindows.h"
 #include "framework/IMessageBox.h"
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>,
@@ -109,12 +110,20 @@ private:
     void ShowDriverFiles();
     void SaveCommand();
     void RestoreCommand();
+    // "Open offline Windows...": the tree shows the devices of a Windows that is not running.
+    void OpenOfflineWindows();
+    // "Show this PC": back to this PC's own devices.
+    void ShowThisPc();
+    // After a scan: the title and the dialogs' folders follow what the tree shows, or a
+    // Windows that could not be read is refused and the window goes back to this PC.
+    void FollowShownSystem();
 
     void RunScan();
 
     CDeviceTreeView view;
     DeviceInfo* selectedDevice;
     DeviceList deviceList;
+    OfflineWindows offline;
     std::wstring browsePath;
     CWindow progressBar;
     PlacementRecord devicePlacement;

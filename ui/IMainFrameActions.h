@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/SystemFolders.h"
 #include "model/DeviceInfo.h"
 #include "ui/PlacementRecord.h"
 
@@ -31,6 +32,12 @@ public:
     // Asks for a backup folder (starting at browsePath) and restores from it under the
     // restore dialog; true when a restore ran, so the devices are to be scanned again.
     virtual bool RestoreDrivers(HWND owner, const std::wstring& browsePath) = 0;
+    // Asks for the folder that holds an offline Windows (a choice replaces folder); false
+    // when the choice is cancelled.
+    virtual bool PickOfflineWindows(HWND owner, std::wstring& folder) = 0;
+    // The folders that the driver files dialog and the save use from now on: an offline
+    // Windows' (copied), or this PC's again when null. A restore always installs onto this PC.
+    virtual void UseSystemFolders(const SystemFolders* imageFolders) = 0;
 
 protected:
     ~IMainFrameActions() = default;

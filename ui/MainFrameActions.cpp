@@ -11,7 +11,7 @@
 void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                                        std::wstring& browsePath)
 {
-    CDriverFilesDlg dialog(placement, &device, browsePath, services);
+    CDriverFilesDlg dialog(placement, &device, browsePath, ShownSystem());
     dialog.DoModal(owner);
 }
 
@@ -19,7 +19,7 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
 {
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(browsePath, services.shell, services.systemFolders);
+    CSaveProgressDlg dialog(browsePath, services.shell, ShownSystem().systemFolders);
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
     if (!services.folderPicker.PickFolder(browsePath, owner, nullptr))
@@ -35,6 +35,25 @@ bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(folder, services);
     return dialog.DoModal(owner) == IDOK;
+}
+
+bool MainFrameActions::PickOfflineWindows(HWND owner, std::wstring& folder)
+{
+    return services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_OFFLINE_PICK_FOLDER).c_str());
+}
+
+void MainFrameActions::UseSystemFolders(const SystemFolders* folders)
+{
+    if (folders)
+        imageFolders = *folders;
+    else
+        imageFolders.reset();
+}
+
+ShellServices MainFrameActions::ShownSystem() const
+{
+    return ShellServices{services.messages, services.shell, services.folderPicker,
+                         imageFolders ? *imageFolders : services.systemFolders};
 }
 
 void MainFrameActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)

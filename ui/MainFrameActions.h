@@ -2,6 +2,8 @@
 // actions, with the services they use.
 #pragma once
 
+#include <optional>
+
 #include "ui/IMainFrameActions.h"
 #include "ui/ShellServices.h"
 
@@ -18,7 +20,13 @@ public:
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
+    void UseSystemFolders(const SystemFolders* imageFolders) override;
 
 private:
+    // The services with the folders of the system that the window shows.
+    ShellServices ShownSystem() const;
+
     ShellServices services;
+    std::optional<SystemFolders> imageFolders;
 };

@@ -84,13 +84,20 @@ TEST_F(FileSearchIndexTest, SizeBeyondFourGibibytesIsWhole)
     ::DeleteFileW(path.c_str());
 }
 
-TEST_F(FileSearchIndexTest, OnlyLettersAToZIgnoreCase)
+TEST_F(FileSearchIndexTest, LettersOfEveryScriptIgnoreCaseAsOnDisk)
 {
     ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u00e9t\u00e9.sys", "e"));
+    ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u0434\u0440\u0430\u0439\u0432\u0435\u0440.sys", "cyrillic"));  // драйвер
+    ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u03ba\u03ac\u03c1\u03c4\u03b1.sys", "greek"));  // κάρτα
     FileSearchIndex index(tree.path());
     DriverFile file;
     EXPECT_TRUE(index.Find(L"\u00e9T\u00e9.SYS", file));
-    EXPECT_FALSE(index.Find(L"\u00c9t\u00e9.sys", file)) << "accented capitals are not folded";
+    EXPECT_TRUE(index.Find(L"\u00c9t\u00c9.sys", file)) << "accented capitals name the same file";
+    EXPECT_TRUE(index.Find(L"\u0414\u0420\u0410\u0419\u0412\u0415\u0420.SYS", file));  // ДРАЙВЕР
+    EXPECT_EQ(ReadFileBytes(file.path), "cyrillic");
+    EXPECT_TRUE(index.Find(L"\u039a\u0386\u03a1\u03a4\u0391.sys", file));  // ΚΆΡΤΑ
+    EXPECT_EQ(ReadFileBytes(file.path), "greek");
+    EXPECT_FALSE(index.Find(L"et\u00e9.sys", file)) << "a letter without its accent is another name";
 }
 
 TEST_F(FileSearchIndexTest, FoldersNeverMatchAndMissingFilesLeaveTheRecordAlone)

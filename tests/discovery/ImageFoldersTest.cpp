@@ -125,4 +125,30 @@ TEST(ImageFileSet, TakesNoFileFromThisPc)
     EXPECT_EQ(device.files[4].target, image.infFolders[0] + L"\\oem5.inf");
 }
 
+// The layout INF that an image INF names comes from the image's INF folder, not from this PC's,
+// where one of the same name says otherwise.
+TEST(ImageFileSet, TheLayoutInfComesFromTheImage)
+{
+    TempFolder root;
+    const SystemFolders image = ReadImageFolders(root.path(), L"AMD64");
+    const std::string layout = VersionSection() + "\n[SourceDisksNames]\n7 = \"Layout disk\",,,\\";
+    ASSERT_TRUE(WriteFileBytes(image.infFolders[0] + L"\\oem8.inf",
+                               VersionSection("LayoutFile=contoso-image-layout.inf\n") + CopyToDrivers("Card", "laid-out.sys\n")));
+    ASSERT_TRUE(WriteFileBytes(image.infFolders[0] + L"\\contoso-image-layout.inf",
+                               layout + "image\n\n[SourceDisksFiles]\nlaid-out.sys = 7\n"));
+    const std::wstring thisPc = ReadSystemFolders().windowsDir + L"inf\\contoso-image-layout.inf";
+    ASSERT_TRUE(WriteFileBytes(thisPc, layout + "thispc\n\n[SourceDisksFiles]\nlaid-out.sys = 7\n"));
+
+    DeviceInfo device;
+    device.infPath = L"oem8.inf";
+    device.infSection = L"Card";
+    RecordingReporter reporter;
+    DriverFileFinder finder(device, reporter, image);
+    const bool found = finder.Run();
+    RemoveTree(thisPc);
+    ASSERT_TRUE(found);
+    ASSERT_FALSE(reporter.Names().empty());
+    EXPECT_EQ(reporter.Names()[0], L"image\\laid-out.sys");
+}
+
 } // namespace

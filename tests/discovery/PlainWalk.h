@@ -1,6 +1,6 @@
 // The plain last-resort search that the file search index must agree with, and is measured
 // against: the whole tree depth first in listing order, folders searched as soon as they are
-// listed, the first file of the name (letters A to Z in any case) wins.
+// listed, the first file of the name (compared as the file system compares names) wins.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/Handles.h"
-#include "platform/ShellPath.h"
+#include "platform/FileNameCompare.h"
 
 inline bool PlainWalk(const std::wstring& folder, const std::wstring& fileName, std::wstring& found)
 {
@@ -21,7 +21,7 @@ inline bool PlainWalk(const std::wstring& folder, const std::wstring& fileName, 
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (name != L"." && name != L".." && PlainWalk(folder + L"\\" + name, fileName, found))
                 return true;
-        } else if (EqualsFoldingAsciiCase(name, fileName)) {
+        } else if (SameFileName(name, fileName)) {
             found = folder + L"\\" + name;
             return true;
         }

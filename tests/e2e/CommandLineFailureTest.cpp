@@ -155,7 +155,8 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
         std::wstring block = SavedDeviceLog(device, folder);
         if (device.name == L"Broken Widget")
             block.replace(block.rfind(L"  Done.\n\n"), std::wstring::npos,
-                          L"    ERROR: Failed to save file broken.dll\n  Completed with errors.\n\n");
+                          L"    ERROR: Failed to save file broken.dll\n      The file was not found on this computer.\n"
+                          L"  The folder '" + folder + L" (incomplete)' is incomplete.\n  Completed with errors.\n\n");
         messages += block;
     }
     messages += RunSummaryLog(1, 2);
@@ -164,9 +165,9 @@ TEST_F(CommandLineFailureTest, DriverFileThatIsGoneFailsItsDeviceOnly)
     const std::wstring classFolder = target + L"\\" + fixture::kTestClassDescription;
     EXPECT_EQ(ListTree(classFolder + L"\\Intact Widget"),
               Sorted({L"intact.cat", L"intact.dll", L"intact.inf", L"intact.sys", L"intactco.dll"}));
-    EXPECT_EQ(ListTree(classFolder + L"\\Broken Widget"),
+    EXPECT_EQ(ListTree(classFolder + L"\\Broken Widget (incomplete)"),
               Sorted({L"broken.cat", L"broken.inf", L"broken.sys", L"brokenco.dll"}))
-        << "the device's other files are saved";
+        << "the device's other files are saved, in a folder marked as lacking one";
 }
 
 TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere)
@@ -201,7 +202,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
     EXPECT_NE(log.find("    escape.inf\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("  Completed with errors.\r\n\r\n"), std::string::npos);
     const std::wstring logName = LogsIn(target).at(0);
-    const std::wstring device = L"outer\\Driver Backup\\Tarnwick test devices\\Hostile Widget\\";
+    const std::wstring device = L"outer\\Driver Backup\\Tarnwick test devices\\Hostile Widget (incomplete)\\";
     EXPECT_EQ(ListTree(sandbox.path()),
               Sorted({L"media\\", L"media\\escape.cat", L"media\\one\\", L"media\\one\\two\\",
                       L"media\\one\\two\\hostile\\", L"media\\one\\two\\hostile\\hostile.dll",

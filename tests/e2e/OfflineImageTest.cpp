@@ -3,8 +3,9 @@
 // folder, through the driver store, with media subfolders and co-installers): its SYSTEM key
 // saved as the image's hive, named as Windows names its control set, and the drivers' files
 // copied into the image's Windows folder. Then the drivers are removed from this prefix, so
-// that it never had them: a backup of the image must equal the backup made while they were
-// installed, and take nothing from the running system.
+// that it never had them, and files of other bytes are left where their files were: a backup
+// of the image must equal the backup made while they were installed, and take nothing from
+// the running system.
 #include <gtest/gtest.h>
 
 #include <shlwapi.h>
@@ -27,6 +28,7 @@ std::wstring g_image;          // the offline Windows: <image>\Windows\...
 std::wstring g_onlineBackup;   // backup made while the drivers were installed
 std::wstring g_setupError;
 std::vector<fixture::InstallResult> g_installed;
+std::vector<std::wstring> g_decoys;  // files of other bytes where this prefix had the drivers' files
 
 std::wstring WindowsFolder()
 {
@@ -109,10 +111,21 @@ protected:
             if (!fixture::Uninstall(installed))
                 g_setupError = L"not removed: " + installed.publishedInf;
         }
+        // A backup that took a file from the running system would hold these bytes.
+        for (const fixture::InstallResult& installed : g_installed) {
+            for (const std::wstring& file : installed.installedFiles) {
+                if (!WriteFileBytes(file, "decoy of the running system"))
+                    g_setupError = L"no decoy at " + file;
+                g_decoys.push_back(file);
+            }
+        }
     }
 
     static void TearDownTestSuite()
     {
+        for (const std::wstring& decoy : g_decoys)
+            ::DeleteFileW(decoy.c_str());
+        g_decoys.clear();
         g_installed.clear();
         g_work.reset();
     }

@@ -110,9 +110,10 @@ TEST_F(DeviceSaverSafetyTest, HostileFileNamesWriteNothingOutsideTheDeviceFolder
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(ListTree(sandbox.path()),
               Sorted({L"outer\\", L"outer\\middle\\", L"outer\\middle\\target\\",
-                                         L"outer\\middle\\target\\Ports\\", L"outer\\middle\\target\\Ports\\Device\\",
-                                         L"outer\\middle\\target\\Ports\\Device\\also-good.dll",
-                                         L"outer\\middle\\target\\Ports\\Device\\good.dll",
+                                         L"outer\\middle\\target\\Ports\\",
+                                         L"outer\\middle\\target\\Ports\\Device (incomplete)\\",
+                                         L"outer\\middle\\target\\Ports\\Device (incomplete)\\also-good.dll",
+                                         L"outer\\middle\\target\\Ports\\Device (incomplete)\\good.dll",
                                          L"outer\\middle\\target\\" + logs[0], L"payload.bin"}));
     const std::wstring temp = ReadSystemFolders().tempDir;
     for (int i = 1; i <= 10; ++i) {
@@ -153,7 +154,7 @@ TEST_F(DeviceSaverSafetyTest, FilePathBeyondThePathLimitFailsThatFileOnly)
     device.files.push_back(File(longName));
     device.files.push_back(File(L"short.sys"));
     EXPECT_FALSE(Save({&device}));
-    EXPECT_EQ(ListTree(target + L"\\Ports\\Device"), std::vector<std::wstring>{L"short.sys"});
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Device (incomplete)"), std::vector<std::wstring>{L"short.sys"});
     EXPECT_NE(OnlyLogIn(target).find(Latin1(L"    ERROR: Failed to save file " + longName + L"\r\n")),
               std::string::npos);
 }
@@ -267,4 +268,46 @@ TEST_F(DeviceSaverSafetyTest, EmptyTargetSavesNothingAnywhere)
     EXPECT_EQ(ListTree(work), std::vector<std::wstring>()) << "nothing in the current folder";
     ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir,
                     L"Saving devices...\n  Target path is \n\nERROR: Could not create target folder.\n");
+}
+
+// A target is taken as the system resolves it, once, and every device folder and the log are
+// joined to that: a blank or dots at the end, a drive-relative and a rooted target all save
+// into the one folder they name.
+TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
+{
+    const std::wstring work = sandbox / L"work";
+    ASSERT_TRUE(::CreateDirectoryW(work.c_str(), nullptr));
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(work.c_str()));
+    struct Form {
+        std::wstring raw;
+        std::wstring resolved;
+    };
+    const Form forms[] = {
+        {sandbox / L"sp ", sandbox / L"sp"},
+        {sandbox / L"trail. .", sandbox / L"trail"},
+        {work.substr(0, 2), work},                                      // "C:": the current folder of that drive
+        {(sandbox / L"rooted").substr(2), sandbox / L"rooted"},         // "\\users\\...": on the current drive
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(::testing::PrintToString(form.raw));
+        target = form.raw;
+        DeviceInfo& device = DeviceWithFile(L"Ports", L"Device");
+        EXPECT_TRUE(Save({&device}));
+        const std::vector<std::wstring> logs = LogsIn(form.resolved);
+        ASSERT_EQ(logs.size(), 1u) << "the log lies in the folder the target names";
+        EXPECT_EQ(ListTree(form.resolved), Sorted({L"Ports\\", L"Ports\\Device\\", L"Ports\\Device\\driver.sys", logs[0]}));
+        const std::string log = ReadFileBytes(form.resolved + L"\\" + logs[0]);
+        EXPECT_NE(log.find(Latin1(L"  Target path is " + form.raw + L"\r\n")), std::string::npos) << log;
+        EXPECT_NE(log.find(Latin1(L"  Saving to " + form.resolved + L"\\Ports\\Device...\r\n  Done.")), std::string::npos)
+            << log;
+        // The current folder itself cannot go: only what the run put in it.
+        ASSERT_TRUE(RemoveTree(form.resolved + L"\\Ports"));
+        ASSERT_TRUE(::DeleteFileW((form.resolved + L"\\" + logs[0]).c_str()));
+        if (form.resolved != work)
+            ASSERT_TRUE(::RemoveDirectoryW(form.resolved.c_str()));
+    }
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_EQ(ListTree(sandbox.path()), Sorted({L"payload.bin", L"work\\"})) << "nothing anywhere else";
 }

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "discovery/SystemFolders.h"
+#include "platform/Handles.h"
+#include "platform/Trace.h"
 #include "platform/WorkerThread.h"
 #include "saving/CDeviceSaver.h"
 #include "saving/FileSetLookahead.h"
@@ -220,12 +222,14 @@ TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
     DeviceInfo& third = Device(L"Ports", L"Three", {Payload(L"three.sys", "3")});
     EXPECT_FALSE(Save(target, {&first, &second, &third}));
 
-    EXPECT_EQ(ListTree(target + L"\\Ports\\Two"), Sorted({L"two.inf", L"two.sys"}));
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Two (incomplete)"), Sorted({L"two.inf", L"two.sys"}))
+        << "a folder that lacks a file is marked, as a stopped copy is";
     EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Three\\three.sys"), "3");
     const std::wstring expected =
         Start() + DeviceHeader(first) + L"    one.sys\n  Saving to " + target + L"\\Ports\\One...\n  Done.\n\n" +
         DeviceHeader(second) + L"    two.inf\n    missing.dll\n    two.sys\n  Saving to " + target +
-        L"\\Ports\\Two...\n    ERROR: Failed to save file missing.dll\n  Completed with errors.\n\n" +
+        L"\\Ports\\Two...\n    ERROR: Failed to save file missing.dll\n      The file was not found on this computer.\n" +
+        L"  The folder '" + target + L"\\Ports\\Two (incomplete)' is incomplete.\n  Completed with errors.\n\n" +
         DeviceHeader(third) + L"    three.sys\n  Saving to " + target + L"\\Ports\\Three...\n  Done.\n\n" +
         L"\nDone: 2 of 3 device driver(s) succesefully saved.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
@@ -284,20 +288,59 @@ TEST_F(DeviceSaverTest, EmptySetPassesTheSpaceTest)
     EXPECT_EQ(reporter.fractions, (std::vector<double>{0.0, 0.0, 0.0}));
 }
 
+// Names the file system takes for one file, in any script: the one a package copies to two
+// folders (драйвер.sys and ДРАЙВЕР.sys) lands on one name in the device folder.
 TEST_F(DeviceSaverTest, NamesDifferingInCaseWithOtherContentAreAClashNotALoss)
 {
-    DeviceInfo& clash = Device(L"Ports", L"Case", {Payload(L"A.SYS", "upper"), Payload(L"a.sys", "lower")});
-    DeviceInfo& same = Device(L"Ports", L"Same", {Payload(L"B.SYS", "same"), Payload(L"b.sys", "same")});
-    EXPECT_FALSE(Save(target, {&clash, &same}));
-    EXPECT_EQ(ListTree(target + L"\\Ports\\Case"), std::vector<std::wstring>{L"A.SYS"});
-    EXPECT_EQ(ReadFileBytes(target + L"\\Ports\\Case\\A.SYS"), "upper") << "the earlier file is not replaced";
-    EXPECT_EQ(ListTree(target + L"\\Ports\\Same"), std::vector<std::wstring>{L"B.SYS"}) << "the same bytes are no loss";
-    const std::wstring expected =
-        Start() + DeviceHeader(clash) + L"    A.SYS\n    a.sys\n  Saving to " + target + L"\\Ports\\Case...\n" +
-        L"    ERROR: Failed to save file a.sys\n      A different file, A.SYS, is saved under that name.\n" +
-        L"  Completed with errors.\n\n" + DeviceHeader(same) + L"    B.SYS\n    b.sys\n  Saving to " + target +
-        L"\\Ports\\Same...\n  Done.\n\n" + L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
-    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    struct Pair {
+        const wchar_t* upper;
+        const wchar_t* lower;
+        const wchar_t* logged;  // either name in the 8-bit log
+    };
+    const Pair pairs[] = {
+        {L"A.SYS", L"a.sys", nullptr},
+        {L"\x0414\x0420\x0410\x0419\x0412\x0415\x0420.sys", L"\x0434\x0440\x0430\x0439\x0432\x0435\x0440.sys",
+         L"???????.sys"},
+        {L"\x039A\x0386\x03A1\x03A4\x0391.sys", L"\x03BA\x03AC\x03C1\x03C4\x03B1.sys", L"?????.sys"},
+    };
+    for (const Pair& pair : pairs) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(pair.lower)));
+        ASSERT_TRUE(RemoveTree(target));
+        DeviceInfo& clash = Device(L"Ports", L"Case", {Payload(pair.upper, "upper"), Payload(pair.lower, "lower")});
+        DeviceInfo& same = Device(L"Ports", L"Same", {Payload(L"B.SYS", "same"), Payload(L"b.sys", "same")});
+        EXPECT_FALSE(Save(target, {&clash, &same}));
+        const std::wstring kept = target + L"\\Ports\\Case (incomplete)";
+        EXPECT_EQ(ListTree(kept), std::vector<std::wstring>{pair.upper});
+        EXPECT_EQ(ReadFileBytes(kept + L"\\" + pair.upper), "upper") << "the earlier file is not replaced";
+        EXPECT_EQ(ListTree(target + L"\\Ports\\Same"), std::vector<std::wstring>{L"B.SYS"})
+            << "the same bytes are no loss";
+        const std::wstring upper = pair.logged ? pair.logged : pair.upper;
+        const std::wstring lower = pair.logged ? pair.logged : pair.lower;
+        const std::wstring expected =
+            Start() + DeviceHeader(clash) + L"    " + upper + L"\n    " + lower + L"\n  Saving to " + target +
+            L"\\Ports\\Case...\n" + L"    ERROR: Failed to save file " + lower + L"\n      A different file, " +
+            upper + L", is saved under that name.\n" + L"  The folder '" + kept + L"' is incomplete.\n" +
+            L"  Completed with errors.\n\n" + DeviceHeader(same) + L"    B.SYS\n    b.sys\n  Saving to " + target +
+            L"\\Ports\\Same...\n  Done.\n\n" + L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
+        EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+    }
+}
+
+// A copy that the system refuses (here: the source is held open by another program that
+// shares it with nobody) names the file and then the system's own reason.
+TEST_F(DeviceSaverTest, CopyThatFailsIsFollowedByTheSystemsReason)
+{
+    DeviceInfo& device = Device(L"Ports", L"Held", {Payload(L"held.sys", "held"), Payload(L"free.sys", "free")});
+    UniqueFileHandle holder(::CreateFileW(device.files[0].path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                          nullptr));
+    ASSERT_TRUE(holder.valid());
+    EXPECT_FALSE(Save(target, {&device}));
+    holder.reset();
+    const std::string log = OnlyLogIn(target);
+    const std::string reason = Latin1(L"    ERROR: Failed to save file held.sys\r\n      " +
+                                      SystemErrorText(ERROR_SHARING_VIOLATION) + L"\r\n");
+    EXPECT_NE(log.find(reason), std::string::npos) << log;
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Held (incomplete)"), std::vector<std::wstring>{L"free.sys"});
 }
 
 TEST_F(DeviceSaverTest, CopiesOfReadOnlyFilesKeepTheirTimes)
@@ -338,7 +381,35 @@ TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
     EXPECT_FALSE(Save(target, {&device}));
     const std::string log = OnlyLogIn(target);
     EXPECT_NE(log.find("  ERROR: Not enough space on target.\r\n"), std::string::npos);
-    EXPECT_EQ(ListTree(target + L"\\Ports\\Huge"), std::vector<std::wstring>()) << "the device folder stays, empty";
+    EXPECT_EQ(ListTree(target), LogsIn(target)) << "no empty device or class folder is left behind";
+}
+
+// A hundred one-byte files take a hundred allocation units: a device whose bytes would fit,
+// but whose files would not, is refused before anything of it is copied.
+TEST_F(DeviceSaverTest, TinyFilesAreCountedInWholeAllocationUnits)
+{
+    const std::wstring volume = SmallVolume();
+    if (volume.empty())
+        GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
+    target = volume + L"\\tiny-files";
+    ASSERT_TRUE(RemoveTree(target));
+    ASSERT_TRUE(CreateFolderPath(target));
+    uint64_t freeBytes = 0;
+    uint64_t unit = 0;
+    ASSERT_TRUE(GetFreeSpace(target, freeBytes));
+    ASSERT_TRUE(GetAllocationUnit(target, unit));
+    ASSERT_GT(unit, 1u);
+    std::deque<DriverFile> files;
+    for (uint64_t i = 0; i <= freeBytes / unit; ++i)
+        files.push_back(Payload(L"tiny" + std::to_wstring(i) + L".sys", "t"));
+    ASSERT_LT(TotalSize(files), freeBytes) << "the bytes alone would fit";
+    DeviceInfo& device = Device(L"Ports", L"Tiny", files);
+    EXPECT_FALSE(Save(target, {&device}));
+    EXPECT_NE(OnlyLogIn(target).find("  Saving to " + Latin1(target) + "\\Ports\\Tiny...\r\n"
+                                     "  ERROR: Not enough space on target.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(ListTree(target), LogsIn(target)) << "nothing copied, no empty folder left";
+    ASSERT_TRUE(RemoveTree(target));
 }
 
 // The free space is counted down by what the run writes, and asked again before a device

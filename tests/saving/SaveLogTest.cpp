@@ -6,6 +6,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "saving/SaveLog.h"
+#include "saving/SavePaths.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
@@ -188,15 +189,20 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
     ExpectOpenedLog(shell.Opened(), target.path(), L"one\n");
 }
 
-TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsReplaced)
+TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsKeptAndTheNewOneNumbered)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
     ASSERT_TRUE(log.Open(target.path(), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
+    ASSERT_TRUE(WriteFileBytes(target / NumberedLogFileName(name, 1), "and another\r\n"));
     log.Print(L"the later run\n");
-    log.Finish();
-    EXPECT_EQ(ReadFileBytes(target / name), "the later run\r\n");
+    EXPECT_TRUE(log.Finish());
+    EXPECT_EQ(ReadFileBytes(target / name), "an earlier run in the same second\r\n");
+    EXPECT_EQ(ReadFileBytes(target / NumberedLogFileName(name, 1)), "and another\r\n");
+    EXPECT_EQ(ReadFileBytes(target / NumberedLogFileName(name, 2)), "the later run\r\n");
+    ASSERT_EQ(shell.Opened().size(), 1u);
+    EXPECT_EQ(shell.Opened()[0], target / NumberedLogFileName(name, 2)) << "the run's own log is opened";
     EXPECT_TRUE(LogsInTemp().empty());
 }
 
@@ -266,4 +272,30 @@ TEST_F(SaveLogTest, FinishedPathIsTheFullPathWhereTheLogStays)
     EXPECT_EQ(log.FinishedPath(), L"");
     log.Finish();
     EXPECT_EQ(log.FinishedPath(), target / name);
+
+// The temporary folder's volume is full: the log file is made, but not one message reaches it.
+// The console says so, naming the log, and the log counts as failed.
+TEST_F(SaveLogTest, LogThatCouldNotBeWrittenWholeIsReportedOnTheConsole)
+{
+    TextStreamFile console;
+    std::wstring name;
+    bool whole = true;
+    {
+        TempFolderFull full;
+        if (!full.ok())
+            GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
+        SaveLog log(shell, full.path());
+        ASSERT_TRUE(log.Open(target.path(), console.get()));
+        name = LogsIn(full.path()).at(0);
+        log.Print(L"Saving devices...\n");
+        log.Print(L"%s\n", std::wstring(5000, L'x').c_str());
+        whole = log.Finish();
+    }
+    EXPECT_FALSE(whole);
+    const std::string output = console.Close();
+    const std::string error = "ERROR: The log file " + Latin1(FullPathOf(target / name)) + " is incomplete: ";
+    EXPECT_EQ(output.find("Saving devices...\r\n"), 0u) << output;
+    EXPECT_NE(output.find(error), std::string::npos) << output;
+    EXPECT_EQ(output.substr(output.size() - 2), "\r\n");
+    EXPECT_EQ(ReadFileBytes(target / name), "") << "the log as far as it was written";
 }

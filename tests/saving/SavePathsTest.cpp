@@ -265,3 +265,26 @@ TEST(ResolveInFolder, PathBeyondTheLimitIsRefusedNotCut)
     EXPECT_FALSE(ResolveInFolder(device, std::wstring(room + 1, L'f'), target));
     EXPECT_FALSE(ResolveInFolder(device, L"sub\\" + std::wstring(300, L'f'), target));
 }
+
+TEST(SpaceTaken, EveryFileTakesWholeAllocationUnits)
+{
+    EXPECT_EQ(SpaceTaken(1, 4096), 4096u);
+    EXPECT_EQ(SpaceTaken(4096, 4096), 4096u);
+    EXPECT_EQ(SpaceTaken(4097, 4096), 8192u);
+    EXPECT_EQ(SpaceTaken(0, 4096), 0u) << "an empty file holds no unit";
+    EXPECT_EQ(SpaceTaken(5, 1), 5u) << "a unit of one byte counts bytes";
+    EXPECT_EQ(SpaceTaken(0xFFFFFFFFull, 65536), 0x100000000ull) << "in 64 bits";
+    std::deque<DriverFile> files(100);
+    for (DriverFile& file : files)
+        file.size = 1;
+    EXPECT_EQ(SpaceTaken(files, 4096), 100u * 4096u);
+}
+
+TEST(GetAllocationUnit, AFolderOfTheSystemVolumeHasOne)
+{
+    TempFolder folder;
+    uint64_t unit = 0;
+    ASSERT_TRUE(GetAllocationUnit(folder.path(), unit));
+    EXPECT_GE(unit, 512u);
+    EXPECT_EQ(unit & (unit - 1), 0u) << "a power of two";
+}

@@ -133,6 +133,40 @@ TempFolderBlocked::~TempFolderBlocked()
     ::DeleteFileW(blocker.c_str());
 }
 
+TempFolderFull::TempFolderFull() : tmp(Environment(L"TMP")), temp(Environment(L"TEMP"))
+{
+    const std::wstring volume = SmallVolume();
+    if (volume.empty())
+        return;
+    const std::wstring full = volume + L"\\full-temp";
+    if (!CreateFolderPath(full))
+        return;
+    filler = volume + L"\\filler.bin";
+    UniqueFileHandle file(::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file)
+        return;
+    // Written until not one more byte goes in.
+    const std::vector<char> chunk(1 << 16, 'f');
+    for (DWORD size = static_cast<DWORD>(chunk.size()); size > 0;) {
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), chunk.data(), size, &written, nullptr) || written < size)
+            size /= 2;
+    }
+    folder = full;
+    SetEnvironment(L"TMP", folder);
+    SetEnvironment(L"TEMP", folder);
+}
+
+TempFolderFull::~TempFolderFull()
+{
+    SetEnvironment(L"TMP", tmp);
+    SetEnvironment(L"TEMP", temp);
+    if (!filler.empty())
+        ::DeleteFileW(filler.c_str());
+    if (!folder.empty())
+        RemoveTree(folder);
+}
+
 OtherRunsLogs::OtherRunsLogs() : logs(LogNamesOfTheNextMinute())
 {
     for (const std::wstring& log : logs)
@@ -158,4 +192,17 @@ bool RecordingReporter::Progress(double fraction)
 {
     fractions.push_back(fraction);
     return !(stopAtFirst || fraction > stopAbove);
+}
+
+std::wstring SmallVolume()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_SMALL_VOLUME", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    uint64_t freeBytes = 0;
+    // A folder of an ordinary disk has far more room than the few megabytes mounted for the test.
+    if (!GetFreeSpace(folder, freeBytes) || freeBytes > (64u << 20))
+        return std::wstring();
+    return folder;
 }

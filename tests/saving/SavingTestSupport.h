@@ -21,6 +21,10 @@ std::string ReadLogBeingWritten(const std::wstring& path);
 // Removes the logs that runs left in the temporary folder.
 void RemoveLogsInTemp();
 
+// The small volume mounted for this test program (TARNWICK_SMALL_VOLUME), or empty text when
+// there is none or it is no small volume (mounting one needs root): the test then skips.
+std::wstring SmallVolume();
+
 // The entries sorted as ListTree sorts them.
 std::vector<std::wstring> Sorted(std::vector<std::wstring> entries);
 
@@ -39,6 +43,27 @@ public:
 
 private:
     std::wstring blocker;
+    std::wstring tmp;
+    std::wstring temp;
+};
+
+// The temporary folder (TMP and TEMP, for this process and the programs it starts) is a folder
+// on the small volume, and the volume is full: files can still be created there, but nothing
+// written to them. Restored, and the volume emptied, when the object goes. ok() is false when
+// there is no small volume.
+class TempFolderFull {
+public:
+    TempFolderFull();
+    ~TempFolderFull();
+    TempFolderFull(const TempFolderFull&) = delete;
+    TempFolderFull& operator=(const TempFolderFull&) = delete;
+
+    bool ok() const { return !folder.empty(); }
+    const std::wstring& path() const { return folder; }
+
+private:
+    std::wstring folder;
+    std::wstring filler;
     std::wstring tmp;
     std::wstring temp;
 };

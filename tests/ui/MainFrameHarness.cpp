@@ -100,6 +100,21 @@ bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     return true;
 }
 
+bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)
+{
+    Recorded().lastOwner = owner;
+    if (chosenImage.empty())
+        return false;
+    folder = chosenImage;
+    return true;
+}
+
+void RecordingActions::UseSystemFolders(const SystemFolders* imageFolders)
+{
+    Recorded().shownSystems.push_back(imageFolders ? imageFolders->imageRoot : std::wstring());
+    real.UseSystemFolders(imageFolders);
+}
+
 RecordedActions& Recorded()
 {
     static RecordedActions recorded;

@@ -26,6 +26,8 @@ struct RecordedActions {
     std::vector<const DeviceInfo*> deviceProperties;
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
     std::vector<std::wstring> restores;  // the folder each restore started at
+    // The system each hand-over of folders named: an offline Windows' root, or empty for this PC.
+    std::vector<std::wstring> shownSystems;
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
@@ -44,8 +46,12 @@ public:
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
+    void UseSystemFolders(const SystemFolders* imageFolders) override;
 
     bool realDriverFiles = false;
+    // The folder the offline Windows picker chooses; the choice is cancelled when empty.
+    std::wstring chosenImage;
     bool realAbout = false;
     // The folder a save's picker chooses, when not empty.
     std::wstring chosenFolder;

@@ -1,26 +1,24 @@
-#include "app/ImageMessages.h"
+#include "devices/ImageMessages.h"
 
-#include "saving/SaveLog.h"
-
-std::wstring ImageProblemMessage(const WindowsImage& image, ImageProblem problem)
+std::wstring ImageProblemText(const WindowsImage& image, ImageProblem problem)
 {
     const std::wstring& root = image.Root();
     switch (problem) {
     case ImageProblem::None:
         return std::wstring();
     case ImageProblem::NotWindowsFolder:
-        return L"ERROR: " + root + L" holds no Windows installation (it has no Windows folder).\n";
+        return root + L" holds no Windows installation (it has no Windows folder).\n";
     case ImageProblem::HiveMissing:
-        return L"ERROR: The Windows in " + root + L" has no registry: " + image.HiveFile() + L" is missing.\n";
+        return L"The Windows in " + root + L" has no registry: " + image.HiveFile() + L" is missing.\n";
     case ImageProblem::NotAdministrator:
-        return L"ERROR: Reading the registry of another Windows needs administrator rights.\n"
+        return L"Reading the registry of another Windows needs administrator rights.\n"
                L"Run Tarnwick as administrator.\n";
     case ImageProblem::HiveUnreadable:
         break;
     }
     if (image.LoadError() == ERROR_SUCCESS)
-        return L"ERROR: The registry of the Windows in " + root + L" is damaged: it names no control set to start.\n";
-    return L"ERROR: The registry of the Windows in " + root + L" cannot be read (error " +
+        return L"The registry of the Windows in " + root + L" is damaged: it names no control set to start.\n";
+    return L"The registry of the Windows in " + root + L" cannot be read (error " +
            std::to_wstring(image.LoadError()) + L"): it is in use, as the running Windows' own is, or damaged.\n";
 }
 
@@ -31,11 +29,4 @@ std::wstring ArchitectureNote(const WindowsImage& image)
         return std::wstring();
     return L"NOTE: The Windows in " + image.Root() + L" is for " + architecture + L" processors, this Tarnwick for " +
            ProgramArchitecture() + L". Its drivers are saved all the same.\n";
-}
-
-void PrintMessage(FILE* console, const std::wstring& message)
-{
-    const std::string text = ToLogText(message);
-    std::fwrite(text.data(), 1, text.size(), console);
-    std::fflush(console);
 }

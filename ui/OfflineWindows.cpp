@@ -1,0 +1,39 @@
+#include "ui/OfflineWindows.h"
+
+#include "devices/ImageMessages.h"
+
+bool OfflineWindows::Choose(const std::wstring& folder, std::wstring& refusal)
+{
+    auto candidate = std::make_unique<WindowsImage>(folder);
+    const ImageProblem problem = candidate->CheckFolder();
+    if (problem != ImageProblem::None) {
+        refusal = ImageProblemText(*candidate, problem);
+        return false;
+    }
+    image = std::move(candidate);
+    lastProblem = ImageProblem::None;
+    return true;
+}
+
+DeviceRecordSource OfflineWindows::RecordSource()
+{
+    return [this](bool includeAll, IProgressReporter& reporter, std::vector<std::unique_ptr<DeviceInfo>>& records) {
+        lastProblem = image ? image->ReadDevices(includeAll, reporter, records) : ImageProblem::NotWindowsFolder;
+        return lastProblem == ImageProblem::None;
+    };
+}
+
+std::wstring OfflineWindows::LastRefusal() const
+{
+    return image && lastProblem != ImageProblem::None ? ImageProblemText(*image, lastProblem) : std::wstring();
+}
+
+std::wstring OfflineWindows::Title(const std::wstring& baseTitle) const
+{
+    return image ? baseTitle + L" - " + image->Root() + L" (offline)" : baseTitle;
+}
+
+SystemFolders OfflineWindows::Folders() const
+{
+    return ReadImageFolders(image ? image->Root() : std::wstring(), image ? image->Architecture() : std::wstring());
+}
