@@ -136,14 +136,11 @@ int CStandaloneTarnwick::ListEveryDevice(const CommandLineOptions& options)
     DeviceList list;
     if (!ScanDevices(options, list, console))
         return 1;
-    DeviceReport report = NewDeviceReport();
-    for (const auto& entry : list.Devices()) {
-        if (!entry.second)
-            continue;
-        ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
-        report.devices.push_back(DescribeDevice(list.DeviceInfoSet(), *entry.second));
-    }
-    return WriteReport(options.report, report, console) ? 0 : 1;
+    std::vector<DeviceInfo*> devices;
+    for (const auto& entry : list.Devices())
+        if (entry.second)
+            devices.push_back(entry.second.get());
+    return WriteReport(options.report, ReportOfDevices(list.DeviceInfoSet(), devices), console) ? 0 : 1;
 }
 
 bool CStandaloneTarnwick::WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console)

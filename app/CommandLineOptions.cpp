@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "saving/ReportWriter.h"
+
 const wchar_t kCommandLineHelp[] =
     L"Tarnwick command line options:\n"
     L"\n"
@@ -103,14 +105,4 @@ bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, I
     if (run == CommandLineRun::BadCommandLine)
         ShowCommandLineHelp(messages);
     return run == CommandLineRun::CommandLine;
-}
-
-bool IsReportFileName(const std::wstring& file)
-{
-    const size_t dot = file.rfind(L'.');
-    if (dot == std::wstring::npos || file.find_first_of(L"\\/", dot) != std::wstring::npos)
-        return false;
-    std::wstring extension = file.substr(dot);
-    ::CharLowerW(&extension[0]);
-    return extension == L".json" || extension == L".csv";
 }

@@ -52,6 +52,3 @@ void ShowCommandLineHelp(IMessageBox& messages);
 // Reads the given command line, shows the help box once if it is a bad command line, and
 // returns true only when a command-line run (a backup, a report or a restore) is to happen.
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);
-
-// True when the report file's name ends in ".json" or ".csv" (in any case).
-bool IsReportFileName(const std::wstring& file);

@@ -26,6 +26,7 @@
 #define ID_DEVICE_RESTORE 3011
 #define ID_DEVICE_OPEN_OFFLINE 3012
 #define ID_DEVICE_SHOW_THIS_PC 3013
+#define ID_DEVICE_EXPORT 3050
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
 #define ID_DEVICE_SAVE_SELECTED 3031
@@ -40,6 +41,9 @@
 // Texts of the restore dialog and its command.
 #define IDS_OFFLINE_CAPTION 4200
 #define IDS_OFFLINE_PICK_FOLDER 4201
+#define IDS_EXPORT_CAPTION 4300
+#define IDS_EXPORT_FILTER 4301
+#define IDS_EXPORT_FAILED 4302
 #define IDS_RESTORE_CAPTION 4100
 #define IDS_RESTORE_PICK_FOLDER 4101
 #define IDS_RESTORE_SOURCE 4102

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "Version.h"
+#include "discovery/InfLocation.h"
 #include "platform/DeviceProperties.h"
 #include "platform/FileHash.h"
 #include "platform/ShellPath.h"
@@ -133,6 +134,18 @@ std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
         files.push_back(entry);
     }
     return files;
+}
+
+DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices)
+{
+    DeviceReport report = NewDeviceReport();
+    for (DeviceInfo* device : devices) {
+        ResolveInfFullPath(set, *device);
+        ReportDevice described = DescribeDevice(set, *device);
+        described.files = FoundFiles(*device);
+        report.devices.push_back(std::move(described));
+    }
+    return report;
 }
 
 std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate)

@@ -69,6 +69,10 @@ std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstri
 // saved): their name in the set, size and digest of the found copy.
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
 
+// The report of listed devices (nothing saved), in the given order: each device's INF located
+// when set is open, then described, with the files of its set where one was worked out.
+DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices);
+
 // "yyyy-mm-dd" from a driver date as the driver key stores it ("m-d-yyyy"); none when the
 // text is no such date.
 std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate);

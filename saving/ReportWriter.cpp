@@ -123,6 +123,16 @@ bool EndsWithCsv(const std::wstring& file)
 
 } // namespace
 
+bool IsReportFileName(const std::wstring& file)
+{
+    const size_t dot = file.rfind(L'.');
+    if (dot == std::wstring::npos || file.find_first_of(L"\\/", dot) != std::wstring::npos)
+        return false;
+    std::wstring extension = file.substr(dot);
+    ::CharLowerW(&extension[0]);
+    return extension == L".json" || extension == L".csv";
+}
+
 std::string ReportJson(const DeviceReport& report)
 {
     Json root;

@@ -14,6 +14,9 @@ std::string ReportJson(const DeviceReport& report);
 // are joined by ";".
 std::string ReportCsv(const DeviceReport& report);
 
+// True when the file's name ends in ".json" or ".csv" (in any case).
+bool IsReportFileName(const std::wstring& file);
+
 // Writes the report to file: CSV when its name ends in ".csv" (in any case), else JSON. False
 // when the file cannot be written whole.
 bool WriteReportFile(const std::wstring& file, const DeviceReport& report);

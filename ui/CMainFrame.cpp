@@ -286,6 +286,9 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_DEVICE_RESTORE:
         RestoreCommand();
         return true;
+    case ID_DEVICE_EXPORT:
+        ExportCommand();
+        return true;
     case ID_DEVICE_OPEN_OFFLINE:
         OpenOfflineWindows();
         return true;
@@ -505,6 +508,20 @@ void CMainFrame::SaveCommand()
         return;
     }
     actions.SaveDevices(get(), devices, browsePath);
+}
+
+void CMainFrame::ExportCommand()
+{
+    // The records belong to the device list, which a running scan replaces.
+    if (scanning)
+        return;
+    std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
+    if (devices.empty()) {
+        for (const auto& entry : deviceList.Devices())
+            if (entry.second)
+                devices.push_back(entry.second.get());
+    }
+    actions.ExportDevices(get(), ReportOfDevices(deviceList.DeviceInfoSet(), devices));
 }
 
 void CMainFrame::RestoreCommand()

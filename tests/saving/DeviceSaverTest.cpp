@@ -653,13 +653,14 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
     const ReportDevice& partly = report.devices[2];
     EXPECT_EQ(partly.status, L"failed");
     EXPECT_EQ(partly.error.value_or(L""), L"Failed to save file missing.dll");
-    EXPECT_EQ(partly.folder.value_or(L""), L"Ports\\Broken");
+    // A device saved with errors has its folder marked: the report names it as it is.
+    EXPECT_EQ(partly.folder.value_or(L""), L"Ports\\Broken (incomplete)");
     ASSERT_EQ(partly.files.size(), 1u) << "only what lies in the folder";
     EXPECT_EQ(partly.files[0].path, L"two.sys");
 
     // Names that differ in case are one file on disk: listed once, as it is there.
     const ReportDevice& second = report.devices[3];
-    EXPECT_EQ(second.folder.value_or(L""), L"Ports\\One[1]");
+    EXPECT_EQ(second.folder.value_or(L""), L"Ports\\One[1] (incomplete)");
     ASSERT_EQ(second.files.size(), 1u);
     EXPECT_EQ(second.files[0].path, L"ONE.INF");
     EXPECT_EQ(second.files[0].sha256, ReferenceSha256("other"));

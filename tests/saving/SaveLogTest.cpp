@@ -272,6 +272,7 @@ TEST_F(SaveLogTest, FinishedPathIsTheFullPathWhereTheLogStays)
     EXPECT_EQ(log.FinishedPath(), L"");
     log.Finish();
     EXPECT_EQ(log.FinishedPath(), target / name);
+}
 
 // The temporary folder's volume is full: the log file is made, but not one message reaches it.
 // The console says so, naming the log, and the log counts as failed.

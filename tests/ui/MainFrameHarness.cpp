@@ -100,6 +100,12 @@ bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     return true;
 }
 
+void RecordingActions::ExportDevices(HWND owner, const DeviceReport& report)
+{
+    Recorded().exports.push_back(report);
+    Recorded().lastOwner = owner;
+}
+
 bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)
 {
     Recorded().lastOwner = owner;
