@@ -76,7 +76,9 @@ run_program() {
     log "no display: backing up the drivers of the run prefix into $target"
     ensure_display "$WINE_ROOT"
     local rc=0
-    WINEPREFIX="$prefix" WINEDEBUG=-all wine "$exe" "/path:$(winepath_of "$target")" /all >"$BUILD_DIR/run-output.txt" 2>&1 || rc=$?
+    # What a user backs up: the third-party drivers. Wine's own devices (/all) have INFs
+    # without the install sections they name, so they could never be saved.
+    WINEPREFIX="$prefix" WINEDEBUG=-all wine "$exe" "/path:$(winepath_of "$target")" >"$BUILD_DIR/run-output.txt" 2>&1 || rc=$?
     local logfile
     logfile=$(ls -t "$target"/Tarnwick-*-log.txt 2>/dev/null | head -n 1 || true)
     if [ -n "$logfile" ]; then

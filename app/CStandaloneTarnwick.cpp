@@ -8,6 +8,7 @@
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/Trace.h"
 #include "platform/WorkerThread.h"
 #include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
@@ -35,7 +36,7 @@ void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem
 
 bool CStandaloneTarnwick::Progress(double)
 {
-    return true;
+    return !consoleStop.Requested();
 }
 
 int CStandaloneTarnwick::Run(const CommandLineOptions& options)
@@ -48,6 +49,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
             return RestoreFolder(options);
         return options.path.empty() ? ListEveryDevice(options) : SaveEveryDevice(options);
     } catch (...) {
+        TraceFailure(L"the command-line run");
         return 1;
     }
 }

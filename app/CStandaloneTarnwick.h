@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/CommandLineOptions.h"
+#include "app/ConsoleStop.h"
 #include "devices/DeviceList.h"
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
@@ -21,7 +22,8 @@ public:
     // installed or staged.
     int Run(const CommandLineOptions& options);
 
-    // A command-line run is never asked to stop and shows no percentage.
+    // A command-line run shows no percentage; it is asked to stop only by a console control
+    // event (Ctrl+C, closing the console, log-off), as the window's Cancel button stops a save.
     bool Progress(double fraction) override;
 
     // Whether the process may install drivers; tests put a stand-in here.
@@ -39,4 +41,6 @@ private:
     int RestoreFolder(const CommandLineOptions& options);
 
     IShellOpen& shell;
+    // For the life of the run object, so that a console that is closed waits for the log.
+    ConsoleStop consoleStop;
 };

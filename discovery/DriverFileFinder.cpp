@@ -9,6 +9,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/InfText.h"
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -52,8 +53,12 @@ std::wstring JoinSourceName(
     std::wstring name;
     for (const std::wstring& part : parts)
         name += (name.empty() ? L"" : L"\\") + part;
-    return name.size() < MAX_PATH ? name : fileName;
+    // Never the bare file name instead: the file would land at the top of the folder, away
+    // from where the driver's installer looks for it.
+    return name.size() < MAX_PATH ? name : std::wstring();
 }
+
+const wchar_t kSearchStoppedReason[] = L"The search was stopped.";
 
 bool IsPublishedOemInfName(const std::wstring& name)
 {
@@ -84,33 +89,45 @@ DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, 
 
 bool DriverFileFinder::Run()
 {
+    reason.clear();
     if (device->files.empty()) {
         if (!Build()) {
             device->files.clear();
-            return false;
+            return Fail(kSearchStoppedReason);
         }
     } else {
         const double n = static_cast<double>(device->files.size());
         for (size_t i = 0; i < device->files.size(); ++i) {
             if (!reporter->Progress(static_cast<double>(i + 1) / n))
-                return false;
+                return Fail(kSearchStoppedReason);
             reporter->OnFile(device->files[i]);
         }
     }
-    return reporter->Progress(1.0);
+    return reporter->Progress(1.0) || Fail(kSearchStoppedReason);
+}
+
+bool DriverFileFinder::Fail(const std::wstring& why)
+{
+    // The first reason is the one that ended the search; a stop reported after it is its echo.
+    if (reason.empty())
+        reason = why;
+    return false;
 }
 
 bool DriverFileFinder::Build()
 {
     InfChoice choice;
     if (!ChooseInf(*device, folders, choice, *store))
-        return false;
+        return Fail(L"The driver's INF file " + device->infPath + L" was not found.");
     const std::wstring section = device->infSection + device->infSectionExt;
 
     UINT errorLine = 0;
     inf.reset(::SetupOpenInfFileW(choice.chosenInf.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
-    if (!inf)
-        return false;
+    if (!inf) {
+        const DWORD error = ::GetLastError();
+        return Fail(L"The INF file " + choice.chosenInf + L" could not be read (line " + std::to_wstring(errorLine) +
+                    L"): " + SystemErrorText(error));
+    }
     AppendLayoutInfs();
     ::SetupSetDirectoryIdW(inf.get(), kPrinterDriverDirId, folders.printerDriverDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
@@ -174,19 +191,21 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 {
     // Without its install section, its queue or any of its copy entries the set would hold
     // the INF and the catalog alone, and a device saved so has no driver.
-    if (!SectionExists(section) || !CopyEntriesFit(section))
-        return false;
+    if (!SectionExists(section))
+        return Fail(L"The INF file has no section [" + section + L"].");
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue)
-        return false;
-    if (!::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), section.c_str(), nullptr, 0))
-        return false;
+        return Fail(L"No file queue could be opened: " + SystemErrorText(::GetLastError()));
     // A driver without co-installers has no such section, which is no error.
     const std::wstring coInstallers = section + L".CoInstallers";
-    if (SectionExists(coInstallers) &&
-        (!CopyEntriesFit(coInstallers) ||
-         !::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), coInstallers.c_str(), nullptr, 0)))
-        return false;
+    for (const std::wstring& queued : {section, coInstallers}) {
+        if (queued == coInstallers && !SectionExists(queued))
+            continue;
+        if (!CopyEntriesFit(queued))
+            return Fail(L"A file entry of section [" + queued + L"] is longer than the setup services take.");
+        if (!::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), queued.c_str(), nullptr, 0))
+            return Fail(L"The setup services refused section [" + queued + L"]: " + SystemErrorText(::GetLastError()));
+    }
 
     DWORD result = 0;
     ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACK, nullptr, ScanQueueCallback, this, &result);
@@ -255,15 +274,20 @@ UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notificati
         file.source = Canonical(paths->Source);
         return finder->AddFile(std::move(file), true) ? 0 : 1;
     } catch (...) {
-        return 1;
+        TraceFailure(L"scanning the file queue");
     }
+    finder->Fail(L"The file queue could not be scanned.");
+    return 1;
 }
 
 bool DriverFileFinder::AddFile(DriverFile file, bool queued)
 {
     ++count;
-    if (queued)
+    if (queued) {
         NameFromSource(file);
+        if (file.name.empty())
+            return Fail(L"The source name of " + FileNamePart(file.source) + L" does not fit the path limit.");
+    }
     LocateFile(file);
     if (total != 0 && !reporter->Progress(static_cast<double>(count) / static_cast<double>(total)))
         return false;

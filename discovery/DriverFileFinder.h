@@ -30,9 +30,15 @@ public:
     // True when the set is complete and the reporter did not ask to stop. A cached set is
     // replayed instead of being built again.
     bool Run();
+    // Why the last Run failed, as one sentence for the log: the INF not found or unreadable,
+    // its install section missing, an entry the setup services refuse, a source name that does
+    // not fit, or the stop. Empty after a Run that succeeded.
+    const std::wstring& FailureReason() const { return reason; }
 
 private:
     bool Build();
+    // Keeps why the search failed (the first reason given) and returns false.
+    bool Fail(const std::wstring& why);
     // Appends the layout INFs that the INF's Version section names.
     void AppendLayoutInfs();
     // False when the section is missing, the queue cannot be opened or the setup services
@@ -59,8 +65,12 @@ private:
     std::unique_ptr<FileSearchIndex> ownSearchIndex;
     const DriverStore* store;
     SystemFolders folders;
+    std::wstring reason;
     std::unique_ptr<DriverStore> imageStore;
 };
+
+// The failure reason of a search that the reporter stopped.
+extern const wchar_t kSearchStoppedReason[];
 
 // True for the name under which the system publishes a third-party INF: "oem", digits, ".inf"
 // (letters in any case).
@@ -68,7 +78,7 @@ bool IsPublishedOemInfName(const std::wstring& name);
 
 // The name of a queued file inside the driver's folder: its source media's path, its
 // subdirectory and its file name joined, without leading backslashes, "." parts or ".." parts
-// (each takes the part before it away, and is dropped where there is none). The bare file
-// name when the joined name would not fit the path limit.
+// (each takes the part before it away, and is dropped where there is none). Empty text when
+// the joined name would not fit the path limit.
 std::wstring JoinSourceName(const std::wstring& sourcePath, const std::wstring& subdirectory,
                             const std::wstring& fileName);

@@ -6,7 +6,6 @@ namespace {
 
 const UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 const UINT kCleared = INDEXTOSTATEIMAGEMASK(1);
-const size_t kFirstTextCapacity = 256;
 
 } // namespace
 
@@ -68,24 +67,6 @@ void CListViewCtrl::SetSubItemText(int item, int subItem, const std::wstring& te
     column.iSubItem = subItem;
     column.pszText = const_cast<wchar_t*>(text.c_str());
     Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
-}
-
-std::wstring CListViewCtrl::ItemText(int item, int subItem) const
-{
-    // The control copies at most the buffer's size less one: a text that fills it may be cut.
-    for (size_t capacity = kFirstTextCapacity;; capacity *= 2) {
-        std::wstring text(capacity, L'\0');
-        LVITEMW request = {};
-        request.iSubItem = subItem;
-        request.pszText = &text[0];
-        request.cchTextMax = static_cast<int>(capacity);
-        const auto length = static_cast<size_t>(
-            Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request)));
-        if (length + 1 < capacity) {
-            text.resize(length);
-            return text;
-        }
-    }
 }
 
 LPARAM CListViewCtrl::ItemData(int item) const noexcept

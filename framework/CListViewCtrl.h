@@ -33,8 +33,6 @@ public:
     // row's index, or -1 when it could not be added.
     int AddRow(const std::vector<std::wstring>& texts, LPARAM data = 0, int image = -1) const;
     void SetSubItemText(int item, int subItem, const std::wstring& text) const;
-    // Grown to fit, so a long text is never cut.
-    std::wstring ItemText(int item, int subItem) const;
     LPARAM ItemData(int item) const noexcept;
     int ItemCount() const noexcept;
     // The first selected row, -1 when none is.

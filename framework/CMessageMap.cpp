@@ -1,5 +1,7 @@
 #include "framework/CMessageMap.h"
 
+#include "platform/Trace.h"
+
 bool CMessageMap::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&)
 {
     return false;
@@ -96,6 +98,7 @@ bool OfferMessage(CMessageMap& map, HWND window, UINT message, WPARAM wParam, LP
             return map.ProcessDecodedMessage(message, wParam, lParam, result);
         return map.ProcessWindowMessage(window, message, wParam, lParam, result);
     } catch (...) {
+        TraceFailure(L"a window procedure");
         failed = true;
         return false;
     }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/Handles.h"
+#include "platform/Trace.h"
 
 // What the thread and the task object hold together.
 struct BackgroundTask::Shared {
@@ -62,6 +63,7 @@ DWORD WINAPI BackgroundTask::ThreadMain(LPVOID handed)
         shared->job(shared->stop);
     } catch (...) {
         // The job reports its own failures; its end is told all the same.
+        TraceFailure(L"a background task");
     }
     // Free what the job captured before anyone hears of its end.
     shared->job = nullptr;

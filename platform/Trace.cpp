@@ -1,6 +1,7 @@
 #include "platform/Trace.h"
 
 #include <cwchar>
+#include <exception>
 
 namespace {
 
@@ -58,6 +59,15 @@ void TraceFailure(const wchar_t* where, const std::exception& failure) noexcept
 
 void TraceFailure(const wchar_t* where) noexcept
 {
+    try {
+        const std::exception_ptr current = std::current_exception();
+        if (current)
+            std::rethrow_exception(current);
+    } catch (const std::exception& failure) {
+        TraceFailure(where, failure);
+        return;
+    } catch (...) {
+    }
     TraceFailure(where, L"unknown exception");
 }
 

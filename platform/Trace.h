@@ -13,9 +13,10 @@
 // function, a step); what says what failed.
 void TraceFailure(const wchar_t* where, const wchar_t* what) noexcept;
 void TraceFailure(const wchar_t* where, const std::wstring& what) noexcept;
-// The exception's own text, or "unknown exception" for an exception that is no std::exception:
-// call this one from a catch (...) block.
+// The exception's own text.
 void TraceFailure(const wchar_t* where, const std::exception& failure) noexcept;
+// Inside a catch block: the exception being handled, with its own text when it is a
+// std::exception, else "unknown exception". One call serves a catch (...) block.
 void TraceFailure(const wchar_t* where) noexcept;
 // The system's text for a Win32 error code, as SystemErrorText gives it.
 void TraceFailure(const wchar_t* where, DWORD error) noexcept;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/Trace.h"
+
 WorkerThread::WorkerThread()
 {
     started_ = thread_.Start([this](const std::atomic<bool>&) { RunJobs(); });
@@ -66,5 +68,6 @@ void WorkerThread::RunGuarded(const std::function<void()>& job) noexcept
     try {
         job();
     } catch (...) {
+        TraceFailure(L"a job of a worker thread");
     }
 }

@@ -38,12 +38,15 @@
 #define IDW_TOOLBAR 59392
 #define IDW_STATUS_BAR 59393
 
-// Texts of the restore dialog and its command.
+// Texts of the offline Windows commands.
 #define IDS_OFFLINE_CAPTION 4200
 #define IDS_OFFLINE_PICK_FOLDER 4201
+#define IDS_OFFLINE_NO_PROPERTIES 4202
+// Texts of the device list's export.
 #define IDS_EXPORT_CAPTION 4300
 #define IDS_EXPORT_FILTER 4301
 #define IDS_EXPORT_FAILED 4302
+// Texts of the restore dialog and its command.
 #define IDS_RESTORE_CAPTION 4100
 #define IDS_RESTORE_PICK_FOLDER 4101
 #define IDS_RESTORE_SOURCE 4102

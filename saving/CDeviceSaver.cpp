@@ -133,8 +133,6 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
             }
             if (targetIsSearched)
                 searchIndex.Invalidate();
-        } else {
-            log.Print(L"  ERROR: Failed to find driver files.\n");
         }
         TellOutcome(device, deviceSaved);
         done += step;
@@ -149,10 +147,21 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)
 {
-    if (ahead && &ahead->device() == &device)
-        return ahead->Report(*this);
-    DriverFileFinder finder(device, *this, folders, &index);
-    return finder.Run();
+    bool found = false;
+    std::wstring reason;
+    if (ahead && &ahead->device() == &device) {
+        found = ahead->Report(*this);
+        reason = ahead->FailureReason();
+    } else {
+        DriverFileFinder finder(device, *this, folders, &index);
+        found = finder.Run();
+        reason = finder.FailureReason();
+    }
+    if (!found) {
+        log.Print(L"  ERROR: Failed to find driver files.\n");
+        log.Print(L"    %s\n", reason.c_str());
+    }
+    return found;
 }
 
 std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(

@@ -53,7 +53,8 @@ private:
     // it is a file or cannot be created.
     bool PrepareTarget(const std::wstring& targetFolder);
     void PrintDevice(const DeviceInfo& device);
-    // Searches the device's file set, or reports the search made ahead for it.
+    // Searches the device's file set, or reports the search made ahead for it; prints why
+    // when it failed.
     bool FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index);
     // The search for next's file set, started while current is copied; none when next's set
     // is known already or next is current again.

@@ -1,6 +1,7 @@
 #include "saving/FileSetLookahead.h"
 
 #include "discovery/DriverFileFinder.h"
+#include "platform/Trace.h"
 
 FileSetLookahead::FileSetLookahead(DeviceInfo& device, const SystemFolders& folders, FileSearchIndex* searchIndex,
                                    const std::atomic<bool>& stop, WorkerThread& worker)
@@ -24,10 +25,14 @@ void FileSetLookahead::Search(const SystemFolders& folders, FileSearchIndex* sea
     try {
         DriverFileFinder finder(*device_, *this, folders, searchIndex);
         found_ = finder.Run();
+        reason_ = finder.FailureReason();
+        return;
     } catch (...) {
-        found_ = false;
-        device_->files.clear();
+        TraceFailure(L"searching a file set ahead");
     }
+    found_ = false;
+    reason_ = L"The file set could not be worked out.";
+    device_->files.clear();
 }
 
 bool FileSetLookahead::Progress(double fraction)
@@ -57,6 +62,7 @@ bool FileSetLookahead::Report(IFileReporter& reporter)
         // stop at the end of a search does. A stop asked earlier leaves no set behind.
         if (!found_ || i + 1 < events_.size())
             device_->files.clear();
+        reason_ = kSearchStoppedReason;
         return false;
     }
     return found_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "discovery/FileSearchIndex.h"
@@ -30,6 +31,8 @@ public:
     // would have returned with reporter as its receiver, and leaves the device's file set as
     // that search would have: a stop asked before the set was whole drops it.
     bool Report(IFileReporter& reporter);
+    // Why the search failed, as the search would have said it (after Report returned false).
+    const std::wstring& FailureReason() const { return reason_; }
 
 private:
     void Search(const SystemFolders& folders, FileSearchIndex* searchIndex);
@@ -47,6 +50,7 @@ private:
     const std::atomic<bool>& stop_;
     std::vector<Event> events_;
     bool found_ = false;
+    std::wstring reason_;
     bool reported_ = false;
     WorkerThread& worker_;
 };

@@ -11,6 +11,7 @@
 #include "platform/ProcAddress.h"
 #include "platform/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
+#include "ui/OfflineWindows.h"
 #include "ui/ProgressBar.h"
 #include "ui/ShellActions.h"
 #include "ui/WorkerMessages.h"
@@ -115,7 +116,7 @@ bool CDriverFilesDlg::OnCommand(UINT id, UINT, HWND)
         return true;
     case IDC_DEVICE_PROPERTIES:
         if (device)
-            ShowDeviceProperties(device->instanceId, get());
+            ShowShownDeviceProperties(device->instanceId, get(), services);
         return true;
     default:
         return false;

@@ -12,6 +12,7 @@
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
 #include "framework/ResourceText.h"
+#include "platform/Trace.h"
 #include "resources/resource.h"
 #include "ui/ProgressBar.h"
 #include "ui/RowLayout.h"
@@ -362,12 +363,16 @@ void CMainFrame::RunScan()
     Enable(false);
     progressBar.Send(PBM_SETPOS, 0);
     progressBar.Show(SW_SHOW);
+    // The rows point at the records of the last scan, which the scan frees before it reads
+    // anew: the rows go first, so that no repaint in between draws a freed record.
+    ::SendMessageW(view.Tree().get(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     try {
         deviceList.Scan(includeAll, presentOnly, *this);
         deviceList.FillTree(view.Tree());
     } catch (...) {
         // Out of memory while reading: the tree shows what it holds, and the window comes
         // back to life all the same.
+        TraceFailure(L"scanning the devices");
     }
     progressBar.Show(SW_HIDE);
     Enable(true);

@@ -8,6 +8,7 @@
 #include "ui/CSaveProgressDlg.h"
 #include "saving/ReportWriter.h"
 #include "ui/ReportFileDialog.h"
+#include "ui/OfflineWindows.h"
 #include "ui/ShellActions.h"
 
 void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
@@ -70,7 +71,7 @@ ShellServices MainFrameActions::ShownSystem() const
 
 void MainFrameActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
 {
-    ::ShowDeviceProperties(device.instanceId, owner);
+    ShowShownDeviceProperties(device.instanceId, owner, ShownSystem());
 }
 
 void MainFrameActions::ShowAbout(HWND owner)

@@ -1,6 +1,9 @@
 #include "ui/OfflineWindows.h"
 
 #include "devices/ImageMessages.h"
+#include "framework/ResourceText.h"
+#include "resources/resource.h"
+#include "ui/ShellActions.h"
 
 bool OfflineWindows::Choose(const std::wstring& folder, std::wstring& refusal)
 {
@@ -36,4 +39,14 @@ std::wstring OfflineWindows::Title(const std::wstring& baseTitle) const
 SystemFolders OfflineWindows::Folders() const
 {
     return ReadImageFolders(image ? image->Root() : std::wstring(), image ? image->Architecture() : std::wstring());
+}
+
+void ShowShownDeviceProperties(const std::wstring& instanceId, HWND owner, const ShellServices& services)
+{
+    if (services.systemFolders.imageRoot.empty()) {
+        ShowDeviceProperties(instanceId, owner);
+        return;
+    }
+    services.messages.Show(owner, LoadResourceString(IDS_OFFLINE_NO_PROPERTIES).c_str(),
+                           LoadResourceString(IDS_OFFLINE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
 }

@@ -9,6 +9,7 @@
 #include "devices/DeviceList.h"
 #include "devices/WindowsImage.h"
 #include "discovery/SystemFolders.h"
+#include "ui/ShellServices.h"
 
 class OfflineWindows {
 public:
@@ -37,3 +38,8 @@ private:
     std::unique_ptr<WindowsImage> image;
     ImageProblem lastProblem = ImageProblem::None;
 };
+
+// The property sheet of a device of the system that the services' folders describe: this
+// PC's own sheet, or for a device of an offline Windows, which is not attached here (and whose
+// instance ID may name another device of this PC), a box that says so.
+void ShowShownDeviceProperties(const std::wstring& instanceId, HWND owner, const ShellServices& services);

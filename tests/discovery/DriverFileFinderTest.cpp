@@ -128,13 +128,17 @@ protected:
     bool Run(RecordingReporter& reporter)
     {
         DriverFileFinder finder(device, reporter, ReadSystemFolders());
-        return finder.Run();
+        const bool found = finder.Run();
+        reason = finder.FailureReason();
+        return found;
     }
 
     TempFolder package;
     ScopedDevicePath devicePath;
     DeviceInfo device;
     std::vector<std::wstring> systemFiles;
+    // Why the last Run failed.
+    std::wstring reason;
 };
 
 } // namespace
@@ -406,6 +410,7 @@ TEST_F(PackageTest, StopDuringReplayKeepsTheCache)
     EXPECT_FALSE(Run(stopping));
     EXPECT_EQ(stopping.files.size(), 2u);
     EXPECT_EQ(device.files.size(), 7u);
+    EXPECT_EQ(reason, L"The search was stopped.");
 }
 
 TEST_F(PackageTest, StopAtTheFirstProgressCachesNothing)
@@ -425,6 +430,7 @@ TEST_F(PackageTest, StopWhileTheInfIsAddedCachesNothing)
     EXPECT_FALSE(Run(stopping));
     EXPECT_EQ(stopping.files.size(), 6u) << "everything up to the catalog was reported";
     EXPECT_TRUE(device.files.empty()) << "a set without its INF is never cached";
+    EXPECT_EQ(reason, L"The search was stopped.");
 
     RecordingReporter again;
     ASSERT_TRUE(Run(again));
@@ -439,6 +445,17 @@ TEST_F(PackageTest, MissingInfFailsWithoutFiles)
     EXPECT_TRUE(device.files.empty());
     EXPECT_TRUE(reporter.files.empty());
     EXPECT_TRUE(reporter.fractions.empty());
+    EXPECT_EQ(reason, L"The driver's INF file no-such-driver.inf was not found.");
+}
+
+TEST_F(PackageTest, UnreadableInfFailsWithTheLineAndTheSystemsReason)
+{
+    WritePackage("no section, no signature: no INF of the setup services' style\n");
+    RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter));
+    EXPECT_EQ(reason.rfind(L"The INF file " + package / L"contoso.inf" + L" could not be read (line ", 0), 0u)
+        << ::testing::PrintToString(reason);
+    EXPECT_NE(reason.find(L"(error "), std::string::npos) << ::testing::PrintToString(reason);
 }
 
 TEST_F(PackageTest, MissingInstallSectionFailsTheSet)
@@ -449,6 +466,7 @@ TEST_F(PackageTest, MissingInstallSectionFailsTheSet)
     EXPECT_FALSE(Run(reporter)) << "an INF and a catalog alone are no driver";
     EXPECT_TRUE(device.files.empty());
     EXPECT_TRUE(reporter.files.empty());
+    EXPECT_EQ(reason, L"The INF file has no section [NoSuchSection.NTamd64].");
 }
 
 TEST_F(PackageTest, CopyEntryTheSetupServicesRefuseFailsTheSet)
@@ -458,6 +476,7 @@ TEST_F(PackageTest, CopyEntryTheSetupServicesRefuseFailsTheSet)
     RecordingReporter reporter;
     EXPECT_FALSE(Run(reporter)) << "a set without one of its files is not the driver";
     EXPECT_TRUE(device.files.empty());
+    EXPECT_EQ(reason, L"A file entry of section [Card] is longer than the setup services take.");
 }
 
 TEST_F(PackageTest, QueueThatCannotBeOpenedFailsTheSet)
@@ -468,6 +487,21 @@ TEST_F(PackageTest, QueueThatCannotBeOpenedFailsTheSet)
     RecordingReporter reporter;
     EXPECT_FALSE(Run(reporter));
     EXPECT_TRUE(device.files.empty());
+    EXPECT_EQ(reason.rfind(L"No file queue could be opened: ", 0), 0u) << ::testing::PrintToString(reason);
+}
+
+// A source layout whose joined name does not fit the path limit fails the set: the file is
+// never saved under its bare name at the top of the folder.
+TEST_F(PackageTest, SourceNameThatDoesNotFitFailsTheSet)
+{
+    WritePackage(VersionSection() + "\n[SourceDisksNames]\n1 = \"Disk one\",,,\\" + std::string(200, 'p') +
+                 "\n\n[SourceDisksFiles]\ncontoso-card.sys = 1," + std::string(100, 's') + "\n" +
+                 CopyToDrivers("Card", "contoso-card.sys\n"));
+    device.infSectionExt.clear();
+    RecordingReporter reporter;
+    EXPECT_FALSE(Run(reporter));
+    EXPECT_TRUE(device.files.empty());
+    EXPECT_EQ(reason, L"The source name of contoso-card.sys does not fit the path limit.");
 }
 
 TEST_F(PackageTest, OemNamedInfStaysAtTheTopWhateverFolderItsCatalogIsIn)

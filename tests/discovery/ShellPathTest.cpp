@@ -71,7 +71,7 @@ TEST(SourceName, PartsThatWouldClimbOutAreDropped)
     EXPECT_EQ(JoinSourceName(L"\\\\server\\share", L"", L"card.sys"), L"server\\share\\card.sys");
 }
 
-TEST(SourceName, NameThatDoesNotFitFallsBackToTheFileName)
+TEST(SourceName, NameThatDoesNotFitIsNoName)
 {
-    EXPECT_EQ(JoinSourceName(std::wstring(200, L'p'), std::wstring(100, L's'), L"card.sys"), L"card.sys");
+    EXPECT_EQ(JoinSourceName(std::wstring(200, L'p'), std::wstring(100, L's'), L"card.sys"), L"");
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "discovery/SystemFolders.h"
+#include "saving/SavePaths.h"
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
@@ -245,7 +246,11 @@ TEST_F(CommandLineFailureTest, DeviceWhoseFileSetCannotBeWorkedOutIsNotSaved)
         std::wstring block = SavedDeviceLog(device, folder);
         if (device.name != L"Whole Widget") {
             const std::wstring searching = L"  Searching for driver files...\n";
-            block = block.substr(0, block.find(searching) + searching.size()) + L"  ERROR: Failed to find driver files.\n";
+            const std::wstring reason = device.name == L"Sectionless Widget"
+                ? L"    The INF file has no section [DeviceInstall.NTamd64].\n"
+                : L"    A file entry of section [DeviceInstall.NTamd64] is longer than the setup services take.\n";
+            block = block.substr(0, block.find(searching) + searching.size()) +
+                    L"  ERROR: Failed to find driver files.\n" + reason;
         }
         messages += block;
     }
@@ -255,4 +260,43 @@ TEST_F(CommandLineFailureTest, DeviceWhoseFileSetCannotBeWorkedOutIsNotSaved)
               Sorted({L"Whole Widget\\", L"Whole Widget\\whole.cat", L"Whole Widget\\whole.dll",
                       L"Whole Widget\\whole.inf", L"Whole Widget\\whole.sys", L"Whole Widget\\wholeco.dll"}))
         << "no folder holding only an INF and a catalog";
+}
+
+// The temporary folder's volume is full: the log is made but takes no message, and the devices
+// are saved all the same. The run says on its output that its log is incomplete, naming it, and
+// exits with 1.
+TEST_F(CommandLineFailureTest, LogThatCouldNotBeWrittenWholeFailsTheRun)
+{
+    const fixture::SimpleDriver driver = Driver(L"fulltemp", L"Full Temp Widget");
+    fixture::ScopedPackage widget(PackageOf(driver));
+    ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
+    // The output file is made first: no file can take anything in the full temporary folder.
+    const std::wstring outputPath = sandbox / L"output.txt";
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    UniqueFileHandle output(::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                          CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(output.valid());
+    ProgramRun run;
+    {
+        TempFolderFull full;
+        if (!full.ok())
+            GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
+        ChildProcess child(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" " + PathArgument(target), output.get());
+        output.reset();
+        run.finished = child.Wait(300000);
+        run.exitCode = child.ExitCode();
+        if (!run.finished)
+            child.Terminate();
+    }
+    run.output = ReadFileBytes(outputPath);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u) << "every device was saved, but the log is lost";
+    const std::vector<std::wstring> logs = LogsIn(target);
+    ASSERT_EQ(logs.size(), 1u);
+    const std::wstring log = FullPathOf(target + L"\\" + logs[0]);
+    EXPECT_EQ(ReadFileBytes(log), "");
+    const std::string error = Latin1(L"ERROR: The log file " + log + L" is incomplete: ");
+    EXPECT_NE(run.output.find(LogBytes(RunSummaryLog(1, 1)) + error), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.substr(run.output.size() - log.size() - 2), Latin1(log) + "\r\n") << "the log's path stays last";
+    EXPECT_EQ(ListTree(target + L"\\" + fixture::kTestClassDescription + L"\\Full Temp Widget").size(), 5u);
 }

@@ -80,6 +80,16 @@ TEST_F(TraceTest, GivesAnExceptionsOwnText)
     EXPECT_EQ(OnlyLine(), L"Tarnwick: file set search: section [Install] missing\n");
 }
 
+TEST_F(TraceTest, FindsTheTextOfTheExceptionBeingHandled)
+{
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        TraceFailure(L"worker");
+    }
+    EXPECT_EQ(OnlyLine(), L"Tarnwick: worker: " + std::wstring(L"std::bad_alloc") + L"\n");
+}
+
 TEST_F(TraceTest, SaysWhenAnExceptionHasNoText)
 {
     try {

@@ -259,7 +259,8 @@ TEST_F(DeviceSaverTest, StopDuringReplayFailsTheSearch)
     reporter.stopAtFirst = true;
     EXPECT_FALSE(Save(target, {&first, &second}));
     const std::wstring expected = Start() + DeviceHeader(first) +
-                                  L"  ERROR: Failed to find driver files.\n  Operation aborted by the user.\n";
+                                  L"  ERROR: Failed to find driver files.\n    The search was stopped.\n"
+                                  L"  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
     EXPECT_EQ(first.files.size(), 1u) << "a stopped replay keeps the set";
     EXPECT_EQ(ListTree(target), LogsIn(target)) << "nothing copied";
@@ -272,6 +273,7 @@ TEST_F(DeviceSaverTest, DeviceWithoutDriverFilesFailsAndTheRunGoesOn)
     DeviceInfo& found = Device(L"Ports", L"Found", {Payload(L"found.sys", "f")});
     EXPECT_FALSE(Save(target, {&lost, &found}));
     const std::wstring expected = Start() + DeviceHeader(lost) + L"  ERROR: Failed to find driver files.\n" +
+                                  L"    The driver's INF file oem-never-installed.inf was not found.\n" +
                                   DeviceHeader(found) + L"    found.sys\n  Saving to " + target +
                                   L"\\Ports\\Found...\n  Done.\n\n" +
                                   L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
@@ -587,7 +589,8 @@ TEST_F(DeviceSaverTest, StopsAroundASetSearchedAheadEndAsWithoutTheLookahead)
         EXPECT_EQ(next.files.size(), stop.keptFiles);
         const std::wstring nextLog = stop.nextFiles.empty()
             ? L"  Operation aborted by the user.\n"
-            : L"  Done.\n\n" + DeviceHeader(next) + stop.nextFiles + L"  ERROR: Failed to find driver files.\n";
+            : L"  Done.\n\n" + DeviceHeader(next) + stop.nextFiles +
+                  L"  ERROR: Failed to find driver files.\n    The search was stopped.\n";
         EXPECT_EQ(OnlyLogIn(target), LogBytes(KnownFirstLog(known) + nextLog + L"  Operation aborted by the user.\n"));
         EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of the next device copied";
     }

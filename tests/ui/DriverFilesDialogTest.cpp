@@ -339,7 +339,9 @@ TEST_F(DriverFilesDialogTest, SaveAsksForTheFolderStartingAtTheLastOneAndSavesTh
     EXPECT_TRUE(browseTitle == L"Browse for Folder" || browseTitle == kBrowseFolderTitle) << browseTitle.c_str();
     EXPECT_EQ(targetFolder, chosen) << "the folder it started at was chosen";
     const std::vector<std::wstring> saved = ListTree(targetFolder);
-    EXPECT_NE(std::find(saved.begin(), saved.end(), L"Network adapters\\Contoso Gigabit Adapter\\b.sys"), saved.end());
+    // c.cat of the set is missing, so the device folder says it is incomplete.
+    EXPECT_NE(std::find(saved.begin(), saved.end(), L"Network adapters\\Contoso Gigabit Adapter (incomplete)\\b.sys"),
+              saved.end());
     EXPECT_EQ(services.shell.Opened().size(), 1u) << "the save's log opens when it ends";
     RemoveTree(L"C:\\tarnwick-dialog-test");
 }

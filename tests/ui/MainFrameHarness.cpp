@@ -163,6 +163,12 @@ void MainFrameHarness::Create()
 {
     const DeviceSetSource source = [this](DWORD flags) {
         scanFlags.push_back(flags);
+        // The last scan's records are gone by now: the tree is repainted at once, as the
+        // system may do at any time, and its rows are counted.
+        if (tree) {
+            ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            rowsWhenRecordsGone.push_back(static_cast<UINT>(tree.Send(TVM_GETCOUNT, 0, 0)));
+        }
         return SystemDeviceSet(flags);
     };
     frame = std::make_unique<CMainFrame>(source, actions, services.messages);

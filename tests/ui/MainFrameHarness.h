@@ -107,5 +107,7 @@ struct MainFrameHarness : ::testing::Test {
     std::unique_ptr<CMainFrame> frame;
     CTreeViewCtrlEx tree;
     std::vector<DWORD> scanFlags;
+    // The tree's rows when a rescan had freed the records of the scan before.
+    std::vector<UINT> rowsWhenRecordsGone;
     int quitCode = -1;
 };

@@ -9,6 +9,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -83,13 +85,16 @@ struct MenuSeen {
     std::vector<bool> enabled;
 };
 
-// Waits for the context menu, notes its items, then presses `key` in it.
-std::function<bool()> ChooseInMenu(MenuSeen& seen, WORD key)
+// Waits for the context menu, notes its items (and takes a picture of it when a name is
+// given), then presses `key` in it.
+std::function<bool()> ChooseInMenu(MenuSeen& seen, WORD key, const std::wstring& picture = L"")
 {
-    return [&seen, key] {
+    return [&seen, key, picture] {
         const HWND menuWindow = FindOwnWindow(L"#32768");
         if (!menuWindow)
             return false;
+        if (!picture.empty())
+            EXPECT_TRUE(SaveScreenshot(menuWindow, picture));
         const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = L"";
@@ -132,7 +137,7 @@ TEST_F(MainWindow, ShiftF10AndTheMenuKeyOpenTheRowsContextMenuWhoseItemsActOnTha
 
     MenuSeen seen;
     {
-        ModalScript script(ChooseInMenu(seen, 'D'));
+        ModalScript script(ChooseInMenu(seen, 'D', L"main-window-context-menu"));
         PressKeys({VK_SHIFT, VK_F10});
         PumpFor(1000);
         EXPECT_TRUE(script.finished()) << "Shift+F10 opens the menu";
@@ -233,4 +238,43 @@ TEST_F(MainWindowSmallScreen, OpensWithinTheWorkAreaWithItsStatusBarAndCanBeMade
     EXPECT_EQ(view.bottom, statusInFrame.top);
     EXPECT_GT(view.bottom - view.top, 0) << "rows still show";
     EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window-smallest", dpi)));
+}
+
+TEST_F(MainWindow, TheMainKeyboardsPlusAndMinusCloseAndOpenAClass)
+{
+    Start();
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    ASSERT_NE(fixtureClass, nullptr);
+    tree.Expand(fixtureClass);
+    ASSERT_TRUE(tree.SelectItem(fixtureClass));
+    ASSERT_EQ(::GetFocus(), frame->View().Tree().get());
+    const auto expanded = [&] { return (tree.GetItemState(fixtureClass, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; };
+    PressKey(VK_OEM_MINUS);
+    PumpFor(300);
+    EXPECT_FALSE(expanded()) << "- beside the 0 key";
+    PressKeys({VK_SHIFT, VK_OEM_PLUS});
+    PumpFor(300);
+    EXPECT_TRUE(expanded()) << "Shift and the = key give +";
+    EXPECT_EQ(tree.GetCaretItem(), fixtureClass);
+}
+
+TEST_F(MainWindow, EveryItemOfEachMenuHasAnAccessKeyOfItsOwn)
+{
+    Start();
+    const HMENU bar = frame->Menu().get();
+    for (int popup = 0; popup < ::GetMenuItemCount(bar); ++popup) {
+        const HMENU menu = ::GetSubMenu(bar, popup);
+        ASSERT_NE(menu, nullptr);
+        std::wstring keys;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = L"";
+            if (::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION) == 0)
+                continue;  // a separator
+            const wchar_t* amp = std::wcschr(text, L'&');
+            ASSERT_TRUE(amp && amp[1]) << "no access key: " << testing::PrintToString(std::wstring(text));
+            const wchar_t key = static_cast<wchar_t>(std::towlower(amp[1]));
+            EXPECT_EQ(keys.find(key), std::wstring::npos) << "taken twice: " << testing::PrintToString(std::wstring(text));
+            keys += key;
+        }
+    }
 }

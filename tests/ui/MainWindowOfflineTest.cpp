@@ -8,6 +8,7 @@
 #include "tests/support/HiveFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/MainFrameHarness.h"
+#include "ui/OfflineWindows.h"
 
 namespace {
 
@@ -108,4 +109,17 @@ TEST_F(MainWindowOffline, AHiveThatCannotBeReadIsRefusedAfterTheScanAndThisPcCom
     EXPECT_EQ(Title(), ownTitle);
     EXPECT_NE(ThirdPartyClassNode(), nullptr);
     EXPECT_EQ(LoadedHiveNames(), std::vector<std::wstring>());
+}
+
+// A device of an offline Windows is not attached here, and its instance ID may name another
+// device of this PC: its properties are never this PC's sheet.
+TEST(OfflineDeviceProperties, AreABoxInsteadOfThisPcsSheet)
+{
+    TestShellServices test;
+    test.systemFolders = ReadImageFolders(L"E:\\", L"AMD64");
+    ShowShownDeviceProperties(L"ROOT\\TARNWICK_IMAGE\\0000", nullptr, test.Services());
+    ASSERT_EQ(test.messages.boxes().size(), 1u);
+    EXPECT_EQ(test.messages.boxes()[0].text, L"This device belongs to an offline Windows: it is not attached to this "
+                                             L"PC, so it has no properties here.");
+    EXPECT_EQ(test.messages.boxes()[0].caption, L"Open offline Windows");
 }

@@ -155,6 +155,21 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
     EXPECT_EQ(Recorded().driverFiles.size(), 2u) << "only the tree's double-clicks count";
 }
 
+// A rescan frees every record of the scan before: by then the tree holds no row that points at
+// one, however often it is repainted meanwhile, and the new rows come after.
+TEST_F(MainWindow, RescansDrawNoFreedRecord)
+{
+    Start();
+    ASSERT_GT(tree.Send(TVM_GETCOUNT, 0, 0), 0);
+    rowsWhenRecordsGone.clear();
+    for (int i = 0; i < 3; ++i) {
+        frame->Send(WM_COMMAND, ID_DEVICE_REFRESH);
+        WaitForScan();
+        ASSERT_NE(ThirdPartyClassNode(), nullptr) << "the new rows are there";
+    }
+    EXPECT_EQ(rowsWhenRecordsGone, (std::vector<UINT>{0, 0, 0}));
+}
+
 TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
 {
     Start();
@@ -274,7 +289,7 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
     Start();
     wchar_t text[64] = L"";
     ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_RESTORE, text, 64, MF_BYCOMMAND), 0);
-    EXPECT_STREQ(text, L"Res&tore drivers...") << "Alt+D, T";
+    EXPECT_STREQ(text, L"Restore &drivers...") << "Alt+D, D";
 
     // Known Wine difference: every process has an elevated token under Wine, so the restore
     // runs here; on Windows without rights the program would start again with the runas verb.
