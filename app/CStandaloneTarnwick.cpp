@@ -10,6 +10,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/Trace.h"
 #include "platform/WorkerThread.h"
+#include "restore/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
 #include "saving/DeviceReport.h"
@@ -45,6 +46,8 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
     // stack unwinds to a handler does the saver finish its log, moved and opened, and the
     // exit code must still say that not everything was saved.
     try {
+        if (!options.verify.empty())
+            return VerifyFolder(options);
         if (!options.restore.empty())
             return RestoreFolder(options);
         return options.path.empty() ? ListEveryDevice(options) : SaveEveryDevice(options);
@@ -171,4 +174,17 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
         restorer.ReportLogPathTo(console);
     restorer.FindPackages(options.restore, options.force);
     return restorer.RestoreAll(console) ? 0 : 1;
+}
+
+int CStandaloneTarnwick::VerifyFolder(const CommandLineOptions& options)
+{
+    const SystemFolders folders = ReadSystemFolders();
+    const bool scripted = OutputIsRedirected();
+    FILE* console = SetUpConsole();
+    // Verifying changes nothing, so it needs no administrator rights. The verifier finishes
+    // its log when it goes: moved into the verified folder and opened.
+    CBackupVerifier verifier(*this, shell, folders);
+    if (scripted)
+        verifier.ReportLogPathTo(console);
+    return verifier.VerifyAll(options.verify, console) ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // The command-line run: saves the drivers of every listed device into the "/path:" folder
-// (with a "/report:", writes the report of it too), lists the devices into a report alone, or
-// restores the drivers of the "/restore:" folder, without a window.
+// (with a "/report:", writes the report of it too), lists the devices into a report alone,
+// restores the drivers of the "/restore:" folder, or verifies the "/verify:" folder, without a
+// window.
 #pragma once
 
 #include <cstdio>
@@ -18,8 +19,8 @@ public:
     // shell opens the run's log at the end.
     explicit CStandaloneTarnwick(IShellOpen& shell) : shell(shell) {}
 
-    // The process exit code: 0 only when every device was saved, or every driver package
-    // installed or staged.
+    // The process exit code: 0 only when every device was saved, every driver package
+    // installed or staged, or every package verified intact (or unsigned with its files).
     int Run(const CommandLineOptions& options);
 
     // A command-line run shows no percentage; it is asked to stop only by a console control
@@ -39,6 +40,7 @@ private:
     // Writes the report and says so on the console (its full path, or why not).
     bool WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console);
     int RestoreFolder(const CommandLineOptions& options);
+    int VerifyFolder(const CommandLineOptions& options);
 
     IShellOpen& shell;
     // For the life of the run object, so that a console that is closed waits for the log.

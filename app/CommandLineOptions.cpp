@@ -26,6 +26,8 @@ const wchar_t kCommandLineHelp[] =
     L" Example:\n"
     L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
     L"\n"
+    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
+    L"\n"
     L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or .csv.\n"
     L"\n"
     L" Example:\n"
@@ -69,7 +71,9 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
         else if (name == L"/restore") {
             options.restore = value;
             options.restoreRequested = true;
-        } else if (name == L"/force")
+        } else if (name == L"/verify")
+            options.verify = value;
+        else if (name == L"/force")
             options.force = true;
         else if (name == L"/report") {
             options.report = value;
@@ -83,15 +87,16 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    // A backup and a restore in one run would be ambiguous about what comes first; a report
-    // is of the devices and a backup, and names a file of a kind it can write.
+    // A backup (with its report, or a report alone), a restore or a verification in one run
+    // would be ambiguous about what comes first; a report names a file of a kind it can write.
     const bool backup = !options.path.empty() || !options.report.empty();
     const bool restore = !options.restore.empty();
+    const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
     const bool badReport = options.reportRequested && !IsReportFileName(options.report);
     const bool imageMisused = !options.image.empty() && (options.path.empty() || restore || options.present);
-    if (!recognised || (backup && restore) || badReport || imageMisused)
+    if (!recognised || runs > 1 || badReport || imageMisused)
         return CommandLineRun::BadCommandLine;
-    return backup || restore ? CommandLineRun::CommandLine : CommandLineRun::Window;
+    return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }
 
 void ShowCommandLineHelp(IMessageBox& messages)

@@ -5,6 +5,7 @@
 // drivers; "/restore" without a folder opens the window at its restore command.
 // "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
 // (a disk of a PC that no longer starts) instead of this PC's.
+// "/verify:<folder>" checks a backup folder against its catalogs and changes nothing.
 #pragma once
 
 #include <string>
@@ -19,6 +20,7 @@ struct CommandLineOptions {
     std::wstring report;  // the report file, ".json" or ".csv"
     std::wstring image;
     std::wstring restore;
+    std::wstring verify;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
     bool reportRequested = false;   // "/report" was given, with or without a file
@@ -50,5 +52,6 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
 void ShowCommandLineHelp(IMessageBox& messages);
 
 // Reads the given command line, shows the help box once if it is a bad command line, and
-// returns true only when a command-line run (a backup, a report or a restore) is to happen.
+// returns true only when a command-line run (a backup, a report, a restore or a verification)
+// is to happen.
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

@@ -26,6 +26,7 @@
 #define ID_DEVICE_RESTORE 3011
 #define ID_DEVICE_OPEN_OFFLINE 3012
 #define ID_DEVICE_SHOW_THIS_PC 3013
+#define ID_DEVICE_VERIFY 3014
 #define ID_DEVICE_EXPORT 3050
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
@@ -63,12 +64,20 @@
 #define IDS_RESTORE_COLUMN_DEVICES 4114
 #define IDS_RESTORE_COLUMN_STATUS 4115
 
+// Texts of the verify dialog and its command.
+#define IDS_VERIFY_PICK_FOLDER 4131
+#define IDS_VERIFY_SUMMARY 4132
+#define IDS_VERIFY_FAILED 4133
+#define IDS_VERIFY_COLUMN_VERDICT 4134
+#define IDS_VERIFY_COLUMN_FILES 4135
+
 // Dialogs and their controls.
 #define IDD_ABOUT 100
 #define IDD_DRIVER_FILES 201
 #define IDD_SAVE_PROGRESS 202
 #define IDD_RESTORE 203
 #define IDD_RESTORE_PROGRESS 204
+#define IDD_VERIFY 205
 
 #define IDC_FILE_LIST 1001
 #define IDC_DEVICE_PROPERTIES 1003

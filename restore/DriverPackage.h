@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "restore/PackageVerdict.h"
 #include "restore/RestoreStatus.h"
 
 // A present device that one of the package's models matches.
@@ -20,6 +21,15 @@ struct MatchedDevice {
     std::wstring error;             // why the install on this device failed
 };
 
+// A file the package's installation copies: where it comes from in the package folder, where
+// the installer puts it, and its size at the check, which the installed copy must have.
+struct PackageFile {
+    std::wstring source;  // full path, inside the package folder
+    std::wstring target;  // full path
+    unsigned long long size = 0;
+    bool compressed = false;  // the source is the compressed form ("file.dl_"): its size differs
+};
+
 struct DriverPackage {
     std::wstring infPath;       // full path
     std::wstring sourceRoot;    // the folder the INF sits in
@@ -30,9 +40,12 @@ struct DriverPackage {
     std::wstring date;          // DriverVer's date
     std::vector<MatchedDevice> devices;
     std::vector<std::wstring> missingFiles;  // relative to sourceRoot
+    std::vector<PackageFile> files;          // what the devices' sections copy, as checked
+    std::wstring catalogPath;   // the catalog the INF names, full path; empty when it names none
     std::wstring error;         // why the INF was refused or the package failed
     std::wstring publishedInf;  // the name the system published the INF under, once staged
     PackageStatus status = PackageStatus::Unchecked;
+    PackageVerification verification;  // its files against its catalog
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
 };

@@ -112,14 +112,15 @@ std::wstring MatchingId(const std::vector<std::wstring>& deviceIds, const std::v
     return modelIds.empty() ? std::wstring() : modelIds.front();
 }
 
-bool SourceExists(const std::wstring& path)
+// The file under its own name or, as installation media may hold a file compressed, under
+// its name ending in "_"; empty when neither exists.
+std::wstring ExistingSource(const std::wstring& path)
 {
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    // Installation media may hold a file compressed, its name ending in "_".
+    if (path.empty() || ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return path;
     std::wstring compressed = path;
     compressed.back() = L'_';
-    return !path.empty() && ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(compressed.c_str()) != INVALID_FILE_ATTRIBUTES ? compressed : std::wstring();
 }
 
 std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
@@ -133,6 +134,7 @@ std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
 struct ScanContext {
     std::wstring sourceRoot;
     std::set<std::wstring> seen;
+    std::vector<PackageFile>* files;
     std::vector<std::wstring>* missing;
     bool failed = false;
 };
@@ -149,8 +151,19 @@ UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UIN
         std::wstring canonical;
         if (CanonicalizePath(source, canonical))
             source = canonical;
-        if (scan->seen.insert(FoldAsciiCase(source)).second && !SourceExists(source))
+        if (!scan->seen.insert(FoldAsciiCase(source)).second)
+            return NO_ERROR;
+        PackageFile file;
+        file.source = ExistingSource(source);
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (file.source.empty() || !::GetFileAttributesExW(file.source.c_str(), GetFileExInfoStandard, &data)) {
             scan->missing->push_back(RelativeTo(source, scan->sourceRoot));
+            return NO_ERROR;
+        }
+        file.target = paths->Target ? paths->Target : L"";
+        file.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        file.compressed = file.source != source;
+        scan->files->push_back(std::move(file));
         return NO_ERROR;
     } catch (...) {
         scan->failed = true;
@@ -209,7 +222,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
 }
 
 bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
-                      std::vector<std::wstring>& missing, std::wstring& error)
+                      std::vector<PackageFile>& files, std::vector<std::wstring>& missing, std::wstring& error)
 {
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue) {
@@ -222,6 +235,7 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
     }
     ScanContext context;
     context.sourceRoot = sourceRoot;
+    context.files = &files;
     context.missing = &missing;
     DWORD result = 0;
     if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
@@ -230,7 +244,7 @@ bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vecto
         return false;
     }
     const std::wstring catalog = CatalogName(inf);
-    if (!catalog.empty() && !SourceExists(JoinPath(sourceRoot, catalog)))
+    if (!catalog.empty() && ExistingSource(JoinPath(sourceRoot, catalog)).empty())
         missing.push_back(catalog);
     return true;
 }
@@ -239,6 +253,8 @@ void PackageChecker::Check(DriverPackage& package)
 {
     package.devices.clear();
     package.missingFiles.clear();
+    package.files.clear();
+    package.catalogPath.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
     if (package.infPath.size() >= MAX_PATH) {
@@ -257,6 +273,8 @@ void PackageChecker::Check(DriverPackage& package)
     package.version = driverVer.version;
     package.date = driverVer.date;
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
+    const std::wstring catalog = CatalogName(inf.get());
+    package.catalogPath = catalog.empty() ? catalog : JoinPath(package.sourceRoot, catalog);
 
     MatchDevices(package);
     std::vector<std::wstring> sections;
@@ -271,7 +289,8 @@ void PackageChecker::Check(DriverPackage& package)
     if (sections.empty())
         sections = ModelSections(inf.get());
 
-    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.missingFiles, package.error);
+    const bool queued = FindMissingFiles(inf.get(), package.sourceRoot, sections, package.files,
+                                         package.missingFiles, package.error);
     std::vector<DeviceAction> actions;
     for (MatchedDevice& device : package.devices) {
         device.action = DecideDevice(device.installedVersion, package.version, package.force);

@@ -25,11 +25,12 @@ private:
 };
 
 // The files that a package's install sections (each with its ".CoInstallers" section) and its
-// catalog need and that are not under its folder, as paths relative to the folder. sections
-// are undecorated; each is taken with the decoration this system installs. False, with the
-// reason in error, when a section cannot be queued.
+// catalog need and that are not under its folder, as paths relative to the folder (missing),
+// and those of the sections that are there (files). sections are undecorated; each is taken
+// with the decoration this system installs. False, with the reason in error, when a section
+// cannot be queued.
 bool FindMissingFiles(HINF inf, const std::wstring& sourceRoot, const std::vector<std::wstring>& sections,
-                      std::vector<std::wstring>& missing, std::wstring& error);
+                      std::vector<PackageFile>& files, std::vector<std::wstring>& missing, std::wstring& error);
 
 // The undecorated install sections of every model of the INF for this platform.
 std::vector<std::wstring> ModelSections(HINF inf);

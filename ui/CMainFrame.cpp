@@ -290,6 +290,11 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_DEVICE_EXPORT:
         ExportCommand();
         return true;
+    case ID_DEVICE_VERIFY:
+        // Verifying changes nothing: it needs no administrator rights.
+        if (!scanning)
+            actions.VerifyBackup(get(), browsePath);
+        return true;
     case ID_DEVICE_OPEN_OFFLINE:
         OpenOfflineWindows();
         return true;

@@ -1,6 +1,6 @@
 // What the main window's commands hand over to the dialogs and shell actions: the driver
 // files dialog, the folder choice and save progress dialog, the about box, help, the home
-// page, Device Manager and the restore dialog. The main window decides when each runs (and
+// page, Device Manager, the restore dialog and the verify dialog. The main window decides when each runs (and
 // with which device, owner and folder text); these say how. Tests give recorders, so that no
 // dialog or shell action blocks them.
 #pragma once
@@ -36,6 +36,9 @@ public:
     // Asks for a report file (JSON or CSV) and writes the report there; says so when it
     // cannot be written. Nothing when the choice is cancelled.
     virtual void ExportDevices(HWND owner, const DeviceReport& report) = 0;
+    // Asks for a backup folder (starting at browsePath) and verifies it against its catalogs
+    // under the verify dialog.
+    virtual void VerifyBackup(HWND owner, const std::wstring& browsePath) = 0;
     // Asks for the folder that holds an offline Windows (a choice replaces folder); false
     // when the choice is cancelled.
     virtual bool PickOfflineWindows(HWND owner, std::wstring& folder) = 0;

@@ -5,6 +5,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CRestoreDlg.h"
+#include "ui/CVerifyDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "saving/ReportWriter.h"
 #include "ui/ReportFileDialog.h"
@@ -48,6 +49,16 @@ void MainFrameActions::ExportDevices(HWND owner, const DeviceReport& report)
     if (!WriteReportFile(file, report))
         services.messages.Show(owner, FormatResourceString(IDS_EXPORT_FAILED, {file}).c_str(),
                                FormatResourceString(IDS_EXPORT_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+{
+    std::wstring folder = browsePath;
+    if (!services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_VERIFY_PICK_FOLDER).c_str()))
+        return;
+    // The verifier, and with it the log, ends with the dialog: the log then opens.
+    CVerifyDlg dialog(folder, services);
+    dialog.DoModal(owner);
 }
 
 bool MainFrameActions::PickOfflineWindows(HWND owner, std::wstring& folder)

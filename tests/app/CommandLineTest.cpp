@@ -155,11 +155,22 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
                  L" Example:\n"
                  L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
+                 L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
                  L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
                  L".csv.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n\n"
                  L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
+}
+
+TEST(CommandLine, VerifyFolderAsksForACommandLineVerification)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/Verify:D:\\Old Drivers\"");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.verify, L"D:\\Old Drivers");
+    EXPECT_TRUE(parsed.options.restore.empty());
+    EXPECT_FALSE(parsed.options.restoreRequested);
 }
 
 TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
@@ -176,6 +187,8 @@ TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
         {L"tarnwick.exe /bogus", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /path:D:\\A /bogus", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /verify:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /verify:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /report:D:\\r.json", CommandLineRun::CommandLine},
         {L"tarnwick.exe /all /report:D:\\r.CSV /path:D:\\A", CommandLineRun::CommandLine},
         {L"tarnwick.exe /report", CommandLineRun::BadCommandLine},
@@ -227,7 +240,8 @@ TEST(CommandLine, RestoreWithoutFolderOpensTheWindowForTheRestoreCommand)
 TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
 {
     for (const wchar_t* commandLine :
-         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A"}) {
+         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A",
+          L"tarnwick.exe /verify:D:\\B /restore:D:\\B", L"tarnwick.exe /path:D:\\A /verify:D:\\B"}) {
         SCOPED_TRACE(commandLine);
         const Parsed parsed = Parse(commandLine);
         EXPECT_FALSE(parsed.commandLineRun);

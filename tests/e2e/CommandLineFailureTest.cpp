@@ -182,10 +182,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
     const size_t lines = package.infText.find(catalogLines);
     ASSERT_NE(lines, std::wstring::npos);
     package.infText.replace(lines, catalogLines.size(), L"CatalogFile=..\\..\\..\\escape.cat\r\n");
-    for (fixture::PackageFile& file : package.files) {
-        if (file.path == L"hostile.cat")
-            file.path = L"..\\..\\..\\escape.cat";
-    }
+    package.catalog = L"..\\..\\..\\escape.cat";
     const std::wstring media = sandbox / L"media\\one\\two\\hostile";
     std::wstring error;
     ASSERT_TRUE(fixture::WritePackage(package, media, error)) << ::testing::PrintToString(error);

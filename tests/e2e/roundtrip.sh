@@ -5,8 +5,9 @@
 # them, and the published INF and catalog must be the same. Two drivers are installed from
 # their own folder; four, of every kind of package, through the driver store as Windows 10 and
 # 11 install them, and for these the store folder's files must be the same too.
-# Then the restore: a third fresh prefix has the same devices without drivers, as a PC that
-# lost them would, and tarnwick.exe /restore:... installs the backup of all six back. Each
+# Then the verification and the restore: a third fresh prefix has the same devices without drivers, as a PC that
+# lost them would; tarnwick.exe /verify:... finds the backup of all six intact against their
+# catalogs, and tarnwick.exe /restore:... installs it back. Each
 # device's driver key must name the restored package and every installed file must again be
 # the first one's. (Wine's installer stages nothing in a driver store, so the store folders
 # are not compared there.)
@@ -154,6 +155,13 @@ in_prefix $third 0 "$helper" prepare "$(windows "$work/third-media")" "$recorder
 for entry in "${drivers[@]}"; do
   in_prefix $third 1 "$installer" register "$(hardware_id "$entry")" >/dev/null || fail "could not register ${entry#*:}"
 done
+# The backup verifies against the catalogs it carries before anything is restored.
+timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
+  "/verify:$(windows "$work/restore-media")" >"$work/verify-output.txt"
+status=$?
+[ $status -eq 0 ] || { cat "$work/verify-output.txt"; fail "the verification ended with exit code $status"; }
+grep -q "^Verified: ${#drivers[@]} of ${#drivers[@]} driver package(s) intact\\." <(sed 's/\r$//' "$work/verify-output.txt") ||
+  { cat "$work/verify-output.txt"; fail "the verification did not find every package intact"; }
 timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
   "/restore:$(windows "$work/restore-media")" >"$work/restore-output.txt"
 status=$?

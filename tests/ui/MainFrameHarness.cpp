@@ -106,6 +106,12 @@ void RecordingActions::ExportDevices(HWND owner, const DeviceReport& report)
     Recorded().lastOwner = owner;
 }
 
+void RecordingActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+{
+    Recorded().verifications.push_back(browsePath);
+    Recorded().lastOwner = owner;
+}
+
 bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)
 {
     Recorded().lastOwner = owner;

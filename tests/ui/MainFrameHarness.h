@@ -26,6 +26,7 @@ struct RecordedActions {
     std::vector<const DeviceInfo*> deviceProperties;
     int about = 0, help = 0, homePage = 0, deviceManager = 0;
     std::vector<std::wstring> restores;  // the folder each restore started at
+    std::vector<std::wstring> verifications;  // the folder each verification started at
     // The system each hand-over of folders named: an offline Windows' root, or empty for this PC.
     std::vector<std::wstring> shownSystems;
     std::vector<DeviceReport> exports;
@@ -48,6 +49,7 @@ public:
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
     void ExportDevices(HWND owner, const DeviceReport& report) override;
+    void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
     bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
     void UseSystemFolders(const SystemFolders* imageFolders) override;
 

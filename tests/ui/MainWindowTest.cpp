@@ -302,6 +302,19 @@ TEST_F(MainWindow, RestoreDriversSitsInTheDeviceMenuAndRescansAfterARestore)
     EXPECT_EQ(scanFlags.size(), 2u) << "the devices are scanned again after a restore";
 }
 
+TEST_F(MainWindow, VerifyBackupSitsInTheDeviceMenuAndScansNothingAgain)
+{
+    Start();
+    wchar_t text[64] = L"";
+    ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_VERIFY, text, 64, MF_BYCOMMAND), 0);
+    EXPECT_STREQ(text, L"&Verify backup...") << "Alt+D, V";
+    ChooseFolderInSave(L"C:\\Backups");
+    frame->Send(WM_COMMAND, ID_DEVICE_VERIFY);
+    ASSERT_EQ(Recorded().verifications, std::vector<std::wstring>{L"C:\\Backups"});
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+    EXPECT_EQ(scanFlags.size(), 1u) << "verifying changes nothing to rescan";
+}
+
 TEST_F(MainWindow, StartedForTheRestoreItRunsTheCommandOnceTheFirstScanIsDone)
 {
     Create();

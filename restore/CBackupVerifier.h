@@ -1,0 +1,46 @@
+// Verifies a backup folder (a whole backup, a class folder or a device folder) without
+// changing anything: finds its driver packages as the restore does, checks each with the
+// restore's checks, and verifies its files against its catalog. Writes a log in the save
+// log's form ("Tarnwick-<date>-<time>-verify-log.txt"), moved into the verified folder when
+// it can be and opened when the verifier goes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "discovery/SystemFolders.h"
+#include "model/IProgressReporter.h"
+#include "restore/DriverPackage.h"
+#include "saving/SaveLog.h"
+
+class CBackupVerifier {
+public:
+    // shell opens the log at the end; folders.tempDir is where it is written first.
+    CBackupVerifier(IProgressReporter& reporter, IShellOpen& shell, const SystemFolders& folders);
+    ~CBackupVerifier();
+    CBackupVerifier(const CBackupVerifier&) = delete;
+    CBackupVerifier& operator=(const CBackupVerifier&) = delete;
+
+    // When the log is finished its path goes to output as a line, instead of opening it.
+    void ReportLogPathTo(FILE* output) { log.ReportPathInsteadOfOpening(output); }
+
+    // Verifies every package under folder, one line per package with its verdict and one per
+    // bad file, then the count of intact ones. True only when packages were found and each is
+    // intact or unsigned with every file present; false also when the reporter asked to stop.
+    // console may be null.
+    bool VerifyAll(const std::wstring& folder, FILE* console);
+
+    const std::vector<DriverPackage>& Packages() const { return packages; }
+
+private:
+    void PrintPackage(const DriverPackage& package);
+
+    std::vector<DriverPackage> packages;
+    SaveLog log;
+    IProgressReporter& reporter;
+};
+
+// The package's line: "<INF relative to the folder>: <verdict>", with why the INF was refused
+// or what the system says of the catalog's signature in brackets.
+std::wstring VerdictLine(const DriverPackage& package);

@@ -1,0 +1,136 @@
+#include "restore/CatalogHasher.h"
+
+#include <bcrypt.h>
+
+#include <memory>
+
+#include "platform/ProcAddress.h"
+
+namespace {
+
+using AcquireContext2 = BOOL(WINAPI*)(HCATADMIN*, const GUID*, const WCHAR*, const CERT_STRONG_SIGN_PARA*, DWORD);
+
+// The newest algorithm first: a catalog made for Windows 8 and later names its files by it.
+const wchar_t* const kAlgorithms[] = {L"SHA256", L"SHA1"};
+
+bool Rewind(HANDLE file)
+{
+    LARGE_INTEGER start = {};
+    return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
+}
+
+struct AlgorithmCloser {
+    void operator()(BCRYPT_ALG_HANDLE algorithm) const { ::BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+struct HashCloser {
+    void operator()(BCRYPT_HASH_HANDLE hash) const { ::BCryptDestroyHash(hash); }
+};
+
+} // namespace
+
+std::wstring HexTag(const BYTE* bytes, DWORD size)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring tag;
+    tag.reserve(size * 2);
+    for (DWORD i = 0; i < size; ++i) {
+        tag += kDigits[bytes[i] >> 4];
+        tag += kDigits[bytes[i] & 0x0F];
+    }
+    return tag;
+}
+
+CatalogHasher::CatalogHasher()
+{
+    // The import libraries of some tool sets lack the functions of Windows 8, so they are
+    // looked up in the loaded module (the catalog functions already need it).
+    const HMODULE wintrust = ::GetModuleHandleW(L"wintrust.dll");
+    const auto acquire2 = GetProcAddressAs<AcquireContext2>(wintrust, "CryptCATAdminAcquireContext2");
+    calcHash2 = GetProcAddressAs<CalcHash2>(wintrust, "CryptCATAdminCalcHashFromFileHandle2");
+    if (!acquire2 || !calcHash2)
+        return;
+    for (const wchar_t* algorithm : kAlgorithms) {
+        HCATADMIN admin = nullptr;
+        if (acquire2(&admin, nullptr, algorithm, nullptr, 0))
+            admins.emplace_back(admin);
+    }
+}
+
+bool CatalogHasher::Tags(const std::wstring& path, std::vector<std::wstring>& tags, DWORD& error) const
+{
+    tags.clear();
+    error = NO_ERROR;
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = ::GetLastError();
+        return false;
+    }
+    if (admins.empty()) {
+        // Wine 8: CryptCATAdminAcquireContext2 is a stub and CryptCATAdminCalcHashFromFileHandle2
+        // is missing, while its CryptCATAdminCalcHashFromFileHandle hashes the whole file, program
+        // files too. The whole file's SHA-256 is the same rule for catalogs of SHA-256 tags.
+        AppendTag(nullptr, file.get(), tags, error);
+        const std::wstring sha256 = Rewind(file.get()) ? WholeFileSha256Tag(file.get(), error) : std::wstring();
+        if (!sha256.empty())
+            tags.push_back(sha256);
+        return !tags.empty();
+    }
+    for (const UniqueCatalogAdmin& admin : admins)
+        AppendTag(admin.get(), file.get(), tags, error);
+    return !tags.empty();
+}
+
+std::wstring WholeFileSha256Tag(HANDLE file, DWORD& error)
+{
+    BCRYPT_ALG_HANDLE algorithmHandle = nullptr;
+    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithmHandle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+        error = ERROR_NOT_SUPPORTED;
+        return std::wstring();
+    }
+    const std::unique_ptr<void, AlgorithmCloser> algorithm(algorithmHandle);
+    BCRYPT_HASH_HANDLE hashHandle = nullptr;
+    if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), &hashHandle, nullptr, 0, nullptr, 0, 0))) {
+        error = ERROR_NOT_SUPPORTED;
+        return std::wstring();
+    }
+    const std::unique_ptr<void, HashCloser> hash(hashHandle);
+    std::vector<BYTE> chunk(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+            error = ::GetLastError();
+            return std::wstring();
+        }
+        if (read == 0)
+            break;
+        if (!BCRYPT_SUCCESS(::BCryptHashData(hash.get(), chunk.data(), read, 0))) {
+            error = ERROR_NOT_SUPPORTED;
+            return std::wstring();
+        }
+    }
+    BYTE digest[32] = {};
+    if (!BCRYPT_SUCCESS(::BCryptFinishHash(hash.get(), digest, sizeof(digest), 0))) {
+        error = ERROR_NOT_SUPPORTED;
+        return std::wstring();
+    }
+    return HexTag(digest, sizeof(digest));
+}
+
+bool CatalogHasher::AppendTag(HCATADMIN admin, HANDLE file, std::vector<std::wstring>& tags, DWORD& error) const
+{
+    // The hash functions read the file from where its pointer stands.
+    DWORD size = 0;
+    const auto calc = [&](BYTE* hash) {
+        return Rewind(file) && (admin ? calcHash2(admin, file, &size, hash, 0)
+                                      : ::CryptCATAdminCalcHashFromFileHandle(file, &size, hash, 0));
+    };
+    calc(nullptr);
+    std::vector<BYTE> hash(size);
+    if (size == 0 || !calc(hash.data())) {
+        error = ::GetLastError();
+        return false;
+    }
+    tags.push_back(HexTag(hash.data(), size));
+    return true;
+}

@@ -1,0 +1,26 @@
+// Verifies a checked driver package of a backup against its catalog: every file its
+// installation needs and the INF itself must be listed in the catalog under its hash. Changes
+// nothing.
+#pragma once
+
+#include <string>
+
+#include "restore/CatalogHasher.h"
+#include "restore/DriverPackage.h"
+#include "restore/PackageVerdict.h"
+
+class PackageVerifier {
+public:
+    // package has been through PackageChecker::Check, which found its files and its catalog.
+    PackageVerification Verify(const DriverPackage& package) const;
+
+private:
+    void MatchFiles(const DriverPackage& package, PackageVerification& verification) const;
+
+    CatalogHasher hasher;
+};
+
+// What the system says of the signature of the catalog at path (WinVerifyTrust): "signed",
+// "not signed", or why the signature is not accepted. Reported only: a catalog made on a
+// test system or one the system cannot judge still vouches for the hashes it lists.
+std::wstring CatalogSignatureText(const std::wstring& path);

@@ -1,0 +1,131 @@
+// tarnwick.exe /verify:... on a backup whose packages carry real catalogs: an untouched backup
+// verifies intact with exit code 0; a damaged, incomplete or refused package is named with its
+// bad files and gives exit code 1, the other packages still intact. Nothing is installed; the
+// log sits in the verified folder and the console shows the same lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "discovery/SystemFolders.h"
+#include "saving/SavePaths.h"
+#include "tests/e2e/TarnwickRun.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const DWORD kVerifyLimitMs = 120000;
+
+class CommandLineVerifyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        backup = sandbox / L"Driver Backup";
+        for (const wchar_t* name : {L"vcone", L"vctwo", L"vcthree"}) {
+            fixture::SimpleDriver driver = fixture::OneModelDriver(name, std::wstring(name) + L" Widget",
+                                                                   L"ROOT\\TARNWICK_VC_" + std::wstring(name));
+            std::wstring error;
+            ASSERT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(name), error)) << error;
+        }
+    }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    std::wstring FolderOf(const std::wstring& name) const
+    {
+        return backup + L"\\" + fixture::kTestClassDescription + L"\\" + name + L" Widget";
+    }
+
+    static std::wstring Relative(const std::wstring& name)
+    {
+        return std::wstring(fixture::kTestClassDescription) + L"\\" + name + L" Widget\\" + name + L".inf";
+    }
+
+    ProgramRun Verify(const std::wstring& folder)
+    {
+        return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" \"/verify:" + folder + L"\"",
+                                   kVerifyLimitMs);
+    }
+
+    // The run's one log in folder, shown on the console as it is and named as the last line.
+    std::wstring ExpectLog(const ProgramRun& run, const std::wstring& folder)
+    {
+        const std::string log = OnlyLogIn(folder);
+        const std::vector<std::wstring> logs = LogsIn(folder);
+        if (logs.size() != 1) {
+            ADD_FAILURE() << "one log in the verified folder";
+            return std::wstring();
+        }
+        const std::wstring kind = L"-verify-log.txt";
+        EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
+        EXPECT_EQ(run.output, log + LogBytes(FullPathOf(folder + L"\\" + logs[0]) + L"\n"));
+        return std::wstring(log.begin(), log.end());
+    }
+
+    std::wstring Head(const std::wstring& folder) const
+    {
+        return L"Verifying driver packages...\r\n  Source path is " + folder + L"\r\n\r\n";
+    }
+
+    OpenVerbRecorder recorder;
+    TempFolder sandbox;
+    std::wstring backup;
+};
+
+} // namespace
+
+TEST_F(CommandLineVerifyTest, UntouchedBackupIsIntact)
+{
+    const ProgramRun run = Verify(backup);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(ExpectLog(run, backup), Head(backup) + Relative(L"vcone") + L": intact (catalog not signed)\r\n" +
+                                          Relative(L"vcthree") + L": intact (catalog not signed)\r\n" +
+                                          Relative(L"vctwo") + L": intact (catalog not signed)\r\n" +
+                                          L"\r\nVerified: 3 of 3 driver package(s) intact.\r\n");
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\vcone.inf").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "nothing staged";
+}
+
+TEST_F(CommandLineVerifyTest, DamagedAndIncompletePackagesAreNamedWithTheirFiles)
+{
+    std::string bytes = ReadFileBytes(FolderOf(L"vcone") + L"\\vcone.sys");
+    bytes[10] ^= 0x20;
+    ASSERT_TRUE(WriteFileBytes(FolderOf(L"vcone") + L"\\vcone.sys", bytes));
+    ASSERT_TRUE(::DeleteFileW((FolderOf(L"vcthree") + L"\\vcthreeco.dll").c_str()));
+
+    const ProgramRun run = Verify(backup);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(ExpectLog(run, backup), Head(backup) + Relative(L"vcone") + L": damaged (catalog not signed)\r\n" +
+                                          L"    vcone.sys: does not match the catalog\r\n" + Relative(L"vcthree") +
+                                          L": incomplete (catalog not signed)\r\n    vcthreeco.dll: missing\r\n" + Relative(L"vctwo") +
+                                          L": intact (catalog not signed)\r\n" +
+                                          L"\r\nVerified: 1 of 3 driver package(s) intact.\r\n");
+}
+
+TEST_F(CommandLineVerifyTest, GarbageCatalogOfADeviceFolderIsDamageWithoutACrash)
+{
+    ASSERT_TRUE(WriteFileBytes(FolderOf(L"vctwo") + L"\\vctwo.cat", std::string(4096, '\x30')));
+    const ProgramRun run = Verify(FolderOf(L"vctwo"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::wstring log = ExpectLog(run, FolderOf(L"vctwo"));
+    EXPECT_EQ(log.rfind(Head(FolderOf(L"vctwo")) + L"vctwo.inf: damaged\r\n    vctwo.cat: the file is not a catalog: ", 0), 0u)
+        << std::string(log.begin(), log.end());
+    EXPECT_NE(log.find(L"\r\n\r\nVerified: 0 of 1 driver package(s) intact.\r\n"), std::wstring::npos);
+}
+
+TEST_F(CommandLineVerifyTest, FolderWithoutPackagesFails)
+{
+    const std::wstring empty = sandbox / L"Empty";
+    ASSERT_TRUE(::CreateDirectoryW(empty.c_str(), nullptr));
+    const ProgramRun run = Verify(empty);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(ExpectLog(run, empty), L"ERROR: No driver packages found in " + empty + L"\r\n");
+}
