@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/Console.h"
+#include "app/ExitCodes.h"
 #include "devices/DeviceList.h"
 #include "devices/ImageMessages.h"
 #include "devices/WindowsImage.h"
@@ -173,7 +174,8 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     if (scripted)
         restorer.ReportLogPathTo(console);
     restorer.FindPackages(options.restore, options.force);
-    return restorer.RestoreAll(console) ? 0 : 1;
+    const bool restored = restorer.RestoreAll(console);
+    return RestoreExitCode(restored, restorer.RestartNeeded());
 }
 
 int CStandaloneTarnwick::VerifyFolder(const CommandLineOptions& options)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLineOptions.h"
+#include "app/ExitCodes.h"
 #include "tests/support/MessageBoxRecorder.h"
 
 namespace {
@@ -292,4 +293,12 @@ TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
         ASSERT_EQ(parsed.helpBoxes, 1u);
         EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
     }
+}
+
+TEST(ExitCodes, RestoreSaysWhetherWindowsNeedsARestart)
+{
+    EXPECT_EQ(RestoreExitCode(true, false), 0);
+    EXPECT_EQ(RestoreExitCode(true, true), 3010);
+    EXPECT_EQ(RestoreExitCode(false, true), 1) << "a failed restore is a failure, restart or not";
+    EXPECT_EQ(RestoreExitCode(false, false), 1);
 }
