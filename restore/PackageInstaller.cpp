@@ -22,6 +22,7 @@ struct InstallCall {
     DWORD flags = 0;
     bool succeeded = false;
     DWORD error = NO_ERROR;
+    bool rebootRequired = false;  // the installer says Windows must restart to finish
 };
 
 void MakeCall(InstallCall& call)
@@ -31,6 +32,7 @@ void MakeCall(InstallCall& call)
     call.succeeded = ::UpdateDriverForPlugAndPlayDevicesW(nullptr, call.hardwareId.c_str(), call.infPath.c_str(),
                                                           call.flags, &rebootRequired) != FALSE;
     call.error = call.succeeded ? NO_ERROR : ::GetLastError();
+    call.rebootRequired = call.succeeded && rebootRequired != FALSE;
 }
 
 // False when the reporter gave up before the call returned. The call is shared with its task,
@@ -139,6 +141,7 @@ InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter,
         if (!RunCall(call, reporter, fraction))
             return InstallRun::Abandoned;
         ReadOutcomes(package, *call);
+        package.restartNeeded = package.restartNeeded || call->rebootRequired;
     }
     return InstallRun::Finished;
 }

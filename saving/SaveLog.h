@@ -41,8 +41,18 @@ public:
     // the name numbered. False when the log could not be written whole; the console, if any,
     // then gets an "ERROR:" line that names the log file and says why. Later calls do nothing.
     bool Finish();
+    // The full path of the finished log where it stays; empty before Finish.
+    const std::wstring& FinishedPath() const { return finishedPath; }
+
+    // The first error message (one that starts with "ERROR: ") printed since the last call
+    // to ForgetError, without that prefix, its blanks and its line ends; empty when none.
+    const std::wstring& FirstError() const { return firstError; }
+    void ForgetError() { firstError.clear(); }
 
 private:
+    // Keeps the message as the first error when it is one and none is kept.
+    void NoteError(const std::wstring& message);
+
     struct FileCloser {
         void operator()(FILE* file) const { std::fclose(file); }
     };
@@ -59,6 +69,8 @@ private:
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;
+    std::wstring finishedPath;
+    std::wstring firstError;
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
     FILE* pathOutput = nullptr;
