@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/Console.h"
+#include "app/ExitCodes.h"
 #include "devices/DeviceList.h"
 #include "devices/ImageMessages.h"
 #include "devices/WindowsImage.h"
@@ -13,7 +14,10 @@
 #include "restore/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/DeviceReport.h"
+#include "saving/ReportWriter.h"
 #include "saving/SaveLog.h"
+#include "saving/SavePaths.h"
 
 namespace {
 
@@ -45,11 +49,22 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
     try {
         if (!options.verify.empty())
             return VerifyFolder(options);
-        return options.restore.empty() ? SaveEveryDevice(options) : RestoreFolder(options);
+        if (!options.restore.empty())
+            return RestoreFolder(options);
+        return options.path.empty() ? ListEveryDevice(options) : SaveEveryDevice(options);
     } catch (...) {
         TraceFailure(L"the command-line run");
         return 1;
     }
+}
+
+bool CStandaloneTarnwick::ScanDevices(const CommandLineOptions& options, DeviceList& list, FILE* console)
+{
+    std::fputs("Scanning devices...\n", console);
+    if (list.Scan(options.all, options.present, *this))
+        return true;
+    std::fputs("ERROR: Scanning failed.\n\n", console);
+    return false;
 }
 
 int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
@@ -85,6 +100,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         PrintMessage(console, ArchitectureNote(image));
     }
     int exitCode = 1;
+    SaveReportBuilder report(options.path);
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(*this, shell, folders);
@@ -92,10 +108,15 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         // is left open behind a scheduled task.
         if (scripted)
             saver.ReportLogPathTo(console);
+        if (!options.report.empty())
+            saver.ObserveWith(report);
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
             ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
+            // The IDs are read from the device set, which goes before the save is done.
+            if (!options.report.empty())
+                report.Describe(list.DeviceInfoSet(), *entry.second);
             saver.AddDevice(entry.second.get());
         }
         // With every INF resolved the device set is needed no more. Closing it takes the
@@ -109,7 +130,32 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         if (!saver.FinishLog())
             exitCode = 1;
     }
+    // Written once the log is finished, so that it names the log where it stays.
+    if (!options.report.empty() && !WriteReport(options.report, report.Report(), console))
+        exitCode = 1;
     return exitCode;
+}
+
+int CStandaloneTarnwick::ListEveryDevice(const CommandLineOptions& options)
+{
+    FILE* console = SetUpConsole();
+    DeviceList list;
+    if (!ScanDevices(options, list, console))
+        return 1;
+    std::vector<DeviceInfo*> devices;
+    for (const auto& entry : list.Devices())
+        if (entry.second)
+            devices.push_back(entry.second.get());
+    return WriteReport(options.report, ReportOfDevices(list.DeviceInfoSet(), devices), console) ? 0 : 1;
+}
+
+bool CStandaloneTarnwick::WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console)
+{
+    const bool written = WriteReportFile(file, report);
+    const std::wstring full = FullPathOf(file);
+    const std::wstring shown = full.empty() ? file : full;
+    PrintMessage(console, written ? L"Report: " + shown + L"\n" : L"ERROR: Could not write the report " + shown + L"\n");
+    return written;
 }
 
 int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
@@ -129,7 +175,8 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     // The log first, so that a run ended during a long check leaves one.
     restorer.OpenLog(options.restore, console);
     restorer.FindPackages(options.restore, options.force);
-    return restorer.RestoreAll(console) ? 0 : 1;
+    const bool restored = restorer.RestoreAll(console);
+    return RestoreExitCode(restored, restorer.RestartNeeded());
 }
 
 int CStandaloneTarnwick::VerifyFolder(const CommandLineOptions& options)

@@ -1,12 +1,17 @@
-// The command-line run: saves the drivers of every listed device into the "/path:" folder,
+// The command-line run: saves the drivers of every listed device into the "/path:" folder
+// (with a "/report:", writes the report of it too), lists the devices into a report alone,
 // restores the drivers of the "/restore:" folder, or verifies the "/verify:" folder, without a
 // window.
 #pragma once
 
+#include <cstdio>
+
 #include "app/CommandLineOptions.h"
 #include "app/ConsoleStop.h"
+#include "devices/DeviceList.h"
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
+#include "saving/DeviceReport.h"
 #include "saving/IShellOpen.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
@@ -26,7 +31,14 @@ public:
     bool (*hasInstallRights)() = ProcessIsElevated;
 
 private:
+    // "Scanning devices..." and the scan with the options' filters; false, said on the
+    // console, when it fails.
+    bool ScanDevices(const CommandLineOptions& options, DeviceList& list, FILE* console);
     int SaveEveryDevice(const CommandLineOptions& options);
+    // The device report alone: every listed device, nothing saved.
+    int ListEveryDevice(const CommandLineOptions& options);
+    // Writes the report and says so on the console (its full path, or why not).
+    bool WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console);
     int RestoreFolder(const CommandLineOptions& options);
     int VerifyFolder(const CommandLineOptions& options);
 

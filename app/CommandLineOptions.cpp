@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "saving/ReportWriter.h"
+
 const wchar_t kCommandLineHelp[] =
     L"Tarnwick command line options:\n"
     L"\n"
@@ -25,6 +27,11 @@ const wchar_t kCommandLineHelp[] =
     L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
     L"\n"
     L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
+    L"\n"
+    L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or .csv.\n"
+    L"\n"
+    L" Example:\n"
+    L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n"
     L"\n"
     L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
 
@@ -68,7 +75,10 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.verify = value;
         else if (name == L"/force")
             options.force = true;
-        else
+        else if (name == L"/report") {
+            options.report = value;
+            options.reportRequested = true;
+        } else
             allRecognised = false;
     }
     return allRecognised;
@@ -77,12 +87,14 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
     const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    // A backup, a restore or a verification in one run would be ambiguous about what comes first.
-    const bool backup = !options.path.empty();
+    // A backup (with its report, or a report alone), a restore or a verification in one run
+    // would be ambiguous about what comes first; a report names a file of a kind it can write.
+    const bool backup = !options.path.empty() || !options.report.empty();
     const bool restore = !options.restore.empty();
     const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
-    const bool imageMisused = !options.image.empty() && (!backup || restore || options.present);
-    if (!recognised || runs > 1 || imageMisused)
+    const bool badReport = options.reportRequested && !IsReportFileName(options.report);
+    const bool imageMisused = !options.image.empty() && (options.path.empty() || restore || options.present);
+    if (!recognised || runs > 1 || badReport || imageMisused)
         return CommandLineRun::BadCommandLine;
     return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }

@@ -1,5 +1,6 @@
 // The command line: "/path:<folder>" asks for a backup without a window, "/all" includes the
-// drivers that come with Windows, "/present" limits the backup to attached devices.
+// drivers that come with Windows, "/present" limits the backup to attached devices,
+// "/report:<file>" writes the device report (alone: the device list, nothing saved).
 // "/restore:<folder>" installs the drivers of a backup folder back, "/force" also over newer
 // drivers; "/restore" without a folder opens the window at its restore command.
 // "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
@@ -16,17 +17,19 @@ struct CommandLineOptions {
     bool all = false;
     bool present = false;
     std::wstring path;
+    std::wstring report;  // the report file, ".json" or ".csv"
     std::wstring image;
     std::wstring restore;
     std::wstring verify;
     bool force = false;
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
+    bool reportRequested = false;   // "/report" was given, with or without a file
 };
 
 // What a command line asks for.
 enum class CommandLineRun {
     Window,          // the main window
-    CommandLine,     // a backup or a restore without a window
+    CommandLine,     // a backup, a report or a restore without a window
     BadCommandLine,  // an unrecognised argument, or options that do not go together: "/image:"
                      // without "/path:", with "/restore:" or with "/present" (no device of
                      // another Windows is attached)
@@ -49,5 +52,6 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
 void ShowCommandLineHelp(IMessageBox& messages);
 
 // Reads the given command line, shows the help box once if it is a bad command line, and
-// returns true only when a command-line run (a backup, a restore or a verification) is to happen.
+// returns true only when a command-line run (a backup, a report, a restore or a verification)
+// is to happen.
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages);

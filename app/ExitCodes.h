@@ -11,3 +11,11 @@ const int kFailedExitCode = 1;
 const int kBadCommandLineExitCode = 2;
 // A restore succeeded and Windows needs a restart to finish it (the system's own code for it).
 const int kRestartNeededExitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
+
+// A restore's exit code: 3010 when it succeeded and Windows needs a restart to finish it.
+inline int RestoreExitCode(bool restored, bool restartNeeded)
+{
+    if (!restored)
+        return kFailedExitCode;
+    return restartNeeded ? kRestartNeededExitCode : kSucceededExitCode;
+}

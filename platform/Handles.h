@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <commctrl.h>
 #include <setupapi.h>
 
@@ -89,6 +90,15 @@ struct Accelerators : NullIsNone<HACCEL> {
     static void Close(Handle h) noexcept { ::DestroyAcceleratorTable(h); }
 };
 
+// The system's cryptography (CNG): an algorithm provider and a hash object made from one.
+struct CngAlgorithm : NullIsNone<BCRYPT_ALG_HANDLE> {
+    static void Close(Handle h) noexcept { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+
+struct CngHash : NullIsNone<BCRYPT_HASH_HANDLE> {
+    static void Close(Handle h) noexcept { ::BCryptDestroyHash(h); }
+};
+
 } // namespace handle_traits
 
 using UniqueKernelHandle = UniqueHandle<handle_traits::Kernel>;
@@ -106,3 +116,5 @@ using UniqueMemoryDc = UniqueHandle<handle_traits::MemoryDc>;
 using UniqueImageList = UniqueHandle<handle_traits::ImageList>;
 using UniqueMenu = UniqueHandle<handle_traits::Menu>;
 using UniqueAccelerators = UniqueHandle<handle_traits::Accelerators>;
+using UniqueCngAlgorithm = UniqueHandle<handle_traits::CngAlgorithm>;
+using UniqueCngHash = UniqueHandle<handle_traits::CngHash>;

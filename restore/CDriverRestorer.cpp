@@ -128,6 +128,8 @@ bool CDriverRestorer::RestoreAll(FILE* console)
         }
     }
     log.Print(L"\nDone: %d of %d driver package(s) restored.\n", restored, n);
+    if (RestartNeeded())
+        log.Print(L"Windows needs a restart to finish installing the drivers.\n");
     return restored == n;
 }
 
@@ -260,4 +262,12 @@ bool CDriverRestorer::Progress(double fraction)
     if (!reporter->Progress(fraction))
         aborted = true;
     return !aborted;
+}
+
+bool CDriverRestorer::RestartNeeded() const
+{
+    for (const DriverPackage& package : packages)
+        if (package.selected && package.restartNeeded)
+            return true;
+    return false;
 }

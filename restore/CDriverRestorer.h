@@ -52,6 +52,9 @@ public:
     // Restores the selected packages. True only when each of them was installed or staged.
     // console may be null.
     bool RestoreAll(FILE* console);
+    // Whether Windows needs a restart to finish what the run installed. The program never
+    // restarts the PC itself.
+    bool RestartNeeded() const;
 
 private:
     // False when the run is to stop.

@@ -50,4 +50,5 @@ struct DriverPackage {
     PackageVerification verification;  // its files against its catalog
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
+    bool restartNeeded = false; // an install call said Windows must restart to finish it
 };

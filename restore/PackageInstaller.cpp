@@ -23,6 +23,7 @@ struct InstallCall {
     DWORD flags = 0;
     bool succeeded = false;
     DWORD error = NO_ERROR;
+    bool rebootRequired = false;  // the installer says Windows must restart to finish
 };
 
 void MakeCall(InstallCall& call)
@@ -32,6 +33,7 @@ void MakeCall(InstallCall& call)
     call.succeeded = ::UpdateDriverForPlugAndPlayDevicesW(nullptr, call.hardwareId.c_str(), call.infPath.c_str(),
                                                           call.flags, &rebootRequired) != FALSE;
     call.error = call.succeeded ? NO_ERROR : ::GetLastError();
+    call.rebootRequired = call.succeeded && rebootRequired != FALSE;
 }
 
 // The call is shared with its task, so that a call given up on can finish alone.
@@ -143,6 +145,7 @@ InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter,
         if (run != InstallRun::Finished)
             return run;
         ReadOutcomes(package, *call);
+        package.restartNeeded = package.restartNeeded || call->rebootRequired;
     }
     return InstallRun::Finished;
 }

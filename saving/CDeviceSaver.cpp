@@ -48,6 +48,8 @@ CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shel
 CDeviceSaver::~CDeviceSaver()
 {
     log.Finish();
+    if (observer && !log.FinishedPath().empty())
+        observer->OnLogFinished(log.FinishedPath());
 }
 
 bool CDeviceSaver::FinishLog()
@@ -112,8 +114,11 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         const bool searchedAhead = ahead && &ahead->device() == &device;
         share = searchedAhead || device.files.empty() ? step * 0.5 : 0.0;
         base = done;
+        currentFolder.clear();
+        log.ForgetError();
         PrintDevice(device);
 
+        bool deviceSaved = false;
         if (FindFiles(device, std::move(ahead), searchIndex)) {
             base += share;
             share = step - share;
@@ -121,13 +126,15 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
             // then waits for this copy, and starts afresh.
             if (!targetIsSearched && i + 1 < devicesToSave.size())
                 ahead = LookAhead(*devicesToSave[i + 1], device, searchIndex, lookaheadThread);
-            if (SaveDevice(device, target)) {
+            deviceSaved = SaveDevice(device, target);
+            if (deviceSaved) {
                 ++saved;
                 log.Print(L"  Done.\n\n");
             }
             if (targetIsSearched)
                 searchIndex.Invalidate();
         }
+        TellOutcome(device, deviceSaved);
         done += step;
         if (aborted) {
             log.Print(L"  Operation aborted by the user.\n");
@@ -218,6 +225,7 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
     const bool made = fits && CreateUniqueFolder(wanted, folder.path);
     if (folder.path.empty())
         folder.path = wanted;
+    currentFolder = folder.path;
     log.Print(L"  Saving to %s...\n", folder.path.c_str());
     if (!made) {
         log.Print(L"  ERROR: Failed to create folder '%s'.\n", folder.path.c_str());
@@ -341,5 +349,21 @@ void CDeviceSaver::MarkIncomplete(const std::wstring& deviceFolder)
     // A half-copied folder looks like valid installation media: its name says otherwise.
     const std::wstring marked = MakeUniquePath(deviceFolder + kIncompleteMark);
     const bool renamed = !marked.empty() && ::MoveFileW(deviceFolder.c_str(), marked.c_str());
+    if (renamed)
+        currentFolder = marked;
     log.Print(L"  The folder '%s' is incomplete.\n", renamed ? marked.c_str() : deviceFolder.c_str());
+}
+
+void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
+{
+    if (!observer)
+        return;
+    SaveOutcome outcome;
+    outcome.saved = saved;
+    outcome.folder = currentFolder;
+    outcome.error = log.FirstError();
+    // A stop is no error of the device's, but it was not saved all the same.
+    if (!saved && outcome.error.empty() && aborted)
+        outcome.error = L"Operation aborted by the user.";
+    observer->OnDeviceDone(device, outcome);
 }

@@ -16,6 +16,7 @@
 #include "model/IFileReporter.h"
 #include "discovery/SystemFolders.h"
 #include "platform/FileNameCompare.h"
+#include "saving/ISaveObserver.h"
 #include "saving/SaveLog.h"
 
 class FileSearchIndex;
@@ -34,6 +35,8 @@ public:
 
     // When the log is finished its path goes to output as a line, instead of opening it.
     void ReportLogPathTo(FILE* output);
+    // observer hears of each device's outcome and of the finished log; it must outlive the saver.
+    void ObserveWith(ISaveObserver& saveObserver) { observer = &saveObserver; }
     void AddDevice(DeviceInfo* device);
     int GetDeviceCount() const;
     // True only when every device was saved without error. console may be null.
@@ -76,6 +79,8 @@ private:
     // Renames the folder of a device whose copy was stopped or failed part way, and says so
     // in the log.
     void MarkIncomplete(const std::wstring& deviceFolder);
+    // Tells the observer, if any, how the device's save ended.
+    void TellOutcome(const DeviceInfo& device, bool saved);
 
     std::vector<DeviceInfo*> devicesToSave;
     double share = 1.0;
@@ -90,4 +95,7 @@ private:
     uint64_t allocationUnit = 1;
     // Set with aborted, for the search running ahead on its own thread.
     std::atomic<bool> stopLookahead{false};
+    ISaveObserver* observer = nullptr;
+    // The folder of the device being saved, once it is known.
+    std::wstring currentFolder;
 };

@@ -137,7 +137,9 @@ void SaveLog::Print(const wchar_t* format, ...)
     ::_vsnwprintf_s(buffer.data(), buffer.size(), _TRUNCATE, format, arguments);
     va_end(arguments);
 
-    const std::string text = ToLogText(std::wstring(buffer.data(), static_cast<size_t>(length)));
+    const std::wstring message(buffer.data(), static_cast<size_t>(length));
+    NoteError(message);
+    const std::string text = ToLogText(message);
     if (logFile && !writeFailed) {
         ::SetLastError(ERROR_SUCCESS);
         if (std::fwrite(text.data(), 1, text.size(), logFile.get()) != text.size() || std::fflush(logFile.get()) != 0)
@@ -154,6 +156,18 @@ void SaveLog::NoteWriteFailure()
     writeFailed = true;
     writeError = ::GetLastError();
     TraceFailure(L"writing the log", writeError);
+}
+
+void SaveLog::NoteError(const std::wstring& message)
+{
+    static const wchar_t kErrorMark[] = L"ERROR: ";
+    const size_t start = message.find_first_not_of(L" \r\n");
+    if (!firstError.empty() || start == std::wstring::npos || message.compare(start, 7, kErrorMark) != 0)
+        return;
+    const size_t textStart = start + 7;
+    const size_t end = message.find_last_not_of(L" \r\n");
+    if (end >= textStart)
+        firstError = message.substr(textStart, end + 1 - textStart);
 }
 
 void SaveLog::ReportPathInsteadOfOpening(FILE* output)
@@ -174,15 +188,15 @@ bool SaveLog::Finish()
         const std::wstring& shown = moved.empty() ? tempPath : moved;
         // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
         const std::wstring full = FullPathOf(shown);
+        finishedPath = full.empty() ? shown : full;
         if (moved.empty() && moveError != ERROR_SUCCESS && sayFailedMove && console)
             WriteLine(console, L"The log could not be moved into " + WithoutFileName(finalPath) + L": " +
-                                   SystemErrorText(moveError) + L"\nIt stays at " + (full.empty() ? shown : full) +
-                                   L"\n");
+                                   SystemErrorText(moveError) + L"\nIt stays at " + finishedPath + L"\n");
         if (writeFailed && console)
-            WriteLine(console, L"ERROR: The log file " + (full.empty() ? shown : full) + L" is incomplete: " +
+            WriteLine(console, L"ERROR: The log file " + finishedPath + L" is incomplete: " +
                                    SystemErrorText(writeError) + L"\n");
         if (pathOutput)
-            WriteLine(pathOutput, (full.empty() ? shown : full) + L"\n");
+            WriteLine(pathOutput, finishedPath + L"\n");
         else
             shell.Open(shown);
     }

@@ -46,7 +46,18 @@ public:
     // failed move is silent: a save that stopped before its target existed says why already.
     void SayFailedMove() { sayFailedMove = true; }
 
+    // The full path of the finished log where it stays; empty before Finish.
+    const std::wstring& FinishedPath() const { return finishedPath; }
+
+    // The first error message (one that starts with "ERROR: ") printed since the last call
+    // to ForgetError, without that prefix, its blanks and its line ends; empty when none.
+    const std::wstring& FirstError() const { return firstError; }
+    void ForgetError() { firstError.clear(); }
+
 private:
+    // Keeps the message as the first error when it is one and none is kept.
+    void NoteError(const std::wstring& message);
+
     struct FileCloser {
         void operator()(FILE* file) const { std::fclose(file); }
     };
@@ -64,6 +75,8 @@ private:
     bool isOpen = false;
     std::wstring tempPath;
     std::wstring finalPath;
+    std::wstring finishedPath;
+    std::wstring firstError;
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
     FILE* pathOutput = nullptr;

@@ -287,6 +287,9 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
     case ID_DEVICE_RESTORE:
         RestoreCommand();
         return true;
+    case ID_DEVICE_EXPORT:
+        ExportCommand();
+        return true;
     case ID_DEVICE_VERIFY:
         // Verifying changes nothing: it needs no administrator rights.
         if (!scanning)
@@ -515,6 +518,20 @@ void CMainFrame::SaveCommand()
         return;
     }
     actions.SaveDevices(get(), devices, browsePath);
+}
+
+void CMainFrame::ExportCommand()
+{
+    // The records belong to the device list, which a running scan replaces.
+    if (scanning)
+        return;
+    std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
+    if (devices.empty()) {
+        for (const auto& entry : deviceList.Devices())
+            if (entry.second)
+                devices.push_back(entry.second.get());
+    }
+    actions.ExportDevices(get(), ReportOfDevices(deviceList.DeviceInfoSet(), devices));
 }
 
 void CMainFrame::RestoreCommand()

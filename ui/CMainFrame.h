@@ -110,6 +110,8 @@ private:
     void ShowDriverFiles();
     void SaveCommand();
     void RestoreCommand();
+    // Writes the ticked devices (all listed ones when none is ticked) to a report file.
+    void ExportCommand();
     // "Open offline Windows...": the tree shows the devices of a Windows that is not running.
     void OpenOfflineWindows();
     // "Show this PC": back to this PC's own devices.

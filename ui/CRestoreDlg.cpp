@@ -215,6 +215,10 @@ void CRestoreDlg::OnRestore()
     }
     CRestoreProgressDlg progress(restorer);
     progress.DoModal(get());
+    // Said, and nothing more offered: the user restarts the PC when it suits.
+    if (restorer.RestartNeeded())
+        messages.Show(get(), FormatResourceString(IDS_RESTORE_RESTART_NEEDED).c_str(),
+                      FormatResourceString(IDS_RESTORE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
     EndDialog(IDOK);
 }
 

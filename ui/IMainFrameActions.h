@@ -12,6 +12,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "model/DeviceInfo.h"
+#include "saving/DeviceReport.h"
 #include "ui/PlacementRecord.h"
 
 class IMainFrameActions {
@@ -32,6 +33,9 @@ public:
     // Asks for a backup folder (starting at browsePath) and restores from it under the
     // restore dialog; true when a restore ran, so the devices are to be scanned again.
     virtual bool RestoreDrivers(HWND owner, const std::wstring& browsePath) = 0;
+    // Asks for a report file (JSON or CSV) and writes the report there; says so when it
+    // cannot be written. Nothing when the choice is cancelled.
+    virtual void ExportDevices(HWND owner, const DeviceReport& report) = 0;
     // Asks for a backup folder (starting at browsePath) and verifies it against its catalogs
     // under the verify dialog.
     virtual void VerifyBackup(HWND owner, const std::wstring& browsePath) = 0;

@@ -7,6 +7,8 @@
 #include "ui/CRestoreDlg.h"
 #include "ui/CVerifyDlg.h"
 #include "ui/CSaveProgressDlg.h"
+#include "saving/ReportWriter.h"
+#include "ui/ReportFileDialog.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ShellActions.h"
 
@@ -37,6 +39,16 @@ bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(folder, services);
     return dialog.DoModal(owner) == IDOK;
+}
+
+void MainFrameActions::ExportDevices(HWND owner, const DeviceReport& report)
+{
+    std::wstring file;
+    if (!ChooseReportFile(owner, file))
+        return;
+    if (!WriteReportFile(file, report))
+        services.messages.Show(owner, FormatResourceString(IDS_EXPORT_FAILED, {file}).c_str(),
+                               FormatResourceString(IDS_EXPORT_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)

@@ -20,6 +20,7 @@ public:
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    void ExportDevices(HWND owner, const DeviceReport& report) override;
     void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
     bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
     void UseSystemFolders(const SystemFolders* imageFolders) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLineOptions.h"
+#include "app/ExitCodes.h"
 #include "tests/support/MessageBoxRecorder.h"
 
 namespace {
@@ -156,6 +157,10 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" Example:\n"
                  L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
                  L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
+                 L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
+                 L".csv.\n\n"
+                 L" Example:\n"
+                 L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n\n"
                  L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
 
@@ -185,6 +190,15 @@ TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /verify:D:\\A", CommandLineRun::CommandLine},
         {L"tarnwick.exe /verify:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /all /report:D:\\r.CSV /path:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /report", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.txt", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json\\x", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /report:D:\\r.json /restore:D:\\B", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /image:E: /report:D:\\r.json", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /image:E: /path:D:\\A /report:D:\\r.json", CommandLineRun::CommandLine},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.commandLine);
@@ -245,6 +259,15 @@ TEST(CommandLine, ReadArgumentsSkipsProgramPath)
     EXPECT_TRUE(ReadArguments({}, options));
 }
 
+TEST(CommandLine, ReportTakesItsFileAsGiven)
+{
+    const Parsed parsed = Parse(L"tarnwick.exe \"/REPORT:D:\\My Reports\\PC.Json\" /present");
+    EXPECT_TRUE(parsed.commandLineRun);
+    EXPECT_EQ(parsed.helpBoxes, 0u);
+    EXPECT_EQ(parsed.options.report, L"D:\\My Reports\\PC.Json");
+    EXPECT_TRUE(parsed.options.path.empty()) << "a report alone saves nothing";
+}
+
 TEST(CommandLine, ImageWithPathIsABackupOfThatWindows)
 {
     const Parsed parsed = Parse(L"tarnwick.exe /image:E: \"/path:D:\\Old PC\" /all");
@@ -270,4 +293,12 @@ TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
         ASSERT_EQ(parsed.helpBoxes, 1u);
         EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
     }
+}
+
+TEST(ExitCodes, RestoreSaysWhetherWindowsNeedsARestart)
+{
+    EXPECT_EQ(RestoreExitCode(true, false), 0);
+    EXPECT_EQ(RestoreExitCode(true, true), 3010);
+    EXPECT_EQ(RestoreExitCode(false, true), 1) << "a failed restore is a failure, restart or not";
+    EXPECT_EQ(RestoreExitCode(false, false), 1);
 }

@@ -225,7 +225,8 @@ private:
 
 TEST(Startup, BadCommandLineInAScriptedRunPrintsTheHelpAndExitsWithTwo)
 {
-    for (const wchar_t* arguments : {L"/bogus", L"/path:C:\\never-used /restore:C:\\never-used", L"/ALL -x"}) {
+    for (const wchar_t* arguments : {L"/bogus", L"/path:C:\\never-used /restore:C:\\never-used", L"/ALL -x",
+                                     L"/report:C:\\never-used.txt"}) {
         SCOPED_TRACE(arguments);
         // No box waits for an OK: the run ends by itself, long before the time given.
         const ProgramRun run = RunWithOutputToFile(CommandLine(arguments), kTimeoutMs);

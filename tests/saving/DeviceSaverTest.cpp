@@ -19,7 +19,9 @@
 #include "tests/discovery/ScopedDevicePath.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/InfTexts.h"
+#include "saving/DeviceReport.h"
 #include "tests/support/CachedDevices.h"
+#include "tests/support/ReferenceHash.h"
 #include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
@@ -48,12 +50,14 @@ protected:
     }
 
     // Runs a save of the devices; the saver is gone (its log finished) when this returns.
-    bool Save(const std::wstring& into, const std::vector<DeviceInfo*>& toSave)
+    bool Save(const std::wstring& into, const std::vector<DeviceInfo*>& toSave, ISaveObserver* observer = nullptr)
     {
         TextStreamFile console;
         bool result = false;
         {
             CDeviceSaver saver(reporter, shell, ReadSystemFolders());
+            if (observer)
+                saver.ObserveWith(*observer);
             for (DeviceInfo* device : toSave)
                 saver.AddDevice(device);
             result = saver.SaveAll(into, console.get());
@@ -608,4 +612,59 @@ TEST_F(DeviceSaverTest, ASetSearchedAheadButNeverReportedIsDropped)
         EXPECT_EQ(device.files.size(), 3u) << "the search ran to its end";
     }
     EXPECT_TRUE(device.files.empty());
+}
+
+TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSavedFiles)
+{
+    DeviceInfo& saved = Device(L"Ports", L"One", {Payload(L"one.inf", "inf"), Payload(L"x64\\one.sys", "sys")});
+    saved.hardwareId = L"ROOT\\ONE";
+    saved.driverDate = L"5-4-2019";
+    DeviceInfo& lost = Device(L"Ports", L"Lost", {});
+    lost.infPath = L"oem-never-installed.inf";
+    DeviceInfo& broken =
+        Device(L"Ports", L"Broken", {Payload(L"two.sys", "22"), CachedDevices::Missing(L"missing.dll")});
+    DeviceInfo& twin = Device(L"Ports", L"One", {Payload(L"ONE.INF", "other"), Payload(L"one.inf", "inf")});
+    DeviceInfo& undescribed = Device(L"Ports", L"Undescribed", {Payload(L"u.sys", "u")});
+    SaveReportBuilder builder(target);
+    for (DeviceInfo* device : {&saved, &lost, &broken, &twin})
+        builder.Describe(nullptr, *device);
+    EXPECT_FALSE(Save(target, {&saved, &lost, &broken, &twin, &undescribed}, &builder));
+
+    const DeviceReport& report = builder.Report();
+    EXPECT_EQ(report.target.value_or(L""), target);
+    EXPECT_EQ(report.log.value_or(L""), target + L"\\" + LogsIn(target).at(0));
+    ASSERT_EQ(report.devices.size(), 4u) << "the described devices, in the log's order";
+    const ReportDevice& one = report.devices[0];
+    EXPECT_EQ(one.name, L"One");
+    EXPECT_EQ(one.status, L"saved");
+    EXPECT_EQ(one.folder.value_or(L""), L"Ports\\One");
+    EXPECT_FALSE(one.error.has_value());
+    EXPECT_EQ(one.hardwareIds, std::vector<std::wstring>{L"ROOT\\ONE"});
+    EXPECT_EQ(one.driverDate.value_or(L""), L"2019-05-04");
+    ASSERT_EQ(one.files.size(), 2u);
+    EXPECT_EQ(one.files[0].path, L"one.inf");
+    EXPECT_EQ(one.files[0].size, 3u);
+    EXPECT_EQ(one.files[0].sha256, ReferenceSha256("inf"));
+    EXPECT_EQ(one.files[1].path, L"x64\\one.sys");
+    EXPECT_EQ(one.files[1].sha256, ReferenceSha256("sys"));
+
+    EXPECT_EQ(report.devices[1].status, L"failed");
+    EXPECT_EQ(report.devices[1].error.value_or(L""), L"Failed to find driver files.");
+    EXPECT_FALSE(report.devices[1].folder.has_value());
+    EXPECT_TRUE(report.devices[1].files.empty());
+
+    const ReportDevice& partly = report.devices[2];
+    EXPECT_EQ(partly.status, L"failed");
+    EXPECT_EQ(partly.error.value_or(L""), L"Failed to save file missing.dll");
+    // A device saved with errors has its folder marked: the report names it as it is.
+    EXPECT_EQ(partly.folder.value_or(L""), L"Ports\\Broken (incomplete)");
+    ASSERT_EQ(partly.files.size(), 1u) << "only what lies in the folder";
+    EXPECT_EQ(partly.files[0].path, L"two.sys");
+
+    // Names that differ in case are one file on disk: listed once, as it is there.
+    const ReportDevice& second = report.devices[3];
+    EXPECT_EQ(second.folder.value_or(L""), L"Ports\\One[1] (incomplete)");
+    ASSERT_EQ(second.files.size(), 1u);
+    EXPECT_EQ(second.files[0].path, L"ONE.INF");
+    EXPECT_EQ(second.files[0].sha256, ReferenceSha256("other"));
 }

@@ -246,6 +246,34 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     EXPECT_TRUE(shell.Opened().empty()) << "nothing is opened";
 }
 
+TEST_F(SaveLogTest, FirstErrorSinceForgettingIsKeptWithoutItsMarkAndBlanks)
+{
+    SaveLog log(shell, ReadSystemFolders().tempDir);
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    EXPECT_EQ(log.FirstError(), L"");
+    log.Print(L"Saving devices...\n");
+    log.Print(L"  Not an ERROR: line\n");
+    EXPECT_EQ(log.FirstError(), L"");
+    log.Print(L"    ERROR: Failed to save file %s\n", L"a.sys");
+    log.Print(L"  ERROR: Not enough space on target.\n");
+    EXPECT_EQ(log.FirstError(), L"Failed to save file a.sys");
+    log.ForgetError();
+    EXPECT_EQ(log.FirstError(), L"");
+    log.Print(L"  ERROR: \n");
+    log.Print(L"ERROR: Could not create target folder.\r\n");
+    EXPECT_EQ(log.FirstError(), L"Could not create target folder.");
+}
+
+TEST_F(SaveLogTest, FinishedPathIsTheFullPathWhereTheLogStays)
+{
+    SaveLog log(shell, ReadSystemFolders().tempDir);
+    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    const std::wstring name = LogsInTemp().at(0);
+    EXPECT_EQ(log.FinishedPath(), L"");
+    log.Finish();
+    EXPECT_EQ(log.FinishedPath(), target / name);
+}
+
 // The temporary folder's volume is full: the log file is made, but not one message reaches it.
 // The console says so, naming the log, and the log counts as failed.
 TEST_F(SaveLogTest, LogThatCouldNotBeWrittenWholeIsReportedOnTheConsole)

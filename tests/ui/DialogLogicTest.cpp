@@ -4,6 +4,8 @@
 // window's size on a small screen.
 #include <gtest/gtest.h>
 
+#include "ui/ReportFileDialog.h"
+
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CRestoreDlg.h"
 #include "ui/WindowFit.h"
@@ -167,4 +169,13 @@ TEST(WindowFit, TheSizeIsCutToTheWorkArea)
     size = FittedSize({760, 600}, {100, 40, 700, 540});
     EXPECT_EQ(size.cx, 600) << "the work area's own width, wherever it starts";
     EXPECT_EQ(size.cy, 500);
+}
+
+TEST(ReportFileDialog, TheChosenTypeGivesTheExtensionOnlyWhenTheNameHasNone)
+{
+    EXPECT_EQ(WithReportExtension(L"C:\\r\\devices", 1), L"C:\\r\\devices.json");
+    EXPECT_EQ(WithReportExtension(L"C:\\r\\devices", 2), L"C:\\r\\devices.csv");
+    EXPECT_EQ(WithReportExtension(L"C:\\r\\devices.CSV", 1), L"C:\\r\\devices.CSV");
+    EXPECT_EQ(WithReportExtension(L"C:\\r\\devices.json", 2), L"C:\\r\\devices.json");
+    EXPECT_EQ(WithReportExtension(L"C:\\r.json\\devices", 2), L"C:\\r.json\\devices.csv");
 }

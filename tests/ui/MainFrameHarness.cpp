@@ -100,6 +100,12 @@ bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     return true;
 }
 
+void RecordingActions::ExportDevices(HWND owner, const DeviceReport& report)
+{
+    Recorded().exports.push_back(report);
+    Recorded().lastOwner = owner;
+}
+
 void RecordingActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
 {
     Recorded().verifications.push_back(browsePath);

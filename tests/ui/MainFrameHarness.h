@@ -29,6 +29,7 @@ struct RecordedActions {
     std::vector<std::wstring> verifications;  // the folder each verification started at
     // The system each hand-over of folders named: an offline Windows' root, or empty for this PC.
     std::vector<std::wstring> shownSystems;
+    std::vector<DeviceReport> exports;
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
@@ -47,6 +48,7 @@ public:
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
     bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    void ExportDevices(HWND owner, const DeviceReport& report) override;
     void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
     bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
     void UseSystemFolders(const SystemFolders* imageFolders) override;

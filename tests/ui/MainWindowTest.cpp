@@ -570,3 +570,44 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     tree.SelectItem(camera);
     EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window", dpi)));
 }
+
+TEST_F(MainWindow, ExportDeviceListHandsOverTheTickedDevicesOrEveryListedOne)
+{
+    Start();
+    wchar_t text[64] = L"";
+    ASSERT_GT(::GetMenuStringW(frame->Menu().get(), ID_DEVICE_EXPORT, text, 64, MF_BYCOMMAND), 0);
+    EXPECT_STREQ(text, L"&Export device list...");
+
+    // Nothing ticked: every listed device, in the list's order, listed without a backup.
+    frame->Send(WM_COMMAND, ID_DEVICE_EXPORT);
+    ASSERT_EQ(Recorded().exports.size(), 1u);
+    EXPECT_EQ(Recorded().lastOwner, frame->get());
+    const DeviceReport& all = Recorded().exports[0];
+    std::vector<std::wstring> listed;
+    for (const auto& entry : frame->Devices().Devices())
+        listed.push_back(entry.second->instanceId);
+    std::vector<std::wstring> exported;
+    for (const ReportDevice& device : all.devices) {
+        exported.push_back(device.instanceId);
+        EXPECT_EQ(device.status, L"listed");
+        EXPECT_FALSE(device.folder.has_value());
+    }
+    EXPECT_EQ(exported, listed);
+    EXPECT_FALSE(all.target.has_value());
+    EXPECT_FALSE(all.log.has_value());
+
+    // The fixture's class ticked: its devices only, with their IDs from the setup services.
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    frame->View().Tree().ToggleCheck(fixtureClass);
+    frame->Send(WM_COMMAND, ID_DEVICE_EXPORT);
+    ASSERT_EQ(Recorded().exports.size(), 2u);
+    const std::vector<HTREEITEM> nodes = Children(fixtureClass);
+    const DeviceReport& ticked = Recorded().exports[1];
+    ASSERT_EQ(ticked.devices.size(), nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const auto* device = reinterpret_cast<const DeviceInfo*>(tree.GetItemData(nodes[i]));
+        EXPECT_EQ(ticked.devices[i].instanceId, device->instanceId);
+        ASSERT_FALSE(ticked.devices[i].hardwareIds.empty());
+        EXPECT_EQ(ticked.devices[i].hardwareIds[0], device->hardwareId);
+    }
+}

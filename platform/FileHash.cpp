@@ -1,0 +1,80 @@
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "platform/FileHash.h"
+
+#include <vector>
+
+#include "platform/Handles.h"
+
+namespace {
+
+const DWORD kReadSize = 1 << 20;
+const ULONG kDigestSize = 32;
+
+// A SHA-256 hash object, ready to take data.
+class Sha256 {
+public:
+    Sha256()
+    {
+        BCRYPT_ALG_HANDLE provider = nullptr;
+        if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&provider, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+            return;
+        algorithm.reset(provider);
+        BCRYPT_HASH_HANDLE created = nullptr;
+        if (BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), &created, nullptr, 0, nullptr, 0, 0)))
+            hash.reset(created);
+    }
+
+    bool valid() const { return hash.valid(); }
+
+    bool Add(const void* data, ULONG size)
+    {
+        // The call takes a non-const pointer but only reads through it.
+        return BCRYPT_SUCCESS(
+            ::BCryptHashData(hash.get(), static_cast<PUCHAR>(const_cast<void*>(data)), size, 0));
+    }
+
+    // Lowercase hexadecimal; empty when the system fails.
+    std::string Finish()
+    {
+        UCHAR digest[kDigestSize] = {};
+        if (!BCRYPT_SUCCESS(::BCryptFinishHash(hash.get(), digest, kDigestSize, 0)))
+            return std::string();
+        static const char kDigits[] = "0123456789abcdef";
+        std::string hex;
+        for (UCHAR byte : digest) {
+            hex += kDigits[byte >> 4];
+            hex += kDigits[byte & 0x0f];
+        }
+        return hex;
+    }
+
+private:
+    // Declared first: the hash object goes before the provider it was made from.
+    UniqueCngAlgorithm algorithm;
+    UniqueCngHash hash;
+};
+
+} // namespace
+
+bool Sha256OfFile(const std::wstring& path, std::string& hexDigest, uint64_t& size)
+{
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Sha256 hash;
+    if (!file || !hash.valid())
+        return false;
+    std::vector<char> buffer(kReadSize);
+    uint64_t total = 0;
+    DWORD read = 0;
+    do {
+        if (!::ReadFile(file.get(), buffer.data(), kReadSize, &read, nullptr) || !hash.Add(buffer.data(), read))
+            return false;
+        total += read;
+    } while (read > 0);
+    hexDigest = hash.Finish();
+    size = total;
+    return !hexDigest.empty();
+}
+

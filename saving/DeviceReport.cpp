@@ -1,0 +1,204 @@
+#include <windows.h>
+#include <setupapi.h>
+
+#include "saving/DeviceReport.h"
+
+#include <cwctype>
+#include <set>
+
+#include "Version.h"
+#include "discovery/InfLocation.h"
+#include "platform/DeviceProperties.h"
+#include "platform/FileHash.h"
+#include "platform/ShellPath.h"
+#include "saving/SavePaths.h"
+
+namespace {
+
+std::wstring Widen(const char* text)
+{
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
+std::wstring ComputerName()
+{
+    DWORD size = 0;
+    ::GetComputerNameExW(ComputerNameDnsHostname, nullptr, &size);
+    std::wstring name(size, L'\0');
+    if (size == 0 || !::GetComputerNameExW(ComputerNameDnsHostname, &name[0], &size))
+        return std::wstring();
+    name.resize(size);
+    return name;
+}
+
+std::wstring UtcNow()
+{
+    SYSTEMTIME now = {};
+    ::GetSystemTime(&now);
+    wchar_t text[32] = L"";
+    ::swprintf_s(text, L"%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                 now.wSecond);
+    return text;
+}
+
+// path relative to folder, when it lies inside it.
+std::optional<std::wstring> RelativeTo(const std::wstring& folder, const std::wstring& path)
+{
+    std::wstring prefix = folder;
+    if (!prefix.empty() && prefix.back() != L'\\')
+        prefix += L'\\';
+    if (path.size() <= prefix.size() || FoldAsciiCase(path.substr(0, prefix.size())) != FoldAsciiCase(prefix))
+        return std::nullopt;
+    return path.substr(prefix.size());
+}
+
+// Digits of a date part; -1 when there are none or anything else.
+int DatePart(const std::wstring& text)
+{
+    if (text.empty() || text.size() > 4)
+        return -1;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return -1;
+        value = value * 10 + (c - L'0');
+    }
+    return value;
+}
+
+} // namespace
+
+DeviceReport NewDeviceReport()
+{
+    DeviceReport report;
+    report.version = Widen(TARNWICK_VERSION_TEXT);
+    report.computer = ComputerName();
+    report.createdUtc = UtcNow();
+    return report;
+}
+
+ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
+{
+    ReportDevice described;
+    described.instanceId = device.instanceId;
+    described.name = device.name;
+    described.description = device.description;
+    described.className = device.className;
+    described.classGuid = GuidText(device.devInfoData.ClassGuid);
+    if (set) {
+        described.present = DeviceIsPresent(device.devInfoData.DevInst);
+        described.hardwareIds = ReadDeviceTexts(set, device.devInfoData, SPDRP_HARDWAREID);
+        described.compatibleIds = ReadDeviceTexts(set, device.devInfoData, SPDRP_COMPATIBLEIDS);
+    } else if (!device.hardwareId.empty()) {
+        described.hardwareIds.push_back(device.hardwareId);
+    }
+    described.inf = device.infPath;
+    described.originalInf = OriginalInfName(device.infFullPath.empty() ? device.infPath : device.infFullPath);
+    described.infSection = device.infSection;
+    described.provider = device.providerName;
+    described.manufacturer = device.manufacturer;
+    described.driverVersion = device.driverVersion;
+    described.driverDate = IsoDriverDate(device.driverDate);
+    return described;
+}
+
+std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstring& folder)
+{
+    std::vector<ReportFile> files;
+    // Names that differ only in case are one file on disk, listed once.
+    std::set<std::wstring> listed;
+    for (const DriverFile& file : device.files) {
+        std::wstring target;
+        if (!ResolveInFolder(folder, file.name, target) || !listed.insert(FoldAsciiCase(target)).second)
+            continue;
+        ReportFile entry;
+        const std::optional<std::wstring> relative = RelativeTo(folder, target);
+        if (!relative || !Sha256OfFile(target, entry.sha256, entry.size))
+            continue;
+        entry.path = *relative;
+        files.push_back(entry);
+    }
+    return files;
+}
+
+std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
+{
+    std::vector<ReportFile> files;
+    for (const DriverFile& file : device.files) {
+        ReportFile entry;
+        entry.path = file.name;
+        entry.size = file.size;
+        // A file that was not found, or is gone, is listed with its name and no digest.
+        if (file.path.empty() || !Sha256OfFile(file.path, entry.sha256, entry.size))
+            entry.sha256.clear();
+        files.push_back(entry);
+    }
+    return files;
+}
+
+DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices)
+{
+    DeviceReport report = NewDeviceReport();
+    for (DeviceInfo* device : devices) {
+        ResolveInfFullPath(set, *device);
+        ReportDevice described = DescribeDevice(set, *device);
+        described.files = FoundFiles(*device);
+        report.devices.push_back(std::move(described));
+    }
+    return report;
+}
+
+std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate)
+{
+    const size_t first = storedDate.find(L'-');
+    const size_t second = first == std::wstring::npos ? first : storedDate.find(L'-', first + 1);
+    if (second == std::wstring::npos)
+        return std::nullopt;
+    const int month = DatePart(storedDate.substr(0, first));
+    const int day = DatePart(storedDate.substr(first + 1, second - first - 1));
+    const std::wstring yearText = storedDate.substr(second + 1);
+    const int year = DatePart(yearText);
+    if (yearText.size() != 4 || month < 1 || month > 12 || day < 1 || day > 31 || year < 1)
+        return std::nullopt;
+    wchar_t text[16] = L"";
+    ::swprintf_s(text, L"%04d-%02d-%02d", year, month, day);
+    return std::wstring(text);
+}
+
+SaveReportBuilder::SaveReportBuilder(std::wstring targetFolder)
+    : target(std::move(targetFolder)), report(NewDeviceReport())
+{
+    // The saver joins its device folders to the target as the file system resolves it.
+    const std::wstring full = FullPathOf(target);
+    if (!full.empty())
+        target = full;
+    report.target = target;
+}
+
+void SaveReportBuilder::Describe(HDEVINFO set, const DeviceInfo& device)
+{
+    described[&device] = DescribeDevice(set, device);
+}
+
+void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome& outcome)
+{
+    const auto found = described.find(&device);
+    if (found == described.end())
+        return;
+    ReportDevice entry = found->second;
+    entry.status = outcome.saved ? L"saved" : L"failed";
+    if (!outcome.error.empty())
+        entry.error = outcome.error;
+    if (!outcome.folder.empty()) {
+        entry.folder = RelativeTo(target, outcome.folder);
+        // Only a folder inside the target is the device's: the files are read from there.
+        if (entry.folder)
+            entry.files = FilesInFolder(device, outcome.folder);
+    }
+    report.devices.push_back(std::move(entry));
+}
+
+void SaveReportBuilder::OnLogFinished(const std::wstring& logPath)
+{
+    report.log = logPath;
+}

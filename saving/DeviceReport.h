@@ -1,0 +1,100 @@
+// The device report: what a run knows of each device it lists (names, IDs, driver) and, for
+// a save, how each device's save ended and what its folder holds. Built here, written by
+// ReportWriter as JSON or CSV.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/DeviceInfo.h"
+#include "saving/ISaveObserver.h"
+
+struct ReportFile {
+    std::wstring path;   // relative to the device folder
+    uint64_t size = 0;
+    std::string sha256;  // lowercase hexadecimal
+};
+
+struct ReportDevice {
+    std::wstring instanceId;
+    std::wstring name;
+    std::wstring description;
+    std::wstring className;
+    std::wstring classGuid;
+    bool present = true;
+    std::vector<std::wstring> hardwareIds;
+    std::vector<std::wstring> compatibleIds;
+    std::wstring inf;
+    std::wstring originalInf;
+    std::wstring infSection;
+    std::wstring provider;
+    std::wstring manufacturer;
+    std::wstring driverVersion;
+    std::optional<std::wstring> driverDate;  // "yyyy-mm-dd"; none when the stored text is no date
+    std::wstring status = L"listed";         // "saved", "failed" or "listed"
+    std::optional<std::wstring> folder;      // relative to the target
+    std::optional<std::wstring> error;
+    std::vector<ReportFile> files;
+};
+
+struct DeviceReport {
+    std::wstring version;
+    std::wstring computer;
+    std::wstring createdUtc;  // ISO 8601, "yyyy-mm-ddThh:mm:ssZ"
+    std::optional<std::wstring> target;
+    std::optional<std::wstring> log;
+    std::vector<ReportDevice> devices;
+};
+
+// A report with the program's version, this computer's name and the time now, and no devices.
+DeviceReport NewDeviceReport();
+
+// What the setup services and the record say of a device. set is the device set of the scan
+// that made the record; with none (closed already) the IDs are the record's first hardware ID
+// only. The INF's original name is asked of the record's INF full path when it is resolved,
+// else of its name in the system's INF folders.
+ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
+
+// The files of a device's set that lie in its folder, each once: their path in the folder,
+// size and digest as they are on disk there.
+std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstring& folder);
+
+// The files of a device's set where they were found (for a list of devices that were not
+// saved): their name in the set, size and digest of the found copy.
+std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
+
+// The report of listed devices (nothing saved), in the given order: each device's INF located
+// when set is open, then described, with the files of its set where one was worked out.
+DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices);
+
+// "yyyy-mm-dd" from a driver date as the driver key stores it ("m-d-yyyy"); none when the
+// text is no such date.
+std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate);
+
+// Collects a save run's outcomes for the report: each device described before the save (while
+// the device set is open), then given its outcome and files in the order the log lists them.
+class SaveReportBuilder : public ISaveObserver {
+public:
+    // target: the folder the run saves into.
+    explicit SaveReportBuilder(std::wstring target);
+
+    // Describes the device now, while set is open; devices never described are not reported.
+    void Describe(HDEVINFO set, const DeviceInfo& device);
+
+    void OnDeviceDone(const DeviceInfo& device, const SaveOutcome& outcome) override;
+    void OnLogFinished(const std::wstring& logPath) override;
+
+    // The report: the devices the log listed, in its order.
+    const DeviceReport& Report() const { return report; }
+
+private:
+    std::wstring target;
+    DeviceReport report;
+    std::map<const DeviceInfo*, ReportDevice> described;
+};

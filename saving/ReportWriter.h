@@ -1,0 +1,22 @@
+// Writes a device report as JSON or CSV, chosen by the file's extension. Both are UTF-8 with
+// fixed English names, so that a script reads them the same on any language of Windows.
+#pragma once
+
+#include <string>
+
+#include "saving/DeviceReport.h"
+
+// JSON: one object with the run's facts, "devices" (each with its "files") and "summary".
+std::string ReportJson(const DeviceReport& report);
+
+// CSV (RFC 4180, with a byte order mark): a header row of the JSON names, then one row per file
+// of a device, the device's columns repeated; a device without files has one row. The ID lists
+// are joined by ";".
+std::string ReportCsv(const DeviceReport& report);
+
+// True when the file's name ends in ".json" or ".csv" (in any case).
+bool IsReportFileName(const std::wstring& file);
+
+// Writes the report to file: CSV when its name ends in ".csv" (in any case), else JSON. False
+// when the file cannot be written whole.
+bool WriteReportFile(const std::wstring& file, const DeviceReport& report);
