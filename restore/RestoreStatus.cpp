@@ -77,6 +77,8 @@ std::wstring StatusText(PackageStatus status)
         return L"skipped: not for this architecture";
     case PackageStatus::FilesMissing:
         return L"files missing";
+    case PackageStatus::FilesDamaged:
+        return L"files damaged";
     case PackageStatus::InfRefused:
         return L"INF refused";
     case PackageStatus::Installed:
