@@ -108,3 +108,13 @@ int CListViewCtrl::CheckedCount() const noexcept
         count += IsChecked(item) ? 1 : 0;
     return count;
 }
+
+void CListViewCtrl::SetInfoTipText(NMLVGETINFOTIPW& tip, const std::wstring& text) noexcept
+{
+    if (!tip.pszText || tip.cchTextMax <= 0)
+        return;
+    const size_t capacity = static_cast<size_t>(tip.cchTextMax) - 1;
+    const size_t length = text.size() < capacity ? text.size() : capacity;
+    text.copy(tip.pszText, length);
+    tip.pszText[length] = L'\0';
+}

@@ -42,4 +42,8 @@ public:
     bool IsChecked(int item) const noexcept;
     void SetChecked(int item, bool checked) const noexcept;
     int CheckedCount() const noexcept;
+
+    // Answers LVN_GETINFOTIPW with `text`, cut to the buffer the control offers (a tooltip is
+    // only a hint: the column still shows the row's own text).
+    static void SetInfoTipText(NMLVGETINFOTIPW& tip, const std::wstring& text) noexcept;
 };

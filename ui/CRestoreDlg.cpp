@@ -139,12 +139,8 @@ std::optional<LRESULT> CRestoreDlg::OnNotify(NMHDR& header)
         // The row's tooltip: the package's whole folder, of which the column shows the end.
         auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
         const std::vector<DriverPackage>& packages = restorer.Packages();
-        if (checking || tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= packages.size() || !tip.pszText ||
-            tip.cchTextMax <= 0)
-            return 0;
-        const std::wstring& path = packages[static_cast<size_t>(tip.iItem)].sourceRoot;
-        ::wcsncpy(tip.pszText, path.c_str(), static_cast<size_t>(tip.cchTextMax) - 1);
-        tip.pszText[tip.cchTextMax - 1] = L'\0';
+        if (!checking && tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < packages.size())
+            CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
         return 0;
     }
     return std::nullopt;

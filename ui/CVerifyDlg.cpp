@@ -95,12 +95,8 @@ std::optional<LRESULT> CVerifyDlg::OnNotify(NMHDR& header)
     // The row's tooltip: the package's whole folder, of which the column shows the end.
     auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
     const std::vector<DriverPackage>& packages = verifier.Packages();
-    if (verifying || tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= packages.size() || !tip.pszText ||
-        tip.cchTextMax <= 0)
-        return 0;
-    ::wcsncpy(tip.pszText, packages[static_cast<size_t>(tip.iItem)].sourceRoot.c_str(),
-              static_cast<size_t>(tip.cchTextMax) - 1);
-    tip.pszText[tip.cchTextMax - 1] = L'\0';
+    if (!verifying && tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < packages.size())
+        CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "framework/CListViewCtrl.h"
 #include "framework/CWindowImpl.h"
 #include "tests/support/TestWindow.h"
 
@@ -401,4 +402,31 @@ TEST(WindowGeometry, CenterWindowWithoutOwnerUsesTheWorkArea)
     const RECT rect = CWindow(window.get()).WindowRect();
     EXPECT_EQ(rect.left, work.left + (work.right - work.left - 300) / 2);
     EXPECT_EQ(rect.top, work.top + (work.bottom - work.top - 200) / 2);
+}
+
+TEST(ListViewInfoTip, TextIsCutToTheOfferedBufferAndAlwaysTerminated)
+{
+    struct Case {
+        int capacity;
+        std::wstring text;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {16, L"C:\\Backup\\Net", L"C:\\Backup\\Net"},
+        {6, L"C:\\Backup", L"C:\\Ba"},
+        {1, L"C:\\Backup", L""},
+        {4, L"", L""},
+    };
+    for (const Case& c : cases) {
+        std::vector<wchar_t> buffer(static_cast<size_t>(c.capacity) + 1, L'#');
+        NMLVGETINFOTIPW tip{};
+        tip.pszText = buffer.data();
+        tip.cchTextMax = c.capacity;
+        CListViewCtrl::SetInfoTipText(tip, c.text);
+        EXPECT_EQ(std::wstring(buffer.data()), c.expected) << c.capacity;
+        EXPECT_EQ(buffer[static_cast<size_t>(c.capacity)], L'#') << "wrote past the buffer, capacity " << c.capacity;
+    }
+    NMLVGETINFOTIPW none{};
+    CListViewCtrl::SetInfoTipText(none, L"text");  // no buffer offered: nothing written
+    EXPECT_EQ(none.pszText, nullptr);
 }
