@@ -6,6 +6,7 @@
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
 #include "restore/PackageInstaller.h"
+#include "restore/PackageVerifier.h"
 #include "restore/RestoreDecision.h"
 
 namespace {
@@ -74,9 +75,15 @@ bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool forc
     if (!folderFound)
         return false;
     packages = FindDriverPackages(folder);
+    const PackageVerifier verifier;
     for (size_t i = 0; i < packages.size(); ++i) {
         packages[i].force = force;
         PackageChecker::Check(packages[i]);
+        // Verified against its catalog before anything may hand it to the installer: a
+        // damaged package is refused, /force or not.
+        packages[i].verification = verifier.Verify(packages[i]);
+        if (packages[i].verification.verdict == Verdict::Damaged)
+            packages[i].status = PackageStatus::FilesDamaged;
         if (!reporter->Progress(static_cast<double>(i + 1) / static_cast<double>(packages.size())))
             return false;
     }
@@ -209,6 +216,10 @@ void CDriverRestorer::PrintPackage(const DriverPackage& package)
         log.Print(L"Device: %s [%s]\n", device.name.c_str(), device.instanceId.c_str());
     for (const std::wstring& file : package.missingFiles)
         log.Print(L"    ERROR: File missing: %s\n", file.c_str());
+    for (const BadFile& file : package.verification.badFiles) {
+        if (package.status == PackageStatus::FilesDamaged && file.reason != L"missing")
+            log.Print(L"    ERROR: File damaged: %s: %s\n", file.path.c_str(), file.reason.c_str());
+    }
 }
 
 void CDriverRestorer::PrintDevices(const DriverPackage& package)
@@ -244,6 +255,9 @@ void CDriverRestorer::PrintOutcome(const DriverPackage& package)
         break;
     case PackageStatus::FilesMissing:
         log.Print(L"  ERROR: Files missing.\n\n");
+        break;
+    case PackageStatus::FilesDamaged:
+        log.Print(L"  ERROR: Files damaged.\n\n");
         break;
     case PackageStatus::InfRefused:
         log.Print(L"  ERROR: INF refused: %s.\n\n", package.error.c_str());

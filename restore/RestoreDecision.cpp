@@ -72,6 +72,12 @@ RestoreDecision DecisionOf(const DriverPackage& package)
     }
     case PackageStatus::FilesMissing:
         return Decision(RestoreAction::Refuse, L"files missing");
+    case PackageStatus::FilesDamaged: {
+        std::wstring names;
+        for (const BadFile& file : package.verification.badFiles)
+            names += (names.empty() ? L"" : L", ") + file.path;
+        return Decision(RestoreAction::Refuse, L"files damaged: " + names);
+    }
     case PackageStatus::InfRefused:
         return Decision(RestoreAction::Refuse, package.error.empty() ? L"INF refused" : package.error);
     case PackageStatus::Unchecked:

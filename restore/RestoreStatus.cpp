@@ -69,6 +69,8 @@ std::wstring StatusText(PackageStatus status)
         return L"skipped: a newer package in this backup";
     case PackageStatus::FilesMissing:
         return L"files missing";
+    case PackageStatus::FilesDamaged:
+        return L"files damaged";
     case PackageStatus::InfRefused:
         return L"INF refused";
     case PackageStatus::Installed:

@@ -18,6 +18,7 @@ enum class PackageStatus {
     Newer,         // every matched device has a newer driver
     NewerInBackup, // another package of the backup serves the same devices (kept by the run)
     FilesMissing,  // a file the installation needs is not in the package's folder
+    FilesDamaged,  // a file does not match the package's catalog (or the catalog is unusable)
     InfRefused,    // the INF cannot be read, or the system would not stage it
     // What the run did.
     Installed,

@@ -59,6 +59,12 @@ std::wstring PackageStatusCell(const DriverPackage& package)
     std::wstring reason = package.error;
     if (reason.empty())
         reason = Joined(package.missingFiles);
+    if (reason.empty() && package.status == PackageStatus::FilesDamaged) {
+        std::vector<std::wstring> damaged;
+        for (const BadFile& file : package.verification.badFiles)
+            damaged.push_back(file.path);
+        reason = Joined(damaged);
+    }
     const std::wstring status = StatusText(package.status);
     return reason.empty() ? status : FormatResourceString(IDS_RESTORE_REASON, {status, reason});
 }

@@ -41,12 +41,17 @@ protected:
     }
 
     // A package as a backup holds it: the device's folder under its class folder.
-    fixture::SimpleDriver WriteBackedUp(const std::wstring& name, const std::wstring& model, const std::wstring& version)
+    // sys: the .sys file's bytes when not empty; the package's catalog lists them.
+    fixture::SimpleDriver WriteBackedUp(const std::wstring& name, const std::wstring& model, const std::wstring& version,
+                                        const std::string& sys = std::string())
     {
         fixture::SimpleDriver driver = fixture::OneModelDriver(name, model, L"ROOT\\TARNWICK_RS_" + name);
         driver.driverVer = L"01/02/2020," + version;
+        fixture::Package package = fixture::MakePackage(driver, {});
+        if (!sys.empty())
+            package.files[0].content = sys;
         std::wstring error;
-        EXPECT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(driver), error)) << error;
+        EXPECT_TRUE(fixture::WritePackage(package, FolderOf(driver), error)) << error;
         return driver;
     }
 
@@ -209,8 +214,8 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     fixture::ScopedPackage installed(fixture::MakePackage(newer, {{newer.models[0].hardwareId}}));
     ASSERT_TRUE(installed.ok()) << ::testing::PrintToString(installed.error());
     const std::wstring device = installed.result().devices[0].instanceId;
-    const fixture::SimpleDriver older = WriteBackedUp(L"rsnewer", L"Newer Widget", L"1.9.9.9");
-    ASSERT_TRUE(WriteFileBytes(FolderOf(older) + L"\\rsnewer.sys", "the older driver's own bytes"));
+    const fixture::SimpleDriver older =
+        WriteBackedUp(L"rsnewer", L"Newer Widget", L"1.9.9.9", "the older driver's own bytes");
 
     const ProgramRun skipped = Restore();
     ASSERT_TRUE(skipped.finished);

@@ -54,13 +54,18 @@ protected:
 
     // A package of its own in folder (under `other`) for a device registered now, as a PC
     // that lost the driver has it; removed again after the test.
+    // sys: the .sys file's bytes when not empty; the package's catalog lists them.
     fixture::SimpleDriver WriteForDevice(const std::wstring& name, const std::wstring& folder,
-                                         const std::wstring& version, const std::wstring& hardwareId)
+                                         const std::wstring& version, const std::wstring& hardwareId,
+                                         const std::string& sys = std::string())
     {
         fixture::SimpleDriver driver = fixture::OneModelDriver(name, name + L" device", hardwareId);
         driver.driverVer = L"01/02/2020," + version;
+        fixture::Package package = fixture::MakePackage(driver, {});
+        if (!sys.empty())
+            package.files[0].content = sys;
         std::wstring error;
-        EXPECT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), other / folder, error)) << error;
+        EXPECT_TRUE(fixture::WritePackage(package, other / folder, error)) << error;
         published.push_back(name + L".inf");
         return driver;
     }
@@ -166,6 +171,33 @@ TEST_F(RestoreRunTest, CheckStopsWhenTheReporterSaysSo)
     EXPECT_EQ(reporter.fractions.size(), 1u) << "no package checked after the stop";
 }
 
+TEST_F(RestoreRunTest, DamagedPackageIsNeverHandedToTheInstallerEvenWithForceAndTheOthersAre)
+{
+    const std::wstring sys = backup / L"rrsecond\\rrsecond.sys";
+    std::string bytes = ReadFileBytes(sys);
+    bytes[bytes.size() / 2] ^= 0x10;
+    ASSERT_TRUE(WriteFileBytes(sys, bytes));
+    CStandaloneTarnwick run(shell);
+    run.hasInstallRights = [] { return true; };
+    CommandLineOptions options;
+    options.restore = backup.path();
+    options.force = true;
+    int exitCode = -1;
+    RunCapturingOutput(run, options, exitCode);
+    EXPECT_EQ(exitCode, 1);
+    const std::string log = OnlyLogIn(backup.path());
+    EXPECT_NE(log.find(LogBytes(StagedLines(L"rrfirst"))), std::string::npos) << log;
+    EXPECT_NE(log.find(LogBytes(StagedLines(L"rrthird"))), std::string::npos) << log;
+    EXPECT_NE(log.find(LogBytes(L"Devices: none present\n    ERROR: File damaged: rrsecond.sys: does not match the "
+                                L"catalog\n  ERROR: Files damaged.\n\n")),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Staging rrsecond.inf"), std::string::npos) << "never handed to the system";
+    EXPECT_NE(log.find("Done: 2 of 3 driver package(s) restored."), std::string::npos) << log;
+    EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\rrsecond.inf").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
 {
     // Known Wine difference: every process has an elevated token under Wine, so the missing
@@ -228,8 +260,7 @@ TEST_F(RestoreRunTest, TheNewestPackageForADeviceWinsWhateverThePathOrder)
     // "Dev[1]" sorts before "Dev\": installed in path order, the older one would come last.
     const std::wstring id = L"ROOT\\TARNWICK_RR_TWICE";
     WriteForDevice(L"rrtwice", L"Dev", L"1.5.0.0", id);
-    WriteForDevice(L"rrtwice", L"Dev[1]", L"2.0.0.0", id);
-    ASSERT_TRUE(WriteFileBytes(other / L"Dev[1]\\rrtwice.sys", "the newer driver"));
+    WriteForDevice(L"rrtwice", L"Dev[1]", L"2.0.0.0", id, "the newer driver");
     const std::wstring device = RegisterDevice(id);
 
     bool succeeded = false;

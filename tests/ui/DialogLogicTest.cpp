@@ -149,6 +149,10 @@ TEST(RestoreList, TheStatusCellGivesTheChecksReason)
     EXPECT_EQ(PackageColumns(package).at(5), L"files missing: cport.sys, x64\\cport.dll");
 
     package.missingFiles.clear();
+    package.status = PackageStatus::FilesDamaged;
+    package.verification.badFiles = {{L"cport.sys", L"does not match the catalog"}};
+    EXPECT_EQ(PackageStatusCell(package), L"files damaged: cport.sys");
+
     package.status = PackageStatus::InfRefused;
     package.error = L"The INF names no install section.";
     EXPECT_EQ(PackageStatusCell(package), StatusText(PackageStatus::InfRefused) + L": The INF names no install section.");
