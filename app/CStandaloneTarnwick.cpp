@@ -13,6 +13,7 @@
 #include "platform/WorkerThread.h"
 #include "restore/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
+#include "restore/RestorePlan.h"
 #include "saving/CDeviceSaver.h"
 #include "saving/DeviceReport.h"
 #include "saving/ReportWriter.h"
@@ -50,7 +51,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
         if (!options.verify.empty())
             return VerifyFolder(options);
         if (!options.restore.empty())
-            return RestoreFolder(options);
+            return options.plan ? PlanRestore(options) : RestoreFolder(options);
         return options.path.empty() ? ListEveryDevice(options) : SaveEveryDevice(options);
     } catch (...) {
         TraceFailure(L"the command-line run");
@@ -177,6 +178,39 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
     restorer.FindPackages(options.restore, options.force);
     const bool restored = restorer.RestoreAll(console);
     return RestoreExitCode(restored, restorer.RestartNeeded());
+}
+
+int CStandaloneTarnwick::PlanRestore(const CommandLineOptions& options)
+{
+    const SystemFolders folders = ReadSystemFolders();
+    FILE* console = SetUpConsole();
+    // No log is started: the plan leaves the backup folder as it is.
+    CDriverRestorer restorer(*this, shell, folders);
+    PrintMessage(console, L"Checking driver packages...\n");
+    if (!restorer.FindPackages(options.restore, options.force)) {
+        PrintMessage(console, restorer.FolderFound() ? L"ERROR: The check was stopped.\n"
+                                                     : L"ERROR: Folder not found: " + restorer.Folder() + L"\n");
+        return 1;
+    }
+    std::vector<DriverPackage>& packages = restorer.Packages();
+    if (packages.empty()) {
+        PrintMessage(console, L"ERROR: No driver packages found in " + restorer.Folder() + L"\n");
+        return 1;
+    }
+    PrintMessage(console, L"Restore plan for " + restorer.Folder() + L" (nothing is installed):\n\n");
+    for (DriverPackage& package : packages) {
+        // As the restore itself does before it installs a package.
+        if (package.force)
+            ForceOverNewer(package);
+        PrintMessage(console, PlanText(package));
+    }
+    bool succeeds = PlanSucceeds(packages);
+    if (!hasInstallRights()) {
+        std::fputs(kNoRightsMessage, console);
+        succeeds = false;
+    }
+    PrintMessage(console, succeeds ? L"A restore would succeed.\n" : L"A restore would fail.\n");
+    return succeeds ? 0 : 1;
 }
 
 int CStandaloneTarnwick::VerifyFolder(const CommandLineOptions& options)

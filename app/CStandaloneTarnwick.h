@@ -40,6 +40,8 @@ private:
     // Writes the report and says so on the console (its full path, or why not).
     bool WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console);
     int RestoreFolder(const CommandLineOptions& options);
+    // What a restore would do with each package; installs and stages nothing, writes no log.
+    int PlanRestore(const CommandLineOptions& options);
     int VerifyFolder(const CommandLineOptions& options);
 
     IShellOpen& shell;

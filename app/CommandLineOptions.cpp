@@ -17,6 +17,7 @@ const wchar_t kCommandLineHelp[] =
     L"\n"
     L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator rights).\n"
     L" /force - With /restore: also replace installed drivers that are newer.\n"
+    L" /plan - With /restore: show what the restore would do with each package; installs nothing.\n"
     L"\n"
     L" Example:\n"
     L" Tarnwick \"/restore:D:\\System Drivers\"\n"
@@ -75,6 +76,8 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
             options.verify = value;
         else if (name == L"/force")
             options.force = true;
+        else if (name == L"/plan" && value.empty() && colon == std::wstring::npos)
+            options.plan = true;
         else if (name == L"/report") {
             options.report = value;
             options.reportRequested = true;
@@ -94,7 +97,8 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
     const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
     const bool badReport = options.reportRequested && !IsReportFileName(options.report);
     const bool imageMisused = !options.image.empty() && (options.path.empty() || restore || options.present);
-    if (!recognised || runs > 1 || badReport || imageMisused)
+    const bool planMisused = options.plan && !restore;
+    if (!recognised || runs > 1 || badReport || imageMisused || planMisused)
         return CommandLineRun::BadCommandLine;
     return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
 }

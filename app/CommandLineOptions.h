@@ -5,6 +5,7 @@
 // drivers; "/restore" without a folder opens the window at its restore command.
 // "/image:<folder>" with "/path:" backs up the drivers of the Windows installed in that folder
 // (a disk of a PC that no longer starts) instead of this PC's.
+// "/plan" with "/restore:<folder>" tells what the restore would do and does nothing.
 // "/verify:<folder>" checks a backup folder against its catalogs and changes nothing.
 #pragma once
 
@@ -22,6 +23,7 @@ struct CommandLineOptions {
     std::wstring restore;
     std::wstring verify;
     bool force = false;
+    bool plan = false;              // "/plan" with "/restore:": check and tell, install nothing
     bool restoreRequested = false;  // "/restore" was given, with or without a folder
     bool reportRequested = false;   // "/report" was given, with or without a file
 };

@@ -1,5 +1,6 @@
 #include "restore/CDriverRestorer.h"
 
+#include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
 #include "restore/BackupDecision.h"
@@ -115,6 +116,7 @@ bool CDriverRestorer::RestoreAll(FILE* console)
     const double step = 1.0 / n;
     double done = 0.0;
     int restored = 0;
+    int fine = 0;
     for (DriverPackage& package : packages) {
         if (!package.selected)
             continue;
@@ -128,6 +130,7 @@ bool CDriverRestorer::RestoreAll(FILE* console)
             return false;
         }
         restored += IsRestored(package.status) ? 1 : 0;
+        fine += LeavesNothingToFix(package.status) ? 1 : 0;
         done += step;
         if (!Progress(done)) {
             log.Print(L"  Operation aborted by the user.\n");
@@ -137,7 +140,7 @@ bool CDriverRestorer::RestoreAll(FILE* console)
     log.Print(L"\nDone: %d of %d driver package(s) restored.\n", restored, n);
     if (RestartNeeded())
         log.Print(L"Windows needs a restart to finish installing the drivers.\n");
-    return restored == n;
+    return fine == n;
 }
 
 bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double step)
@@ -252,6 +255,9 @@ void CDriverRestorer::PrintOutcome(const DriverPackage& package)
         break;
     case PackageStatus::NewerInBackup:
         log.Print(L"  Skipped: a newer package in this backup (%s).\n\n", package.newerPackage.c_str());
+        break;
+    case PackageStatus::NotForArchitecture:
+        log.Print(L"  Skipped: not for this architecture (%s).\n\n", MachineDecoration().c_str());
         break;
     case PackageStatus::FilesMissing:
         log.Print(L"  ERROR: Files missing.\n\n");

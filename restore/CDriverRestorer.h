@@ -49,7 +49,8 @@ public:
     bool FolderFound() const { return folderFound; }
     std::vector<DriverPackage>& Packages() { return packages; }
 
-    // Restores the selected packages. True only when each of them was installed or staged.
+    // Restores the selected packages. True only when each of them was installed, staged, or
+    // skipped with nothing to fix (LeavesNothingToFix).
     // console may be null.
     bool RestoreAll(FILE* console);
     // Whether Windows needs a restart to finish what the run installed. The program never

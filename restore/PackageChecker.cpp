@@ -16,20 +16,35 @@
 
 namespace {
 
+// Whether a decoration names this prefix ("ntamd64", or "nt" alone), with or without an OS
+// version after it.
+bool DecorationIs(const std::wstring& decoration, const std::wstring& prefix)
+{
+    const std::wstring folded = FoldAsciiCase(decoration);
+    return folded.compare(0, prefix.size(), prefix) == 0 &&
+           (folded.size() == prefix.size() || folded[prefix.size()] == L'.');
+}
+
+// Whether a decoration serves this machine: its own processor, or none named ("NT", "NT.6.1").
+bool ServesThisMachine(const std::wstring& decoration)
+{
+    return DecorationIs(decoration, FoldAsciiCase(NtMachineDecoration())) || DecorationIs(decoration, L"nt");
+}
+
 // The models section of one manufacturer line: the first of its decorations made for this
-// machine (NTamd64 on x64, NTarm64 on ARM64, with or without an OS version), else the
-// undecorated section.
+// machine (NTamd64 on x64, NTarm64 on ARM64, with or without an OS version), else the first
+// that names no processor ("NT"), else the undecorated section.
 std::wstring ModelsSection(INFCONTEXT& line)
 {
     const std::wstring base = ReadInfField(line, 1);
     const std::wstring platform = FoldAsciiCase(NtMachineDecoration());
     const DWORD fields = ::SetupGetFieldCount(&line);
-    for (DWORD i = 2; i <= fields; ++i) {
-        const std::wstring decoration = ReadInfField(line, i);
-        const std::wstring folded = FoldAsciiCase(decoration);
-        if (folded.compare(0, platform.size(), platform) == 0 &&
-            (folded.size() == platform.size() || folded[platform.size()] == L'.'))
-            return base + L"." + decoration;
+    for (const std::wstring& prefix : {platform, std::wstring(L"nt")}) {
+        for (DWORD i = 2; i <= fields; ++i) {
+            const std::wstring decoration = ReadInfField(line, i);
+            if (DecorationIs(decoration, prefix))
+                return base + L"." + decoration;
+        }
     }
     return base;
 }
@@ -96,6 +111,25 @@ std::vector<std::wstring> ModelSections(HINF inf)
     return sections;
 }
 
+bool ForOtherMachinesOnly(HINF inf)
+{
+    bool decoratedOnly = false;
+    INFCONTEXT manufacturer = {};
+    bool more = ::SetupFindFirstLineW(inf, L"Manufacturer", nullptr, &manufacturer) != FALSE;
+    for (; more; more = ::SetupFindNextLine(&manufacturer, &manufacturer) != FALSE) {
+        const DWORD fields = ::SetupGetFieldCount(&manufacturer);
+        // An undecorated line is taken as made for any machine, as before.
+        if (fields < 2)
+            return false;
+        for (DWORD i = 2; i <= fields; ++i) {
+            if (ServesThisMachine(ReadInfField(manufacturer, i)))
+                return false;
+        }
+        decoratedOnly = true;
+    }
+    return decoratedOnly;
+}
+
 void PackageChecker::Check(DriverPackage& package)
 {
     package.devices.clear();
@@ -120,6 +154,11 @@ void PackageChecker::Check(DriverPackage& package)
     package.version = driverVer.version;
     package.date = driverVer.date;
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
+    // A package made for other processors is no fault of the backup: it is skipped.
+    if (ForOtherMachinesOnly(inf.get())) {
+        package.status = PackageStatus::NotForArchitecture;
+        return;
+    }
     // A package without models could never serve a device: staging it would only look like success.
     const std::vector<std::wstring> models = ModelSections(inf.get());
     if (models.empty()) {

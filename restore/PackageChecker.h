@@ -25,6 +25,10 @@ private:
                             MatchedDevice& device);
 };
 
+// Whether every manufacturer line of the INF names decorations and none of them serves this
+// machine's processor (nor every processor, as "NT" and "NT.6.1" do).
+bool ForOtherMachinesOnly(HINF inf);
+
 // The undecorated install sections of every model of the INF for this platform.
 std::vector<std::wstring> ModelSections(HINF inf);
 

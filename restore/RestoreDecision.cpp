@@ -70,6 +70,8 @@ RestoreDecision DecisionOf(const DriverPackage& package)
         decision.newerPackage = package.newerPackage;
         return decision;
     }
+    case PackageStatus::NotForArchitecture:
+        return Decision(RestoreAction::SkipNotForArchitecture);
     case PackageStatus::FilesMissing:
         return Decision(RestoreAction::Refuse, L"files missing");
     case PackageStatus::FilesDamaged: {
@@ -95,6 +97,8 @@ std::wstring DecisionText(const RestoreDecision& decision)
         return L"skip: installed driver is newer";
     case RestoreAction::SkipNewerInBackup:
         return L"skip: a newer package in this backup";
+    case RestoreAction::SkipNotForArchitecture:
+        return L"skip: not for this architecture";
     case RestoreAction::Stage:
         return L"stage: no device present";
     case RestoreAction::Refuse:

@@ -2,6 +2,7 @@
 //   install                                  the package goes on its matched devices
 //   skip: installed driver is newer          every matched device keeps a newer driver
 //   skip: a newer package in this backup     another package of the backup serves its devices
+//   skip: not for this architecture          its models are all for other processors
 //   stage: no device present                 published for Windows to use when a device appears
 //   refuse: <reason>                         never handed to the system
 // The window's list, the log and the plan of a restore all show this one decision.
@@ -15,6 +16,7 @@ enum class RestoreAction {
     Install,
     SkipInstalledNewer,
     SkipNewerInBackup,
+    SkipNotForArchitecture,
     Stage,
     Refuse,
 };

@@ -48,6 +48,12 @@ bool IsRestored(PackageStatus status)
     return status == PackageStatus::Installed || status == PackageStatus::Staged;
 }
 
+bool LeavesNothingToFix(PackageStatus status)
+{
+    return IsRestored(status) || status == PackageStatus::Skipped || status == PackageStatus::NewerInBackup ||
+           status == PackageStatus::NotForArchitecture;
+}
+
 bool IsInstallable(PackageStatus status, bool force)
 {
     return status == PackageStatus::ToInstall || status == PackageStatus::ToStage ||
@@ -67,6 +73,8 @@ std::wstring StatusText(PackageStatus status)
         return L"installed driver is newer";
     case PackageStatus::NewerInBackup:
         return L"skipped: a newer package in this backup";
+    case PackageStatus::NotForArchitecture:
+        return L"skipped: not for this architecture";
     case PackageStatus::FilesMissing:
         return L"files missing";
     case PackageStatus::FilesDamaged:

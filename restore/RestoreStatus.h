@@ -16,6 +16,7 @@ enum class PackageStatus {
     ToInstall,     // matches present devices and may be installed on them
     ToStage,       // matches no present device: staged, for Windows to use when one appears
     Newer,         // every matched device has a newer driver
+    NotForArchitecture, // its models are all for other processors than this PC's
     NewerInBackup, // another package of the backup serves the same devices (kept by the run)
     FilesMissing,  // a file the installation needs is not in the package's folder
     FilesDamaged,  // a file does not match the package's catalog (or the catalog is unusable)
@@ -42,6 +43,10 @@ PackageStatus RunOutcome(PackageStatus plan, bool staged, bool installedAll);
 
 // The run's success: the package was installed or staged.
 bool IsRestored(PackageStatus status);
+// The run left nothing to fix for the package: installed, staged, or skipped because a newer
+// driver is installed, a newer package of the backup serves its devices, or it is not made
+// for this PC's processor.
+bool LeavesNothingToFix(PackageStatus status);
 // A package that the run hands to the system (staged and, with devices, installed).
 bool IsInstallable(PackageStatus status, bool force);
 

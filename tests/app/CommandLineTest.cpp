@@ -149,7 +149,8 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
                  L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
                  L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator "
                  L"rights).\n"
-                 L" /force - With /restore: also replace installed drivers that are newer.\n\n"
+                 L" /force - With /restore: also replace installed drivers that are newer.\n"
+                 L" /plan - With /restore: show what the restore would do with each package; installs nothing.\n\n"
                  L" Example:\n"
                  L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
                  L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
@@ -198,6 +199,13 @@ TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
         {L"tarnwick.exe /report:D:\\r.json\\x", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /report:D:\\r.json /restore:D:\\B", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /image:E: /report:D:\\r.json", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /restore:D:\\A /plan", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /PLAN /force /restore:D:\\A", CommandLineRun::CommandLine},
+        {L"tarnwick.exe /plan", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /restore /plan", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /path:D:\\A /plan", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /verify:D:\\A /plan", CommandLineRun::BadCommandLine},
+        {L"tarnwick.exe /restore:D:\\A /plan:x", CommandLineRun::BadCommandLine},
         {L"tarnwick.exe /image:E: /path:D:\\A /report:D:\\r.json", CommandLineRun::CommandLine},
     };
     for (const auto& test : cases) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "discovery/SystemFolders.h"
+#include "platform/MachinePlatform.h"
 #include "saving/SavePaths.h"
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
@@ -75,6 +76,58 @@ protected:
         return RunWithOutputToFile(L"\"" + BuildProgramPath("TARNWICK_EXE") + L"\" \"/restore:" +
                                        (folder.empty() ? backup : folder) + L"\"" + extra,
                                    kRestoreLimitMs);
+    }
+
+    ProgramRun Plan(const std::wstring& extra = std::wstring())
+    {
+        return Restore(L" /plan" + extra);
+    }
+
+    // A plan leaves no trace: no log in the backup folder or in the temporary folder, no
+    // driver on the device, the INF not published.
+    void ExpectNothingChanged(const std::wstring& device, const std::wstring& infName)
+    {
+        EXPECT_TRUE(LogsIn(backup).empty()) << "a plan writes no log";
+        EXPECT_EQ(::GetFileAttributesW((ReadSystemFolders().windowsDir + L"\\inf\\" + infName).c_str()),
+                  INVALID_FILE_ATTRIBUTES) << infName;
+        if (!device.empty()) {
+            EXPECT_FALSE(fixture::DriverKeyExists(device)) << device;
+        }
+        ::Sleep(1000);
+        EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "nothing is opened";
+    }
+
+    // The decision lines of a plan, in order.
+    static std::vector<std::string> PlannedDecisions(const std::string& output)
+    {
+        std::vector<std::string> decisions;
+        const std::string marker = "  Decision: ";
+        for (size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1))
+            decisions.push_back(output.substr(at + marker.size(), output.find("\r\n", at) - at - marker.size()));
+        return decisions;
+    }
+
+    // What a restore's log says it did with each package, in the plan's words.
+    static std::vector<std::string> RunOutcomes(const std::string& log)
+    {
+        const std::pair<std::string, std::string> outcomes[] = {
+            {"  Installed.\r\n", "install"},
+            {"  Staged (no device present).\r\n", "stage: no device present"},
+            {"  Skipped (installed driver is newer).\r\n", "skip: installed driver is newer"},
+            {"  Skipped: a newer package in this backup", "skip: a newer package in this backup"},
+            {"  Skipped: not for this architecture", "skip: not for this architecture"},
+            {"  ERROR: Files missing.\r\n", "refuse: files missing"},
+        };
+        std::vector<std::string> decisions;
+        for (size_t line = 0; line < log.size(); line = log.find("\r\n", line) + 2) {
+            for (const auto& outcome : outcomes) {
+                if (log.compare(line, outcome.first.size(), outcome.first) == 0)
+                    decisions.push_back(outcome.second);
+            }
+            if (log.find("\r\n", line) == std::string::npos)
+                break;
+        }
+        return decisions;
     }
 
     // The messages of the package's head: its INF in the backup, class, provider, version.
@@ -161,10 +214,17 @@ TEST_F(CommandLineRestoreTest, PackageWithAMissingFileIsReportedAndNeverInstalle
     for (const wchar_t* suffix : {L".sys", L"co.dll", L".cat"})
         ASSERT_TRUE(::DeleteFileW((FolderOf(driver) + L"\\" + driver.name + suffix).c_str()));
 
+    const ProgramRun plan = Plan();
+    ASSERT_TRUE(plan.finished);
+    EXPECT_EQ(plan.exitCode, 1u) << "a real restore would fail";
+    EXPECT_TRUE(Holds(plan.output, L"  Decision: refuse: files missing\n\nA restore would fail.\n")) << plan.output;
+    ExpectNothingChanged(device, L"rsgap.inf");
+
     const ProgramRun run = Restore();
     ASSERT_TRUE(run.finished) << "the restore hung";
     EXPECT_EQ(run.exitCode, 1u);
     const std::string log = ExpectLog(run);
+    EXPECT_EQ(RunOutcomes(log), PlannedDecisions(plan.output));
     EXPECT_TRUE(Holds(log, RunStart() + PackageHead(driver) + L"Device: " + device + L" [" + device + L"]\n"));
     for (const wchar_t* suffix : {L".sys", L"co.dll", L".cat"})
         EXPECT_TRUE(Holds(log, L"    ERROR: File missing: " + driver.name + suffix + L"\n")) << suffix;
@@ -217,9 +277,23 @@ TEST_F(CommandLineRestoreTest, NewerInstalledDriverIsSkippedUnlessForced)
     const fixture::SimpleDriver older =
         WriteBackedUp(L"rsnewer", L"Newer Widget", L"1.9.9.9", "the older driver's own bytes");
 
+    const ProgramRun plan = Plan();
+    ASSERT_TRUE(plan.finished);
+    EXPECT_EQ(plan.exitCode, 0u) << plan.output;
+    EXPECT_TRUE(Holds(plan.output, older.classDescription + L"\\Newer Widget\\rsnewer.inf\n  Saved version: 1.9.9.9\n"
+                                   L"  Device: Newer Widget [" + device + L"], installed version: 2.0.0.0\n"
+                                   L"  Decision: skip: installed driver is newer\n\nA restore would succeed.\n"))
+        << plan.output;
+    const ProgramRun forcedPlan = Plan(L" /force");
+    ASSERT_TRUE(forcedPlan.finished);
+    EXPECT_EQ(forcedPlan.exitCode, 0u);
+    EXPECT_EQ(PlannedDecisions(forcedPlan.output), std::vector<std::string>{"install"}) << forcedPlan.output;
+    EXPECT_TRUE(LogsIn(backup).empty());
+    EXPECT_EQ(fixture::ReadDriverText(device, L"InfPath"), installed.result().publishedInf) << "the plan changed nothing";
+
     const ProgramRun skipped = Restore();
     ASSERT_TRUE(skipped.finished);
-    EXPECT_EQ(skipped.exitCode, 1u) << "a package that was skipped was not restored";
+    EXPECT_EQ(skipped.exitCode, 0u) << "a package skipped for a newer driver leaves nothing to fix";
     const std::string skipLog = ExpectLog(skipped);
     EXPECT_EQ(skipLog, LogBytes(RunStart() + PackageHead(older) + L"Device: Newer Widget [" + device + L"]\n" +
                                 L"  Skipping Newer Widget: its driver 2.0.0.0 is newer.\n"
@@ -327,4 +401,51 @@ TEST_F(CommandLineRestoreTest, AMissingFolderIsNamedAsSuch)
         EXPECT_EQ(run.output.rfind(LogBytes(L"Checking driver packages...\nERROR: Folder not found: " + missing + L"\n"), 0), 0u)
             << run.output;
     }
+}
+
+TEST_F(CommandLineRestoreTest, PlanChangesNothingAndTellsWhatTheRestoreThenDoes)
+{
+    const fixture::SimpleDriver lost = WriteBackedUp(L"rsplanlost", L"Plan Lost Widget", L"2.0.0.1");
+    const std::wstring device = RegisterDevice(lost);
+    const fixture::SimpleDriver alone = WriteBackedUp(L"rsplanalone", L"Plan Alone Widget", L"3.0.0.0");
+    // A package made only for another processor, as a backup taken on an ARM64 PC holds it.
+    fixture::SimpleDriver foreign = fixture::OneModelDriver(L"rsplanarm", L"Plan Arm Widget", L"ROOT\\TARNWICK_RS_ARM");
+    fixture::Package foreignPackage = fixture::MakePackage(foreign, {});
+    const std::wstring other = MachineDecoration() == L"arm64" ? L"NTamd64" : L"NTarm64";
+    for (size_t at = foreignPackage.infText.find(L"NTamd64"); at != std::wstring::npos;
+         at = foreignPackage.infText.find(L"NTamd64", at))
+        foreignPackage.infText.replace(at, 7, other);
+    std::wstring error;
+    ASSERT_TRUE(fixture::WritePackage(foreignPackage, FolderOf(foreign), error)) << error;
+    const std::wstring foreignDevice = RegisterDevice(foreign);
+
+    const ProgramRun plan = Plan();
+    ASSERT_TRUE(plan.finished);
+    EXPECT_EQ(plan.exitCode, 0u) << plan.output;
+    EXPECT_TRUE(Holds(plan.output, L"Checking driver packages...\nRestore plan for " + backup + L" (nothing is installed):\n\n"))
+        << plan.output;
+    EXPECT_TRUE(Holds(plan.output, lost.classDescription + L"\\Plan Lost Widget\\rsplanlost.inf\n  Saved version: 2.0.0.1\n"
+                                   L"  Device: " + device + L" [" + device + L"], installed version: none\n"
+                                   L"  Decision: install\n\n")) << plan.output;
+    EXPECT_TRUE(Holds(plan.output, L"rsplanalone.inf\n  Saved version: 3.0.0.0\n  Devices: none present\n"
+                                   L"  Decision: stage: no device present\n\n")) << plan.output;
+    EXPECT_TRUE(Holds(plan.output, L"rsplanarm.inf\n  Saved version: 1.2.3.4\n  Devices: none present\n"
+                                   L"  Decision: skip: not for this architecture\n\n")) << plan.output;
+    EXPECT_TRUE(Holds(plan.output, L"A restore would succeed.\n")) << plan.output;
+    for (const wchar_t* inf : {L"rsplanlost.inf", L"rsplanalone.inf", L"rsplanarm.inf"})
+        ExpectNothingChanged(device, inf);
+    EXPECT_FALSE(fixture::DriverKeyExists(foreignDevice));
+
+    const ProgramRun run = Restore();
+    ASSERT_TRUE(run.finished) << "the restore hung";
+    EXPECT_EQ(run.exitCode, 0u) << "installed, staged and skipped for its processor: nothing to fix";
+    const std::string log = ExpectLog(run);
+    for (size_t at = log.find("  Staged as "); at != std::string::npos; at = log.find("  Staged as ", at + 1))
+        Staged(log.substr(at));
+    EXPECT_EQ(RunOutcomes(log), PlannedDecisions(plan.output)) << log;
+    EXPECT_EQ(RunOutcomes(log).size(), 3u) << log;
+    EXPECT_TRUE(Holds(log, L"Devices: none present\n  Skipped: not for this architecture (" + MachineDecoration() + L").\n\n"))
+        << log;
+    EXPECT_FALSE(fixture::DriverKeyExists(foreignDevice)) << "never installed on a device of its ID";
+    EXPECT_TRUE(fixture::DriverKeyExists(device));
 }

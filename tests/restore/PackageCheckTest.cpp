@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "restore/PackageChecker.h"
 #include "restore/PackageFinder.h"
@@ -255,4 +256,38 @@ TEST_F(PackageCheckTest, TheCheckRemembersWhereEachFileGoesAndItsSize)
         EXPECT_FALSE(file.compressed);
     }
     EXPECT_EQ(checked.catalogPath, sandbox / L"files\\pcfiles.cat");
+}
+
+TEST_F(PackageCheckTest, APackageOnlyForOtherProcessorsIsSkippedNotRefused)
+{
+    // The fixture's INF is made for x64; "NTamd64" is replaced by the decorations of each case.
+    const std::wstring other = MachineDecoration() == L"arm64" ? L"NTamd64" : L"NTarm64";
+    // The models lie in the section the line names for this machine, so only the rule decides.
+    const struct {
+        const wchar_t* manufacturer;
+        const wchar_t* models;
+        bool forThisMachine;
+    } cases[] = {
+        {L"%Mfg%=Models,NTx86", L"[Models.NTx86]", false},
+        {L"%Mfg%=Models,NTx86,NTia64.6.1", L"[Models.NTx86]", false},
+        {L"%Mfg%=Models,NTx86,NT", L"[Models.NT]", true},
+        {L"%Mfg%=Models,NT.10.0", L"[Models.NT.10.0]", true},
+        {L"%Mfg%=Models", L"[Models]", true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.manufacturer)));
+        fixture::Package package = fixture::MakePackage(Driver(L"pcarch", L"1.0.0.0"), {});
+        ReplaceAll(package.infText, L"%Mfg%=Models,NTamd64", c.manufacturer);
+        ReplaceAll(package.infText, L"[Models.NTamd64]", c.models);
+        const DriverPackage checked = Written(package, L"arch" + std::to_wstring(n++));
+        if (c.forThisMachine)
+            EXPECT_NE(checked.status, PackageStatus::NotForArchitecture) << checked.error;
+        else
+            EXPECT_EQ(checked.status, PackageStatus::NotForArchitecture) << checked.error;
+        EXPECT_TRUE(checked.devices.empty());
+    }
+    fixture::Package foreign = fixture::MakePackage(Driver(L"pcother", L"1.0.0.0"), {});
+    ReplaceAll(foreign.infText, L"NTamd64", other);
+    EXPECT_EQ(Written(foreign, L"other").status, PackageStatus::NotForArchitecture);
 }

@@ -6,6 +6,7 @@
 #include "restore/CDriverRestorer.h"
 #include "restore/DriverVersion.h"
 #include "restore/RestoreDecision.h"
+#include "restore/RestorePlan.h"
 #include "restore/RestoreStatus.h"
 #include "ui/CRestoreDlg.h"
 
@@ -124,7 +125,24 @@ TEST(RestoreDecision, RunOutcomeCountsOnlyWhatTheSystemConfirmed)
     EXPECT_EQ(RunOutcome(PackageStatus::Newer, false, true), PackageStatus::Skipped);
     EXPECT_EQ(RunOutcome(PackageStatus::FilesMissing, false, true), PackageStatus::FilesMissing);
     EXPECT_TRUE(IsRestored(PackageStatus::Staged));
-    EXPECT_FALSE(IsRestored(PackageStatus::Skipped)) << "a skipped package makes the exit code 1";
+    EXPECT_FALSE(IsRestored(PackageStatus::Skipped)) << "skipped is not counted as restored";
+    EXPECT_EQ(RunOutcome(PackageStatus::NotForArchitecture, false, true), PackageStatus::NotForArchitecture);
+}
+
+TEST(RestoreDecision, OnlyFailuresLeaveSomethingToFix)
+{
+    const struct {
+        PackageStatus status;
+        bool fine;
+    } cases[] = {
+        {PackageStatus::Installed, true},       {PackageStatus::Staged, true},
+        {PackageStatus::Skipped, true},         {PackageStatus::NewerInBackup, true},
+        {PackageStatus::NotForArchitecture, true}, {PackageStatus::InstallFailed, false},
+        {PackageStatus::FilesMissing, false},   {PackageStatus::InfRefused, false},
+        {PackageStatus::Unchecked, false},      {PackageStatus::ToInstall, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LeavesNothingToFix(c.status), c.fine) << StatusText(c.status);
 }
 
 TEST(RestoreDecision, OnlyCompletePackagesReachTheSystem)
@@ -137,6 +155,7 @@ TEST(RestoreDecision, OnlyCompletePackagesReachTheSystem)
         EXPECT_FALSE(IsInstallable(PackageStatus::FilesMissing, force));
         EXPECT_FALSE(IsInstallable(PackageStatus::InfRefused, force));
         EXPECT_FALSE(IsInstallable(PackageStatus::Unchecked, force));
+        EXPECT_FALSE(IsInstallable(PackageStatus::NotForArchitecture, force));
     }
 }
 
@@ -189,6 +208,7 @@ TEST(RestoreDialog, StatusTextsAreTheRunsWords)
     EXPECT_EQ(StatusText(PackageStatus::FilesMissing), L"files missing");
     EXPECT_EQ(StatusText(PackageStatus::InfRefused), L"INF refused");
     EXPECT_EQ(StatusText(PackageStatus::InstallFailed), L"install failed");
+    EXPECT_EQ(StatusText(PackageStatus::NotForArchitecture), L"skipped: not for this architecture");
     EXPECT_EQ(PackageCountText(0, 0), L"No driver packages found in this folder.");
     EXPECT_EQ(PackageCountText(3, 2), L"3 driver package(s) found, 2 ticked.");
 }
@@ -210,6 +230,41 @@ TEST(RestoreDecision, EachPackageGetsOneDecisionWithItsReason)
     later.newerPackage = L"Dev[1]\\dev.inf";
     EXPECT_EQ(DecisionText(DecisionOf(later)), L"skip: a newer package in this backup");
     EXPECT_EQ(DecisionOf(later).newerPackage, L"Dev[1]\\dev.inf");
+    DriverPackage foreign;
+    foreign.status = PackageStatus::NotForArchitecture;
+    EXPECT_EQ(DecisionText(DecisionOf(foreign)), L"skip: not for this architecture");
+}
+
+TEST(RestorePlan, EachPackageShowsItsDevicesVersionsAndDecision)
+{
+    DriverPackage package = Checked(L"Ports\\Port A\\a.inf", L"1.0.0.0", {{L"ROOT\\A\\0", L"2.0.0.0"}, {L"ROOT\\A\\1", L""}});
+    package.devices[0].name = L"Port A";
+    package.devices[1].name = L"Port \"B\"";
+    EXPECT_EQ(PlanText(package), L"Ports\\Port A\\a.inf\n  Saved version: 1.0.0.0\n"
+                                 L"  Device: Port A [ROOT\\A\\0], installed version: 2.0.0.0\n"
+                                 L"  Device: Port \"B\" [ROOT\\A\\1], installed version: none\n"
+                                 L"  Decision: install\n\n");
+    DriverPackage staged = Checked(L"s.inf", L"", {});
+    EXPECT_EQ(PlanText(staged), L"s.inf\n  Saved version: unknown\n  Devices: none present\n"
+                                L"  Decision: stage: no device present\n\n");
+}
+
+TEST(RestorePlan, ARestoreSucceedsUnlessAPackageIsRefused)
+{
+    DriverPackage foreign;
+    foreign.status = PackageStatus::NotForArchitecture;
+    DriverPackage later;
+    later.status = PackageStatus::NewerInBackup;
+    std::vector<DriverPackage> packages = {Checked(L"a", L"1.0", {{L"D\\0", L""}}), Checked(L"b", L"1.0", {}),
+                                           Checked(L"c", L"1.0", {{L"D\\1", L"2.0"}}), foreign, later};
+    EXPECT_TRUE(PlanSucceeds(packages));
+    DriverPackage missing;
+    missing.status = PackageStatus::FilesMissing;
+    packages.push_back(missing);
+    EXPECT_FALSE(PlanSucceeds(packages));
+    packages.back().selected = false;
+    EXPECT_TRUE(PlanSucceeds(packages)) << "an unticked package is not restored";
+    EXPECT_FALSE(PlanSucceeds({})) << "nothing to restore fails, as the restore does";
 }
 
 TEST(RestoreDecision, TheInstallerIsForcedOnlyWhereTheDecisionGoesAgainstItsRanking)
