@@ -8,10 +8,18 @@
 #include "framework/ResourceText.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
+#include "restore/RestoreDecision.h"
 #include "ui/CRestoreProgressDlg.h"
 #include "ui/WorkerMessages.h"
 
 namespace {
+
+// Whether the run has been at the package: its status says what the run did.
+bool RunDone(PackageStatus status)
+{
+    return status == PackageStatus::Installed || status == PackageStatus::Staged || status == PackageStatus::Skipped ||
+           status == PackageStatus::InstallFailed;
+}
 
 // Widths at 96 DPI.
 std::vector<CListViewCtrl::Column> Columns()
@@ -56,6 +64,14 @@ std::vector<std::wstring> PackageColumns(const DriverPackage& package)
 
 std::wstring PackageStatusCell(const DriverPackage& package)
 {
+    // Before the run the cell gives the decision the run will follow, in the words of the plan
+    // and the log; after it, what the run did.
+    if (!RunDone(package.status)) {
+        const std::wstring decision = DecisionText(DecisionOf(package));
+        if (package.status != PackageStatus::FilesMissing || package.missingFiles.empty())
+            return decision;
+        return FormatResourceString(IDS_RESTORE_REASON, {decision, Joined(package.missingFiles)});
+    }
     std::wstring reason = package.error;
     if (reason.empty())
         reason = Joined(package.missingFiles);

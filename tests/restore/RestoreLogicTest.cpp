@@ -198,7 +198,7 @@ TEST(RestoreDialog, RowShowsFolderInfVersionProviderDevicesAndStatus)
     const std::vector<std::wstring> columns = PackageColumns(loose);
     EXPECT_EQ(columns[0], L"") << "an INF at the top of the restored folder";
     EXPECT_EQ(columns[4], L"none present");
-    EXPECT_EQ(columns[5], L"ready to stage (no device present)");
+    EXPECT_EQ(columns[5], L"stage: no device present") << "before the run: the decision";
 }
 
 TEST(RestoreDialog, StatusTextsAreTheRunsWords)

@@ -140,25 +140,37 @@ TEST(TargetFolder, OnlyAnExistingFolderOnDiskCounts)
     EXPECT_FALSE(IsFileSystemFolder(temp / L"file.txt")) << "a file is no target";
 }
 
-TEST(RestoreList, TheStatusCellGivesTheChecksReason)
+TEST(RestoreList, BeforeTheRunTheStatusCellGivesTheDecisionWithItsReason)
 {
     DriverPackage package;
     package.displayName = L"Ports (COM & LPT)\\Contoso Port\\cport.inf";
     package.status = PackageStatus::FilesMissing;
     package.missingFiles = {L"cport.sys", L"x64\\cport.dll"};
-    EXPECT_EQ(PackageColumns(package).at(5), L"files missing: cport.sys, x64\\cport.dll");
+    EXPECT_EQ(PackageColumns(package).at(5), L"refuse: files missing: cport.sys, x64\\cport.dll");
 
     package.missingFiles.clear();
     package.status = PackageStatus::FilesDamaged;
     package.verification.badFiles = {{L"cport.sys", L"does not match the catalog"}};
-    EXPECT_EQ(PackageStatusCell(package), L"files damaged: cport.sys");
+    EXPECT_EQ(PackageStatusCell(package), L"refuse: files damaged: cport.sys");
 
     package.status = PackageStatus::InfRefused;
     package.error = L"The INF names no install section.";
-    EXPECT_EQ(PackageStatusCell(package), StatusText(PackageStatus::InfRefused) + L": The INF names no install section.");
+    EXPECT_EQ(PackageStatusCell(package), L"refuse: The INF names no install section.");
     package.error.clear();
     package.status = PackageStatus::ToInstall;
-    EXPECT_EQ(PackageStatusCell(package), L"ready to install") << "no reason, no colon";
+    EXPECT_EQ(PackageStatusCell(package), L"install");
+    package.status = PackageStatus::NotForArchitecture;
+    EXPECT_EQ(PackageStatusCell(package), L"skip: not for this architecture");
+    package.status = PackageStatus::NewerInBackup;
+    EXPECT_EQ(PackageStatusCell(package), L"skip: a newer package in this backup");
+
+    // After the run: what it did, with the reason of a failure.
+    package.status = PackageStatus::InstallFailed;
+    package.error = L"the installer did not finish";
+    EXPECT_EQ(PackageStatusCell(package), L"install failed: the installer did not finish");
+    package.error.clear();
+    package.status = PackageStatus::Skipped;
+    EXPECT_EQ(PackageStatusCell(package), L"skipped (installed driver is newer)") << "no reason, no colon";
 }
 
 TEST(WindowFit, TheSizeIsCutToTheWorkArea)

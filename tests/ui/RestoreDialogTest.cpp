@@ -129,13 +129,13 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
     ASSERT_EQ(rows.size(), 4u);
     const std::wstring newerDevice = L"Newer Camera";
     // The device folder's own name (the class folder is the same for all four), and the
-    // reason beside a status that has one, before anything runs.
+    // decision each package is to get (with the reason of a refusal), before anything runs.
     const std::vector<std::vector<std::wstring>> expected = {
         {L"Absent Printer", L"rdalone.inf", L"1.0.0.5", L"Contoso", L"none present",
-         L"ready to stage (no device present)"},
-        {L"Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"files missing: rdgap.dll"},
-        {L"Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"ready to install"},
-        {L"Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice, L"installed driver is newer"}};
+         L"stage: no device present"},
+        {L"Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"refuse: files missing: rdgap.dll"},
+        {L"Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"install"},
+        {L"Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice, L"skip: installed driver is newer"}};
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].texts, expected[i]) << i;
     EXPECT_TRUE(rows[0].ticked);
