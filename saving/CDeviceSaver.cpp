@@ -8,6 +8,7 @@
 #include "discovery/DriverFileFinder.h"
 #include "discovery/FileSearchIndex.h"
 #include "discovery/SystemFolders.h"
+#include "platform/DriverKey.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
@@ -31,6 +32,23 @@ bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& target, std
     folder = WithBackslash(target) + className + L"\\" + deviceName;
     // What the file system will create, compared with what was meant.
     return folder.size() < MAX_PATH && !target.empty() && FullPathOf(folder) == folder;
+}
+
+// True when the device's driver key no longer names the driver the scan read (another driver
+// was installed meanwhile, perhaps under the same published INF name, or the device is gone):
+// its files would be saved under the first driver's device. A record without an instance ID
+// (made up) has no key to read again.
+bool DriverChangedSinceScan(const DeviceInfo& device)
+{
+    if (device.instanceId.empty())
+        return false;
+    const DriverKeyValues now = ReadDriverKey(device.instanceId);
+    // A key that can no longer be read at all is a driver gone; a device that had no driver
+    // at the scan has none to lose.
+    if (!now.found)
+        return !device.infPath.empty();
+    return now.infPath != device.infPath || now.infSection != device.infSection ||
+           now.providerName != device.providerName || now.driverVersion != device.driverVersion;
 }
 
 bool Exists(const std::wstring& path)
@@ -119,7 +137,12 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         PrintDevice(device);
 
         bool deviceSaved = false;
-        if (FindFiles(device, std::move(ahead), searchIndex)) {
+        // Records of an offline Windows have no live driver key to read again.
+        if (folders.imageRoot.empty() && DriverChangedSinceScan(device)) {
+            log.Print(L"  ERROR: The device's driver changed since the scan.\n");
+            // A set searched ahead for it belongs to the driver as the scan read it.
+            ahead.reset();
+        } else if (FindFiles(device, std::move(ahead), searchIndex)) {
             base += share;
             share = step - share;
             // A target inside the searched tree changes it with every copy: the next search
@@ -147,6 +170,7 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)
 {
+    log.Print(L"  Searching for driver files...\n");
     bool found = false;
     std::wstring reason;
     if (ahead && &ahead->device() == &device) {
@@ -199,7 +223,6 @@ void CDeviceSaver::PrintDevice(const DeviceInfo& device)
     log.Print(L"Class: %s [%s]\n", device.classDescription.c_str(), device.className.c_str());
     log.Print(L"Provider: %s\n", device.providerName.c_str());
     log.Print(L"Version: %s\n", device.driverVersion.c_str());
-    log.Print(L"  Searching for driver files...\n");
 }
 
 bool CDeviceSaver::Progress(double fraction)
