@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 #include <vssym32.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -407,4 +408,34 @@ void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const
         DrawCell(dc, *texts[i - 1], CellTextRect(x, x + columns[i].width, row, cellPadding));
         x += columns[i].width;
     }
+}
+
+bool CDeviceTreeView::ContextMenuPoint(LPARAM screen, POINT& point)
+{
+    point = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
+    if (screen == -1) {
+        // From the keyboard: under the caret's row, where the user is looking, or at the
+        // tree's corner when that row is scrolled out of sight.
+        RECT label = {};
+        const HTREEITEM caret = tree.GetCaretItem();
+        if (!caret || !tree.GetItemRect(caret, label, true))
+            return false;
+        const RECT client = tree.ClientRect();
+        point = {label.left + scrollOffset, label.bottom};
+        if (!::PtInRect(&client, point))
+            point = {client.left, client.top};
+        ::ClientToScreen(tree, &point);
+    } else {
+        // A right-click acts on the row under the pointer, which becomes the selected one;
+        // empty space below the rows has no menu.
+        POINT inTree = point;
+        ::ScreenToClient(tree, &inTree);
+        inTree.x = TreeX(inTree.x, scrollOffset);
+        UINT flags = 0;
+        const HTREEITEM item = tree.HitTest(inTree, flags);
+        if (!item)
+            return false;
+        tree.SelectItem(item);
+    }
+    return true;
 }

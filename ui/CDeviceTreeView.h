@@ -57,6 +57,11 @@ public:
     void SetDpi(UINT newDpi);
     // Back to the left edge, as after a new scan.
     void ResetScroll();
+    // Where a context menu for a device row opens, in screen coordinates. `screen` is
+    // WM_CONTEXTMENU's point: -1 from the keyboard (under the caret's row, or the tree's corner
+    // when that row is out of sight); else a right-click, whose row becomes the selected one.
+    // False when there is no row to act on.
+    bool ContextMenuPoint(LPARAM screen, POINT& point);
 
 private:
     CCustomTreeViewCtrlEx tree;

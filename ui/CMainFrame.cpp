@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <windowsx.h>
-
 #include <iterator>
 
 #include "ui/Settings.h"
@@ -15,7 +13,6 @@
 #include "platform/Trace.h"
 #include "resources/resource.h"
 #include "ui/ProgressBar.h"
-#include "ui/RowLayout.h"
 #include "ui/TickedDevices.h"
 #include "ui/ToolbarImages.h"
 #include "ui/WindowFit.h"
@@ -559,39 +556,8 @@ bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
     if (scanning || (source != view.Tree().get() && source != view.get()))
         return false;
     POINT point = {};
-    if (ContextMenuPoint(screen, point))
+    if (view.ContextMenuPoint(screen, point))
         ShowDeviceMenu(point);
-    return true;
-}
-
-bool CMainFrame::ContextMenuPoint(LPARAM screen, POINT& point)
-{
-    CCustomTreeViewCtrlEx& tree = view.Tree();
-    point = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
-    if (screen == -1) {
-        // From the keyboard: under the caret's row, where the user is looking, or at the
-        // tree's corner when that row is scrolled out of sight.
-        RECT label = {};
-        const HTREEITEM caret = tree.GetCaretItem();
-        if (!caret || !tree.GetItemRect(caret, label, true))
-            return false;
-        const RECT client = tree.ClientRect();
-        point = {label.left + view.ScrollOffset(), label.bottom};
-        if (!::PtInRect(&client, point))
-            point = {client.left, client.top};
-        ::ClientToScreen(tree, &point);
-    } else {
-        // A right-click acts on the row under the pointer, which becomes the selected one;
-        // empty space below the rows has no menu.
-        POINT inTree = point;
-        ::ScreenToClient(tree, &inTree);
-        inTree.x = TreeX(inTree.x, view.ScrollOffset());
-        UINT flags = 0;
-        const HTREEITEM item = tree.HitTest(inTree, flags);
-        if (!item)
-            return false;
-        tree.SelectItem(item);
-    }
     return true;
 }
 

@@ -92,9 +92,6 @@ private:
     // A context menu asked for at `screen` (-1, -1 from the keyboard) over `source`; false
     // when it is not the tree's.
     bool OnContextMenu(HWND source, LPARAM screen);
-    // Where the menu opens: under the caret's row from the keyboard, at the pointer for a
-    // right-click (whose row becomes the selected one). False when there is no row for it.
-    bool ContextMenuPoint(LPARAM screen, POINT& point);
     // The device row's menu at `point` on screen; the chosen command runs at once.
     void ShowDeviceMenu(POINT point);
     void SaveSelectedDevice();

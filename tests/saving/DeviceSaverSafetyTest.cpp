@@ -305,8 +305,9 @@ TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
         // The current folder itself cannot go: only what the run put in it.
         ASSERT_TRUE(RemoveTree(form.resolved + L"\\Ports"));
         ASSERT_TRUE(::DeleteFileW((form.resolved + L"\\" + logs[0]).c_str()));
-        if (form.resolved != work)
+        if (form.resolved != work) {
             ASSERT_TRUE(::RemoveDirectoryW(form.resolved.c_str()));
+        }
     }
     ::SetCurrentDirectoryW(previous);
     EXPECT_EQ(ListTree(sandbox.path()), Sorted({L"payload.bin", L"work\\"})) << "nothing anywhere else";

@@ -93,8 +93,9 @@ std::function<bool()> ChooseInMenu(MenuSeen& seen, WORD key, const std::wstring&
         const HWND menuWindow = FindOwnWindow(L"#32768");
         if (!menuWindow)
             return false;
-        if (!picture.empty())
+        if (!picture.empty()) {
             EXPECT_TRUE(SaveScreenshot(menuWindow, picture));
+        }
         const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = L"";
