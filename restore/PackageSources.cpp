@@ -9,6 +9,7 @@
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -136,6 +137,7 @@ UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UIN
         ScanOne(*scan, *reinterpret_cast<const FILEPATHS_W*>(param1));
         return NO_ERROR;
     } catch (...) {
+        TraceFailure(L"package source scan");
         scan->failed = true;
         return ERROR_OUTOFMEMORY;
     }
