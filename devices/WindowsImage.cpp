@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <cwchar>
+#include <cwctype>
 
 #include "model/OemInfName.h"
 #include "platform/LoadedHive.h"
@@ -157,6 +158,16 @@ private:
     UniqueRegKey class_;
 };
 
+// The image's folder as the file system resolves it, so that the hive is loaded and every file
+// is looked for in the folder the user meant, whatever the current folder. A bare drive ("E:")
+// names that disk's root, as one says of an attached disk, not the drive's current folder.
+std::wstring ImageRoot(const std::wstring& given)
+{
+    const bool bareDrive = given.size() == 2 && given[1] == L':' && ::iswalpha(given[0]);
+    const std::wstring full = FullPathOf(bareDrive ? given + L'\\' : given);
+    return WithBackslash(full.empty() ? given : full);
+}
+
 } // namespace
 
 const wchar_t* ProgramArchitecture() noexcept
@@ -178,7 +189,7 @@ std::wstring DirectText(const std::wstring& stored)
     return separator == std::wstring::npos ? stored : stored.substr(separator + 1);
 }
 
-WindowsImage::WindowsImage(std::wstring root) : root_(WithBackslash(root)) {}
+WindowsImage::WindowsImage(std::wstring root) : root_(ImageRoot(root)) {}
 
 std::wstring WindowsImage::WindowsFolder() const
 {

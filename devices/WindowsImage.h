@@ -28,7 +28,8 @@ public:
     // root: the folder that holds the Windows folder.
     explicit WindowsImage(std::wstring root);
 
-    // The folder as given, with a closing backslash.
+    // The folder as the file system resolves it (a bare drive such as E: is its root), with a
+    // closing backslash.
     const std::wstring& Root() const noexcept { return root_; }
     std::wstring WindowsFolder() const;
     std::wstring HiveFile() const;

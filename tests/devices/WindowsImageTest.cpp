@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "devices/DeviceList.h"
@@ -232,4 +234,26 @@ TEST(DirectText, TakesTheInstalledTextOfAnIndirectString)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DirectText(c.stored), c.expected) << ::testing::PrintToString(std::wstring(c.stored));
+}
+
+TEST(WindowsImageRoot, IsTheFolderAsTheFileSystemResolvesItAndABareDriveIsItsRoot)
+{
+    wchar_t current[MAX_PATH] = L"";
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    std::wstring here = current;
+    if (here.back() != L'\\')
+        here += L'\\';
+    const std::wstring drive = here.substr(0, 2);
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"E:", L"E:\\"},
+        {L"E:\\", L"E:\\"},
+        {L"D:\\Old PC\\.\\disk\\..", L"D:\\Old PC\\"},
+        {L"D:\\Old PC ", L"D:\\Old PC\\"},
+        {L".", here},
+        {L"img", here + L"img\\"},
+        {L"\\", drive + L"\\"},
+    };
+    for (const auto& [given, root] : cases)
+        EXPECT_EQ(WindowsImage(given).Root(), root) << given;
+    EXPECT_EQ(WindowsImage(L".").HiveFile(), here + L"Windows\\System32\\config\\SYSTEM");
 }
