@@ -25,10 +25,17 @@ std::wstring VerdictLine(const DriverPackage& package)
     return line;
 }
 
-bool CBackupVerifier::VerifyAll(const std::wstring& folder, FILE* console)
+bool CBackupVerifier::VerifyAll(const std::wstring& given, FILE* console)
 {
-    if (!log.Open(folder, console))
+    std::wstring folder;
+    const bool found = ResolveBackupFolder(given, folder);
+    // A folder that is not there gets no log: it stays in the temporary folder.
+    if (!log.Open(found ? folder : std::wstring(), console))
         return false;
+    if (!found) {
+        log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());
+        return false;
+    }
     packages = FindDriverPackages(folder);
     if (packages.empty()) {
         log.Print(L"ERROR: No driver packages found in %s\n", folder.c_str());

@@ -25,7 +25,8 @@ public:
     // When the log is finished its path goes to output as a line, instead of opening it.
     void ReportLogPathTo(FILE* output) { log.ReportPathInsteadOfOpening(output); }
 
-    // Verifies every package under folder, one line per package with its verdict and one per
+    // Verifies every package under folder (resolved as the file system resolves it; a folder
+    // that is not there is said as such), one line per package with its verdict and one per
     // bad file, then the count of intact ones. True only when packages were found and each is
     // intact or unsigned with every file present; false also when the reporter asked to stop.
     // console may be null.

@@ -15,21 +15,6 @@ namespace {
 // The parts of a package's step: staging, then installing.
 const double kStageShare = 0.2;
 
-// The folder the user named, resolved as the system resolves it (".", "sub\folder", a
-// trailing backslash); false when no folder is there.
-bool ResolveFolder(const std::wstring& given, std::wstring& full)
-{
-    full = FullPathOf(given);
-    if (full.empty()) {
-        full = given;
-        return false;
-    }
-    while (full.size() > 3 && full.back() == L'\\')
-        full.pop_back();
-    const DWORD attributes = ::GetFileAttributesW(full.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 } // namespace
 
 void ForceOverNewer(DriverPackage& package)
@@ -58,7 +43,7 @@ CDriverRestorer::~CDriverRestorer()
 
 bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
 {
-    folderFound = ResolveFolder(restoredFolder, folder);
+    folderFound = ResolveBackupFolder(restoredFolder, folder);
     logStarted = true;
     // A folder that is not there takes no log: it stays in the temporary folder.
     const bool opened = log.Open(folderFound ? folder : std::wstring(), console);
@@ -71,7 +56,7 @@ bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
 
 bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool force)
 {
-    folderFound = ResolveFolder(restoredFolder, folder);
+    folderFound = ResolveBackupFolder(restoredFolder, folder);
     packages.clear();
     if (!folderFound)
         return false;

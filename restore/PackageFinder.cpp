@@ -91,3 +91,16 @@ std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder)
     });
     return packages;
 }
+
+bool ResolveBackupFolder(const std::wstring& given, std::wstring& full)
+{
+    full = FullPathOf(given);
+    if (full.empty()) {
+        full = given;
+        return false;
+    }
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

@@ -13,5 +13,10 @@
 // none or is not a folder.
 std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder);
 
+// The backup folder the user named, resolved as the file system resolves it (".", "sub\folder",
+// trailing backslashes): its full path in `full`, or what was given when it cannot be resolved.
+// False when no folder is there (a missing folder, a file).
+bool ResolveBackupFolder(const std::wstring& given, std::wstring& full);
+
 // True when the file name ends in ".inf", in any case.
 bool HasInfExtension(const std::wstring& name);

@@ -129,3 +129,30 @@ TEST_F(CommandLineVerifyTest, FolderWithoutPackagesFails)
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(ExpectLog(run, empty), L"ERROR: No driver packages found in " + empty + L"\r\n");
 }
+
+TEST_F(CommandLineVerifyTest, AFolderGivenRelativeIsTheOneUnderTheCurrentFolder)
+{
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(sandbox.path().c_str()));
+    const ProgramRun run = Verify(L"Driver Backup\\" + std::wstring(fixture::kTestClassDescription) + L"\\.");
+    ::SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << std::string(run.output.begin(), run.output.end());
+    const std::wstring folder = backup + L"\\" + fixture::kTestClassDescription;
+    const std::wstring log = ExpectLog(run, folder);
+    EXPECT_EQ(log.rfind(Head(folder), 0), 0u) << std::string(log.begin(), log.end());
+    EXPECT_NE(log.find(L"Verified: 3 of 3 driver package(s) intact."), std::wstring::npos);
+}
+
+TEST_F(CommandLineVerifyTest, AMissingFolderIsNamedAsSuch)
+{
+    ASSERT_TRUE(WriteFileBytes(sandbox / L"file.txt", "no folder"));
+    for (const std::wstring& missing : {backup + L"\\missing", sandbox / L"file.txt"}) {
+        SCOPED_TRACE(::testing::PrintToString(missing));
+        const ProgramRun run = Verify(missing);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output.rfind(LogBytes(L"ERROR: Folder not found: " + missing + L"\n"), 0), 0u) << run.output;
+    }
+}
