@@ -113,18 +113,22 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     devices.try_emplace(key, std::move(device));
 }
 
+void TakeDriverKey(DriverKeyValues values, DeviceInfo& device)
+{
+    if (!values.found)
+        return;
+    device.providerName = std::move(values.providerName);
+    device.infPath = std::move(values.infPath);
+    device.infSection = std::move(values.infSection);
+    device.infSectionExt = std::move(values.infSectionExt);
+    device.driverDate = std::move(values.driverDate);
+    device.driverVersion = std::move(values.driverVersion);
+    device.isOemInf = IsOemInfName(device.infPath);
+}
+
 void DeviceList::ReadDriverKey(DeviceInfo& device) const
 {
-    DriverKeyValues key = ::ReadDriverKey(deviceInfoSet.get(), device.devInfoData);
-    if (!key.found)
-        return;
-    device.providerName = std::move(key.providerName);
-    device.infPath = std::move(key.infPath);
-    device.infSection = std::move(key.infSection);
-    device.infSectionExt = std::move(key.infSectionExt);
-    device.driverDate = std::move(key.driverDate);
-    device.driverVersion = std::move(key.driverVersion);
-    device.isOemInf = IsOemInfName(device.infPath);
+    TakeDriverKey(::ReadDriverKey(deviceInfoSet.get(), device.devInfoData), device);
 }
 
 const std::optional<std::wstring>& DeviceList::ClassDescriptionOf(const GUID& classGuid)

@@ -14,6 +14,7 @@
 
 #include "model/DeviceInfo.h"
 #include "model/IProgressReporter.h"
+#include "platform/DriverKey.h"
 #include "platform/Handles.h"
 
 // std::less on std::wstring compares UTF-16 code units as unsigned values, shorter prefix
@@ -32,6 +33,10 @@ HDEVINFO SystemDeviceSet(DWORD flags);
 // The reporter sees (i + 1) / n before each device. False when that system cannot be read.
 using DeviceRecordSource =
     std::function<bool(bool includeAll, IProgressReporter& reporter, std::vector<std::unique_ptr<DeviceInfo>>& records)>;
+
+// Puts a driver key's values into the device's record (the oem test included); a key that was
+// not found leaves the record as it was.
+void TakeDriverKey(DriverKeyValues values, DeviceInfo& device);
 
 class DeviceList {
 public:

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "model/OemInfName.h"
+#include "devices/DeviceList.h"
 #include "platform/LoadedHive.h"
 #include "platform/RegistryKey.h"
 #include "platform/ShellPath.h"
@@ -144,13 +144,7 @@ private:
         const UniqueRegKey key = OpenKey(class_.get(), driver);
         if (!key)
             return false;
-        record.providerName = ReadStoredText(key.get(), L"ProviderName");
-        record.infPath = ReadStoredText(key.get(), L"InfPath");
-        record.infSection = ReadStoredText(key.get(), L"InfSection");
-        record.infSectionExt = ReadStoredText(key.get(), L"InfSectionExt");
-        record.driverDate = ReadStoredText(key.get(), L"DriverDate");
-        record.driverVersion = ReadStoredText(key.get(), L"DriverVersion");
-        record.isOemInf = IsOemInfName(record.infPath);
+        TakeDriverKey(ReadDriverKeyValues(key.get(), ReadStoredText), record);
         return !record.infPath.empty() && !record.infSection.empty();
     }
 

@@ -3,21 +3,26 @@
 #include "platform/Handles.h"
 #include "platform/RegistryText.h"
 
-DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element)
+DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*))
 {
     DriverKeyValues values;
+    values.found = true;
+    values.providerName = readText(key, L"ProviderName");
+    values.infPath = readText(key, L"InfPath");
+    values.infSection = readText(key, L"InfSection");
+    values.infSectionExt = readText(key, L"InfSectionExt");
+    values.driverDate = readText(key, L"DriverDate");
+    values.driverVersion = readText(key, L"DriverVersion");
+    return values;
+}
+
+DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element)
+{
     SP_DEVINFO_DATA data = element;
     const UniqueRegKey key(::SetupDiOpenDevRegKey(set, &data, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
     if (!key)
-        return values;
-    values.found = true;
-    values.providerName = ReadRegistryText(key.get(), L"ProviderName");
-    values.infPath = ReadRegistryText(key.get(), L"InfPath");
-    values.infSection = ReadRegistryText(key.get(), L"InfSection");
-    values.infSectionExt = ReadRegistryText(key.get(), L"InfSectionExt");
-    values.driverDate = ReadRegistryText(key.get(), L"DriverDate");
-    values.driverVersion = ReadRegistryText(key.get(), L"DriverVersion");
-    return values;
+        return DriverKeyValues();
+    return ReadDriverKeyValues(key.get(), ReadRegistryText);
 }
 
 DriverKeyValues ReadDriverKey(const std::wstring& instanceId)

@@ -17,6 +17,9 @@ struct DriverKeyValues {
     std::wstring driverVersion;
 };
 
+// The values of an open driver key, each read with `readText` (the registry text reader of the
+// running system, or one that leaves an offline image's variables unexpanded).
+DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*));
 // The driver key of a device of an open device set.
 DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element);
 // The driver key of the device with this instance ID, as it is now.

@@ -10,6 +10,7 @@
 #include "discovery/InfLocation.h"
 #include "platform/DeviceProperties.h"
 #include "platform/FileHash.h"
+#include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
 #include "saving/SavePaths.h"
 
@@ -41,13 +42,11 @@ std::wstring UtcNow()
     return text;
 }
 
-// path relative to folder, when it lies inside it.
+// path relative to folder, when it lies inside it (names compared as the file system compares them).
 std::optional<std::wstring> RelativeTo(const std::wstring& folder, const std::wstring& path)
 {
-    std::wstring prefix = folder;
-    if (!prefix.empty() && prefix.back() != L'\\')
-        prefix += L'\\';
-    if (path.size() <= prefix.size() || FoldAsciiCase(path.substr(0, prefix.size())) != FoldAsciiCase(prefix))
+    const std::wstring prefix = WithBackslash(folder);
+    if (path.size() <= prefix.size() || !IsWithinFolder(path, folder))
         return std::nullopt;
     return path.substr(prefix.size());
 }
@@ -106,10 +105,10 @@ std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstri
 {
     std::vector<ReportFile> files;
     // Names that differ only in case are one file on disk, listed once.
-    std::set<std::wstring> listed;
+    std::set<std::wstring, FileNameLess> listed;
     for (const DriverFile& file : device.files) {
         std::wstring target;
-        if (!ResolveInFolder(folder, file.name, target) || !listed.insert(FoldAsciiCase(target)).second)
+        if (!ResolveInFolder(folder, file.name, target) || !listed.insert(target).second)
             continue;
         ReportFile entry;
         const std::optional<std::wstring> relative = RelativeTo(folder, target);

@@ -177,7 +177,6 @@ void SaveLog::ReportPathInsteadOfOpening(FILE* output)
 
 bool SaveLog::Finish()
 {
-    const bool whole = !isOpen || !writeFailed;
     if (isOpen) {
         // Closing writes out what the stream still holds: that may fail as well.
         ::SetLastError(ERROR_SUCCESS);
@@ -200,7 +199,7 @@ bool SaveLog::Finish()
         else
             shell.Open(shown);
     }
-    const bool result = whole && !writeFailed;
+    const bool result = !writeFailed;
     isOpen = false;
     tempPath.clear();
     finalPath.clear();

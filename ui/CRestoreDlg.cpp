@@ -193,7 +193,8 @@ bool CRestoreDlg::Progress(double)
 void CRestoreDlg::OnChecked()
 {
     checking = false;
-    if (closeRequested) {
+    // Cancel during the work asked it to stop and left the ending to now.
+    if (worker.StopRequested()) {
         EndDialog(IDCANCEL);
         return;
     }
@@ -245,7 +246,6 @@ void CRestoreDlg::OnCancel()
     // The check still uses the restorer: the dialog ends once the worker is done with it.
     if (checking) {
         worker.RequestStop();
-        closeRequested = true;
         return;
     }
     EndDialog(IDCANCEL);

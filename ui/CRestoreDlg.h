@@ -52,7 +52,6 @@ private:
     IMessageBox& messages;
     UINT dpi = 96;
     bool checking = false;
-    bool closeRequested = false;
     BackgroundTask worker;
     CDriverRestorer restorer;
 };

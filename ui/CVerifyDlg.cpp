@@ -81,7 +81,6 @@ bool CVerifyDlg::OnCommand(UINT id, UINT, HWND)
     // The verification still uses the verifier: the dialog ends once the worker is done with it.
     if (verifying) {
         worker.RequestStop();
-        closeRequested = true;
         return true;
     }
     EndDialog(IDCANCEL);
@@ -145,7 +144,8 @@ bool CVerifyDlg::Progress(double)
 void CVerifyDlg::OnVerified()
 {
     verifying = false;
-    if (closeRequested) {
+    // Cancel during the work asked it to stop and left the ending to now.
+    if (worker.StopRequested()) {
         EndDialog(IDCANCEL);
         return;
     }

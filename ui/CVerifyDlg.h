@@ -44,7 +44,6 @@ private:
     std::wstring folder;
     UINT dpi = 96;
     bool verifying = false;
-    bool closeRequested = false;
     BackgroundTask worker;
     CBackupVerifier verifier;
 };

@@ -135,9 +135,12 @@ TEST_F(WindowsImageTest, KeepsTheSameDevicesAsAScanOfTheRunningSystem)
     ASSERT_TRUE(hive.SetText(Enum(L"ROOT\\NOKEY\\0000"), L"DeviceDesc", L"No driver key"));
     ASSERT_TRUE(hive.SetText(Enum(L"ROOT\\NODRIVER\\0000"), L"DeviceDesc", L"No driver value"));
 
-    EXPECT_EQ(Read(false).size(), 1u);
+    const auto oemOnly = Read(false);
+    ASSERT_EQ(oemOnly.size(), 1u);
+    EXPECT_EQ(oemOnly[0]->instanceId, L"ROOT\\CONTOSO\\0000");
     const auto all = Read(true);
     ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0]->instanceId, L"ROOT\\CONTOSO\\0000");
     EXPECT_EQ(all[1]->instanceId, L"ROOT\\INBOX\\0000");
     EXPECT_FALSE(all[1]->isOemInf);
 }

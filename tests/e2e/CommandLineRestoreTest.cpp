@@ -374,22 +374,6 @@ TEST_F(CommandLineRestoreTest, NothingIsReadFromOutsideTheRestoredFolder)
     EXPECT_EQ(::GetFileAttributesW((folders.windowsDir + L"\\inf\\rsplant.inf").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(CommandLineRestoreTest, AFolderGivenRelativeIsTheOneUnderTheCurrentFolder)
-{
-    const fixture::SimpleDriver driver = WriteBackedUp(L"rsrelative", L"Relative Widget", L"1.0.0.0");
-    wchar_t previous[MAX_PATH] = L"";
-    ::GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryW(sandbox.path().c_str()));
-    const ProgramRun run = Restore(L"", L"Driver Backup\\" + driver.classDescription);
-    ::SetCurrentDirectoryW(previous);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u) << run.output;
-    const std::wstring folder = backup + L"\\" + driver.classDescription;
-    EXPECT_TRUE(Holds(run.output, L"  Source path is " + folder + L"\n")) << run.output;
-    EXPECT_TRUE(Holds(run.output, L"  Staged (no device present).\n")) << run.output;
-    Staged(run.output);
-}
-
 TEST_F(CommandLineRestoreTest, AMissingFolderIsNamedAsSuch)
 {
     for (const std::wstring& missing : {backup + L"\\missing", sandbox / L"file.txt"}) {

@@ -263,9 +263,11 @@ TEST_F(MainWindow, EveryItemOfEachMenuHasAnAccessKeyOfItsOwn)
 {
     Start();
     const HMENU bar = frame->Menu().get();
+    ASSERT_EQ(::GetMenuItemCount(bar), 3) << "Device, Tools and Help";
     for (int popup = 0; popup < ::GetMenuItemCount(bar); ++popup) {
         const HMENU menu = ::GetSubMenu(bar, popup);
         ASSERT_NE(menu, nullptr);
+        ASSERT_GT(::GetMenuItemCount(menu), 0);
         std::wstring keys;
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
             wchar_t text[128] = L"";
