@@ -147,8 +147,7 @@ SystemFolders ReadImageFolders(const std::wstring& imageRoot, const std::wstring
 
 bool IsInsideFolder(const std::wstring& path, const std::wstring& folder)
 {
-    return !folder.empty() && path.size() > folder.size() &&
-           EqualsFoldingAsciiCase(path.substr(0, folder.size()), folder);
+    return !folder.empty() && path.size() > folder.size() && IsWithinFolder(path, folder);
 }
 
 std::wstring PathInImage(const std::wstring& path, const SystemFolders& folders)

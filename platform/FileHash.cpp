@@ -58,18 +58,16 @@ private:
 
 } // namespace
 
-bool Sha256OfFile(const std::wstring& path, std::string& hexDigest, uint64_t& size)
+bool Sha256OfHandle(HANDLE file, std::string& hexDigest, uint64_t& size)
 {
-    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     Sha256 hash;
-    if (!file || !hash.valid())
+    if (!hash.valid())
         return false;
     std::vector<char> buffer(kReadSize);
     uint64_t total = 0;
     DWORD read = 0;
     do {
-        if (!::ReadFile(file.get(), buffer.data(), kReadSize, &read, nullptr) || !hash.Add(buffer.data(), read))
+        if (!::ReadFile(file, buffer.data(), kReadSize, &read, nullptr) || !hash.Add(buffer.data(), read))
             return false;
         total += read;
     } while (read > 0);
@@ -78,3 +76,9 @@ bool Sha256OfFile(const std::wstring& path, std::string& hexDigest, uint64_t& si
     return !hexDigest.empty();
 }
 
+bool Sha256OfFile(const std::wstring& path, std::string& hexDigest, uint64_t& size)
+{
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return file && Sha256OfHandle(file.get(), hexDigest, size);
+}

@@ -1,9 +1,10 @@
 #include "restore/CatalogHasher.h"
 
-#include <bcrypt.h>
+#include <cctype>
+#include <cstdint>
+#include <string>
 
-#include <memory>
-
+#include "platform/FileHash.h"
 #include "platform/ProcAddress.h"
 
 namespace {
@@ -19,12 +20,6 @@ bool Rewind(HANDLE file)
     return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
 }
 
-struct AlgorithmCloser {
-    void operator()(BCRYPT_ALG_HANDLE algorithm) const { ::BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct HashCloser {
-    void operator()(BCRYPT_HASH_HANDLE hash) const { ::BCryptDestroyHash(hash); }
-};
 
 } // namespace
 
@@ -83,38 +78,17 @@ bool CatalogHasher::Tags(const std::wstring& path, std::vector<std::wstring>& ta
 
 std::wstring WholeFileSha256Tag(HANDLE file, DWORD& error)
 {
-    BCRYPT_ALG_HANDLE algorithmHandle = nullptr;
-    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithmHandle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-        error = ERROR_NOT_SUPPORTED;
+    std::string hex;
+    uint64_t size = 0;
+    ::SetLastError(ERROR_SUCCESS);
+    if (!Sha256OfHandle(file, hex, size)) {
+        error = ::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : static_cast<DWORD>(ERROR_NOT_SUPPORTED);
         return std::wstring();
     }
-    const std::unique_ptr<void, AlgorithmCloser> algorithm(algorithmHandle);
-    BCRYPT_HASH_HANDLE hashHandle = nullptr;
-    if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), &hashHandle, nullptr, 0, nullptr, 0, 0))) {
-        error = ERROR_NOT_SUPPORTED;
-        return std::wstring();
-    }
-    const std::unique_ptr<void, HashCloser> hash(hashHandle);
-    std::vector<BYTE> chunk(64 * 1024);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
-            error = ::GetLastError();
-            return std::wstring();
-        }
-        if (read == 0)
-            break;
-        if (!BCRYPT_SUCCESS(::BCryptHashData(hash.get(), chunk.data(), read, 0))) {
-            error = ERROR_NOT_SUPPORTED;
-            return std::wstring();
-        }
-    }
-    BYTE digest[32] = {};
-    if (!BCRYPT_SUCCESS(::BCryptFinishHash(hash.get(), digest, sizeof(digest), 0))) {
-        error = ERROR_NOT_SUPPORTED;
-        return std::wstring();
-    }
-    return HexTag(digest, sizeof(digest));
+    std::wstring tag;
+    for (const char digit : hex)
+        tag += static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(digit)));
+    return tag;
 }
 
 bool CatalogHasher::AppendTag(HCATADMIN admin, HANDLE file, std::vector<std::wstring>& tags, DWORD& error) const
