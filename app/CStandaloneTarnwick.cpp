@@ -11,13 +11,13 @@
 #include "discovery/SystemFolders.h"
 #include "platform/Trace.h"
 #include "platform/WorkerThread.h"
-#include "restore/CBackupVerifier.h"
+#include "backup/CBackupVerifier.h"
 #include "restore/CDriverRestorer.h"
 #include "restore/RestorePlan.h"
 #include "saving/CDeviceSaver.h"
 #include "saving/DeviceReport.h"
 #include "saving/ReportWriter.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 #include "saving/SavePaths.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
 #include "saving/DeviceReport.h"
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
 public:

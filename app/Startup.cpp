@@ -13,8 +13,8 @@
 #include "app/Wow64.h"
 #include "framework/AppModule.h"
 #include "framework/SystemMessageBox.h"
-#include "saving/SaveLog.h"
-#include "saving/SystemShellOpen.h"
+#include "log/SaveLog.h"
+#include "log/SystemShellOpen.h"
 #include "ui/MainWindow.h"
 
 namespace {

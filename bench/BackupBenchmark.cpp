@@ -25,7 +25,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
-#include "saving/SystemShellOpen.h"
+#include "log/SystemShellOpen.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/OpenVerbRecorder.h"

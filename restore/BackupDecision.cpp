@@ -10,7 +10,7 @@
 
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
-#include "restore/DriverVersion.h"
+#include "backup/DriverVersion.h"
 
 namespace {
 

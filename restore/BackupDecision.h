@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 // Packages with the same INF bytes and the same catalog bytes (or no catalog) that the check
 // found usable become the first of them, which lists the others' folders in sameIn.

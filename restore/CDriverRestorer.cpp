@@ -4,10 +4,10 @@
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
 #include "restore/BackupDecision.h"
-#include "restore/PackageChecker.h"
-#include "restore/PackageFinder.h"
+#include "backup/PackageChecker.h"
+#include "backup/PackageFinder.h"
 #include "restore/PackageInstaller.h"
-#include "restore/PackageVerifier.h"
+#include "backup/PackageVerifier.h"
 #include "restore/RestoreDecision.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "model/IProgressReporter.h"
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 #include "restore/PackageInstaller.h"
 #include "discovery/SystemFolders.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 
 class CDriverRestorer {
 public:

@@ -11,7 +11,7 @@
 
 #include "model/IProgressReporter.h"
 #include "platform/DriverKey.h"
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 // Publishes the INF; sets publishedInf, or error with the system's reason.
 bool StagePackage(DriverPackage& package);

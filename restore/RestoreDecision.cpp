@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "restore/DriverVersion.h"
+#include "backup/DriverVersion.h"
 
 namespace {
 

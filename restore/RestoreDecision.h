@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 enum class RestoreAction {
     Install,

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 // The lines of one package: its INF in the backup, its saved version, the present devices it
 // would bind to (name, instance ID, installed version) and the decision.

@@ -17,7 +17,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/FileNameCompare.h"
 #include "saving/ISaveObserver.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 
 class FileSearchIndex;
 class FileSetLookahead;

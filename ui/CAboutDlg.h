@@ -5,7 +5,7 @@
 #include "framework/CDialogImpl.h"
 #include "platform/Handles.h"
 #include "resources/resource.h"
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 
 class CAboutDlg : public CDialogImpl<CAboutDlg> {
 public:

@@ -14,7 +14,7 @@
 #include "model/IProgressReporter.h"
 #include "platform/BackgroundTask.h"
 #include "resources/resource.h"
-#include "restore/CBackupVerifier.h"
+#include "backup/CBackupVerifier.h"
 #include "ui/ShellServices.h"
 
 class CVerifyDlg : public CDialogImpl<CVerifyDlg>, public CDialogResize<CVerifyDlg>, public IProgressReporter {

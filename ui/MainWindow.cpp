@@ -3,7 +3,7 @@
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
 #include "framework/SystemMessageBox.h"
-#include "saving/SystemShellOpen.h"
+#include "log/SystemShellOpen.h"
 #include "ui/CMainFrame.h"
 #include "ui/MainFrameActions.h"
 #include "ui/SystemFolderPicker.h"

@@ -5,7 +5,7 @@
 
 #include "framework/IMessageBox.h"
 #include "discovery/SystemFolders.h"
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 #include "ui/IFolderPicker.h"
 
 struct ShellServices {

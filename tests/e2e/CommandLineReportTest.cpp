@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "discovery/SystemFolders.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ReferenceHash.h"

@@ -4,10 +4,10 @@
 
 #include "restore/BackupDecision.h"
 #include "restore/CDriverRestorer.h"
-#include "restore/DriverVersion.h"
+#include "backup/DriverVersion.h"
 #include "restore/RestoreDecision.h"
 #include "restore/RestorePlan.h"
-#include "restore/RestoreStatus.h"
+#include "backup/RestoreStatus.h"
 #include "ui/CRestoreDlg.h"
 
 namespace {

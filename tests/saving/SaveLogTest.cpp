@@ -5,7 +5,7 @@
 #include <string>
 
 #include "discovery/SystemFolders.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 #include "saving/SavePaths.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ShellOpenRecorder.h"

@@ -6,7 +6,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 #include "saving/SavePaths.h"
 #include "tests/support/TempFolder.h"
 

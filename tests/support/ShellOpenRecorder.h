@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 
 class ShellOpenRecorder final : public IShellOpen {
 public:

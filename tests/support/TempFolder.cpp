@@ -139,12 +139,16 @@ std::wstring Widen(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-} // namespace
-
-bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
+bool IsFileLink(const std::wstring& path)
 {
-    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsDirectoryLink(link))
-        return true;
+    // Wine shows no reparse point on a file link: the link is there when its target's bytes
+    // can be opened through it.
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A Unix symbolic link, made by Wine's start of a Unix program; done once the check sees it.
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target, bool (*made)(const std::wstring&))
+{
     const std::string unixLink = UnixPath(link);
     const std::string unixTarget = UnixPath(target);
     if (unixLink.empty() || unixTarget.empty())
@@ -160,7 +164,40 @@ bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
     // Wine cannot wait for a Unix process: its handle is signalled at once. Watch for the link.
-    for (int tries = 0; tries < 200 && !IsDirectoryLink(link); ++tries)
+    for (int tries = 0; tries < 200 && !made(link); ++tries)
         ::Sleep(50);
-    return IsDirectoryLink(link);
+    return made(link);
+}
+
+} // namespace
+
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target)
+{
+    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsDirectoryLink(link))
+        return true;
+    return MakeUnixLink(link, target, IsDirectoryLink);
+}
+
+bool MakeFileLink(const std::wstring& link, const std::wstring& target)
+{
+    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && IsFileLink(link))
+        return true;
+    return MakeUnixLink(link, target, IsFileLink);
+}
+
+CurrentFolderGuard::CurrentFolderGuard(const std::wstring& folder)
+{
+    const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring previous(length, L'\0');
+    if (length > 0 && ::GetCurrentDirectoryW(length, &previous[0]) == length - 1) {
+        previous.resize(length - 1);
+        previous_ = previous;
+        entered_ = ::SetCurrentDirectoryW(folder.c_str()) != FALSE;
+    }
+}
+
+CurrentFolderGuard::~CurrentFolderGuard()
+{
+    if (entered_)
+        ::SetCurrentDirectoryW(previous_.c_str());
 }

@@ -36,3 +36,20 @@ bool RemoveTree(const std::wstring& path);
 // point) to target. Under Wine, which cannot make Windows links, a Unix symbolic link is made
 // instead; Wine reports it the same way.
 bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+// The same for a file: link becomes a symbolic link to the file target.
+bool MakeFileLink(const std::wstring& link, const std::wstring& target);
+
+// Makes folder the current folder while it lives; the one before comes back when it goes.
+class CurrentFolderGuard {
+public:
+    explicit CurrentFolderGuard(const std::wstring& folder);
+    ~CurrentFolderGuard();
+    CurrentFolderGuard(const CurrentFolderGuard&) = delete;
+    CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
+
+    bool entered() const { return entered_; }
+
+private:
+    std::wstring previous_;
+    bool entered_ = false;
+};

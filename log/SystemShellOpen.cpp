@@ -1,4 +1,4 @@
-#include "saving/SystemShellOpen.h"
+#include "log/SystemShellOpen.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-#include "restore/CatalogMembers.h"
+#include "platform/CatalogMembers.h"
 
 #include <windows.h>
 #include <wincrypt.h>

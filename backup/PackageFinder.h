@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 // The packages under folder (a full path), ordered by their path relative to it (letters A
 // to Z in any case). Links inside the folder are not followed. An INF whose path is too long

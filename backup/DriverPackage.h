@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "restore/PackageVerdict.h"
-#include "restore/RestoreStatus.h"
+#include "backup/PackageVerdict.h"
+#include "backup/RestoreStatus.h"
 
 // A present device that one of the package's models matches.
 struct MatchedDevice {

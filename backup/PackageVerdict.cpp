@@ -1,4 +1,4 @@
-#include "restore/PackageVerdict.h"
+#include "backup/PackageVerdict.h"
 
 Verdict JudgePackage(bool infRefused, bool filesMissing, bool hasCatalog, bool anyMismatch)
 {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "restore/CatalogHasher.h"
-#include "restore/DriverPackage.h"
-#include "restore/PackageVerdict.h"
+#include "platform/CatalogHasher.h"
+#include "backup/DriverPackage.h"
+#include "backup/PackageVerdict.h"
 
 class PackageVerifier {
 public:

@@ -1,11 +1,11 @@
-#include "restore/PackageVerifier.h"
+#include "backup/PackageVerifier.h"
 
 #include <softpub.h>
 #include <wintrust.h>
 
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
-#include "restore/CatalogMembers.h"
+#include "platform/CatalogMembers.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The shell's own "open" action (ShellExecuteW).
 #pragma once
 
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 
 class SystemShellOpen final : public IShellOpen {
 public:

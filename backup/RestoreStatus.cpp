@@ -1,6 +1,6 @@
-#include "restore/RestoreStatus.h"
+#include "backup/RestoreStatus.h"
 
-#include "restore/DriverVersion.h"
+#include "backup/DriverVersion.h"
 
 DeviceAction DecideDevice(const std::wstring& installedVersion, const std::wstring& packageVersion, bool force)
 {

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "saving/SaveLog.h"
+#include "log/SaveLog.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -13,7 +13,6 @@
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
-#include "saving/SavePaths.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "restore/PackageSources.h"
+#include "backup/PackageSources.h"
 
 #include <map>
 #include <set>

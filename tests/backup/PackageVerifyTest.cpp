@@ -6,9 +6,9 @@
 #include <cwchar>
 #include <functional>
 
-#include "restore/CatalogMembers.h"
-#include "restore/PackageChecker.h"
-#include "restore/PackageVerifier.h"
+#include "platform/CatalogMembers.h"
+#include "backup/PackageChecker.h"
+#include "backup/PackageVerifier.h"
 #include "tests/fixtures/CatalogWriter.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/TempFolder.h"

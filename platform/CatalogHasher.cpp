@@ -1,4 +1,4 @@
-#include "restore/CatalogHasher.h"
+#include "platform/CatalogHasher.h"
 
 #include <cctype>
 #include <cstdint>

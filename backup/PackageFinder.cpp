@@ -1,4 +1,4 @@
-#include "restore/PackageFinder.h"
+#include "backup/PackageFinder.h"
 
 #include <windows.h>
 #include <setupapi.h>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 struct SourceCheck {
     std::vector<std::wstring> missing;  // relative to the package folder

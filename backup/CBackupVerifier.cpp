@@ -1,8 +1,8 @@
-#include "restore/CBackupVerifier.h"
+#include "backup/CBackupVerifier.h"
 
-#include "restore/PackageChecker.h"
-#include "restore/PackageFinder.h"
-#include "restore/PackageVerifier.h"
+#include "backup/PackageChecker.h"
+#include "backup/PackageFinder.h"
+#include "backup/PackageVerifier.h"
 
 CBackupVerifier::CBackupVerifier(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
     : log(shell, folders.tempDir, L"verify-log"), reporter(progressReporter)

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "saving/IShellOpen.h"
+#include "log/IShellOpen.h"
 
 class SaveLog {
 public:

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
-#include "restore/DriverPackage.h"
+#include "backup/DriverPackage.h"
 
 class PackageChecker {
 public:

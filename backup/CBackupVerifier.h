@@ -11,8 +11,8 @@
 
 #include "discovery/SystemFolders.h"
 #include "model/IProgressReporter.h"
-#include "restore/DriverPackage.h"
-#include "saving/SaveLog.h"
+#include "backup/DriverPackage.h"
+#include "log/SaveLog.h"
 
 class CBackupVerifier {
 public:

@@ -7,8 +7,8 @@
 
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
-#include "restore/PackageChecker.h"
-#include "restore/PackageFinder.h"
+#include "backup/PackageChecker.h"
+#include "backup/PackageFinder.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/TempFolder.h"
 

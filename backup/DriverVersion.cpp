@@ -1,4 +1,4 @@
-#include "restore/DriverVersion.h"
+#include "backup/DriverVersion.h"
 
 #include <array>
 #include <cwctype>

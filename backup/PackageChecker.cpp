@@ -1,4 +1,4 @@
-#include "restore/PackageChecker.h"
+#include "backup/PackageChecker.h"
 
 #include <cfgmgr32.h>
 
@@ -11,8 +11,8 @@
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
-#include "restore/DriverVersion.h"
-#include "restore/PackageSources.h"
+#include "backup/DriverVersion.h"
+#include "backup/PackageSources.h"
 
 namespace {
 
