@@ -18,6 +18,7 @@
 #include "saving/DeviceReport.h"
 #include "saving/ReportWriter.h"
 #include "log/SaveLog.h"
+#include "platform/FolderPath.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -33,6 +34,15 @@ void PrintMessage(FILE* console, const std::wstring& message)
 void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem)
 {
     PrintMessage(console, L"ERROR: " + ImageProblemText(image, problem));
+}
+
+// The report file named on the command line: its folder made a folder value (the current
+// one when it names none), and the file inside it.
+PathResult<PathInside> ReportFilePath(const std::wstring& file)
+{
+    const std::wstring folder = WithoutFileName(file);
+    const PathResult<FolderPath> resolved = FolderPath::Resolve(folder.empty() ? L"." : folder);
+    return resolved ? resolved->Inside(FileNamePart(file)) : resolved.refusal();
 }
 
 } // namespace
@@ -74,6 +84,13 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
     SystemFolders folders = options.image.empty() ? ReadSystemFolders() : SystemFolders();
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
+    // The target, made a folder value once: the saver, its log and the report take it.
+    const PathResult<FolderPath> target = FolderPath::Resolve(options.path);
+    if (!target) {
+        PrintMessage(console, L"ERROR: Could not create target folder " + options.path + L": " +
+                                  RefusalText(target.refusal()) + L".\n");
+        return 1;
+    }
     DeviceList list;
     WindowsImage image(options.image);
     ImageProblem problem = options.image.empty() ? ImageProblem::None : image.CheckFolder();
@@ -101,7 +118,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         PrintMessage(console, ArchitectureNote(image));
     }
     int exitCode = 1;
-    SaveReportBuilder report(options.path);
+    SaveReportBuilder report(*target);
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(*this, shell, folders);
@@ -125,7 +142,7 @@ int CStandaloneTarnwick::SaveEveryDevice(const CommandLineOptions& options)
         // the save instead of after it.
         WorkerThread closer;
         closer.Post([&list] { list.CloseDeviceSet(); });
-        exitCode = saver.SaveAll(options.path, console) ? 0 : 1;
+        exitCode = saver.SaveAll(*target, console) ? 0 : 1;
         // A log that could not be written whole is a failure of the run: what it would have
         // told is lost.
         if (!saver.FinishLog())
@@ -152,9 +169,9 @@ int CStandaloneTarnwick::ListEveryDevice(const CommandLineOptions& options)
 
 bool CStandaloneTarnwick::WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console)
 {
-    const bool written = WriteReportFile(file, report);
-    const std::wstring full = FullPathOf(file);
-    const std::wstring shown = full.empty() ? file : full;
+    const PathResult<PathInside> path = ReportFilePath(file);
+    const bool written = path && WriteReportFile(path->full, report);
+    const std::wstring shown = path ? path->full : file;
     PrintMessage(console, written ? L"Report: " + shown + L"\n" : L"ERROR: Could not write the report " + shown + L"\n");
     return written;
 }

@@ -30,7 +30,8 @@ bool CBackupVerifier::VerifyAll(const std::wstring& given, FILE* console)
     std::wstring folder;
     const bool found = ResolveBackupFolder(given, folder);
     // A folder that is not there gets no log: it stays in the temporary folder.
-    if (!log.Open(found ? folder : std::wstring(), console))
+    const PathResult<FolderPath> logFolder = FolderPath::Resolve(folder);
+    if (!log.Open(found && logFolder ? std::optional<FolderPath>(*logFolder) : std::nullopt, console))
         return false;
     if (!found) {
         log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());

@@ -41,12 +41,18 @@ CDriverRestorer::~CDriverRestorer()
     log.Finish();
 }
 
+std::optional<FolderPath> CDriverRestorer::LogFolder() const
+{
+    const PathResult<FolderPath> resolved = FolderPath::Resolve(folder);
+    return folderFound && resolved ? std::optional<FolderPath>(*resolved) : std::nullopt;
+}
+
 bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
 {
     folderFound = ResolveBackupFolder(restoredFolder, folder);
     logStarted = true;
     // A folder that is not there takes no log: it stays in the temporary folder.
-    const bool opened = log.Open(folderFound ? folder : std::wstring(), console);
+    const bool opened = log.Open(LogFolder(), console);
     // Without its file the run still tells the console, and says why first.
     if (!opened)
         log.Print(L"WARNING: The log cannot be written in %s: %s\n", tempDir.c_str(), SystemErrorText(::GetLastError()).c_str());
@@ -81,7 +87,7 @@ bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool forc
 bool CDriverRestorer::RestoreAll(FILE* console)
 {
     if (!logStarted)
-        log.Open(folderFound ? folder : std::wstring(), console);
+        log.Open(LogFolder(), console);
     logStarted = true;
     if (!folderFound) {
         log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());

@@ -58,6 +58,8 @@ public:
     bool RestartNeeded() const;
 
 private:
+    // The restored folder for the log; none when it was not found.
+    std::optional<FolderPath> LogFolder() const;
     // False when the run is to stop.
     bool RestorePackage(DriverPackage& package, double base, double step);
     bool Install(DriverPackage& package, double fraction);
