@@ -78,7 +78,7 @@ void CPackageListDlg::SetStatus(const std::wstring& text) const
 
 bool CPackageListDlg::OnInitDialog()
 {
-    GetItem(ids.source).SetText(FormatResourceString(IDS_RESTORE_SOURCE, {folder}).c_str());
+    GetItem(ids.source).SetText(FormatResourceString(IDS_PACKAGES_SOURCE, {folder}).c_str());
     packageList = CListViewCtrl(GetItem(ids.list));
     const DWORD extended = extendedStyle | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP;
     packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
