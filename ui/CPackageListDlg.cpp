@@ -65,7 +65,7 @@ std::optional<LRESULT> CPackageListDlg::OnNotify(NMHDR& header)
     auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
     if (working || tip.iItem < 0)
         return 0;
-    const std::vector<DriverPackage>& packages = ListedPackages();
+    const std::vector<DriverPackage>& packages = Packages();
     if (static_cast<size_t>(tip.iItem) < packages.size())
         CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
     return 0;
@@ -78,7 +78,7 @@ void CPackageListDlg::SetStatus(const std::wstring& text) const
 
 bool CPackageListDlg::OnInitDialog()
 {
-    GetItem(ids.source).SetText(FormatResourceString(IDS_RESTORE_SOURCE, {folder}).c_str());
+    GetItem(ids.source).SetText(FormatResourceString(IDS_PACKAGES_SOURCE, {folder}).c_str());
     packageList = CListViewCtrl(GetItem(ids.list));
     const DWORD extended = extendedStyle | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP;
     packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -105,7 +105,7 @@ void CPackageListDlg::OnWorkerFinished()
         EndDialog(IDCANCEL);
         return;
     }
-    const std::vector<DriverPackage>& packages = ListedPackages();
+    const std::vector<DriverPackage>& packages = Packages();
     for (size_t i = 0; i < packages.size(); ++i)
         packageList.AddRow(PackageCells(columns, packages[i]), static_cast<LPARAM>(i));
     OnListed();

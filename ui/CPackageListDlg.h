@@ -29,6 +29,9 @@ public:
     // The work's progress; false once the user asked to close the dialog.
     bool Progress(double fraction) override;
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The packages as the work left them, the list's rows in their order; valid once the
+    // dialog has listed them.
+    virtual const std::vector<DriverPackage>& Packages() = 0;
 
 protected:
     // folder: the backup folder. extendedStyle: the list's extended styles (check boxes).
@@ -38,8 +41,6 @@ protected:
 
     // On the worker thread: works out the packages of `folder`.
     virtual void Work(const std::wstring& folder) = 0;
-    // The packages as the work left them; the list's rows in their order.
-    virtual const std::vector<DriverPackage>& ListedPackages() = 0;
     // The rows are listed: the dialog ticks them, says what it found and enables its buttons.
     virtual void OnListed() = 0;
 

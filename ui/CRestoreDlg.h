@@ -19,12 +19,10 @@ public:
     // boxes and open the restore's log.
     CRestoreDlg(const std::wstring& folder, const ShellServices& services);
 
-    // The packages as the check left them; valid once the dialog has listed them.
-    const std::vector<DriverPackage>& Packages() { return restorer.Packages(); }
+    const std::vector<DriverPackage>& Packages() override { return restorer.Packages(); }
 
 private:
     void Work(const std::wstring& folder) override;
-    const std::vector<DriverPackage>& ListedPackages() override { return restorer.Packages(); }
     void OnListed() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;

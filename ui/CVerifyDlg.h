@@ -17,12 +17,10 @@ public:
     // folder: the backup folder to verify. The services open the verification's log.
     CVerifyDlg(const std::wstring& folder, const ShellServices& services);
 
-    // The packages with their verdicts; valid once the dialog has listed them.
-    const std::vector<DriverPackage>& Packages() const { return verifier.Packages(); }
+    const std::vector<DriverPackage>& Packages() override { return verifier.Packages(); }
 
 private:
     void Work(const std::wstring& folder) override;
-    const std::vector<DriverPackage>& ListedPackages() override { return verifier.Packages(); }
     void OnListed() override;
 
     CBackupVerifier verifier;

@@ -17,7 +17,7 @@ std::wstring Joined(const std::vector<std::wstring>& parts, const wchar_t* separ
 
 std::wstring WithReason(const std::wstring& what, const std::wstring& reason)
 {
-    return reason.empty() ? what : FormatResourceString(IDS_RESTORE_REASON, {what, reason});
+    return reason.empty() ? what : FormatResourceString(IDS_PACKAGES_REASON, {what, reason});
 }
 
 // Whether the run has been at the package: its status says what the run did.
@@ -66,12 +66,12 @@ std::wstring FilesAtFaultCell(const DriverPackage& package)
 {
     std::vector<std::wstring> files;
     for (const BadFile& file : package.verification.badFiles)
-        files.push_back(FormatResourceString(IDS_RESTORE_REASON, {file.path, file.reason}));
+        files.push_back(FormatResourceString(IDS_PACKAGES_REASON, {file.path, file.reason}));
     return Joined(files, L"; ");
 }
 
-const PackageColumn kFolder = {IDS_RESTORE_COLUMN_FOLDER, 150, FolderCell};
-const PackageColumn kInf = {IDS_RESTORE_COLUMN_INF, 85, InfCell};
+const PackageColumn kFolder = {IDS_PACKAGES_COLUMN_FOLDER, 150, FolderCell};
+const PackageColumn kInf = {IDS_PACKAGES_COLUMN_INF, 85, InfCell};
 
 } // namespace
 
@@ -118,14 +118,14 @@ std::wstring PackageStatusCell(const DriverPackage& package)
 std::wstring PackageCountText(size_t found, size_t ticked)
 {
     if (found == 0)
-        return FormatResourceString(IDS_RESTORE_NONE_FOUND);
+        return FormatResourceString(IDS_PACKAGES_NONE_FOUND);
     return FormatResourceString(IDS_RESTORE_COUNT, {std::to_wstring(found), std::to_wstring(ticked)});
 }
 
 std::wstring VerifiedCountText(const std::vector<DriverPackage>& packages)
 {
     if (packages.empty())
-        return FormatResourceString(IDS_RESTORE_NONE_FOUND);
+        return FormatResourceString(IDS_PACKAGES_NONE_FOUND);
     size_t intact = 0;
     for (const DriverPackage& package : packages)
         intact += package.verification.verdict == Verdict::Intact ? 1 : 0;

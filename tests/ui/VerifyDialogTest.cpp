@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "framework/ResourceText.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
@@ -85,7 +84,7 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
 
 TEST(VerifyDialogTexts, NothingFoundSaysSo)
 {
-    EXPECT_EQ(VerifiedCountText({}), FormatResourceString(IDS_RESTORE_NONE_FOUND));
+    EXPECT_EQ(VerifiedCountText({}), L"No driver packages found in this folder.");
     DriverPackage refused;
     refused.displayName = L"Class\\Device\\x.inf";
     refused.verification.verdict = Verdict::Refused;
