@@ -1,6 +1,8 @@
 #include "app/CStandaloneTarnwick.h"
 
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "app/Console.h"
 #include "app/ExitCodes.h"
@@ -9,6 +11,7 @@
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/FolderPath.h"
 #include "platform/Trace.h"
 #include "platform/WorkerThread.h"
 #include "backup/CBackupVerifier.h"
@@ -28,6 +31,18 @@ void PrintMessage(FILE* console, const std::wstring& message)
     const std::string text = ToLogText(message);
     std::fwrite(text.data(), 1, text.size(), console);
     std::fflush(console);
+}
+
+// The folder that a restore, a plan or a verification reads, resolved once here. One that is
+// not there is said on the console, after lead (the run's first line), and there is none.
+std::optional<FolderPath> BackupFolder(const std::wstring& text, const std::wstring& lead, FILE* console)
+{
+    PathResult<FolderPath> folder = FolderPath::Resolve(text, {kLongPathLength, true});
+    if (folder)
+        return *std::move(folder);
+    const PathResult<FolderPath> named = FolderPath::Resolve(text, {kLongPathLength, false});
+    PrintMessage(console, lead + L"ERROR: Folder not found: " + (named ? named->Full() : text) + L"\n");
+    return std::nullopt;
 }
 
 void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem)
@@ -168,14 +183,17 @@ int CStandaloneTarnwick::RestoreFolder(const CommandLineOptions& options)
         std::fputs(kNoRightsMessage, console);
         return 1;
     }
+    const std::optional<FolderPath> folder = BackupFolder(options.restore, L"Checking driver packages...\n", console);
+    if (!folder)
+        return 1;
     // The restorer finishes its log when it goes: moved into the restored folder and opened.
     CDriverRestorer restorer(*this, shell, folders);
     // As with a scripted backup: the log's path is the last line, and no viewer stays open.
     if (scripted)
         restorer.ReportLogPathTo(console);
     // The log first, so that a run ended during a long check leaves one.
-    restorer.OpenLog(options.restore, console);
-    restorer.FindPackages(options.restore, options.force);
+    restorer.OpenLog(*folder, console);
+    restorer.FindPackages(*folder, options.force);
     const bool restored = restorer.RestoreAll(console);
     return RestoreExitCode(restored, restorer.RestartNeeded());
 }
@@ -184,12 +202,14 @@ int CStandaloneTarnwick::PlanRestore(const CommandLineOptions& options)
 {
     const SystemFolders folders = ReadSystemFolders();
     FILE* console = SetUpConsole();
+    const std::optional<FolderPath> folder = BackupFolder(options.restore, L"Checking driver packages...\n", console);
+    if (!folder)
+        return 1;
     // No log is started: the plan leaves the backup folder as it is.
     CDriverRestorer restorer(*this, shell, folders);
     PrintMessage(console, L"Checking driver packages...\n");
-    if (!restorer.FindPackages(options.restore, options.force)) {
-        PrintMessage(console, restorer.FolderFound() ? L"ERROR: The check was stopped.\n"
-                                                     : L"ERROR: Folder not found: " + restorer.Folder() + L"\n");
+    if (!restorer.FindPackages(*folder, options.force)) {
+        PrintMessage(console, L"ERROR: The check was stopped.\n");
         return 1;
     }
     std::vector<DriverPackage>& packages = restorer.Packages();
@@ -220,8 +240,11 @@ int CStandaloneTarnwick::VerifyFolder(const CommandLineOptions& options)
     FILE* console = SetUpConsole();
     // Verifying changes nothing, so it needs no administrator rights. The verifier finishes
     // its log when it goes: moved into the verified folder and opened.
+    const std::optional<FolderPath> folder = BackupFolder(options.verify, std::wstring(), console);
+    if (!folder)
+        return 1;
     CBackupVerifier verifier(*this, shell, folders);
     if (scripted)
         verifier.ReportLogPathTo(console);
-    return verifier.VerifyAll(options.verify, console) ? 0 : 1;
+    return verifier.VerifyAll(*folder, console) ? 0 : 1;
 }

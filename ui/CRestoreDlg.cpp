@@ -140,7 +140,7 @@ std::optional<LRESULT> CRestoreDlg::OnNotify(NMHDR& header)
         auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
         const std::vector<DriverPackage>& packages = restorer.Packages();
         if (!checking && tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < packages.size())
-            CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
+            CListViewCtrl::SetInfoTipText(tip, FolderOf(packages[static_cast<size_t>(tip.iItem)]));
         return 0;
     }
     return std::nullopt;
@@ -177,8 +177,11 @@ bool CRestoreDlg::OnInitDialog()
 
     checking = true;
     // What was found before a failure is listed.
-    if (!worker.Start([this](const std::atomic<bool>&) { restorer.FindPackages(folder, false); }, get(),
-                      WM_WORKER_FINISHED)) {
+    const auto check = [this](const std::atomic<bool>&) {
+        if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
+            restorer.FindPackages(*backup, false);
+    };
+    if (!worker.Start(check, get(), WM_WORKER_FINISHED)) {
         checking = false;
         statusLabel.SetText(FormatResourceString(IDS_RESTORE_CHECK_FAILED).c_str());
     }

@@ -95,7 +95,7 @@ std::optional<LRESULT> CVerifyDlg::OnNotify(NMHDR& header)
     auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
     const std::vector<DriverPackage>& packages = verifier.Packages();
     if (!verifying && tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < packages.size())
-        CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
+        CListViewCtrl::SetInfoTipText(tip, FolderOf(packages[static_cast<size_t>(tip.iItem)]));
     return 0;
 }
 
@@ -128,8 +128,11 @@ bool CVerifyDlg::OnInitDialog()
     CenterWindow(GetParent());
 
     verifying = true;
-    if (!worker.Start([this](const std::atomic<bool>&) { verifier.VerifyAll(folder, nullptr); }, get(),
-                      WM_WORKER_FINISHED)) {
+    const auto verify = [this](const std::atomic<bool>&) {
+        if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
+            verifier.VerifyAll(*backup, nullptr);
+    };
+    if (!worker.Start(verify, get(), WM_WORKER_FINISHED)) {
         verifying = false;
         GetItem(IDC_RESTORE_STATUS).SetText(FormatResourceString(IDS_VERIFY_FAILED).c_str());
     }
