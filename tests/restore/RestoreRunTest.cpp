@@ -62,8 +62,7 @@ protected:
         fixture::Package package = fixture::MakePackage(driver, {});
         if (!sys.empty())
             package.files[0].content = sys;
-        std::wstring error;
-        EXPECT_TRUE(fixture::WritePackage(package, other / folder, error)) << error;
+        other.Write(package, folder);
         published.push_back(name + L".inf");
         return driver;
     }
@@ -85,7 +84,7 @@ protected:
             RecordingReporter reporter;
             CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
             restorer.SetInstallTimeLimit(timeLimitMs);
-            EXPECT_TRUE(restorer.FindPackages(ExistingFolder(other.path()), false));
+            EXPECT_TRUE(restorer.FindPackages(other.Folder(), false));
             if (afterCheck)
                 afterCheck(restorer);
             succeeded = restorer.RestoreAll(nullptr);
@@ -95,7 +94,7 @@ protected:
 
     ShellOpenRecorder shell;
     TestBackup backup;
-    TempFolder other;
+    TestBackup other;
     std::vector<std::wstring> published;
     std::vector<std::wstring> registered;
 };

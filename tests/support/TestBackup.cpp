@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+TestBackup::TestBackup() : own(std::make_unique<TempFolder>()), path_(own->path()) {}
+
+TestBackup::TestBackup(std::wstring folder) : path_(std::move(folder))
+{
+    EXPECT_TRUE(MakeFolders(path_)) << ::testing::PrintToString(path_);
+}
+
 fixture::Package TestBackup::Add(const std::wstring& name, const std::wstring& folder, const std::wstring& description,
                                  const Change& change)
 {
@@ -17,18 +26,18 @@ fixture::Package TestBackup::Add(const std::wstring& name, const std::wstring& f
 void TestBackup::Write(const fixture::Package& package, const std::wstring& folder)
 {
     std::wstring error;
-    EXPECT_TRUE(fixture::WritePackage(package, root / folder, error)) << ::testing::PrintToString(error);
+    EXPECT_TRUE(fixture::WritePackage(package, *this / folder, error)) << ::testing::PrintToString(error);
 }
 
 FolderPath TestBackup::Folder() const
 {
-    return ExistingFolder(root.path());
+    return ExistingFolder(path_);
 }
 
 DriverPackage TestBackup::Found(const std::wstring& folder, const std::wstring& infName) const
 {
     DriverPackage package;
-    package.folder = ExistingFolder(root / folder);
+    package.folder = ExistingFolder(*this / folder);
     package.infPath = package.folder->WithSeparator() + infName;
     package.displayName = folder + L"\\" + infName;
     return package;

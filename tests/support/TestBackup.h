@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "backup/DriverPackage.h"
@@ -20,6 +21,11 @@ class TestBackup {
 public:
     using Change = std::function<void(fixture::Package&)>;
 
+    // A backup folder of its own under the temporary folder, removed when it goes.
+    TestBackup();
+    // The packages go into folder (made when missing), which the test owns.
+    explicit TestBackup(std::wstring folder);
+
     // Writes the package of the driver name (a SimpleDriver of one model, hardware ID
     // ROOT\TARNWICK_<name>, described as description or else as name) into folder (relative
     // to the backup; name when empty), catalog included, after change has had its way with it.
@@ -29,8 +35,8 @@ public:
     // Writes a package made by the fixtures into folder, relative to the backup.
     void Write(const fixture::Package& package, const std::wstring& folder);
 
-    const std::wstring& path() const { return root.path(); }
-    std::wstring operator/(const std::wstring& relative) const { return root / relative; }
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
     // The backup folder as the program takes it.
     FolderPath Folder() const;
     // The package of the INF infName in folder (relative to the backup), as the package search
@@ -38,7 +44,8 @@ public:
     DriverPackage Found(const std::wstring& folder, const std::wstring& infName) const;
 
 private:
-    TempFolder root;
+    std::unique_ptr<TempFolder> own;
+    std::wstring path_;
 };
 
 // The existing folder at path as the program takes it; fails the test when there is none.
