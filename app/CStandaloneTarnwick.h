@@ -1,18 +1,14 @@
-// The command-line run: saves the drivers of every listed device into the "/path:" folder
-// (with a "/report:", writes the report of it too), lists the devices into a report alone,
-// restores the drivers of the "/restore:" folder, or verifies the "/verify:" folder, without a
-// window.
+// The command-line run: the command that the command line chose from the command table
+// (app/CommandTable.h) runs without a window, once the folders it was given are made FolderPath
+// values. It is the progress receiver of the run and holds what every command shares: the
+// shell that opens the run's log, the console's stop request and the install rights check.
 #pragma once
-
-#include <cstdio>
 
 #include "app/CommandLineOptions.h"
 #include "app/ConsoleStop.h"
-#include "devices/DeviceList.h"
+#include "log/IShellOpen.h"
 #include "model/IProgressReporter.h"
 #include "restore/InstallRights.h"
-#include "saving/DeviceReport.h"
-#include "log/IShellOpen.h"
 
 class CStandaloneTarnwick : public IProgressReporter {
 public:
@@ -21,28 +17,21 @@ public:
 
     // The process exit code: 0 only when every device was saved, every driver package
     // installed or staged, or every package verified intact (or unsigned with its files).
+    // A folder of the command that is refused ends the run at once, said as the command says
+    // it (on the console, and in its log where it keeps one).
     int Run(const CommandLineOptions& options);
 
     // A command-line run shows no percentage; it is asked to stop only by a console control
     // event (Ctrl+C, closing the console, log-off), as the window's Cancel button stops a save.
     bool Progress(double fraction) override;
 
+    IShellOpen& Shell() noexcept { return shell; }
+
     // Whether the process may install drivers; tests put a stand-in here.
     bool (*hasInstallRights)() = ProcessIsElevated;
 
 private:
-    // "Scanning devices..." and the scan with the options' filters; false, said on the
-    // console, when it fails.
-    bool ScanDevices(const CommandLineOptions& options, DeviceList& list, FILE* console);
-    int SaveEveryDevice(const CommandLineOptions& options);
-    // The device report alone: every listed device, nothing saved.
-    int ListEveryDevice(const CommandLineOptions& options);
-    // Writes the report and says so on the console (its full path, or why not).
-    bool WriteReport(const std::wstring& file, const DeviceReport& report, FILE* console);
-    int RestoreFolder(const CommandLineOptions& options);
-    // What a restore would do with each package; installs and stages nothing, writes no log.
-    int PlanRestore(const CommandLineOptions& options);
-    int VerifyFolder(const CommandLineOptions& options);
+    int Refuse(const Command& command, const std::wstring& refusal);
 
     IShellOpen& shell;
     // For the life of the run object, so that a console that is closed waits for the log.

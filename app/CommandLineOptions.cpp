@@ -3,38 +3,86 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/ExitCodes.h"
 #include "saving/ReportWriter.h"
 
-const wchar_t kCommandLineHelp[] =
-    L"Tarnwick command line options:\n"
-    L"\n"
-    L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
-    L" /all - Save driver files from all Providers (including Microsoft).\n"
-    L" /present - Save driver files of currently present (plugged in) devices only.\n"
-    L"\n"
-    L" Example:\n"
-    L" Tarnwick \"/path:D:\\System Drivers\" /present\n"
-    L"\n"
-    L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator rights).\n"
-    L" /force - With /restore: also replace installed drivers that are newer.\n"
-    L" /plan - With /restore: show what the restore would do with each package; installs nothing.\n"
-    L"\n"
-    L" Example:\n"
-    L" Tarnwick \"/restore:D:\\System Drivers\"\n"
-    L"\n"
-    L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC that does not start), not of this PC (needs administrator rights).\n"
-    L"\n"
-    L" Example:\n"
-    L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n"
-    L"\n"
-    L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
-    L"\n"
-    L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or .csv.\n"
-    L"\n"
-    L" Example:\n"
-    L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n"
-    L"\n"
-    L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.";
+namespace {
+
+const ArgumentRow* FindRow(const std::wstring& name)
+{
+    for (const ArgumentRow& row : ArgumentRows()) {
+        if (name == row.name)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Whether every value given is one its argument takes: a report names a file of a kind it
+// can write.
+bool ValuesTaken(const CommandLineOptions& options)
+{
+    for (const ArgumentRow& row : ArgumentRows()) {
+        const bool named = (options.named & Set(row.argument)) != 0;
+        if (named && row.kind == ArgumentKind::ReportFile && !IsReportFileName(options.Text(row.argument)))
+            return false;
+    }
+    return true;
+}
+
+// Whether the command takes exactly what was given: everything it needs, nothing it does not.
+bool Fits(const Command& command, ArgumentSet given)
+{
+    return (given & command.required) == command.required && (given & ~(command.required | command.allowed)) == 0;
+}
+
+// The report file split into its folder's text and its name. A name without a folder is in
+// the current folder (of its drive, for "D:report.json").
+void SplitReportFile(const std::wstring& file, std::wstring& folder, std::wstring& name)
+{
+    const size_t separator = file.find_last_of(L"\\/");
+    if (separator != std::wstring::npos) {
+        folder = file.substr(0, separator + 1);
+        name = file.substr(separator + 1);
+    } else if (file.size() > 2 && file[1] == L':') {
+        folder = file.substr(0, 2) + L".";
+        name = file.substr(2);
+    } else {
+        folder = L".";
+        name = file;
+    }
+}
+
+// The folder as a refusal names it: where the system would have looked when it resolves at
+// all, else as given.
+std::wstring ShownFolder(const std::wstring& text, const PathRules& rules, PathRefusal refusal)
+{
+    if (refusal != PathRefusal::NotFound && refusal != PathRefusal::NotAFolder)
+        return text;
+    const PathResult<FolderPath> looked = FolderPath::Resolve(text, {rules.longest, false});
+    return looked ? looked->Full() : text;
+}
+
+std::wstring WithFolder(const wchar_t* message, const std::wstring& folder)
+{
+    std::wstring text = message;
+    const size_t at = text.find(L"%1");
+    if (at != std::wstring::npos)
+        text.replace(at, 2, folder);
+    return text;
+}
+
+} // namespace
+
+std::wstring CommandLineHelp()
+{
+    std::wstring help = L"Tarnwick command line options:\n\n";
+    for (const Command& command : Commands())
+        help += command.help;
+    return help + L" Exit codes: " + std::to_wstring(kSucceededExitCode) + L" done, " +
+           std::to_wstring(kFailedExitCode) + L" failed, " + std::to_wstring(kBadCommandLineExitCode) +
+           L" bad command line, " + std::to_wstring(kRestartNeededExitCode) +
+           L" done and Windows needs a restart.";
+}
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine)
 {
@@ -61,51 +109,64 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
         const std::wstring value = colon == std::wstring::npos ? std::wstring() : argument.substr(colon + 1);
         ::CharLowerW(&name[0]);
 
-        if (name == L"/all")
-            options.all = true;
-        else if (name == L"/present")
-            options.present = true;
-        else if (name == L"/path")
-            options.path = value;
-        else if (name == L"/image")
-            options.image = value;
-        else if (name == L"/restore") {
-            options.restore = value;
-            options.restoreRequested = true;
-        } else if (name == L"/verify")
-            options.verify = value;
-        else if (name == L"/force")
-            options.force = true;
-        else if (name == L"/plan" && value.empty() && colon == std::wstring::npos)
-            options.plan = true;
-        else if (name == L"/report") {
-            options.report = value;
-            options.reportRequested = true;
-        } else
+        const ArgumentRow* row = FindRow(name);
+        if (!row || (row->kind == ArgumentKind::Switch && colon != std::wstring::npos)) {
             allRecognised = false;
+            continue;
+        }
+        const ArgumentSet bit = Set(row->argument);
+        options.named |= bit;
+        options.texts[static_cast<size_t>(row->argument)] = value;
+        // A later folder replaces an earlier one, also with none.
+        const bool takesValue = row->kind == ArgumentKind::Folder || row->kind == ArgumentKind::ReportFile;
+        if (takesValue && value.empty())
+            options.given &= ~bit;
+        else
+            options.given |= bit;
     }
     return allRecognised;
 }
 
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options)
 {
-    const bool recognised = ReadArguments(SplitCommandLine(commandLine), options);
-    // A backup (with its report, or a report alone), a restore or a verification in one run
-    // would be ambiguous about what comes first; a report names a file of a kind it can write.
-    const bool backup = !options.path.empty() || !options.report.empty();
-    const bool restore = !options.restore.empty();
-    const int runs = (backup ? 1 : 0) + (restore ? 1 : 0) + (options.verify.empty() ? 0 : 1);
-    const bool badReport = options.reportRequested && !IsReportFileName(options.report);
-    const bool imageMisused = !options.image.empty() && (options.path.empty() || restore || options.present);
-    const bool planMisused = options.plan && !restore;
-    if (!recognised || runs > 1 || badReport || imageMisused || planMisused)
+    if (!ReadArguments(SplitCommandLine(commandLine), options) || !ValuesTaken(options))
         return CommandLineRun::BadCommandLine;
-    return runs == 1 ? CommandLineRun::CommandLine : CommandLineRun::Window;
+    if ((options.given & ~kWindowArguments) == 0)
+        return CommandLineRun::Window;
+    for (const Command& command : Commands()) {
+        if (Fits(command, options.given)) {
+            options.command = &command;
+            return CommandLineRun::CommandLine;
+        }
+    }
+    return CommandLineRun::BadCommandLine;
+}
+
+bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, std::wstring& refusal)
+{
+    values.given = options.given;
+    for (const ArgumentRow& row : ArgumentRows()) {
+        const bool report = row.kind == ArgumentKind::ReportFile;
+        if (!options.Has(row.argument) || (row.kind != ArgumentKind::Folder && !report))
+            continue;
+        std::wstring folderText = options.Text(row.argument);
+        if (report)
+            SplitReportFile(options.Text(row.argument), folderText, values.reportName);
+        PathResult<FolderPath> folder = FolderPath::Resolve(folderText, row.rules);
+        if (!folder) {
+            const std::wstring shown =
+                report ? options.Text(row.argument) : ShownFolder(folderText, row.rules, folder.refusal());
+            refusal = WithFolder(row.refusal, shown);
+            return false;
+        }
+        values.folders[static_cast<size_t>(row.argument)] = *std::move(folder);
+    }
+    return true;
 }
 
 void ShowCommandLineHelp(IMessageBox& messages)
 {
-    messages.Show(nullptr, kCommandLineHelp, L"Tarnwick", MB_OK);
+    messages.Show(nullptr, CommandLineHelp().c_str(), L"Tarnwick", MB_OK);
 }
 
 bool ParseCommandLine(const wchar_t* commandLine, CommandLineOptions& options, IMessageBox& messages)

@@ -12,6 +12,12 @@ const int kBadCommandLineExitCode = 2;
 // A restore succeeded and Windows needs a restart to finish it (the system's own code for it).
 const int kRestartNeededExitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
 
+// The exit code of a run that either did all it was asked or did not.
+inline int ExitCodeOf(bool succeeded)
+{
+    return succeeded ? kSucceededExitCode : kFailedExitCode;
+}
+
 // A restore's exit code: 3010 when it succeeded and Windows needs a restart to finish it.
 inline int RestoreExitCode(bool restored, bool restartNeeded)
 {

@@ -24,7 +24,7 @@ void WriteHelpToOutput()
 {
     if (!OutputIsRedirected())
         return;
-    std::fputs((ToLogText(kCommandLineHelp) + "\n").c_str(), SetUpConsole());
+    std::fputs((ToLogText(CommandLineHelp()) + "\n").c_str(), SetUpConsole());
 }
 
 } // namespace
@@ -71,7 +71,7 @@ int RunTarnwick(HINSTANCE instance, int showCommand)
     AppModule().Init(instance);
     // "/restore" without a folder: the program started itself again with administrator
     // rights, for the restore command that the window without them could not run.
-    const int result = RunMainWindow(showCommand, options.restoreRequested && options.restore.empty());
+    const int result = RunMainWindow(showCommand, options.OpensTheRestoreCommand());
     AppModule().Term();
     ::CoUninitialize();
     return result;

@@ -122,6 +122,7 @@ void TakeDriverKey(DriverKeyValues values, DeviceInfo& device)
     device.infSection = std::move(values.infSection);
     device.infSectionExt = std::move(values.infSectionExt);
     device.driverDate = std::move(values.driverDate);
+    device.driverDateData = values.driverDateData;
     device.driverVersion = std::move(values.driverVersion);
     device.isOemInf = IsOemInfName(device.infPath);
 }

@@ -1,4 +1,4 @@
-// The child-window resizer for a window class T (a frame or a dialog). T provides
+// The child-window resizer for a frame window class T (a dialog is a CResizableDialog). T provides
 //   static const DialogResizeEntry* GetDlgResizeMap(size_t& count);
 // and chains ProcessResizeMessage into its message map.
 #pragma once

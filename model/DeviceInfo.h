@@ -5,6 +5,7 @@
 #include <setupapi.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "model/DriverFile.h"
@@ -21,6 +22,7 @@ struct DeviceInfo {
     std::wstring infSection;
     std::wstring infSectionExt;
     std::wstring driverDate;        // as stored, never parsed
+    std::optional<FILETIME> driverDateData;  // "DriverDateData", where it holds a date
     std::wstring driverVersion;
     std::wstring hardwareId;        // the first of the list
     std::wstring manufacturer;

@@ -3,6 +3,21 @@
 #include "platform/Handles.h"
 #include "platform/RegistryText.h"
 
+namespace {
+
+std::optional<FILETIME> ReadFileTime(HKEY key, const wchar_t* valueName)
+{
+    FILETIME time = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(time);
+    if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&time), &size) != ERROR_SUCCESS ||
+        type != REG_BINARY || size != sizeof(time) || (time.dwLowDateTime == 0 && time.dwHighDateTime == 0))
+        return std::nullopt;
+    return time;
+}
+
+} // namespace
+
 DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*))
 {
     DriverKeyValues values;
@@ -12,6 +27,7 @@ DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, con
     values.infSection = readText(key, L"InfSection");
     values.infSectionExt = readText(key, L"InfSectionExt");
     values.driverDate = readText(key, L"DriverDate");
+    values.driverDateData = ReadFileTime(key, L"DriverDateData");
     values.driverVersion = readText(key, L"DriverVersion");
     return values;
 }

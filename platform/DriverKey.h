@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <optional>
 #include <string>
 
 struct DriverKeyValues {
@@ -14,11 +15,14 @@ struct DriverKeyValues {
     std::wstring infSection;
     std::wstring infSectionExt;
     std::wstring driverDate;
+    // "DriverDateData": the driver's date as a file time; none when the value is missing, is
+    // not an 8-byte binary value, or is zero.
+    std::optional<FILETIME> driverDateData;
     std::wstring driverVersion;
 };
 
-// The values of an open driver key, each read with `readText` (the registry text reader of the
-// running system, or one that leaves an offline image's variables unexpanded).
+// The values of an open driver key, each text read with `readText` (the registry text reader of
+// the running system, or one that leaves an offline image's variables unexpanded).
 DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*));
 // The driver key of a device of an open device set.
 DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element);

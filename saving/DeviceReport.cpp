@@ -97,7 +97,7 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
     described.provider = device.providerName;
     described.manufacturer = device.manufacturer;
     described.driverVersion = device.driverVersion;
-    described.driverDate = IsoDriverDate(device.driverDate);
+    described.driverDate = IsoDriverDate(device.driverDateData, device.driverDate);
     return described;
 }
 
@@ -147,17 +147,27 @@ DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devic
     return report;
 }
 
-std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate)
+std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateData, const std::wstring& storedDate)
 {
-    const size_t first = storedDate.find(L'-');
-    const size_t second = first == std::wstring::npos ? first : storedDate.find(L'-', first + 1);
-    if (second == std::wstring::npos)
-        return std::nullopt;
-    const int month = DatePart(storedDate.substr(0, first));
-    const int day = DatePart(storedDate.substr(first + 1, second - first - 1));
-    const std::wstring yearText = storedDate.substr(second + 1);
-    const int year = DatePart(yearText);
-    if (yearText.size() != 4 || month < 1 || month > 12 || day < 1 || day > 31 || year < 1)
+    // The file time is what the system itself keeps; the text is written for people, and its
+    // form has varied.
+    int year = 0, month = 0, day = 0;
+    SYSTEMTIME date = {};
+    if (dateData && ::FileTimeToSystemTime(&*dateData, &date)) {
+        year = date.wYear;
+        month = date.wMonth;
+        day = date.wDay;
+    } else {
+        const size_t first = storedDate.find(L'-');
+        const size_t second = first == std::wstring::npos ? first : storedDate.find(L'-', first + 1);
+        if (second == std::wstring::npos)
+            return std::nullopt;
+        const std::wstring yearText = storedDate.substr(second + 1);
+        month = DatePart(storedDate.substr(0, first));
+        day = DatePart(storedDate.substr(first + 1, second - first - 1));
+        year = yearText.size() == 4 ? DatePart(yearText) : -1;
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1)
         return std::nullopt;
     wchar_t text[16] = L"";
     ::swprintf_s(text, L"%04d-%02d-%02d", year, month, day);

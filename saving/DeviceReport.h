@@ -73,9 +73,10 @@ std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
 // when set is open, then described, with the files of its set where one was worked out.
 DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices);
 
-// "yyyy-mm-dd" from a driver date as the driver key stores it ("m-d-yyyy"); none when the
-// text is no such date.
-std::optional<std::wstring> IsoDriverDate(const std::wstring& storedDate);
+// "yyyy-mm-dd" of a driver's date as its driver key stores it: the file time of
+// "DriverDateData" where there is one, else the text of "DriverDate" ("m-d-yyyy", with or
+// without leading zeros); none when neither holds a date.
+std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateData, const std::wstring& storedDate);
 
 // Collects a save run's outcomes for the report: each device described before the save (while
 // the device set is open), then given its outcome and files in the order the log lists them.

@@ -23,6 +23,11 @@ std::string Utf8(const std::wstring& text)
     return converted;
 }
 
+Json Text(const std::wstring& text)
+{
+    return Utf8(text);
+}
+
 Json TextOrNull(const std::optional<std::wstring>& text)
 {
     return text ? Json(Utf8(*text)) : Json(nullptr);
@@ -36,80 +41,105 @@ Json TextList(const std::vector<std::wstring>& texts)
     return list;
 }
 
-Json FileJson(const ReportFile& file)
+// One field of a device or of one of its files: its name, which is the JSON key and the CSV
+// column, and its value as JSON, from which the CSV cell is made too. Both writers follow the
+// one list, so that the two formats cannot differ in names, order or values.
+template <typename Record>
+struct Field {
+    const char* name;
+    Json (*value)(const Record&);
+};
+
+const Field<ReportDevice> kDeviceFields[] = {
+    {"instanceId", [](const ReportDevice& d) { return Text(d.instanceId); }},
+    {"name", [](const ReportDevice& d) { return Text(d.name); }},
+    {"description", [](const ReportDevice& d) { return Text(d.description); }},
+    {"class", [](const ReportDevice& d) { return Text(d.className); }},
+    {"classGuid", [](const ReportDevice& d) { return Text(d.classGuid); }},
+    {"present", [](const ReportDevice& d) { return Json(d.present); }},
+    {"hardwareIds", [](const ReportDevice& d) { return TextList(d.hardwareIds); }},
+    {"compatibleIds", [](const ReportDevice& d) { return TextList(d.compatibleIds); }},
+    {"inf", [](const ReportDevice& d) { return Text(d.inf); }},
+    {"originalInf", [](const ReportDevice& d) { return Text(d.originalInf); }},
+    {"infSection", [](const ReportDevice& d) { return Text(d.infSection); }},
+    {"provider", [](const ReportDevice& d) { return Text(d.provider); }},
+    {"manufacturer", [](const ReportDevice& d) { return Text(d.manufacturer); }},
+    {"driverVersion", [](const ReportDevice& d) { return Text(d.driverVersion); }},
+    {"driverDate", [](const ReportDevice& d) { return TextOrNull(d.driverDate); }},
+    {"status", [](const ReportDevice& d) { return Text(d.status); }},
+    {"folder", [](const ReportDevice& d) { return TextOrNull(d.folder); }},
+    {"error", [](const ReportDevice& d) { return TextOrNull(d.error); }},
+};
+
+const Field<ReportFile> kFileFields[] = {
+    {"path", [](const ReportFile& f) { return Text(f.path); }},
+    {"size", [](const ReportFile& f) { return Json(f.size); }},
+    {"sha256", [](const ReportFile& f) { return f.sha256.empty() ? Json(nullptr) : Json(f.sha256); }},
+};
+
+template <typename Record, size_t count>
+Json ObjectOf(const Field<Record> (&fields)[count], const Record& record)
 {
-    Json entry;
-    entry["path"] = Utf8(file.path);
-    entry["size"] = file.size;
-    entry["sha256"] = file.sha256.empty() ? Json(nullptr) : Json(file.sha256);
-    return entry;
+    Json object;
+    for (const Field<Record>& field : fields)
+        object[field.name] = field.value(record);
+    return object;
 }
 
 Json DeviceJson(const ReportDevice& device)
 {
-    Json entry;
-    entry["instanceId"] = Utf8(device.instanceId);
-    entry["name"] = Utf8(device.name);
-    entry["description"] = Utf8(device.description);
-    entry["class"] = Utf8(device.className);
-    entry["classGuid"] = Utf8(device.classGuid);
-    entry["present"] = device.present;
-    entry["hardwareIds"] = TextList(device.hardwareIds);
-    entry["compatibleIds"] = TextList(device.compatibleIds);
-    entry["inf"] = Utf8(device.inf);
-    entry["originalInf"] = Utf8(device.originalInf);
-    entry["infSection"] = Utf8(device.infSection);
-    entry["provider"] = Utf8(device.provider);
-    entry["manufacturer"] = Utf8(device.manufacturer);
-    entry["driverVersion"] = Utf8(device.driverVersion);
-    entry["driverDate"] = TextOrNull(device.driverDate);
-    entry["status"] = Utf8(device.status);
-    entry["folder"] = TextOrNull(device.folder);
-    entry["error"] = TextOrNull(device.error);
+    Json entry = ObjectOf(kDeviceFields, device);
     entry["files"] = Json::array();
     for (const ReportFile& file : device.files)
-        entry["files"].push_back(FileJson(file));
+        entry["files"].push_back(ObjectOf(kFileFields, file));
     return entry;
 }
 
-// One CSV field: quoted when it holds a comma, a quote or a line break, its quotes doubled.
-std::string CsvField(const std::string& text)
+// A JSON value as a CSV cell: null is empty, a list is joined by ";", a flag or a number is
+// written as JSON writes it.
+std::string CsvText(const Json& value)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-std::string JoinIds(const std::vector<std::wstring>& ids)
-{
+    if (value.is_null())
+        return std::string();
+    if (value.is_string())
+        return value.get<std::string>();
+    if (!value.is_array())
+        return value.dump();
     std::string joined;
-    for (const std::wstring& id : ids)
-        joined += (joined.empty() ? "" : ";") + Utf8(id);
+    for (const Json& item : value)
+        joined += (joined.empty() ? "" : ";") + CsvText(item);
     return joined;
 }
 
-std::string CsvRow(const std::vector<std::string>& fields)
+template <typename Record, size_t count>
+void AppendCells(const Field<Record> (&fields)[count], const Record* record, std::vector<std::string>& cells)
+{
+    for (const Field<Record>& field : fields)
+        cells.push_back(record ? CsvText(field.value(*record)) : std::string());
+}
+
+template <typename Record, size_t count>
+void AppendNames(const Field<Record> (&fields)[count], std::vector<std::string>& names)
+{
+    for (const Field<Record>& field : fields)
+        names.push_back(field.name);
+}
+
+std::string CsvRow(const std::vector<std::string>& cells)
 {
     std::string row;
-    for (const std::string& field : fields)
-        row += (row.empty() ? "" : ",") + CsvField(field);
+    for (const std::string& cell : cells)
+        row += (row.empty() ? "" : ",") + CsvCell(cell);
     return row + "\r\n";
 }
 
-std::vector<std::string> DeviceColumns(const ReportDevice& device)
+// A device's row with one of its files, or with empty file cells for a device without files.
+std::string CsvDeviceRow(const ReportDevice& device, const ReportFile* file)
 {
-    return {Utf8(device.instanceId),     Utf8(device.name),          Utf8(device.description),
-            Utf8(device.className),      Utf8(device.classGuid),     device.present ? "true" : "false",
-            JoinIds(device.hardwareIds), JoinIds(device.compatibleIds), Utf8(device.inf),
-            Utf8(device.originalInf),    Utf8(device.infSection),    Utf8(device.provider),
-            Utf8(device.manufacturer),   Utf8(device.driverVersion), Utf8(device.driverDate.value_or(L"")),
-            Utf8(device.status),         Utf8(device.folder.value_or(L"")), Utf8(device.error.value_or(L""))};
+    std::vector<std::string> cells;
+    AppendCells(kDeviceFields, &device, cells);
+    AppendCells(kFileFields, file, cells);
+    return CsvRow(cells);
 }
 
 bool EndsWithCsv(const std::wstring& file)
@@ -154,24 +184,35 @@ std::string ReportJson(const DeviceReport& report)
     return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
+std::string CsvCell(const std::string& text)
+{
+    // A spreadsheet takes a cell that starts with one of these for a formula: the apostrophe
+    // makes it text, as spreadsheet programs write such cells themselves.
+    std::string cell = text;
+    if (!cell.empty() && std::string("=+-@\t\r").find(cell[0]) != std::string::npos)
+        cell.insert(0, 1, '\'');
+    if (cell.find_first_of(",\"\r\n") == std::string::npos)
+        return cell;
+    std::string quoted = "\"";
+    for (char c : cell) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string ReportCsv(const DeviceReport& report)
 {
-    std::string csv = "\xEF\xBB\xBF" +
-                      CsvRow({"instanceId", "name", "description", "class", "classGuid", "present", "hardwareIds",
-                              "compatibleIds", "inf", "originalInf", "infSection", "provider", "manufacturer",
-                              "driverVersion", "driverDate", "status", "folder", "error", "path", "size", "sha256"});
+    std::vector<std::string> names;
+    AppendNames(kDeviceFields, names);
+    AppendNames(kFileFields, names);
+    std::string csv = "\xEF\xBB\xBF" + CsvRow(names);
     for (const ReportDevice& device : report.devices) {
-        const std::vector<std::string> columns = DeviceColumns(device);
-        if (device.files.empty()) {
-            std::vector<std::string> row = columns;
-            row.insert(row.end(), {"", "", ""});
-            csv += CsvRow(row);
-        }
-        for (const ReportFile& file : device.files) {
-            std::vector<std::string> row = columns;
-            row.insert(row.end(), {Utf8(file.path), std::to_string(file.size), file.sha256});
-            csv += CsvRow(row);
-        }
+        if (device.files.empty())
+            csv += CsvDeviceRow(device, nullptr);
+        for (const ReportFile& file : device.files)
+            csv += CsvDeviceRow(device, &file);
     }
     return csv;
 }

@@ -14,6 +14,11 @@ std::string ReportJson(const DeviceReport& report);
 // are joined by ";".
 std::string ReportCsv(const DeviceReport& report);
 
+// One CSV cell of UTF-8 text: with a leading apostrophe when the text starts with "=", "+",
+// "-", "@", a tab or a carriage return (which a spreadsheet would run as a formula), then
+// quoted when it holds a comma, a quote or a line break, its quotes doubled.
+std::string CsvCell(const std::string& text);
+
 // True when the file's name ends in ".json" or ".csv" (in any case).
 bool IsReportFileName(const std::wstring& file);
 

@@ -24,14 +24,6 @@ const int kStatusFirstPartWidth = 340;
 const WORD kObjectPropertiesOrdinal = 178;
 const DWORD kObjectTypeFilePath = 2;
 
-const DialogResizeEntry kResizeMap[] = {
-    {IDC_FILE_LIST, DLSZ_SIZE_X | DLSZ_SIZE_Y},
-    {IDC_DEVICE_PROPERTIES, DLSZ_MOVE_Y},
-    {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y},
-    {IDC_SAVE, DLSZ_MOVE_X | DLSZ_MOVE_Y},
-    {IDC_STATUS_BAR, DLSZ_SIZE_X | DLSZ_MOVE_Y},
-};
-
 const std::vector<CListViewCtrl::Column> kColumns = {
     {L"Source file name", 200}, {L"Size", 85, LVCFMT_RIGHT}, {L"Date", 95, LVCFMT_RIGHT}};
 
@@ -63,27 +55,21 @@ std::wstring ShortDateText(const FILETIME& time)
 
 CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder,
                                  const ShellServices& services)
-    : device(device)
+    : CResizableDialog(IDD_DRIVER_FILES,
+                       {{IDC_FILE_LIST, DLSZ_SIZE_X | DLSZ_SIZE_Y},
+                        {IDC_DEVICE_PROPERTIES, DLSZ_MOVE_Y},
+                        {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+                        {IDC_SAVE, DLSZ_MOVE_X | DLSZ_MOVE_Y},
+                        {IDC_STATUS_BAR, DLSZ_SIZE_X | DLSZ_MOVE_Y}})
+    , device(device)
     , targetFolder(targetFolder)
     , placement(placement)
     , services(services)
 { }
 
-const DialogResizeEntry* CDriverFilesDlg::GetDlgResizeMap(size_t& count)
-{
-    count = sizeof(kResizeMap) / sizeof(kResizeMap[0]);
-    return kResizeMap;
-}
-
-bool CDriverFilesDlg::OnSize(UINT type, SIZE client)
-{
-    OnResize(get(), type, client);
-    return true;
-}
-
 bool CDriverFilesDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (ProcessResizeMessage(window, message, wParam, lParam, result))
+    if (CResizableDialog::ProcessWindowMessage(window, message, wParam, lParam, result))
         return true;
     switch (message) {
     case WM_CLOSE:
@@ -140,14 +126,13 @@ std::optional<LRESULT> CDriverFilesDlg::OnNotify(NMHDR& header)
 bool CDriverFilesDlg::OnInitDialog()
 {
     SetText(device ? device->name.c_str() : L"");
-    dpi = WindowDpi(get());
     statusBar = GetItem(IDC_STATUS_BAR);
-    progressBar = CreateStatusProgressBar(statusBar, ScaleForDpi(kStatusFirstPartWidth, dpi),
-                                          ScaleForDpi(kStatusBarInset, dpi), WS_VISIBLE);
+    progressBar = CreateStatusProgressBar(statusBar, ScaleForDpi(kStatusFirstPartWidth, Dpi()),
+                                          ScaleForDpi(kStatusBarInset, Dpi()), WS_VISIBLE);
     SetStatusParts();
 
     fileList = CListViewCtrl(GetItem(IDC_FILE_LIST));
-    fileList.AddColumns(kColumns, dpi);
+    fileList.AddColumns(kColumns, Dpi());
     SHFILEINFOW info = {};
     const auto systemImages = reinterpret_cast<HIMAGELIST>(
         ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -156,7 +141,6 @@ bool CDriverFilesDlg::OnInitDialog()
     fileList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
 
     SetBusy(false);
-    DlgResize_Init(true, true, WS_CLIPCHILDREN);
     if (!ApplyPlacement(placement, get(), false))
         CenterWindow(GetParent());
     StartBusyWorker([this] { Discover(); }, kDiscovery);
@@ -167,21 +151,14 @@ bool CDriverFilesDlg::OnInitDialog()
 
 void CDriverFilesDlg::SetStatusParts()
 {
-    const int parts[] = {ScaleForDpi(kStatusFirstPartWidth, dpi), -1};
+    const int parts[] = {ScaleForDpi(kStatusFirstPartWidth, Dpi()), -1};
     statusBar.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    PlaceStatusProgressBar(progressBar, parts[0], ScaleForDpi(kStatusBarInset, dpi));
+    PlaceStatusProgressBar(progressBar, parts[0], ScaleForDpi(kStatusBarInset, Dpi()));
 }
 
-bool CDriverFilesDlg::OnDpiChanged(UINT newDpi, const RECT& suggested)
+void CDriverFilesDlg::OnDpiScaled(UINT, UINT)
 {
-    if (newDpi == dpi)
-        return true;
-    fileList.RescaleColumns(dpi, newDpi);
-    dpi = newDpi;
-    ::SetWindowPos(get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetStatusParts();
-    return true;
 }
 
 void CDriverFilesDlg::SetBusy(bool flag)

@@ -13,20 +13,15 @@
 #include "ui/PlacementRecord.h"
 #include "model/DeviceInfo.h"
 #include "model/IFileReporter.h"
-#include "framework/CDialogImpl.h"
 #include "framework/CListViewCtrl.h"
-#include "framework/CDialogResize.h"
+#include "framework/CResizableDialog.h"
 #include "platform/BackgroundTask.h"
 #include "resources/resource.h"
 #include "ui/FileListOrder.h"
 #include "ui/ShellServices.h"
 
-class CDriverFilesDlg : public CDialogImpl<CDriverFilesDlg>,
-                        public CDialogResize<CDriverFilesDlg>,
-                        public IFileReporter {
+class CDriverFilesDlg : public CResizableDialog, public IFileReporter {
 public:
-    enum { IDD = IDD_DRIVER_FILES };
-
     // All three are kept by reference: the device belongs to the device list, the placement
     // record and the target folder to the main window. The services pick the save's target
     // and open its log.
@@ -37,7 +32,6 @@ public:
     void OnFile(const DriverFile& file) override;
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    static const DialogResizeEntry* GetDlgResizeMap(size_t& count);
 
 private:
     enum WorkerKind { kDiscovery = 0, kSave = 1 };
@@ -46,8 +40,7 @@ private:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void SetStatusParts();
-    bool OnSize(UINT type, SIZE client) override;
-    bool OnDpiChanged(UINT newDpi, const RECT& suggested) override;
+    void OnDpiScaled(UINT from, UINT to) override;
     void OnCloseRequest(int command);
     void OnSave();
     void OnWorkerFinished(WorkerKind kind);
@@ -64,8 +57,6 @@ private:
     CListViewCtrl fileList;
     DeviceInfo* device;
     CWindow progressBar;
-    // The pixel sizes (list columns, status part) follow it.
-    UINT dpi = 96;
     int fileCount = 0;
     uint64_t totalSize = 0;
     FileListOrder order;

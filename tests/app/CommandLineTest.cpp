@@ -1,306 +1,165 @@
-// Reading the command line: which run it asks for, which options it sets, and when the help
-// box appears.
+// Reading the command line by the command table: each row a command line and the run it gives
+// (the window, a command with the values handed to it, a folder refused before the run
+// starts) or the help box of a bad command line; and the help text the table makes.
 #include <gtest/gtest.h>
 
 #include "app/CommandLineOptions.h"
 #include "app/ExitCodes.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
-struct Parsed {
-    bool commandLineRun;
-    CommandLineOptions options;
-    size_t helpBoxes;
-    std::vector<RecordedMessageBox> boxes;
-};
-
-Parsed Parse(const wchar_t* commandLine)
+// The outcome as a row writes it: "help", "window", "window: restore command", the command's
+// name with every argument handed to it ("save /all /path:~\Out", the folders as full paths),
+// or the command's name with the refusal of a folder ("verify: ERROR: Folder not found: ...").
+std::wstring Outcome(const std::wstring& commandLine)
 {
-    MessageBoxRecorder recorder;
-    Parsed parsed{};
-    parsed.commandLineRun = ParseCommandLine(commandLine, parsed.options, recorder);
-    parsed.boxes = recorder.boxes();
-    parsed.helpBoxes = parsed.boxes.size();
-    return parsed;
+    MessageBoxRecorder boxes;
+    CommandLineOptions options;
+    const bool commandLineRun = ParseCommandLine(commandLine.c_str(), options, boxes);
+    if (!boxes.boxes().empty()) {
+        EXPECT_EQ(boxes.boxes().size(), 1u) << "the help box is shown once";
+        const RecordedMessageBox& box = boxes.boxes()[0];
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.caption, L"Tarnwick");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(box.text, CommandLineHelp());
+        EXPECT_FALSE(commandLineRun);
+        return L"help";
+    }
+    if (!commandLineRun)
+        return options.OpensTheRestoreCommand() ? L"window: restore command" : L"window";
+    std::wstring outcome = options.command->name;
+    CommandValues values;
+    std::wstring refusal;
+    if (!ResolveArguments(options, values, refusal))
+        return outcome + L": " + refusal.substr(0, refusal.find_last_not_of(L'\n') + 1);
+    for (const ArgumentRow& row : ArgumentRows()) {
+        if (!values.Has(row.argument))
+            continue;
+        outcome += std::wstring(L" ") + row.name;
+        if (row.kind == ArgumentKind::Folder)
+            outcome += L":" + values.Folder(row.argument).Full();
+        else if (row.kind == ArgumentKind::ReportFile)
+            outcome += L":" + values.ReportFile();
+    }
+    return outcome;
+}
+
+std::wstring WithFolder(std::wstring text, const std::wstring& folder)
+{
+    for (size_t at = text.find(L'~'); at != std::wstring::npos; at = text.find(L'~', at + folder.size()))
+        text.replace(at, 1, folder);
+    return text;
 }
 
 } // namespace
 
-TEST(CommandLine, NoArgumentsOpensTheWindowWithoutABox)
+TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
 {
-    const Parsed parsed = Parse(L"tarnwick.exe");
-    EXPECT_FALSE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-    EXPECT_FALSE(parsed.options.all);
-    EXPECT_FALSE(parsed.options.present);
-    EXPECT_TRUE(parsed.options.path.empty());
-}
-
-TEST(CommandLine, OptionNamesIgnoreCaseButValuesKeepIt)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /ALL /Present /PATH:D:\\X\\Mixed");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_TRUE(parsed.options.all);
-    EXPECT_TRUE(parsed.options.present);
-    EXPECT_EQ(parsed.options.path, L"D:\\X\\Mixed");
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-}
-
-TEST(CommandLine, ValueKeepsFurtherColons)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /path:D:\\Drivers:x");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.options.path, L"D:\\Drivers:x");
-}
-
-TEST(CommandLine, FlagsWithoutPathOpenTheWindow)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /all /present");
-    EXPECT_FALSE(parsed.commandLineRun);
-    EXPECT_TRUE(parsed.options.all);
-    EXPECT_TRUE(parsed.options.present);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-}
-
-TEST(CommandLine, FlagValuesAreIgnored)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /all:x /present:no /path:E:\\B");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_TRUE(parsed.options.all);
-    EXPECT_TRUE(parsed.options.present);
-}
-
-TEST(CommandLine, EmptyPathOpensTheWindowWithoutABox)
-{
-    for (const wchar_t* commandLine : {L"tarnwick.exe /path:", L"tarnwick.exe /path", L"tarnwick.exe /path:D:\\A /path"}) {
-        SCOPED_TRACE(commandLine);
-        const Parsed parsed = Parse(commandLine);
-        EXPECT_FALSE(parsed.commandLineRun);
-        EXPECT_TRUE(parsed.options.path.empty());
-        EXPECT_EQ(parsed.helpBoxes, 0u);
+    // "~" is the current folder of the run: a folder "Backup" and a file "file.txt" are there.
+    TempFolder current;
+    ASSERT_TRUE(MakeFolders(current / L"Backup"));
+    ASSERT_TRUE(WriteFileBytes(current / L"file.txt", "no folder"));
+    CurrentFolderGuard inside(current.path());
+    ASSERT_TRUE(inside.entered());
+    const struct {
+        const wchar_t* commandLine;
+        const wchar_t* outcome;
+    } rows[] = {
+        // The window: nothing given, or only what the window ignores.
+        {L"tarnwick.exe", L"window"},
+        {L"tarnwick.exe /all /present", L"window"},
+        {L"tarnwick.exe /all /present /path:", L"window"},
+        {L"tarnwick.exe /path", L"window"},
+        {L"tarnwick.exe /path:A /path", L"window"},
+        {L"/path:C:\\x.exe", L"window"},
+        {L"tarnwick.exe /restore", L"window: restore command"},
+        {L"tarnwick.exe /restore:", L"window: restore command"},
+        // Names ignore case, values keep it; a later folder replaces an earlier one.
+        {L"tarnwick.exe /ALL /Present /PATH:Out\\Mixed", L"save /all /present /path:~\\Out\\Mixed"},
+        {L"tarnwick.exe /all:x /present:no /path:Out", L"save /all /present /path:~\\Out"},
+        {L"tarnwick.exe /path:A /path:Out", L"save /path:~\\Out"},
+        {L"tarnwick.exe \"\" \"/path:Out dir\" \"\"", L"save /path:~\\Out dir"},
+        {L"tarnwick.exe /all /report:r.CSV /path:Out", L"save /all /path:~\\Out /report:~\\r.CSV"},
+        {L"tarnwick.exe \"/REPORT:Reports\\PC.Json\" /present", L"report /present /report:~\\Reports\\PC.Json"},
+        {L"tarnwick.exe \"/RESTORE:Backup\" /Force", L"restore /restore:~\\Backup /force"},
+        {L"tarnwick.exe /restore:.", L"restore /restore:~"},
+        {L"tarnwick.exe /restore:Backup /plan", L"plan /restore:~\\Backup /plan"},
+        {L"tarnwick.exe /PLAN /force /restore:Backup", L"plan /restore:~\\Backup /force /plan"},
+        {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
+        {L"tarnwick.exe /image:Backup /path:Out /all /report:r.json",
+         L"image /all /path:~\\Out /report:~\\r.json /image:~\\Backup"},
+        // Folders refused before the run starts, named as the run names them.
+        {L"tarnwick.exe /path:Out:x", L"save: ERROR: Could not create target folder."},
+        {L"tarnwick.exe /restore:missing", L"restore: ERROR: Folder not found: ~\\missing"},
+        {L"tarnwick.exe /restore:NUL /plan", L"plan: ERROR: Folder not found: NUL"},
+        {L"tarnwick.exe /verify:file.txt", L"verify: ERROR: Folder not found: ~\\file.txt"},
+        {L"tarnwick.exe /image:missing /path:Out", L"image: ERROR: Folder not found: ~\\missing"},
+        {L"tarnwick.exe /report:a\\b:c\\r.json", L"report: ERROR: Could not write the report a\\b:c\\r.json"},
+        // Bad command lines: unrecognised arguments (the others around them still read), values
+        // an argument does not take, and arguments that make no one command.
+        {L"tarnwick.exe -all", L"help"},
+        {L"tarnwick.exe all", L"help"},
+        {L"tarnwick.exe /al", L"help"},
+        {L"tarnwick.exe /pathx:D:\\A", L"help"},
+        {L"tarnwick.exe :D:\\A", L"help"},
+        {L"tarnwick.exe /x /y /z /path:D:\\A", L"help"},
+        {L"tarnwick.exe /bogus /all /path:D:\\A", L"help"},
+        {L"tarnwick.exe /report", L"help"},
+        {L"tarnwick.exe /report:", L"help"},
+        {L"tarnwick.exe /report:r.txt", L"help"},
+        {L"tarnwick.exe /report:r.json\\x", L"help"},
+        {L"tarnwick.exe /restore:Backup /plan:x", L"help"},
+        {L"tarnwick.exe /force", L"help"},
+        {L"tarnwick.exe /restore /force", L"help"},
+        {L"tarnwick.exe /path:Out /force", L"help"},
+        {L"tarnwick.exe /plan", L"help"},
+        {L"tarnwick.exe /restore /plan", L"help"},
+        {L"tarnwick.exe /path:Out /plan", L"help"},
+        {L"tarnwick.exe /verify:Backup /plan", L"help"},
+        {L"tarnwick.exe /path:A /restore:B", L"help"},
+        {L"tarnwick.exe /restore:B /force /path:A", L"help"},
+        {L"tarnwick.exe /verify:B /restore:B", L"help"},
+        {L"tarnwick.exe /path:A /verify:B", L"help"},
+        {L"tarnwick.exe /report:r.json /restore:B", L"help"},
+        {L"tarnwick.exe /image:E:", L"help"},
+        {L"tarnwick.exe /image:E: /report:r.json", L"help"},
+        {L"tarnwick.exe /image:E: /path:X /present", L"help"},
+        {L"tarnwick.exe /image:E: /restore:X", L"help"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(row.commandLine)));
+        EXPECT_EQ(Outcome(row.commandLine), WithFolder(row.outcome, current.path()));
     }
-}
-
-TEST(CommandLine, LaterPathReplacesEarlier)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /path:D:\\A /path:E:\\B");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.options.path, L"E:\\B");
-}
-
-TEST(CommandLine, UnrecognisedArgumentsShowTheHelpOnceAndOpenTheWindow)
-{
-    for (const wchar_t* commandLine :
-         {L"tarnwick.exe -all", L"tarnwick.exe all", L"tarnwick.exe /al", L"tarnwick.exe /pathx:D:\\A",
-          L"tarnwick.exe :D:\\A", L"tarnwick.exe /path:D:\\A /bogus", L"tarnwick.exe /x /y /z /path:D:\\A"}) {
-        SCOPED_TRACE(commandLine);
-        const Parsed parsed = Parse(commandLine);
-        EXPECT_FALSE(parsed.commandLineRun);
-        ASSERT_EQ(parsed.helpBoxes, 1u);
-        const RecordedMessageBox& box = parsed.boxes[0];
-        EXPECT_EQ(box.owner, nullptr);
-        EXPECT_EQ(box.caption, L"Tarnwick");
-        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
-        EXPECT_EQ(box.text, kCommandLineHelp);
-    }
-}
-
-TEST(CommandLine, RecognisedArgumentsAroundAnUnknownOneStillCount)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /bogus /all /path:D:\\A");
-    EXPECT_FALSE(parsed.commandLineRun);
-    EXPECT_TRUE(parsed.options.all);
-    EXPECT_EQ(parsed.options.path, L"D:\\A");
-    EXPECT_EQ(parsed.helpBoxes, 1u);
-}
-
-TEST(CommandLine, EmptyQuotedArgumentIsIgnored)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe \"\" /path:D:\\A \"\"");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-    EXPECT_EQ(parsed.options.path, L"D:\\A");
-}
-
-TEST(CommandLine, QuotedPathWithBlanksIsOneArgument)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe \"/path:D:\\System Drivers\" /present");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.options.path, L"D:\\System Drivers");
-    EXPECT_TRUE(parsed.options.present);
-}
-
-TEST(CommandLine, ProgramPathIsNeverReadAsAnOption)
-{
-    const Parsed parsed = Parse(L"/path:C:\\x.exe");
-    EXPECT_FALSE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
 }
 
 TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
 {
-    EXPECT_STREQ(kCommandLineHelp,
-                 L"Tarnwick command line options:\n\n"
-                 L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
-                 L" /all - Save driver files from all Providers (including Microsoft).\n"
-                 L" /present - Save driver files of currently present (plugged in) devices only.\n\n"
-                 L" Example:\n"
-                 L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
-                 L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator "
-                 L"rights).\n"
-                 L" /force - With /restore: also replace installed drivers that are newer.\n"
-                 L" /plan - With /restore: show what the restore would do with each package; installs nothing.\n\n"
-                 L" Example:\n"
-                 L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
-                 L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
-                 L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
-                 L" Example:\n"
-                 L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
-                 L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
-                 L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
-                 L".csv.\n\n"
-                 L" Example:\n"
-                 L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n\n"
-                 L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
-}
-
-TEST(CommandLine, VerifyFolderAsksForACommandLineVerification)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe \"/Verify:D:\\Old Drivers\"");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-    EXPECT_EQ(parsed.options.verify, L"D:\\Old Drivers");
-    EXPECT_TRUE(parsed.options.restore.empty());
-    EXPECT_FALSE(parsed.options.restoreRequested);
-}
-
-TEST(CommandLine, ChooseRunSaysWhichRunWithoutShowingAnything)
-{
-    const struct {
-        const wchar_t* commandLine;
-        CommandLineRun run;
-    } cases[] = {
-        {L"tarnwick.exe", CommandLineRun::Window},
-        {L"tarnwick.exe /all /present /path:", CommandLineRun::Window},
-        {L"tarnwick.exe /restore", CommandLineRun::Window},
-        {L"tarnwick.exe /path:D:\\A", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /restore:D:\\A /force", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /bogus", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /path:D:\\A /bogus", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /path:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /verify:D:\\A", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /verify:D:\\A /restore:D:\\B", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /report:D:\\r.json", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /all /report:D:\\r.CSV /path:D:\\A", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /report", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /report:", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /report:D:\\r.txt", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /report:D:\\r.json\\x", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /report:D:\\r.json /restore:D:\\B", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /image:E: /report:D:\\r.json", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /restore:D:\\A /plan", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /PLAN /force /restore:D:\\A", CommandLineRun::CommandLine},
-        {L"tarnwick.exe /plan", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /restore /plan", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /path:D:\\A /plan", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /verify:D:\\A /plan", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /restore:D:\\A /plan:x", CommandLineRun::BadCommandLine},
-        {L"tarnwick.exe /image:E: /path:D:\\A /report:D:\\r.json", CommandLineRun::CommandLine},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.commandLine);
-        CommandLineOptions options;
-        EXPECT_EQ(ChooseRun(test.commandLine, options), test.run);
-    }
-}
-
-TEST(CommandLine, RestoreFolderAsksForACommandLineRestore)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe \"/RESTORE:D:\\Old Drivers\" /Force");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-    EXPECT_EQ(parsed.options.restore, L"D:\\Old Drivers");
-    EXPECT_TRUE(parsed.options.force);
-    EXPECT_TRUE(parsed.options.restoreRequested);
-    EXPECT_TRUE(parsed.options.path.empty());
-
-    const Parsed plain = Parse(L"tarnwick.exe /restore:D:\\A");
-    EXPECT_TRUE(plain.commandLineRun);
-    EXPECT_FALSE(plain.options.force);
-}
-
-TEST(CommandLine, RestoreWithoutFolderOpensTheWindowForTheRestoreCommand)
-{
-    for (const wchar_t* commandLine : {L"tarnwick.exe /restore", L"tarnwick.exe /restore:"}) {
-        SCOPED_TRACE(commandLine);
-        const Parsed parsed = Parse(commandLine);
-        EXPECT_FALSE(parsed.commandLineRun);
-        EXPECT_EQ(parsed.helpBoxes, 0u);
-        EXPECT_TRUE(parsed.options.restoreRequested);
-        EXPECT_TRUE(parsed.options.restore.empty());
-    }
-    const Parsed forceAlone = Parse(L"tarnwick.exe /force");
-    EXPECT_FALSE(forceAlone.commandLineRun);
-    EXPECT_EQ(forceAlone.helpBoxes, 0u);
-    EXPECT_FALSE(forceAlone.options.restoreRequested);
-}
-
-TEST(CommandLine, RestoreTogetherWithPathShowsTheHelpAndOpensTheWindow)
-{
-    for (const wchar_t* commandLine :
-         {L"tarnwick.exe /path:D:\\A /restore:D:\\B", L"tarnwick.exe /restore:D:\\B /force /path:D:\\A",
-          L"tarnwick.exe /verify:D:\\B /restore:D:\\B", L"tarnwick.exe /path:D:\\A /verify:D:\\B"}) {
-        SCOPED_TRACE(commandLine);
-        const Parsed parsed = Parse(commandLine);
-        EXPECT_FALSE(parsed.commandLineRun);
-        ASSERT_EQ(parsed.helpBoxes, 1u);
-        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
-    }
-}
-
-TEST(CommandLine, ReadArgumentsSkipsProgramPath)
-{
-    CommandLineOptions options;
-    EXPECT_TRUE(ReadArguments({L"/bogus", L"/present"}, options));
-    EXPECT_TRUE(options.present);
-    EXPECT_TRUE(ReadArguments({}, options));
-}
-
-TEST(CommandLine, ReportTakesItsFileAsGiven)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe \"/REPORT:D:\\My Reports\\PC.Json\" /present");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-    EXPECT_EQ(parsed.options.report, L"D:\\My Reports\\PC.Json");
-    EXPECT_TRUE(parsed.options.path.empty()) << "a report alone saves nothing";
-}
-
-TEST(CommandLine, ImageWithPathIsABackupOfThatWindows)
-{
-    const Parsed parsed = Parse(L"tarnwick.exe /image:E: \"/path:D:\\Old PC\" /all");
-    EXPECT_TRUE(parsed.commandLineRun);
-    EXPECT_EQ(parsed.options.image, L"E:");
-    EXPECT_EQ(parsed.options.path, L"D:\\Old PC");
-    EXPECT_TRUE(parsed.options.all);
-    EXPECT_EQ(parsed.helpBoxes, 0u);
-}
-
-// No device of another Windows is attached, an image is never restored onto, and without a
-// target there is nothing to do: each shows the help instead of running.
-TEST(CommandLine, ImageWithPresentRestoreOrNoPathShowsTheHelp)
-{
-    for (const wchar_t* commandLine : {L"tarnwick.exe /image:E: /path:D:\\X /present",
-                                       L"tarnwick.exe /image:E: /restore:D:\\X",
-                                       L"tarnwick.exe /image:E:"}) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(commandLine)));
-        CommandLineOptions options;
-        EXPECT_EQ(ChooseRun(commandLine, options), CommandLineRun::BadCommandLine);
-        const Parsed parsed = Parse(commandLine);
-        EXPECT_FALSE(parsed.commandLineRun);
-        ASSERT_EQ(parsed.helpBoxes, 1u);
-        EXPECT_EQ(parsed.boxes[0].text, kCommandLineHelp);
-    }
+    EXPECT_EQ(CommandLineHelp(),
+              L"Tarnwick command line options:\n\n"
+              L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
+              L" /all - Save driver files from all Providers (including Microsoft).\n"
+              L" /present - Save driver files of currently present (plugged in) devices only.\n\n"
+              L" Example:\n"
+              L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
+              L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator "
+              L"rights).\n"
+              L" /force - With /restore: also replace installed drivers that are newer.\n"
+              L" /plan - With /restore: show what the restore would do with each package; installs nothing.\n\n"
+              L" Example:\n"
+              L" Tarnwick \"/restore:D:\\System Drivers\"\n\n"
+              L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk "
+              L"of a PC that does not start), not of this PC (needs administrator rights).\n\n"
+              L" Example:\n"
+              L" Tarnwick /image:E: \"/path:D:\\Drivers of the old PC\"\n\n"
+              L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n\n"
+              L" \"/report:File\" - Write the list of devices (with /path: also what was saved) to [File], .json or "
+              L".csv.\n\n"
+              L" Example:\n"
+              L" Tarnwick \"/path:D:\\System Drivers\" \"/report:D:\\System Drivers\\report.json\"\n\n"
+              L" Exit codes: 0 done, 1 failed, 2 bad command line, 3010 done and Windows needs a restart.");
 }
 
 TEST(ExitCodes, RestoreSaysWhetherWindowsNeedsARestart)

@@ -184,8 +184,8 @@ namespace {
 std::string HelpAsPrinted()
 {
     std::string printed;
-    for (const wchar_t* c = kCommandLineHelp; *c; ++c)
-        printed += *c == L'\n' ? std::string("\r\n") : std::string(1, static_cast<char>(*c));
+    for (const wchar_t c : CommandLineHelp())
+        printed += c == L'\n' ? std::string("\r\n") : std::string(1, static_cast<char>(c));
     return printed + "\r\n";
 }
 
@@ -226,7 +226,7 @@ private:
 TEST(Startup, BadCommandLineInAScriptedRunPrintsTheHelpAndExitsWithTwo)
 {
     for (const wchar_t* arguments : {L"/bogus", L"/path:C:\\never-used /restore:C:\\never-used", L"/ALL -x",
-                                     L"/report:C:\\never-used.txt"}) {
+                                     L"/report:C:\\never-used.txt", L"/force"}) {
         SCOPED_TRACE(arguments);
         // No box waits for an OK: the run ends by itself, long before the time given.
         const ProgramRun run = RunWithOutputToFile(CommandLine(arguments), kTimeoutMs);

@@ -212,7 +212,7 @@ TEST(DeviceScan, FailsWithAnEmptyListWhenThereIsNoSet)
     EXPECT_EQ(nullptr, list.DeviceInfoSet());
 }
 
-TEST(DeviceScan, DriverDateIsTakenAsStoredAndOnlyTextTypesRead)
+TEST(DeviceScan, DriverDateIsTakenAsStoredAndOnlyTextTypesReadAndItsFileTimeOnlyAsEightBinaryBytes)
 {
     const std::wstring hw = L"ROOT\\TARNWICK_SCAN_DATE";
     fixture::ScopedPackage package(
@@ -226,6 +226,11 @@ TEST(DeviceScan, DriverDateIsTakenAsStoredAndOnlyTextTypesRead)
     ASSERT_TRUE(fixture::SetDriverValue(ids[2], L"DriverDate", REG_BINARY, binary, sizeof(binary)));
     const wchar_t multi[] = L"6-21-2006\0second\0";
     ASSERT_TRUE(fixture::SetDriverValue(ids[3], L"DriverDate", REG_MULTI_SZ, multi, sizeof(multi)));
+    // The file time of the date where the key holds one, as the system writes it: 8 bytes.
+    const FILETIME zero = {};
+    ASSERT_TRUE(fixture::SetDriverValue(ids[1], L"DriverDateData", REG_BINARY, &zero, sizeof(zero)));
+    ASSERT_TRUE(fixture::SetDriverValue(ids[2], L"DriverDateData", REG_BINARY, binary, 6));
+    ASSERT_TRUE(fixture::SetDriverValue(ids[3], L"DriverDateData", REG_QWORD, binary, sizeof(binary)));
 
     DeviceList list(ChosenDevices(ids));
     IgnoreProgress progress;
@@ -237,6 +242,12 @@ TEST(DeviceScan, DriverDateIsTakenAsStoredAndOnlyTextTypesRead)
     EXPECT_EQ(std::wstring(windows) + L"\\6-21-2006", FindRecord(list, ids[1])->driverDate);
     EXPECT_EQ(L"", FindRecord(list, ids[2])->driverDate);
     EXPECT_EQ(L"", FindRecord(list, ids[3])->driverDate);
+    const std::optional<FILETIME> installed = FindRecord(list, ids[0])->driverDateData;
+    SYSTEMTIME date = {};
+    ASSERT_TRUE(installed && ::FileTimeToSystemTime(&*installed, &date));
+    EXPECT_EQ(std::vector<WORD>({date.wYear, date.wMonth, date.wDay}), std::vector<WORD>({2006, 6, 21}));
+    for (size_t i = 1; i < 4; ++i)
+        EXPECT_FALSE(FindRecord(list, ids[i])->driverDateData) << "zero, short, not binary: " << i;
 }
 
 TEST(DeviceScan, UnknownClassIsNamedUnknownDevice)

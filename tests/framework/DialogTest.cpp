@@ -1,12 +1,16 @@
 // Modal dialogs from dialog resources, centred over their parent, ended from the user
-// interface thread or a worker; and the child-window resizer with its minimum tracking size
-// and size grip.
+// interface thread or a worker; and the resizable dialog: its children's resizer with the
+// minimum tracking size and size grip, and its move to a screen of another DPI.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include <utility>
+#include <vector>
+
 #include "framework/CDialogImpl.h"
-#include "framework/CDialogResize.h"
+#include "framework/CListViewCtrl.h"
+#include "framework/CResizableDialog.h"
 #include "framework/Dpi.h"
 #include "platform/Handles.h"
 #include "tests/support/ModalDriver.h"
@@ -16,23 +20,16 @@ namespace {
 
 const int kTextId = 1100;
 const int kEditId = 1101;
+const int kListId = 1102;
 const UINT kRunChecks = WM_APP + 3;
 
-class TestDialog : public CDialogImpl<TestDialog>, public CDialogResize<TestDialog> {
+class TestDialog : public CResizableDialog {
 public:
-    enum { IDD = 900 };
-
-    static const DialogResizeEntry* GetDlgResizeMap(size_t& count)
-    {
-        static const DialogResizeEntry map[] = {{kTextId, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y}};
-        count = 2;
-        return map;
-    }
+    TestDialog() : CResizableDialog(900, {{kTextId, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDOK, DLSZ_MOVE_X | DLSZ_MOVE_Y}}) {}
 
     bool OnInitDialog() override
     {
         CenterWindow(GetParent());
-        DlgResize_Init();
         initialRect = WindowRect();
         if (endFromWorker)
             worker.reset(::CreateThread(nullptr, 0, EndFromWorker, this, 0, nullptr));
@@ -46,7 +43,7 @@ public:
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
-        if (ProcessResizeMessage(window, message, wParam, lParam, result))
+        if (CResizableDialog::ProcessWindowMessage(window, message, wParam, lParam, result))
             return true;
         if (message != kRunChecks)
             return false;
@@ -55,11 +52,7 @@ public:
         return true;
     }
 
-    bool OnSize(UINT type, SIZE client) override
-    {
-        OnResize(get(), type, client);
-        return true;
-    }
+    void OnDpiScaled(UINT from, UINT to) override { scaled.emplace_back(from, to); }
 
     static DWORD WINAPI EndFromWorker(void* dialog)
     {
@@ -70,6 +63,7 @@ public:
     bool endFromWorker = false;
     bool focusOk = false;
     RECT initialRect = {};
+    std::vector<std::pair<UINT, UINT>> scaled;
     UniqueKernelHandle worker;
     void (*onRunning)(TestDialog&) = [](TestDialog&) {};
 };
@@ -171,6 +165,29 @@ TEST(ModalDialog, RunsFromItsResourceCentredOverTheParentAndResizesItsChildren)
     };
     EXPECT_EQ(dialog.DoModal(parent.get()), IDOK);
     EXPECT_EQ(dialog.get(), nullptr) << "unbound when the dialog is gone";
+}
+
+TEST(ModalDialog, AResizableDialogMovedToAnotherDpiTakesTheSuggestedPlaceAndRescalesItsListColumns)
+{
+    TestWindow parent(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500);
+    TestDialog dialog;
+    dialog.onRunning = [](TestDialog& self) {
+        const UINT dpi = WindowDpi(self);
+        const CListViewCtrl list(self.GetItem(kListId));
+        list.AddColumns({{L"Name", 100}, {L"Size", 40}}, dpi);
+        // The user widened the first column: the present width is what is rescaled.
+        list.Send(LVM_SETCOLUMNWIDTH, 0, ScaleForDpi(120, dpi));
+        const RECT opened = self.WindowRect();
+        RECT suggested = {opened.left + 10, opened.top + 20, opened.right + 90, opened.bottom + 80};
+        for (int times = 0; times < 2; ++times)
+            self.Send(WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(list.ColumnWidth(0), 2 * ScaleForDpi(120, dpi));
+        EXPECT_EQ(list.ColumnWidth(1), 2 * ScaleForDpi(40, dpi));
+        const RECT moved = self.WindowRect();
+        EXPECT_TRUE(::EqualRect(&moved, &suggested));
+        EXPECT_EQ(self.scaled, (std::vector<std::pair<UINT, UINT>>{{dpi, 2 * dpi}})) << "the same DPI again is no move";
+    };
+    EXPECT_EQ(dialog.DoModal(parent.get()), IDOK);
 }
 
 TEST(ModalDialog, InitialisingTrueLetsTheDialogManagerSetTheFocusAndFalseKeepsItsOwn)

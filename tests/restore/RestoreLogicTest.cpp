@@ -8,7 +8,7 @@
 #include "restore/RestoreDecision.h"
 #include "restore/RestorePlan.h"
 #include "backup/RestoreStatus.h"
-#include "ui/CRestoreDlg.h"
+#include "ui/PackageListColumns.h"
 
 namespace {
 
@@ -188,14 +188,15 @@ TEST(RestoreDialog, RowShowsFolderInfVersionProviderDevicesAndStatus)
     package.devices.resize(2);
     package.devices[0].name = L"Port A";
     package.devices[1].name = L"Port B";
-    EXPECT_EQ(PackageColumns(package), (std::vector<std::wstring>{L"Round Trip Port", L"rtport.inf", L"5.6.7.8",
-                                                                  L"Fabrikam, Inc.", L"Port A, Port B", L"installed"}))
+    EXPECT_EQ(PackageCells(RestoreColumns(), package),
+              (std::vector<std::wstring>{L"Round Trip Port", L"rtport.inf", L"5.6.7.8", L"Fabrikam, Inc.",
+                                         L"Port A, Port B", L"installed"}))
         << "the device folder's own name: the class folder reads the same for many packages";
 
     DriverPackage loose;
     loose.displayName = L"loose.inf";
     loose.status = PackageStatus::ToStage;
-    const std::vector<std::wstring> columns = PackageColumns(loose);
+    const std::vector<std::wstring> columns = PackageCells(RestoreColumns(), loose);
     EXPECT_EQ(columns[0], L"") << "an INF at the top of the restored folder";
     EXPECT_EQ(columns[4], L"none present");
     EXPECT_EQ(columns[5], L"stage: no device present") << "before the run: the decision";

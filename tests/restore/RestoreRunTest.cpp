@@ -177,8 +177,8 @@ TEST_F(RestoreRunTest, DamagedPackageIsNeverHandedToTheInstallerEvenWithForceAnd
     CStandaloneTarnwick run(shell);
     run.hasInstallRights = [] { return true; };
     CommandLineOptions options;
-    options.restore = backup.path();
-    options.force = true;
+    ASSERT_EQ(ChooseRun((L"tarnwick.exe \"/restore:" + backup.path() + L"\" /force").c_str(), options),
+              CommandLineRun::CommandLine);
     int exitCode = -1;
     RunCapturingOutput(run, options, exitCode);
     EXPECT_EQ(exitCode, 1);
@@ -205,7 +205,8 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
     CStandaloneTarnwick run(shell);
     run.hasInstallRights = [] { return false; };
     CommandLineOptions options;
-    options.restore = backup.path();
+    ASSERT_EQ(ChooseRun((L"tarnwick.exe \"/restore:" + backup.path() + L"\"").c_str(), options),
+              CommandLineRun::CommandLine);
     int exitCode = -1;
     const std::string output = RunCapturingOutput(run, options, exitCode);
     EXPECT_EQ(exitCode, 1);

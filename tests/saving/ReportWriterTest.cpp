@@ -1,6 +1,6 @@
 // The device report as JSON and CSV: the fixed names in their order, text of any kind
-// round-tripped, nulls, the summary, CSV quoting and rows, the file chosen by extension, and
-// driver dates turned into ISO dates.
+// round-tripped, nulls, the summary, CSV quoting and rows, cells a spreadsheet would run as
+// formulas, the file chosen by extension, and driver dates turned into ISO dates.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -179,22 +179,69 @@ TEST(ReportWriter, FileKindFollowsTheExtension)
     EXPECT_FALSE(WriteReportFile(folder / L"no such folder\\report.json", report));
 }
 
+namespace {
+
+std::optional<FILETIME> FileTimeOf(WORD year, WORD month, WORD day)
+{
+    SYSTEMTIME date = {};
+    date.wYear = year;
+    date.wMonth = month;
+    date.wDay = day;
+    FILETIME time = {};
+    if (!::SystemTimeToFileTime(&date, &time))
+        return std::nullopt;
+    return time;
+}
+
+} // namespace
+
 TEST(ReportWriter, DriverDatesBecomeIsoDates)
 {
+    const std::optional<FILETIME> march11 = FileTimeOf(2023, 3, 11);
+    ASSERT_TRUE(march11);
     const struct {
+        std::optional<FILETIME> data;
         const wchar_t* stored;
         const wchar_t* iso;  // null: no date
     } cases[] = {
-        {L"6-21-2006", L"2006-06-21"}, {L"03-04-2021", L"2021-03-04"}, {L"12-31-1999", L"1999-12-31"},
-        {L"", nullptr},                {L"2021-03-04", nullptr},       {L"13-01-2020", nullptr},
-        {L"1-32-2020", nullptr},       {L"1-x-2020", nullptr},         {L"1-1-20", nullptr},
+        {std::nullopt, L"6-21-2006", L"2006-06-21"},  {std::nullopt, L"03-04-2021", L"2021-03-04"},
+        {std::nullopt, L"12-31-1999", L"1999-12-31"}, {std::nullopt, L"", nullptr},
+        {std::nullopt, L"2021-03-04", nullptr},       {std::nullopt, L"13-01-2020", nullptr},
+        {std::nullopt, L"1-32-2020", nullptr},        {std::nullopt, L"1-x-2020", nullptr},
+        {std::nullopt, L"1-1-20", nullptr},
+        // The file time first, whatever the text says.
+        {march11, L"03-11-2023", L"2023-03-11"},      {march11, L"3-11-2023", L"2023-03-11"},
+        {march11, L"11.03.2023", L"2023-03-11"},      {march11, L"", L"2023-03-11"},
+        {march11, L"6-21-2006", L"2023-03-11"},
     };
     for (const auto& test : cases) {
-        SCOPED_TRACE(test.stored);
-        const std::optional<std::wstring> iso = IsoDriverDate(test.stored);
+        SCOPED_TRACE(std::wstring(test.data ? L"file time, " : L"") + test.stored);
+        const std::optional<std::wstring> iso = IsoDriverDate(test.data, test.stored);
         if (test.iso)
             EXPECT_EQ(iso.value_or(L"none"), test.iso);
         else
             EXPECT_FALSE(iso.has_value());
     }
+}
+
+TEST(ReportWriter, CsvCellsThatASpreadsheetWouldRunAreWrittenAsText)
+{
+    const struct {
+        const char* text;
+        const char* cell;
+    } cases[] = {
+        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""}, {"+1", "'+1"},  {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},   {"\tTab", "'\tTab"},           {"\rcmd", "\"'\rcmd\""},
+        {"a=b", "a=b"},              {"", ""},                       {"x,y", "\"x,y\""},
+        {" =1", " =1"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.text);
+        EXPECT_EQ(CsvCell(test.text), test.cell);
+    }
+    // Both writers: the CSV cell made safe, the JSON text as it is.
+    DeviceReport report = TwoDevices();
+    report.devices[1].name = L"=cmd|' /C calc'!A0";
+    EXPECT_NE(ReportCsv(report).find("\r\nROOT\\OTHER\\0000,'=cmd|' /C calc'!A0,"), std::string::npos);
+    EXPECT_EQ(Json::parse(ReportJson(report))["devices"][1]["name"], "=cmd|' /C calc'!A0");
 }

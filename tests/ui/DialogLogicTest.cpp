@@ -7,7 +7,7 @@
 #include "ui/ReportFileDialog.h"
 
 #include "ui/CDriverFilesDlg.h"
-#include "ui/CRestoreDlg.h"
+#include "ui/PackageListColumns.h"
 #include "ui/WindowFit.h"
 #include "ui/CSaveProgressDlg.h"
 #include "ui/FileListOrder.h"
@@ -146,7 +146,7 @@ TEST(RestoreList, BeforeTheRunTheStatusCellGivesTheDecisionWithItsReason)
     package.displayName = L"Ports (COM & LPT)\\Contoso Port\\cport.inf";
     package.status = PackageStatus::FilesMissing;
     package.missingFiles = {L"cport.sys", L"x64\\cport.dll"};
-    EXPECT_EQ(PackageColumns(package).at(5), L"refuse: files missing: cport.sys, x64\\cport.dll");
+    EXPECT_EQ(PackageCells(RestoreColumns(), package).at(5), L"refuse: files missing: cport.sys, x64\\cport.dll");
 
     package.missingFiles.clear();
     package.status = PackageStatus::FilesDamaged;

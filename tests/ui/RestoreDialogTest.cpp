@@ -90,7 +90,7 @@ protected:
             const HWND window = dialog.get();
             if (!window || !::IsWindowVisible(window) || !::IsWindowEnabled(::GetDlgItem(window, IDOK)))
                 return false;
-            step(window, ::GetDlgItem(window, IDC_PACKAGE_LIST));
+            step(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
             return true;
         });
         const INT_PTR result = dialog.DoModal(owner.get());
@@ -212,11 +212,11 @@ TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeF
 
         wchar_t buffer[MAX_PATH] = L"";
         NMLVGETINFOTIPW request = {};
-        request.hdr = {list, IDC_PACKAGE_LIST, static_cast<UINT>(LVN_GETINFOTIPW)};
+        request.hdr = {list, IDC_RESTORE_LIST, static_cast<UINT>(LVN_GETINFOTIPW)};
         request.pszText = buffer;
         request.cchTextMax = MAX_PATH;
         request.iItem = 1;
-        ::SendMessageW(window, WM_NOTIFY, IDC_PACKAGE_LIST, reinterpret_cast<LPARAM>(&request));
+        ::SendMessageW(window, WM_NOTIFY, IDC_RESTORE_LIST, reinterpret_cast<LPARAM>(&request));
         tip = buffer;
         ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });

@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "framework/ResourceText.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
@@ -15,6 +14,7 @@
 #include "tests/support/TestShellServices.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CVerifyDlg.h"
+#include "ui/PackageListColumns.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
         CVerifyDlg dialog(sandbox.path(), services.Services());
         ModalScript script([&] {
             const HWND window = dialog.get();
-            const HWND list = window ? ::GetDlgItem(window, IDC_PACKAGE_LIST) : nullptr;
+            const HWND list = window ? ::GetDlgItem(window, IDC_VERIFY_LIST) : nullptr;
             if (!list || !::IsWindowVisible(window) || ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < 2)
                 return false;
             for (int item = 0; item < 2; ++item) {
@@ -59,7 +59,7 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
                     rows.back().push_back(ListItemText(list, item, column));
             }
             wchar_t text[128] = L"";
-            ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
+            ::GetDlgItemTextW(window, IDC_VERIFY_STATUS, text, 128);
             status = text;
             EXPECT_TRUE(SaveScreenshot(window, NameAtDpi(L"verify-dialog", ExpectedTestDpi())));
             ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -80,12 +80,12 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
 
 TEST(VerifyDialogTexts, NothingFoundSaysSo)
 {
-    EXPECT_EQ(VerifiedCountText({}), FormatResourceString(IDS_RESTORE_NONE_FOUND));
+    EXPECT_EQ(VerifiedCountText({}), L"No driver packages found in this folder.");
     DriverPackage refused;
     refused.displayName = L"Class\\Device\\x.inf";
     refused.verification.verdict = Verdict::Refused;
     refused.verification.refusal = L"the INF cannot be read (line 3)";
-    EXPECT_EQ(VerifiedColumns(refused),
+    EXPECT_EQ(PackageCells(VerifyColumns(), refused),
               (std::vector<std::wstring>{L"Device", L"x.inf", L"refused: the INF cannot be read (line 3)", L""}));
     EXPECT_EQ(VerifiedCountText({refused}), L"Verified: 0 of 1 driver package(s) intact.");
 }
