@@ -15,7 +15,7 @@
 
 // Commands: menu items, accelerators, toolbar buttons and their status/tooltip strings.
 #define ID_DEVICE_REFRESH 3000
-#define ID_DEVICE_PROPERTIES 3001
+#define ID_DEVICE_DRIVER_FILES 3001
 #define ID_VIEW_PRESENT_ONLY 3002
 #define ID_VIEW_MICROSOFT_DRIVERS 3003
 #define ID_DEVICE_SAVE 3004
@@ -31,7 +31,7 @@
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
 #define ID_DEVICE_SAVE_SELECTED 3031
-#define ID_DEVICE_DEVICE_PROPERTIES 3032
+#define ID_DEVICE_PROPERTY_SHEET 3032
 
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665

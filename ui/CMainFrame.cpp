@@ -266,63 +266,59 @@ void CMainFrame::OnDestroy()
     }
 }
 
+const std::vector<CMainFrame::FrameCommand>& CMainFrame::Commands()
+{
+    const unsigned none = kNeedsNothing;
+    const unsigned scan = kFinishedScan;
+    const unsigned device = kFinishedScan | kSelectedDevice;
+    static const std::vector<FrameCommand> rows = {
+        {ID_APP_EXIT, none, [](CMainFrame& frame) { frame.Post(WM_CLOSE); }},
+        {ID_DEVICE_REFRESH, scan, [](CMainFrame& frame) { frame.StartScan(); }},
+        {ID_DEVICE_DRIVER_FILES, device, [](CMainFrame& frame) { frame.ShowDriverFiles(); }},
+        {ID_DEVICE_SAVE, scan, [](CMainFrame& frame) { frame.SaveCommand(); }},
+        {ID_DEVICE_RESTORE, scan, [](CMainFrame& frame) { frame.RestoreCommand(); }},
+        {ID_DEVICE_EXPORT, scan, [](CMainFrame& frame) { frame.ExportCommand(); }},
+        // Verifying changes nothing: it needs no administrator rights.
+        {ID_DEVICE_VERIFY, scan, [](CMainFrame& frame) { frame.actions.VerifyBackup(frame.get(), frame.browsePath); }},
+        {ID_DEVICE_OPEN_OFFLINE, scan, [](CMainFrame& frame) { frame.OpenOfflineWindows(); }},
+        {ID_DEVICE_SHOW_THIS_PC, scan, [](CMainFrame& frame) { frame.ShowThisPc(); }},
+        {ID_VIEW_PRESENT_ONLY, scan, [](CMainFrame& frame) { frame.ToggleCommand(ID_VIEW_PRESENT_ONLY); }},
+        {ID_VIEW_MICROSOFT_DRIVERS, scan, [](CMainFrame& frame) { frame.ToggleCommand(ID_VIEW_MICROSOFT_DRIVERS); }},
+        {ID_DEVICE_SAVE_SELECTED, device, [](CMainFrame& frame) { frame.SaveSelectedDevice(); }},
+        {ID_DEVICE_PROPERTY_SHEET, device, [](CMainFrame& frame) { frame.ShowSelectedDeviceProperties(); }},
+        {ID_TOOLS_DEVICE_MANAGER, none, [](CMainFrame& frame) { frame.actions.OpenDeviceManager(frame.get()); }},
+        {ID_APP_ABOUT, none, [](CMainFrame& frame) { frame.actions.ShowAbout(::GetActiveWindow()); }},
+        {ID_HELP_CONTENTS, none, [](CMainFrame& frame) { frame.actions.ShowHelp(frame.get()); }},
+        {ID_HELP_HOMEPAGE, none, [](CMainFrame& frame) { frame.actions.OpenHomePage(); }},
+    };
+    return rows;
+}
+
+bool CMainFrame::RunCommand(UINT id)
+{
+    for (const FrameCommand& command : Commands()) {
+        if (command.id != id)
+            continue;
+        const bool scanFinished = !scanning || !(command.needs & kFinishedScan);
+        const bool deviceThere = selectedDevice || !(command.needs & kSelectedDevice);
+        if (scanFinished && deviceThere)
+            command.run(*this);
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::UpdateSelectionCommands()
+{
+    for (const FrameCommand& command : Commands()) {
+        if (command.needs & kSelectedDevice)
+            EnableCommand(static_cast<int>(command.id), selectedDevice != nullptr);
+    }
+}
+
 bool CMainFrame::OnCommand(UINT id, UINT, HWND)
 {
-    switch (id) {
-    case ID_APP_EXIT:
-        Post(WM_CLOSE);
-        return true;
-    case ID_DEVICE_REFRESH:
-        StartScan();
-        return true;
-    case ID_DEVICE_PROPERTIES:
-        ShowDriverFiles();
-        return true;
-    case ID_DEVICE_SAVE:
-        SaveCommand();
-        return true;
-    case ID_DEVICE_RESTORE:
-        RestoreCommand();
-        return true;
-    case ID_DEVICE_EXPORT:
-        ExportCommand();
-        return true;
-    case ID_DEVICE_VERIFY:
-        // Verifying changes nothing: it needs no administrator rights.
-        if (!scanning)
-            actions.VerifyBackup(get(), browsePath);
-        return true;
-    case ID_DEVICE_OPEN_OFFLINE:
-        OpenOfflineWindows();
-        return true;
-    case ID_DEVICE_SHOW_THIS_PC:
-        ShowThisPc();
-        return true;
-    case ID_VIEW_PRESENT_ONLY:
-    case ID_VIEW_MICROSOFT_DRIVERS:
-        ToggleCommand(id);
-        return true;
-    case ID_DEVICE_SAVE_SELECTED:
-        SaveSelectedDevice();
-        return true;
-    case ID_DEVICE_DEVICE_PROPERTIES:
-        ShowSelectedDeviceProperties();
-        return true;
-    case ID_TOOLS_DEVICE_MANAGER:
-        actions.OpenDeviceManager(get());
-        return true;
-    case ID_APP_ABOUT:
-        actions.ShowAbout(::GetActiveWindow());
-        return true;
-    case ID_HELP_CONTENTS:
-        actions.ShowHelp(get());
-        return true;
-    case ID_HELP_HOMEPAGE:
-        actions.OpenHomePage();
-        return true;
-    default:
-        return false;
-    }
+    return RunCommand(id);
 }
 
 std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
@@ -334,11 +330,11 @@ std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
         const HTREEITEM item = change.itemNew.hItem;
         selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.Tree().GetItemData(item)) : nullptr;
-        EnableCommand(ID_DEVICE_PROPERTIES, selectedDevice != nullptr);
+        UpdateSelectionCommands();
         return 0;
     }
     if ((header.code == NM_DBLCLK || header.code == NM_RETURN) && header.hwndFrom == view.Tree().get()) {
-        ShowDriverFiles();
+        RunCommand(ID_DEVICE_DRIVER_FILES);
         return 0;
     }
     return std::nullopt;
@@ -350,7 +346,7 @@ void CMainFrame::StartScan()
     if (scanning)
         return;
     selectedDevice = nullptr;
-    EnableCommand(ID_DEVICE_PROPERTIES, false);
+    UpdateSelectionCommands();
     scanning = true;
     scanning = scanTask.Start([this](const std::atomic<bool>&) { RunScan(); }, get(), WM_WORKER_FINISHED);
 }
@@ -444,8 +440,6 @@ void CMainFrame::OnScanFinished()
 
 void CMainFrame::OpenOfflineWindows()
 {
-    if (scanning)
-        return;
     std::wstring folder = offline.Root();
     if (!actions.PickOfflineWindows(get(), folder))
         return;
@@ -460,7 +454,7 @@ void CMainFrame::OpenOfflineWindows()
 
 void CMainFrame::ShowThisPc()
 {
-    if (scanning || !offline.Active())
+    if (!offline.Active())
         return;
     offline.Clear();
     deviceList.SetRecordSource(nullptr);
@@ -487,25 +481,18 @@ void CMainFrame::FollowShownSystem()
 
 void CMainFrame::ToggleCommand(UINT id)
 {
-    if (scanning)
-        return;
     CheckCommand(static_cast<int>(id), !menu.IsChecked(id));
     StartScan();
 }
 
 void CMainFrame::ShowDriverFiles()
 {
-    if (scanning || !selectedDevice)
-        return;
     ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
     actions.ShowDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
 }
 
 void CMainFrame::SaveCommand()
 {
-    // The records belong to the device list, which a running scan replaces.
-    if (scanning)
-        return;
     const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
     for (DeviceInfo* device : devices)
         ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
@@ -519,9 +506,6 @@ void CMainFrame::SaveCommand()
 
 void CMainFrame::ExportCommand()
 {
-    // The records belong to the device list, which a running scan replaces.
-    if (scanning)
-        return;
     std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
     if (devices.empty()) {
         for (const auto& entry : deviceList.Devices())
@@ -533,8 +517,6 @@ void CMainFrame::ExportCommand()
 
 void CMainFrame::RestoreCommand()
 {
-    if (scanning)
-        return;
     // Installing drivers takes administrator rights, which this program does not ask for at
     // start: it starts again with them, straight into this command, and this window closes.
     if (!ProcessIsElevated()) {
@@ -553,7 +535,7 @@ void CMainFrame::RestoreCommand()
 bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
 {
     // The tree passes the request on to its parents, so it may arrive from the tree or the view.
-    if (scanning || (source != view.Tree().get() && source != view.get()))
+    if (source != view.Tree().get() && source != view.get())
         return false;
     POINT point = {};
     if (view.ContextMenuPoint(screen, point))
@@ -568,26 +550,24 @@ void CMainFrame::ShowDeviceMenu(POINT point)
     if (!popup)
         return;
     const UINT state = selectedDevice ? MF_ENABLED : MF_GRAYED;
-    for (UINT id : {ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE_SELECTED, ID_DEVICE_DEVICE_PROPERTIES})
-        ::EnableMenuItem(popup, id, MF_BYCOMMAND | state);
-    ::SetMenuDefaultItem(popup, ID_DEVICE_PROPERTIES, FALSE);
+    for (const FrameCommand& command : Commands()) {
+        if (command.needs & kSelectedDevice)
+            ::EnableMenuItem(popup, command.id, MF_BYCOMMAND | state);
+    }
+    ::SetMenuDefaultItem(popup, ID_DEVICE_DRIVER_FILES, FALSE);
     const auto command = static_cast<UINT>(::TrackPopupMenu(
         popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, point.x, point.y, 0, get(), nullptr));
     if (command != 0)
-        OnCommand(command, 0, nullptr);
+        RunCommand(command);
 }
 
 void CMainFrame::SaveSelectedDevice()
 {
-    if (scanning || !selectedDevice)
-        return;
     ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
     actions.SaveDevices(get(), {selectedDevice}, browsePath);
 }
 
 void CMainFrame::ShowSelectedDeviceProperties()
 {
-    if (scanning || !selectedDevice)
-        return;
     actions.ShowDeviceProperties(get(), *selectedDevice);
 }

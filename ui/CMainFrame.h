@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/PlacementRecord.h"
 #include "devices/DeviceList.h"
@@ -100,6 +101,22 @@ private:
     void FocusChild();
     bool OnClose();
     void OnDestroy();
+    // What a command needs before it may run, as WTL's update UI keeps it for a frame: the
+    // commands that use the records of the device list (which a running scan replaces) or
+    // start a scan of their own wait for the scan to finish, and those on the selected device
+    // need one, and are enabled on the menus and the toolbar only while there is one.
+    enum CommandNeeds : unsigned { kNeedsNothing = 0, kFinishedScan = 1, kSelectedDevice = 2 };
+    struct FrameCommand {
+        UINT id;
+        unsigned needs;
+        void (*run)(CMainFrame& frame);
+    };
+    // Every command of the window, one row each.
+    static const std::vector<FrameCommand>& Commands();
+    // Runs the command when what it needs is there; false for an id that is no command.
+    bool RunCommand(UINT id);
+    // The commands on the selected device, enabled as there is one or not.
+    void UpdateSelectionCommands();
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnScanFinished();

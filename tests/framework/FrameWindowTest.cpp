@@ -112,7 +112,7 @@ TEST(ToolbarResourceData, ParsesVersionOneAndRejectsTheRest)
 
     ASSERT_TRUE(LoadToolbarResource(IDR_MAINFRAME, toolbar));
     EXPECT_EQ(toolbar.items, (std::vector<WORD>{ID_DEVICE_REFRESH, 0, ID_VIEW_PRESENT_ONLY, ID_VIEW_MICROSOFT_DRIVERS, 0,
-                                                ID_DEVICE_PROPERTIES, ID_DEVICE_SAVE, ID_DEVICE_RESTORE, 0,
+                                                ID_DEVICE_DRIVER_FILES, ID_DEVICE_SAVE, ID_DEVICE_RESTORE, 0,
                                                 ID_TOOLS_DEVICE_MANAGER}));
 }
 

@@ -1,6 +1,7 @@
 // Closing the main window: settings saved by Exit and by the close box alike, the exit code,
 // a maximized window restored at the next start, and a close during a scan, which waits for
-// the scan to end. Also the screenshots of the window in use.
+// the scan to end, as the commands on the scan's records do. Also the screenshots of the
+// window in use.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "ui/Settings.h"
 #include "resources/resource.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/TempFolder.h"
 #include "tests/ui/MainFrameHarness.h"
 
 namespace {
@@ -127,6 +129,34 @@ TEST_F(MainWindowClosing, ACloseDuringAScanWaitsForTheScanToEnd)
     EXPECT_FALSE(frame->Devices().Devices().empty()) << "the scan ran to its end";
     PlacementRecord main;
     EXPECT_TRUE(StoredPlacement(L"MainDlgPlacement", main)) << "the settings saved once the scan ended";
+}
+
+TEST_F(MainWindowClosing, CommandsOnTheScansRecordsWaitForItAndTheOthersDoNot)
+{
+    Start();
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
+    TempFolder noWindows;
+    actions.chosenImage = noWindows.path();
+    // The scan thread waits for this thread to serve its messages: the scan runs throughout.
+    frame->StartScan();
+    ASSERT_TRUE(frame->IsScanning());
+    for (UINT id : {ID_DEVICE_REFRESH, ID_DEVICE_DRIVER_FILES, ID_DEVICE_SAVE, ID_DEVICE_RESTORE, ID_DEVICE_EXPORT,
+                    ID_DEVICE_VERIFY, ID_DEVICE_OPEN_OFFLINE, ID_DEVICE_SHOW_THIS_PC, ID_VIEW_PRESENT_ONLY,
+                    ID_VIEW_MICROSOFT_DRIVERS, ID_DEVICE_SAVE_SELECTED, ID_DEVICE_PROPERTY_SHEET,
+                    ID_TOOLS_DEVICE_MANAGER, ID_HELP_CONTENTS, ID_HELP_HOMEPAGE, ID_APP_ABOUT})
+        frame->Send(WM_COMMAND, id);
+    const RecordedActions& recorded = Recorded();
+    EXPECT_TRUE(recorded.saves.empty() && recorded.driverFiles.empty() && recorded.deviceProperties.empty());
+    EXPECT_TRUE(recorded.restores.empty() && recorded.verifications.empty() && recorded.exports.empty());
+    EXPECT_TRUE(services.messages.boxes().empty()) << "no offline Windows was opened";
+    EXPECT_TRUE(MenuChecked(ID_VIEW_PRESENT_ONLY) && MenuChecked(ID_VIEW_MICROSOFT_DRIVERS)) << "no toggle changed";
+    EXPECT_EQ(recorded.deviceManager + recorded.help + recorded.homePage + recorded.about, 4)
+        << "what does not use the scan's records runs at once";
+
+    WaitForScan();
+    EXPECT_EQ(scanFlags.size(), 2u) << "the scan started here and none by Refresh";
+    frame->Send(WM_COMMAND, ID_DEVICE_VERIFY);
+    EXPECT_EQ(Recorded().verifications.size(), 1u) << "the command runs once the scan is over";
 }
 
 TEST_F(MainWindowClosing, ScreenshotsOfTheWindowInUse)

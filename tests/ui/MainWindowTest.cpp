@@ -80,8 +80,8 @@ TEST_F(MainWindow, FirstStartOpensCentredAt760By600WithBothTogglesOnAndTheDevice
     EXPECT_EQ(bar.right, 197) << "the left 200 pixels of the status bar, 3 pixels in";
     EXPECT_EQ(frame->ProgressBar().Send(PBM_GETRANGE, FALSE), 1000);
     EXPECT_TRUE(frame->IsEnabled());
-    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
-    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_DRIVER_FILES));
+    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_DRIVER_FILES));
 
     MINMAXINFO limits = {};
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -121,17 +121,17 @@ TEST_F(MainWindow, PropertiesIsEnabledOnlyWhileADeviceIsSelected)
     Pump();
     ASSERT_NE(frame->SelectedDevice(), nullptr);
     EXPECT_EQ(frame->SelectedDevice(), reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
-    EXPECT_TRUE(MenuItemEnabled(frame->Menu().get(), ID_DEVICE_PROPERTIES));
-    EXPECT_TRUE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(MenuItemEnabled(frame->Menu().get(), ID_DEVICE_DRIVER_FILES));
+    EXPECT_TRUE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_DRIVER_FILES));
 
     for (HTREEITEM heading : {fixtureClass, tree.GetRootItem()}) {
         ASSERT_TRUE(tree.SelectItem(heading));
         Pump();
         EXPECT_EQ(frame->SelectedDevice(), nullptr);
-        EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
-        EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+        EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_DRIVER_FILES));
+        EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_DRIVER_FILES));
     }
-    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    frame->Send(WM_COMMAND, ID_DEVICE_DRIVER_FILES);
     EXPECT_TRUE(Recorded().driverFiles.empty()) << "no device, no dialog";
 }
 
@@ -142,7 +142,7 @@ TEST_F(MainWindow, PropertiesAndDoubleClickOpenTheDriverFilesOfTheSelectedDevice
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(tree.SelectItem(device));
     Pump();
-    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    frame->Send(WM_COMMAND, ID_DEVICE_DRIVER_FILES);
     ASSERT_EQ(Recorded().driverFiles.size(), 1u);
     EXPECT_EQ(Recorded().driverFiles[0], frame->SelectedDevice());
     ExpectInfLocated(Recorded().driverFilesInfPaths[0]);
@@ -185,7 +185,7 @@ TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
     ASSERT_EQ(scanFlags.size(), 2u);
     EXPECT_EQ(scanFlags[1], static_cast<DWORD>(DIGCF_ALLCLASSES)) << "every device, present or not";
     EXPECT_EQ(frame->SelectedDevice(), nullptr);
-    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_PROPERTIES));
+    EXPECT_FALSE(frame->ToolBar().Send(TB_ISBUTTONENABLED, ID_DEVICE_DRIVER_FILES));
     EXPECT_EQ(tree.GetStateImage(tree.GetRootItem()), 1) << "a new tree starts cleared";
     for (HTREEITEM node : Children(ThirdPartyClassNode()))
         EXPECT_EQ(tree.GetStateImage(node), 1);
@@ -350,7 +350,7 @@ TEST_F(MainWindow, PropertiesAndAboutOpenTheRealDialogsOverTheFrame)
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
     });
-    frame->Send(WM_COMMAND, ID_DEVICE_PROPERTIES);
+    frame->Send(WM_COMMAND, ID_DEVICE_DRIVER_FILES);
     EXPECT_TRUE(files.finished());
     EXPECT_EQ(title, ThirdPartyDeviceNames()[0]) << "the driver files dialog of the selected device";
     EXPECT_EQ(owner, frame->get());
@@ -437,7 +437,7 @@ TEST_F(MainWindow, GrowingOrMaximisingRepaintsTheBarsAndTheViewWhole)
 TEST_F(MainWindow, DisabledPropertiesIsGreyedInTheMenuAndOnTheToolbar)
 {
     Start();
-    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(MenuItemGrayed(frame->Menu().get(), ID_DEVICE_DRIVER_FILES));
     const auto images = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETIMAGELIST));
     const auto disabled = reinterpret_cast<HIMAGELIST>(frame->ToolBar().Send(TB_GETDISABLEDIMAGELIST));
     ASSERT_NE(disabled, nullptr);
