@@ -147,7 +147,7 @@ int ListEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
 
 int RestoreFolder(CStandaloneTarnwick& run, const CommandValues& values)
 {
-    const std::wstring folder = values.Folder(Argument::Restore).Text();
+    const FolderPath& folder = values.Folder(Argument::Restore);
     const SystemFolders folders = ReadSystemFolders();
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
@@ -174,9 +174,8 @@ int PlanRestore(CStandaloneTarnwick& run, const CommandValues& values)
     FILE* console = SetUpConsole();
     CDriverRestorer restorer(run, run.Shell(), folders);
     PrintMessage(console, kCheckingPackages);
-    if (!restorer.FindPackages(values.Folder(Argument::Restore).Text(), values.Has(Argument::Force))) {
-        PrintMessage(console, restorer.FolderFound() ? L"ERROR: The check was stopped.\n"
-                                                     : L"ERROR: Folder not found: " + restorer.Folder() + L"\n");
+    if (!restorer.FindPackages(values.Folder(Argument::Restore), values.Has(Argument::Force))) {
+        PrintMessage(console, L"ERROR: The check was stopped.\n");
         return kFailedExitCode;
     }
     std::vector<DriverPackage>& packages = restorer.Packages();
@@ -210,7 +209,7 @@ int VerifyFolder(CStandaloneTarnwick& run, const CommandValues& values)
     CBackupVerifier verifier(run, run.Shell(), folders);
     if (scripted)
         verifier.ReportLogPathTo(console);
-    return ExitCodeOf(verifier.VerifyAll(values.Folder(Argument::Verify).Text(), console));
+    return ExitCodeOf(verifier.VerifyAll(values.Folder(Argument::Verify), console));
 }
 
 } // namespace

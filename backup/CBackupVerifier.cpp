@@ -1,8 +1,7 @@
 #include "backup/CBackupVerifier.h"
 
-#include "backup/PackageChecker.h"
+#include "backup/BackupCheck.h"
 #include "backup/PackageFinder.h"
-#include "backup/PackageVerifier.h"
 
 CBackupVerifier::CBackupVerifier(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
     : log(shell, folders.tempDir, L"verify-log"), reporter(progressReporter)
@@ -25,37 +24,27 @@ std::wstring VerdictLine(const DriverPackage& package)
     return line;
 }
 
-bool CBackupVerifier::VerifyAll(const std::wstring& given, FILE* console)
+bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
 {
-    std::wstring folder;
-    const bool found = ResolveBackupFolder(given, folder);
-    // A folder that is not there gets no log: it stays in the temporary folder.
-    if (!log.Open(found ? folder : std::wstring(), console))
+    if (!log.Open(folder.Full(), console))
         return false;
-    if (!found) {
-        log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());
-        return false;
-    }
     packages = FindDriverPackages(folder);
     if (packages.empty()) {
-        log.Print(L"ERROR: No driver packages found in %s\n", folder.c_str());
+        log.Print(L"ERROR: No driver packages found in %s\n", folder.Full().c_str());
         return false;
     }
     log.Print(L"Verifying driver packages...\n");
-    log.Print(L"  Source path is %s\n\n", folder.c_str());
-    const PackageVerifier verifier;
+    log.Print(L"  Source path is %s\n\n", folder.Full().c_str());
     int intact = 0;
     bool sound = true;
-    for (size_t i = 0; i < packages.size(); ++i) {
-        PackageChecker::Check(packages[i]);
-        packages[i].verification = verifier.Verify(packages[i]);
-        PrintPackage(packages[i]);
-        intact += packages[i].verification.verdict == Verdict::Intact ? 1 : 0;
-        sound = sound && IsSound(packages[i].verification.verdict);
-        if (!reporter.Progress(static_cast<double>(i + 1) / static_cast<double>(packages.size()))) {
-            log.Print(L"  Operation aborted by the user.\n");
-            return false;
-        }
+    const bool finished = CheckPackages(packages, false, reporter, [&](const DriverPackage& package) {
+        PrintPackage(package);
+        intact += package.verification.verdict == Verdict::Intact ? 1 : 0;
+        sound = sound && IsSound(package.verification.verdict);
+    });
+    if (!finished) {
+        log.Print(L"  Operation aborted by the user.\n");
+        return false;
     }
     log.Print(L"\nVerified: %d of %d driver package(s) intact.\n", intact, static_cast<int>(packages.size()));
     return sound;

@@ -1,6 +1,6 @@
 // Verifies a backup folder (a whole backup, a class folder or a device folder) without
-// changing anything: finds its driver packages as the restore does, checks each with the
-// restore's checks, and verifies its files against its catalog. Writes a log in the save
+// changing anything: finds its driver packages and checks and verifies each in the one chain
+// that the restore runs too (CheckPackages). Writes a log in the save
 // log's form ("Tarnwick-<date>-<time>-verify-log.txt"), moved into the verified folder when
 // it can be and opened when the verifier goes.
 #pragma once
@@ -11,6 +11,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "model/IProgressReporter.h"
+#include "platform/FolderPath.h"
 #include "backup/DriverPackage.h"
 #include "log/SaveLog.h"
 
@@ -25,12 +26,11 @@ public:
     // When the log is finished its path goes to output as a line, instead of opening it.
     void ReportLogPathTo(FILE* output) { log.ReportPathInsteadOfOpening(output); }
 
-    // Verifies every package under folder (resolved as the file system resolves it; a folder
-    // that is not there is said as such), one line per package with its verdict and one per
+    // Verifies every package under folder, one line per package with its verdict and one per
     // bad file, then the count of intact ones. True only when packages were found and each is
     // intact or unsigned with every file present; false also when the reporter asked to stop.
     // console may be null.
-    bool VerifyAll(const std::wstring& folder, FILE* console);
+    bool VerifyAll(const FolderPath& folder, FILE* console);
 
     const std::vector<DriverPackage>& Packages() const { return packages; }
 

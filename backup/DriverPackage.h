@@ -3,9 +3,11 @@
 // installing found out about it, and what the restore did with it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FolderPath.h"
 #include "backup/PackageVerdict.h"
 #include "backup/RestoreStatus.h"
 
@@ -31,17 +33,21 @@ struct PackageFile {
 };
 
 struct DriverPackage {
-    std::wstring infPath;       // full path
-    std::wstring sourceRoot;    // the folder the INF sits in
+    std::wstring infPath;       // full path, inside folder
+    // The folder the INF sits in, made from the backup folder it was found in; none for a
+    // record that was not found in a folder (the check refuses it).
+    std::optional<FolderPath> folder;
     std::wstring displayName;   // the INF's path relative to the restored folder
     std::wstring className;     // the setup class the INF names
     std::wstring provider;      // the INF's Provider, its %strings% resolved
     std::wstring version;       // DriverVer's version
     std::wstring date;          // DriverVer's date
     std::vector<MatchedDevice> devices;
-    std::vector<std::wstring> missingFiles;  // relative to sourceRoot
+    std::vector<std::wstring> missingFiles;  // relative to folder
     std::vector<PackageFile> files;          // what the devices' sections copy, as checked
-    std::wstring catalogPath;   // the catalog the INF names, full path; empty when it names none
+    // Every catalog the INF names, full paths inside folder, the one this machine's installer
+    // reads first; empty when it names none.
+    std::vector<std::wstring> catalogs;
     std::vector<std::wstring> sameIn;  // other folders of the backup holding this very package
     std::wstring newerPackage;  // NewerInBackup: the package of the backup that serves the devices
     std::wstring error;         // why the INF was refused or the package failed
@@ -52,3 +58,9 @@ struct DriverPackage {
     bool force = false;         // install also over newer drivers
     bool restartNeeded = false; // an install call said Windows must restart to finish it
 };
+
+// The package's folder as it is shown: its full path; empty when it has none.
+inline std::wstring FolderOf(const DriverPackage& package)
+{
+    return package.folder ? package.folder->Full() : std::wstring();
+}

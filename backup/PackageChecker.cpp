@@ -135,13 +135,23 @@ void PackageChecker::Check(DriverPackage& package)
     package.devices.clear();
     package.missingFiles.clear();
     package.files.clear();
-    package.catalogPath.clear();
+    package.catalogs.clear();
     package.sameIn.clear();
     package.newerPackage.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
     if (package.infPath.size() >= MAX_PATH) {
         Refuse(package, L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters");
+        return;
+    }
+    if (!package.folder) {
+        Refuse(package, L"its folder cannot be resolved");
+        return;
+    }
+    // The INF is read only once it is shown to lie in its folder as the system opens it.
+    const PathRefusal opened = package.folder->OpenInside(package.infPath).refusal();
+    if (opened == PathRefusal::Outside) {
+        Refuse(package, SourceRefusalText(opened, FileNamePart(package.infPath)));
         return;
     }
     UINT errorLine = 0;
@@ -179,16 +189,11 @@ void PackageChecker::Check(DriverPackage& package)
     if (sections.empty())
         sections = models;
 
-    const std::wstring folder = FullPathOf(package.sourceRoot);
-    if (folder.empty()) {
-        Refuse(package, L"its folder cannot be resolved");
-        return;
-    }
     SourceCheck sources;
-    const bool usable = CheckSources(inf.get(), folder, sections, sources);
+    const bool usable = CheckSources(inf.get(), *package.folder, sections, sources);
     package.missingFiles = std::move(sources.missing);
     package.files = std::move(sources.files);
-    package.catalogPath = std::move(sources.catalogPath);
+    package.catalogs = std::move(sources.catalogs);
     package.error = std::move(sources.error);
     std::vector<DeviceAction> actions;
     for (MatchedDevice& device : package.devices) {

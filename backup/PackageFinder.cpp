@@ -5,6 +5,8 @@
 #include <cfgmgr32.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
@@ -14,6 +16,13 @@ namespace {
 bool IsDotEntry(const wchar_t* name)
 {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// Whether the file at path is inside the folder as the system opens it: an INF that is a link
+// out of the package is not read at all.
+bool LiesInside(const FolderPath& folder, const std::wstring& path)
+{
+    return folder.OpenInside(path).refusal() != PathRefusal::Outside;
 }
 
 // A device INF names a setup class; an INF that installs something else (a font, a
@@ -28,11 +37,11 @@ bool IsDeviceInf(const std::wstring& path, std::wstring& className)
     return true;
 }
 
-// The search pattern of a folder; beyond MAX_PATH in the form that lifts the limit (the
-// folder is a full path already).
+// The search pattern of a folder (a full path with its closing backslash); beyond MAX_PATH in
+// the form that lifts the limit.
 std::wstring SearchPattern(const std::wstring& folder)
 {
-    const std::wstring pattern = folder + L"\\*";
+    const std::wstring pattern = folder + L"*";
     if (pattern.size() < MAX_PATH)
         return pattern;
     if (pattern.compare(0, 2, L"\\\\") == 0)
@@ -40,30 +49,43 @@ std::wstring SearchPattern(const std::wstring& folder)
     return L"\\\\?\\" + pattern;
 }
 
-void Walk(const std::wstring& folder, const std::wstring& relative, std::vector<DriverPackage>& packages)
+// The folders under the backup folder are walked as the system lists them; each package gets
+// its own folder, made from the backup folder and its relative name.
+void Walk(const FolderPath& backup, const std::wstring& relative, std::vector<DriverPackage>& packages)
 {
+    const std::wstring folder = backup.WithSeparator() + (relative.empty() ? relative : relative + L"\\");
     WIN32_FIND_DATAW entry = {};
     UniqueFindHandle find(::FindFirstFileW(SearchPattern(folder).c_str(), &entry));
     if (!find)
         return;
+    std::optional<FolderPath> packageFolder;
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
-        const std::wstring path = folder + L"\\" + entry.cFileName;
         const std::wstring name = relative.empty() ? entry.cFileName : relative + L"\\" + entry.cFileName;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A link could lead out of the backup, or round in a circle.
             if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                Walk(path, name, packages);
+                Walk(backup, name, packages);
             continue;
         }
-        DriverPackage package;
-        // An INF too deep for the setup services is listed all the same: the check says why
-        // it cannot be used.
-        if (!HasInfExtension(entry.cFileName) || (path.size() < MAX_PATH && !IsDeviceInf(path, package.className)))
+        if (!HasInfExtension(entry.cFileName))
             continue;
-        package.infPath = path;
-        package.sourceRoot = folder;
+        if (!packageFolder) {
+            PathResult<FolderPath> made = relative.empty() ? PathResult<FolderPath>(backup)
+                                                           : backup.Folder(relative, {kLongPathLength, true});
+            if (!made)
+                return;
+            packageFolder = *std::move(made);
+        }
+        DriverPackage package;
+        package.infPath = folder + entry.cFileName;
+        // An INF too deep for the setup services, or one that leads out of its folder, is
+        // listed all the same: the check says why it cannot be used.
+        if (package.infPath.size() < MAX_PATH && LiesInside(*packageFolder, package.infPath) &&
+            !IsDeviceInf(package.infPath, package.className))
+            continue;
+        package.folder = packageFolder;
         package.displayName = name;
         packages.push_back(std::move(package));
     } while (::FindNextFileW(find.get(), &entry));
@@ -76,31 +98,12 @@ bool HasInfExtension(const std::wstring& name)
     return name.size() > 4 && EqualsFoldingAsciiCase(name.substr(name.size() - 4), L".inf");
 }
 
-std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder)
+std::vector<DriverPackage> FindDriverPackages(const FolderPath& folder)
 {
     std::vector<DriverPackage> packages;
-    std::wstring root = folder;
-    while (root.size() > 3 && root.back() == L'\\')
-        root.pop_back();
-    const DWORD attributes = ::GetFileAttributesW(root.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return packages;
-    Walk(root, std::wstring(), packages);
+    Walk(folder, std::wstring(), packages);
     std::sort(packages.begin(), packages.end(), [](const DriverPackage& left, const DriverPackage& right) {
         return CompareFoldingAsciiCase(left.displayName, right.displayName) < 0;
     });
     return packages;
-}
-
-bool ResolveBackupFolder(const std::wstring& given, std::wstring& full)
-{
-    full = FullPathOf(given);
-    if (full.empty()) {
-        full = given;
-        return false;
-    }
-    while (full.size() > 3 && full.back() == L'\\')
-        full.pop_back();
-    const DWORD attributes = ::GetFileAttributesW(full.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -5,18 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/FolderPath.h"
 #include "backup/DriverPackage.h"
 
-// The packages under folder (a full path), ordered by their path relative to it (letters A
-// to Z in any case). Links inside the folder are not followed. An INF whose path is too long
-// for the setup services is a package too, of no known class. Empty when the folder holds
-// none or is not a folder.
-std::vector<DriverPackage> FindDriverPackages(const std::wstring& folder);
-
-// The backup folder the user named, resolved as the file system resolves it (".", "sub\folder",
-// trailing backslashes): its full path in `full`, or what was given when it cannot be resolved.
-// False when no folder is there (a missing folder, a file).
-bool ResolveBackupFolder(const std::wstring& given, std::wstring& full);
+// The packages under folder, ordered by their path relative to it (letters A to Z in any
+// case), each with its own folder made from this one. Links to folders are not followed. An
+// INF whose path is too long for the setup services is a package too, of no known class, and
+// so is an INF that is a link leading out of its folder: it is not read, and the check says
+// why it cannot be used.
+std::vector<DriverPackage> FindDriverPackages(const FolderPath& folder);
 
 // True when the file name ends in ".inf", in any case.
 bool HasInfExtension(const std::wstring& name);

@@ -1,45 +1,58 @@
 #include "backup/PackageSources.h"
 
 #include <map>
+#include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/FileNameCompare.h"
 #include "platform/Handles.h"
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
-#include "platform/ShellPath.h"
 #include "platform/Trace.h"
 
 namespace {
-
-const wchar_t kOutside[] = L"outside the package folder: ";
 
 const DWORD kDiskPathField = 4;
 const DWORD kDiskIdField = 1;
 const DWORD kSubdirectoryField = 2;
 
-// The file, or its compressed form on installation media (its name ending in "_"), and its size.
-bool SourceExists(const std::wstring& path, PackageFile& file)
+// The file at path, or its compressed form on installation media (its name ending in "_"),
+// opened inside the folder: its size, or why it cannot be used (NotFound for a folder too).
+PathRefusal OpenSource(const FolderPath& folder, const std::wstring& path, PackageFile& file)
 {
-    if (path.empty())
-        return false;
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    std::wstring compressed = path;
-    compressed.back() = L'_';
-    file.compressed = !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    if (file.compressed && !::GetFileAttributesExW(compressed.c_str(), GetFileExInfoStandard, &data))
-        return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    file.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
+    PathResult<UniqueFileHandle> opened = folder.OpenInside(path);
+    file.compressed = opened.refusal() == PathRefusal::NotFound;
+    if (file.compressed) {
+        std::wstring compressed = path;
+        compressed.back() = L'_';
+        opened = folder.OpenInside(compressed);
+    }
+    if (!opened)
+        return opened.refusal();
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!::GetFileInformationByHandle(opened->get(), &information))
+        return PathRefusal::CannotOpen;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return PathRefusal::NotFound;
+    file.size = (static_cast<unsigned long long>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    return PathRefusal::None;
 }
 
-std::wstring RelativeTo(const std::wstring& path, const std::wstring& root)
+// Whether a file the check found is to be used: false with the reason when it is missing
+// (listed) or may not be used (check.error).
+bool Take(PathRefusal refusal, const std::wstring& relative, bool listMissing, SourceCheck& check)
 {
-    const std::wstring prefix = WithBackslash(root);
-    return IsWithinFolder(path, root) && path.size() > prefix.size() ? path.substr(prefix.size()) : path;
+    if (refusal == PathRefusal::None)
+        return true;
+    if (refusal != PathRefusal::NotFound) {
+        if (check.error.empty())
+            check.error = SourceRefusalText(refusal, relative);
+    } else if (listMissing) {
+        check.missing.push_back(relative);
+    }
+    return false;
 }
 
 // The section with the decoration this system installs ("Install.NTamd64" before "Install.NT"
@@ -61,9 +74,21 @@ std::vector<std::wstring> PlatformSections(const wchar_t* base)
     return {std::wstring(base) + L"." + MachineDecoration(), base};
 }
 
+// A source disk's path is a folder of the package, its top included ("", "\"): a name below
+// it must be inside.
+PathRefusal DiskPathRefusal(const FolderPath& folder, const std::wstring& path)
+{
+    size_t start = 0;
+    while (start < path.size() && (path[start] == L'\\' || path[start] == L'/'))
+        ++start;
+    if (start == path.size())
+        return PathRefusal::None;
+    return folder.Inside(path.substr(start) + L"\\f").refusal();
+}
+
 // Every source disk's path and every file's subdirectory and name, as the INF's lines give
-// them, resolved under the folder. Sets error at the first that leads out of it.
-bool CheckSourceLines(HINF inf, const std::wstring& folder, std::wstring& error)
+// them, resolved under the folder. Sets error at the first that may not be used.
+bool CheckSourceLines(HINF inf, const FolderPath& folder, std::wstring& error)
 {
     std::map<int, std::wstring> diskPaths;
     for (const std::wstring& section : PlatformSections(L"SourceDisksNames")) {
@@ -71,8 +96,9 @@ bool CheckSourceLines(HINF inf, const std::wstring& folder, std::wstring& error)
         for (BOOL found = ::SetupFindFirstLineW(inf, section.c_str(), nullptr, &line); found;
              found = ::SetupFindNextLine(&line, &line)) {
             const std::wstring path = ReadInfField(line, kDiskPathField);
-            if (ResolveInside(folder, path).empty() && !path.empty()) {
-                error = kOutside + path;
+            const PathRefusal refusal = DiskPathRefusal(folder, path);
+            if (refusal != PathRefusal::None) {
+                error = SourceRefusalText(refusal, path);
                 return false;
             }
             INT id = 0;
@@ -93,8 +119,9 @@ bool CheckSourceLines(HINF inf, const std::wstring& folder, std::wstring& error)
                 if (!part.empty())
                     relative += (relative.empty() ? L"" : L"\\") + part;
             }
-            if (ResolveInside(folder, relative).empty()) {
-                error = kOutside + relative;
+            const PathRefusal refusal = folder.Inside(relative).refusal();
+            if (refusal != PathRefusal::None) {
+                error = SourceRefusalText(refusal, relative);
                 return false;
             }
         }
@@ -102,8 +129,26 @@ bool CheckSourceLines(HINF inf, const std::wstring& folder, std::wstring& error)
     return true;
 }
 
+// Every catalog the INF names, each resolved inside the folder, each once.
+bool ResolveCatalogs(HINF inf, const FolderPath& folder, SourceCheck& check)
+{
+    for (const std::wstring& name : ReadCatalogNames(inf, L"." + NtMachineDecoration())) {
+        const PathResult<PathInside> catalog = folder.Inside(name);
+        if (!catalog) {
+            check.error = SourceRefusalText(catalog.refusal(), name);
+            return false;
+        }
+        bool known = false;
+        for (const std::wstring& listed : check.catalogs)
+            known = known || SameFileName(listed, catalog->full);
+        if (!known)
+            check.catalogs.push_back(catalog->full);
+    }
+    return true;
+}
+
 struct ScanContext {
-    std::wstring folder;
+    const FolderPath* folder = nullptr;
     std::set<std::wstring, FileNameLess> seen;
     SourceCheck* check = nullptr;
     bool failed = false;
@@ -111,20 +156,20 @@ struct ScanContext {
 
 void ScanOne(ScanContext& scan, const FILEPATHS_W& paths)
 {
-    const std::wstring source = paths.Source ? FullPathOf(paths.Source) : std::wstring();
-    if (source.empty() || !IsWithinFolder(source, scan.folder)) {
+    const std::wstring given = paths.Source ? paths.Source : L"";
+    const std::optional<std::wstring> relative = scan.folder->RelativeName(given);
+    const PathResult<PathInside> inside = relative ? scan.folder->Inside(*relative) : PathRefusal::Outside;
+    if (!inside) {
         if (scan.check->error.empty())
-            scan.check->error = kOutside + std::wstring(paths.Source ? paths.Source : L"");
+            scan.check->error = SourceRefusalText(inside.refusal(), relative.value_or(given));
         return;
     }
     PackageFile file;
-    file.source = source;
+    file.source = inside->full;
     file.target = paths.Target ? paths.Target : L"";
-    const bool present = SourceExists(source, file);
-    if (present)
+    const bool first = scan.seen.insert(inside->full).second;
+    if (Take(OpenSource(*scan.folder, inside->full, file), inside->relative, first, *scan.check))
         scan.check->files.push_back(file);
-    if (scan.seen.insert(source).second && !present)
-        scan.check->missing.push_back(RelativeTo(source, scan.folder));
 }
 
 UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) noexcept
@@ -164,7 +209,7 @@ bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const s
     return true;
 }
 
-bool ScanQueue(HINF inf, const std::wstring& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
+bool ScanQueue(HINF inf, const FolderPath& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
 {
     UniqueFileQueue queue(::SetupOpenFileQueue());
     if (!queue) {
@@ -172,11 +217,11 @@ bool ScanQueue(HINF inf, const std::wstring& folder, const std::vector<std::wstr
         return false;
     }
     for (const std::wstring& section : sections) {
-        if (!QueueSection(inf, queue.get(), section, folder, check.error))
+        if (!QueueSection(inf, queue.get(), section, folder.Full(), check.error))
             return false;
     }
     ScanContext context;
-    context.folder = folder;
+    context.folder = &folder;
     context.check = &check;
     DWORD result = 0;
     if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
@@ -189,40 +234,26 @@ bool ScanQueue(HINF inf, const std::wstring& folder, const std::vector<std::wstr
 
 } // namespace
 
-std::wstring ResolveInside(const std::wstring& folder, const std::wstring& relative)
+std::wstring PackageRefusalText(PathRefusal refusal)
 {
-    // A drive ("C:\x", "C:x") or a share ("\\server\x") of its own is never inside.
-    const bool drive = relative.size() >= 2 && relative[1] == L':';
-    const bool share = relative.size() >= 2 && (relative[0] == L'\\' || relative[0] == L'/') &&
-                       (relative[1] == L'\\' || relative[1] == L'/');
-    if (drive || share)
-        return std::wstring();
-    // A leading backslash means the package folder's top, as installation media read it.
-    size_t start = 0;
-    while (start < relative.size() && (relative[start] == L'\\' || relative[start] == L'/'))
-        ++start;
-    const std::wstring full = FullPathOf(folder + L"\\" + relative.substr(start));
-    if (full.empty())
-        return std::wstring();
-    return IsWithinFolder(full, folder) ? full : std::wstring();
+    if (refusal == PathRefusal::Outside)
+        return L"outside the package folder";
+    return refusal == PathRefusal::NotFound ? L"missing" : RefusalText(refusal);
 }
 
-bool CheckSources(HINF inf, const std::wstring& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
+std::wstring SourceRefusalText(PathRefusal refusal, const std::wstring& path)
 {
-    if (!CheckSourceLines(inf, folder, check.error))
+    return PackageRefusalText(refusal) + L": " + path;
+}
+
+bool CheckSources(HINF inf, const FolderPath& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
+{
+    if (!CheckSourceLines(inf, folder, check.error) || !ResolveCatalogs(inf, folder, check) ||
+        !ScanQueue(inf, folder, sections, check))
         return false;
-    const std::wstring catalog = ReadCatalogName(inf, L"." + NtMachineDecoration());
-    if (!catalog.empty()) {
-        check.catalogPath = ResolveInside(folder, catalog);
-        if (check.catalogPath.empty()) {
-            check.error = kOutside + catalog;
-            return false;
-        }
+    for (const std::wstring& catalog : check.catalogs) {
+        PackageFile file;
+        Take(OpenSource(folder, catalog, file), *folder.RelativeName(catalog), true, check);
     }
-    if (!ScanQueue(inf, folder, sections, check))
-        return false;
-    PackageFile catalogFile;
-    if (!catalog.empty() && !SourceExists(check.catalogPath, catalogFile))
-        check.missing.push_back(RelativeTo(check.catalogPath, folder));
-    return true;
+    return check.error.empty();
 }

@@ -13,9 +13,17 @@ enum class Verdict {
     Refused,     // the INF cannot be read or names a missing install section
 };
 
+// What is wrong with a file of a package.
+enum class FileFault {
+    Missing,   // not in the package's folder
+    Damaged,   // does not match the catalog
+    Unusable,  // cannot be read, leads out of the package, or is no usable catalog
+};
+
 struct BadFile {
     std::wstring path;    // relative to the package's folder
     std::wstring reason;  // "missing", "does not match the catalog", ...
+    FileFault fault = FileFault::Damaged;
 };
 
 struct PackageVerification {

@@ -3,42 +3,84 @@
 #include <softpub.h>
 #include <wintrust.h>
 
+#include <set>
+
+#include "platform/CatalogMembers.h"
+#include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
-#include "platform/CatalogMembers.h"
+#include "backup/PackageSources.h"
 
 namespace {
 
-bool AnyTagListed(const std::vector<std::wstring>& tags, const CatalogMembers& members)
+// A file of the package as it was read: its name under the package's folder and its tags.
+struct HashedFile {
+    std::wstring name;
+    std::vector<std::wstring> tags;
+};
+
+bool Holds(const std::vector<std::wstring>& tags, const std::wstring& tag)
 {
-    for (const std::wstring& tag : tags) {
-        if (members.tags.count(tag))
+    for (const std::wstring& held : tags) {
+        if (held == tag)
             return true;
     }
     return false;
 }
 
-// A file of the package as the output names it: its path under the package's folder.
-std::wstring NameInPackage(const std::wstring& path, const DriverPackage& package)
+// Whether the file matches the catalog, and whose contents it holds when it does not. Where
+// members record the names of their files, a file must match a member of its own name: two
+// files that exchanged their contents are both listed, but neither under its own name.
+struct Match {
+    bool matches = false;
+    std::wstring holds;  // the name under which the catalog lists the file's contents instead
+};
+
+Match MatchOf(const HashedFile& file, const CatalogMembers& members)
 {
-    const std::wstring folder = WithBackslash(package.sourceRoot);
-    const bool inside = path.size() > folder.size() && EqualsFoldingAsciiCase(path.substr(0, folder.size()), folder);
-    return inside ? path.substr(folder.size()) : path;
+    const auto named = members.tagsByName.equal_range(FileNamePart(file.name));
+    Match match;
+    if (named.first == named.second) {
+        for (const std::wstring& tag : file.tags)
+            match.matches = match.matches || members.tags.count(tag) != 0;
+        return match;
+    }
+    for (auto member = named.first; member != named.second; ++member)
+        match.matches = match.matches || Holds(file.tags, member->second);
+    for (auto member = members.tagsByName.begin(); !match.matches && member != members.tagsByName.end(); ++member) {
+        if (Holds(file.tags, member->second))
+            match.holds = member->first;
+    }
+    return match;
+}
+
+// "does not match the catalog", naming the catalog when the package has several, and the
+// file whose contents it holds instead.
+std::wstring MismatchText(const Match& match, const std::wstring& catalog)
+{
+    std::wstring text = L"does not match the catalog";
+    if (!catalog.empty())
+        text += L" " + catalog;
+    return match.holds.empty() ? text : text + L": it holds " + match.holds;
 }
 
 } // namespace
 
-std::wstring CatalogSignatureText(const std::wstring& path)
+std::wstring CatalogSignatureText(const std::wstring& path, HANDLE file)
 {
-    WINTRUST_FILE_INFO file = {};
-    file.cbStruct = sizeof(file);
-    file.pcwszFilePath = path.c_str();
+    // The trust provider reads the file from where its pointer stands.
+    const LARGE_INTEGER start = {};
+    ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+    WINTRUST_FILE_INFO fileInfo = {};
+    fileInfo.cbStruct = sizeof(fileInfo);
+    fileInfo.pcwszFilePath = path.c_str();
+    fileInfo.hFile = file;
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof(data);
     data.dwUIChoice = WTD_UI_NONE;
     data.fdwRevocationChecks = WTD_REVOKE_NONE;
     data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &file;
+    data.pFile = &fileInfo;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
@@ -58,35 +100,60 @@ PackageVerification PackageVerifier::Verify(const DriverPackage& package) const
     if (refused)
         verification.refusal = package.error;
     for (const std::wstring& file : package.missingFiles)
-        verification.badFiles.push_back({file, L"missing"});
-    if (!refused && !package.catalogPath.empty())
+        verification.badFiles.push_back({file, L"missing", FileFault::Missing});
+    if (!refused && !package.catalogs.empty() && package.folder)
         MatchFiles(package, verification);
     const bool anyMismatch = verification.badFiles.size() > package.missingFiles.size();
     verification.verdict =
-        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogPath.empty(), anyMismatch);
+        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogs.empty(), anyMismatch);
     return verification;
 }
 
 void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerification& verification) const
 {
-    if (::GetFileAttributesW(package.catalogPath.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;  // missing, and listed so
-    const CatalogMembers members = ReadCatalogMembers(package.catalogPath);
-    if (!members.ok) {
-        verification.badFiles.push_back({NameInPackage(package.catalogPath, package), members.reason});
-        return;
-    }
-    verification.signature = CatalogSignatureText(package.catalogPath);
+    const FolderPath& folder = *package.folder;
+    const auto nameOf = [&folder](const std::wstring& path) { return folder.RelativeName(path).value_or(path); };
+    // Each file is hashed once, as opened inside the package: a link that leads out is never read.
+    std::vector<HashedFile> hashed;
+    std::set<std::wstring, FileNameLess> seen;
     std::vector<std::wstring> paths = {package.infPath};
     for (const PackageFile& file : package.files)
         paths.push_back(file.source);
     for (const std::wstring& path : paths) {
-        std::vector<std::wstring> tags;
+        HashedFile file{nameOf(path), {}};
+        if (!seen.insert(file.name).second)
+            continue;
+        const PathResult<UniqueFileHandle> opened = folder.OpenInside(path);
         DWORD error = NO_ERROR;
-        const std::wstring name = NameInPackage(path, package);
-        if (!hasher.Tags(path, tags, error))
-            verification.badFiles.push_back({name, L"cannot be read: " + SystemErrorText(error)});
-        else if (!AnyTagListed(tags, members))
-            verification.badFiles.push_back({name, L"does not match the catalog"});
+        if (!opened)
+            verification.badFiles.push_back({file.name, PackageRefusalText(opened.refusal()), FileFault::Unusable});
+        else if (!hasher.Tags(opened->get(), file.tags, error))
+            verification.badFiles.push_back({file.name, L"cannot be read: " + SystemErrorText(error), FileFault::Unusable});
+        else
+            hashed.push_back(std::move(file));
+    }
+    for (const std::wstring& catalog : package.catalogs) {
+        const std::wstring catalogName = nameOf(catalog);
+        const PathResult<UniqueFileHandle> opened = folder.OpenInside(catalog);
+        if (opened.refusal() == PathRefusal::NotFound)
+            continue;  // missing, and listed so
+        if (!opened) {
+            verification.badFiles.push_back({catalogName, PackageRefusalText(opened.refusal()), FileFault::Unusable});
+            continue;
+        }
+        const CatalogMembers members = ReadCatalogMembers(opened->get());
+        if (!members.ok) {
+            verification.badFiles.push_back({catalogName, members.reason, FileFault::Unusable});
+            continue;
+        }
+        if (verification.signature.empty())
+            verification.signature = CatalogSignatureText(catalog, opened->get());
+        // With several catalogs, each must vouch for every file: an installer may read any of them.
+        const std::wstring which = package.catalogs.size() > 1 ? catalogName : std::wstring();
+        for (const HashedFile& file : hashed) {
+            const Match match = MatchOf(file, members);
+            if (!match.matches)
+                verification.badFiles.push_back({file.name, MismatchText(match, which), FileFault::Damaged});
+        }
     }
 }

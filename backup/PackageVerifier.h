@@ -1,6 +1,7 @@
-// Verifies a checked driver package of a backup against its catalog: every file its
-// installation needs and the INF itself must be listed in the catalog under its hash. Changes
-// nothing.
+// Verifies a checked driver package of a backup against its catalogs: every file its
+// installation needs and the INF itself must be listed in each catalog the INF names under its
+// hash (and, where the catalog records its files' names, under its own name). Every file is
+// read as opened inside the package folder. Changes nothing.
 #pragma once
 
 #include <string>
@@ -20,7 +21,7 @@ private:
     CatalogHasher hasher;
 };
 
-// What the system says of the signature of the catalog at path (WinVerifyTrust): "signed",
-// "not signed", or why the signature is not accepted. Reported only: a catalog made on a
-// test system or one the system cannot judge still vouches for the hashes it lists.
-std::wstring CatalogSignatureText(const std::wstring& path);
+// What the system says of the signature of the catalog at path, open as file (WinVerifyTrust):
+// "signed", "not signed", or why the signature is not accepted. Reported only: a catalog made
+// on a test system or one the system cannot judge still vouches for the hashes it lists.
+std::wstring CatalogSignatureText(const std::wstring& path, HANDLE file);

@@ -51,28 +51,22 @@ CatalogHasher::CatalogHasher()
     }
 }
 
-bool CatalogHasher::Tags(const std::wstring& path, std::vector<std::wstring>& tags, DWORD& error) const
+bool CatalogHasher::Tags(HANDLE file, std::vector<std::wstring>& tags, DWORD& error) const
 {
     tags.clear();
     error = NO_ERROR;
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = ::GetLastError();
-        return false;
-    }
     if (admins.empty()) {
         // Wine 8: CryptCATAdminAcquireContext2 is a stub and CryptCATAdminCalcHashFromFileHandle2
         // is missing, while its CryptCATAdminCalcHashFromFileHandle hashes the whole file, program
         // files too. The whole file's SHA-256 is the same rule for catalogs of SHA-256 tags.
-        AppendTag(nullptr, file.get(), tags, error);
-        const std::wstring sha256 = Rewind(file.get()) ? WholeFileSha256Tag(file.get(), error) : std::wstring();
+        AppendTag(nullptr, file, tags, error);
+        const std::wstring sha256 = Rewind(file) ? WholeFileSha256Tag(file, error) : std::wstring();
         if (!sha256.empty())
             tags.push_back(sha256);
         return !tags.empty();
     }
     for (const UniqueCatalogAdmin& admin : admins)
-        AppendTag(admin.get(), file.get(), tags, error);
+        AppendTag(admin.get(), file, tags, error);
     return !tags.empty();
 }
 

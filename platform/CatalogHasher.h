@@ -19,9 +19,9 @@ public:
     CatalogHasher(const CatalogHasher&) = delete;
     CatalogHasher& operator=(const CatalogHasher&) = delete;
 
-    // The file's tags, one per algorithm. False with the system's error code when the file
-    // cannot be opened or no hash could be computed.
-    bool Tags(const std::wstring& path, std::vector<std::wstring>& tags, DWORD& error) const;
+    // The tags of the file open as file (for reading, from its start), one per algorithm.
+    // False with the system's error code when no hash could be computed.
+    bool Tags(HANDLE file, std::vector<std::wstring>& tags, DWORD& error) const;
 
 private:
     using CalcHash2 = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, DWORD);

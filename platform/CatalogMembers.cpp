@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <wincrypt.h>
-#include <mscat.h>
 #include <wintrust.h>
 
 #include <cstring>
@@ -21,12 +20,11 @@ const LONGLONG kLargestCatalog = 64LL * 1024 * 1024;
 
 const DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
-bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstring& reason)
+bool ReadWholeFile(HANDLE file, std::vector<BYTE>& bytes, std::wstring& reason)
 {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) {
+    const LARGE_INTEGER start = {};
+    if (!::GetFileSizeEx(file, &size) || !::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
         reason = L"the catalog cannot be read: " + SystemErrorText(::GetLastError());
         return false;
     }
@@ -36,37 +34,80 @@ bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstr
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size()) {
+    if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
         reason = L"the catalog cannot be read: " + SystemErrorText(::GetLastError());
         return false;
     }
     return true;
 }
 
-// An attribute's one value decodes as the given structure.
-bool Decodes(const CTL_ENTRY& entry, const char* oid)
+// The one value of the entry's attribute of that type; null when it has none.
+const CRYPT_ATTR_BLOB* AttributeValue(const CTL_ENTRY& entry, const char* oid)
 {
     for (DWORD i = 0; i < entry.cAttribute; ++i) {
         const CRYPT_ATTRIBUTE& attribute = entry.rgAttribute[i];
-        DWORD size = 0;
         if (attribute.pszObjId && std::strcmp(attribute.pszObjId, oid) == 0 && attribute.cValue == 1)
-            return ::CryptDecodeObject(kEncoding, oid, attribute.rgValue[0].pbData, attribute.rgValue[0].cbData, 0,
-                                       nullptr, &size) != FALSE;
+            return &attribute.rgValue[0];
     }
-    return false;
+    return nullptr;
+}
+
+// An attribute's one value decodes as the given structure.
+bool Decodes(const CTL_ENTRY& entry, const char* oid)
+{
+    const CRYPT_ATTR_BLOB* value = AttributeValue(entry, oid);
+    DWORD size = 0;
+    return value && ::CryptDecodeObject(kEncoding, oid, value->pbData, value->cbData, 0, nullptr, &size) != FALSE;
+}
+
+// The file name that the entry records in its "File" name-value attribute, as signing tools
+// write it; empty when it records none.
+std::wstring RecordedName(const CTL_ENTRY& entry)
+{
+    for (DWORD i = 0; i < entry.cAttribute; ++i) {
+        const CRYPT_ATTRIBUTE& attribute = entry.rgAttribute[i];
+        if (!attribute.pszObjId || std::strcmp(attribute.pszObjId, CAT_NAMEVALUE_OBJID) != 0 || attribute.cValue != 1)
+            continue;
+        DWORD size = 0;
+        const CRYPT_ATTR_BLOB& value = attribute.rgValue[0];
+        if (!::CryptDecodeObject(kEncoding, CAT_NAMEVALUE_OBJID, value.pbData, value.cbData, 0, nullptr, &size))
+            continue;
+        std::vector<BYTE> buffer(size);
+        if (!::CryptDecodeObject(kEncoding, CAT_NAMEVALUE_OBJID, value.pbData, value.cbData, 0, buffer.data(), &size))
+            continue;
+        const auto* nameValue = reinterpret_cast<const CAT_NAMEVALUE*>(buffer.data());
+        if (!nameValue->pwszTag || ::CompareStringOrdinal(nameValue->pwszTag, -1, L"File", -1, TRUE) != CSTR_EQUAL)
+            continue;
+        // The name is UTF-16, with or without its terminating zero.
+        const auto* name = reinterpret_cast<const wchar_t*>(nameValue->Value.pbData);
+        size_t length = nameValue->Value.cbData / sizeof(wchar_t);
+        while (length > 0 && name[length - 1] == L'\0')
+            --length;
+        return std::wstring(name, length);
+    }
+    return std::wstring();
+}
+
+// The entry's tag: its identifier, UTF-16 hex with a terminating zero.
+std::wstring TagOf(const CTL_ENTRY& entry)
+{
+    const auto* text = reinterpret_cast<const wchar_t*>(entry.SubjectIdentifier.pbData);
+    size_t length = entry.SubjectIdentifier.cbData / sizeof(wchar_t);
+    while (length > 0 && text[length - 1] == L'\0')
+        --length;
+    return std::wstring(text, length);
 }
 
 // Wine 8: CryptCATOpen accepts any bytes and CryptCATEnumerateMember then crashes on a file
 // that is no catalog, and on an entry whose indirect data does not decode; it also stops
-// listing at the first entry without a member info. So the bytes are first parsed as a
-// certificate trust list, which must be one for catalogs, and every entry must carry both
-// attributes in a form that decodes.
-bool IsCatalog(const std::vector<BYTE>& bytes, std::wstring& reason)
+// listing at the first entry without a member info. So the bytes are parsed as a certificate
+// trust list, which must be one for catalogs, every entry must carry both attributes in a form
+// that decodes, and the members are read from its entries as the catalog services read them.
+bool ReadCatalog(const std::vector<BYTE>& bytes, CatalogMembers& members)
 {
     UniqueCtlContext ctl(::CertCreateCTLContext(kEncoding, bytes.data(), static_cast<DWORD>(bytes.size())));
     if (!ctl) {
-        reason = L"the file is not a catalog: " + SystemErrorText(::GetLastError());
+        members.reason = L"the file is not a catalog: " + SystemErrorText(::GetLastError());
         return false;
     }
     const CTL_INFO& info = *ctl.get()->pCtlInfo;
@@ -76,45 +117,30 @@ bool IsCatalog(const std::vector<BYTE>& bytes, std::wstring& reason)
         catalogList = catalogList || (usage && std::strcmp(usage, kCatalogListOid) == 0);
     }
     if (!catalogList) {
-        reason = L"the file is a trust list but not a catalog";
+        members.reason = L"the file is a trust list but not a catalog";
         return false;
     }
     for (DWORD i = 0; i < info.cCTLEntry; ++i) {
-        if (!Decodes(info.rgCTLEntry[i], CAT_MEMBERINFO_OBJID) || !Decodes(info.rgCTLEntry[i], SPC_INDIRECT_DATA_OBJID)) {
-            reason = L"entry " + std::to_wstring(i + 1) + L" of the catalog is damaged";
+        const CTL_ENTRY& entry = info.rgCTLEntry[i];
+        if (!Decodes(entry, CAT_MEMBERINFO_OBJID) || !Decodes(entry, SPC_INDIRECT_DATA_OBJID)) {
+            members.reason = L"entry " + std::to_wstring(i + 1) + L" of the catalog is damaged";
             return false;
         }
-    }
-    return true;
-}
-
-// Every member's tag. Wine 8: CryptCATGetMemberInfo is a stub that finds no tag, so the
-// members are walked with CryptCATEnumerateMember, which works on Windows as well.
-bool ReadTags(const std::wstring& path, std::set<std::wstring>& tags, std::wstring& reason)
-{
-    std::vector<wchar_t> name(path.begin(), path.end());
-    name.push_back(L'\0');
-    UniqueCatalog catalog(::CryptCATOpen(name.data(), CRYPTCAT_OPEN_EXISTING, 0, 0, 0));
-    if (!catalog) {
-        reason = L"the catalog cannot be opened: " + SystemErrorText(::GetLastError());
-        return false;
-    }
-    for (CRYPTCATMEMBER* member = ::CryptCATEnumerateMember(catalog.get(), nullptr); member;
-         member = ::CryptCATEnumerateMember(catalog.get(), member)) {
-        if (member->pwszReferenceTag)
-            tags.insert(member->pwszReferenceTag);
+        const std::wstring tag = TagOf(entry);
+        members.tags.insert(tag);
+        const std::wstring name = RecordedName(entry);
+        if (!name.empty())
+            members.tagsByName.emplace(name, tag);
     }
     return true;
 }
 
 } // namespace
 
-CatalogMembers ReadCatalogMembers(const std::wstring& path)
+CatalogMembers ReadCatalogMembers(HANDLE file)
 {
     CatalogMembers members;
     std::vector<BYTE> bytes;
-    if (ReadWholeFile(path, bytes, members.reason) && IsCatalog(bytes, members.reason) &&
-        ReadTags(path, members.tags, members.reason))
-        members.ok = true;
+    members.ok = ReadWholeFile(file, bytes, members.reason) && ReadCatalog(bytes, members);
     return members;
 }

@@ -16,11 +16,6 @@ struct CatalogAdmin : NullIsNone<HCATADMIN> {
     static void Close(Handle h) noexcept { ::CryptCATAdminReleaseContext(h, 0); }
 };
 
-// A catalog opened with CryptCATOpen, which reports failure as INVALID_HANDLE_VALUE.
-struct Catalog : InvalidValueIsNone {
-    static void Close(Handle h) noexcept { ::CryptCATClose(h); }
-};
-
 struct CtlContext : NullIsNone<PCCTL_CONTEXT> {
     static void Close(Handle h) noexcept { ::CertFreeCTLContext(h); }
 };
@@ -32,6 +27,5 @@ struct CryptMessage : NullIsNone<HCRYPTMSG> {
 } // namespace handle_traits
 
 using UniqueCatalogAdmin = UniqueHandle<handle_traits::CatalogAdmin>;
-using UniqueCatalog = UniqueHandle<handle_traits::Catalog>;
 using UniqueCtlContext = UniqueHandle<handle_traits::CtlContext>;
 using UniqueCryptMessage = UniqueHandle<handle_traits::CryptMessage>;

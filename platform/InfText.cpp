@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "platform/FileNameCompare.h"
+#include "platform/ShellPath.h"
+
 std::wstring ReadInfField(INFCONTEXT& line, DWORD field)
 {
     DWORD needed = 0;
@@ -37,4 +40,26 @@ std::wstring ReadCatalogName(HINF inf, const std::wstring& decoration)
     if (!decoration.empty())
         name = ReadInfLine(inf, L"Version", (L"CatalogFile" + decoration).c_str());
     return name.empty() ? ReadInfLine(inf, L"Version", L"CatalogFile") : name;
+}
+
+std::vector<std::wstring> ReadCatalogNames(HINF inf, const std::wstring& decoration)
+{
+    std::vector<std::wstring> names;
+    const auto add = [&names](const std::wstring& name) {
+        bool known = name.empty();
+        for (const std::wstring& listed : names)
+            known = known || SameFileName(listed, name);
+        if (!known)
+            names.push_back(name);
+    };
+    add(ReadCatalogName(inf, decoration));
+    const std::wstring key = L"catalogfile";
+    INFCONTEXT line = {};
+    for (BOOL found = ::SetupFindFirstLineW(inf, L"Version", nullptr, &line); found;
+         found = ::SetupFindNextLine(&line, &line)) {
+        const std::wstring name = FoldAsciiCase(ReadInfField(line, 0));
+        if (name.compare(0, key.size(), key) == 0 && (name.size() == key.size() || name[key.size()] == L'.'))
+            add(ReadInfField(line, 1));
+    }
+    return names;
 }

@@ -5,6 +5,7 @@
 #include <setupapi.h>
 
 #include <string>
+#include <vector>
 
 // Field `field` of an INF line (0 is the key); empty text when the line lacks it or it cannot
 // be read.
@@ -19,3 +20,7 @@ bool InfHasSection(HINF inf, const std::wstring& section);
 // InfSectionExt gives it): "CatalogFile<decoration>", else the plain "CatalogFile"; empty
 // when it names none.
 std::wstring ReadCatalogName(HINF inf, const std::wstring& decoration);
+// Every catalog the INF's [Version] names, the plain "CatalogFile" and each decorated one
+// ("CatalogFile.NTamd64", ...), each name once, the one ReadCatalogName gives for decoration
+// first: an installer may read any of them.
+std::vector<std::wstring> ReadCatalogNames(HINF inf, const std::wstring& decoration);

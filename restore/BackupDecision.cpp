@@ -47,26 +47,32 @@ unsigned long DateKey(const std::wstring& date)
     return year * 10000ul + month * 100ul + day;
 }
 
-bool FileSize(const std::wstring& path, unsigned long long& size)
+// A file of a package, opened inside its folder as every file read from a backup is.
+UniqueFileHandle OpenInPackage(const DriverPackage& package, const std::wstring& path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    if (!package.folder)
+        return UniqueFileHandle();
+    PathResult<UniqueFileHandle> opened = package.folder->OpenInside(path);
+    return opened ? *std::move(opened) : UniqueFileHandle();
+}
+
+bool FileSize(HANDLE file, unsigned long long& size)
+{
+    LARGE_INTEGER length = {};
+    if (!::GetFileSizeEx(file, &length))
         return false;
-    size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    size = static_cast<unsigned long long>(length.QuadPart);
     return true;
 }
 
-// Both files hold the same bytes; both missing (no catalog) counts as the same too.
-bool SameBytes(const std::wstring& left, const std::wstring& right)
+// The file of one package holds the same bytes as the file of the other.
+bool SameBytes(const DriverPackage& leftPackage, const std::wstring& left, const DriverPackage& rightPackage,
+               const std::wstring& right)
 {
-    if (left.empty() || right.empty())
-        return left.empty() && right.empty();
+    const UniqueFileHandle one = OpenInPackage(leftPackage, left);
+    const UniqueFileHandle two = OpenInPackage(rightPackage, right);
     unsigned long long leftSize = 0, rightSize = 0;
-    if (!FileSize(left, leftSize) || !FileSize(right, rightSize) || leftSize != rightSize)
-        return false;
-    const UniqueFileHandle one(::CreateFileW(left.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    const UniqueFileHandle two(::CreateFileW(right.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!one || !two)
+    if (!one || !two || !FileSize(one.get(), leftSize) || !FileSize(two.get(), rightSize) || leftSize != rightSize)
         return false;
     std::vector<char> first(64 * 1024), second(64 * 1024);
     for (;;) {
@@ -80,6 +86,19 @@ bool SameBytes(const std::wstring& left, const std::wstring& right)
         if (std::memcmp(first.data(), second.data(), readOne) != 0)
             return false;
     }
+}
+
+// Both are the same package: the same INF bytes and as many catalogs, each of the same bytes
+// as the other's in its place.
+bool SamePackage(const DriverPackage& left, const DriverPackage& right)
+{
+    if (left.catalogs.size() != right.catalogs.size() || !SameBytes(left, left.infPath, right, right.infPath))
+        return false;
+    for (size_t i = 0; i < left.catalogs.size(); ++i) {
+        if (!SameBytes(left, left.catalogs[i], right, right.catalogs[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -104,12 +123,13 @@ void MergeIdenticalPackages(std::vector<DriverPackage>& packages)
     std::vector<bool> merged(packages.size(), false);
     for (size_t i = 0; i < packages.size(); ++i) {
         unsigned long long size = 0;
-        if (!Usable(packages[i]) || !FileSize(packages[i].infPath, size))
+        const UniqueFileHandle inf = Usable(packages[i]) ? OpenInPackage(packages[i], packages[i].infPath) : UniqueFileHandle();
+        if (!inf || !FileSize(inf.get(), size))
             continue;
         const auto same = bySize.equal_range(size);
         for (auto candidate = same.first; candidate != same.second; ++candidate) {
             DriverPackage& first = packages[candidate->second];
-            if (SameBytes(first.infPath, packages[i].infPath) && SameBytes(first.catalogPath, packages[i].catalogPath)) {
+            if (SamePackage(first, packages[i])) {
                 first.sameIn.push_back(packages[i].displayName);
                 merged[i] = true;
                 break;

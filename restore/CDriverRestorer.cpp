@@ -3,11 +3,10 @@
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
-#include "restore/BackupDecision.h"
-#include "backup/PackageChecker.h"
+#include "backup/BackupCheck.h"
 #include "backup/PackageFinder.h"
+#include "restore/BackupDecision.h"
 #include "restore/PackageInstaller.h"
-#include "backup/PackageVerifier.h"
 #include "restore/RestoreDecision.h"
 
 namespace {
@@ -41,12 +40,11 @@ CDriverRestorer::~CDriverRestorer()
     log.Finish();
 }
 
-bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
+bool CDriverRestorer::OpenLog(const FolderPath& restoredFolder, FILE* console)
 {
-    folderFound = ResolveBackupFolder(restoredFolder, folder);
+    folder = restoredFolder;
     logStarted = true;
-    // A folder that is not there takes no log: it stays in the temporary folder.
-    const bool opened = log.Open(folderFound ? folder : std::wstring(), console);
+    const bool opened = log.Open(folder->Full(), console);
     // Without its file the run still tells the console, and says why first.
     if (!opened)
         log.Print(L"WARNING: The log cannot be written in %s: %s\n", tempDir.c_str(), SystemErrorText(::GetLastError()).c_str());
@@ -54,25 +52,12 @@ bool CDriverRestorer::OpenLog(const std::wstring& restoredFolder, FILE* console)
     return opened;
 }
 
-bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool force)
+bool CDriverRestorer::FindPackages(const FolderPath& restoredFolder, bool force)
 {
-    folderFound = ResolveBackupFolder(restoredFolder, folder);
-    packages.clear();
-    if (!folderFound)
+    folder = restoredFolder;
+    packages = FindDriverPackages(restoredFolder);
+    if (!CheckPackages(packages, force, *reporter))
         return false;
-    packages = FindDriverPackages(folder);
-    const PackageVerifier verifier;
-    for (size_t i = 0; i < packages.size(); ++i) {
-        packages[i].force = force;
-        PackageChecker::Check(packages[i]);
-        // Verified against its catalog before anything may hand it to the installer: a
-        // damaged package is refused, /force or not.
-        packages[i].verification = verifier.Verify(packages[i]);
-        if (packages[i].verification.verdict == Verdict::Damaged)
-            packages[i].status = PackageStatus::FilesDamaged;
-        if (!reporter->Progress(static_cast<double>(i + 1) / static_cast<double>(packages.size())))
-            return false;
-    }
     MergeIdenticalPackages(packages);
     DecideTogether(packages);
     return true;
@@ -81,22 +66,18 @@ bool CDriverRestorer::FindPackages(const std::wstring& restoredFolder, bool forc
 bool CDriverRestorer::RestoreAll(FILE* console)
 {
     if (!logStarted)
-        log.Open(folderFound ? folder : std::wstring(), console);
+        log.Open(Folder(), console);
     logStarted = true;
-    if (!folderFound) {
-        log.Print(L"ERROR: Folder not found: %s\n", folder.c_str());
-        return false;
-    }
     int n = 0;
     for (const DriverPackage& package : packages)
         n += package.selected && package.status != PackageStatus::NewerInBackup ? 1 : 0;
     if (n == 0) {
         log.Print(packages.empty() ? L"ERROR: No driver packages found in %s\n" : L"ERROR: No driver packages selected.\n",
-                  folder.c_str());
+                  Folder().c_str());
         return false;
     }
     log.Print(L"Restoring drivers...\n");
-    log.Print(L"  Source path is %s\n\n", folder.c_str());
+    log.Print(L"  Source path is %s\n\n", Folder().c_str());
 
     const double step = 1.0 / n;
     double done = 0.0;

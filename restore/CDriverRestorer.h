@@ -7,10 +7,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/IProgressReporter.h"
+#include "platform/FolderPath.h"
 #include "backup/DriverPackage.h"
 #include "restore/PackageInstaller.h"
 #include "discovery/SystemFolders.h"
@@ -27,16 +29,16 @@ public:
     CDriverRestorer(const CDriverRestorer&) = delete;
     CDriverRestorer& operator=(const CDriverRestorer&) = delete;
 
-    // Starts the log before anything is looked at, so that a run ended during the check
-    // leaves its log; console may be null. RestoreAll starts it otherwise. False when the log
-    // file cannot be created (the reason is on the console).
-    bool OpenLog(const std::wstring& folder, FILE* console);
+    // Starts the log in the temporary folder before anything is looked at, so that a run
+    // ended during the check leaves its log; it goes into folder at the end. console may be
+    // null. RestoreAll starts it otherwise. False when the log file cannot be created (the
+    // reason is on the console).
+    bool OpenLog(const FolderPath& folder, FILE* console);
 
-    // Finds and checks every package under folder (resolved to a full path first), then
-    // decides the packages for the same devices together; force lets each be installed over
-    // newer drivers. Every package found starts selected. False when the reporter asked to
-    // stop or the folder is not found.
-    bool FindPackages(const std::wstring& folder, bool force);
+    // Finds and checks every package under folder (CheckPackages), then decides the packages
+    // for the same devices together; force lets each be installed over newer drivers. Every
+    // package found starts selected. False when the reporter asked to stop.
+    bool FindPackages(const FolderPath& folder, bool force);
 
     // Each install call's time limit (tests shorten it).
     void SetInstallTimeLimit(DWORD milliseconds) { installTimeLimitMs = milliseconds; }
@@ -45,8 +47,8 @@ public:
     // restores under another).
     void SetReporter(IProgressReporter& progressReporter) { reporter = &progressReporter; }
 
-    const std::wstring& Folder() const { return folder; }
-    bool FolderFound() const { return folderFound; }
+    // The restored folder's full path; empty before OpenLog or FindPackages.
+    std::wstring Folder() const { return folder ? folder->Full() : std::wstring(); }
     std::vector<DriverPackage>& Packages() { return packages; }
 
     // Restores the selected packages. True only when each of them was installed, staged, or
@@ -67,8 +69,7 @@ private:
     void PrintOutcome(const DriverPackage& package);
     bool Progress(double fraction);
 
-    std::wstring folder;
-    bool folderFound = false;
+    std::optional<FolderPath> folder;
     DWORD installTimeLimitMs = kInstallTimeLimitMs;
     bool logStarted = false;
     std::vector<DriverPackage> packages;

@@ -109,14 +109,15 @@ void ReadOutcomes(DriverPackage& package, const InstallCall& call)
 
 bool StagePackage(DriverPackage& package)
 {
+    const std::wstring media = package.folder ? package.folder->Full() : std::wstring();
     std::vector<wchar_t> published(kPathBufferLength, L'\0');
     DWORD required = 0;
     ::SetLastError(NO_ERROR);
-    BOOL staged = ::SetupCopyOEMInfW(package.infPath.c_str(), package.sourceRoot.c_str(), SPOST_PATH, 0,
+    BOOL staged = ::SetupCopyOEMInfW(package.infPath.c_str(), media.c_str(), SPOST_PATH, 0,
                                      published.data(), static_cast<DWORD>(published.size()), &required, nullptr);
     if (!staged && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > published.size()) {
         published.assign(required, L'\0');
-        staged = ::SetupCopyOEMInfW(package.infPath.c_str(), package.sourceRoot.c_str(), SPOST_PATH, 0,
+        staged = ::SetupCopyOEMInfW(package.infPath.c_str(), media.c_str(), SPOST_PATH, 0,
                                     published.data(), required, nullptr, nullptr);
     }
     if (!staged) {

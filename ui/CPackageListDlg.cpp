@@ -67,7 +67,7 @@ std::optional<LRESULT> CPackageListDlg::OnNotify(NMHDR& header)
         return 0;
     const std::vector<DriverPackage>& packages = Packages();
     if (static_cast<size_t>(tip.iItem) < packages.size())
-        CListViewCtrl::SetInfoTipText(tip, packages[static_cast<size_t>(tip.iItem)].sourceRoot);
+        CListViewCtrl::SetInfoTipText(tip, FolderOf(packages[static_cast<size_t>(tip.iItem)]));
     return 0;
 }
 

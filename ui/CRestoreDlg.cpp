@@ -20,7 +20,8 @@ CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& servic
 
 void CRestoreDlg::Work(const std::wstring& folder)
 {
-    restorer.FindPackages(folder, false);
+    if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
+        restorer.FindPackages(*backup, false);
 }
 
 void CRestoreDlg::OnListed()

@@ -14,7 +14,8 @@ CVerifyDlg::CVerifyDlg(const std::wstring& folder, const ShellServices& services
 
 void CVerifyDlg::Work(const std::wstring& folder)
 {
-    verifier.VerifyAll(folder, nullptr);
+    if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
+        verifier.VerifyAll(*backup, nullptr);
 }
 
 void CVerifyDlg::OnListed()

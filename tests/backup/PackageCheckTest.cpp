@@ -10,7 +10,7 @@
 #include "backup/PackageChecker.h"
 #include "backup/PackageFinder.h"
 #include "tests/fixtures/DriverFixture.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/TestBackup.h"
 
 namespace {
 
@@ -20,21 +20,25 @@ const char kPlainInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n[Defaul
 class PackageCheckTest : public ::testing::Test {
 protected:
     // The package written into folder `name` of the sandbox and checked there.
+    // linked: files moved out of the package (to "<name> outside") and linked to from their place.
     DriverPackage Written(const fixture::Package& package, const std::wstring& name,
-                          const std::vector<std::wstring>& removed = {})
+                          const std::vector<std::wstring>& removed = {}, const std::wstring& linked = {})
     {
-        std::wstring error;
-        EXPECT_TRUE(fixture::WritePackage(package, sandbox / name, error)) << error;
+        sandbox.Write(package, name);
         for (const std::wstring& file : removed)
             EXPECT_TRUE(::DeleteFileW((sandbox / name + L"\\" + file).c_str())) << file;
-        DriverPackage checked;
-        checked.infPath = sandbox / name + L"\\" + package.infName;
-        checked.sourceRoot = sandbox / name;
+        if (!linked.empty()) {
+            const std::wstring outside = sandbox / name + L" outside\\" + linked;
+            EXPECT_TRUE(MakeFolders(sandbox / name + L" outside"));
+            EXPECT_TRUE(::MoveFileW((sandbox / name + L"\\" + linked).c_str(), outside.c_str()));
+            EXPECT_TRUE(MakeFileLink(sandbox / name + L"\\" + linked, outside));
+        }
+        DriverPackage checked = sandbox.Found(name, package.infName);
         PackageChecker::Check(checked);
         return checked;
     }
 
-    TempFolder sandbox;
+    TestBackup sandbox;
 };
 
 void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to)
@@ -64,20 +68,18 @@ TEST_F(PackageCheckTest, FinderTakesEveryDeviceInfInTheTreeInPathOrder)
     ASSERT_TRUE(WriteFileBytes(sandbox / L"Ports\\Port A\\a.inf.txt", bytes));
     ASSERT_TRUE(WriteFileBytes(sandbox / L"Tarnwick-01.01.2026-10.00.00-log.txt", "log"));
 
-    const std::vector<DriverPackage> packages = FindDriverPackages(sandbox.path());
+    const std::vector<DriverPackage> packages = FindDriverPackages(sandbox.Folder());
     ASSERT_EQ(packages.size(), 3u);
     EXPECT_EQ(packages[0].displayName, L"Ports\\Port A\\a.inf");
     EXPECT_EQ(packages[1].displayName, L"Ports\\Port B\\b.INF");
     EXPECT_EQ(packages[2].displayName, L"top.inf");
     EXPECT_EQ(packages[0].infPath, sandbox / L"Ports\\Port A\\a.inf");
-    EXPECT_EQ(packages[0].sourceRoot, sandbox / L"Ports\\Port A");
+    EXPECT_EQ(FolderOf(packages[0]), sandbox / L"Ports\\Port A");
     EXPECT_EQ(packages[0].className, fixture::kTestClassName);
 
-    const std::vector<DriverPackage> one = FindDriverPackages(sandbox / L"Ports\\Port B\\");
+    const std::vector<DriverPackage> one = FindDriverPackages(ExistingFolder(sandbox / L"Ports\\Port B\\"));
     ASSERT_EQ(one.size(), 1u) << "one device folder alone";
     EXPECT_EQ(one[0].displayName, L"b.INF");
-    EXPECT_TRUE(FindDriverPackages(sandbox / L"top.inf").empty()) << "a file is no folder";
-    EXPECT_TRUE(FindDriverPackages(sandbox / L"missing").empty());
 }
 
 TEST_F(PackageCheckTest, CompletePackageWithoutDeviceIsToBeStaged)
@@ -126,15 +128,12 @@ TEST_F(PackageCheckTest, UnreadableInfOrMissingSectionIsRefused)
     EXPECT_NE(refused.error.find(L"DeviceInstall"), std::wstring::npos) << ::testing::PrintToString(refused.error);
 
     ASSERT_TRUE(WriteFileBytes(sandbox / L"garbage\\garbage.inf", std::string("\xFF\xFE\x00\xD8", 4)));
-    DriverPackage garbage;
-    garbage.infPath = sandbox / L"garbage\\garbage.inf";
-    garbage.sourceRoot = sandbox / L"garbage";
+    DriverPackage garbage = sandbox.Found(L"garbage", L"garbage.inf");
     PackageChecker::Check(garbage);
     EXPECT_EQ(garbage.status, PackageStatus::InfRefused);
 
     DriverPackage deep;
-    deep.sourceRoot = sandbox / std::wstring(250, L'd');
-    deep.infPath = deep.sourceRoot + L"\\deep.inf";
+    deep.infPath = sandbox / std::wstring(250, L'd') + L"\\deep.inf";
     PackageChecker::Check(deep);
     EXPECT_EQ(deep.status, PackageStatus::InfRefused) << "a path that does not fit is never cut";
     EXPECT_EQ(deep.error, L"its path is longer than 259 characters");
@@ -184,15 +183,24 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
         std::wstring subdirectory;  // the .dll's SourceDisksFiles subdirectory
         std::wstring diskPath;      // the SourceDisksNames path, as written
         std::wstring reason;
+        std::wstring plainCatalog;  // replaces the plain CatalogFile line's name alone when not empty
+        std::wstring linked;        // a file of the package moved outside, a link to it in its place
     };
     const std::wstring absolute = sandbox / L"stash";
     const Case cases[] = {
-        {L"catalog", L"..\\..\\planted.cat", L"", L"", L"outside the package folder: ..\\..\\planted.cat"},
+        {L"catalog", L"..\\..\\planted.cat", L"", L"", L"outside the package folder: ..\\..\\planted.cat", L"", L""},
         {L"catalog far up", L"..\\..\\..\\..\\ProgramData\\planted.cat", L"", L"",
-         L"outside the package folder: ..\\..\\..\\..\\ProgramData\\planted.cat"},
-        {L"file subdirectory", L"", L"..\\..\\stash", L"", L"outside the package folder: ..\\..\\stash\\pcout.dll"},
-        {L"disk path", L"", L"", L"..\\..\\stash", L"outside the package folder: ..\\..\\stash"},
-        {L"absolute disk path", L"", L"", absolute, L"outside the package folder: " + absolute},
+         L"outside the package folder: ..\\..\\..\\..\\ProgramData\\planted.cat", L"", L""},
+        {L"file subdirectory", L"", L"..\\..\\stash", L"", L"outside the package folder: ..\\..\\stash\\pcout.dll", L"",
+         L""},
+        {L"disk path", L"", L"", L"..\\..\\stash", L"outside the package folder: ..\\..\\stash", L"", L""},
+        {L"absolute disk path", L"", L"", absolute, L"outside the package folder: " + absolute, L"", L""},
+        {L"the plain catalog line beside a good decorated one", L"", L"", L"",
+         L"outside the package folder: ..\\..\\planted.cat", L"..\\..\\planted.cat", L""},
+        // The files keep their bytes: only where the open file lies can refuse them.
+        {L"a payload that is a link out", L"", L"", L"", L"outside the package folder: pcout.sys", L"", L"pcout.sys"},
+        {L"a catalog that is a link out", L"", L"", L"", L"outside the package folder: pcout.cat", L"", L"pcout.cat"},
+        {L"an INF that is a link out", L"", L"", L"", L"outside the package folder: pcout.inf", L"", L"pcout.inf"},
     };
     int folder = 0;
     for (const Case& item : cases) {
@@ -204,7 +212,9 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
             ReplaceAll(package.infText, L"pcout.dll=1", L"pcout.dll=1," + item.subdirectory);
         if (!item.diskPath.empty())
             ReplaceAll(package.infText, L"1=%Disk%,,,", L"1=%Disk%,,," + item.diskPath);
-        const DriverPackage checked = Written(package, L"out" + std::to_wstring(folder++) + L"\\device");
+        if (!item.plainCatalog.empty())
+            ReplaceAll(package.infText, L"CatalogFile=pcout.cat", L"CatalogFile=" + item.plainCatalog);
+        const DriverPackage checked = Written(package, L"out" + std::to_wstring(folder++) + L"\\device", {}, item.linked);
         EXPECT_EQ(checked.status, PackageStatus::InfRefused);
         EXPECT_EQ(checked.error, item.reason);
     }
@@ -215,7 +225,7 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
     const DriverPackage allowed = Written(fixture::MakePackage(inside, {}), L"inside");
     EXPECT_EQ(allowed.status, PackageStatus::ToStage) << ::testing::PrintToString(allowed.error);
     EXPECT_TRUE(allowed.missingFiles.empty()) << ::testing::PrintToString(allowed.missingFiles);
-    EXPECT_EQ(allowed.catalogPath, sandbox / L"inside\\pcin.cat");
+    EXPECT_EQ(allowed.catalogs, std::vector<std::wstring>{sandbox / L"inside\\pcin.cat"});
 }
 
 TEST_F(PackageCheckTest, InfWithoutDeviceModelsIsRefused)
@@ -234,7 +244,7 @@ TEST_F(PackageCheckTest, AnInfTooDeepForTheSetupServicesIsListedWithItsReason)
     const std::wstring inf = fixture::SimpleInfText(Driver(L"pcdeep", L"1.0"));
     ASSERT_TRUE(WriteFileBytes(deep, std::string(reinterpret_cast<const char*>((L"\xFEFF" + inf).c_str()),
                                                  (inf.size() + 1) * 2)));
-    std::vector<DriverPackage> packages = FindDriverPackages(sandbox.path());
+    std::vector<DriverPackage> packages = FindDriverPackages(sandbox.Folder());
     ASSERT_EQ(packages.size(), 1u) << "every INF found is listed";
     EXPECT_EQ(packages[0].infPath, deep);
     PackageChecker::Check(packages[0]);
@@ -255,7 +265,7 @@ TEST_F(PackageCheckTest, TheCheckRemembersWhereEachFileGoesAndItsSize)
         EXPECT_EQ(FileNamePart(file.target), FileNamePart(file.source));
         EXPECT_FALSE(file.compressed);
     }
-    EXPECT_EQ(checked.catalogPath, sandbox / L"files\\pcfiles.cat");
+    EXPECT_EQ(checked.catalogs, std::vector<std::wstring>{sandbox / L"files\\pcfiles.cat"});
 }
 
 TEST_F(PackageCheckTest, APackageOnlyForOtherProcessorsIsSkippedNotRefused)

@@ -11,7 +11,7 @@
 #include "backup/PackageVerifier.h"
 #include "tests/fixtures/CatalogWriter.h"
 #include "tests/fixtures/DriverFixture.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/TestBackup.h"
 
 namespace {
 
@@ -22,30 +22,22 @@ protected:
     void SetUp() override
     {
         for (const wchar_t* name : {L"vfa", L"vfb", L"vfc"})
-            Write(Package(name), name);
+            Add(name);
     }
 
-    static fixture::Package Package(const std::wstring& folder)
+    fixture::Package Add(const std::wstring& folder, const TestBackup::Change& change = nullptr)
     {
-        const std::wstring name = folder == L"vfc" ? L"vfcother" : L"vfdriver";
-        fixture::Package package =
-            fixture::MakePackage(fixture::OneModelDriver(name, name, L"ROOT\\TARNWICK_VF_" + name), {});
-        for (fixture::PackageFile& file : package.files)
-            file.content += "built for " + std::string(folder.begin(), folder.end());
-        return package;
-    }
-
-    void Write(const fixture::Package& package, const std::wstring& folder)
-    {
-        std::wstring error;
-        ASSERT_TRUE(fixture::WritePackage(package, backup / folder, error)) << error;
+        return backup.Add(folder == L"vfc" ? L"vfcother" : L"vfdriver", folder, {}, [&](fixture::Package& package) {
+            for (fixture::PackageFile& file : package.files)
+                file.content += "built for " + std::string(folder.begin(), folder.end());
+            if (change)
+                change(package);
+        });
     }
 
     PackageVerification Verify(const std::wstring& folder, const std::wstring& infName)
     {
-        DriverPackage package;
-        package.infPath = backup / folder + L"\\" + infName;
-        package.sourceRoot = backup / folder;
+        DriverPackage package = backup.Found(folder, infName);
         PackageChecker::Check(package);
         return verifier.Verify(package);
     }
@@ -66,7 +58,7 @@ protected:
 
     std::wstring File(const std::wstring& folder, const std::wstring& name) { return backup / folder + L"\\" + name; }
 
-    TempFolder backup;
+    TestBackup backup;
     PackageVerifier verifier;
 };
 
@@ -76,6 +68,21 @@ std::vector<std::wstring> BadPaths(const PackageVerification& verification)
     for (const BadFile& file : verification.badFiles)
         paths.push_back(file.path);
     return paths;
+}
+
+std::vector<std::wstring> BadFileLines(const PackageVerification& verification)
+{
+    std::vector<std::wstring> lines;
+    for (const BadFile& file : verification.badFiles)
+        lines.push_back(file.path + L": " + file.reason);
+    return lines;
+}
+
+void RemoveCatalog(fixture::Package& package)
+{
+    package.catalog.clear();
+    for (const wchar_t* line : {L"CatalogFile.NTamd64=vfdriver.cat\r\n", L"CatalogFile=vfdriver.cat\r\n"})
+        package.infText.erase(package.infText.find(line), std::wcslen(line));
 }
 
 } // namespace
@@ -134,6 +141,69 @@ TEST_F(PackageVerifyTest, FileSwappedForAnotherPackagesFileOfTheSameNameIsDamage
     EXPECT_EQ(verification.verdict, Verdict::Damaged);
     EXPECT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriver.sys"});
     ExpectOthersIntact(L"vfb");
+}
+
+TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpened)
+{
+    // The file outside holds the package's own bytes: only where the open file lies can refuse it.
+    const auto linkOut = [this](const std::wstring& folder) {
+        ASSERT_TRUE(MakeFolders(backup / (folder + L" outside")));
+        ASSERT_TRUE(::MoveFileW(File(folder, L"vfdriver.sys").c_str(), File(folder + L" outside", L"vfdriver.sys").c_str()));
+        ASSERT_TRUE(MakeFileLink(File(folder, L"vfdriver.sys"), File(folder + L" outside", L"vfdriver.sys")));
+    };
+    struct Case {
+        const char* what;
+        TestBackup::Change package;
+        std::function<void(const std::wstring& folder)> change;
+        Verdict verdict;
+        std::vector<std::wstring> badFiles;  // "<path>: <reason>"
+        std::wstring refusal;
+    };
+    const Case cases[] = {
+        {"two files exchange their contents", nullptr,
+         [this](const std::wstring& folder) {
+             const std::string sys = ReadFileBytes(File(folder, L"vfdriver.sys"));
+             ASSERT_TRUE(WriteFileBytes(File(folder, L"vfdriver.sys"), ReadFileBytes(File(folder, L"vfdriver.dll"))));
+             ASSERT_TRUE(WriteFileBytes(File(folder, L"vfdriver.dll"), sys));
+         },
+         Verdict::Damaged,
+         {L"vfdriver.sys: does not match the catalog: it holds vfdriver.dll",
+          L"vfdriver.dll: does not match the catalog: it holds vfdriver.sys"},
+         L""},
+        {"a payload that is a link out", nullptr, linkOut, Verdict::Refused, {},
+         L"outside the package folder: vfdriver.sys"},
+        {"a payload of an unsigned package that is a link out", RemoveCatalog, linkOut, Verdict::Refused, {},
+         L"outside the package folder: vfdriver.sys"},
+        {"a payload that is a link staying inside", nullptr,
+         [this](const std::wstring& folder) {
+             ASSERT_TRUE(MakeFolders(File(folder, L"real")));
+             ASSERT_TRUE(::MoveFileW(File(folder, L"vfdriver.sys").c_str(), File(folder, L"real\\vfdriver.sys").c_str()));
+             ASSERT_TRUE(MakeFileLink(File(folder, L"vfdriver.sys"), File(folder, L"real\\vfdriver.sys")));
+         },
+         Verdict::Intact, {}, L""},
+        {"a plain catalog line naming a catalog that lists none of the files",
+         [](fixture::Package& package) {
+             package.infText.replace(package.infText.find(L"CatalogFile=vfdriver.cat"), 24, L"CatalogFile=other.cat");
+         },
+         [this](const std::wstring& folder) {
+             ASSERT_TRUE(::CopyFileW(File(L"vfc", L"vfcother.cat").c_str(), File(folder, L"other.cat").c_str(), FALSE));
+         },
+         Verdict::Damaged,
+         {L"vfdriver.inf: does not match the catalog other.cat", L"vfdriver.sys: does not match the catalog other.cat",
+          L"vfdriver.dll: does not match the catalog other.cat", L"vfdriverco.dll: does not match the catalog other.cat"},
+         L""},
+    };
+    int n = 0;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const std::wstring folder = L"vfx" + std::to_wstring(n++);
+        Add(folder, test.package);
+        test.change(folder);
+        const PackageVerification verification = Verify(folder);
+        EXPECT_EQ(verification.verdict, test.verdict) << VerdictText(verification.verdict);
+        EXPECT_EQ(BadFileLines(verification), test.badFiles);
+        EXPECT_EQ(verification.refusal, test.refusal);
+    }
 }
 
 TEST_F(PackageVerifyTest, MissingFileMakesThePackageIncomplete)
@@ -197,9 +267,7 @@ TEST_F(PackageVerifyTest, CatalogOfAnotherPackageMatchesOnlyTheFilesTheyShare)
 
 TEST_F(PackageVerifyTest, Sha256CatalogIsReadAsWell)
 {
-    fixture::Package package = Package(L"vfd");
-    package.catalogHash = fixture::CatalogHash::Sha256;
-    Write(package, L"vfd");
+    Add(L"vfd", [](fixture::Package& package) { package.catalogHash = fixture::CatalogHash::Sha256; });
     EXPECT_EQ(Verify(L"vfd", L"vfdriver.inf").verdict, Verdict::Intact);
     ASSERT_TRUE(WriteFileBytes(File(L"vfd", L"vfdriver.dll"), "changed"));
     const PackageVerification verification = Verify(L"vfd", L"vfdriver.inf");
@@ -209,11 +277,7 @@ TEST_F(PackageVerifyTest, Sha256CatalogIsReadAsWell)
 
 TEST_F(PackageVerifyTest, PackageWithoutCatalogIsUnsignedWhenComplete)
 {
-    fixture::Package package = Package(L"vfe");
-    package.catalog.clear();
-    for (const wchar_t* line : {L"CatalogFile.NTamd64=vfdriver.cat\r\n", L"CatalogFile=vfdriver.cat\r\n"})
-        package.infText.erase(package.infText.find(line), std::wcslen(line));
-    Write(package, L"vfe");
+    Add(L"vfe", RemoveCatalog);
     EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, Verdict::Unsigned);
     ASSERT_TRUE(::DeleteFileW(File(L"vfe", L"vfdriver.sys").c_str()));
     EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, Verdict::Incomplete);
@@ -221,10 +285,9 @@ TEST_F(PackageVerifyTest, PackageWithoutCatalogIsUnsignedWhenComplete)
 
 TEST_F(PackageVerifyTest, InfWithoutItsInstallSectionIsRefused)
 {
-    fixture::Package package = Package(L"vff");
-    const size_t section = package.infText.find(L"[DeviceInstall.NTamd64]");
-    package.infText.replace(section, 15, L"[ElsewhereInstall");
-    Write(package, L"vff");
+    Add(L"vff", [](fixture::Package& package) {
+        package.infText.replace(package.infText.find(L"[DeviceInstall.NTamd64]"), 15, L"[ElsewhereInstall");
+    });
     const PackageVerification verification = Verify(L"vff", L"vfdriver.inf");
     EXPECT_EQ(verification.verdict, Verdict::Refused);
     EXPECT_NE(verification.refusal.find(L"install section"), std::wstring::npos);
@@ -232,11 +295,16 @@ TEST_F(PackageVerifyTest, InfWithoutItsInstallSectionIsRefused)
 
 TEST_F(PackageVerifyTest, CatalogMembersAreTheTagsOfItsFiles)
 {
-    const CatalogMembers members = ReadCatalogMembers(File(L"vfc", L"vfcother.cat"));
+    const UniqueFileHandle catalog(::CreateFileW(File(L"vfc", L"vfcother.cat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    const CatalogMembers members = ReadCatalogMembers(catalog.get());
     ASSERT_TRUE(members.ok) << std::string(members.reason.begin(), members.reason.end());
     EXPECT_EQ(members.tags.size(), 4u) << "the INF and three payload files";
-    EXPECT_EQ(members.tags.count(fixture::FileTag(ReadFileBytes(File(L"vfc", L"vfcother.sys")), fixture::CatalogHash::Sha1)),
-              1u);
+    const std::wstring sysTag = fixture::FileTag(ReadFileBytes(File(L"vfc", L"vfcother.sys")), fixture::CatalogHash::Sha1);
+    EXPECT_EQ(members.tags.count(sysTag), 1u);
+    const auto named = members.tagsByName.equal_range(L"VFCOTHER.SYS");
+    ASSERT_EQ(std::distance(named.first, named.second), 1) << "each member records its file's name";
+    EXPECT_EQ(named.first->second, sysTag);
 }
 
 TEST(PackageVerdict, OrderOfTheVerdicts)

@@ -12,6 +12,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestBackup.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -23,13 +24,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
-        backup = sandbox / L"Driver Backup";
-        for (const wchar_t* name : {L"vcone", L"vctwo", L"vcthree"}) {
-            fixture::SimpleDriver driver = fixture::OneModelDriver(name, std::wstring(name) + L" Widget",
-                                                                   L"ROOT\\TARNWICK_VC_" + std::wstring(name));
-            std::wstring error;
-            ASSERT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(name), error)) << error;
-        }
+        for (const std::wstring name : {L"vcone", L"vctwo", L"vcthree"})
+            packages.Add(name, std::wstring(fixture::kTestClassDescription) + L"\\" + name + L" Widget", name + L" Widget");
     }
 
     void TearDown() override { RemoveLogsInTemp(); }
@@ -73,7 +69,8 @@ protected:
 
     OpenVerbRecorder recorder;
     TempFolder sandbox;
-    std::wstring backup;
+    const std::wstring backup = sandbox / L"Driver Backup";
+    TestBackup packages{backup};
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestBackup.h"
 #include "tests/support/Wine.h"
 
 namespace {
@@ -27,11 +28,8 @@ class RestoreRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const wchar_t* name : {L"rrfirst", L"rrsecond", L"rrthird"}) {
-            const fixture::SimpleDriver driver = fixture::OneModelDriver(name, name, L"ROOT\\TARNWICK_RR_" + std::wstring(name));
-            std::wstring error;
-            ASSERT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), backup / name, error)) << error;
-        }
+        for (const wchar_t* name : {L"rrfirst", L"rrsecond", L"rrthird"})
+            backup.Add(name);
     }
 
     void TearDown() override
@@ -64,8 +62,7 @@ protected:
         fixture::Package package = fixture::MakePackage(driver, {});
         if (!sys.empty())
             package.files[0].content = sys;
-        std::wstring error;
-        EXPECT_TRUE(fixture::WritePackage(package, other / folder, error)) << error;
+        other.Write(package, folder);
         published.push_back(name + L".inf");
         return driver;
     }
@@ -87,7 +84,7 @@ protected:
             RecordingReporter reporter;
             CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
             restorer.SetInstallTimeLimit(timeLimitMs);
-            EXPECT_TRUE(restorer.FindPackages(other.path(), false));
+            EXPECT_TRUE(restorer.FindPackages(other.Folder(), false));
             if (afterCheck)
                 afterCheck(restorer);
             succeeded = restorer.RestoreAll(nullptr);
@@ -96,8 +93,8 @@ protected:
     }
 
     ShellOpenRecorder shell;
-    TempFolder backup;
-    TempFolder other;
+    TestBackup backup;
+    TestBackup other;
     std::vector<std::wstring> published;
     std::vector<std::wstring> registered;
 };
@@ -127,7 +124,7 @@ TEST_F(RestoreRunTest, OnlySelectedPackagesAreRestoredAndCounted)
     {
         RecordingReporter reporter;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
+        ASSERT_TRUE(restorer.FindPackages(backup.Folder(), false));
         ASSERT_EQ(restorer.Packages().size(), 3u);
         restorer.Packages()[1].selected = false;
         reporter.fractions.clear();
@@ -149,7 +146,7 @@ TEST_F(RestoreRunTest, StopBetweenPackagesEndsTheRunWithoutASummary)
     {
         RecordingReporter reporter;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
+        ASSERT_TRUE(restorer.FindPackages(backup.Folder(), false));
         // The first package's step ends at a third; the stop is asked for as it is passed.
         reporter.fractions.clear();
         reporter.stopAbove = 0.3;
@@ -167,7 +164,7 @@ TEST_F(RestoreRunTest, CheckStopsWhenTheReporterSaysSo)
     RecordingReporter reporter;
     reporter.stopAtFirst = true;
     CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-    EXPECT_FALSE(restorer.FindPackages(backup.path(), false));
+    EXPECT_FALSE(restorer.FindPackages(backup.Folder(), false));
     EXPECT_EQ(reporter.fractions.size(), 1u) << "no package checked after the stop";
 }
 
@@ -220,7 +217,7 @@ TEST_F(RestoreRunTest, CommandLineWithoutRightsSaysSoAndTouchesNothing)
               INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(RestoreRunTest, AFolderGivenRelativeIsResolvedAndAMissingOneIsNamed)
+TEST_F(RestoreRunTest, AFolderGivenRelativeIsResolved)
 {
     wchar_t previous[MAX_PATH] = L"";
     ::GetCurrentDirectoryW(MAX_PATH, previous);
@@ -230,7 +227,7 @@ TEST_F(RestoreRunTest, AFolderGivenRelativeIsResolvedAndAMissingOneIsNamed)
     {
         RecordingReporter reporter;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        const bool checked = restorer.FindPackages(L".", false);
+        const bool checked = restorer.FindPackages(ExistingFolder(L"."), false);
         found = restorer.Packages();
         restored = checked && restorer.RestoreAll(nullptr);
         EXPECT_EQ(restorer.Folder(), backup.path());
@@ -240,20 +237,6 @@ TEST_F(RestoreRunTest, AFolderGivenRelativeIsResolvedAndAMissingOneIsNamed)
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].infPath, backup / L"rrfirst\\rrfirst.inf");
     EXPECT_EQ(OnlyLogIn(backup.path()).find(LogBytes(L"ERROR")), std::string::npos);
-
-    for (const std::wstring& missing : {backup / L"missing", backup / L"rrfirst\\rrfirst.inf"}) {
-        SCOPED_TRACE(::testing::PrintToString(missing));
-        RemoveLogsInTemp();
-        {
-            RecordingReporter reporter;
-            CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-            EXPECT_FALSE(restorer.FindPackages(missing, false));
-            EXPECT_FALSE(restorer.FolderFound());
-            EXPECT_FALSE(restorer.RestoreAll(nullptr));
-        }
-        EXPECT_EQ(OnlyLogIn(ReadSystemFolders().tempDir), LogBytes(L"ERROR: Folder not found: " + missing + L"\n"))
-            << "the log stays in the temporary folder";
-    }
 }
 
 TEST_F(RestoreRunTest, TheNewestPackageForADeviceWinsWhateverThePathOrder)
@@ -273,6 +256,53 @@ TEST_F(RestoreRunTest, TheNewestPackageForADeviceWinsWhateverThePathOrder)
     EXPECT_NE(log.find(LogBytes(L"\nDone: 1 of 1 driver package(s) restored.\n")), std::string::npos) << log;
     EXPECT_EQ(fixture::ReadDriverText(device, L"InfSection"), L"DeviceInstall");
     EXPECT_EQ(ReadFileBytes(ReadSystemFolders().systemDir + L"\\drivers\\rrtwice.sys"), "the newer driver");
+}
+
+TEST_F(RestoreRunTest, NothingThatLeadsOutOfAPackageIsInstalled)
+{
+    const std::string outsideBytes = "the bytes of a file outside the backup";
+    struct Case {
+        const wchar_t* name;
+        TestBackup::Change package;
+        std::function<void(const std::wstring& folder)> change;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {L"rrlink", nullptr,
+         [&](const std::wstring& folder) {
+             ASSERT_TRUE(WriteFileBytes(folder + L" outside\\a14.sys", outsideBytes));
+             ASSERT_TRUE(::DeleteFileW((folder + L"\\rrlink.sys").c_str()));
+             ASSERT_TRUE(MakeFileLink(folder + L"\\rrlink.sys", folder + L" outside\\a14.sys"));
+         },
+         L"outside the package folder: rrlink.sys"},
+        {L"rrplain",
+         [](fixture::Package& package) {
+             const size_t plain = package.infText.find(L"CatalogFile=rrplain.cat");
+             package.infText.replace(plain, 23, L"CatalogFile=..\\rrplain outside\\hosts");
+         },
+         [&](const std::wstring& folder) { ASSERT_TRUE(WriteFileBytes(folder + L" outside\\hosts", outsideBytes)); },
+         L"outside the package folder: ..\\rrplain outside\\hosts"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(test.name)));
+        TestBackup attacked;
+        attacked.Add(test.name, test.name, {}, test.package);
+        test.change(attacked / test.name);
+        published.push_back(std::wstring(test.name) + L".inf");
+        RegisterDevice(L"ROOT\\TARNWICK_" + std::wstring(test.name));
+        {
+            RecordingReporter reporter;
+            CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
+            ASSERT_TRUE(restorer.FindPackages(attacked.Folder(), true));
+            EXPECT_FALSE(restorer.RestoreAll(nullptr));
+        }
+        const std::string log = OnlyLogIn(attacked.path());
+        EXPECT_NE(log.find(LogBytes(L"  ERROR: INF refused: " + test.reason + L".\n")), std::string::npos) << log;
+        const SystemFolders system = ReadSystemFolders();
+        EXPECT_NE(ReadFileBytes(system.systemDir + L"\\drivers\\" + test.name + L".sys"), outsideBytes);
+        EXPECT_EQ(::GetFileAttributesW((system.windowsDir + L"\\inf\\" + test.name + L".inf").c_str()),
+                  INVALID_FILE_ATTRIBUTES) << "never staged";
+    }
 }
 
 TEST_F(RestoreRunTest, OnePackageInSeveralFoldersIsInstalledOnce)
@@ -315,8 +345,8 @@ TEST_F(RestoreRunTest, TheLogIsOpenedBeforeTheCheck)
         RecordingReporter reporter;
         reporter.stopAtFirst = true;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        EXPECT_TRUE(restorer.OpenLog(backup.path(), nullptr));
-        EXPECT_FALSE(restorer.FindPackages(backup.path(), false)) << "ended during the check";
+        EXPECT_TRUE(restorer.OpenLog(backup.Folder(), nullptr));
+        EXPECT_FALSE(restorer.FindPackages(backup.Folder(), false)) << "ended during the check";
     }
     EXPECT_EQ(OnlyLogIn(backup.path()), LogBytes(L"Checking driver packages...\n"));
 }
@@ -333,7 +363,7 @@ TEST_F(RestoreRunTest, ALogThatCannotBeWrittenIsSaidOnTheConsole)
         {
             RecordingReporter reporter;
             CDriverRestorer restorer(reporter, shell, folders);
-            EXPECT_FALSE(restorer.OpenLog(backup.path(), console));
+            EXPECT_FALSE(restorer.OpenLog(backup.Folder(), console));
         }
         std::fclose(console);
     }
@@ -348,7 +378,7 @@ TEST_F(RestoreRunTest, TwoRestoresAtOnceKeepBothLogs)
     {
         RecordingReporter reporter;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        ASSERT_TRUE(restorer.FindPackages(backup.path(), false));
+        ASSERT_TRUE(restorer.FindPackages(backup.Folder(), false));
         restorer.Packages()[1].selected = false;
         restorer.Packages()[2].selected = false;
         EXPECT_TRUE(restorer.RestoreAll(nullptr));
@@ -367,7 +397,7 @@ TEST_F(RestoreRunTest, ALogThatCannotBeMovedIntoTheFolderIsSaidOnTheConsole)
     {
         RecordingReporter reporter;
         CDriverRestorer restorer(reporter, shell, ReadSystemFolders());
-        EXPECT_TRUE(restorer.OpenLog(gone.path(), console));
+        EXPECT_TRUE(restorer.OpenLog(ExistingFolder(gone.path()), console));
         // The media goes away before the end, as a stick pulled out does.
         ASSERT_TRUE(RemoveTree(gone.path()));
     }

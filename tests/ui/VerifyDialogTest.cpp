@@ -10,7 +10,7 @@
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/TestBackup.h"
 #include "tests/support/TestShellServices.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CVerifyDlg.h"
@@ -23,12 +23,8 @@ protected:
     void SetUp() override
     {
         ::ShowWindow(owner.get(), SW_SHOWNORMAL);
-        for (const wchar_t* name : {L"vdgood", L"vdbad"}) {
-            const fixture::SimpleDriver driver =
-                fixture::OneModelDriver(name, std::wstring(name) + L" Widget", L"ROOT\\TARNWICK_VD_" + std::wstring(name));
-            std::wstring error;
-            ASSERT_TRUE(fixture::WritePackage(fixture::MakePackage(driver, {}), FolderOf(name), error)) << error;
-        }
+        for (const std::wstring name : {L"vdgood", L"vdbad"})
+            sandbox.Add(name, std::wstring(fixture::kTestClassDescription) + L"\\" + name + L" Widget", name + L" Widget");
         ASSERT_TRUE(WriteFileBytes(FolderOf(L"vdbad") + L"\\vdbad.sys", "cut"));
     }
 
@@ -40,7 +36,7 @@ protected:
     }
 
     TestShellServices services;
-    TempFolder sandbox;
+    TestBackup sandbox;
     TestWindow owner;
 };
 
