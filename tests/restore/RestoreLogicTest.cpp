@@ -317,6 +317,33 @@ TEST(RestoreDecision, TheInstallerIsForcedOnlyWhereTheDecisionGoesAgainstItsRank
     EXPECT_TRUE(ReplacesNewerDriver(unreadable, unreadable.devices[0]));
 }
 
+TEST(RestoreDecision, EachHardwareIdIsOneCallForcedOnlyWhereAllItsDevicesGoAgainstTheRanking)
+{
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::wstring, std::wstring>> devices;  // hardware ID, installed version
+        std::vector<std::pair<std::wstring, bool>> calls;             // hardware ID, forced
+    } cases[] = {
+        {"the same version again beside a fresh device", {{L"ID\\A", L"2.0"}, {L"id\\a", L""}}, {{L"ID\\A", true}}},
+        {"a device of the same ID keeps its newer driver", {{L"ID\\A", L"2.0"}, {L"ID\\A", L"3.0"}}, {{L"ID\\A", false}}},
+        {"two IDs, decided each on its own", {{L"ID\\A", L"2.0"}, {L"ID\\B", L"1.0"}}, {{L"ID\\A", true}, {L"ID\\B", false}}},
+        {"every device keeps its newer driver", {{L"ID\\A", L"3.0"}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::pair<std::wstring, std::wstring>> devices;
+        for (size_t i = 0; i < c.devices.size(); ++i)
+            devices.push_back({L"D\\" + std::to_wstring(i), c.devices[i].second});
+        DriverPackage package = Checked(L"p", L"2.0", devices);
+        for (size_t i = 0; i < c.devices.size(); ++i)
+            package.devices[i].hardwareId = c.devices[i].first;
+        std::vector<std::pair<std::wstring, bool>> calls;
+        for (const PlannedCall& call : PlannedCalls(package))
+            calls.push_back({call.hardwareId, call.force});
+        EXPECT_EQ(calls, c.calls);
+    }
+}
+
 TEST(RestoreDecision, PackagesForTheSameDevicesAreDecidedTogether)
 {
     // "[" sorts before "\\": in path order the older package would come last and stay.
