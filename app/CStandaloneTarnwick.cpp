@@ -43,7 +43,7 @@ int CStandaloneTarnwick::Refuse(const Command& command, const std::wstring& refu
     SaveLog log(shell, ReadSystemFolders().tempDir, command.log);
     if (scripted)
         log.ReportPathInsteadOfOpening(console);
-    log.Open(std::wstring(), console);
+    log.Open(std::nullopt, console);
     log.Print(L"%s", message.c_str());
     log.Finish();
     return kFailedExitCode;

@@ -64,7 +64,7 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
 {
     const bool fromImage = values.Has(Argument::Image);
     const bool withReport = values.Has(Argument::Report);
-    const std::wstring target = values.Folder(Argument::Path).Text();
+    const FolderPath& target = values.Folder(Argument::Path);
     // The file finder and the log rely on the system folders: this PC's, or the image's.
     SystemFolders folders = fromImage ? SystemFolders() : ReadSystemFolders();
     const bool scripted = OutputIsRedirected();

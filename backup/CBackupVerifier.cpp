@@ -26,7 +26,7 @@ std::wstring VerdictLine(const DriverPackage& package)
 
 bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
 {
-    if (!log.Open(folder.Full(), console))
+    if (!log.Open(folder, console))
         return false;
     packages = FindDriverPackages(folder);
     if (packages.empty()) {

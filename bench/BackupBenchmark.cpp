@@ -207,7 +207,9 @@ Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& tar
         CDeviceSaver saver(quiet, shell, folders);
         for (DeviceInfo* record : records)
             saver.AddDevice(record);
-        saver.SaveAll(target, nullptr);
+        const PathResult<FolderPath> folder = FolderPath::Resolve(target);
+        if (folder)
+            saver.SaveAll(*folder, nullptr);
     }
     installed.saveMs = save.Milliseconds();
     return installed;

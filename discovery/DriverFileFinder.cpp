@@ -329,7 +329,7 @@ void DriverFileFinder::LocateFile(DriverFile& file)
 bool DriverFileFinder::SearchTree(const std::wstring& fileName, DriverFile& file)
 {
     if (!searchIndex) {
-        ownSearchIndex = std::make_unique<FileSearchIndex>(folders.systemDir);
+        ownSearchIndex = std::make_unique<FileSearchIndex>(SearchRoot(folders));
         searchIndex = ownSearchIndex.get();
     }
     return searchIndex->Find(fileName, file);

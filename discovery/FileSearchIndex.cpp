@@ -3,18 +3,22 @@
 #include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
 
-FileSearchIndex::FileSearchIndex(std::wstring root) : root_(std::move(root)) {}
+FileSearchIndex::FileSearchIndex(PathResult<FolderPath> root) : root_(std::move(root)) {}
 
 bool FileSearchIndex::Find(const std::wstring& fileName, DriverFile& file)
 {
     std::wstring path;
-    if (!Locate(fileName, path))
+    if (!root_ || !Locate(fileName, path))
         return false;
-    if (ReadFoundFile(path, file))
-        return true;
-    // The file went away since it was listed: what a fresh walk finds now is another one.
-    Invalidate();
-    return Locate(fileName, path) && ReadFoundFile(path, file);
+    PathResult<UniqueFileHandle> opened = root_->OpenInside(path);
+    if (opened.refusal() == PathRefusal::NotFound) {
+        // The file went away since it was listed: what a fresh walk finds now is another one.
+        Invalidate();
+        if (!Locate(fileName, path))
+            return false;
+        opened = root_->OpenInside(path);
+    }
+    return opened && ReadOpenedFile(opened->get(), path, file);
 }
 
 void FileSearchIndex::Invalidate()
@@ -64,7 +68,7 @@ bool FileSearchIndex::WalkUntil(const std::wstring& key, std::wstring& path)
 {
     if (!started_) {
         started_ = true;
-        Enter(root_);
+        Enter(root_->Full());
     }
     WIN32_FIND_DATAW entry;
     while (!levels_.empty()) {
@@ -103,6 +107,17 @@ bool ReadFoundFile(const std::wstring& path, DriverFile& file)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    file.path = path;
+    file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    file.time = data.ftCreationTime;
+    return true;
+}
+
+bool ReadOpenedFile(HANDLE opened, const std::wstring& path, DriverFile& file)
+{
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!::GetFileInformationByHandle(opened, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

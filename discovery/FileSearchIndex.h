@@ -7,6 +7,9 @@
 // number of such files. Instead, one walk serves a whole run: it goes only as far as the
 // file asked for, remembers the first path of every name it passes, and resumes from there
 // for the next name, so each search gives exactly the match a fresh walk would give.
+//
+// A file found is judged as opened: one that is a link leading out of the searched folder is
+// not taken.
 #pragma once
 
 #include <windows.h>
@@ -17,19 +20,22 @@
 
 #include "model/DriverFile.h"
 #include "platform/FileNameCompare.h"
+#include "platform/FolderPath.h"
 #include "platform/Handles.h"
 
 class FileSearchIndex {
 public:
-    explicit FileSearchIndex(std::wstring root);
+    // root: the folder searched; with none (it was not there) nothing is ever found.
+    explicit FileSearchIndex(PathResult<FolderPath> root);
     FileSearchIndex(const FileSearchIndex&) = delete;
     FileSearchIndex& operator=(const FileSearchIndex&) = delete;
 
-    const std::wstring& root() const { return root_; }
+    // The folder searched; null when there is none.
+    const FolderPath* root() const { return root_ ? &*root_ : nullptr; }
 
     // Fills the file's path, size and creation time from the first file named fileName
-    // (compared as the file system compares names) under the root. False, leaving the file as it is, when
-    // there is none.
+    // (compared as the file system compares names) under the root. False, leaving the file as
+    // it is, when there is none, or when that file leads out of the root as it is opened.
     bool Find(const std::wstring& fileName, DriverFile& file);
 
     // Forgets what was walked; the next search walks afresh. For callers that have written
@@ -49,7 +55,7 @@ private:
     bool WalkUntil(const std::wstring& key, std::wstring& path);
     bool Locate(const std::wstring& key, std::wstring& path);
 
-    std::wstring root_;
+    PathResult<FolderPath> root_;
     std::map<std::wstring, std::wstring, FileNameLess> firstPathOfName_;
     std::vector<Level> levels_;
     bool started_ = false;
@@ -59,3 +65,5 @@ private:
 // Fills path, size and creation time of the file from a listing of exactly this path. False
 // when no such file exists.
 bool ReadFoundFile(const std::wstring& path, DriverFile& file);
+// The same from the file opened at path: nothing is asked of the path again.
+bool ReadOpenedFile(HANDLE opened, const std::wstring& path, DriverFile& file);

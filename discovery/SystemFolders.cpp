@@ -95,6 +95,11 @@ SystemFolders ReadSystemFolders()
     return folders;
 }
 
+PathResult<FolderPath> SearchRoot(const SystemFolders& folders)
+{
+    return FolderPath::Resolve(folders.systemDir, {kClassicPathLength, true});
+}
+
 namespace {
 
 // The folder name that the spooler gives printer drivers and print processors of a platform.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FolderPath.h"
+
 // Where the setup services put a file on this PC (from), and where the same folder lies in
 // an offline Windows (to). Both end with a backslash.
 struct FolderMapping {
@@ -36,6 +38,10 @@ struct SystemFolders {
 
 // The folders as the system gives them now.
 SystemFolders ReadSystemFolders();
+
+// The root of the last-resort file search (the system folder) as a folder value; none when it
+// is not there.
+PathResult<FolderPath> SearchRoot(const SystemFolders& folders);
 
 // The folders of the offline Windows in imageRoot (the folder that holds its Windows folder),
 // whose processors are of architecture ("AMD64", "x86", "ARM64"; an empty or unknown one is

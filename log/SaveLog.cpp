@@ -91,7 +91,7 @@ std::string ToLogText(const std::wstring& message)
 
 SaveLog::~SaveLog() = default;
 
-bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
+bool SaveLog::Open(const std::optional<FolderPath>& targetFolder, FILE* consoleStream)
 {
     console = consoleStream;
     logFile.reset();
@@ -101,17 +101,15 @@ bool SaveLog::Open(const std::wstring& targetFolder, FILE* consoleStream)
     SYSTEMTIME now = {};
     ::GetLocalTime(&now);
     const std::wstring name = LogFileName(&now, kind);
-    // The system reports the temporary folder with a closing backslash; the doubled backslash
-    // this gives is read as one.
-    // An empty target would put the log at the root of the current drive.
-    finalPath = targetFolder.empty() ? std::wstring() : WithBackslash(targetFolder) + name;
+    finalPath = targetFolder ? targetFolder->WithSeparator() + name : std::wstring();
     writeFailed = false;
     writeError = ERROR_SUCCESS;
 
     // The first free name: the plain one, else the same name numbered.
     bool nameTaken = true;
     for (unsigned k = 0; !logFile && nameTaken && k < kMostLogNames; ++k) {
-        tempPath = tempFolder + L"\\" + (k == 0 ? name : NumberedLogFileName(name, k));
+        // The system reports the temporary folder with a closing backslash.
+        tempPath = WithBackslash(tempFolder) + (k == 0 ? name : NumberedLogFileName(name, k));
         logFile.reset(CreateNewTextFile(tempPath, nameTaken));
     }
     isOpen = logFile != nullptr;
@@ -137,7 +135,6 @@ void SaveLog::Print(const wchar_t* format, ...)
     va_end(arguments);
 
     const std::wstring message(buffer.data(), static_cast<size_t>(length));
-    NoteError(message);
     const std::string text = ToLogText(message);
     if (logFile && !writeFailed) {
         ::SetLastError(ERROR_SUCCESS);
@@ -157,18 +154,6 @@ void SaveLog::NoteWriteFailure()
     TraceFailure(L"writing the log", writeError);
 }
 
-void SaveLog::NoteError(const std::wstring& message)
-{
-    static const wchar_t kErrorMark[] = L"ERROR: ";
-    const size_t start = message.find_first_not_of(L" \r\n");
-    if (!firstError.empty() || start == std::wstring::npos || message.compare(start, 7, kErrorMark) != 0)
-        return;
-    const size_t textStart = start + 7;
-    const size_t end = message.find_last_not_of(L" \r\n");
-    if (end >= textStart)
-        firstError = message.substr(textStart, end + 1 - textStart);
-}
-
 void SaveLog::ReportPathInsteadOfOpening(FILE* output)
 {
     pathOutput = output;
@@ -183,10 +168,9 @@ bool SaveLog::Finish()
             NoteWriteFailure();
         DWORD moveError = ERROR_SUCCESS;
         const std::wstring moved = MoveIntoTarget(moveError);
+        // Both are full paths: the target folder's and the temporary folder's, as the system gave it.
         const std::wstring& shown = moved.empty() ? tempPath : moved;
-        // Whole and plain, as a script would use it: the temporary path holds a doubled backslash.
-        const std::wstring full = FullPathOf(shown);
-        finishedPath = full.empty() ? shown : full;
+        finishedPath = shown;
         if (moved.empty() && moveError != ERROR_SUCCESS && sayFailedMove && console)
             WriteLine(console, L"The log could not be moved into " + WithoutFileName(finalPath) + L": " +
                                    SystemErrorText(moveError) + L"\nIt stays at " + finishedPath + L"\n");

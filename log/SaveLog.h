@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "log/IShellOpen.h"
+#include "platform/FolderPath.h"
 
 class SaveLog {
 public:
@@ -24,10 +26,10 @@ public:
     SaveLog(const SaveLog&) = delete;
     SaveLog& operator=(const SaveLog&) = delete;
 
-    // Starts the log of a run into targetFolder (a full path); false when the log file cannot
-    // be created. The file in the temporary folder is the run's own even when another run
-    // started in the same second. Without a target folder the log stays in the temporary folder.
-    bool Open(const std::wstring& targetFolder, FILE* console);
+    // Starts the log of a run into targetFolder; false when the log file cannot be created. The
+    // file in the temporary folder is the run's own even when another run started in the same
+    // second. Without a target folder (none) the log stays in the temporary folder.
+    bool Open(const std::optional<FolderPath>& targetFolder, FILE* console);
     // Formats one message (wide printf rules) and writes it whole to the log and the console,
     // through to the file at once, so a run that is ended leaves its log up to that message.
     // Once a write to the file fails (its volume is full, say), nothing more is written to it,
@@ -49,15 +51,7 @@ public:
     // The full path of the finished log where it stays; empty before Finish.
     const std::wstring& FinishedPath() const { return finishedPath; }
 
-    // The first error message (one that starts with "ERROR: ") printed since the last call
-    // to ForgetError, without that prefix, its blanks and its line ends; empty when none.
-    const std::wstring& FirstError() const { return firstError; }
-    void ForgetError() { firstError.clear(); }
-
 private:
-    // Keeps the message as the first error when it is one and none is kept.
-    void NoteError(const std::wstring& message);
-
     struct FileCloser {
         void operator()(FILE* file) const { std::fclose(file); }
     };
@@ -76,7 +70,6 @@ private:
     std::wstring tempPath;
     std::wstring finalPath;
     std::wstring finishedPath;
-    std::wstring firstError;
     std::unique_ptr<FILE, FileCloser> logFile;
     FILE* console = nullptr;
     FILE* pathOutput = nullptr;

@@ -43,6 +43,9 @@
 #define IDS_OFFLINE_CAPTION 4200
 #define IDS_OFFLINE_PICK_FOLDER 4201
 #define IDS_OFFLINE_NO_PROPERTIES 4202
+// Texts of a save started in the window.
+#define IDS_SAVE_CAPTION 4400
+#define IDS_SAVE_FOLDER_REFUSED 4401
 // Texts of the device list's export.
 #define IDS_EXPORT_CAPTION 4300
 #define IDS_EXPORT_FILTER 4301

@@ -44,7 +44,7 @@ bool CDriverRestorer::OpenLog(const FolderPath& restoredFolder, FILE* console)
 {
     folder = restoredFolder;
     logStarted = true;
-    const bool opened = log.Open(folder->Full(), console);
+    const bool opened = log.Open(folder, console);
     // Without its file the run still tells the console, and says why first.
     if (!opened)
         log.Print(L"WARNING: The log cannot be written in %s: %s\n", tempDir.c_str(), SystemErrorText(::GetLastError()).c_str());
@@ -66,7 +66,7 @@ bool CDriverRestorer::FindPackages(const FolderPath& restoredFolder, bool force)
 bool CDriverRestorer::RestoreAll(FILE* console)
 {
     if (!logStarted)
-        log.Open(Folder(), console);
+        log.Open(folder, console);
     logStarted = true;
     int n = 0;
     for (const DriverPackage& package : packages)

@@ -19,21 +19,6 @@ namespace {
 
 const wchar_t kIncompleteMark[] = L" (incomplete)";
 
-// target\class\name, target being resolved already. False when the path does not fit the path
-// limit, or when it would not name exactly that folder inside the target (a part that climbs
-// out or names a device); folder then holds the whole path joined as text, for the message
-// that reports it.
-bool BuildDeviceFolder(const DeviceInfo& device, const std::wstring& target, std::wstring& folder)
-{
-    const std::wstring className = FolderNameOf({device.classDescription, device.className});
-    const std::wstring deviceName = FolderNameOf({device.name, device.description});
-    // Joined as text: the shell's path joining reads a target folder named "..Backups" as a
-    // step up and would put the devices somewhere else.
-    folder = WithBackslash(target) + className + L"\\" + deviceName;
-    // What the file system will create, compared with what was meant.
-    return folder.size() < MAX_PATH && !target.empty() && FullPathOf(folder) == folder;
-}
-
 // True when the device's driver key no longer names the driver the scan read (another driver
 // was installed meanwhile, perhaps under the same published INF name, or the device is gone):
 // its files would be saved under the first driver's device. A record without an instance ID
@@ -91,12 +76,8 @@ int CDeviceSaver::GetDeviceCount() const
     return static_cast<int>(devicesToSave.size());
 }
 
-bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
+bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
 {
-    // Resolved once, as the file system resolves it (blanks and dots at the end dropped, a
-    // drive-relative or rooted path completed), and the device folders and the log are joined
-    // to that: joined to the raw text they would name other folders than the one created.
-    const std::wstring target = FullPathOf(targetFolder);
     if (!log.Open(target, console))
         return false;
     const int n = GetDeviceCount();
@@ -105,19 +86,19 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         return false;
     }
     log.Print(L"Saving devices...\n");
-    log.Print(L"  Target path is %s\n\n", targetFolder.c_str());
+    log.Print(L"  Target path is %s\n\n", target.Text().c_str());
     // A backup of an offline Windows says whose drivers it holds, and for which processors.
     if (!folders.imageRoot.empty())
         log.Print(L"  Windows image is %s (%s)\n\n", folders.imageRoot.c_str(), folders.imageArchitecture.c_str());
     if (!PrepareTarget(target))
         return false;
-    if (!GetAllocationUnit(target, allocationUnit))
+    if (!GetAllocationUnit(target.Full(), allocationUnit))
         allocationUnit = 1;
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
-    FileSearchIndex searchIndex(folders.systemDir);
-    const bool targetIsSearched = IsWithinFolder(target, FullPathOf(searchIndex.root()));
+    FileSearchIndex searchIndex(SearchRoot(folders));
+    const bool targetIsSearched = searchIndex.root() && searchIndex.root()->Contains(target.Full());
 
     const double step = 1.0 / n;
     double done = 0.0;
@@ -133,13 +114,13 @@ bool CDeviceSaver::SaveAll(const std::wstring& targetFolder, FILE* console)
         share = searchedAhead || device.files.empty() ? step * 0.5 : 0.0;
         base = done;
         currentFolder.clear();
-        log.ForgetError();
+        currentFailure = DeviceFailure();
         PrintDevice(device);
 
         bool deviceSaved = false;
         // Records of an offline Windows have no live driver key to read again.
         if (folders.imageRoot.empty() && DriverChangedSinceScan(device)) {
-            log.Print(L"  ERROR: The device's driver changed since the scan.\n");
+            Fail(L"  ", SaveFailure::DriverChanged);
             // A set searched ahead for it belongs to the driver as the scan read it.
             ahead.reset();
         } else if (FindFiles(device, std::move(ahead), searchIndex)) {
@@ -182,7 +163,7 @@ bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahea
         reason = finder.FailureReason();
     }
     if (!found) {
-        log.Print(L"  ERROR: Failed to find driver files.\n");
+        Fail(L"  ", SaveFailure::FilesNotFound);
         log.Print(L"    %s\n", reason.c_str());
     }
     return found;
@@ -196,22 +177,16 @@ std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(
     return std::make_unique<FileSetLookahead>(next, folders, &index, stopLookahead, worker);
 }
 
-bool CDeviceSaver::PrepareTarget(const std::wstring& targetFolder)
+bool CDeviceSaver::PrepareTarget(const FolderPath& target)
 {
-    // No folder at all (a folder browser that gave no file-system path): the device folders
-    // would land in the current folder or at the root of its drive.
-    if (targetFolder.empty()) {
-        log.Print(L"ERROR: Could not create target folder.\n");
-        return false;
-    }
     // An existing folder is used as it is.
-    if (::PathFileExistsW(targetFolder.c_str())) {
-        if (::PathIsDirectoryW(targetFolder.c_str()))
+    if (::PathFileExistsW(target.Full().c_str())) {
+        if (::PathIsDirectoryW(target.Full().c_str()))
             return true;
         log.Print(L"ERROR: Target path is an existing file.\n");
         return false;
     }
-    if (CreateFolderPath(targetFolder))
+    if (CreateFolderPath(target))
         return true;
     log.Print(L"ERROR: Could not create target folder.\n");
     return false;
@@ -239,29 +214,36 @@ void CDeviceSaver::OnFile(const DriverFile& file)
     log.Print(L"    %s\n", file.name.c_str());
 }
 
-bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder)
+bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const FolderPath& target)
 {
-    DeviceFolder folder;
-    std::wstring wanted;
-    const bool fits = BuildDeviceFolder(device, targetFolder, wanted);
-    const bool classFolderExisted = Exists(WithoutFileName(wanted));
-    const bool made = fits && CreateUniqueFolder(wanted, folder.path);
-    if (folder.path.empty())
-        folder.path = wanted;
-    currentFolder = folder.path;
-    log.Print(L"  Saving to %s...\n", folder.path.c_str());
+    const std::wstring className = FolderNameOf({device.classDescription, device.className});
+    const std::wstring deviceName = FolderNameOf({device.name, device.description});
+    // The whole path as meant, for the messages that name it even when it cannot be made.
+    std::wstring tried = target.WithSeparator() + className + L"\\" + deviceName;
+    const PathResult<FolderPath> classFolder = target.Folder(className);
+    const bool classFolderExisted = classFolder && Exists(classFolder->Full());
+    const PathResult<FolderPath> made =
+        classFolder ? CreateUniqueFolder(*classFolder, deviceName, tried) : classFolder.refusal();
+    currentFolder = className + L"\\" + FileNamePart(tried);
+    log.Print(L"  Saving to %s...\n", tried.c_str());
     if (!made) {
-        log.Print(L"  ERROR: Failed to create folder '%s'.\n", folder.path.c_str());
+        Fail(L"  ", SaveFailure::FolderNotCreated, tried);
         return false;
     }
-    folder.madeFolders.insert(folder.path);
+    DeviceFolder folder(*made);
+    // Said when a copy fails or stops part way: the device folder renamed, its new name told.
+    const auto markIncomplete = [&] {
+        const PathResult<FolderPath> marked = MarkIncomplete(folder.path, *classFolder);
+        if (marked)
+            currentFolder = className + L"\\" + FileNamePart(marked->Full());
+    };
 
     if (!HasRoomFor(folder.path, SpaceTaken(device.files, allocationUnit))) {
         // Nothing was written: an empty folder would pass for a device with no files, and the
         // next run would number its folder around it.
-        ::RemoveDirectoryW(folder.path.c_str());
+        ::RemoveDirectoryW(folder.path.Full().c_str());
         if (!classFolderExisted)
-            ::RemoveDirectoryW(WithoutFileName(folder.path).c_str());
+            ::RemoveDirectoryW(classFolder->Full().c_str());
         return false;
     }
 
@@ -283,98 +265,108 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const std::wstring& targ
         if (!Progress(static_cast<double>(copied) / static_cast<double>(total))) {
             log.Print(L"  Operation aborted by the user.\n");
             if (failed || i + 1 < device.files.size())
-                MarkIncomplete(folder.path);
+                markIncomplete();
             return false;
         }
     }
     *freeEstimate -= std::min(taken, *freeEstimate);
     if (failed) {
         // A folder that lacks a file of its driver must not pass for installation media.
-        MarkIncomplete(folder.path);
+        markIncomplete();
         log.Print(L"  Completed with errors.\n\n");
     }
     return !failed;
 }
 
-bool CDeviceSaver::HasRoomFor(const std::wstring& folder, uint64_t needed)
+bool CDeviceSaver::HasRoomFor(const FolderPath& folder, uint64_t needed)
 {
     // Asked once, then counted down by what the run writes. Asked again whenever the count
     // says a device does not fit, so a device is only ever refused on the system's answer.
     if (freeEstimate && *freeEstimate >= needed)
         return true;
     uint64_t freeBytes = 0;
-    if (!GetFreeSpace(folder, freeBytes)) {
+    if (!GetFreeSpace(folder.Full(), freeBytes)) {
         freeEstimate.reset();
-        log.Print(L"  ERROR: Could not read the free space on target.\n");
+        Fail(L"  ", SaveFailure::FreeSpaceUnknown);
         return false;
     }
     freeEstimate = freeBytes;
     if (freeBytes < needed) {
-        log.Print(L"  ERROR: Not enough space on target.\n");
+        Fail(L"  ", SaveFailure::NoSpace);
         return false;
     }
     return true;
+}
+
+void CDeviceSaver::Fail(const wchar_t* indent, SaveFailure reason, const std::wstring& subject)
+{
+    DeviceFailure failure{reason, subject};
+    log.Print(L"%sERROR: %s\n", indent, FailureText(failure).c_str());
+    if (!currentFailure)
+        currentFailure = std::move(failure);
 }
 
 bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
 {
     // The name comes from the driver's INF: one that would land outside the device folder,
     // or that does not fit the path limit, is not written anywhere.
-    std::wstring target;
-    const bool resolved = ResolveInFolder(folder.path, file.name, target);
-    const auto earlier = resolved ? folder.savedNames.find(target) : folder.savedNames.end();
+    const PathResult<PathInside> target = SavedFilePath(folder.path, file);
+    const auto earlier = target ? folder.savedNames.find(target->full) : folder.savedNames.end();
     if (earlier != folder.savedNames.end()) {
         // Names that the file system takes for one (letters in another case, in any script)
         // name one file on disk: the same content is saved already, other content must not
         // replace it.
-        if (!file.path.empty() && SameFileContent(file.path, target))
+        if (!file.path.empty() && SameFileContent(file.path, target->full))
             return true;
-        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (!file.path.empty())
             log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.c_str());
         return false;
     }
-    if (!resolved) {
-        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+    if (!target) {
+        Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         log.Print(L"      The name does not fit inside the device folder.\n");
         return false;
     }
     if (file.path.empty()) {
-        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         log.Print(L"      The file was not found on this computer.\n");
         return false;
     }
-    if (!CopyDriverFile(file, target, folder)) {
+    if (!CopyDriverFile(file, *target, folder)) {
         const DWORD error = ::GetLastError();
-        log.Print(L"    ERROR: Failed to save file %s\n", file.name.c_str());
+        Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         log.Print(L"      %s\n", SystemErrorText(error).c_str());
         return false;
     }
-    folder.savedNames.emplace(target, file.name);
+    folder.savedNames.emplace(target->full, file.name);
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder)
 {
-    const std::wstring parent = WithoutFileName(target);
-    if (folder.madeFolders.count(parent) == 0) {
-        if (!CreateFolderPath(parent))
+    // A file in a subfolder of the device folder ("x64\\f.sys") needs that subfolder first.
+    const std::wstring subfolder = WithoutFileName(target.relative);
+    if (!subfolder.empty() && folder.madeFolders.count(subfolder) == 0) {
+        const PathResult<FolderPath> parent = folder.path.Folder(subfolder);
+        if (!parent || !CreateFolderPath(*parent))
             return false;
-        folder.madeFolders.insert(parent);
+        folder.madeFolders.insert(subfolder);
     }
     // Stamped through the handle that writes it: opening every copy again only to set its
     // times cost as much as a fifth of a small file's copy.
-    return CopyFileStamped(file.path, target, file.time);
+    return CopyFileStamped(file.path, target.full, file.time);
 }
 
-void CDeviceSaver::MarkIncomplete(const std::wstring& deviceFolder)
+PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent)
 {
     // A half-copied folder looks like valid installation media: its name says otherwise.
-    const std::wstring marked = MakeUniquePath(deviceFolder + kIncompleteMark);
-    const bool renamed = !marked.empty() && ::MoveFileW(deviceFolder.c_str(), marked.c_str());
-    if (renamed)
-        currentFolder = marked;
-    log.Print(L"  The folder '%s' is incomplete.\n", renamed ? marked.c_str() : deviceFolder.c_str());
+    const std::wstring marked = MakeUniquePath(deviceFolder.Full() + kIncompleteMark);
+    PathResult<FolderPath> renamed = marked.empty() ? PathRefusal::Empty : parent.Folder(FileNamePart(marked));
+    if (renamed && !::MoveFileW(deviceFolder.Full().c_str(), renamed->Full().c_str()))
+        renamed = PathRefusal::CannotOpen;
+    log.Print(L"  The folder '%s' is incomplete.\n", (renamed ? renamed->Full() : deviceFolder.Full()).c_str());
+    return renamed;
 }
 
 void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
@@ -384,9 +376,9 @@ void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
     SaveOutcome outcome;
     outcome.saved = saved;
     outcome.folder = currentFolder;
-    outcome.error = log.FirstError();
+    outcome.failure = currentFailure;
     // A stop is no error of the device's, but it was not saved all the same.
-    if (!saved && outcome.error.empty() && aborted)
-        outcome.error = L"Operation aborted by the user.";
+    if (!saved && !outcome.failure && aborted)
+        outcome.failure.reason = SaveFailure::Stopped;
     observer->OnDeviceDone(device, outcome);
 }

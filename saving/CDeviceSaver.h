@@ -16,6 +16,7 @@
 #include "model/IFileReporter.h"
 #include "discovery/SystemFolders.h"
 #include "platform/FileNameCompare.h"
+#include "platform/FolderPath.h"
 #include "saving/ISaveObserver.h"
 #include "log/SaveLog.h"
 
@@ -39,8 +40,9 @@ public:
     void ObserveWith(ISaveObserver& saveObserver) { observer = &saveObserver; }
     void AddDevice(DeviceInfo* device);
     int GetDeviceCount() const;
-    // True only when every device was saved without error. console may be null.
-    bool SaveAll(const std::wstring& targetFolder, FILE* console);
+    // True only when every device was saved without error. The device folders and the log go
+    // into target, as it was made at the edge. console may be null.
+    bool SaveAll(const FolderPath& target, FILE* console);
     // Finishes the log now rather than when the saver goes (moved into the target folder and
     // opened); false when the log could not be written whole, which the console is told.
     bool FinishLog();
@@ -51,7 +53,7 @@ public:
 private:
     // The target folder exists as a folder afterwards; false, with the error printed, when
     // it is a file or cannot be created.
-    bool PrepareTarget(const std::wstring& targetFolder);
+    bool PrepareTarget(const FolderPath& target);
     void PrintDevice(const DeviceInfo& device);
     // Searches the device's file set, or reports the search made ahead for it; prints why
     // when it failed.
@@ -60,25 +62,29 @@ private:
     // is known already or next is current again.
     std::unique_ptr<FileSetLookahead> LookAhead(
         DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker);
-    bool SaveDevice(const DeviceInfo& device, const std::wstring& targetFolder);
+    bool SaveDevice(const DeviceInfo& device, const FolderPath& target);
     // Whether needed bytes fit the free space of folder's volume; prints why not.
-    bool HasRoomFor(const std::wstring& folder, uint64_t needed);
+    bool HasRoomFor(const FolderPath& folder, uint64_t needed);
+    // Prints the error (indented by indent) and keeps it when it is the device's first.
+    void Fail(const wchar_t* indent, SaveFailure reason, const std::wstring& subject = std::wstring());
 
     // What one device's save has written so far.
     struct DeviceFolder {
-        std::wstring path;
+        explicit DeviceFolder(FolderPath made) : path(std::move(made)) {}
+        FolderPath path;
         // The files written: their full target paths, compared as the file system compares
         // names, and each one's name in the set.
         std::map<std::wstring, std::wstring, FileNameLess> savedNames;
-        // Folders known to exist, compared the same way, so each is made or checked only once.
+        // Its subfolders known to exist, by their names in it, compared the same way, so each
+        // is made or checked only once.
         std::set<std::wstring, FileNameLess> madeFolders;
     };
     // Writes one file into the device folder, or prints why it failed.
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
-    bool CopyDriverFile(const DriverFile& file, const std::wstring& target, DeviceFolder& folder);
-    // Renames the folder of a device whose copy was stopped or failed part way, and says so
-    // in the log.
-    void MarkIncomplete(const std::wstring& deviceFolder);
+    bool CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder);
+    // Renames the folder of a device whose copy was stopped or failed part way (in parent),
+    // and says so in the log. The folder as renamed; none when it keeps its name.
+    PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent);
     // Tells the observer, if any, how the device's save ended.
     void TellOutcome(const DeviceInfo& device, bool saved);
 
@@ -96,6 +102,8 @@ private:
     // Set with aborted, for the search running ahead on its own thread.
     std::atomic<bool> stopLookahead{false};
     ISaveObserver* observer = nullptr;
-    // The folder of the device being saved, once it is known.
+    // The folder of the device being saved, by its name inside the target, once it is known.
     std::wstring currentFolder;
+    // The first failure of the device being saved.
+    DeviceFailure currentFailure;
 };

@@ -42,15 +42,6 @@ std::wstring UtcNow()
     return text;
 }
 
-// path relative to folder, when it lies inside it (names compared as the file system compares them).
-std::optional<std::wstring> RelativeTo(const std::wstring& folder, const std::wstring& path)
-{
-    const std::wstring prefix = WithBackslash(folder);
-    if (path.size() <= prefix.size() || !IsWithinFolder(path, folder))
-        return std::nullopt;
-    return path.substr(prefix.size());
-}
-
 // Digits of a date part; -1 when there are none or anything else.
 int DatePart(const std::wstring& text)
 {
@@ -101,20 +92,19 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
     return described;
 }
 
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstring& folder)
+std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder)
 {
     std::vector<ReportFile> files;
     // Names that differ only in case are one file on disk, listed once.
     std::set<std::wstring, FileNameLess> listed;
     for (const DriverFile& file : device.files) {
-        std::wstring target;
-        if (!ResolveInFolder(folder, file.name, target) || !listed.insert(target).second)
+        const PathResult<PathInside> saved = SavedFilePath(folder, file);
+        if (!saved || !listed.insert(saved->full).second)
             continue;
         ReportFile entry;
-        const std::optional<std::wstring> relative = RelativeTo(folder, target);
-        if (!relative || !Sha256OfFile(target, entry.sha256, entry.size))
+        if (!Sha256OfFile(saved->full, entry.sha256, entry.size))
             continue;
-        entry.path = *relative;
+        entry.path = saved->relative;
         files.push_back(entry);
     }
     return files;
@@ -174,14 +164,10 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
     return std::wstring(text);
 }
 
-SaveReportBuilder::SaveReportBuilder(std::wstring targetFolder)
+SaveReportBuilder::SaveReportBuilder(FolderPath targetFolder)
     : target(std::move(targetFolder)), report(NewDeviceReport())
 {
-    // The saver joins its device folders to the target as the file system resolves it.
-    const std::wstring full = FullPathOf(target);
-    if (!full.empty())
-        target = full;
-    report.target = target;
+    report.target = target.Full();
 }
 
 void SaveReportBuilder::Describe(HDEVINFO set, const DeviceInfo& device)
@@ -196,13 +182,14 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
         return;
     ReportDevice entry = found->second;
     entry.status = outcome.saved ? L"saved" : L"failed";
-    if (!outcome.error.empty())
-        entry.error = outcome.error;
+    if (outcome.failure)
+        entry.error = FailureText(outcome.failure);
     if (!outcome.folder.empty()) {
-        entry.folder = RelativeTo(target, outcome.folder);
-        // Only a folder inside the target is the device's: the files are read from there.
-        if (entry.folder)
-            entry.files = FilesInFolder(device, outcome.folder);
+        // The saver names its device folder inside the target: the files are read from there.
+        entry.folder = outcome.folder;
+        const PathResult<FolderPath> folder = target.Folder(outcome.folder);
+        if (folder)
+            entry.files = FilesInFolder(device, *folder);
     }
     report.devices.push_back(std::move(entry));
 }

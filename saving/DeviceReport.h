@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/DeviceInfo.h"
+#include "platform/FolderPath.h"
 #include "saving/ISaveObserver.h"
 
 struct ReportFile {
@@ -62,8 +63,8 @@ DeviceReport NewDeviceReport();
 ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
 
 // The files of a device's set that lie in its folder, each once: their path in the folder,
-// size and digest as they are on disk there.
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const std::wstring& folder);
+// size and digest as they are on disk there, where the save puts them (SavedFilePath).
+std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder);
 
 // The files of a device's set where they were found (for a list of devices that were not
 // saved): their name in the set, size and digest of the found copy.
@@ -82,8 +83,8 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
 // the device set is open), then given its outcome and files in the order the log lists them.
 class SaveReportBuilder : public ISaveObserver {
 public:
-    // target: the folder the run saves into.
-    explicit SaveReportBuilder(std::wstring target);
+    // target: the folder the run saves into, the one the saver is given.
+    explicit SaveReportBuilder(FolderPath target);
 
     // Describes the device now, while set is open; devices never described are not reported.
     void Describe(HDEVINFO set, const DeviceInfo& device);
@@ -95,7 +96,7 @@ public:
     const DeviceReport& Report() const { return report; }
 
 private:
-    std::wstring target;
+    FolderPath target;
     DeviceReport report;
     std::map<const DeviceInfo*, ReportDevice> described;
 };

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "model/DeviceInfo.h"
+#include "saving/SaveFailure.h"
 
 struct SaveOutcome {
     bool saved = false;
-    // The device folder that was made (or meant, when making it failed); empty when the run
-    // never came to make one.
+    // The device folder by its name inside the target ("Ports\Com1 (incomplete)"): the one
+    // made, or the one meant when making it failed; empty when the run never came to make one.
     std::wstring folder;
-    // The first error the log gives for the device; empty when none.
-    std::wstring error;
+    // The device's first failure; none when it was saved.
+    DeviceFailure failure;
 };
 
 class ISaveObserver {

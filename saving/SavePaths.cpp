@@ -36,23 +36,6 @@ void Trim(std::wstring& text, bool trailingDots)
     text = text.substr(first, end - first);
 }
 
-// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 (with the superscript digits 1 to 3), CONIN$ and
-// CONOUT$ name devices wherever they stand in a path, with any extension and blanks before
-// it: "NUL.txt" is the NUL device. Letters compare without case.
-bool IsReservedDeviceName(const std::wstring& name)
-{
-    std::wstring base = FoldAsciiCase(name.substr(0, name.find(L'.')));
-    while (!base.empty() && IsSpace(base.back()))
-        base.pop_back();
-    if (base == L"con" || base == L"prn" || base == L"aux" || base == L"nul" || base == L"conin$" ||
-        base == L"conout$")
-        return true;
-    if (base.size() != 4 || (base.compare(0, 3, L"com") != 0 && base.compare(0, 3, L"lpt") != 0))
-        return false;
-    const wchar_t digit = base[3];
-    return (digit >= L'0' && digit <= L'9') || digit == L'\x00b9' || digit == L'\x00b2' || digit == L'\x00b3';
-}
-
 // A name that starts with two dots reads as "the parent folder" to the path functions, even
 // with more letters after them ("..Evil" joined to C:\Out\Class gives C:\OutEvil): the dots go.
 // A reserved device name gets an underscore after its first part ("NUL_.txt"), so that it
@@ -153,43 +136,43 @@ std::wstring MakeUniquePath(const std::wstring& path)
     return std::wstring();
 }
 
-bool CreateUniqueFolder(const std::wstring& path, std::wstring& folder)
+PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::wstring& name, std::wstring& tried)
 {
-    folder = path;
-    if (!CreateFolderPath(WithoutFileName(path)))
-        return false;
+    tried = parent.WithSeparator() + name;
+    if (!CreateFolderPath(parent))
+        return PathRefusal::CannotOpen;
     for (unsigned k = 0; k <= kMostNumberedPaths; ++k) {
-        folder = k == 0 ? path : path + L"[" + std::to_wstring(k) + L"]";
-        if (folder.size() >= MAX_PATH)
-            return false;
-        if (::CreateDirectoryW(folder.c_str(), nullptr))
-            return true;
+        const std::wstring numbered = k == 0 ? name : name + L"[" + std::to_wstring(k) + L"]";
+        tried = parent.WithSeparator() + numbered;
+        // A numbered name past the path limit is not cut: the device gets no folder.
+        PathResult<FolderPath> folder = parent.Folder(numbered);
+        if (!folder)
+            return folder;
+        if (::CreateDirectoryW(folder->Full().c_str(), nullptr))
+            return folder;
         if (::GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+            return PathRefusal::CannotOpen;
     }
-    folder = path;
-    return false;
+    tried = parent.WithSeparator() + name;
+    return PathRefusal::CannotOpen;
 }
 
-bool CreateFolderPath(const std::wstring& path)
+bool CreateFolderPath(const FolderPath& folder)
 {
-    // Resolved as the file system resolves it, as the device folders are checked: the
-    // shell's canonical form reads a name that merely starts with two dots ("..Backups") as
-    // a step up, and would make another folder than the one asked for.
-    const std::wstring full = FullPathOf(path);
-    if (full.empty())
-        return false;
-    std::wstring canonical = WithBackslash(full);
-    // The path functions that built it assume the classic limit; beyond it the folder would
-    // be unreachable for them (and for Windows' own folder creation).
+    // The path functions assume the classic limit; beyond it the folder would be unreachable
+    // for them (and for Windows' own folder creation).
+    const std::wstring canonical = folder.WithSeparator();
     if (canonical.size() >= MAX_PATH)
         return false;
-
     wchar_t root[kPathBufferLength] = L"";
     ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBufferLength));
     const size_t rootLength = ::PathStripToRootW(root) ? std::wcslen(root) : 0;
-    canonical.pop_back();
-    return CreateFolderAndParents(canonical, rootLength);
+    return CreateFolderAndParents(canonical.substr(0, canonical.size() - 1), rootLength);
+}
+
+PathResult<PathInside> SavedFilePath(const FolderPath& deviceFolder, const DriverFile& file)
+{
+    return deviceFolder.Inside(file.name);
 }
 
 bool GetFreeSpace(const std::wstring& path, uint64_t& freeBytes)

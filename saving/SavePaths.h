@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/DriverFile.h"
+#include "platform/FolderPath.h"
 #include "platform/ShellPath.h"
 
 // Turns a display text into a valid file name, in place: white space trimmed at both ends,
@@ -37,15 +38,20 @@ const unsigned kMostNumberedPaths = 99999;
 // ...; empty text when every variant up to kMostNumberedPaths is taken.
 std::wstring MakeUniquePath(const std::wstring& path);
 
-// Creates the folder path, or when something of that name exists, the first "path[k]" that
-// does not, with any missing parents: the name is taken in the same step that tests it.
-// folder is the folder made; on failure the name that could not be made (path itself when
-// every variant up to kMostNumberedPaths is taken).
-bool CreateUniqueFolder(const std::wstring& path, std::wstring& folder);
+// Creates the folder name inside parent, or when something of that name exists, the first
+// "name[k]" that does not, with parent and its missing parents: the name is taken in the same
+// step that tests it. The folder made, or why none was. tried is the path of the folder made;
+// on failure the one that could not be made (parent\name itself when every variant up to
+// kMostNumberedPaths is taken).
+PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::wstring& name, std::wstring& tried);
 
 // Creates the folder and every missing parent. An existing path counts as success. False when
 // a folder cannot be created or the path does not fit the path limit.
-bool CreateFolderPath(const std::wstring& path);
+bool CreateFolderPath(const FolderPath& folder);
+
+// Where a file of a device's set is saved in its device folder: its name in the set inside
+// that folder, within the path limit. The save writes there and its report reads there.
+PathResult<PathInside> SavedFilePath(const FolderPath& deviceFolder, const DriverFile& file);
 
 // Free bytes of the volume that holds path (all of them, quotas aside); false when the
 // system cannot tell.

@@ -13,6 +13,7 @@
 #include "saving/CDeviceSaver.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ProgressBar.h"
+#include "ui/SaveTarget.h"
 #include "ui/ShellActions.h"
 #include "ui/WorkerMessages.h"
 
@@ -186,7 +187,10 @@ void CDriverFilesDlg::OnCloseRequest(int command)
 
 void CDriverFilesDlg::OnSave()
 {
-    if (busy || !services.folderPicker.PickFolder(targetFolder, get(), nullptr))
+    if (busy)
+        return;
+    saveTarget = PickSaveTarget(services, targetFolder, get());
+    if (!saveTarget)
         return;
     StartBusyWorker([this] { SaveDevice(); }, kSave);
 }
@@ -222,7 +226,7 @@ void CDriverFilesDlg::SaveDevice()
     // function.
     CDeviceSaver saver(*this, services.shell, services.systemFolders);
     saver.AddDevice(device);
-    saver.SaveAll(targetFolder, nullptr);
+    saver.SaveAll(*saveTarget, nullptr);
 }
 
 void CDriverFilesDlg::OnWorkerFinished(WorkerKind kind)

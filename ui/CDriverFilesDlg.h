@@ -16,6 +16,7 @@
 #include "framework/CListViewCtrl.h"
 #include "framework/CResizableDialog.h"
 #include "platform/BackgroundTask.h"
+#include "platform/FolderPath.h"
 #include "resources/resource.h"
 #include "ui/FileListOrder.h"
 #include "ui/ShellServices.h"
@@ -63,6 +64,8 @@ private:
     bool busy = false;
     BackgroundTask worker;
     std::wstring& targetFolder;
+    // The picked target of the one-device save, made a folder value once.
+    std::optional<FolderPath> saveTarget;
     PlacementRecord& placement;
     ShellServices services;
     // The rows' records. The device's cached set is emptied when a discovery fails part way,

@@ -5,13 +5,12 @@ std::wstring PercentText(double fraction)
     return std::to_wstring(static_cast<int>(fraction * 100)) + L"%";
 }
 
-CSaveProgressDlg::CSaveProgressDlg(const std::wstring& targetFolder, IShellOpen& shell,
-                                   const SystemFolders& folders)
-    : targetFolder(targetFolder)
+CSaveProgressDlg::CSaveProgressDlg(FolderPath target, IShellOpen& shell, const SystemFolders& folders)
+    : target(std::move(target))
     , saver(*this, shell, folders)
 { }
 
 void CSaveProgressDlg::RunTask()
 {
-    saver.SaveAll(targetFolder, nullptr);
+    saver.SaveAll(target, nullptr);
 }

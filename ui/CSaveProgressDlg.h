@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/FolderPath.h"
 #include "saving/CDeviceSaver.h"
 #include "ui/CProgressDlgImpl.h"
 
@@ -11,9 +12,8 @@ class CSaveProgressDlg : public CProgressDlgImpl<CSaveProgressDlg> {
 public:
     enum { IDD = IDD_SAVE_PROGRESS };
 
-    // targetFolder: the save target, read by the run; it must outlive the dialog. shell opens
-    // the save's log; folders are the system's.
-    CSaveProgressDlg(const std::wstring& targetFolder, IShellOpen& shell, const SystemFolders& folders);
+    // target: the save target. shell opens the save's log; folders are the system's.
+    CSaveProgressDlg(FolderPath target, IShellOpen& shell, const SystemFolders& folders);
 
     // The devices to save are added to the saver before the dialog is shown.
     CDeviceSaver& Saver() { return saver; }
@@ -22,6 +22,6 @@ public:
     void RunTask();
 
 private:
-    const std::wstring& targetFolder;
+    FolderPath target;
     CDeviceSaver saver;
 };

@@ -9,6 +9,7 @@
 #include "ui/CSaveProgressDlg.h"
 #include "saving/ReportWriter.h"
 #include "ui/ReportFileDialog.h"
+#include "ui/SaveTarget.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ShellActions.h"
 
@@ -21,13 +22,14 @@ void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
 
 void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
 {
+    const std::optional<FolderPath> target = PickSaveTarget(services, browsePath, owner);
+    if (!target)
+        return;
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(browsePath, services.shell, ShownSystem().systemFolders);
+    CSaveProgressDlg dialog(*target, services.shell, ShownSystem().systemFolders);
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
-    if (!services.folderPicker.PickFolder(browsePath, owner, nullptr))
-        return;
     dialog.DoModal(::GetActiveWindow());
 }
 

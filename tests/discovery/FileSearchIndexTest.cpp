@@ -39,7 +39,7 @@ protected:
 
 TEST_F(FileSearchIndexTest, FindsTheSameFirstMatchAsAFreshWalkForEveryName)
 {
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     // Out of walk order on purpose, with repeats and unknown names between.
     for (const wchar_t* name : {L"three.inf", L"one.sys", L"TWO.dll", L"missing.sys", L"four.cat", L"mixed.BIN",
                                 L"one.sys", L"three.inf", L"nothing"}) {
@@ -53,7 +53,7 @@ TEST_F(FileSearchIndexTest, FindsTheSameFirstMatchAsAFreshWalkForEveryName)
 
 TEST_F(FileSearchIndexTest, FillsSizeAndCreationTimeOfTheMatch)
 {
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     ASSERT_TRUE(index.Find(L"three.inf", file));
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -89,7 +89,7 @@ TEST_F(FileSearchIndexTest, LettersOfEveryScriptIgnoreCaseAsOnDisk)
     ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u00e9t\u00e9.sys", "e"));
     ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u0434\u0440\u0430\u0439\u0432\u0435\u0440.sys", "cyrillic"));  // драйвер
     ASSERT_TRUE(WriteFileBytes(tree / L"g\\\u03ba\u03ac\u03c1\u03c4\u03b1.sys", "greek"));  // κάρτα
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     EXPECT_TRUE(index.Find(L"\u00e9T\u00e9.SYS", file));
     EXPECT_TRUE(index.Find(L"\u00c9t\u00c9.sys", file)) << "accented capitals name the same file";
@@ -102,7 +102,7 @@ TEST_F(FileSearchIndexTest, LettersOfEveryScriptIgnoreCaseAsOnDisk)
 
 TEST_F(FileSearchIndexTest, FoldersNeverMatchAndMissingFilesLeaveTheRecordAlone)
 {
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     file.path = L"unchanged";
     file.size = 7;
@@ -114,7 +114,7 @@ TEST_F(FileSearchIndexTest, FoldersNeverMatchAndMissingFilesLeaveTheRecordAlone)
 
 TEST_F(FileSearchIndexTest, AFileDeletedAfterItWasPassedIsLookedUpAfresh)
 {
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     ASSERT_TRUE(index.Find(L"four.cat", file));
     const std::wstring first = file.path;
@@ -126,7 +126,7 @@ TEST_F(FileSearchIndexTest, AFileDeletedAfterItWasPassedIsLookedUpAfresh)
 
 TEST_F(FileSearchIndexTest, InvalidateSeesFilesWrittenSince)
 {
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     EXPECT_FALSE(index.Find(L"late.sys", file));
     ASSERT_TRUE(WriteFileBytes(tree / L"late\\late.sys", "late"));
@@ -137,7 +137,7 @@ TEST_F(FileSearchIndexTest, InvalidateSeesFilesWrittenSince)
 
 TEST_F(FileSearchIndexTest, MissingRootFindsNothing)
 {
-    FileSearchIndex index(tree / L"no-such-folder");
+    FileSearchIndex index(FolderPath::Resolve(tree / L"no-such-folder", {kClassicPathLength, true}));
     DriverFile file;
     EXPECT_FALSE(index.Find(L"one.sys", file));
 }
@@ -152,7 +152,7 @@ TEST_F(FileSearchIndexTest, PathsBeyondTheLimitAreSkippedNotShortened)
         ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
     }
     ASSERT_TRUE(WriteFileBytes(L"\\\\?\\" + deep + L"\\unreachable.sys", "deep"));
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     EXPECT_FALSE(index.Find(L"unreachable.sys", file));
     EXPECT_TRUE(index.Find(L"one.sys", file)) << "the rest of the tree is still searched";
@@ -167,7 +167,7 @@ TEST_F(FileSearchIndexTest, DirectoryLinkLoopIsNotFollowed)
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 
-    FileSearchIndex index(tree.path());
+    FileSearchIndex index(FolderOf(tree.path()));
     DriverFile file;
     EXPECT_FALSE(index.Find(L"nowhere.sys", file));
     for (const wchar_t* name : {L"three.inf", L"one.sys", L"mixed.bin"}) {

@@ -90,7 +90,7 @@ protected:
         CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         for (DeviceInfo* device : toSave)
             saver.AddDevice(device);
-        return saver.SaveAll(target, nullptr);
+        return saver.SaveAll(FolderOf(target), nullptr);
     }
 
     // "Unchanged" is saved and "Changed" is not; the log says why, right after its header.

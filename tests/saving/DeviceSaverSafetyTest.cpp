@@ -50,7 +50,7 @@ protected:
         CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         for (DeviceInfo* device : toSave)
             saver.AddDevice(device);
-        return saver.SaveAll(target, nullptr);
+        return saver.SaveAll(FolderOf(target), nullptr);
     }
 
     // Save, ended with the whole test program when it has not returned within a minute: a
@@ -236,42 +236,8 @@ TEST_F(DeviceSaverSafetyTest, NamesEndingInABlankOrDotAfterCleaningFindTheirFold
     EXPECT_EQ(OnlyLogIn(target).find("Not enough space"), std::string::npos);
 }
 
-TEST_F(DeviceSaverSafetyTest, EmptyTargetSavesNothingAnywhere)
-{
-    // An empty target once meant the current folder's drive root: work in a folder whose
-    // drive root can be watched.
-    const std::wstring work = sandbox / L"work";
-    ASSERT_TRUE(::CreateDirectoryW(work.c_str(), nullptr));
-    wchar_t previous[MAX_PATH] = L"";
-    ::GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryW(work.c_str()));
-    const std::wstring root = work.substr(0, 3);
-    const bool hadPorts = ::GetFileAttributesW((root + L"Ports").c_str()) != INVALID_FILE_ATTRIBUTES;
-    const std::vector<std::wstring> logsBefore = LogsIn(root);
-
-    DeviceInfo& device = DeviceWithFile(L"Ports", L"Rootless");
-    target.clear();
-    const bool saved = Save({&device});
-    const bool rootless = ::GetFileAttributesW((root + L"Ports\\Rootless").c_str()) == INVALID_FILE_ATTRIBUTES;
-    const std::vector<std::wstring> logsAfter = LogsIn(root);
-    // A failing run must not leave anything behind at the drive root.
-    RemoveTree(root + (hadPorts ? L"Ports\\Rootless" : L"Ports"));
-    for (const std::wstring& log : logsAfter) {
-        if (std::find(logsBefore.begin(), logsBefore.end(), log) == logsBefore.end())
-            ::DeleteFileW((root + log).c_str());
-    }
-    ::SetCurrentDirectoryW(previous);
-
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(rootless) << "no device folder at the drive root";
-    EXPECT_EQ(logsAfter, logsBefore) << "no log at the drive root";
-    EXPECT_EQ(ListTree(work), std::vector<std::wstring>()) << "nothing in the current folder";
-    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir,
-                    L"Saving devices...\n  Target path is \n\nERROR: Could not create target folder.\n");
-}
-
-// A target is taken as the system resolves it, once, and every device folder and the log are
-// joined to that: a blank or dots at the end, a drive-relative and a rooted target all save
+// The target's value is made once, and every device folder and the log are joined to its full
+// path while the log names it as given: a blank or dots at the end and a rooted target all save
 // into the one folder they name.
 TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
 {
@@ -287,7 +253,6 @@ TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
     const Form forms[] = {
         {sandbox / L"sp ", sandbox / L"sp"},
         {sandbox / L"trail. .", sandbox / L"trail"},
-        {work.substr(0, 2), work},                                      // "C:": the current folder of that drive
         {(sandbox / L"rooted").substr(2), sandbox / L"rooted"},         // "\\users\\...": on the current drive
     };
     for (const Form& form : forms) {

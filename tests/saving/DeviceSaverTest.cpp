@@ -60,7 +60,7 @@ protected:
                 saver.ObserveWith(*observer);
             for (DeviceInfo* device : toSave)
                 saver.AddDevice(device);
-            result = saver.SaveAll(into, console.get());
+            result = saver.SaveAll(FolderOf(into), console.get());
         }
         consoleBytes = console.Close();
         return result;
@@ -206,7 +206,7 @@ TEST_F(DeviceSaverTest, LogThatCannotBeCreatedEndsTheRunSilently)
         TempFolderBlocked blocked;
         CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         saver.AddDevice(&device);
-        EXPECT_FALSE(saver.SaveAll(target, console.get()));
+        EXPECT_FALSE(saver.SaveAll(FolderOf(target), console.get()));
     }
     EXPECT_EQ(console.Close(), "");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -367,7 +367,7 @@ TEST_F(DeviceSaverTest, CopiesOfReadOnlyFilesKeepTheirTimes)
 
 TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
 {
-    ASSERT_TRUE(CreateFolderPath(target));
+    ASSERT_TRUE(CreateFolderPath(FolderOf(target)));
     uint64_t free = 0;
     ASSERT_TRUE(GetFreeSpace(target, free));
     ASSERT_GT(free, 0u);
@@ -395,7 +395,7 @@ TEST_F(DeviceSaverTest, TinyFilesAreCountedInWholeAllocationUnits)
         GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
     target = volume + L"\\tiny-files";
     ASSERT_TRUE(RemoveTree(target));
-    ASSERT_TRUE(CreateFolderPath(target));
+    ASSERT_TRUE(CreateFolderPath(FolderOf(target)));
     uint64_t freeBytes = 0;
     uint64_t unit = 0;
     ASSERT_TRUE(GetFreeSpace(target, freeBytes));
@@ -419,7 +419,7 @@ TEST_F(DeviceSaverTest, TinyFilesAreCountedInWholeAllocationUnits)
 // says it does.
 TEST_F(DeviceSaverTest, FreeSpaceIsAskedAgainBeforeADeviceIsRefused)
 {
-    ASSERT_TRUE(CreateFolderPath(target));
+    ASSERT_TRUE(CreateFolderPath(FolderOf(target)));
     uint64_t free = 0;
     ASSERT_TRUE(GetFreeSpace(target, free));
     ASSERT_GT(free, 1u << 20);
@@ -433,7 +433,7 @@ TEST_F(DeviceSaverTest, FreeSpaceIsAskedAgainBeforeADeviceIsRefused)
 
 TEST_F(DeviceSaverTest, CopyFractionOfSetsOverFourGibibytesStaysInRange)
 {
-    ASSERT_TRUE(CreateFolderPath(target));
+    ASSERT_TRUE(CreateFolderPath(FolderOf(target)));
     uint64_t free = 0;
     if (!GetFreeSpace(target, free) || free < 0x100000004ull)
         GTEST_SKIP() << "needs 4 GiB free on the test volume";
@@ -625,7 +625,7 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
         Device(L"Ports", L"Broken", {Payload(L"two.sys", "22"), CachedDevices::Missing(L"missing.dll")});
     DeviceInfo& twin = Device(L"Ports", L"One", {Payload(L"ONE.INF", "other"), Payload(L"one.inf", "inf")});
     DeviceInfo& undescribed = Device(L"Ports", L"Undescribed", {Payload(L"u.sys", "u")});
-    SaveReportBuilder builder(target);
+    SaveReportBuilder builder(FolderOf(target));
     for (DeviceInfo* device : {&saved, &lost, &broken, &twin})
         builder.Describe(nullptr, *device);
     EXPECT_FALSE(Save(target, {&saved, &lost, &broken, &twin, &undescribed}, &builder));

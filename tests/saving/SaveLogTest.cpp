@@ -73,7 +73,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
     ASSERT_NE(console.get(), nullptr);
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(target.path(), console.get()));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), console.get()));
         ASSERT_EQ(LogsInTemp().size(), 1u) << "written in the temporary folder first";
         log.Print(L"Saving devices...\n");
         log.Print(L"  Target path is %s\n\n", target.path().c_str());
@@ -94,7 +94,7 @@ TEST_F(SaveLogTest, MessagesAreWrittenInOrderWithCrLfAndNothingAdded)
 TEST_F(SaveLogTest, EveryMessageIsInTheFileAsSoonAsItIsPrinted)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
     const std::wstring temp = ReadSystemFolders().tempDir + L"\\" + LogsInTemp().at(0);
     log.Print(L"Saving devices...\n");
     EXPECT_EQ(ReadLogBeingWritten(temp), "Saving devices...\r\n") << "a run ended now leaves this much";
@@ -109,7 +109,7 @@ TEST_F(SaveLogTest, RunsStartedInTheSameSecondKeepTheirOwnLogs)
     std::wstring name;
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
         log.Print(L"this run\n");
         EXPECT_TRUE(others.Untouched()) << "the other run's log is not emptied";
         log.Finish();
@@ -133,7 +133,7 @@ TEST_F(SaveLogTest, ScriptedRunGetsThePathInsteadOfAViewer)
     std::wstring name;
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
         name = LogsInTemp().at(0);
         log.ReportPathInsteadOfOpening(output.get());
         log.Print(L"one\n");
@@ -151,7 +151,7 @@ TEST_F(SaveLogTest, LongMessageIsWrittenWhole)
     const std::wstring format(3000, L'%');
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
         log.Print(L"%s|%s\n", name.c_str(), name.c_str());
         log.Print(format.c_str());
         log.Finish();
@@ -166,7 +166,7 @@ TEST_F(SaveLogTest, NameIsTakenWhenOpened)
     SYSTEMTIME before = {};
     ::GetLocalTime(&before);
     SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
     SYSTEMTIME after = {};
     ::GetLocalTime(&after);
     const std::vector<std::wstring> logs = LogsInTemp();
@@ -180,7 +180,7 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
     std::wstring name;
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(target.path(), nullptr));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
         name = LogsInTemp().at(0);
         log.Print(L"one\n");
         log.Finish();
@@ -192,7 +192,7 @@ TEST_F(SaveLogTest, FinishMovesTheLogIntoTheTargetAndOpensIt)
 TEST_F(SaveLogTest, AnOlderLogOfTheSameNameIsKeptAndTheNewOneNumbered)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     ASSERT_TRUE(WriteFileBytes(target / name, "an earlier run in the same second\r\n"));
     ASSERT_TRUE(WriteFileBytes(target / NumberedLogFileName(name, 1), "and another\r\n"));
@@ -211,7 +211,7 @@ TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
     const std::wstring missing = target / L"never-created";
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        ASSERT_TRUE(log.Open(missing, nullptr));
+        ASSERT_TRUE(log.Open(FolderOf(missing), nullptr));
         log.Print(L"ERROR: No devices selected.\n");
         log.Finish();
     }
@@ -222,7 +222,7 @@ TEST_F(SaveLogTest, LogStaysInTempAndOpensFromThereWhenTheTargetIsMissing)
 TEST_F(SaveLogTest, WithoutConsoleMessagesGoToTheFileOnly)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
     log.Print(L"window mode\n");
     log.Finish();
     const std::vector<std::wstring> files = ListTree(target.path());
@@ -236,7 +236,7 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     TempFolderBlocked blocked;
     {
         SaveLog log(shell, ReadSystemFolders().tempDir);
-        EXPECT_FALSE(log.Open(target.path(), console.get()));
+        EXPECT_FALSE(log.Open(FolderOf(target.path()), console.get()));
         log.Print(L"not written anywhere\n");
         log.Finish();
     }
@@ -246,28 +246,10 @@ TEST_F(SaveLogTest, LogThatCannotBeCreatedIsNeitherMovedNorOpened)
     EXPECT_TRUE(shell.Opened().empty()) << "nothing is opened";
 }
 
-TEST_F(SaveLogTest, FirstErrorSinceForgettingIsKeptWithoutItsMarkAndBlanks)
-{
-    SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
-    EXPECT_EQ(log.FirstError(), L"");
-    log.Print(L"Saving devices...\n");
-    log.Print(L"  Not an ERROR: line\n");
-    EXPECT_EQ(log.FirstError(), L"");
-    log.Print(L"    ERROR: Failed to save file %s\n", L"a.sys");
-    log.Print(L"  ERROR: Not enough space on target.\n");
-    EXPECT_EQ(log.FirstError(), L"Failed to save file a.sys");
-    log.ForgetError();
-    EXPECT_EQ(log.FirstError(), L"");
-    log.Print(L"  ERROR: \n");
-    log.Print(L"ERROR: Could not create target folder.\r\n");
-    EXPECT_EQ(log.FirstError(), L"Could not create target folder.");
-}
-
 TEST_F(SaveLogTest, FinishedPathIsTheFullPathWhereTheLogStays)
 {
     SaveLog log(shell, ReadSystemFolders().tempDir);
-    ASSERT_TRUE(log.Open(target.path(), nullptr));
+    ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
     const std::wstring name = LogsInTemp().at(0);
     EXPECT_EQ(log.FinishedPath(), L"");
     log.Finish();
@@ -286,7 +268,7 @@ TEST_F(SaveLogTest, LogThatCouldNotBeWrittenWholeIsReportedOnTheConsole)
         if (!full.ok())
             GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
         SaveLog log(shell, full.path());
-        ASSERT_TRUE(log.Open(target.path(), console.get()));
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), console.get()));
         name = LogsIn(full.path()).at(0);
         log.Print(L"Saving devices...\n");
         log.Print(L"%s\n", std::wstring(5000, L'x').c_str());

@@ -112,23 +112,25 @@ TEST(MakeUniquePath, NumbersAreAppendedToThePathAsGiven)
 TEST(CreateUniqueFolder, TakesTheFirstFreeNameWithItsParents)
 {
     TempFolder folder;
+    const FolderPath classFolder = FolderOf(folder / L"Class");
     const std::wstring device = folder / L"Class\\Device";
     std::wstring made;
-    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    ASSERT_TRUE(CreateUniqueFolder(classFolder, L"Device", made));
     EXPECT_EQ(made, device) << "missing parents are made";
-    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    ASSERT_EQ(CreateUniqueFolder(classFolder, L"Device", made)->Full(), device + L"[1]");
     EXPECT_EQ(made, device + L"[1]");
     ASSERT_TRUE(WriteFileBytes(device + L"[2]", "a file takes the name too"));
-    ASSERT_TRUE(CreateUniqueFolder(device, made));
+    ASSERT_TRUE(CreateUniqueFolder(classFolder, L"Device", made));
     EXPECT_EQ(made, device + L"[3]") << "never Device[1][1]";
     EXPECT_TRUE(::PathIsDirectoryW(made.c_str()));
 
     ASSERT_TRUE(WriteFileBytes(folder / L"File", "x"));
-    EXPECT_FALSE(CreateUniqueFolder(folder / L"File\\Device", made)) << "its parent is a file";
+    EXPECT_FALSE(CreateUniqueFolder(FolderOf(folder / L"File"), L"Device", made)) << "its parent is a file";
     EXPECT_EQ(made, folder / L"File\\Device");
-    const std::wstring nearLimit = folder / std::wstring(MAX_PATH - 3 - folder.path().size(), L'n');
-    ASSERT_TRUE(WriteFileBytes(nearLimit, "takes the name that fits"));
-    EXPECT_FALSE(CreateUniqueFolder(nearLimit, made)) << "a numbered name past the path limit is not cut";
+    const std::wstring nearName(MAX_PATH - 3 - folder.path().size(), L'n');
+    ASSERT_TRUE(WriteFileBytes(folder / nearName, "takes the name that fits"));
+    EXPECT_FALSE(CreateUniqueFolder(FolderOf(folder.path()), nearName, made))
+        << "a numbered name past the path limit is not cut";
     EXPECT_EQ(ListTree(folder.path()).size(), 7u) << "nothing else made";
 }
 
@@ -136,22 +138,22 @@ TEST(CreateFolderPath, MissingParentsAreCreated)
 {
     TempFolder folder;
     const std::wstring deep = folder / L"a\\b\\c";
-    EXPECT_TRUE(CreateFolderPath(deep));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(deep)));
     EXPECT_TRUE(::PathIsDirectoryW(deep.c_str()));
-    EXPECT_TRUE(CreateFolderPath(deep)) << "an existing folder is success";
-    EXPECT_TRUE(CreateFolderPath(folder / L"a\\b\\c\\")) << "closing backslash";
-    EXPECT_TRUE(CreateFolderPath(folder / L"a\\\\d\\e"));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(deep))) << "an existing folder is success";
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"a\\b\\c\\"))) << "closing backslash";
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"a\\\\d\\e")));
     EXPECT_TRUE(::PathIsDirectoryW((folder / L"a\\d\\e").c_str())) << "a doubled backslash reads as one";
-    EXPECT_TRUE(CreateFolderPath(folder.path().substr(0, 3))) << "a drive's root exists";
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder.path().substr(0, 3)))) << "a drive's root exists";
 }
 
 TEST(CreateFolderPath, DotPartsAreResolvedFirst)
 {
     TempFolder folder;
-    EXPECT_TRUE(CreateFolderPath(folder / L"x\\..\\y\\.\\z"));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"x\\..\\y\\.\\z")));
     EXPECT_TRUE(::PathIsDirectoryW((folder / L"y\\z").c_str()));
     EXPECT_FALSE(Exists(folder / L"x")) << "x is resolved away, not created";
-    EXPECT_TRUE(CreateFolderPath(folder / L"out\\..Backups\\sub"));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"out\\..Backups\\sub")));
     EXPECT_TRUE(::PathIsDirectoryW((folder / L"out\\..Backups\\sub").c_str())) << "a name that starts with two dots is a name";
 }
 
@@ -159,17 +161,17 @@ TEST(CreateFolderPath, FileInTheWayFails)
 {
     TempFolder folder;
     ASSERT_TRUE(WriteFileBytes(folder / L"file", "x"));
-    EXPECT_TRUE(CreateFolderPath(folder / L"file")) << "an existing file counts as existing";
-    EXPECT_FALSE(CreateFolderPath(folder / L"file\\sub"));
-    EXPECT_FALSE(CreateFolderPath(folder / L"file\\sub\\deeper"));
-    EXPECT_TRUE(CreateFolderPath(folder / L"one\\two"));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"file"))) << "an existing file counts as existing";
+    EXPECT_FALSE(CreateFolderPath(FolderOf(folder / L"file\\sub")));
+    EXPECT_FALSE(CreateFolderPath(FolderOf(folder / L"file\\sub\\deeper")));
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"one\\two")));
 }
 
 TEST(CreateFolderPath, PathBeyondTheLimitFailsAndIsNotCut)
 {
     TempFolder folder;
     const std::wstring tooLong = folder / (std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b'));
-    EXPECT_FALSE(CreateFolderPath(tooLong));
+    EXPECT_FALSE(CreateFolderPath(FolderOf(tooLong, {kLongPathLength, false})));
     const std::vector<std::wstring> created = ListTree(folder.path());
     for (const std::wstring& entry : created)
         EXPECT_EQ(entry.find(L'b'), std::wstring::npos) << "a shortened folder was made: " << entry.size();
@@ -205,65 +207,6 @@ TEST(TotalSize, SumsBeyondFourGibibytes)
     files[2].size = 7;
     EXPECT_EQ(TotalSize(files), 0x180000007ULL);
     EXPECT_EQ(TotalSize({}), 0u);
-}
-
-TEST(ResolveInFolder, RelativeNamesLandInsideTheFolder)
-{
-    TempFolder folder;
-    const std::wstring device = folder / L"Class\\Device";
-    std::wstring target;
-    ASSERT_TRUE(ResolveInFolder(device, L"driver.sys", target));
-    EXPECT_EQ(target, device + L"\\driver.sys");
-    ASSERT_TRUE(ResolveInFolder(device, L"x64\\sub\\driver.dll", target));
-    EXPECT_EQ(target, device + L"\\x64\\sub\\driver.dll");
-    ASSERT_TRUE(ResolveInFolder(device, L"sub\\..\\driver.inf", target));
-    EXPECT_EQ(target, device + L"\\driver.inf");
-    ASSERT_TRUE(ResolveInFolder(device, L"sub/driver.cat", target));
-    EXPECT_EQ(target, device + L"\\sub\\driver.cat") << "the file system reads '/' as a separator";
-    ASSERT_TRUE(ResolveInFolder(device, L"\\lead.dll", target)) << "a leading backslash is dropped as the shell does";
-    EXPECT_EQ(target, device + L"\\lead.dll");
-}
-
-TEST(ResolveInFolder, NamesThatLeaveTheFolderAreRefused)
-{
-    TempFolder folder;
-    const std::wstring device = folder / L"Class\\Device";
-    const wchar_t* hostile[] = {
-        L"..\\escape.dll",           L"..\\..\\escape.dll",       L"sub\\..\\..\\escape.dll",
-        L"sub/../../escape.dll",     L"..",                       L".",
-        L"",                         L"C:\\escape.dll",           L"C:escape.dll",
-        L"\\\\server\\share\\x.dll", L"\\\\?\\C:\\escape.dll",    L"\\\\.\\C:\\escape.dll",
-        L"driver.sys:stream",        L"..\\Device2\\escape.dll",  L"..\\Device\\..\\..\\escape.dll",
-    };
-    for (const wchar_t* name : hostile) {
-        std::wstring target = L"unchanged";
-        EXPECT_FALSE(ResolveInFolder(device, name, target)) << "'" << ::testing::PrintToString(std::wstring(name)) << "'";
-        EXPECT_EQ(target, L"unchanged");
-    }
-    const std::wstring absoluteInside = device + L"\\x.dll";
-    std::wstring target;
-    EXPECT_FALSE(ResolveInFolder(device, absoluteInside, target)) << "an absolute name is never a relative one";
-}
-
-TEST(ResolveInFolder, DeviceNamesAreRefused)
-{
-    TempFolder folder;
-    std::wstring target;
-    // The file system maps these to devices wherever they stand (Wine only the bare names).
-    EXPECT_FALSE(ResolveInFolder(folder.path(), L"CON", target));
-    EXPECT_FALSE(ResolveInFolder(folder.path(), L"nul", target));
-}
-
-TEST(ResolveInFolder, PathBeyondTheLimitIsRefusedNotCut)
-{
-    TempFolder folder;
-    const std::wstring device = folder / L"Device";
-    const size_t room = MAX_PATH - 1 - (device.size() + 1);
-    std::wstring target;
-    EXPECT_TRUE(ResolveInFolder(device, std::wstring(room, L'f'), target)) << "the longest name that fits";
-    EXPECT_EQ(target.size(), MAX_PATH - 1u);
-    EXPECT_FALSE(ResolveInFolder(device, std::wstring(room + 1, L'f'), target));
-    EXPECT_FALSE(ResolveInFolder(device, L"sub\\" + std::wstring(300, L'f'), target));
 }
 
 TEST(SpaceTaken, EveryFileTakesWholeAllocationUnits)

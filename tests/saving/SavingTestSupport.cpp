@@ -139,7 +139,7 @@ TempFolderFull::TempFolderFull() : tmp(Environment(L"TMP")), temp(Environment(L"
     if (volume.empty())
         return;
     const std::wstring full = volume + L"\\full-temp";
-    if (!CreateFolderPath(full))
+    if (!CreateFolderPath(FolderOf(full)))
         return;
     filler = volume + L"\\filler.bin";
     UniqueFileHandle file(::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -200,4 +201,12 @@ CurrentFolderGuard::~CurrentFolderGuard()
 {
     if (entered_)
         ::SetCurrentDirectoryW(previous_.c_str());
+}
+
+FolderPath FolderOf(const std::wstring& path, const PathRules& rules)
+{
+    PathResult<FolderPath> folder = FolderPath::Resolve(path, rules);
+    if (!folder)
+        throw std::runtime_error("the path makes no folder value");
+    return *std::move(folder);
 }

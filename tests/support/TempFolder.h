@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/FolderPath.h"
+
 class TempFolder {
 public:
     TempFolder();
@@ -22,6 +24,10 @@ public:
 private:
     std::wstring path_;
 };
+
+// The folder value of path, made as the program's edge makes it; throws (failing the test)
+// when it cannot be made.
+FolderPath FolderOf(const std::wstring& path, const PathRules& rules = {});
 
 // Creates the file (and its missing folders) with these bytes.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);

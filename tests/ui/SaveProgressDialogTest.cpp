@@ -80,7 +80,7 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
 {
     Shown shown;
     {
-        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
+        CSaveProgressDlg dialog(FolderOf(target), shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         SentMessageWatch watch = WatchControls(dialog, shown);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
@@ -97,7 +97,7 @@ TEST_F(SaveProgressDialogTest, RunsTheSaveAndClosesWhenItReturns)
 TEST_F(SaveProgressDialogTest, StartsAtZeroPercentCentredOverItsOwner)
 {
     ShowOwner(owner);
-    CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
+    CSaveProgressDlg dialog(FolderOf(target), shell, ReadSystemFolders());
     dialog.Saver().AddDevice(device);
     std::wstring firstLabel;
     RECT dialogRect = {};
@@ -127,7 +127,7 @@ TEST_F(SaveProgressDialogTest, CancelOnlyAsksForAStopAndEnterDoesNothing)
     bool cancelEnabled = false;
     bool asked = false;
     {
-        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
+        CSaveProgressDlg dialog(FolderOf(target), shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         dialog.Saver().AddDevice(&second);
         SentMessageWatch watch([&](HWND window, UINT message, WPARAM, LPARAM) {
@@ -159,7 +159,7 @@ TEST_F(SaveProgressDialogTest, TargetThatIsAFileClosesAtOnceWithTheErrorInTheLog
 {
     ASSERT_TRUE(WriteFileBytes(target, "a file, not a folder"));
     {
-        CSaveProgressDlg dialog(target, shell, ReadSystemFolders());
+        CSaveProgressDlg dialog(FolderOf(target), shell, ReadSystemFolders());
         dialog.Saver().AddDevice(device);
         EXPECT_EQ(dialog.DoModal(owner.get()), 0);
     }
