@@ -18,10 +18,9 @@ CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& servic
 {
 }
 
-void CRestoreDlg::Work(const std::wstring& folder)
+void CRestoreDlg::Work(const FolderPath& folder)
 {
-    if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
-        restorer.FindPackages(*backup, false);
+    restorer.FindPackages(folder, false);
 }
 
 void CRestoreDlg::OnListed()
