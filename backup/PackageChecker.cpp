@@ -36,7 +36,7 @@ bool ServesThisMachine(const std::wstring& decoration)
 // that names no processor ("NT"), else the undecorated section.
 std::wstring ModelsSection(INFCONTEXT& line)
 {
-    const std::wstring base = ReadInfField(line, 1);
+    const std::wstring base = ReadInfField(line, kSectionField);
     const std::wstring platform = FoldAsciiCase(NtMachineDecoration());
     const DWORD fields = ::SetupGetFieldCount(&line);
     for (const std::wstring& prefix : {platform, std::wstring(L"nt")}) {
@@ -100,7 +100,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
         INFCONTEXT model = {};
         bool modelMore = ::SetupFindFirstLineW(inf, models.c_str(), nullptr, &model) != FALSE;
         for (; modelMore; modelMore = ::SetupFindNextLine(&model, &model) != FALSE) {
-            const std::wstring section = ReadInfField(model, 1);
+            const std::wstring section = ReadInfField(model, kSectionField);
             bool known = section.empty();
             for (const std::wstring& listed : sections)
                 known = known || EqualsFoldingAsciiCase(listed, section);

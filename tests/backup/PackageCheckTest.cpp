@@ -228,6 +228,16 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
     EXPECT_EQ(allowed.catalogs, std::vector<std::wstring>{sandbox / L"inside\\pcin.cat"});
 }
 
+TEST_F(PackageCheckTest, AFileEntryLongerThanTheSetupServicesTakeIsRefused)
+{
+    fixture::Package package = fixture::MakePackage(Driver(L"pclong", L"1.0.0.0"), {});
+    ReplaceAll(package.infText, L"[DriverFiles]\r\npclong.sys\r\n",
+               L"[DriverFiles]\r\npclong.sys\r\n" + std::wstring(300, L'f') + L".sys\r\n");
+    const DriverPackage checked = Written(package, L"long");
+    EXPECT_EQ(checked.outcome, PackageOutcome::InfRefused) << "the installer would leave the file out";
+    EXPECT_EQ(checked.error, L"a file entry of DeviceInstall.NTamd64 is longer than the setup services take");
+}
+
 TEST_F(PackageCheckTest, InfWithoutDeviceModelsIsRefused)
 {
     fixture::Package package = fixture::MakePackage(Driver(L"pcnomodel", L"1.0.0.0"), {});
