@@ -34,8 +34,7 @@ int CStandaloneTarnwick::Refuse(const Command& command, const std::wstring& refu
     FILE* console = SetUpConsole();
     const std::wstring message = (command.firstLine ? command.firstLine : L"") + refusal;
     if (!command.log) {
-        const std::string text = ToLogText(message);
-        std::fwrite(text.data(), 1, text.size(), console);
+        PrintMessage(console, message);
         return kFailedExitCode;
     }
     // Nobody may see the console of a plain run close: the log, which stays in the temporary

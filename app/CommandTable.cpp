@@ -12,7 +12,6 @@
 #include "devices/WindowsImage.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
-#include "log/SaveLog.h"
 #include "platform/WorkerThread.h"
 #include "restore/CDriverRestorer.h"
 #include "restore/InstallRights.h"
@@ -25,14 +24,6 @@ namespace {
 
 const wchar_t kFolderNotFound[] = L"ERROR: Folder not found: %1\n";
 const wchar_t kCheckingPackages[] = L"Checking driver packages...\n";
-
-// Writes a message to the run's output as its log would hold it.
-void PrintMessage(FILE* console, const std::wstring& message)
-{
-    const std::string text = ToLogText(message);
-    std::fwrite(text.data(), 1, text.size(), console);
-    std::fflush(console);
-}
 
 void PrintRefusal(FILE* console, const WindowsImage& image, ImageProblem problem)
 {

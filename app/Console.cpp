@@ -4,6 +4,8 @@
 
 #include <share.h>
 
+#include "log/SaveLog.h"
+
 namespace {
 
 const SHORT kConsoleLines = 500;
@@ -69,4 +71,11 @@ FILE* SetUpConsole()
     RebindStream(stdin, "CONIN$", "r");
     RebindStream(stderr, "CONOUT$", "w");
     return outputBound ? stdout : OwnConsoleStream();
+}
+
+void PrintMessage(FILE* output, const std::wstring& message)
+{
+    const std::string text = ToLogText(message);
+    std::fwrite(text.data(), 1, text.size(), output);
+    std::fflush(output);
 }

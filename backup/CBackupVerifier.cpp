@@ -1,6 +1,7 @@
 #include "backup/CBackupVerifier.h"
 
 #include "backup/BackupCheck.h"
+#include "backup/OutcomeText.h"
 #include "backup/PackageFinder.h"
 
 CBackupVerifier::CBackupVerifier(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
@@ -15,12 +16,12 @@ CBackupVerifier::~CBackupVerifier()
 
 std::wstring VerdictLine(const DriverPackage& package)
 {
-    const PackageVerification& verification = package.verification;
-    std::wstring line = package.displayName + L": " + VerdictText(verification.verdict);
-    if (!verification.refusal.empty())
-        line += L" (" + verification.refusal + L")";
-    else if (!verification.signature.empty())
-        line += L" (catalog " + verification.signature + L")";
+    const ListedOutcome verdict = ListedVerdictOf(package);
+    std::wstring line = package.displayName + L": " + verdict.words;
+    if (!verdict.reason.empty())
+        line += L" (" + verdict.reason + L")";
+    else if (!package.verification.signature.empty())
+        line += L" (catalog " + package.verification.signature + L")";
     return line;
 }
 
@@ -39,8 +40,8 @@ bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
     bool sound = true;
     const bool finished = CheckPackages(packages, false, reporter, [&](const DriverPackage& package) {
         PrintPackage(package);
-        intact += package.verification.verdict == Verdict::Intact ? 1 : 0;
-        sound = sound && IsSound(package.verification.verdict);
+        intact += IsIntact(package) ? 1 : 0;
+        sound = sound && IsSound(package.outcome);
     });
     if (!finished) {
         log.Print(L"  Operation aborted by the user.\n");

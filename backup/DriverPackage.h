@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/FolderPath.h"
-#include "backup/PackageVerdict.h"
-#include "backup/RestoreStatus.h"
+#include "backup/PackageOutcome.h"
+#include "backup/PackageVerification.h"
 
 // A present device that one of the package's models matches.
 struct MatchedDevice {
@@ -52,8 +52,8 @@ struct DriverPackage {
     std::wstring newerPackage;  // NewerInBackup: the package of the backup that serves the devices
     std::wstring error;         // why the INF was refused or the package failed
     std::wstring publishedInf;  // the name the system published the INF under, once staged
-    PackageStatus status = PackageStatus::Unchecked;
-    PackageVerification verification;  // its files against its catalog
+    PackageOutcome outcome = PackageOutcome::Unchecked;
+    PackageVerification verification;  // its files against its catalogs
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
     bool restartNeeded = false; // an install call said Windows must restart to finish it

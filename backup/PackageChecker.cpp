@@ -36,7 +36,7 @@ bool ServesThisMachine(const std::wstring& decoration)
 // that names no processor ("NT"), else the undecorated section.
 std::wstring ModelsSection(INFCONTEXT& line)
 {
-    const std::wstring base = ReadInfField(line, 1);
+    const std::wstring base = ReadInfField(line, kSectionField);
     const std::wstring platform = FoldAsciiCase(NtMachineDecoration());
     const DWORD fields = ::SetupGetFieldCount(&line);
     for (const std::wstring& prefix : {platform, std::wstring(L"nt")}) {
@@ -100,7 +100,7 @@ std::vector<std::wstring> ModelSections(HINF inf)
         INFCONTEXT model = {};
         bool modelMore = ::SetupFindFirstLineW(inf, models.c_str(), nullptr, &model) != FALSE;
         for (; modelMore; modelMore = ::SetupFindNextLine(&model, &model) != FALSE) {
-            const std::wstring section = ReadInfField(model, 1);
+            const std::wstring section = ReadInfField(model, kSectionField);
             bool known = section.empty();
             for (const std::wstring& listed : sections)
                 known = known || EqualsFoldingAsciiCase(listed, section);
@@ -166,7 +166,7 @@ void PackageChecker::Check(DriverPackage& package)
     package.provider = ReadInfLine(inf.get(), L"Version", L"Provider");
     // A package made for other processors is no fault of the backup: it is skipped.
     if (ForOtherMachinesOnly(inf.get())) {
-        package.status = PackageStatus::NotForArchitecture;
+        package.outcome = PackageOutcome::NotForArchitecture;
         return;
     }
     // A package without models could never serve a device: staging it would only look like success.
@@ -200,13 +200,13 @@ void PackageChecker::Check(DriverPackage& package)
         device.action = DecideDevice(device.installedVersion, package.version, package.force);
         actions.push_back(device.action);
     }
-    package.status = PlanPackage(usable, package.missingFiles.empty(), actions);
+    package.outcome = PlanPackage(usable, package.missingFiles.empty(), actions);
 }
 
 void PackageChecker::Refuse(DriverPackage& package, const std::wstring& reason)
 {
     package.error = reason;
-    package.status = PlanPackage(false, false, {});
+    package.outcome = PlanPackage(false, false, {});
 }
 
 void PackageChecker::MatchDevices(DriverPackage& package)

@@ -8,15 +8,11 @@
 
 #include "platform/FileNameCompare.h"
 #include "platform/Handles.h"
+#include "platform/InfFileQueue.h"
 #include "platform/InfText.h"
 #include "platform/MachinePlatform.h"
-#include "platform/Trace.h"
 
 namespace {
-
-const DWORD kDiskPathField = 4;
-const DWORD kDiskIdField = 1;
-const DWORD kSubdirectoryField = 2;
 
 // The file at path, or its compressed form on installation media (its name ending in "_"),
 // opened inside the folder: its size, or why it cannot be used (NotFound for a folder too).
@@ -66,12 +62,6 @@ std::wstring ActualSection(HINF inf, const std::wstring& section)
     if (!::SetupDiGetActualSectionToInstallW(inf, section.c_str(), buffer.data(), needed, nullptr, nullptr))
         return std::wstring();
     return buffer.data();
-}
-
-// The sections this machine reads, the decorated one first.
-std::vector<std::wstring> PlatformSections(const wchar_t* base)
-{
-    return {std::wstring(base) + L"." + MachineDecoration(), base};
 }
 
 // A source disk's path is a folder of the package, its top included ("", "\"): a name below
@@ -147,85 +137,56 @@ bool ResolveCatalogs(HINF inf, const FolderPath& folder, SourceCheck& check)
     return true;
 }
 
-struct ScanContext {
-    const FolderPath* folder = nullptr;
-    std::set<std::wstring, FileNameLess> seen;
-    SourceCheck* check = nullptr;
-    bool failed = false;
-};
-
-void ScanOne(ScanContext& scan, const FILEPATHS_W& paths)
+// A queued file: its source must lie inside the folder, and be there as opened.
+void TakeQueued(const FolderPath& folder, const FILEPATHS_W& paths, std::set<std::wstring, FileNameLess>& seen,
+                SourceCheck& check)
 {
     const std::wstring given = paths.Source ? paths.Source : L"";
-    const std::optional<std::wstring> relative = scan.folder->RelativeName(given);
-    const PathResult<PathInside> inside = relative ? scan.folder->Inside(*relative) : PathRefusal::Outside;
+    const std::optional<std::wstring> relative = folder.RelativeName(given);
+    const PathResult<PathInside> inside = relative ? folder.Inside(*relative) : PathRefusal::Outside;
     if (!inside) {
-        if (scan.check->error.empty())
-            scan.check->error = SourceRefusalText(inside.refusal(), relative.value_or(given));
+        if (check.error.empty())
+            check.error = SourceRefusalText(inside.refusal(), relative.value_or(given));
         return;
     }
     PackageFile file;
     file.source = inside->full;
     file.target = paths.Target ? paths.Target : L"";
-    const bool first = scan.seen.insert(inside->full).second;
-    if (Take(OpenSource(*scan.folder, inside->full, file), inside->relative, first, *scan.check))
-        scan.check->files.push_back(file);
+    const bool first = seen.insert(inside->full).second;
+    if (Take(OpenSource(folder, inside->full, file), inside->relative, first, check))
+        check.files.push_back(file);
 }
 
-UINT CALLBACK ScanSources(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) noexcept
-{
-    auto* scan = static_cast<ScanContext*>(context);
-    if (notification != SPFILENOTIFY_QUEUESCAN_EX || !param1)
-        return NO_ERROR;
-    // Nothing may escape into the setup services' scan loop.
-    try {
-        ScanOne(*scan, *reinterpret_cast<const FILEPATHS_W*>(param1));
-        return NO_ERROR;
-    } catch (...) {
-        TraceFailure(L"package source scan");
-        scan->failed = true;
-        return ERROR_OUTOFMEMORY;
-    }
-}
-
-bool QueueSection(HINF inf, HSPFILEQ queue, const std::wstring& section, const std::wstring& folder,
-                  std::wstring& error)
-{
-    const std::wstring actual = ActualSection(inf, section);
-    if (actual.empty() || !InfHasSection(inf, actual)) {
-        error = L"the INF has no install section " + section;
-        return false;
-    }
-    if (!::SetupInstallFilesFromInfSectionW(inf, nullptr, queue, actual.c_str(), folder.c_str(), 0)) {
-        error = L"the files of " + actual + L" cannot be queued";
-        return false;
-    }
-    const std::wstring coInstallers = actual + L".CoInstallers";
-    if (InfHasSection(inf, coInstallers) &&
-        !::SetupInstallFilesFromInfSectionW(inf, nullptr, queue, coInstallers.c_str(), folder.c_str(), 0)) {
-        error = L"the files of " + coInstallers + L" cannot be queued";
-        return false;
-    }
-    return true;
-}
-
+// Queues the install sections as this machine installs them, each with its co-installers,
+// and takes every queued file.
 bool ScanQueue(HINF inf, const FolderPath& folder, const std::vector<std::wstring>& sections, SourceCheck& check)
 {
-    UniqueFileQueue queue(::SetupOpenFileQueue());
-    if (!queue) {
-        check.error = L"no file queue could be opened";
+    InfFileQueue queue(inf);
+    for (const std::wstring& section : sections) {
+        const std::wstring actual = ActualSection(inf, section);
+        if (queue.Add(actual.empty() ? section : actual, folder.Full()))
+            continue;
+        switch (queue.Refusal()) {
+        case QueueRefusal::NoQueue:
+            check.error = L"no file queue could be opened";
+            break;
+        case QueueRefusal::NoSection:
+            check.error = L"the INF has no install section " + section;
+            break;
+        case QueueRefusal::EntryTooLong:
+            check.error = L"a file entry of " + queue.RefusedSection() + L" is longer than the setup services take";
+            break;
+        default:
+            check.error = L"the files of " + queue.RefusedSection() + L" cannot be queued";
+            break;
+        }
         return false;
     }
-    for (const std::wstring& section : sections) {
-        if (!QueueSection(inf, queue.get(), section, folder.Full(), check.error))
-            return false;
-    }
-    ScanContext context;
-    context.folder = &folder;
-    context.check = &check;
-    DWORD result = 0;
-    if (!::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanSources, &context, &result) ||
-        context.failed) {
+    std::set<std::wstring, FileNameLess> seen;
+    if (queue.Scan([&](const FILEPATHS_W& paths) {
+            TakeQueued(folder, paths, seen, check);
+            return true;
+        }) != QueueScan::Finished) {
         check.error = L"the file queue cannot be scanned";
         return false;
     }

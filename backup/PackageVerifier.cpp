@@ -93,20 +93,18 @@ std::wstring CatalogSignatureText(const std::wstring& path, HANDLE file)
     return L"signature not accepted: " + SystemErrorText(static_cast<DWORD>(result));
 }
 
-PackageVerification PackageVerifier::Verify(const DriverPackage& package) const
+void PackageVerifier::Verify(DriverPackage& package) const
 {
-    PackageVerification verification;
-    const bool refused = package.status == PackageStatus::InfRefused;
-    if (refused)
-        verification.refusal = package.error;
+    PackageVerification& verification = package.verification;
+    verification = PackageVerification();
     for (const std::wstring& file : package.missingFiles)
         verification.badFiles.push_back({file, L"missing", FileFault::Missing});
-    if (!refused && !package.catalogs.empty() && package.folder)
-        MatchFiles(package, verification);
-    const bool anyMismatch = verification.badFiles.size() > package.missingFiles.size();
-    verification.verdict =
-        JudgePackage(refused, !package.missingFiles.empty(), !package.catalogs.empty(), anyMismatch);
-    return verification;
+    if (package.outcome == PackageOutcome::InfRefused || package.catalogs.empty() || !package.folder)
+        return;
+    MatchFiles(package, verification);
+    // Missing files are said first; a package with all its files is damaged by any other.
+    if (IsSound(package.outcome) && verification.badFiles.size() > package.missingFiles.size())
+        package.outcome = PackageOutcome::FilesDamaged;
 }
 
 void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerification& verification) const

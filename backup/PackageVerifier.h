@@ -8,12 +8,14 @@
 
 #include "platform/CatalogHasher.h"
 #include "backup/DriverPackage.h"
-#include "backup/PackageVerdict.h"
 
 class PackageVerifier {
 public:
-    // package has been through PackageChecker::Check, which found its files and its catalog.
-    PackageVerification Verify(const DriverPackage& package) const;
+    // Sets the package's verification: its missing files and every file that does not match
+    // its catalogs. A package that the check found sound and that has a file at fault becomes
+    // FilesDamaged. package has been through PackageChecker::Check, which found its files and
+    // its catalogs.
+    void Verify(DriverPackage& package) const;
 
 private:
     void MatchFiles(const DriverPackage& package, PackageVerification& verification) const;

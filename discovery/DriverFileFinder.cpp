@@ -7,6 +7,7 @@
 #include "discovery/InfLocation.h"
 #include "discovery/SourceFileLocation.h"
 #include "discovery/SystemFolders.h"
+#include "platform/InfFileQueue.h"
 #include "platform/InfText.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
@@ -205,88 +206,32 @@ bool DriverFileFinder::CollectQueuedFiles(const std::wstring& section)
 {
     // Without its install section, its queue or any of its copy entries the set would hold
     // the INF and the catalog alone, and a device saved so has no driver.
-    if (!InfHasSection(inf.get(), section))
-        return Fail(L"The INF file has no section [" + section + L"].");
-    UniqueFileQueue queue(::SetupOpenFileQueue());
-    if (!queue)
-        return Fail(L"No file queue could be opened: " + SystemErrorText(::GetLastError()));
-    // A driver without co-installers has no such section, which is no error.
-    const std::wstring coInstallers = section + L".CoInstallers";
-    for (const std::wstring& queued : {section, coInstallers}) {
-        if (queued == coInstallers && !InfHasSection(inf.get(), queued))
-            continue;
-        if (!CopyEntriesFit(queued))
-            return Fail(L"A file entry of section [" + queued + L"] is longer than the setup services take.");
-        if (!::SetupInstallFilesFromInfSectionW(inf.get(), nullptr, queue.get(), queued.c_str(), nullptr, 0))
-            return Fail(L"The setup services refused section [" + queued + L"]: " + SystemErrorText(::GetLastError()));
-    }
-
-    DWORD result = 0;
-    ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACK, nullptr, ScanQueueCallback, this, &result);
-    total += 2;
-    return ::SetupScanFileQueueW(queue.get(), SPQ_SCAN_USE_CALLBACKEX, nullptr, ScanQueueCallback, this, &result)
-        != FALSE;
-}
-
-bool DriverFileFinder::CopyEntriesFit(const std::wstring& section) const
-{
-    INFCONTEXT line;
-    for (BOOL found = ::SetupFindFirstLineW(inf.get(), section.c_str(), L"CopyFiles", &line); found;
-         found = ::SetupFindNextMatchLineW(&line, L"CopyFiles", &line)) {
-        for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
-            const std::wstring copy = ReadInfField(line, field);
-            // "@name" copies one file; any other field names a section of files.
-            if (!copy.empty() && copy[0] == L'@' ? copy.size() >= MAX_PATH : !FileEntriesFit(copy))
-                return false;
+    InfFileQueue queue(inf.get());
+    if (!queue.Add(section)) {
+        const std::wstring& refused = queue.RefusedSection();
+        switch (queue.Refusal()) {
+        case QueueRefusal::NoQueue:
+            return Fail(L"No file queue could be opened: " + SystemErrorText(queue.Error()));
+        case QueueRefusal::NoSection:
+            return Fail(L"The INF file has no section [" + refused + L"].");
+        case QueueRefusal::EntryTooLong:
+            return Fail(L"A file entry of section [" + refused + L"] is longer than the setup services take.");
+        default:
+            return Fail(L"The setup services refused section [" + refused + L"]: " + SystemErrorText(queue.Error()));
         }
     }
-    return true;
-}
-
-bool DriverFileFinder::FileEntriesFit(const std::wstring& copySection) const
-{
-    INFCONTEXT line;
-    for (BOOL found = ::SetupFindFirstLineW(inf.get(), copySection.c_str(), nullptr, &line); found;
-         found = ::SetupFindNextLine(&line, &line)) {
-        // The destination and the source name, read by the setup services into MAX_PATH buffers.
-        for (DWORD field = 1; field <= 2; ++field) {
-            DWORD required = 0;
-            if (::SetupGetStringFieldW(&line, field, nullptr, 0, &required) && required > MAX_PATH)
-                return false;
-        }
-    }
-    return true;
-}
-
-UINT CALLBACK DriverFileFinder::ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR)
-{
-    auto* finder = static_cast<DriverFileFinder*>(context);
-    if (!finder)
-        return 0;
-    if (notification == SPFILENOTIFY_QUEUESCAN) {
-        ++finder->total;
-        return 0;
-    }
-    if (notification != SPFILENOTIFY_QUEUESCAN_EX)
-        return 0;
-
-    const auto* paths = reinterpret_cast<const FILEPATHS_W*>(param1);
-    if (!paths)
-        return 0;
-    // Nothing may escape into the setup services' scan loop: a failure here (running out of
-    // memory, or a receiver that throws) stops the scan, which fails the build.
-    try {
+    total += queue.Count() + 2;
+    const QueueScan scan = queue.Scan([this](const FILEPATHS_W& paths) {
         DriverFile file;
         // The setup services name this PC's folders as the targets; an offline Windows has
         // the installed copy in its own.
-        file.target = PathInImage(Canonical(paths->Target), finder->folders);
-        file.source = Canonical(paths->Source);
-        return finder->AddFile(std::move(file), true) ? 0 : 1;
-    } catch (...) {
-        TraceFailure(L"scanning the file queue");
-    }
-    finder->Fail(L"The file queue could not be scanned.");
-    return 1;
+        file.target = PathInImage(Canonical(paths.Target), folders);
+        file.source = Canonical(paths.Source);
+        return AddFile(std::move(file), true);
+    });
+    if (scan == QueueScan::Failed)
+        Fail(L"The file queue could not be scanned.");
+    return scan == QueueScan::Finished;
 }
 
 bool DriverFileFinder::AddFile(DriverFile file, bool queued)

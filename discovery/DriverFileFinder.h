@@ -41,14 +41,9 @@ private:
     bool Fail(const std::wstring& why);
     // Appends the layout INFs that the INF's Version section names.
     void AppendLayoutInfs();
-    // False when the section is missing, the queue cannot be opened or the setup services
-    // refuse an entry of the section: the set could not be worked out whole.
+    // False when the section is missing, the queue cannot be opened, an entry is longer than
+    // the setup services take or they refuse the section: the set could not be worked out whole.
     bool CollectQueuedFiles(const std::wstring& section);
-    // False when a file entry of the section's copy sections is longer than the setup
-    // services take: they leave it out of the queue (Wine even without saying so).
-    bool CopyEntriesFit(const std::wstring& section) const;
-    bool FileEntriesFit(const std::wstring& copySection) const;
-    static UINT CALLBACK ScanQueueCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
     bool AddFile(DriverFile file, bool queued);
     void NameFromSource(DriverFile& file);
     void LocateFile(DriverFile& file);

@@ -3,7 +3,13 @@
 #include <vector>
 
 #include "platform/FileNameCompare.h"
+#include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
+
+std::vector<std::wstring> PlatformSections(const std::wstring& base)
+{
+    return {base + L"." + MachineDecoration(), base};
+}
 
 std::wstring ReadInfField(INFCONTEXT& line, DWORD field)
 {

@@ -7,6 +7,20 @@
 #include <string>
 #include <vector>
 
+// The fields of the INF lines that the program reads, by the number the setup services give
+// them (0 is the key).
+// [SourceDisksFiles]  <file name> = <disk id>, <subdirectory>
+const DWORD kDiskIdField = 1;
+const DWORD kSubdirectoryField = 2;
+// [SourceDisksNames]  <disk id> = <description>, <tag file>, <unused>, <path>
+const DWORD kDiskPathField = 4;
+// [Manufacturer]  <name> = <models section>, <decoration>...; [<models>]  <name> = <install section>, <ID>...
+const DWORD kSectionField = 1;
+
+// The sections of that base name that this machine reads, the one decorated for its
+// processor first ("SourceDisksFiles.amd64", then "SourceDisksFiles").
+std::vector<std::wstring> PlatformSections(const std::wstring& base);
+
 // Field `field` of an INF line (0 is the key); empty text when the line lacks it or it cannot
 // be read.
 std::wstring ReadInfField(INFCONTEXT& line, DWORD field);

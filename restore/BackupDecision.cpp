@@ -17,13 +17,13 @@ namespace {
 // The packages that the check found usable: matched to devices (or to none) with all their files.
 bool Usable(const DriverPackage& package)
 {
-    return package.status == PackageStatus::ToInstall || package.status == PackageStatus::ToStage ||
-           package.status == PackageStatus::Newer;
+    return package.outcome == PackageOutcome::ToInstall || package.outcome == PackageOutcome::ToStage ||
+           package.outcome == PackageOutcome::Newer;
 }
 
 bool Competes(const DriverPackage& package)
 {
-    return package.status == PackageStatus::ToInstall || package.status == PackageStatus::Newer;
+    return package.outcome == PackageOutcome::ToInstall || package.outcome == PackageOutcome::Newer;
 }
 
 bool ShareADevice(const DriverPackage& left, const DriverPackage& right)
@@ -171,6 +171,6 @@ void DecideTogether(std::vector<DriverPackage>& packages)
         if (package.newerPackage.empty())
             winners.push_back(candidate);
         else
-            package.status = PackageStatus::NewerInBackup;
+            package.outcome = PackageOutcome::NewerInBackup;
     }
 }

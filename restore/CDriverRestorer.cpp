@@ -1,9 +1,9 @@
 #include "restore/CDriverRestorer.h"
 
-#include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
 #include "backup/BackupCheck.h"
+#include "backup/OutcomeText.h"
 #include "backup/PackageFinder.h"
 #include "restore/BackupDecision.h"
 #include "restore/PackageInstaller.h"
@@ -21,8 +21,8 @@ void ForceOverNewer(DriverPackage& package)
     package.force = true;
     for (MatchedDevice& device : package.devices)
         device.action = DeviceAction::Install;
-    if (package.status == PackageStatus::Newer)
-        package.status = PackageStatus::ToInstall;
+    if (package.outcome == PackageOutcome::Newer)
+        package.outcome = PackageOutcome::ToInstall;
 }
 
 CDriverRestorer::CDriverRestorer(IProgressReporter& progressReporter, IShellOpen& shell,
@@ -70,7 +70,7 @@ bool CDriverRestorer::RestoreAll(FILE* console)
     logStarted = true;
     int n = 0;
     for (const DriverPackage& package : packages)
-        n += package.selected && package.status != PackageStatus::NewerInBackup ? 1 : 0;
+        n += package.selected && package.outcome != PackageOutcome::NewerInBackup ? 1 : 0;
     if (n == 0) {
         log.Print(packages.empty() ? L"ERROR: No driver packages found in %s\n" : L"ERROR: No driver packages selected.\n",
                   Folder().c_str());
@@ -86,7 +86,7 @@ bool CDriverRestorer::RestoreAll(FILE* console)
     for (DriverPackage& package : packages) {
         if (!package.selected)
             continue;
-        if (package.status == PackageStatus::NewerInBackup) {
+        if (package.outcome == PackageOutcome::NewerInBackup) {
             PrintPackage(package);
             PrintOutcome(package);
             continue;
@@ -95,8 +95,8 @@ bool CDriverRestorer::RestoreAll(FILE* console)
             log.Print(L"  Operation aborted by the user.\n");
             return false;
         }
-        restored += IsRestored(package.status) ? 1 : 0;
-        fine += LeavesNothingToFix(package.status) ? 1 : 0;
+        restored += IsRestored(package.outcome) ? 1 : 0;
+        fine += LeavesNothingToFix(package.outcome) ? 1 : 0;
         done += step;
         if (!Progress(done)) {
             log.Print(L"  Operation aborted by the user.\n");
@@ -114,30 +114,30 @@ bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double
     PrintPackage(package);
     if (package.force)
         ForceOverNewer(package);
-    const PackageStatus plan = package.status;
+    const PackageOutcome plan = package.outcome;
     bool staged = false;
     bool installedAll = true;
     if (IsInstallable(plan, package.force)) {
         log.Print(L"  Staging %s...\n", FileNamePart(package.infPath).c_str());
         staged = StagePackage(package);
         if (!staged) {
-            package.status = PackageStatus::InfRefused;
+            package.outcome = PackageOutcome::InfRefused;
             PrintOutcome(package);
             return true;
         }
         log.Print(L"  Staged as %s\n", package.publishedInf.c_str());
         if (!Progress(base + step * kStageShare))
             return false;
-        if (plan == PackageStatus::ToInstall && !Install(package, base + step * kStageShare))
+        if (plan == PackageOutcome::ToInstall && !Install(package, base + step * kStageShare))
             return false;
         for (const MatchedDevice& device : package.devices)
             installedAll = installedAll && (device.action != DeviceAction::Install || device.installed);
-        if (plan == PackageStatus::ToInstall && installedAll) {
+        if (plan == PackageOutcome::ToInstall && installedAll) {
             CheckInstalledFiles(package);
             installedAll = package.error.empty();
         }
     }
-    package.status = RunOutcome(plan, staged, installedAll);
+    package.outcome = RunOutcome(plan, staged, installedAll);
     PrintOutcome(package);
     return true;
 }
@@ -145,7 +145,7 @@ bool CDriverRestorer::RestorePackage(DriverPackage& package, double base, double
 bool CDriverRestorer::Install(DriverPackage& package, double fraction)
 {
     PrintDevices(package);
-    const InstallRun run = InstallOnDevices(package, *this->reporter, fraction, installTimeLimitMs);
+    const InstallRun run = InstallOnDevices(package, PlannedCalls(package), *this->reporter, fraction, installTimeLimitMs);
     if (run == InstallRun::Abandoned) {
         aborted = true;
         log.Print(L"  The install was still running when the user stopped it.\n");
@@ -186,7 +186,7 @@ void CDriverRestorer::PrintPackage(const DriverPackage& package)
     for (const std::wstring& file : package.missingFiles)
         log.Print(L"    ERROR: File missing: %s\n", file.c_str());
     for (const BadFile& file : package.verification.badFiles) {
-        if (package.status == PackageStatus::FilesDamaged && file.reason != L"missing")
+        if (package.outcome == PackageOutcome::FilesDamaged && file.fault != FileFault::Missing)
             log.Print(L"    ERROR: File damaged: %s: %s\n", file.path.c_str(), file.reason.c_str());
     }
 }
@@ -198,7 +198,7 @@ void CDriverRestorer::PrintDevices(const DriverPackage& package)
             log.Print(L"  Skipping %s: its driver %s is newer.\n", device.name.c_str(), device.installedVersion.c_str());
             continue;
         }
-        if (package.force && KeepsNewerDriver(device, package.version))
+        if (ReplacesNewerDriver(package, device))
             log.Print(L"  /force: replacing the newer driver %s of %s with %s.\n", device.installedVersion.c_str(),
                       device.name.c_str(), package.version.empty() ? L"a version that cannot be read" : package.version.c_str());
         log.Print(L"  Installing on %s [%s]...\n", device.name.c_str(), device.hardwareId.c_str());
@@ -207,40 +207,11 @@ void CDriverRestorer::PrintDevices(const DriverPackage& package)
 
 void CDriverRestorer::PrintOutcome(const DriverPackage& package)
 {
-    switch (package.status) {
-    case PackageStatus::Installed:
-        log.Print(L"  Installed.\n\n");
-        break;
-    case PackageStatus::Staged:
-        log.Print(L"  Staged (no device present).\n\n");
-        break;
-    case PackageStatus::Skipped:
+    if (package.outcome == PackageOutcome::Skipped) {
         for (const MatchedDevice& device : package.devices)
             log.Print(L"  Skipping %s: its driver %s is newer.\n", device.name.c_str(), device.installedVersion.c_str());
-        log.Print(L"  Skipped (installed driver is newer).\n\n");
-        break;
-    case PackageStatus::NewerInBackup:
-        log.Print(L"  Skipped: a newer package in this backup (%s).\n\n", package.newerPackage.c_str());
-        break;
-    case PackageStatus::NotForArchitecture:
-        log.Print(L"  Skipped: not for this architecture (%s).\n\n", MachineDecoration().c_str());
-        break;
-    case PackageStatus::FilesMissing:
-        log.Print(L"  ERROR: Files missing.\n\n");
-        break;
-    case PackageStatus::FilesDamaged:
-        log.Print(L"  ERROR: Files damaged.\n\n");
-        break;
-    case PackageStatus::InfRefused:
-        log.Print(L"  ERROR: INF refused: %s.\n\n", package.error.c_str());
-        break;
-    default:
-        if (package.error.empty())
-            log.Print(L"  ERROR: Install failed.\n\n");
-        else
-            log.Print(L"  ERROR: Install failed: %s.\n\n", package.error.c_str());
-        break;
     }
+    log.Print(L"  %s\n\n", ResultLine(package).c_str());
 }
 
 bool CDriverRestorer::Progress(double fraction)

@@ -55,24 +55,13 @@ InstallRun RunCall(const std::shared_ptr<InstallCall>& call, IProgressReporter& 
     return InstallRun::Finished;
 }
 
-// The installer ranks drivers itself: it is forced only where the decision goes against its
-// ranking (a device's driver that it ranks at least as high is to be replaced). When a device
-// of the same ID keeps its newer driver, the installer is never forced, so that it does not
-// downgrade that device.
-std::shared_ptr<InstallCall> CallFor(const DriverPackage& package, const std::wstring& hardwareId)
+// The call as planned: the installer is forced exactly where the plan says.
+std::shared_ptr<InstallCall> CallFor(const DriverPackage& package, const PlannedCall& planned)
 {
     auto call = std::make_shared<InstallCall>();
-    call->hardwareId = hardwareId;
+    call->hardwareId = planned.hardwareId;
     call->infPath = package.infPath;
-    bool everyDevice = true;
-    bool replaces = false;
-    for (const MatchedDevice& device : package.devices) {
-        if (!EqualsFoldingAsciiCase(device.hardwareId, hardwareId))
-            continue;
-        everyDevice = everyDevice && device.action == DeviceAction::Install;
-        replaces = replaces || ReplacesInstalledDriver(device, package.version);
-    }
-    call->flags = everyDevice && replaces ? INSTALLFLAG_FORCE : 0;
+    call->flags = planned.force ? INSTALLFLAG_FORCE : 0;
     return call;
 }
 
@@ -128,21 +117,15 @@ bool StagePackage(DriverPackage& package)
     return true;
 }
 
-InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction, DWORD timeLimitMs)
+InstallRun InstallOnDevices(DriverPackage& package, const std::vector<PlannedCall>& calls, IProgressReporter& reporter,
+                            double fraction, DWORD timeLimitMs)
 {
     // The installer works per hardware ID: one call serves every device of it.
-    std::vector<std::wstring> done;
-    for (const MatchedDevice& device : package.devices) {
-        bool known = device.action != DeviceAction::Install;
-        for (const std::wstring& id : done)
-            known = known || EqualsFoldingAsciiCase(id, device.hardwareId);
-        if (known)
-            continue;
-        done.push_back(device.hardwareId);
-        const std::shared_ptr<InstallCall> call = CallFor(package, device.hardwareId);
+    for (const PlannedCall& planned : calls) {
+        const std::shared_ptr<InstallCall> call = CallFor(package, planned);
         const InstallRun run = RunCall(call, reporter, fraction, timeLimitMs);
         if (run == InstallRun::TimedOut)
-            GiveUp(package, device.hardwareId, L"the installer did not finish");
+            GiveUp(package, planned.hardwareId, L"the installer did not finish");
         if (run != InstallRun::Finished)
             return run;
         ReadOutcomes(package, *call);

@@ -12,6 +12,7 @@
 #include "model/IProgressReporter.h"
 #include "platform/DriverKey.h"
 #include "backup/DriverPackage.h"
+#include "restore/RestoreDecision.h"
 
 // Publishes the INF; sets publishedInf, or error with the system's reason.
 bool StagePackage(DriverPackage& package);
@@ -26,14 +27,13 @@ enum class InstallRun {
 // that went missing, so a call past this is given up on.
 const DWORD kInstallTimeLimitMs = 5 * 60 * 1000;
 
-// Installs the staged package on each device whose action is Install. The install calls run
-// as tasks of their own; while one runs, the reporter is asked every fifth of a second (with
-// fraction) whether to go on. A call that the user gave up on, or that ran past timeLimitMs,
-// is left to finish alone; the devices it was for get the reason as their error. The
-// installer is forced past its own ranking only for a hardware ID whose devices are all to
-// get the package and one of which has a driver it would rank at least as high.
-InstallRun InstallOnDevices(DriverPackage& package, IProgressReporter& reporter, double fraction,
-                            DWORD timeLimitMs = kInstallTimeLimitMs);
+// Installs the staged package with the calls planned for it (PlannedCalls), each forced or
+// not as planned. The install calls run as tasks of their own; while one runs, the reporter
+// is asked every fifth of a second (with fraction) whether to go on. A call that the user gave
+// up on, or that ran past timeLimitMs, is left to finish alone; the devices it was for get
+// the reason as their error.
+InstallRun InstallOnDevices(DriverPackage& package, const std::vector<PlannedCall>& calls, IProgressReporter& reporter,
+                            double fraction, DWORD timeLimitMs = kInstallTimeLimitMs);
 
 // The destinations of the package's files that do not hold a file of the size checked (a
 // compressed source only needs its file there), for the devices it was installed on.

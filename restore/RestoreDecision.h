@@ -1,39 +1,27 @@
-// What a restore does with one checked package, and why, before anything is installed:
-//   install                                  the package goes on its matched devices
-//   skip: installed driver is newer          every matched device keeps a newer driver
-//   skip: a newer package in this backup     another package of the backup serves its devices
-//   skip: not for this architecture          its models are all for other processors
-//   stage: no device present                 published for Windows to use when a device appears
-//   refuse: <reason>                         never handed to the system
-// The window's list, the log and the plan of a restore all show this one decision.
+// How a restore installs a package that its check decided to install: which calls of the
+// installer it makes, one per hardware ID of the devices that are to get the package, and
+// whether each is forced past the installer's own ranking. The plan announces these calls
+// and the installer makes exactly them. What a restore does with a package, and why, is the
+// package's outcome (backup/PackageOutcome.h), worded by backup/OutcomeText.h.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "backup/DriverPackage.h"
 
-enum class RestoreAction {
-    Install,
-    SkipInstalledNewer,
-    SkipNewerInBackup,
-    SkipNotForArchitecture,
-    Stage,
-    Refuse,
+// One call of the installer for a package.
+struct PlannedCall {
+    std::wstring hardwareId;  // the devices' ID that the installer is given
+    bool force = false;       // INSTALLFLAG_FORCE: the decision goes against the installer's ranking
 };
 
-struct RestoreDecision {
-    RestoreAction action = RestoreAction::Refuse;
-    std::wstring reason;          // Refuse: why ("files missing", "no device models", ...)
-    std::wstring newerPackage;    // SkipNewerInBackup: the package that serves the devices instead
-    bool forceInstaller = false;  // Install: the installer is forced past its own ranking
-    bool replacesNewer = false;   // Install: /force puts the package over a newer or unknown driver
-};
-
-// The decision for a package as its check (and the joint decision of its backup) left it.
-RestoreDecision DecisionOf(const DriverPackage& package);
-
-// "install", "skip: installed driver is newer", "refuse: files missing", ...
-std::wstring DecisionText(const RestoreDecision& decision);
+// The calls for the package's devices that are to get it, in the order of its devices. The
+// installer is forced only for a hardware ID whose devices are all to get the package and
+// one of which has a driver it would rank at least as high (ReplacesInstalledDriver); when a
+// device of the same ID keeps its newer driver, the call is never forced, so that the
+// installer does not downgrade that device.
+std::vector<PlannedCall> PlannedCalls(const DriverPackage& package);
 
 // Whether the device's installed driver is newer than the package, or the package's version
 // cannot be read while the driver's can: only /force puts the package on such a device.
@@ -43,3 +31,6 @@ bool KeepsNewerDriver(const MatchedDevice& device, const std::wstring& packageVe
 // at least as high (an equal, newer or unreadable version): the decision to install it over
 // that driver is the program's, so the installer is forced.
 bool ReplacesInstalledDriver(const MatchedDevice& device, const std::wstring& packageVersion);
+
+// Whether /force puts the package over a newer or unknown driver of a device (the log says so).
+bool ReplacesNewerDriver(const DriverPackage& package, const MatchedDevice& device);

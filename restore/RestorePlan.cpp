@@ -1,6 +1,6 @@
 #include "restore/RestorePlan.h"
 
-#include "restore/RestoreDecision.h"
+#include "backup/OutcomeText.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ std::wstring PlanText(const DriverPackage& package)
     for (const MatchedDevice& device : package.devices)
         text += L"  Device: " + device.name + L" [" + device.instanceId + L"], installed version: " +
                 OrUnknown(device.installedVersion, L"none") + L"\n";
-    text += L"  Decision: " + DecisionText(DecisionOf(package)) + L"\n\n";
+    text += L"  Decision: " + DecisionText(package) + L"\n\n";
     return text;
 }
 
@@ -31,7 +31,7 @@ bool PlanSucceeds(const std::vector<DriverPackage>& packages)
         if (!package.selected)
             continue;
         ++planned;
-        if (DecisionOf(package).action == RestoreAction::Refuse)
+        if (IsRefused(package.outcome))
             return false;
     }
     return planned > 0;

@@ -90,7 +90,12 @@ bool CPackageListDlg::OnInitDialog()
 
     working = true;
     // What was found before a failure is listed.
-    if (!worker.Start([this](const std::atomic<bool>&) { Work(folder); }, get(), WM_WORKER_FINISHED)) {
+    const auto work = [this](const std::atomic<bool>&) {
+        // The folder picker gave a folder that is there; one gone since lists nothing.
+        if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
+            Work(*backup);
+    };
+    if (!worker.Start(work, get(), WM_WORKER_FINISHED)) {
         working = false;
         SetStatus(FormatResourceString(failedText));
     }

@@ -14,6 +14,7 @@
 #include "framework/CResizableDialog.h"
 #include "model/IProgressReporter.h"
 #include "platform/BackgroundTask.h"
+#include "platform/FolderPath.h"
 #include "ui/PackageListColumns.h"
 
 // The ids of one package list dialog, each dialog with its own.
@@ -39,8 +40,8 @@ protected:
     CPackageListDlg(const PackageListIds& ids, const PackageColumns& columns, std::wstring folder,
                     DWORD extendedStyle, UINT failedText);
 
-    // On the worker thread: works out the packages of `folder`.
-    virtual void Work(const std::wstring& folder) = 0;
+    // On the worker thread: works out the packages of the backup folder.
+    virtual void Work(const FolderPath& folder) = 0;
     // The rows are listed: the dialog ticks them, says what it found and enables its buttons.
     virtual void OnListed() = 0;
 

@@ -18,17 +18,16 @@ CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& servic
 {
 }
 
-void CRestoreDlg::Work(const std::wstring& folder)
+void CRestoreDlg::Work(const FolderPath& folder)
 {
-    if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
-        restorer.FindPackages(*backup, false);
+    restorer.FindPackages(folder, false);
 }
 
 void CRestoreDlg::OnListed()
 {
     const std::vector<DriverPackage>& packages = restorer.Packages();
     for (size_t i = 0; i < packages.size(); ++i)
-        List().SetChecked(static_cast<int>(i), IsInstallable(packages[i].status, false));
+        List().SetChecked(static_cast<int>(i), IsInstallable(packages[i].outcome, false));
     ShowCount();
     GetItem(IDOK).Enable(!packages.empty());
 }
@@ -68,7 +67,7 @@ void CRestoreDlg::OnRestore()
     for (size_t i = 0; i < packages.size(); ++i) {
         packages[i].selected = List().IsChecked(static_cast<int>(i));
         // Ticking a package whose devices have newer drivers asks for it to go over them.
-        if (packages[i].selected && packages[i].status == PackageStatus::Newer)
+        if (packages[i].selected && packages[i].outcome == PackageOutcome::Newer)
             ForceOverNewer(packages[i]);
         ticked += packages[i].selected ? 1 : 0;
     }

@@ -22,7 +22,7 @@ public:
     const std::vector<DriverPackage>& Packages() override { return restorer.Packages(); }
 
 private:
-    void Work(const std::wstring& folder) override;
+    void Work(const FolderPath& folder) override;
     void OnListed() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;

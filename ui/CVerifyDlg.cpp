@@ -12,10 +12,9 @@ CVerifyDlg::CVerifyDlg(const std::wstring& folder, const ShellServices& services
 {
 }
 
-void CVerifyDlg::Work(const std::wstring& folder)
+void CVerifyDlg::Work(const FolderPath& folder)
 {
-    if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
-        verifier.VerifyAll(*backup, nullptr);
+    verifier.VerifyAll(folder, nullptr);
 }
 
 void CVerifyDlg::OnListed()

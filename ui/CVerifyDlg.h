@@ -20,7 +20,7 @@ public:
     const std::vector<DriverPackage>& Packages() override { return verifier.Packages(); }
 
 private:
-    void Work(const std::wstring& folder) override;
+    void Work(const FolderPath& folder) override;
     void OnListed() override;
 
     CBackupVerifier verifier;

@@ -3,7 +3,7 @@
 #include "framework/ResourceText.h"
 #include "platform/ShellPath.h"
 #include "resources/resource.h"
-#include "restore/RestoreDecision.h"
+#include "backup/OutcomeText.h"
 
 namespace {
 
@@ -18,13 +18,6 @@ std::wstring Joined(const std::vector<std::wstring>& parts, const wchar_t* separ
 std::wstring WithReason(const std::wstring& what, const std::wstring& reason)
 {
     return reason.empty() ? what : FormatResourceString(IDS_PACKAGES_REASON, {what, reason});
-}
-
-// Whether the run has been at the package: its status says what the run did.
-bool RunDone(PackageStatus status)
-{
-    return status == PackageStatus::Installed || status == PackageStatus::Staged || status == PackageStatus::Skipped ||
-           status == PackageStatus::InstallFailed;
 }
 
 std::wstring FolderCell(const DriverPackage& package)
@@ -59,7 +52,8 @@ std::wstring DevicesCell(const DriverPackage& package)
 
 std::wstring VerdictCell(const DriverPackage& package)
 {
-    return WithReason(VerdictText(package.verification.verdict), package.verification.refusal);
+    const ListedOutcome verdict = ListedVerdictOf(package);
+    return WithReason(verdict.words, verdict.reason);
 }
 
 std::wstring FilesAtFaultCell(const DriverPackage& package)
@@ -105,14 +99,8 @@ std::vector<std::wstring> PackageCells(const PackageColumns& columns, const Driv
 
 std::wstring PackageStatusCell(const DriverPackage& package)
 {
-    if (!RunDone(package.status)) {
-        const std::wstring decision = DecisionText(DecisionOf(package));
-        if (package.status != PackageStatus::FilesMissing)
-            return decision;
-        return WithReason(decision, Joined(package.missingFiles, L", "));
-    }
-    const std::wstring reason = package.error.empty() ? Joined(package.missingFiles, L", ") : package.error;
-    return WithReason(StatusText(package.status), reason);
+    const ListedOutcome outcome = ListedOutcomeOf(package);
+    return WithReason(outcome.words, outcome.reason);
 }
 
 std::wstring PackageCountText(size_t found, size_t ticked)
@@ -128,6 +116,6 @@ std::wstring VerifiedCountText(const std::vector<DriverPackage>& packages)
         return FormatResourceString(IDS_PACKAGES_NONE_FOUND);
     size_t intact = 0;
     for (const DriverPackage& package : packages)
-        intact += package.verification.verdict == Verdict::Intact ? 1 : 0;
+        intact += IsIntact(package) ? 1 : 0;
     return FormatResourceString(IDS_VERIFY_SUMMARY, {std::to_wstring(intact), std::to_wstring(packages.size())});
 }

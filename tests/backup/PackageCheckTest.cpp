@@ -85,7 +85,7 @@ TEST_F(PackageCheckTest, FinderTakesEveryDeviceInfInTheTreeInPathOrder)
 TEST_F(PackageCheckTest, CompletePackageWithoutDeviceIsToBeStaged)
 {
     const DriverPackage package = Written(fixture::MakePackage(Driver(L"pcstage", L"4.5.6.7"), {}), L"stage");
-    EXPECT_EQ(package.status, PackageStatus::ToStage);
+    EXPECT_EQ(package.outcome, PackageOutcome::ToStage);
     EXPECT_TRUE(package.devices.empty());
     EXPECT_TRUE(package.missingFiles.empty());
     EXPECT_EQ(package.version, L"4.5.6.7");
@@ -97,7 +97,7 @@ TEST_F(PackageCheckTest, EveryMissingFileIsNamedCoInstallerAndCatalogIncluded)
 {
     const DriverPackage package = Written(fixture::MakePackage(Driver(L"pcgap", L"1.0.0.0"), {}), L"gap",
                                           {L"pcgapco.dll", L"pcgap.cat", L"pcgap.dll"});
-    EXPECT_EQ(package.status, PackageStatus::FilesMissing);
+    EXPECT_EQ(package.outcome, PackageOutcome::FilesMissing);
     std::vector<std::wstring> missing = package.missingFiles;
     std::sort(missing.begin(), missing.end());
     EXPECT_EQ(missing, (std::vector<std::wstring>{L"pcgap.cat", L"pcgap.dll", L"pcgapco.dll"}));
@@ -106,12 +106,12 @@ TEST_F(PackageCheckTest, EveryMissingFileIsNamedCoInstallerAndCatalogIncluded)
 TEST_F(PackageCheckTest, FilesInSubfoldersAreLookedForWhereTheInstallerTakesThem)
 {
     const DriverPackage complete = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"layout");
-    EXPECT_EQ(complete.status, PackageStatus::ToStage);
+    EXPECT_EQ(complete.outcome, PackageOutcome::ToStage);
     EXPECT_TRUE(complete.missingFiles.empty()) << ::testing::PrintToString(complete.missingFiles);
 
     const DriverPackage flat = Written(fixture::LayoutPackage(L"ROOT\\TARNWICK_PC_LAYOUT"), L"flat", {L"sub\\layoutsub.dll", L"x64\\layout64.dll"});
     ASSERT_TRUE(WriteFileBytes(sandbox / L"flat\\layoutsub.dll", "layout library")) << "beside the INF is not where it belongs";
-    EXPECT_EQ(flat.status, PackageStatus::FilesMissing);
+    EXPECT_EQ(flat.outcome, PackageOutcome::FilesMissing);
     std::vector<std::wstring> missing = flat.missingFiles;
     std::sort(missing.begin(), missing.end());
     EXPECT_EQ(missing, (std::vector<std::wstring>{L"sub\\layoutsub.dll", L"x64\\layout64.dll"}));
@@ -124,18 +124,18 @@ TEST_F(PackageCheckTest, UnreadableInfOrMissingSectionIsRefused)
     ASSERT_NE(section, std::wstring::npos);
     broken.infText.replace(section, 14, L"[ElsewhereInstall");
     const DriverPackage refused = Written(broken, L"broken");
-    EXPECT_EQ(refused.status, PackageStatus::InfRefused);
+    EXPECT_EQ(refused.outcome, PackageOutcome::InfRefused);
     EXPECT_NE(refused.error.find(L"DeviceInstall"), std::wstring::npos) << ::testing::PrintToString(refused.error);
 
     ASSERT_TRUE(WriteFileBytes(sandbox / L"garbage\\garbage.inf", std::string("\xFF\xFE\x00\xD8", 4)));
     DriverPackage garbage = sandbox.Found(L"garbage", L"garbage.inf");
     PackageChecker::Check(garbage);
-    EXPECT_EQ(garbage.status, PackageStatus::InfRefused);
+    EXPECT_EQ(garbage.outcome, PackageOutcome::InfRefused);
 
     DriverPackage deep;
     deep.infPath = sandbox / std::wstring(250, L'd') + L"\\deep.inf";
     PackageChecker::Check(deep);
-    EXPECT_EQ(deep.status, PackageStatus::InfRefused) << "a path that does not fit is never cut";
+    EXPECT_EQ(deep.outcome, PackageOutcome::InfRefused) << "a path that does not fit is never cut";
     EXPECT_EQ(deep.error, L"its path is longer than 259 characters");
 }
 
@@ -158,7 +158,7 @@ TEST_F(PackageCheckTest, InstalledDevicesAreMatchedEachByItsOwnPackage)
     EXPECT_EQ(device.section, L"DeviceInstall");
     EXPECT_EQ(device.installedVersion, L"1.2.3.4");
     EXPECT_EQ(device.action, DeviceAction::Install) << "the same version may go on again";
-    EXPECT_EQ(same.status, PackageStatus::ToInstall);
+    EXPECT_EQ(same.outcome, PackageOutcome::ToInstall);
 
     fixture::SimpleDriver olderTwo = two;
     olderTwo.driverVer = L"01/01/2020,6.9.0.0";
@@ -166,7 +166,7 @@ TEST_F(PackageCheckTest, InstalledDevicesAreMatchedEachByItsOwnPackage)
     ASSERT_EQ(older.devices.size(), 1u);
     EXPECT_EQ(older.devices[0].instanceId, installedTwo.result().devices[0].instanceId);
     EXPECT_EQ(older.devices[0].action, DeviceAction::Skip);
-    EXPECT_EQ(older.status, PackageStatus::Newer);
+    EXPECT_EQ(older.outcome, PackageOutcome::Newer);
 }
 
 TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
@@ -215,7 +215,7 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
         if (!item.plainCatalog.empty())
             ReplaceAll(package.infText, L"CatalogFile=pcout.cat", L"CatalogFile=" + item.plainCatalog);
         const DriverPackage checked = Written(package, L"out" + std::to_wstring(folder++) + L"\\device", {}, item.linked);
-        EXPECT_EQ(checked.status, PackageStatus::InfRefused);
+        EXPECT_EQ(checked.outcome, PackageOutcome::InfRefused);
         EXPECT_EQ(checked.error, item.reason);
     }
 
@@ -223,9 +223,19 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
     fixture::SimpleDriver inside = Driver(L"pcin", L"1.0.0.0");
     inside.librarySubfolder = L"sub\\..\\lib";
     const DriverPackage allowed = Written(fixture::MakePackage(inside, {}), L"inside");
-    EXPECT_EQ(allowed.status, PackageStatus::ToStage) << ::testing::PrintToString(allowed.error);
+    EXPECT_EQ(allowed.outcome, PackageOutcome::ToStage) << ::testing::PrintToString(allowed.error);
     EXPECT_TRUE(allowed.missingFiles.empty()) << ::testing::PrintToString(allowed.missingFiles);
     EXPECT_EQ(allowed.catalogs, std::vector<std::wstring>{sandbox / L"inside\\pcin.cat"});
+}
+
+TEST_F(PackageCheckTest, AFileEntryLongerThanTheSetupServicesTakeIsRefused)
+{
+    fixture::Package package = fixture::MakePackage(Driver(L"pclong", L"1.0.0.0"), {});
+    ReplaceAll(package.infText, L"[DriverFiles]\r\npclong.sys\r\n",
+               L"[DriverFiles]\r\npclong.sys\r\n" + std::wstring(300, L'f') + L".sys\r\n");
+    const DriverPackage checked = Written(package, L"long");
+    EXPECT_EQ(checked.outcome, PackageOutcome::InfRefused) << "the installer would leave the file out";
+    EXPECT_EQ(checked.error, L"a file entry of DeviceInstall.NTamd64 is longer than the setup services take");
 }
 
 TEST_F(PackageCheckTest, InfWithoutDeviceModelsIsRefused)
@@ -233,7 +243,7 @@ TEST_F(PackageCheckTest, InfWithoutDeviceModelsIsRefused)
     fixture::Package package = fixture::MakePackage(Driver(L"pcnomodel", L"1.0.0.0"), {});
     ReplaceAll(package.infText, L"[Manufacturer]\r\n%Mfg%=Models,NTamd64\r\n", L"");
     const DriverPackage checked = Written(package, L"nomodel");
-    EXPECT_EQ(checked.status, PackageStatus::InfRefused) << "not staged: it could never serve a device";
+    EXPECT_EQ(checked.outcome, PackageOutcome::InfRefused) << "not staged: it could never serve a device";
     EXPECT_EQ(checked.error, L"no device models");
 }
 
@@ -248,7 +258,7 @@ TEST_F(PackageCheckTest, AnInfTooDeepForTheSetupServicesIsListedWithItsReason)
     ASSERT_EQ(packages.size(), 1u) << "every INF found is listed";
     EXPECT_EQ(packages[0].infPath, deep);
     PackageChecker::Check(packages[0]);
-    EXPECT_EQ(packages[0].status, PackageStatus::InfRefused);
+    EXPECT_EQ(packages[0].outcome, PackageOutcome::InfRefused);
     EXPECT_EQ(packages[0].error, L"its path is longer than 259 characters");
 }
 
@@ -258,7 +268,7 @@ TEST_F(PackageCheckTest, TheCheckRemembersWhereEachFileGoesAndItsSize)
     fixture::ScopedPackage installed(fixture::MakePackage(driver, {{driver.models[0].hardwareId}}));
     ASSERT_TRUE(installed.ok()) << ::testing::PrintToString(installed.error());
     const DriverPackage checked = Written(fixture::MakePackage(driver, {}), L"files");
-    ASSERT_EQ(checked.status, PackageStatus::ToInstall);
+    ASSERT_EQ(checked.outcome, PackageOutcome::ToInstall);
     ASSERT_EQ(checked.files.size(), 3u);
     for (const PackageFile& file : checked.files) {
         EXPECT_EQ(file.size, ReadFileBytes(file.source).size()) << file.source;
@@ -292,12 +302,12 @@ TEST_F(PackageCheckTest, APackageOnlyForOtherProcessorsIsSkippedNotRefused)
         ReplaceAll(package.infText, L"[Models.NTamd64]", c.models);
         const DriverPackage checked = Written(package, L"arch" + std::to_wstring(n++));
         if (c.forThisMachine)
-            EXPECT_NE(checked.status, PackageStatus::NotForArchitecture) << checked.error;
+            EXPECT_NE(checked.outcome, PackageOutcome::NotForArchitecture) << checked.error;
         else
-            EXPECT_EQ(checked.status, PackageStatus::NotForArchitecture) << checked.error;
+            EXPECT_EQ(checked.outcome, PackageOutcome::NotForArchitecture) << checked.error;
         EXPECT_TRUE(checked.devices.empty());
     }
     fixture::Package foreign = fixture::MakePackage(Driver(L"pcother", L"1.0.0.0"), {});
     ReplaceAll(foreign.infText, L"NTamd64", other);
-    EXPECT_EQ(Written(foreign, L"other").status, PackageStatus::NotForArchitecture);
+    EXPECT_EQ(Written(foreign, L"other").outcome, PackageOutcome::NotForArchitecture);
 }

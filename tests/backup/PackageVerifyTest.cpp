@@ -8,12 +8,19 @@
 
 #include "platform/CatalogMembers.h"
 #include "backup/PackageChecker.h"
+#include "backup/OutcomeText.h"
 #include "backup/PackageVerifier.h"
 #include "tests/fixtures/CatalogWriter.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/TestBackup.h"
 
 namespace {
+
+// What the verification found, with the verdict and why the INF was refused as the output words them.
+struct Verified : PackageVerification {
+    std::wstring verdict;
+    std::wstring refusal;
+};
 
 class PackageVerifyTest : public ::testing::Test {
 protected:
@@ -35,14 +42,16 @@ protected:
         });
     }
 
-    PackageVerification Verify(const std::wstring& folder, const std::wstring& infName)
+    Verified Verify(const std::wstring& folder, const std::wstring& infName)
     {
         DriverPackage package = backup.Found(folder, infName);
         PackageChecker::Check(package);
-        return verifier.Verify(package);
+        verifier.Verify(package);
+        const ListedOutcome verdict = ListedVerdictOf(package);
+        return {package.verification, verdict.words, verdict.reason};
     }
 
-    PackageVerification Verify(const std::wstring& folder)
+    Verified Verify(const std::wstring& folder)
     {
         return Verify(folder, folder == L"vfc" ? L"vfcother.inf" : L"vfdriver.inf");
     }
@@ -51,7 +60,7 @@ protected:
     {
         for (const wchar_t* folder : {L"vfa", L"vfb", L"vfc"}) {
             if (folder != damaged) {
-                EXPECT_EQ(Verify(folder).verdict, Verdict::Intact) << folder;
+                EXPECT_EQ(Verify(folder).verdict, L"intact") << folder;
             }
         }
     }
@@ -90,8 +99,8 @@ void RemoveCatalog(fixture::Package& package)
 TEST_F(PackageVerifyTest, UntouchedPackagesAreIntactAndTheirCatalogsUnsigned)
 {
     for (const wchar_t* folder : {L"vfa", L"vfb", L"vfc"}) {
-        const PackageVerification verification = Verify(folder);
-        EXPECT_EQ(verification.verdict, Verdict::Intact) << folder;
+        const Verified verification = Verify(folder);
+        EXPECT_EQ(verification.verdict, L"intact") << folder;
         EXPECT_TRUE(verification.badFiles.empty()) << folder;
         EXPECT_EQ(verification.signature, L"not signed") << "the fixtures' catalogs carry no signature";
     }
@@ -122,8 +131,8 @@ TEST_F(PackageVerifyTest, EachChangedFileIsFoundAndNamed)
         for (const std::wstring& name : names) {
             const std::string original = ReadFileBytes(File(L"vfb", name));
             test.change(File(L"vfb", name));
-            const PackageVerification verification = Verify(L"vfb");
-            EXPECT_EQ(verification.verdict, Verdict::Damaged) << test.what << " " << std::string(name.begin(), name.end());
+            const Verified verification = Verify(L"vfb");
+            EXPECT_EQ(verification.verdict, L"damaged") << test.what << " " << std::string(name.begin(), name.end());
             EXPECT_EQ(BadPaths(verification), std::vector<std::wstring>{name}) << test.what;
             if (!verification.badFiles.empty()) {
                 EXPECT_EQ(verification.badFiles[0].reason, L"does not match the catalog");
@@ -137,8 +146,8 @@ TEST_F(PackageVerifyTest, EachChangedFileIsFoundAndNamed)
 TEST_F(PackageVerifyTest, FileSwappedForAnotherPackagesFileOfTheSameNameIsDamage)
 {
     ASSERT_TRUE(::CopyFileW(File(L"vfa", L"vfdriver.sys").c_str(), File(L"vfb", L"vfdriver.sys").c_str(), FALSE));
-    const PackageVerification verification = Verify(L"vfb");
-    EXPECT_EQ(verification.verdict, Verdict::Damaged);
+    const Verified verification = Verify(L"vfb");
+    EXPECT_EQ(verification.verdict, L"damaged");
     EXPECT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriver.sys"});
     ExpectOthersIntact(L"vfb");
 }
@@ -155,7 +164,7 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
         const char* what;
         TestBackup::Change package;
         std::function<void(const std::wstring& folder)> change;
-        Verdict verdict;
+        std::wstring verdict;
         std::vector<std::wstring> badFiles;  // "<path>: <reason>"
         std::wstring refusal;
     };
@@ -166,13 +175,13 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
              ASSERT_TRUE(WriteFileBytes(File(folder, L"vfdriver.sys"), ReadFileBytes(File(folder, L"vfdriver.dll"))));
              ASSERT_TRUE(WriteFileBytes(File(folder, L"vfdriver.dll"), sys));
          },
-         Verdict::Damaged,
+         L"damaged",
          {L"vfdriver.sys: does not match the catalog: it holds vfdriver.dll",
           L"vfdriver.dll: does not match the catalog: it holds vfdriver.sys"},
          L""},
-        {"a payload that is a link out", nullptr, linkOut, Verdict::Refused, {},
+        {"a payload that is a link out", nullptr, linkOut, L"refused", {},
          L"outside the package folder: vfdriver.sys"},
-        {"a payload of an unsigned package that is a link out", RemoveCatalog, linkOut, Verdict::Refused, {},
+        {"a payload of an unsigned package that is a link out", RemoveCatalog, linkOut, L"refused", {},
          L"outside the package folder: vfdriver.sys"},
         {"a payload that is a link staying inside", nullptr,
          [this](const std::wstring& folder) {
@@ -180,7 +189,7 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
              ASSERT_TRUE(::MoveFileW(File(folder, L"vfdriver.sys").c_str(), File(folder, L"real\\vfdriver.sys").c_str()));
              ASSERT_TRUE(MakeFileLink(File(folder, L"vfdriver.sys"), File(folder, L"real\\vfdriver.sys")));
          },
-         Verdict::Intact, {}, L""},
+         L"intact", {}, L""},
         {"a plain catalog line naming a catalog that lists none of the files",
          [](fixture::Package& package) {
              package.infText.replace(package.infText.find(L"CatalogFile=vfdriver.cat"), 24, L"CatalogFile=other.cat");
@@ -188,7 +197,7 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
          [this](const std::wstring& folder) {
              ASSERT_TRUE(::CopyFileW(File(L"vfc", L"vfcother.cat").c_str(), File(folder, L"other.cat").c_str(), FALSE));
          },
-         Verdict::Damaged,
+         L"damaged",
          {L"vfdriver.inf: does not match the catalog other.cat", L"vfdriver.sys: does not match the catalog other.cat",
           L"vfdriver.dll: does not match the catalog other.cat", L"vfdriverco.dll: does not match the catalog other.cat"},
          L""},
@@ -199,8 +208,8 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
         const std::wstring folder = L"vfx" + std::to_wstring(n++);
         Add(folder, test.package);
         test.change(folder);
-        const PackageVerification verification = Verify(folder);
-        EXPECT_EQ(verification.verdict, test.verdict) << VerdictText(verification.verdict);
+        const Verified verification = Verify(folder);
+        EXPECT_EQ(verification.verdict, test.verdict);
         EXPECT_EQ(BadFileLines(verification), test.badFiles);
         EXPECT_EQ(verification.refusal, test.refusal);
     }
@@ -209,8 +218,8 @@ TEST_F(PackageVerifyTest, WhatTheCatalogsVouchForIsEveryFileUnderItsOwnNameAsOpe
 TEST_F(PackageVerifyTest, MissingFileMakesThePackageIncomplete)
 {
     ASSERT_TRUE(::DeleteFileW(File(L"vfb", L"vfdriverco.dll").c_str()));
-    const PackageVerification verification = Verify(L"vfb");
-    EXPECT_EQ(verification.verdict, Verdict::Incomplete);
+    const Verified verification = Verify(L"vfb");
+    EXPECT_EQ(verification.verdict, L"incomplete");
     ASSERT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriverco.dll"});
     EXPECT_EQ(verification.badFiles[0].reason, L"missing");
     ExpectOthersIntact(L"vfb");
@@ -219,8 +228,8 @@ TEST_F(PackageVerifyTest, MissingFileMakesThePackageIncomplete)
 TEST_F(PackageVerifyTest, MissingCatalogMakesThePackageIncomplete)
 {
     ASSERT_TRUE(::DeleteFileW(File(L"vfb", L"vfdriver.cat").c_str()));
-    const PackageVerification verification = Verify(L"vfb");
-    EXPECT_EQ(verification.verdict, Verdict::Incomplete);
+    const Verified verification = Verify(L"vfb");
+    EXPECT_EQ(verification.verdict, L"incomplete");
     EXPECT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriver.cat"});
 }
 
@@ -246,8 +255,8 @@ TEST_F(PackageVerifyTest, CatalogThatIsNoCatalogIsDamageWithItsReason)
     };
     for (const Case& test : cases) {
         ASSERT_TRUE(WriteFileBytes(File(L"vfb", L"vfdriver.cat"), test.bytes));
-        const PackageVerification verification = Verify(L"vfb");
-        EXPECT_EQ(verification.verdict, Verdict::Damaged) << test.what;
+        const Verified verification = Verify(L"vfb");
+        EXPECT_EQ(verification.verdict, L"damaged") << test.what;
         ASSERT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriver.cat"}) << test.what;
         EXPECT_EQ(verification.badFiles[0].reason.rfind(test.reason, 0), 0u)
             << test.what << ": " << std::string(verification.badFiles[0].reason.begin(), verification.badFiles[0].reason.end());
@@ -258,8 +267,8 @@ TEST_F(PackageVerifyTest, CatalogThatIsNoCatalogIsDamageWithItsReason)
 TEST_F(PackageVerifyTest, CatalogOfAnotherPackageMatchesOnlyTheFilesTheyShare)
 {
     ASSERT_TRUE(::CopyFileW(File(L"vfa", L"vfdriver.cat").c_str(), File(L"vfb", L"vfdriver.cat").c_str(), FALSE));
-    const PackageVerification verification = Verify(L"vfb");
-    EXPECT_EQ(verification.verdict, Verdict::Damaged);
+    const Verified verification = Verify(L"vfb");
+    EXPECT_EQ(verification.verdict, L"damaged");
     EXPECT_EQ(BadPaths(verification),
               (std::vector<std::wstring>{L"vfdriver.sys", L"vfdriver.dll", L"vfdriverco.dll"}))
         << "the INF text is the same in both";
@@ -268,19 +277,19 @@ TEST_F(PackageVerifyTest, CatalogOfAnotherPackageMatchesOnlyTheFilesTheyShare)
 TEST_F(PackageVerifyTest, Sha256CatalogIsReadAsWell)
 {
     Add(L"vfd", [](fixture::Package& package) { package.catalogHash = fixture::CatalogHash::Sha256; });
-    EXPECT_EQ(Verify(L"vfd", L"vfdriver.inf").verdict, Verdict::Intact);
+    EXPECT_EQ(Verify(L"vfd", L"vfdriver.inf").verdict, L"intact");
     ASSERT_TRUE(WriteFileBytes(File(L"vfd", L"vfdriver.dll"), "changed"));
-    const PackageVerification verification = Verify(L"vfd", L"vfdriver.inf");
-    EXPECT_EQ(verification.verdict, Verdict::Damaged);
+    const Verified verification = Verify(L"vfd", L"vfdriver.inf");
+    EXPECT_EQ(verification.verdict, L"damaged");
     EXPECT_EQ(BadPaths(verification), std::vector<std::wstring>{L"vfdriver.dll"});
 }
 
 TEST_F(PackageVerifyTest, PackageWithoutCatalogIsUnsignedWhenComplete)
 {
     Add(L"vfe", RemoveCatalog);
-    EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, Verdict::Unsigned);
+    EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, L"unsigned");
     ASSERT_TRUE(::DeleteFileW(File(L"vfe", L"vfdriver.sys").c_str()));
-    EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, Verdict::Incomplete);
+    EXPECT_EQ(Verify(L"vfe", L"vfdriver.inf").verdict, L"incomplete");
 }
 
 TEST_F(PackageVerifyTest, InfWithoutItsInstallSectionIsRefused)
@@ -288,8 +297,8 @@ TEST_F(PackageVerifyTest, InfWithoutItsInstallSectionIsRefused)
     Add(L"vff", [](fixture::Package& package) {
         package.infText.replace(package.infText.find(L"[DeviceInstall.NTamd64]"), 15, L"[ElsewhereInstall");
     });
-    const PackageVerification verification = Verify(L"vff", L"vfdriver.inf");
-    EXPECT_EQ(verification.verdict, Verdict::Refused);
+    const Verified verification = Verify(L"vff", L"vfdriver.inf");
+    EXPECT_EQ(verification.verdict, L"refused");
     EXPECT_NE(verification.refusal.find(L"install section"), std::wstring::npos);
 }
 
@@ -307,15 +316,31 @@ TEST_F(PackageVerifyTest, CatalogMembersAreTheTagsOfItsFiles)
     EXPECT_EQ(named.first->second, sysTag);
 }
 
-TEST(PackageVerdict, OrderOfTheVerdicts)
+TEST(PackageVerdict, EachOutcomeHasTheVerdictOfItsCheck)
 {
-    EXPECT_EQ(JudgePackage(true, true, true, true), Verdict::Refused);
-    EXPECT_EQ(JudgePackage(false, true, true, true), Verdict::Incomplete);
-    EXPECT_EQ(JudgePackage(false, false, false, false), Verdict::Unsigned);
-    EXPECT_EQ(JudgePackage(false, false, true, true), Verdict::Damaged);
-    EXPECT_EQ(JudgePackage(false, false, true, false), Verdict::Intact);
-    EXPECT_TRUE(IsSound(Verdict::Intact));
-    EXPECT_TRUE(IsSound(Verdict::Unsigned));
-    for (Verdict bad : {Verdict::Damaged, Verdict::Incomplete, Verdict::Refused})
-        EXPECT_FALSE(IsSound(bad)) << std::string(VerdictText(bad).begin(), VerdictText(bad).end());
+    const struct {
+        PackageOutcome outcome;
+        bool catalogs;
+        const wchar_t* verdict;
+        bool sound;
+    } cases[] = {
+        {PackageOutcome::InfRefused, true, L"refused", false},
+        {PackageOutcome::FilesMissing, true, L"incomplete", false},
+        {PackageOutcome::FilesMissing, false, L"incomplete", false},
+        {PackageOutcome::FilesDamaged, true, L"damaged", false},
+        {PackageOutcome::ToInstall, true, L"intact", true},
+        {PackageOutcome::ToStage, false, L"unsigned", true},
+        {PackageOutcome::Newer, true, L"intact", true},
+        {PackageOutcome::NewerInBackup, false, L"unsigned", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.verdict)));
+        DriverPackage package;
+        package.outcome = c.outcome;
+        if (c.catalogs)
+            package.catalogs = {L"C:\\backup\\x.cat"};
+        EXPECT_EQ(VerdictText(package), c.verdict);
+        EXPECT_EQ(IsSound(c.outcome), c.sound);
+        EXPECT_EQ(IsIntact(package), c.sound && c.catalogs);
+    }
 }

@@ -7,7 +7,9 @@
 #include "backup/DriverVersion.h"
 #include "restore/RestoreDecision.h"
 #include "restore/RestorePlan.h"
-#include "backup/RestoreStatus.h"
+#include "backup/OutcomeText.h"
+#include "backup/PackageOutcome.h"
+#include "platform/MachinePlatform.h"
 #include "ui/PackageListColumns.h"
 
 namespace {
@@ -20,7 +22,7 @@ DriverPackage Checked(const std::wstring& name, const std::wstring& version,
     package.displayName = name;
     package.version = version;
     package.date = L"01/01/2020";
-    package.status = devices.empty() ? PackageStatus::ToStage : PackageStatus::ToInstall;
+    package.outcome = devices.empty() ? PackageOutcome::ToStage : PackageOutcome::ToInstall;
     for (const auto& [instanceId, installed] : devices) {
         MatchedDevice device;
         device.instanceId = instanceId;
@@ -31,15 +33,23 @@ DriverPackage Checked(const std::wstring& name, const std::wstring& version,
     std::vector<DeviceAction> actions;
     for (const MatchedDevice& device : package.devices)
         actions.push_back(device.action);
-    package.status = PlanPackage(true, true, actions);
+    package.outcome = PlanPackage(true, true, actions);
     return package;
+}
+
+// Whether the installer is forced for the package's one hardware ID.
+bool ForcedCalls(const DriverPackage& package)
+{
+    const std::vector<PlannedCall> calls = PlannedCalls(package);
+    EXPECT_EQ(calls.size(), 1u);
+    return !calls.empty() && calls[0].force;
 }
 
 std::vector<std::wstring> Decisions(const std::vector<DriverPackage>& packages)
 {
     std::vector<std::wstring> texts;
     for (const DriverPackage& package : packages)
-        texts.push_back(package.displayName + L": " + DecisionText(DecisionOf(package)));
+        texts.push_back(package.displayName + L": " + DecisionText(package));
     return texts;
 }
 
@@ -105,77 +115,77 @@ TEST(RestoreDecision, DeviceKeepsANewerDriverUnlessForced)
 TEST(RestoreDecision, CheckRefusesBeforeItLooksAtDevices)
 {
     const std::vector<DeviceAction> install = {DeviceAction::Install};
-    EXPECT_EQ(PlanPackage(false, true, install), PackageStatus::InfRefused);
-    EXPECT_EQ(PlanPackage(false, false, install), PackageStatus::InfRefused);
-    EXPECT_EQ(PlanPackage(true, false, install), PackageStatus::FilesMissing);
-    EXPECT_EQ(PlanPackage(true, false, {}), PackageStatus::FilesMissing) << "a staged package needs its files too";
-    EXPECT_EQ(PlanPackage(true, true, {}), PackageStatus::ToStage);
-    EXPECT_EQ(PlanPackage(true, true, install), PackageStatus::ToInstall);
-    EXPECT_EQ(PlanPackage(true, true, {DeviceAction::Skip, DeviceAction::Install}), PackageStatus::ToInstall);
-    EXPECT_EQ(PlanPackage(true, true, {DeviceAction::Skip, DeviceAction::Skip}), PackageStatus::Newer);
+    EXPECT_EQ(PlanPackage(false, true, install), PackageOutcome::InfRefused);
+    EXPECT_EQ(PlanPackage(false, false, install), PackageOutcome::InfRefused);
+    EXPECT_EQ(PlanPackage(true, false, install), PackageOutcome::FilesMissing);
+    EXPECT_EQ(PlanPackage(true, false, {}), PackageOutcome::FilesMissing) << "a staged package needs its files too";
+    EXPECT_EQ(PlanPackage(true, true, {}), PackageOutcome::ToStage);
+    EXPECT_EQ(PlanPackage(true, true, install), PackageOutcome::ToInstall);
+    EXPECT_EQ(PlanPackage(true, true, {DeviceAction::Skip, DeviceAction::Install}), PackageOutcome::ToInstall);
+    EXPECT_EQ(PlanPackage(true, true, {DeviceAction::Skip, DeviceAction::Skip}), PackageOutcome::Newer);
 }
 
 TEST(RestoreDecision, RunOutcomeCountsOnlyWhatTheSystemConfirmed)
 {
-    EXPECT_EQ(RunOutcome(PackageStatus::ToInstall, true, true), PackageStatus::Installed);
-    EXPECT_EQ(RunOutcome(PackageStatus::ToInstall, true, false), PackageStatus::InstallFailed);
-    EXPECT_EQ(RunOutcome(PackageStatus::ToInstall, false, true), PackageStatus::InstallFailed);
-    EXPECT_EQ(RunOutcome(PackageStatus::ToStage, true, true), PackageStatus::Staged);
-    EXPECT_EQ(RunOutcome(PackageStatus::ToStage, false, true), PackageStatus::InstallFailed);
-    EXPECT_EQ(RunOutcome(PackageStatus::Newer, false, true), PackageStatus::Skipped);
-    EXPECT_EQ(RunOutcome(PackageStatus::FilesMissing, false, true), PackageStatus::FilesMissing);
-    EXPECT_TRUE(IsRestored(PackageStatus::Staged));
-    EXPECT_FALSE(IsRestored(PackageStatus::Skipped)) << "skipped is not counted as restored";
-    EXPECT_EQ(RunOutcome(PackageStatus::NotForArchitecture, false, true), PackageStatus::NotForArchitecture);
+    EXPECT_EQ(RunOutcome(PackageOutcome::ToInstall, true, true), PackageOutcome::Installed);
+    EXPECT_EQ(RunOutcome(PackageOutcome::ToInstall, true, false), PackageOutcome::InstallFailed);
+    EXPECT_EQ(RunOutcome(PackageOutcome::ToInstall, false, true), PackageOutcome::InstallFailed);
+    EXPECT_EQ(RunOutcome(PackageOutcome::ToStage, true, true), PackageOutcome::Staged);
+    EXPECT_EQ(RunOutcome(PackageOutcome::ToStage, false, true), PackageOutcome::InstallFailed);
+    EXPECT_EQ(RunOutcome(PackageOutcome::Newer, false, true), PackageOutcome::Skipped);
+    EXPECT_EQ(RunOutcome(PackageOutcome::FilesMissing, false, true), PackageOutcome::FilesMissing);
+    EXPECT_TRUE(IsRestored(PackageOutcome::Staged));
+    EXPECT_FALSE(IsRestored(PackageOutcome::Skipped)) << "skipped is not counted as restored";
+    EXPECT_EQ(RunOutcome(PackageOutcome::NotForArchitecture, false, true), PackageOutcome::NotForArchitecture);
 }
 
 TEST(RestoreDecision, OnlyFailuresLeaveSomethingToFix)
 {
     const struct {
-        PackageStatus status;
+        PackageOutcome outcome;
         bool fine;
     } cases[] = {
-        {PackageStatus::Installed, true},       {PackageStatus::Staged, true},
-        {PackageStatus::Skipped, true},         {PackageStatus::NewerInBackup, true},
-        {PackageStatus::NotForArchitecture, true}, {PackageStatus::InstallFailed, false},
-        {PackageStatus::FilesMissing, false},   {PackageStatus::InfRefused, false},
-        {PackageStatus::Unchecked, false},      {PackageStatus::ToInstall, false},
+        {PackageOutcome::Installed, true},       {PackageOutcome::Staged, true},
+        {PackageOutcome::Skipped, true},         {PackageOutcome::NewerInBackup, true},
+        {PackageOutcome::NotForArchitecture, true}, {PackageOutcome::InstallFailed, false},
+        {PackageOutcome::FilesMissing, false},   {PackageOutcome::InfRefused, false},
+        {PackageOutcome::Unchecked, false},      {PackageOutcome::ToInstall, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(LeavesNothingToFix(c.status), c.fine) << StatusText(c.status);
+        EXPECT_EQ(LeavesNothingToFix(c.outcome), c.fine) << WordsOf(c.outcome).result;
 }
 
 TEST(RestoreDecision, OnlyCompletePackagesReachTheSystem)
 {
-    EXPECT_TRUE(IsInstallable(PackageStatus::ToInstall, false));
-    EXPECT_TRUE(IsInstallable(PackageStatus::ToStage, false));
-    EXPECT_FALSE(IsInstallable(PackageStatus::Newer, false));
-    EXPECT_TRUE(IsInstallable(PackageStatus::Newer, true));
+    EXPECT_TRUE(IsInstallable(PackageOutcome::ToInstall, false));
+    EXPECT_TRUE(IsInstallable(PackageOutcome::ToStage, false));
+    EXPECT_FALSE(IsInstallable(PackageOutcome::Newer, false));
+    EXPECT_TRUE(IsInstallable(PackageOutcome::Newer, true));
     for (bool force : {false, true}) {
-        EXPECT_FALSE(IsInstallable(PackageStatus::FilesMissing, force));
-        EXPECT_FALSE(IsInstallable(PackageStatus::InfRefused, force));
-        EXPECT_FALSE(IsInstallable(PackageStatus::Unchecked, force));
-        EXPECT_FALSE(IsInstallable(PackageStatus::NotForArchitecture, force));
+        EXPECT_FALSE(IsInstallable(PackageOutcome::FilesMissing, force));
+        EXPECT_FALSE(IsInstallable(PackageOutcome::InfRefused, force));
+        EXPECT_FALSE(IsInstallable(PackageOutcome::Unchecked, force));
+        EXPECT_FALSE(IsInstallable(PackageOutcome::NotForArchitecture, force));
     }
 }
 
 TEST(RestoreDecision, ForcingAPackageSendsItOverEveryNewerDriver)
 {
     DriverPackage package;
-    package.status = PackageStatus::Newer;
+    package.outcome = PackageOutcome::Newer;
     package.devices.resize(2);
     package.devices[0].action = DeviceAction::Skip;
     package.devices[1].action = DeviceAction::Skip;
     ForceOverNewer(package);
     EXPECT_TRUE(package.force);
-    EXPECT_EQ(package.status, PackageStatus::ToInstall);
+    EXPECT_EQ(package.outcome, PackageOutcome::ToInstall);
     EXPECT_EQ(package.devices[0].action, DeviceAction::Install);
     EXPECT_EQ(package.devices[1].action, DeviceAction::Install);
 
     DriverPackage incomplete;
-    incomplete.status = PackageStatus::FilesMissing;
+    incomplete.outcome = PackageOutcome::FilesMissing;
     ForceOverNewer(incomplete);
-    EXPECT_EQ(incomplete.status, PackageStatus::FilesMissing) << "force never lets missing files through";
+    EXPECT_EQ(incomplete.outcome, PackageOutcome::FilesMissing) << "force never lets missing files through";
 }
 
 TEST(RestoreDialog, RowShowsFolderInfVersionProviderDevicesAndStatus)
@@ -184,7 +194,7 @@ TEST(RestoreDialog, RowShowsFolderInfVersionProviderDevicesAndStatus)
     package.displayName = L"Tarnwick ports\\Round Trip Port\\rtport.inf";
     package.version = L"5.6.7.8";
     package.provider = L"Fabrikam, Inc.";
-    package.status = PackageStatus::Installed;
+    package.outcome = PackageOutcome::Installed;
     package.devices.resize(2);
     package.devices[0].name = L"Port A";
     package.devices[1].name = L"Port B";
@@ -195,45 +205,65 @@ TEST(RestoreDialog, RowShowsFolderInfVersionProviderDevicesAndStatus)
 
     DriverPackage loose;
     loose.displayName = L"loose.inf";
-    loose.status = PackageStatus::ToStage;
+    loose.outcome = PackageOutcome::ToStage;
     const std::vector<std::wstring> columns = PackageCells(RestoreColumns(), loose);
     EXPECT_EQ(columns[0], L"") << "an INF at the top of the restored folder";
     EXPECT_EQ(columns[4], L"none present");
     EXPECT_EQ(columns[5], L"stage: no device present") << "before the run: the decision";
 }
 
-TEST(RestoreDialog, StatusTextsAreTheRunsWords)
+TEST(RestoreDialog, StatusTextsAreTheRunsWordsAndTheLogSaysThem)
 {
-    EXPECT_EQ(StatusText(PackageStatus::Staged), L"staged (no device present)");
-    EXPECT_EQ(StatusText(PackageStatus::Skipped), L"skipped (installed driver is newer)");
-    EXPECT_EQ(StatusText(PackageStatus::FilesMissing), L"files missing");
-    EXPECT_EQ(StatusText(PackageStatus::InfRefused), L"INF refused");
-    EXPECT_EQ(StatusText(PackageStatus::InstallFailed), L"install failed");
-    EXPECT_EQ(StatusText(PackageStatus::NotForArchitecture), L"skipped: not for this architecture");
+    const struct {
+        PackageOutcome outcome;
+        const wchar_t* error;
+        const wchar_t* words;  // the list's, after the run
+        std::wstring line;     // the log's
+    } cases[] = {
+        {PackageOutcome::Installed, L"", L"installed", L"Installed."},
+        {PackageOutcome::Staged, L"", L"staged (no device present)", L"Staged (no device present)."},
+        {PackageOutcome::Skipped, L"", L"skipped (installed driver is newer)", L"Skipped (installed driver is newer)."},
+        {PackageOutcome::FilesMissing, L"", L"files missing", L"ERROR: Files missing."},
+        {PackageOutcome::FilesDamaged, L"", L"files damaged", L"ERROR: Files damaged."},
+        {PackageOutcome::InfRefused, L"no device models", L"INF refused", L"ERROR: INF refused: no device models."},
+        {PackageOutcome::InstallFailed, L"", L"install failed", L"ERROR: Install failed."},
+        {PackageOutcome::InstallFailed, L"the installer did not finish", L"install failed",
+         L"ERROR: Install failed: the installer did not finish."},
+        {PackageOutcome::NotForArchitecture, L"", L"skipped: not for this architecture",
+         L"Skipped: not for this architecture (" + MachineDecoration() + L")."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.line));
+        DriverPackage package;
+        package.outcome = c.outcome;
+        package.error = c.error;
+        EXPECT_EQ(WordsOf(c.outcome).result, std::wstring(c.words));
+        EXPECT_EQ(ResultLine(package), c.line);
+    }
     EXPECT_EQ(PackageCountText(0, 0), L"No driver packages found in this folder.");
     EXPECT_EQ(PackageCountText(3, 2), L"3 driver package(s) found, 2 ticked.");
 }
 
 TEST(RestoreDecision, EachPackageGetsOneDecisionWithItsReason)
 {
-    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"a", L"1.0", {{L"ROOT\\A\\0", L""}}))), L"install");
-    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"b", L"1.0", {}))), L"stage: no device present");
-    EXPECT_EQ(DecisionText(DecisionOf(Checked(L"c", L"1.0", {{L"ROOT\\A\\0", L"2.0"}}))),
+    EXPECT_EQ(DecisionText((Checked(L"a", L"1.0", {{L"ROOT\\A\\0", L""}}))), L"install");
+    EXPECT_EQ(DecisionText((Checked(L"b", L"1.0", {}))), L"stage: no device present");
+    EXPECT_EQ(DecisionText((Checked(L"c", L"1.0", {{L"ROOT\\A\\0", L"2.0"}}))),
               L"skip: installed driver is newer");
     DriverPackage refused;
-    refused.status = PackageStatus::InfRefused;
+    refused.outcome = PackageOutcome::InfRefused;
     refused.error = L"no device models";
-    EXPECT_EQ(DecisionText(DecisionOf(refused)), L"refuse: no device models");
-    refused.status = PackageStatus::FilesMissing;
-    EXPECT_EQ(DecisionText(DecisionOf(refused)), L"refuse: files missing");
+    EXPECT_EQ(DecisionText((refused)), L"refuse: no device models");
+    refused.outcome = PackageOutcome::FilesMissing;
+    EXPECT_EQ(DecisionText((refused)), L"refuse: files missing");
     DriverPackage later;
-    later.status = PackageStatus::NewerInBackup;
+    later.outcome = PackageOutcome::NewerInBackup;
     later.newerPackage = L"Dev[1]\\dev.inf";
-    EXPECT_EQ(DecisionText(DecisionOf(later)), L"skip: a newer package in this backup");
-    EXPECT_EQ(DecisionOf(later).newerPackage, L"Dev[1]\\dev.inf");
+    EXPECT_EQ(DecisionText((later)), L"skip: a newer package in this backup");
+    EXPECT_EQ(ResultLine(later), L"Skipped: a newer package in this backup (Dev[1]\\dev.inf).");
     DriverPackage foreign;
-    foreign.status = PackageStatus::NotForArchitecture;
-    EXPECT_EQ(DecisionText(DecisionOf(foreign)), L"skip: not for this architecture");
+    foreign.outcome = PackageOutcome::NotForArchitecture;
+    EXPECT_EQ(DecisionText((foreign)), L"skip: not for this architecture");
 }
 
 TEST(RestorePlan, EachPackageShowsItsDevicesVersionsAndDecision)
@@ -253,14 +283,14 @@ TEST(RestorePlan, EachPackageShowsItsDevicesVersionsAndDecision)
 TEST(RestorePlan, ARestoreSucceedsUnlessAPackageIsRefused)
 {
     DriverPackage foreign;
-    foreign.status = PackageStatus::NotForArchitecture;
+    foreign.outcome = PackageOutcome::NotForArchitecture;
     DriverPackage later;
-    later.status = PackageStatus::NewerInBackup;
+    later.outcome = PackageOutcome::NewerInBackup;
     std::vector<DriverPackage> packages = {Checked(L"a", L"1.0", {{L"D\\0", L""}}), Checked(L"b", L"1.0", {}),
                                            Checked(L"c", L"1.0", {{L"D\\1", L"2.0"}}), foreign, later};
     EXPECT_TRUE(PlanSucceeds(packages));
     DriverPackage missing;
-    missing.status = PackageStatus::FilesMissing;
+    missing.outcome = PackageOutcome::FilesMissing;
     packages.push_back(missing);
     EXPECT_FALSE(PlanSucceeds(packages));
     packages.back().selected = false;
@@ -270,20 +300,48 @@ TEST(RestorePlan, ARestoreSucceedsUnlessAPackageIsRefused)
 
 TEST(RestoreDecision, TheInstallerIsForcedOnlyWhereTheDecisionGoesAgainstItsRanking)
 {
-    EXPECT_FALSE(DecisionOf(Checked(L"fresh", L"1.0", {{L"D\\0", L""}})).forceInstaller) << "no driver yet";
-    EXPECT_FALSE(DecisionOf(Checked(L"update", L"2.0", {{L"D\\0", L"1.0"}})).forceInstaller) << "an older driver";
-    EXPECT_TRUE(DecisionOf(Checked(L"again", L"2.0", {{L"D\\0", L"2.0"}})).forceInstaller) << "the same version again";
-    EXPECT_TRUE(DecisionOf(Checked(L"unknown", L"2.0", {{L"D\\0", L"?"}})).forceInstaller);
+    EXPECT_FALSE(ForcedCalls(Checked(L"fresh", L"1.0", {{L"D\\0", L""}}))) << "no driver yet";
+    EXPECT_FALSE(ForcedCalls(Checked(L"update", L"2.0", {{L"D\\0", L"1.0"}}))) << "an older driver";
+    EXPECT_TRUE(ForcedCalls(Checked(L"again", L"2.0", {{L"D\\0", L"2.0"}}))) << "the same version again";
+    EXPECT_TRUE(ForcedCalls(Checked(L"unknown", L"2.0", {{L"D\\0", L"?"}})));
 
     DriverPackage forced = Checked(L"forced", L"1.0", {{L"D\\0", L"2.0"}});
-    EXPECT_FALSE(DecisionOf(forced).replacesNewer) << "skipped without /force";
+    EXPECT_FALSE(ReplacesNewerDriver(forced, forced.devices[0])) << "skipped without /force";
+    EXPECT_TRUE(PlannedCalls(forced).empty()) << "no call for a device that keeps its driver";
     ForceOverNewer(forced);
-    EXPECT_TRUE(DecisionOf(forced).forceInstaller);
-    EXPECT_TRUE(DecisionOf(forced).replacesNewer) << "the log says so";
+    EXPECT_TRUE(ForcedCalls(forced));
+    EXPECT_TRUE(ReplacesNewerDriver(forced, forced.devices[0])) << "the log says so";
     DriverPackage unreadable = Checked(L"unreadable", L"", {{L"D\\0", L"2.0"}});
-    EXPECT_EQ(unreadable.status, PackageStatus::Newer);
+    EXPECT_EQ(unreadable.outcome, PackageOutcome::Newer);
     ForceOverNewer(unreadable);
-    EXPECT_TRUE(DecisionOf(unreadable).replacesNewer);
+    EXPECT_TRUE(ReplacesNewerDriver(unreadable, unreadable.devices[0]));
+}
+
+TEST(RestoreDecision, EachHardwareIdIsOneCallForcedOnlyWhereAllItsDevicesGoAgainstTheRanking)
+{
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::wstring, std::wstring>> devices;  // hardware ID, installed version
+        std::vector<std::pair<std::wstring, bool>> calls;             // hardware ID, forced
+    } cases[] = {
+        {"the same version again beside a fresh device", {{L"ID\\A", L"2.0"}, {L"id\\a", L""}}, {{L"ID\\A", true}}},
+        {"a device of the same ID keeps its newer driver", {{L"ID\\A", L"2.0"}, {L"ID\\A", L"3.0"}}, {{L"ID\\A", false}}},
+        {"two IDs, decided each on its own", {{L"ID\\A", L"2.0"}, {L"ID\\B", L"1.0"}}, {{L"ID\\A", true}, {L"ID\\B", false}}},
+        {"every device keeps its newer driver", {{L"ID\\A", L"3.0"}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::pair<std::wstring, std::wstring>> devices;
+        for (size_t i = 0; i < c.devices.size(); ++i)
+            devices.push_back({L"D\\" + std::to_wstring(i), c.devices[i].second});
+        DriverPackage package = Checked(L"p", L"2.0", devices);
+        for (size_t i = 0; i < c.devices.size(); ++i)
+            package.devices[i].hardwareId = c.devices[i].first;
+        std::vector<std::pair<std::wstring, bool>> calls;
+        for (const PlannedCall& call : PlannedCalls(package))
+            calls.push_back({call.hardwareId, call.force});
+        EXPECT_EQ(calls, c.calls);
+    }
 }
 
 TEST(RestoreDecision, PackagesForTheSameDevicesAreDecidedTogether)
@@ -305,9 +363,9 @@ TEST(RestoreDecision, PackagesForTheSameDevicesAreDecidedTogether)
                                            Checked(L"B\\b.inf", L"1.5.0.0", {{L"ROOT\\DEV\\0", L""}}),
                                            Checked(L"C\\c.inf", L"2.0.0.0", {{L"ROOT\\DEV\\0", L""}, {L"ROOT\\DEV\\1", L""}})};
     DecideTogether(reversed);
-    EXPECT_EQ(reversed[0].status, PackageStatus::NewerInBackup);
-    EXPECT_EQ(reversed[1].status, PackageStatus::NewerInBackup);
-    EXPECT_EQ(reversed[2].status, PackageStatus::ToInstall);
+    EXPECT_EQ(reversed[0].outcome, PackageOutcome::NewerInBackup);
+    EXPECT_EQ(reversed[1].outcome, PackageOutcome::NewerInBackup);
+    EXPECT_EQ(reversed[2].outcome, PackageOutcome::ToInstall);
     EXPECT_EQ(reversed[0].newerPackage, L"C\\c.inf");
 }
 
@@ -321,8 +379,8 @@ TEST(RestoreDecision, BetweenEqualVersionsTheLaterDateThenThePathOrderWins)
     std::vector<DriverPackage> same = {Checked(L"A\\a.inf", L"1.0", {{L"D\\0", L""}}),
                                        Checked(L"B\\b.inf", L"1.0", {{L"D\\0", L""}})};
     DecideTogether(same);
-    EXPECT_EQ(same[0].status, PackageStatus::ToInstall);
-    EXPECT_EQ(same[1].status, PackageStatus::NewerInBackup);
-    EXPECT_FALSE(IsRestored(PackageStatus::NewerInBackup));
-    EXPECT_FALSE(IsInstallable(PackageStatus::NewerInBackup, true)) << "not even with /force";
+    EXPECT_EQ(same[0].outcome, PackageOutcome::ToInstall);
+    EXPECT_EQ(same[1].outcome, PackageOutcome::NewerInBackup);
+    EXPECT_FALSE(IsRestored(PackageOutcome::NewerInBackup));
+    EXPECT_FALSE(IsInstallable(PackageOutcome::NewerInBackup, true)) << "not even with /force";
 }

@@ -129,8 +129,8 @@ TEST_F(RestoreRunTest, OnlySelectedPackagesAreRestoredAndCounted)
         restorer.Packages()[1].selected = false;
         reporter.fractions.clear();
         EXPECT_TRUE(restorer.RestoreAll(nullptr));
-        EXPECT_EQ(restorer.Packages()[0].status, PackageStatus::Staged);
-        EXPECT_EQ(restorer.Packages()[1].status, PackageStatus::ToStage) << "left alone";
+        EXPECT_EQ(restorer.Packages()[0].outcome, PackageOutcome::Staged);
+        EXPECT_EQ(restorer.Packages()[1].outcome, PackageOutcome::ToStage) << "left alone";
         ASSERT_FALSE(reporter.fractions.empty());
         EXPECT_DOUBLE_EQ(reporter.fractions.back(), 1.0);
         for (size_t i = 1; i < reporter.fractions.size(); ++i)
@@ -151,8 +151,8 @@ TEST_F(RestoreRunTest, StopBetweenPackagesEndsTheRunWithoutASummary)
         reporter.fractions.clear();
         reporter.stopAbove = 0.3;
         EXPECT_FALSE(restorer.RestoreAll(nullptr));
-        EXPECT_EQ(restorer.Packages()[1].status, PackageStatus::ToStage);
-        EXPECT_EQ(restorer.Packages()[2].status, PackageStatus::ToStage);
+        EXPECT_EQ(restorer.Packages()[1].outcome, PackageOutcome::ToStage);
+        EXPECT_EQ(restorer.Packages()[2].outcome, PackageOutcome::ToStage);
     }
     EXPECT_EQ(OnlyLogIn(backup.path()),
               LogBytes(L"Restoring drivers...\n  Source path is " + backup.path() + L"\n\n" + StagedLines(L"rrfirst") +

@@ -144,32 +144,32 @@ TEST(RestoreList, BeforeTheRunTheStatusCellGivesTheDecisionWithItsReason)
 {
     DriverPackage package;
     package.displayName = L"Ports (COM & LPT)\\Contoso Port\\cport.inf";
-    package.status = PackageStatus::FilesMissing;
+    package.outcome = PackageOutcome::FilesMissing;
     package.missingFiles = {L"cport.sys", L"x64\\cport.dll"};
     EXPECT_EQ(PackageCells(RestoreColumns(), package).at(5), L"refuse: files missing: cport.sys, x64\\cport.dll");
 
     package.missingFiles.clear();
-    package.status = PackageStatus::FilesDamaged;
+    package.outcome = PackageOutcome::FilesDamaged;
     package.verification.badFiles = {{L"cport.sys", L"does not match the catalog"}};
     EXPECT_EQ(PackageStatusCell(package), L"refuse: files damaged: cport.sys");
 
-    package.status = PackageStatus::InfRefused;
+    package.outcome = PackageOutcome::InfRefused;
     package.error = L"The INF names no install section.";
     EXPECT_EQ(PackageStatusCell(package), L"refuse: The INF names no install section.");
     package.error.clear();
-    package.status = PackageStatus::ToInstall;
+    package.outcome = PackageOutcome::ToInstall;
     EXPECT_EQ(PackageStatusCell(package), L"install");
-    package.status = PackageStatus::NotForArchitecture;
+    package.outcome = PackageOutcome::NotForArchitecture;
     EXPECT_EQ(PackageStatusCell(package), L"skip: not for this architecture");
-    package.status = PackageStatus::NewerInBackup;
+    package.outcome = PackageOutcome::NewerInBackup;
     EXPECT_EQ(PackageStatusCell(package), L"skip: a newer package in this backup");
 
     // After the run: what it did, with the reason of a failure.
-    package.status = PackageStatus::InstallFailed;
+    package.outcome = PackageOutcome::InstallFailed;
     package.error = L"the installer did not finish";
     EXPECT_EQ(PackageStatusCell(package), L"install failed: the installer did not finish");
     package.error.clear();
-    package.status = PackageStatus::Skipped;
+    package.outcome = PackageOutcome::Skipped;
     EXPECT_EQ(PackageStatusCell(package), L"skipped (installed driver is newer)") << "no reason, no colon";
 }
 

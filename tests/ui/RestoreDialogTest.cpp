@@ -161,8 +161,8 @@ TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBa
         });
         EXPECT_EQ(result, IDOK);
         ASSERT_EQ(dialog.Packages().size(), 4u);
-        EXPECT_EQ(dialog.Packages()[2].status, PackageStatus::Installed);
-        EXPECT_EQ(dialog.Packages()[0].status, PackageStatus::ToStage) << "unticked, left alone";
+        EXPECT_EQ(dialog.Packages()[2].outcome, PackageOutcome::Installed);
+        EXPECT_EQ(dialog.Packages()[0].outcome, PackageOutcome::ToStage) << "unticked, left alone";
     }
     EXPECT_EQ(fixture::ReadDriverText(lostDevice, L"InfSection"), L"DeviceInstall");
     const std::string log = OnlyLogIn(backup);

@@ -83,8 +83,8 @@ TEST(VerifyDialogTexts, NothingFoundSaysSo)
     EXPECT_EQ(VerifiedCountText({}), L"No driver packages found in this folder.");
     DriverPackage refused;
     refused.displayName = L"Class\\Device\\x.inf";
-    refused.verification.verdict = Verdict::Refused;
-    refused.verification.refusal = L"the INF cannot be read (line 3)";
+    refused.outcome = PackageOutcome::InfRefused;
+    refused.error = L"the INF cannot be read (line 3)";
     EXPECT_EQ(PackageCells(VerifyColumns(), refused),
               (std::vector<std::wstring>{L"Device", L"x.inf", L"refused: the INF cannot be read (line 3)", L""}));
     EXPECT_EQ(VerifiedCountText({refused}), L"Verified: 0 of 1 driver package(s) intact.");
