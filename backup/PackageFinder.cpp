@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/FileNameCompare.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
 
@@ -95,7 +96,7 @@ void Walk(const FolderPath& backup, const std::wstring& relative, std::vector<Dr
 
 bool HasInfExtension(const std::wstring& name)
 {
-    return name.size() > 4 && EqualsFoldingAsciiCase(name.substr(name.size() - 4), L".inf");
+    return name.size() > 4 && SameFileName(name.substr(name.size() - 4), L".inf");
 }
 
 std::vector<DriverPackage> FindDriverPackages(const FolderPath& folder)

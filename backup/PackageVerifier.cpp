@@ -98,7 +98,7 @@ void PackageVerifier::Verify(DriverPackage& package) const
     PackageVerification& verification = package.verification;
     verification = PackageVerification();
     for (const std::wstring& file : package.missingFiles)
-        verification.badFiles.push_back({file, L"missing", FileFault::Missing});
+        verification.badFiles.push_back({file, PackageRefusalText(PathRefusal::NotFound), FileFault::Missing});
     if (package.outcome == PackageOutcome::InfRefused || package.catalogs.empty() || !package.folder)
         return;
     MatchFiles(package, verification);

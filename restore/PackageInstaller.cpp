@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/BackgroundTask.h"
+#include "platform/FileNameCompare.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
@@ -150,6 +151,6 @@ std::vector<std::wstring> FilesNotInstalled(const DriverPackage& package)
 
 bool NamesPackage(const DriverKeyValues& key, const std::wstring& publishedInf, const std::wstring& section)
 {
-    return key.found && !publishedInf.empty() && EqualsFoldingAsciiCase(key.infPath, publishedInf) &&
+    return key.found && !publishedInf.empty() && SameFileName(key.infPath, publishedInf) &&
            EqualsFoldingAsciiCase(key.infSection, section);
 }

@@ -39,6 +39,6 @@ InstallRun InstallOnDevices(DriverPackage& package, const std::vector<PlannedCal
 // compressed source only needs its file there), for the devices it was installed on.
 std::vector<std::wstring> FilesNotInstalled(const DriverPackage& package);
 
-// The key names the package: its published INF (letters A to Z in any case) and the model's
-// install section.
+// The key names the package: its published INF (compared as the file system compares names)
+// and the model's install section.
 bool NamesPackage(const DriverKeyValues& key, const std::wstring& publishedInf, const std::wstring& section);
