@@ -10,7 +10,6 @@
 #include "devices/DeviceList.h"
 #include "devices/ImageMessages.h"
 #include "devices/WindowsImage.h"
-#include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/WorkerThread.h"
 #include "restore/CDriverRestorer.h"
@@ -103,15 +102,14 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
-            ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
             // The IDs are read from the device set, which goes before the save is done.
             if (withReport)
                 report.Describe(list.DeviceInfoSet(), *entry.second);
             saver.AddDevice(entry.second.get());
         }
-        // With every INF resolved the device set is needed no more. Closing it takes the
-        // setup services a tenth of a second with a few hundred devices: it goes on beside
-        // the save instead of after it.
+        // The scan resolved every INF: once every device is described the device set is needed
+        // no more. Closing it takes the setup services a tenth of a second with a few hundred
+        // devices: it goes on beside the save instead of after it.
         WorkerThread closer;
         closer.Post([&list] { list.CloseDeviceSet(); });
         saved = saver.SaveAll(target, console);

@@ -21,7 +21,6 @@
 #include "bench/BenchSupport.h"
 #include "devices/DeviceList.h"
 #include "discovery/DriverFileFinder.h"
-#include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
@@ -182,7 +181,6 @@ Installed MeasureInProcess(const std::wstring& listFile, const std::wstring& tar
     Stopwatch sets;
     std::vector<DeviceInfo*> records;
     for (const auto& entry : list.Devices()) {
-        ResolveInfFullPath(list.DeviceInfoSet(), *entry.second);
         DriverFileFinder finder(*entry.second, quiet, folders);
         finder.Run();
         records.push_back(entry.second.get());

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "devices/InstalledInf.h"
 #include "model/OemInfName.h"
 #include "platform/DeviceProperty.h"
 #include "platform/DriverKey.h"
@@ -107,6 +108,9 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     wchar_t instanceId[1024] = L"";
     if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, ARRAYSIZE(instanceId), nullptr))
         device->instanceId = instanceId;
+    // Asked once here, so that the records are ready for every use: the file search, the
+    // save, the report.
+    ResolveInfFullPath(set, *device);
 
     // The first device enumerated under a key stays; a later one is dropped.
     const std::wstring key = DeviceKey(*device);

@@ -11,17 +11,7 @@
 #include "discovery/SystemFolders.h"
 #include "model/DeviceInfo.h"
 
-// Sets device.infFullPath from the setup services' installed driver when it is empty; nothing
-// without a set (the records of an offline Windows).
-void ResolveInfFullPath(HDEVINFO set, DeviceInfo& device);
-
-// How the installed driver is told among the drivers the setup services list for a device:
-// the same manufacturer and provider, then the same install section and description. Every
-// comparison is exact (case-sensitive, code unit by code unit).
-bool IsFromDriverSource(const DeviceInfo& device, const SP_DRVINFO_DATA_V2_W& driver);
-bool IsInstalledDriver(const DeviceInfo& device, const SP_DRVINFO_DETAIL_DATA_W& details);
-
-// The device's INF: its full path when that exists, else the first of the INF folders that
+// The device's INF: its full path (as the scan found it) when that exists, else the first of the INF folders that
 // holds a file of its name.
 std::wstring FindInfInFolders(const DeviceInfo& device, const std::vector<std::wstring>& infFolders);
 // The driver store's copy of the device's INF, asked by the record's full path when it has

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/FileNameCompare.h"
 
 namespace {
 
@@ -114,41 +113,4 @@ int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right)
 bool EqualsFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept
 {
     return left.size() == right.size() && CompareFoldingAsciiCase(left, right) == 0;
-}
-
-std::wstring FullPathOf(const std::wstring& path)
-{
-    std::vector<wchar_t> buffer(kPathBufferLength);
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0)
-            return std::wstring();
-        if (length < buffer.size())
-            return std::wstring(buffer.data(), length);
-        buffer.resize(length);
-    }
-}
-
-bool IsWithinFolder(const std::wstring& path, const std::wstring& folder)
-{
-    const std::wstring base = WithBackslash(folder);
-    return base.size() > 1 && StartsWithFileName(WithBackslash(path), base);
-}
-
-bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target)
-{
-    // A relative file name never holds a colon (it would name a drive or a stream), nor
-    // starts with two separators (a share, or a device path).
-    const bool share = name.size() >= 2 && (name[0] == L'\\' || name[0] == L'/') && (name[1] == L'\\' || name[1] == L'/');
-    if (name.empty() || share || name.find(L':') != std::wstring::npos)
-        return false;
-    // Joined as text: the shell's path joining would read a folder of the path that starts
-    // with two dots ("..Backups") as a step up. The full path is what the file system will
-    // write to: ".." parts, forward slashes and device names are resolved as it resolves them.
-    const std::wstring full = FullPathOf(WithBackslash(folder) + name);
-    const std::wstring base = WithBackslash(FullPathOf(folder));
-    if (full.size() <= base.size() || full.size() >= MAX_PATH || !IsWithinFolder(full, base))
-        return false;
-    target = full;
-    return true;
 }

@@ -1,9 +1,8 @@
-// The program's one path module: joining, resolving and containment. Paths are built with the
-// shell's path functions in 512-character buffers; those assume the classic MAX_PATH limit and
-// fail rather than truncate, and these wrappers pass that failure on, so a path that does not
-// fit is an error and never a shortened path. A folder the user names is resolved once, as the
-// file system resolves it (FullPathOf), and everything is joined to that resolved form: the raw
-// text may end in blanks or dots, be drive-relative ("C:") or rooted ("\Backups").
+// Joining paths and their parts with the shell's path functions, in 512-character buffers: those
+// assume the classic MAX_PATH limit and fail rather than truncate, and these wrappers pass that
+// failure on, so a path that does not fit is an error and never a shortened path. Making a full
+// path of a folder the user names, and telling what lies inside it, is FolderPath's alone
+// (platform/FolderPath.h).
 #pragma once
 
 #include <cstddef>
@@ -47,18 +46,3 @@ std::wstring FoldAsciiCase(std::wstring text);
 // folding (a name that is the start of the other sorts first). It copies nothing, so a sort
 // callback that the system calls can use it without any exception to fear.
 int CompareFoldingAsciiCase(const std::wstring& left, const std::wstring& right) noexcept;
-
-// GetFullPathNameW, whole however long: the path as the file system resolves it (trailing blanks
-// and dots dropped, "." and ".." parts resolved, a drive-relative or rooted path completed from
-// the current folder). Empty text when it fails.
-std::wstring FullPathOf(const std::wstring& path);
-
-// True when path is folder itself or lies inside it (full paths; names compared as the file
-// system compares them).
-bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);
-
-// The full path at which a file of relative name belongs inside folder. False when the name
-// is not a plain relative name under the folder (".." parts that climb out of it, a drive, a
-// share, a device name, a stream) or when the path does not fit the path limit: such a file
-// is not written anywhere.
-bool ResolveInFolder(const std::wstring& folder, const std::wstring& name, std::wstring& target);

@@ -7,7 +7,6 @@
 #include <set>
 
 #include "Version.h"
-#include "discovery/InfLocation.h"
 #include "platform/DeviceProperties.h"
 #include "platform/FileHash.h"
 #include "platform/FileNameCompare.h"
@@ -131,7 +130,6 @@ DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devic
 {
     DeviceReport report = NewDeviceReport();
     for (DeviceInfo* device : devices) {
-        ResolveInfFullPath(set, *device);
         ReportDevice described = DescribeDevice(set, *device);
         described.files = FoundFiles(*device);
         report.devices.push_back(std::move(described));

@@ -70,8 +70,8 @@ std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath
 // saved): their name in the set, size and digest of the found copy.
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
 
-// The report of listed devices (nothing saved), in the given order: each device's INF located
-// when set is open, then described, with the files of its set where one was worked out.
+// The report of listed devices (nothing saved), in the given order: each device described,
+// with the files of its set where one was worked out.
 DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devices);
 
 // "yyyy-mm-dd" of a driver's date as its driver key stores it: the file time of

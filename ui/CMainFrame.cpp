@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "ui/Settings.h"
-#include "discovery/InfLocation.h"
 #include "restore/InstallRights.h"
 #include "framework/AppModule.h"
 #include "framework/CMessageLoop.h"
@@ -487,15 +486,12 @@ void CMainFrame::ToggleCommand(UINT id)
 
 void CMainFrame::ShowDriverFiles()
 {
-    ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
     actions.ShowDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
 }
 
 void CMainFrame::SaveCommand()
 {
     const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
-    for (DeviceInfo* device : devices)
-        ResolveInfFullPath(deviceList.DeviceInfoSet(), *device);
     if (devices.empty()) {
         messages.Show(get(), L"No devices selected.\nPlease select (using checkboxes) at least one device to proceed.",
                       L"Error saving driver files", MB_OK | MB_ICONWARNING);
@@ -563,7 +559,6 @@ void CMainFrame::ShowDeviceMenu(POINT point)
 
 void CMainFrame::SaveSelectedDevice()
 {
-    ResolveInfFullPath(deviceList.DeviceInfoSet(), *selectedDevice);
     actions.SaveDevices(get(), {selectedDevice}, browsePath);
 }
 

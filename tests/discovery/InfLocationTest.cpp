@@ -1,6 +1,7 @@
 // Choosing the INF to read: the record's full path, the INF folders, the driver store.
 #include <gtest/gtest.h>
 
+#include "devices/InstalledInf.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"

@@ -6,6 +6,7 @@
 
 #include "devices/DeviceList.h"
 #include "discovery/DriverFileFinder.h"
+#include "devices/InstalledInf.h"
 #include "discovery/InfLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
@@ -61,10 +62,8 @@ protected:
 
 } // namespace
 
-TEST_F(InstalledDriverTest, SetupServicesNameTheInstalledInf)
+TEST_F(InstalledDriverTest, TheScanNamesTheInstalledInfAsTheSetupServicesDo)
 {
-    ASSERT_TRUE(record->infFullPath.empty());
-    ResolveInfFullPath(list.DeviceInfoSet(), *record);
     if (RunningUnderWine()) {
         // Known Wine difference: SetupDiBuildDriverInfoList builds only compatible-driver
         // lists and fails for the class driver list (ERROR_CALL_NOT_IMPLEMENTED), so no full
@@ -79,6 +78,7 @@ TEST_F(InstalledDriverTest, SetupServicesNameTheInstalledInf)
 TEST_F(InstalledDriverTest, ADriverOfAnotherManufacturerIsNotTaken)
 {
     record->manufacturer = L"Fabrikam";
+    record->infFullPath.clear();
     ResolveInfFullPath(list.DeviceInfoSet(), *record);
     EXPECT_EQ(record->infFullPath, L"");
     InfChoice choice;
@@ -88,7 +88,6 @@ TEST_F(InstalledDriverTest, ADriverOfAnotherManufacturerIsNotTaken)
 
 TEST_F(InstalledDriverTest, FileSetOfTheInstalledDriver)
 {
-    ResolveInfFullPath(list.DeviceInfoSet(), *record);
     RecordingReporter reporter;
     DriverFileFinder finder(*record, reporter, ReadSystemFolders());
     ASSERT_TRUE(finder.Run());
@@ -132,13 +131,6 @@ namespace {
 class StoreInstalledDriverTest : public ScannedPackageTest {
 protected:
     StoreInstalledDriverTest() : ScannedPackageTest(Driver()) {}
-    void SetUp() override
-    {
-        ScannedPackageTest::SetUp();
-        if (record)
-            ResolveInfFullPath(list.DeviceInfoSet(), *record);
-    }
-
     static fixture::Package Driver()
     {
         fixture::SimpleDriver driver = fixture::OneModelDriver(L"contosonet", L"Contoso Network", L"ROOT\\CONTOSO_NET");

@@ -290,7 +290,7 @@ TEST_F(CommandLineFailureTest, LogThatCouldNotBeWrittenWholeFailsTheRun)
     EXPECT_EQ(run.exitCode, 1u) << "every device was saved, but the log is lost";
     const std::vector<std::wstring> logs = LogsIn(target);
     ASSERT_EQ(logs.size(), 1u);
-    const std::wstring log = FullPathOf(target + L"\\" + logs[0]);
+    const std::wstring log = WithBackslash(target) + logs[0];
     EXPECT_EQ(ReadFileBytes(log), "");
     const std::string error = Latin1(L"ERROR: The log file " + log + L" is incomplete: ");
     EXPECT_NE(run.output.find(LogBytes(RunSummaryLog(1, 1)) + error), std::string::npos) << run.output;

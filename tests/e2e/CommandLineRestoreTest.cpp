@@ -163,7 +163,7 @@ protected:
         const std::wstring kind = L"-restore-log.txt";
         EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
         // The log is started before the check, so it holds all the console shows.
-        EXPECT_EQ(run.output, log + LogBytes(FullPathOf(backup + L"\\" + logs[0]) + L"\n"));
+        EXPECT_EQ(run.output, log + LogBytes(WithBackslash(backup) + logs[0] + L"\n"));
         // The shell starts a viewer after the call returns: give it the time to show up.
         ::Sleep(1000);
         EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";

@@ -57,7 +57,7 @@ protected:
         }
         const std::wstring kind = L"-verify-log.txt";
         EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
-        EXPECT_EQ(run.output, log + LogBytes(FullPathOf(folder + L"\\" + logs[0]) + L"\n"));
+        EXPECT_EQ(run.output, log + LogBytes(WithBackslash(folder) + logs[0] + L"\n"));
         EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";
         return std::wstring(log.begin(), log.end());
     }

@@ -87,7 +87,7 @@ void ExpectScriptedRunLog(const ProgramRun& run, const OpenVerbRecorder& recorde
     ASSERT_TRUE(run.finished);
     const std::vector<std::wstring> logs = LogsIn(folder);
     ASSERT_EQ(logs.size(), 1u) << "logs in " << ::testing::PrintToString(folder);
-    const std::wstring log = FullPathOf(folder + L"\\" + logs[0]);
+    const std::wstring log = WithBackslash(folder) + logs[0];
     EXPECT_EQ(ReadFileBytes(log), LogBytes(messages));
     EXPECT_EQ(run.output, LogBytes(L"Scanning devices...\n" + messages + log + L"\n"));
     // The shell starts a viewer after the call returns: give it the time to show up.

@@ -276,7 +276,7 @@ TEST_F(SaveLogTest, LogThatCouldNotBeWrittenWholeIsReportedOnTheConsole)
     }
     EXPECT_FALSE(whole);
     const std::string output = console.Close();
-    const std::string error = "ERROR: The log file " + Latin1(FullPathOf(target / name)) + " is incomplete: ";
+    const std::string error = "ERROR: The log file " + Latin1(target / name) + " is incomplete: ";
     EXPECT_EQ(output.find("Saving devices...\r\n"), 0u) << output;
     EXPECT_NE(output.find(error), std::string::npos) << output;
     EXPECT_EQ(output.substr(output.size() - 2), "\r\n");

@@ -38,7 +38,7 @@ void ExpectOpenedLog(const std::vector<std::wstring>& opened, const std::wstring
     const std::wstring log = folder + L"\\" + logs[0];
     EXPECT_EQ(ReadFileBytes(log), LogBytes(messages));
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(FullPathOf(opened[0]), FullPathOf(log));
+    EXPECT_EQ(opened[0], WithBackslash(folder) + logs[0]);
 }
 
 std::string ReadLogBeingWritten(const std::wstring& path)
