@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/CStandaloneTarnwick.h"
 #include "app/Console.h"
@@ -61,30 +62,32 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
     const bool scripted = OutputIsRedirected();
     FILE* console = SetUpConsole();
     DeviceList list;
-    WindowsImage image(fromImage ? values.Folder(Argument::Image).Text() : std::wstring());
-    ImageProblem problem = fromImage ? image.CheckFolder() : ImageProblem::None;
+    std::optional<WindowsImage> image;
+    if (fromImage)
+        image.emplace(values.Folder(Argument::Image));
+    ImageProblem problem = image ? image->CheckFolder() : ImageProblem::None;
     if (problem != ImageProblem::None) {
-        PrintRefusal(console, image, problem);
+        PrintRefusal(console, *image, problem);
         return kFailedExitCode;
     }
-    if (fromImage) {
+    if (image) {
         list.SetRecordSource([&image, &problem](bool includeAll, IProgressReporter& reporter,
                                                 std::vector<std::unique_ptr<DeviceInfo>>& records) {
-            problem = image.ReadDevices(includeAll, reporter, records);
+            problem = image->ReadDevices(includeAll, reporter, records);
             return problem == ImageProblem::None;
         });
     }
     std::fputs("Scanning devices...\n", console);
     if (!list.Scan(values.Has(Argument::All), values.Has(Argument::Present), run)) {
         if (problem != ImageProblem::None)
-            PrintRefusal(console, image, problem);
+            PrintRefusal(console, *image, problem);
         else
             std::fputs("ERROR: Scanning failed.\n\n", console);
         return kFailedExitCode;
     }
-    if (fromImage) {
-        folders = ReadImageFolders(image.Root(), image.Architecture());
-        PrintMessage(console, ArchitectureNote(image));
+    if (image) {
+        folders = ReadImageFolders(image->Root(), image->Architecture());
+        PrintMessage(console, ArchitectureNote(*image));
     }
     bool saved = false;
     SaveReportBuilder report(target);

@@ -2,7 +2,7 @@
 
 std::wstring ImageProblemText(const WindowsImage& image, ImageProblem problem)
 {
-    const std::wstring& root = image.Root();
+    const std::wstring root = image.Root().WithSeparator();
     switch (problem) {
     case ImageProblem::None:
         return std::wstring();
@@ -27,6 +27,6 @@ std::wstring ArchitectureNote(const WindowsImage& image)
     const std::wstring& architecture = image.Architecture();
     if (architecture.empty() || architecture == ProgramArchitecture())
         return std::wstring();
-    return L"NOTE: The Windows in " + image.Root() + L" is for " + architecture + L" processors, this Tarnwick for " +
+    return L"NOTE: The Windows in " + image.Root().WithSeparator() + L" is for " + architecture + L" processors, this Tarnwick for " +
            ProgramArchitecture() + L". Its drivers are saved all the same.\n";
 }

@@ -4,12 +4,10 @@
 #include <shlwapi.h>
 
 #include <cwchar>
-#include <cwctype>
 
 #include "devices/DeviceList.h"
 #include "platform/LoadedHive.h"
 #include "platform/RegistryKey.h"
-#include "platform/ShellPath.h"
 
 namespace {
 
@@ -152,16 +150,6 @@ private:
     UniqueRegKey class_;
 };
 
-// The image's folder as the file system resolves it, so that the hive is loaded and every file
-// is looked for in the folder the user meant, whatever the current folder. A bare drive ("E:")
-// names that disk's root, as one says of an attached disk, not the drive's current folder.
-std::wstring ImageRoot(const std::wstring& given)
-{
-    const bool bareDrive = given.size() == 2 && given[1] == L':' && ::iswalpha(given[0]);
-    const std::wstring full = FullPathOf(bareDrive ? given + L'\\' : given);
-    return WithBackslash(full.empty() ? given : full);
-}
-
 } // namespace
 
 const wchar_t* ProgramArchitecture() noexcept
@@ -183,11 +171,9 @@ std::wstring DirectText(const std::wstring& stored)
     return separator == std::wstring::npos ? stored : stored.substr(separator + 1);
 }
 
-WindowsImage::WindowsImage(std::wstring root) : root_(ImageRoot(root)) {}
-
 std::wstring WindowsImage::WindowsFolder() const
 {
-    return root_ + L"Windows\\";
+    return root_.WithSeparator() + L"Windows\\";
 }
 
 std::wstring WindowsImage::HiveFile() const
@@ -231,12 +217,23 @@ ImageProblem WindowsImage::ReadDevices(bool includeAll, IProgressReporter& repor
     }
 
     const ControlSetReader reader(std::move(enumKey), std::move(classKey));
+    const PathResult<FolderPath> infFolder = root_.Folder(L"Windows\\INF");
     const std::vector<std::wstring> ids = reader.InstanceIds();
     const double count = ids.empty() ? 1.0 : static_cast<double>(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) {
         reporter.Progress(static_cast<double>(i + 1) / count);
-        if (std::unique_ptr<DeviceInfo> record = reader.Read(ids[i], includeAll))
-            records.push_back(std::move(record));
+        std::unique_ptr<DeviceInfo> record = reader.Read(ids[i], includeAll);
+        if (!record)
+            continue;
+        // The driver key names its INF by its name in the image's INF folder; one that climbs
+        // out of it, or names another drive, would be a file of this PC.
+        const PathResult<PathInside> inf =
+            infFolder ? infFolder->Inside(record->infPath) : PathResult<PathInside>(infFolder.refusal());
+        if (inf)
+            record->infFullPath = inf->full;
+        else
+            record->infRefusal = inf.refusal();
+        records.push_back(std::move(record));
     }
     return ImageProblem::None;
 }

@@ -13,6 +13,7 @@
 
 #include "model/DeviceInfo.h"
 #include "model/IProgressReporter.h"
+#include "platform/FolderPath.h"
 
 // Why an image's devices could not be read.
 enum class ImageProblem {
@@ -26,11 +27,9 @@ enum class ImageProblem {
 class WindowsImage {
 public:
     // root: the folder that holds the Windows folder.
-    explicit WindowsImage(std::wstring root);
+    explicit WindowsImage(FolderPath root) : root_(std::move(root)) {}
 
-    // The folder as the file system resolves it (a bare drive such as E: is its root), with a
-    // closing backslash.
-    const std::wstring& Root() const noexcept { return root_; }
+    const FolderPath& Root() const noexcept { return root_; }
     std::wstring WindowsFolder() const;
     std::wstring HiveFile() const;
 
@@ -40,7 +39,9 @@ public:
     // Loads the hive, reads every device whose driver came from an INF (only third-party
     // INFs unless includeAll) into records, in the order the hive lists them, and unloads the
     // hive. The reporter sees (i + 1) / n before each device is read. No record is present
-    // now, and none has a device information set behind it.
+    // now, and none has a device information set behind it. Each record's INF full path is
+    // the INF in the image's INF folder; an INF path that leads out of the image (or names a
+    // device) is refused in the record instead, and nothing of it is looked at.
     ImageProblem ReadDevices(bool includeAll, IProgressReporter& reporter,
                              std::vector<std::unique_ptr<DeviceInfo>>& records);
 
@@ -51,7 +52,7 @@ public:
     LSTATUS LoadError() const noexcept { return loadError_; }
 
 private:
-    std::wstring root_;
+    FolderPath root_;
     std::wstring architecture_;
     LSTATUS loadError_ = ERROR_SUCCESS;
 };

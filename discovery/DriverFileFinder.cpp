@@ -19,6 +19,12 @@ const DWORD kPrinterDriverDirId = 66000;
 const DWORD kPrintProcessorDirId = 66001;
 const DWORD kSystemDirId = 66002;
 
+// Why a path of an offline Windows is not taken, as the log says it.
+std::wstring ImageRefusalText(PathRefusal refusal)
+{
+    return refusal == PathRefusal::Outside ? L"it lies outside the image" : RefusalText(refusal);
+}
+
 // The queue's paths may hold "." or ".." parts and doubled backslashes. One that cannot be
 // canonicalised within the path limit is kept as it is rather than shortened.
 std::wstring Canonical(const wchar_t* path)
@@ -82,7 +88,7 @@ DriverFileFinder::DriverFileFinder(DeviceInfo& device, IFileReporter& reporter, 
     , store(&store)
     , folders(folders)
 {
-    if (!folders.imageRoot.empty()) {
+    if (folders.image) {
         imageStore = std::make_unique<DriverStore>(ImageDriverStore(folders));
         this->store = imageStore.get();
     }
@@ -117,9 +123,17 @@ bool DriverFileFinder::Fail(const std::wstring& why)
 
 bool DriverFileFinder::Build()
 {
+    // An INF path of an offline Windows that leads out of it names a file of this PC (or of
+    // nowhere): it is not looked for at all.
+    if (device->infRefusal != PathRefusal::None)
+        return Fail(L"The driver's INF file " + device->infPath + L" is not taken: " +
+                    ImageRefusalText(device->infRefusal) + L".");
     InfChoice choice;
     if (!ChooseInf(*device, folders, choice, *store))
         return Fail(L"The driver's INF file " + device->infPath + L" was not found.");
+    const PathRefusal infRefusal = RefusalInImage(choice.chosenInf);
+    if (infRefusal != PathRefusal::None)
+        return Fail(L"The INF file " + choice.chosenInf + L" is not read: " + ImageRefusalText(infRefusal) + L".");
     const std::wstring section = device->infSection + device->infSectionExt;
 
     UINT errorLine = 0;
@@ -174,7 +188,7 @@ void DriverFileFinder::AppendLayoutInfs()
 {
     // The setup services look a layout INF named without a folder up in this PC's INF folder;
     // an offline Windows has its own.
-    if (folders.imageRoot.empty() || folders.infFolders.empty()) {
+    if (!folders.image || folders.infFolders.empty()) {
         ::SetupOpenAppendInfFileW(nullptr, inf.get(), nullptr);
         return;
     }
@@ -183,7 +197,7 @@ void DriverFileFinder::AppendLayoutInfs()
         return;
     for (DWORD field = 1; field <= ::SetupGetFieldCount(&line); ++field) {
         const std::wstring layout = JoinPath(folders.infFolders.front(), FileNamePart(ReadInfField(line, field)));
-        if (!layout.empty())
+        if (!layout.empty() && RefusalInImage(layout) == PathRefusal::None)
             ::SetupOpenAppendInfFileW(layout.c_str(), inf.get(), nullptr);
     }
 }
@@ -261,14 +275,41 @@ void DriverFileFinder::NameFromSource(DriverFile& file)
 
 void DriverFileFinder::LocateFile(DriverFile& file)
 {
-    // A driver of an offline Windows is saved from that Windows only, never from this PC.
-    const bool image = !folders.imageRoot.empty();
-    const auto usable = [&](const std::wstring& path) { return !image || IsInsideFolder(path, folders.imageRoot); };
-    if ((usable(file.source) && ReadFoundFile(file.source, file)) ||
-        (usable(file.target) && ReadFoundFile(file.target, file)))
+    if (!folders.image) {
+        if (ReadFoundFile(file.source, file) || ReadFoundFile(file.target, file))
+            return;
+        SearchTree(FileNamePart(file.target), file);
+        return;
+    }
+    // A driver of an offline Windows is saved from that Windows only, never from this PC: each
+    // copy is judged as it is opened, so that a link to this PC's file is not read.
+    if (ReadInImage(file.source, file) || ReadInImage(file.target, file))
         return;
     // A target outside the image's mapped folders is unknown there: its name is searched for.
-    SearchTree(FileNamePart(image && file.target.empty() ? file.source : file.target), file);
+    DriverFile found;
+    if (SearchTree(FileNamePart(file.target.empty() ? file.source : file.target), found))
+        ReadInImage(found.path, file);
+    else if (found.refusal != PathRefusal::None)
+        file.refusal = found.refusal;
+}
+
+bool DriverFileFinder::ReadInImage(const std::wstring& path, DriverFile& file) const
+{
+    if (path.empty() || !folders.image->Contains(path))
+        return false;
+    const PathResult<UniqueFileHandle> opened = folders.image->OpenInside(path);
+    if (opened.refusal() == PathRefusal::Outside)
+        file.refusal = PathRefusal::Outside;
+    return opened && ReadOpenedFile(opened->get(), path, file);
+}
+
+PathRefusal DriverFileFinder::RefusalInImage(const std::wstring& path) const
+{
+    if (!folders.image)
+        return PathRefusal::None;
+    if (!folders.image->Contains(path))
+        return PathRefusal::Outside;
+    return folders.image->OpenInside(path).refusal();
 }
 
 bool DriverFileFinder::SearchTree(const std::wstring& fileName, DriverFile& file)

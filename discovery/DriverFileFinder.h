@@ -48,6 +48,12 @@ private:
     void NameFromSource(DriverFile& file);
     void LocateFile(DriverFile& file);
     bool SearchTree(const std::wstring& fileName, DriverFile& file);
+    // Of an offline Windows: fills file from the file at path when it lies in the image as it
+    // is opened; one that leads out is noted in file and never read.
+    bool ReadInImage(const std::wstring& path, DriverFile& file) const;
+    // Of an offline Windows: why the file at path may not be read (it leads out of the image,
+    // it is not there); none for this PC's own files.
+    PathRefusal RefusalInImage(const std::wstring& path) const;
 
     std::map<UINT, std::wstring> sourcePaths;
     IFileReporter* reporter;

@@ -18,6 +18,8 @@ bool FileSearchIndex::Find(const std::wstring& fileName, DriverFile& file)
             return false;
         opened = root_->OpenInside(path);
     }
+    if (opened.refusal() == PathRefusal::Outside)
+        file.refusal = PathRefusal::Outside;
     return opened && ReadOpenedFile(opened->get(), path, file);
 }
 
@@ -111,6 +113,7 @@ bool ReadFoundFile(const std::wstring& path, DriverFile& file)
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.time = data.ftCreationTime;
+    file.refusal = PathRefusal::None;
     return true;
 }
 
@@ -122,5 +125,6 @@ bool ReadOpenedFile(HANDLE opened, const std::wstring& path, DriverFile& file)
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.time = data.ftCreationTime;
+    file.refusal = PathRefusal::None;
     return true;
 }

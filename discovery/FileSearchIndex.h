@@ -35,7 +35,8 @@ public:
 
     // Fills the file's path, size and creation time from the first file named fileName
     // (compared as the file system compares names) under the root. False, leaving the file as
-    // it is, when there is none, or when that file leads out of the root as it is opened.
+    // it is, when there is none; false too when that file leads out of the root as it is
+    // opened, with the file's refusal set to Outside.
     bool Find(const std::wstring& fileName, DriverFile& file);
 
     // Forgets what was walked; the next search walks afresh. For callers that have written

@@ -7,18 +7,18 @@
 
 namespace {
 
-// A file's bytes; false when it cannot be read whole.
-bool ReadBytes(const std::wstring& path, std::vector<char>& bytes)
+// A file's bytes, read only when it lies in image as it is opened; false when it cannot be
+// read whole.
+bool ReadBytes(const FolderPath& image, const std::wstring& path, std::vector<char>& bytes)
 {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const PathResult<UniqueFileHandle> file = image.OpenInside(path);
     LARGE_INTEGER size = {};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024)
+    if (!file || !::GetFileSizeEx(file->get(), &size) || size.QuadPart > 64 * 1024 * 1024)
         return false;
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     return bytes.empty() ||
-           (::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+           (::ReadFile(file->get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
             read == bytes.size());
 }
 
@@ -40,10 +40,11 @@ std::vector<std::pair<std::wstring, bool>> List(const std::wstring& pattern)
 
 } // namespace
 
-std::wstring FindStoreCopyByContent(const std::wstring& publishedInf, const std::wstring& repository)
+std::wstring FindStoreCopyByContent(const FolderPath& image, const std::wstring& publishedInf,
+                                    const std::wstring& repository)
 {
     std::vector<char> published;
-    if (!ReadBytes(publishedInf, published))
+    if (!ReadBytes(image, publishedInf, published))
         return std::wstring();
     for (const auto& package : List(JoinPath(repository, L"*"))) {
         if (!package.second)
@@ -52,7 +53,7 @@ std::wstring FindStoreCopyByContent(const std::wstring& publishedInf, const std:
         for (const auto& file : List(JoinPath(folder, L"*.inf"))) {
             std::vector<char> candidate;
             const std::wstring path = JoinPath(folder, file.first);
-            if (!file.second && ReadBytes(path, candidate) && candidate == published)
+            if (!file.second && ReadBytes(image, path, candidate) && candidate == published)
                 return path;
         }
     }
@@ -62,9 +63,10 @@ std::wstring FindStoreCopyByContent(const std::wstring& publishedInf, const std:
 DriverStore ImageDriverStore(const SystemFolders& folders)
 {
     return DriverStore([folders](const std::wstring& fileName) -> std::wstring {
-        if (folders.infFolders.empty() || folders.driverStoreDir.empty())
+        if (!folders.image || folders.infFolders.empty() || folders.driverStoreDir.empty())
             return std::wstring();
         const std::wstring published = JoinPath(folders.infFolders.front(), FileNamePart(fileName));
-        return published.empty() ? std::wstring() : FindStoreCopyByContent(published, folders.driverStoreDir);
+        return published.empty() ? std::wstring()
+                                 : FindStoreCopyByContent(*folders.image, published, folders.driverStoreDir);
     });
 }

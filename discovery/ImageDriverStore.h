@@ -8,11 +8,14 @@
 
 #include "discovery/DriverStore.h"
 #include "discovery/SystemFolders.h"
+#include "platform/FolderPath.h"
 
 // The store of the image that folders describe: the INF of a name (oem3.inf, or a path
 // ending in it) is looked up in the image's INF folder and its copy in the image's store.
 DriverStore ImageDriverStore(const SystemFolders& folders);
 
 // The INF at the top of a package folder under repository whose bytes equal publishedInf's;
-// empty when there is none or publishedInf cannot be read.
-std::wstring FindStoreCopyByContent(const std::wstring& publishedInf, const std::wstring& repository);
+// empty when there is none or publishedInf cannot be read. Every file is read as it is opened
+// inside image: one that leads out of it is not read.
+std::wstring FindStoreCopyByContent(const FolderPath& image, const std::wstring& publishedInf,
+                                    const std::wstring& repository);

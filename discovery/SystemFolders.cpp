@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <algorithm>
-
 #include "platform/RegistryKey.h"
 #include "platform/ShellPath.h"
 
@@ -112,22 +110,30 @@ std::wstring SpoolerPlatform(const std::wstring& architecture)
     return L"x64";
 }
 
-// The system drive's root of a path of this PC ("C:\"); empty when it has none.
+// The system drive's root of a path of this PC ("C:\\"); empty when it has none.
 std::wstring DriveRoot(const std::wstring& path)
 {
     return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' ? path.substr(0, 3) : std::wstring();
 }
 
+// Maps this PC's folder from to the image's folder to, when both are folder values.
+void AddMapping(std::vector<FolderMapping>& mappings, const std::wstring& from, const PathResult<FolderPath>& to)
+{
+    const PathResult<FolderPath> own = FolderPath::Resolve(from);
+    if (own && to)
+        mappings.push_back({*own, *to});
+}
+
 } // namespace
 
-SystemFolders ReadImageFolders(const std::wstring& imageRoot, const std::wstring& architecture)
+SystemFolders ReadImageFolders(const FolderPath& imageRoot, const std::wstring& architecture)
 {
     const SystemFolders own = ReadSystemFolders();
     SystemFolders image;
-    image.imageRoot = WithBackslash(imageRoot);
+    image.image = imageRoot;
     image.imageArchitecture = architecture;
     image.tempDir = own.tempDir;
-    image.windowsDir = image.imageRoot + L"Windows\\";
+    image.windowsDir = imageRoot.WithSeparator() + L"Windows\\";
     image.systemDir = image.windowsDir + L"System32\\";
     image.catalogDir = image.systemDir + L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\";
     image.printerDriverDir = image.systemDir + L"spool\\drivers\\" + SpoolerPlatform(architecture) + L"\\";
@@ -140,28 +146,25 @@ SystemFolders ReadImageFolders(const std::wstring& imageRoot, const std::wstring
     // Every standard directory id lies in the Windows folder (10 and all of its subfolders:
     // 11, 12, 17, 18, 20, 23, 25, 50 to 55, the printer folders) or elsewhere on the system
     // drive (24, 16422 Program Files and the other shell folders): the Windows folder maps
-    // to the image's, the rest of the system drive to the image's root.
-    image.imageMappings.push_back({own.windowsDir, image.windowsDir});
+    // to the image's, the rest of the system drive to the image's root. The Windows folder,
+    // the deeper one, is asked first.
+    AddMapping(image.imageMappings, own.windowsDir, imageRoot.Folder(L"Windows"));
     const std::wstring ownRoot = DriveRoot(own.windowsDir);
     if (!ownRoot.empty())
-        image.imageMappings.push_back({ownRoot, image.imageRoot});
-    std::stable_sort(image.imageMappings.begin(), image.imageMappings.end(),
-                     [](const FolderMapping& a, const FolderMapping& b) { return a.from.size() > b.from.size(); });
+        AddMapping(image.imageMappings, ownRoot, imageRoot);
     return image;
-}
-
-bool IsInsideFolder(const std::wstring& path, const std::wstring& folder)
-{
-    return !folder.empty() && path.size() > folder.size() && IsWithinFolder(path, folder);
 }
 
 std::wstring PathInImage(const std::wstring& path, const SystemFolders& folders)
 {
-    if (folders.imageRoot.empty())
+    if (!folders.image)
         return path;
     for (const FolderMapping& mapping : folders.imageMappings) {
-        if (IsInsideFolder(path, mapping.from))
-            return mapping.to + path.substr(mapping.from.size());
+        const std::optional<std::wstring> relative = mapping.from.RelativeName(path);
+        if (!relative)
+            continue;
+        const PathResult<PathInside> inImage = mapping.to.Inside(*relative, {kLongPathLength, false});
+        return inImage ? inImage->full : std::wstring();
     }
     return std::wstring();
 }

@@ -2,16 +2,17 @@
 // and handed to the code that needs them; read-only afterwards, from any thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/FolderPath.h"
 
 // Where the setup services put a file on this PC (from), and where the same folder lies in
-// an offline Windows (to). Both end with a backslash.
+// an offline Windows (to).
 struct FolderMapping {
-    std::wstring from;
-    std::wstring to;
+    FolderPath from;
+    FolderPath to;
 };
 
 struct SystemFolders {
@@ -24,9 +25,9 @@ struct SystemFolders {
     std::vector<std::wstring> infFolders;  // the "DevicePath" folders, searched for INFs by name
 
     // Only for an offline Windows: the folder that holds its Windows folder (a drive root such
-    // as D:\), with a closing backslash; empty for this PC's own folders. Every folder above
-    // then lies in it, and no file of a driver is ever taken from outside it.
-    std::wstring imageRoot;
+    // as D:\); none for this PC's own folders. Every folder above then lies in it, and no file
+    // of a driver is ever read from outside it as it is opened.
+    std::optional<FolderPath> image;
     // Of an offline Windows: the processor architecture it is for, as it names it ("AMD64").
     std::wstring imageArchitecture;
     // Of an offline Windows: its driver store's package folders (FileRepository).
@@ -47,13 +48,9 @@ PathResult<FolderPath> SearchRoot(const SystemFolders& folders);
 // whose processors are of architecture ("AMD64", "x86", "ARM64"; an empty or unknown one is
 // taken as this program's own). Only the temporary folder is this PC's: the log is written
 // there first.
-SystemFolders ReadImageFolders(const std::wstring& imageRoot, const std::wstring& architecture);
+SystemFolders ReadImageFolders(const FolderPath& imageRoot, const std::wstring& architecture);
 
 // Where a file that the setup services place at path (a folder of this PC) lies in the image;
 // empty when path is in none of the image's mapped folders. For this PC's own folders (no
-// mappings) the path itself.
+// image) the path itself.
 std::wstring PathInImage(const std::wstring& path, const SystemFolders& folders);
-
-// True when path lies inside folder (a folder text with its closing backslash), letters A to
-// Z in any case.
-bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "model/DriverFile.h"
+#include "platform/FolderPath.h"
 
 struct DeviceInfo {
     SP_DEVINFO_DATA devInfoData = {};  // valid while the scan's device information set is open
@@ -18,7 +19,10 @@ struct DeviceInfo {
     std::wstring description;
     std::wstring classDescription;  // class description, else class name, else "Unknown device"
     std::wstring infPath;           // installed INF name as recorded, e.g. oem12.inf
-    std::wstring infFullPath;       // set on demand by ResolveInfFullPath
+    std::wstring infFullPath;       // where the scan found the INF; empty when it could not tell
+    // Why an offline Windows' INF path was not taken (it leads out of that Windows, names a
+    // device, ...): its INF is then never opened.
+    PathRefusal infRefusal = PathRefusal::None;
     std::wstring infSection;
     std::wstring infSectionExt;
     std::wstring driverDate;        // as stored, never parsed

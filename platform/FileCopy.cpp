@@ -46,12 +46,16 @@ bool CopyFileStamped(const std::wstring& source, const std::wstring& target, con
     // Driver files in use are open in other processes, for reading and sometimes for writing.
     UniqueFileHandle from(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return from && CopyFileStamped(from.get(), target, time);
+}
+
+bool CopyFileStamped(HANDLE from, const std::wstring& target, const FILETIME& time)
+{
     // Size and attributes asked one by one: the whole information in one call asks for the
     // volume's serial number too, which under Wine costs more than a small file's copy.
     LARGE_INTEGER size;
     FILE_BASIC_INFO sourceInfo;
-    if (!from || !::GetFileSizeEx(from.get(), &size) ||
-        !::GetFileInformationByHandleEx(from.get(), FileBasicInfo, &sourceInfo, sizeof(sourceInfo)))
+    if (!::GetFileSizeEx(from, &size) || !::GetFileInformationByHandleEx(from, FileBasicInfo, &sourceInfo, sizeof(sourceInfo)))
         return false;
     // Written as a plain file: its attributes come last, with the times, so that a copy that
     // fails part way, even of a read-only file, can still be removed.
@@ -59,7 +63,7 @@ bool CopyFileStamped(const std::wstring& source, const std::wstring& target, con
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!to)
         return false;
-    if (!CopyContent(from.get(), to.get(), static_cast<uint64_t>(size.QuadPart))) {
+    if (!CopyContent(from, to.get(), static_cast<uint64_t>(size.QuadPart))) {
         const DWORD error = ::GetLastError();
         to.reset();
         ::DeleteFileW(target.c_str());

@@ -11,3 +11,6 @@
 // way is removed. False when the copy failed, with the system's error code for it in
 // GetLastError; failing to set the times is no failure.
 bool CopyFileStamped(const std::wstring& source, const std::wstring& target, const FILETIME& time);
+// The same from a source opened already (for reading, at its start): what was judged when it
+// was opened is what is copied.
+bool CopyFileStamped(HANDLE source, const std::wstring& target, const FILETIME& time);

@@ -18,6 +18,8 @@
 namespace {
 
 const wchar_t kIncompleteMark[] = L" (incomplete)";
+const wchar_t kOutsideImage[] = L"      The file lies outside the image: it is not read.\n";
+const wchar_t kOutsideSearch[] = L"      The file found leads outside the system folder: it is not read.\n";
 
 // True when the device's driver key no longer names the driver the scan read (another driver
 // was installed meanwhile, perhaps under the same published INF name, or the device is gone):
@@ -88,8 +90,9 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     log.Print(L"Saving devices...\n");
     log.Print(L"  Target path is %s\n\n", target.Text().c_str());
     // A backup of an offline Windows says whose drivers it holds, and for which processors.
-    if (!folders.imageRoot.empty())
-        log.Print(L"  Windows image is %s (%s)\n\n", folders.imageRoot.c_str(), folders.imageArchitecture.c_str());
+    if (folders.image)
+        log.Print(L"  Windows image is %s (%s)\n\n", folders.image->WithSeparator().c_str(),
+                  folders.imageArchitecture.c_str());
     if (!PrepareTarget(target))
         return false;
     if (!GetAllocationUnit(target.Full(), allocationUnit))
@@ -119,7 +122,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
 
         bool deviceSaved = false;
         // Records of an offline Windows have no live driver key to read again.
-        if (folders.imageRoot.empty() && DriverChangedSinceScan(device)) {
+        if (!folders.image && DriverChangedSinceScan(device)) {
             Fail(L"  ", SaveFailure::DriverChanged);
             // A set searched ahead for it belongs to the driver as the scan read it.
             ahead.reset();
@@ -330,20 +333,28 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
     }
     if (file.path.empty()) {
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
-        log.Print(L"      The file was not found on this computer.\n");
+        if (file.refusal == PathRefusal::Outside)
+            log.Print(folders.image ? kOutsideImage : kOutsideSearch);
+        else
+            log.Print(L"      The file was not found on this computer.\n");
         return false;
     }
-    if (!CopyDriverFile(file, *target, folder)) {
+    PathRefusal refusal = PathRefusal::None;
+    if (!CopyDriverFile(file, *target, folder, refusal)) {
         const DWORD error = ::GetLastError();
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
-        log.Print(L"      %s\n", SystemErrorText(error).c_str());
+        if (refusal == PathRefusal::Outside)
+            log.Print(kOutsideImage);
+        else
+            log.Print(L"      %s\n", SystemErrorText(error).c_str());
         return false;
     }
     folder.savedNames.emplace(target->full, file.name);
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder,
+                                  PathRefusal& refusal)
 {
     // A file in a subfolder of the device folder ("x64\\f.sys") needs that subfolder first.
     const std::wstring subfolder = WithoutFileName(target.relative);
@@ -355,7 +366,13 @@ bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& targ
     }
     // Stamped through the handle that writes it: opening every copy again only to set its
     // times cost as much as a fifth of a small file's copy.
-    return CopyFileStamped(file.path, target.full, file.time);
+    if (!folders.image)
+        return CopyFileStamped(file.path, target.full, file.time);
+    // A file of an offline Windows is copied from the handle that was judged inside it: a
+    // link put in its place since it was found is not followed out of it.
+    const PathResult<UniqueFileHandle> source = folders.image->OpenInside(file.path);
+    refusal = source.refusal();
+    return source && CopyFileStamped(source->get(), target.full, file.time);
 }
 
 PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent)

@@ -81,7 +81,9 @@ private:
     };
     // Writes one file into the device folder, or prints why it failed.
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
-    bool CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder);
+    // False with the system's error in GetLastError, or with refusal set when a file of an
+    // offline Windows cannot be opened inside it.
+    bool CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder, PathRefusal& refusal);
     // Renames the folder of a device whose copy was stopped or failed part way (in parent),
     // and says so in the log. The folder as renamed; none when it keeps its name.
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent);

@@ -83,7 +83,9 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
         described.hardwareIds.push_back(device.hardwareId);
     }
     described.inf = device.infPath;
-    described.originalInf = OriginalInfName(device.infFullPath.empty() ? device.infPath : device.infFullPath);
+    // An INF path refused by the scan is not looked at: it would name a file of this PC.
+    if (device.infRefusal == PathRefusal::None)
+        described.originalInf = OriginalInfName(device.infFullPath.empty() ? device.infPath : device.infFullPath);
     described.infSection = device.infSection;
     described.provider = device.providerName;
     described.manufacturer = device.manufacturer;

@@ -7,7 +7,12 @@
 
 bool OfflineWindows::Choose(const std::wstring& folder, std::wstring& refusal)
 {
-    auto candidate = std::make_unique<WindowsImage>(folder);
+    const PathResult<FolderPath> root = FolderPath::Resolve(folder, {kClassicPathLength, true});
+    if (!root) {
+        refusal = FormatResourceString(IDS_OFFLINE_FOLDER_REFUSED, {folder, RefusalText(root.refusal())});
+        return false;
+    }
+    auto candidate = std::make_unique<WindowsImage>(*root);
     const ImageProblem problem = candidate->CheckFolder();
     if (problem != ImageProblem::None) {
         refusal = ImageProblemText(*candidate, problem);
@@ -33,17 +38,17 @@ std::wstring OfflineWindows::LastRefusal() const
 
 std::wstring OfflineWindows::Title(const std::wstring& baseTitle) const
 {
-    return image ? baseTitle + L" - " + image->Root() + L" (offline)" : baseTitle;
+    return image ? baseTitle + L" - " + image->Root().WithSeparator() + L" (offline)" : baseTitle;
 }
 
 SystemFolders OfflineWindows::Folders() const
 {
-    return ReadImageFolders(image ? image->Root() : std::wstring(), image ? image->Architecture() : std::wstring());
+    return image ? ReadImageFolders(image->Root(), image->Architecture()) : SystemFolders();
 }
 
 void ShowShownDeviceProperties(const std::wstring& instanceId, HWND owner, const ShellServices& services)
 {
-    if (services.systemFolders.imageRoot.empty()) {
+    if (!services.systemFolders.image) {
         ShowDeviceProperties(instanceId, owner);
         return;
     }

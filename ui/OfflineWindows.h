@@ -13,15 +13,16 @@
 
 class OfflineWindows {
 public:
-    // Chooses the Windows in folder, whose next scans read that Windows. False, with the
-    // reason in refusal and the choice unchanged, when the folder is no Windows with a hive.
+    // Chooses the Windows in folder (as the picker gave it: made a folder value here), whose
+    // next scans read that Windows. False, with the reason in refusal and the choice unchanged,
+    // when the folder cannot be one or is no Windows with a hive.
     bool Choose(const std::wstring& folder, std::wstring& refusal);
     // Back to this PC.
     void Clear() noexcept { image.reset(); }
 
     bool Active() const noexcept { return image != nullptr; }
     // The chosen folder; empty for this PC.
-    std::wstring Root() const { return image ? image->Root() : std::wstring(); }
+    std::wstring Root() const { return image ? image->Root().WithSeparator() : std::wstring(); }
 
     // For the device list: reads the chosen Windows' devices, remembering why that failed.
     // The choice must stay while a scan runs.

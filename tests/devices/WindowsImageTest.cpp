@@ -9,9 +9,14 @@
 
 #include "devices/DeviceList.h"
 #include "devices/WindowsImage.h"
+#include "discovery/DriverFileFinder.h"
+#include "discovery/SystemFolders.h"
 #include "platform/LoadedHive.h"
+#include "platform/ShellPath.h"
 #include "tests/devices/ScanHelpers.h"
+#include "tests/discovery/RecordingReporter.h"
 #include "tests/support/HiveFile.h"
+#include "tests/support/InfTexts.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -78,7 +83,7 @@ protected:
     std::vector<std::unique_ptr<DeviceInfo>> Read(bool includeAll, ImageProblem expected = ImageProblem::None)
     {
         EXPECT_TRUE(hive.Save(image / L"Windows\\System32\\config\\SYSTEM"));
-        WindowsImage windows(image.path());
+        WindowsImage windows(FolderOf(image.path()));
         std::vector<std::unique_ptr<DeviceInfo>> records;
         IgnoreProgress progress;
         EXPECT_EQ(windows.ReadDevices(includeAll, progress, records), expected);
@@ -112,7 +117,7 @@ TEST_F(WindowsImageTest, ReadsADeviceOfTheControlSetThatSelectNames)
     EXPECT_EQ(port.providerName, L"Contoso");
     EXPECT_EQ(port.driverVersion, L"1.2.3.4");
     EXPECT_EQ(port.driverDate, L"6-21-2006");
-    EXPECT_TRUE(port.infFullPath.empty());
+    EXPECT_EQ(port.infFullPath, image / L"Windows\\INF\\oem3.inf") << "the scan names the INF in the image";
     GUID expectedGuid = {};
     ASSERT_EQ(::CLSIDFromString(kPortGuid, &expectedGuid), NOERROR);
     EXPECT_TRUE(::IsEqualGUID(port.devInfoData.ClassGuid, expectedGuid));
@@ -173,7 +178,7 @@ TEST_F(WindowsImageTest, TheDeviceListFilesImageRecordsByKeyKeepingTheFirst)
     ASSERT_TRUE(hive.SetText(Enum(L"ROOT\\CONTOSO\\0001"), L"DeviceDesc", L"Contoso Port"));
     ASSERT_TRUE(hive.Save(image / L"Windows\\System32\\config\\SYSTEM"));
 
-    WindowsImage windows(image.path());
+    WindowsImage windows(FolderOf(image.path()));
     DeviceList list;
     list.SetRecordSource([&windows](bool includeAll, IProgressReporter& reporter,
                                     std::vector<std::unique_ptr<DeviceInfo>>& records) {
@@ -197,17 +202,17 @@ TEST_F(WindowsImageTest, RefusesAFolderWithoutWindowsOrHive)
 {
     IgnoreProgress progress;
     std::vector<std::unique_ptr<DeviceInfo>> records;
-    EXPECT_EQ(WindowsImage(image.path()).ReadDevices(true, progress, records), ImageProblem::NotWindowsFolder);
+    EXPECT_EQ(WindowsImage(FolderOf(image.path())).ReadDevices(true, progress, records), ImageProblem::NotWindowsFolder);
     ASSERT_TRUE(MakeFolders(image / L"Windows\\System32\\config"));
-    EXPECT_EQ(WindowsImage(image.path()).ReadDevices(true, progress, records), ImageProblem::HiveMissing);
-    EXPECT_EQ(WindowsImage(image.path()).CheckFolder(), ImageProblem::HiveMissing);
+    EXPECT_EQ(WindowsImage(FolderOf(image.path())).ReadDevices(true, progress, records), ImageProblem::HiveMissing);
+    EXPECT_EQ(WindowsImage(FolderOf(image.path())).CheckFolder(), ImageProblem::HiveMissing);
     EXPECT_TRUE(records.empty());
 }
 
 TEST_F(WindowsImageTest, RefusesAHiveThatIsNoHive)
 {
     ASSERT_TRUE(WriteFileBytes(image / L"Windows\\System32\\config\\SYSTEM", "not a hive"));
-    WindowsImage windows(image.path());
+    WindowsImage windows(FolderOf(image.path()));
     EXPECT_EQ(windows.CheckFolder(), ImageProblem::None);
     IgnoreProgress progress;
     std::vector<std::unique_ptr<DeviceInfo>> records;
@@ -239,24 +244,38 @@ TEST(DirectText, TakesTheInstalledTextOfAnIndirectString)
         EXPECT_EQ(DirectText(c.stored), c.expected) << ::testing::PrintToString(std::wstring(c.stored));
 }
 
-TEST(WindowsImageRoot, IsTheFolderAsTheFileSystemResolvesItAndABareDriveIsItsRoot)
+// The image's folder is the folder value it is given (made as FolderPathTest shows); its files
+// are joined to its full path.
+TEST(WindowsImageRoot, TheHiveLiesInTheFolderGiven)
 {
     wchar_t current[MAX_PATH] = L"";
     ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
-    std::wstring here = current;
-    if (here.back() != L'\\')
-        here += L'\\';
-    const std::wstring drive = here.substr(0, 2);
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"E:", L"E:\\"},
-        {L"E:\\", L"E:\\"},
-        {L"D:\\Old PC\\.\\disk\\..", L"D:\\Old PC\\"},
-        {L"D:\\Old PC ", L"D:\\Old PC\\"},
-        {L".", here},
-        {L"img", here + L"img\\"},
-        {L"\\", drive + L"\\"},
+    EXPECT_EQ(WindowsImage(FolderOf(L".")).HiveFile(), WithBackslash(current) + L"Windows\\System32\\config\\SYSTEM");
+}
+
+// An INF path of the image's driver key that leads out of the image names a file of this PC:
+// the scan refuses it, and the file search never opens it (an INF there, whose file list the
+// search would report, stays unread).
+TEST_F(WindowsImageTest, AnInfPathThatLeadsOutOfTheImageIsNeverOpened)
+{
+    TempFolder outside;
+    const std::wstring outsideName = FileNamePart(outside.path());
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"..\\..\\..\\" + outsideName + L"\\oem91.inf", outside / L"oem91.inf"},
+        {outside / L"oem92.inf", outside / L"oem92.inf"},
+        {L"\\\\?\\" + outside / L"oem93.inf", outside / L"oem93.inf"},
     };
-    for (const auto& [given, root] : cases)
-        EXPECT_EQ(WindowsImage(given).Root(), root) << given;
-    EXPECT_EQ(WindowsImage(L".").HiveFile(), here + L"Windows\\System32\\config\\SYSTEM");
+    for (const auto& [infPath, decoy] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(infPath));
+        ASSERT_TRUE(WriteFileBytes(decoy, VersionSection() + CopyToDrivers("Port_Install.NTx86", "decoy.sys\n")));
+        Driver(Class(kPortGuid) + L"\\0000", infPath, L"Port_Install");
+        const auto records = Read(false);
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0]->infRefusal, PathRefusal::Outside);
+        RecordingReporter reporter;
+        DriverFileFinder finder(*records[0], reporter, ReadImageFolders(FolderOf(image.path()), L"AMD64"));
+        EXPECT_FALSE(finder.Run());
+        EXPECT_TRUE(reporter.files.empty()) << "the INF outside the image was opened";
+        EXPECT_NE(finder.FailureReason().find(L"outside the image"), std::wstring::npos) << finder.FailureReason();
+    }
 }

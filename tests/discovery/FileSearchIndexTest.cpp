@@ -175,3 +175,21 @@ TEST_F(FileSearchIndexTest, DirectoryLinkLoopIsNotFollowed)
         EXPECT_EQ(file.path.find(L"back-to-top"), std::wstring::npos) << file.path;
     }
 }
+
+// A file found that is a link is judged where it leads: out of the searched folder it is not
+// taken (nothing of it is read), inside it is.
+TEST_F(FileSearchIndexTest, ALinkThatLeadsOutOfTheSearchedFolderIsNotTaken)
+{
+    TempFolder outside;
+    ASSERT_TRUE(WriteFileBytes(outside / L"out.sys", "outside"));
+    ASSERT_TRUE(MakeFileLink(tree / L"a\\out.sys", outside / L"out.sys"));
+    ASSERT_TRUE(MakeFileLink(tree / L"a\\in.sys", tree / L"four.cat"));
+    FileSearchIndex index(FolderOf(tree.path()));
+    DriverFile file;
+    EXPECT_FALSE(index.Find(L"out.sys", file));
+    EXPECT_EQ(file.path, L"");
+    EXPECT_EQ(file.refusal, PathRefusal::Outside);
+    ASSERT_TRUE(index.Find(L"in.sys", file));
+    EXPECT_EQ(file.path, tree / L"a\\in.sys");
+    EXPECT_EQ(file.size, std::wstring(L"four.cat").size());
+}

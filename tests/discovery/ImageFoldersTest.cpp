@@ -18,8 +18,8 @@ const wchar_t kCatalogFolder[] = L"CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295E
 
 TEST(ImageFolders, EveryFolderLiesInTheImage)
 {
-    const SystemFolders image = ReadImageFolders(L"E:", L"AMD64");
-    EXPECT_EQ(image.imageRoot, L"E:\\");
+    const SystemFolders image = ReadImageFolders(FolderOf(L"E:"), L"AMD64");
+    EXPECT_EQ(image.image->WithSeparator(), L"E:\\");
     EXPECT_EQ(image.imageArchitecture, L"AMD64");
     EXPECT_EQ(image.windowsDir, L"E:\\Windows\\");
     EXPECT_EQ(image.systemDir, L"E:\\Windows\\System32\\");
@@ -33,9 +33,9 @@ TEST(ImageFolders, EveryFolderLiesInTheImage)
 
 TEST(ImageFolders, PrinterFoldersFollowTheImagesArchitecture)
 {
-    EXPECT_EQ(ReadImageFolders(L"E:\\", L"x86").printerDriverDir, L"E:\\Windows\\System32\\spool\\drivers\\W32X86\\");
-    EXPECT_EQ(ReadImageFolders(L"E:\\", L"ARM64").printProcessorDir, L"E:\\Windows\\System32\\spool\\prtprocs\\ARM64\\");
-    EXPECT_EQ(ReadImageFolders(L"E:\\", L"").printerDriverDir, L"E:\\Windows\\System32\\spool\\drivers\\x64\\");
+    EXPECT_EQ(ReadImageFolders(FolderOf(L"E:\\"), L"x86").printerDriverDir, L"E:\\Windows\\System32\\spool\\drivers\\W32X86\\");
+    EXPECT_EQ(ReadImageFolders(FolderOf(L"E:\\"), L"ARM64").printProcessorDir, L"E:\\Windows\\System32\\spool\\prtprocs\\ARM64\\");
+    EXPECT_EQ(ReadImageFolders(FolderOf(L"E:\\"), L"").printerDriverDir, L"E:\\Windows\\System32\\spool\\drivers\\x64\\");
 }
 
 // The setup services give a file's installed place in this PC's folders: the Windows folder
@@ -44,7 +44,7 @@ TEST(ImageFolders, PrinterFoldersFollowTheImagesArchitecture)
 TEST(ImageFolders, InstallTargetsOfThisPcMapIntoTheImage)
 {
     const SystemFolders own = ReadSystemFolders();
-    const SystemFolders image = ReadImageFolders(L"E:\\", L"AMD64");
+    const SystemFolders image = ReadImageFolders(FolderOf(L"E:\\"), L"AMD64");
     const std::wstring drive = own.windowsDir.substr(0, 3);
     const struct {
         std::wstring target;
@@ -79,11 +79,12 @@ TEST(ImageDriverStore, FindsThePackageFolderWhoseInfHasThePublishedBytes)
     ASSERT_TRUE(WriteFileBytes(repository / L"contoso.inf_amd64_3333\\sub\\contoso.inf", published));
     ASSERT_TRUE(WriteFileBytes(repository / L"contoso.inf_amd64_4444\\contoso.inf", published));
 
-    EXPECT_EQ(FindStoreCopyByContent(inf / L"oem5.inf", repository.path()),
+    const FolderPath temp = FolderOf(ReadSystemFolders().tempDir);
+    EXPECT_EQ(FindStoreCopyByContent(temp, inf / L"oem5.inf", repository.path()),
               repository / L"contoso.inf_amd64_4444\\contoso.inf");
-    EXPECT_EQ(FindStoreCopyByContent(inf / L"oem6.inf", repository.path()), L"") << "no published INF";
+    EXPECT_EQ(FindStoreCopyByContent(temp, inf / L"oem6.inf", repository.path()), L"") << "no published INF";
     ASSERT_TRUE(WriteFileBytes(inf / L"oem7.inf", VersionSection("; unique\n")));
-    EXPECT_EQ(FindStoreCopyByContent(inf / L"oem7.inf", repository.path()), L"") << "no package of those bytes";
+    EXPECT_EQ(FindStoreCopyByContent(temp, inf / L"oem7.inf", repository.path()), L"") << "no package of those bytes";
 }
 
 // An image with a driver installed through its store: the store copy is read, a file is
@@ -91,7 +92,7 @@ TEST(ImageDriverStore, FindsThePackageFolderWhoseInfHasThePublishedBytes)
 TEST(ImageFileSet, TakesNoFileFromThisPc)
 {
     TempFolder root;
-    const SystemFolders image = ReadImageFolders(root.path(), L"AMD64");
+    const SystemFolders image = ReadImageFolders(FolderOf(root.path()), L"AMD64");
     const std::string inf = VersionSection("CatalogFile=contoso.cat\n") +
                             "\n[SourceDisksNames]\n1 = \"Contoso disk\",,,\"\"\n\n[SourceDisksFiles]\n"
                             "contoso-store.sys = 1\ncontoso-image.sys = 1\ncontoso-thispc.sys = 1\n" +
@@ -130,7 +131,7 @@ TEST(ImageFileSet, TakesNoFileFromThisPc)
 TEST(ImageFileSet, TheLayoutInfComesFromTheImage)
 {
     TempFolder root;
-    const SystemFolders image = ReadImageFolders(root.path(), L"AMD64");
+    const SystemFolders image = ReadImageFolders(FolderOf(root.path()), L"AMD64");
     const std::string layout = VersionSection() + "\n[SourceDisksNames]\n7 = \"Layout disk\",,,\\";
     ASSERT_TRUE(WriteFileBytes(image.infFolders[0] + L"\\oem8.inf",
                                VersionSection("LayoutFile=contoso-image-layout.inf\n") + CopyToDrivers("Card", "laid-out.sys\n")));
@@ -149,6 +150,49 @@ TEST(ImageFileSet, TheLayoutInfComesFromTheImage)
     ASSERT_TRUE(found);
     ASSERT_FALSE(reporter.Names().empty());
     EXPECT_EQ(reporter.Names()[0], L"image\\laid-out.sys");
+}
+
+// Each way a driver file of an offline Windows can lead out of it to this PC's files: the file
+// where the driver was installed is a link, its folder is, or the last-resort search finds a
+// link. Such a file is never read (nothing of it is known); a link that stays in the image is.
+TEST(ImageFileSet, AFileThatLeadsOutOfTheImageIsNeverRead)
+{
+    struct Case {
+        const char* what;
+        std::wstring link;  // in the image's System32 folder
+        bool folderLink;
+        bool out;           // to this PC's bytes, else to the image's
+    };
+    const std::vector<Case> cases = {
+        {"a driver file that is a link out", L"drivers\\contoso.sys", false, true},
+        {"the drivers folder a link out", L"drivers", true, true},
+        {"a link out that the search finds", L"spool\\contoso.sys", false, true},
+        {"a driver file that is a link in the image", L"drivers\\contoso.sys", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder root;
+        TempFolder thisPc;
+        const SystemFolders image = ReadImageFolders(FolderOf(root.path()), L"AMD64");
+        ASSERT_TRUE(WriteFileBytes(image.infFolders[0] + L"\\oem5.inf", VersionSection() + CopyToDrivers("Card", "contoso.sys\n")));
+        ASSERT_TRUE(WriteFileBytes(thisPc / L"contoso.sys", "this PC's"));
+        ASSERT_TRUE(WriteFileBytes(root / L"kept\\contoso.sys", "the image's"));
+        const std::wstring to = c.out ? thisPc.path() : root / L"kept";
+        ASSERT_TRUE(MakeFolders(WithoutFileName(image.systemDir + c.link)));
+        ASSERT_TRUE(c.folderLink ? MakeDirectoryLink(image.systemDir + c.link, to)
+                                 : MakeFileLink(image.systemDir + c.link, to + L"\\contoso.sys"));
+
+        DeviceInfo device;
+        device.infPath = L"oem5.inf";
+        device.infSection = L"Card";
+        RecordingReporter reporter;
+        DriverFileFinder finder(device, reporter, image);
+        ASSERT_TRUE(finder.Run());
+        const DriverFile& file = device.files.at(0);
+        EXPECT_EQ(file.path.empty(), c.out);
+        EXPECT_EQ(file.size, c.out ? 0u : 11u);
+        EXPECT_EQ(file.refusal, c.out ? PathRefusal::Outside : PathRefusal::None);
+    }
 }
 
 } // namespace

@@ -56,6 +56,8 @@ TEST_F(FolderPathTest, ResolvesAsTheFileSystemDoes)
         {"trailing backslashes go", here + L"\\Device\\\\", {}, here + L"\\Device", PathRefusal::None},
         {"two dots and letters are a name", L"..Backups", {}, here + L"\\..Backups", PathRefusal::None},
         {"dot-dot climbs", L"Device\\..\\Device2", {}, here + L"\\Device2", PathRefusal::None},
+        {"dot parts go", L"Device\\.\\x64\\..", {}, here + L"\\Device", PathRefusal::None},
+        {"the current drive's root", L"\\", {}, drive + L"\\", PathRefusal::None},
         {"a share", L"\\\\server\\share", {}, L"\\\\server\\share", PathRefusal::None},
         {"the long form is the plain one", L"\\\\?\\" + here, {}, here, PathRefusal::None},
         {"beyond the classic limit", longName, {}, L"", PathRefusal::TooLong},

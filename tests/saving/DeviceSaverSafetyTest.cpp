@@ -128,6 +128,34 @@ TEST_F(DeviceSaverSafetyTest, HostileFileNamesWriteNothingOutsideTheDeviceFolder
     EXPECT_NE(log.find("Done: 0 of 1 device"), std::string::npos);
 }
 
+// A file of an offline Windows that leads out of it is never read: one refused when it was
+// found, and a link put in a found file's place since, which the copy judges again as it opens
+// it. The log says why.
+TEST_F(DeviceSaverSafetyTest, AFileThatLeadsOutOfTheImageIsNotSaved)
+{
+    TempFolder image;
+    ASSERT_TRUE(MakeFileLink(image / L"swapped.sys", payload));
+    DeviceInfo& device = Device(L"Ports", L"Image device");
+    device.files.push_back(File(L"refused.sys"));
+    device.files.back().path.clear();
+    device.files.back().refusal = PathRefusal::Outside;
+    device.files.push_back(File(L"swapped.sys"));
+    device.files.back().path = image / L"swapped.sys";
+    {
+        CDeviceSaver saver(reporter, shell, ReadImageFolders(FolderOf(image.path()), L"AMD64"));
+        saver.AddDevice(&device);
+        EXPECT_FALSE(saver.SaveAll(FolderOf(target), nullptr));
+    }
+    EXPECT_EQ(ListTree(target + L"\\Ports\\Image device (incomplete)"), std::vector<std::wstring>())
+        << "nothing of the file outside arrives";
+    const std::string log = OnlyLogIn(target);
+    for (const std::wstring name : {L"refused.sys", L"swapped.sys"})
+        EXPECT_NE(log.find(Latin1(L"    ERROR: Failed to save file " + name +
+                                  L"\r\n      The file lies outside the image: it is not read.\r\n")),
+                  std::string::npos)
+            << log;
+}
+
 TEST_F(DeviceSaverSafetyTest, DeviceFolderBeyondThePathLimitFailsAndIsNotCut)
 {
     const std::wstring longName(MAX_PATH, L'n');

@@ -123,7 +123,7 @@ bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)
 
 void RecordingActions::UseSystemFolders(const SystemFolders* imageFolders)
 {
-    Recorded().shownSystems.push_back(imageFolders ? imageFolders->imageRoot : std::wstring());
+    Recorded().shownSystems.push_back(imageFolders && imageFolders->image ? imageFolders->image->WithSeparator() : std::wstring());
     real.UseSystemFolders(imageFolders);
 }
 

@@ -116,7 +116,7 @@ TEST_F(MainWindowOffline, AHiveThatCannotBeReadIsRefusedAfterTheScanAndThisPcCom
 TEST(OfflineDeviceProperties, AreABoxInsteadOfThisPcsSheet)
 {
     TestShellServices test;
-    test.systemFolders = ReadImageFolders(L"E:\\", L"AMD64");
+    test.systemFolders = ReadImageFolders(FolderOf(L"E:\\"), L"AMD64");
     ShowShownDeviceProperties(L"ROOT\\TARNWICK_IMAGE\\0000", nullptr, test.Services());
     ASSERT_EQ(test.messages.boxes().size(), 1u);
     EXPECT_EQ(test.messages.boxes()[0].text, L"This device belongs to an offline Windows: it is not attached to this "
