@@ -49,25 +49,16 @@ bool WriteReport(const CommandValues& values, const DeviceReport& report, FILE* 
     return written;
 }
 
-// The drivers of every listed device into the "/path:" folder, of this PC or of the Windows in
-// the "/image:" folder; with "/report:" the report of the backup too.
-int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
+// Scans the devices to save: this PC's, or those of the Windows in the "/image:" folder, whose
+// folders the save then uses. False, said on the console, when the image is refused or the
+// scan fails.
+bool ScanDevicesToSave(CStandaloneTarnwick& run, const CommandValues& values, std::optional<WindowsImage>& image,
+                       DeviceList& list, SystemFolders& folders, FILE* console)
 {
-    const bool fromImage = values.Has(Argument::Image);
-    const bool withReport = values.Has(Argument::Report);
-    const FolderPath& target = values.Folder(Argument::Path);
-    // The file finder and the log rely on the system folders: this PC's, or the image's.
-    SystemFolders folders = fromImage ? SystemFolders() : ReadSystemFolders();
-    const bool scripted = OutputIsRedirected();
-    FILE* console = SetUpConsole();
-    DeviceList list;
-    std::optional<WindowsImage> image;
-    if (fromImage)
-        image.emplace(values.Folder(Argument::Image));
     ImageProblem problem = image ? image->CheckFolder() : ImageProblem::None;
     if (problem != ImageProblem::None) {
         PrintRefusal(console, *image, problem);
-        return kFailedExitCode;
+        return false;
     }
     if (image) {
         list.SetRecordSource([&image, &problem](bool includeAll, IProgressReporter& reporter,
@@ -82,12 +73,31 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
             PrintRefusal(console, *image, problem);
         else
             std::fputs("ERROR: Scanning failed.\n\n", console);
-        return kFailedExitCode;
+        return false;
     }
     if (image) {
         folders = ReadImageFolders(image->Root(), image->Architecture());
         PrintMessage(console, ArchitectureNote(*image));
     }
+    return true;
+}
+
+// The drivers of every listed device into the "/path:" folder, of this PC or of the Windows in
+// the "/image:" folder; with "/report:" the report of the backup too.
+int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
+{
+    const bool withReport = values.Has(Argument::Report);
+    const FolderPath& target = values.Folder(Argument::Path);
+    std::optional<WindowsImage> image;
+    if (values.Has(Argument::Image))
+        image.emplace(values.Folder(Argument::Image));
+    // The file finder and the log rely on the system folders: this PC's, or the image's.
+    SystemFolders folders = image ? SystemFolders() : ReadSystemFolders();
+    const bool scripted = OutputIsRedirected();
+    FILE* console = SetUpConsole();
+    DeviceList list;
+    if (!ScanDevicesToSave(run, values, image, list, folders, console))
+        return kFailedExitCode;
     bool saved = false;
     SaveReportBuilder report(target);
     {

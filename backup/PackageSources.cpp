@@ -65,15 +65,14 @@ std::wstring ActualSection(HINF inf, const std::wstring& section)
 }
 
 // A source disk's path is a folder of the package, its top included ("", "\"): a name below
-// it must be inside.
-PathRefusal DiskPathRefusal(const FolderPath& folder, const std::wstring& path)
+// it must be inside (a drive or a share of its own never is).
+PathRefusal DiskPathRefusal(const FolderPath& folder, std::wstring path)
 {
-    size_t start = 0;
-    while (start < path.size() && (path[start] == L'\\' || path[start] == L'/'))
-        ++start;
-    if (start == path.size())
+    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    if (path.empty() || path == L"\\" || path == L"/")
         return PathRefusal::None;
-    return folder.Inside(path.substr(start) + L"\\f").refusal();
+    return folder.Inside(path + L"\\f").refusal();
 }
 
 // Every source disk's path and every file's subdirectory and name, as the INF's lines give

@@ -80,6 +80,15 @@ TEST_F(PackageCheckTest, FinderTakesEveryDeviceInfInTheTreeInPathOrder)
     const std::vector<DriverPackage> one = FindDriverPackages(ExistingFolder(sandbox / L"Ports\\Port B\\"));
     ASSERT_EQ(one.size(), 1u) << "one device folder alone";
     EXPECT_EQ(one[0].displayName, L"b.INF");
+
+    // An INF that is a link out of its folder is listed for the check to refuse, unread.
+    TempFolder outside;
+    ASSERT_TRUE(WriteFileBytes(outside / L"linked.inf", bytes));
+    ASSERT_TRUE(MakeFolders(sandbox / L"Ports\\Port C"));
+    ASSERT_TRUE(MakeFileLink(sandbox / L"Ports\\Port C\\linked.inf", outside / L"linked.inf"));
+    const std::vector<DriverPackage> linked = FindDriverPackages(ExistingFolder(sandbox / L"Ports\\Port C"));
+    ASSERT_EQ(linked.size(), 1u);
+    EXPECT_EQ(linked[0].className, L"") << "never read";
 }
 
 TEST_F(PackageCheckTest, CompletePackageWithoutDeviceIsToBeStaged)
@@ -195,6 +204,7 @@ TEST_F(PackageCheckTest, SourcePathsThatLeaveThePackageFolderAreRefused)
          L""},
         {L"disk path", L"", L"", L"..\\..\\stash", L"outside the package folder: ..\\..\\stash", L"", L""},
         {L"absolute disk path", L"", L"", absolute, L"outside the package folder: " + absolute, L"", L""},
+        {L"disk path on a share", L"", L"", L"\\\\server\\share", L"outside the package folder: \\\\server\\share", L"", L""},
         {L"the plain catalog line beside a good decorated one", L"", L"", L"",
          L"outside the package folder: ..\\..\\planted.cat", L"..\\..\\planted.cat", L""},
         // The files keep their bytes: only where the open file lies can refuse them.

@@ -268,7 +268,13 @@ TEST_F(RestoreRunTest, NothingThatLeadsOutOfAPackageIsInstalled)
         std::wstring reason;
     };
     const Case cases[] = {
-        {L"rrlink", nullptr,
+        // Unsigned, as in the attack: no catalog stands in the way of the outside bytes.
+        {L"rrlink",
+         [](fixture::Package& package) {
+             package.catalog.clear();
+             for (const std::wstring line : {L"CatalogFile.NTamd64=rrlink.cat\r\n", L"CatalogFile=rrlink.cat\r\n"})
+                 package.infText.erase(package.infText.find(line), line.size());
+         },
          [&](const std::wstring& folder) {
              ASSERT_TRUE(WriteFileBytes(folder + L" outside\\a14.sys", outsideBytes));
              ASSERT_TRUE(::DeleteFileW((folder + L"\\rrlink.sys").c_str()));
