@@ -95,7 +95,11 @@ SystemFolders ReadSystemFolders()
 
 PathResult<FolderPath> SearchRoot(const SystemFolders& folders)
 {
-    return FolderPath::Resolve(folders.systemDir, {kClassicPathLength, true});
+    const PathRules there = {kClassicPathLength, true};
+    // An image's system folder is made from the image's own value; this PC's is the one the
+    // system gave.
+    return folders.image ? folders.image->Folder(L"Windows\\System32", there)
+                         : FolderPath::Resolve(folders.systemDir, there);
 }
 
 namespace {
