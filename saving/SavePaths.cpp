@@ -139,12 +139,15 @@ std::wstring MakeUniquePath(const std::wstring& path)
 PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::wstring& name, std::wstring& tried)
 {
     tried = parent.WithSeparator() + name;
+    // A name past the path limit is not cut: nothing is made for it, not even its parent.
+    if (const PathResult<FolderPath> plain = parent.Folder(name); !plain)
+        return plain;
     if (!CreateFolderPath(parent))
         return PathRefusal::CannotOpen;
     for (unsigned k = 0; k <= kMostNumberedPaths; ++k) {
         const std::wstring numbered = k == 0 ? name : name + L"[" + std::to_wstring(k) + L"]";
         tried = parent.WithSeparator() + numbered;
-        // A numbered name past the path limit is not cut: the device gets no folder.
+        // Nor is a numbered one: the device gets no folder.
         PathResult<FolderPath> folder = parent.Folder(numbered);
         if (!folder)
             return folder;

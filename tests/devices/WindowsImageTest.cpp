@@ -244,15 +244,6 @@ TEST(DirectText, TakesTheInstalledTextOfAnIndirectString)
         EXPECT_EQ(DirectText(c.stored), c.expected) << ::testing::PrintToString(std::wstring(c.stored));
 }
 
-// The image's folder is the folder value it is given (made as FolderPathTest shows); its files
-// are joined to its full path.
-TEST(WindowsImageRoot, TheHiveLiesInTheFolderGiven)
-{
-    wchar_t current[MAX_PATH] = L"";
-    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
-    EXPECT_EQ(WindowsImage(FolderOf(L".")).HiveFile(), WithBackslash(current) + L"Windows\\System32\\config\\SYSTEM");
-}
-
 // An INF path of the image's driver key that leads out of the image names a file of this PC:
 // the scan refuses it, and the file search never opens it (an INF there, whose file list the
 // search would report, stays unread).
