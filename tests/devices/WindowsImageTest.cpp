@@ -250,9 +250,8 @@ TEST(DirectText, TakesTheInstalledTextOfAnIndirectString)
 TEST_F(WindowsImageTest, AnInfPathThatLeadsOutOfTheImageIsNeverOpened)
 {
     TempFolder outside;
-    const std::wstring outsideName = FileNamePart(outside.path());
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
-        {L"..\\..\\..\\" + outsideName + L"\\oem91.inf", outside / L"oem91.inf"},
+        {L"..\\..\\..\\" + FileNamePart(outside.path()) + L"\\oem91.inf", outside / L"oem91.inf"},
         {outside / L"oem92.inf", outside / L"oem92.inf"},
         {L"\\\\?\\" + outside / L"oem93.inf", outside / L"oem93.inf"},
     };
