@@ -53,6 +53,7 @@
 #define IDS_EXPORT_FAILED 4302
 // Texts of both package lists, the restore's and the verify dialog's.
 #define IDS_PACKAGES_SOURCE 4102
+#define IDS_PACKAGES_FOLDER_REFUSED 4116
 #define IDS_PACKAGES_NONE_FOUND 4103
 #define IDS_PACKAGES_REASON 4108
 #define IDS_PACKAGES_COLUMN_FOLDER 4110
@@ -71,6 +72,7 @@
 #define IDS_RESTORE_COLUMN_STATUS 4115
 
 // Texts of the verify dialog and its command.
+#define IDS_VERIFY_CAPTION 4130
 #define IDS_VERIFY_PICK_FOLDER 4131
 #define IDS_VERIFY_SUMMARY 4132
 #define IDS_VERIFY_FAILED 4133

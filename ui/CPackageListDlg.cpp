@@ -19,7 +19,7 @@ std::vector<DialogResizeEntry> ResizeMap(const PackageListIds& ids)
 
 } // namespace
 
-CPackageListDlg::CPackageListDlg(const PackageListIds& ids, const PackageColumns& columns, std::wstring folder,
+CPackageListDlg::CPackageListDlg(const PackageListIds& ids, const PackageColumns& columns, FolderPath folder,
                                  DWORD extendedStyle, UINT failedText)
     : CResizableDialog(ids.dialog, ResizeMap(ids))
     , ids(ids)
@@ -78,7 +78,7 @@ void CPackageListDlg::SetStatus(const std::wstring& text) const
 
 bool CPackageListDlg::OnInitDialog()
 {
-    GetItem(ids.source).SetText(FormatResourceString(IDS_PACKAGES_SOURCE, {folder}).c_str());
+    GetItem(ids.source).SetText(FormatResourceString(IDS_PACKAGES_SOURCE, {folder.Full()}).c_str());
     packageList = CListViewCtrl(GetItem(ids.list));
     const DWORD extended = extendedStyle | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP;
     packageList.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -90,11 +90,8 @@ bool CPackageListDlg::OnInitDialog()
 
     working = true;
     // What was found before a failure is listed.
-    const auto work = [this](const std::atomic<bool>&) {
-        // The folder picker gave a folder that is there; one gone since lists nothing.
-        if (const PathResult<FolderPath> backup = FolderPath::Resolve(folder, {kLongPathLength, true}))
-            Work(*backup);
-    };
+    // The folder was there when it was chosen; one gone since lists nothing.
+    const auto work = [this](const std::atomic<bool>&) { Work(folder); };
     if (!worker.Start(work, get(), WM_WORKER_FINISHED)) {
         working = false;
         SetStatus(FormatResourceString(failedText));

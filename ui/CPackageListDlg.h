@@ -37,7 +37,7 @@ public:
 protected:
     // folder: the backup folder. extendedStyle: the list's extended styles (check boxes).
     // failedText: the line under the list when the work cannot be started.
-    CPackageListDlg(const PackageListIds& ids, const PackageColumns& columns, std::wstring folder,
+    CPackageListDlg(const PackageListIds& ids, const PackageColumns& columns, FolderPath folder,
                     DWORD extendedStyle, UINT failedText);
 
     // On the worker thread: works out the packages of the backup folder.
@@ -58,7 +58,7 @@ private:
 
     PackageListIds ids;
     const PackageColumns& columns;
-    std::wstring folder;
+    FolderPath folder;
     DWORD extendedStyle;
     UINT failedText;
     CListViewCtrl packageList;

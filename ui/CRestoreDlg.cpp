@@ -11,7 +11,7 @@ const PackageListIds kIds = {IDD_RESTORE, IDC_RESTORE_SOURCE, IDC_RESTORE_LIST, 
 
 } // namespace
 
-CRestoreDlg::CRestoreDlg(const std::wstring& folder, const ShellServices& services)
+CRestoreDlg::CRestoreDlg(const FolderPath& folder, const ShellServices& services)
     : CPackageListDlg(kIds, RestoreColumns(), folder, LVS_EX_CHECKBOXES, IDS_RESTORE_CHECK_FAILED)
     , messages(services.messages)
     , restorer(*this, services.shell, services.systemFolders)

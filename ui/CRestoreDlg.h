@@ -17,7 +17,7 @@ class CRestoreDlg : public CPackageListDlg {
 public:
     // folder: the backup folder to restore from. The services show the dialog's message
     // boxes and open the restore's log.
-    CRestoreDlg(const std::wstring& folder, const ShellServices& services);
+    CRestoreDlg(const FolderPath& folder, const ShellServices& services);
 
     const std::vector<DriverPackage>& Packages() override { return restorer.Packages(); }
 

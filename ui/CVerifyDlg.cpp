@@ -6,7 +6,7 @@ const PackageListIds kIds = {IDD_VERIFY, IDC_VERIFY_SOURCE, IDC_VERIFY_LIST, IDC
 
 } // namespace
 
-CVerifyDlg::CVerifyDlg(const std::wstring& folder, const ShellServices& services)
+CVerifyDlg::CVerifyDlg(const FolderPath& folder, const ShellServices& services)
     : CPackageListDlg(kIds, VerifyColumns(), folder, 0, IDS_VERIFY_FAILED)
     , verifier(*this, services.shell, services.systemFolders)
 {

@@ -15,7 +15,7 @@
 class CVerifyDlg : public CPackageListDlg {
 public:
     // folder: the backup folder to verify. The services open the verification's log.
-    CVerifyDlg(const std::wstring& folder, const ShellServices& services);
+    CVerifyDlg(const FolderPath& folder, const ShellServices& services);
 
     const std::vector<DriverPackage>& Packages() override { return verifier.Packages(); }
 

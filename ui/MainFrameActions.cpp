@@ -36,10 +36,13 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
 bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
-    if (!services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_RESTORE_PICK_FOLDER).c_str()))
+    const std::optional<FolderPath> backup = PickFolderValue(
+        services, folder, owner,
+        {IDS_RESTORE_PICK_FOLDER, IDS_RESTORE_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}});
+    if (!backup)
         return false;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
-    CRestoreDlg dialog(folder, services);
+    CRestoreDlg dialog(*backup, services);
     return dialog.DoModal(owner) == IDOK;
 }
 
@@ -56,10 +59,13 @@ void MainFrameActions::ExportDevices(HWND owner, const DeviceReport& report)
 void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
-    if (!services.folderPicker.PickFolder(folder, owner, FormatResourceString(IDS_VERIFY_PICK_FOLDER).c_str()))
+    const std::optional<FolderPath> backup = PickFolderValue(
+        services, folder, owner,
+        {IDS_VERIFY_PICK_FOLDER, IDS_VERIFY_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}});
+    if (!backup)
         return;
     // The verifier, and with it the log, ends with the dialog: the log then opens.
-    CVerifyDlg dialog(folder, services);
+    CVerifyDlg dialog(*backup, services);
     dialog.DoModal(owner);
 }
 

@@ -1,5 +1,6 @@
-// The target of a save started in the window: the folder picker's choice made a folder value
-// once, here, and handed to the save, its log and its device folders.
+// The folders the window's commands ask for: the folder picker's choice made a folder value
+// once, here, and handed to the save, the restore or the verification. A choice that cannot
+// be one is said in a message box.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,19 @@
 #include "platform/FolderPath.h"
 #include "ui/ShellServices.h"
 
-// Asks for the target folder, starting at browsePath (a choice replaces it). None when the
-// user cancelled, or when the choice cannot be a folder value: that is said in a message box.
+// What one command asks for: the picker's prompt (0: none), the message box's caption and
+// text ("%1" the folder, "%2" why), and what the folder must be.
+struct FolderRequest {
+    UINT prompt;
+    UINT caption;
+    UINT refused;
+    PathRules rules;
+};
+
+// Asks for a folder, starting at browsePath (a choice replaces it). None when the user
+// cancelled, or when the choice cannot be a folder value by the choice's rules.
+std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::wstring& browsePath, HWND owner,
+                                          const FolderRequest& choice);
+
+// The target of a save: it need not exist, the save makes it.
 std::optional<FolderPath> PickSaveTarget(const ShellServices& services, std::wstring& browsePath, HWND owner);

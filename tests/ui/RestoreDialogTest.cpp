@@ -116,7 +116,7 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
 {
     std::vector<Row> rows;
     std::wstring status;
-    CRestoreDlg dialog(backup, services.Services());
+    CRestoreDlg dialog(::FolderOf(backup), services.Services());
     const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
         rows = ReadRows(list);
         wchar_t text[128] = L"";
@@ -150,7 +150,7 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
 TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBackup)
 {
     {
-        CRestoreDlg dialog(backup, services.Services());
+        CRestoreDlg dialog(::FolderOf(backup), services.Services());
         const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
             // Only the device that lost its driver: the staged-only package is unticked.
             LVITEMW state = {};
@@ -191,7 +191,7 @@ int ColumnWidth(HWND list, int column)
 TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeFolder)
 {
     std::wstring afterSpace, afterClick, tip;
-    CRestoreDlg dialog(backup, services.Services());
+    CRestoreDlg dialog(::FolderOf(backup), services.Services());
     RunDialog(dialog, [&](HWND window, HWND list) {
         // Space on the first row (ticked) clears it, as the keyboard does it.
         ::SetFocus(list);
@@ -227,7 +227,7 @@ TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeF
 
 TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
 {
-    CRestoreDlg dialog(backup, services.Services());
+    CRestoreDlg dialog(::FolderOf(backup), services.Services());
     std::vector<int> widths;
     RECT list = {}, grownList = {}, restore = {}, movedRestore = {};
     bool thickFrame = false;
@@ -270,7 +270,7 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
 
 TEST_F(RestoreDialogTest, NothingTickedShowsAWarningBoxAndRestoresNothing)
 {
-    CRestoreDlg dialog(backup, services.Services());
+    CRestoreDlg dialog(::FolderOf(backup), services.Services());
     RunDialog(dialog, [&](HWND window, HWND list) {
         const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
         for (int item = 0; item < count; ++item) {

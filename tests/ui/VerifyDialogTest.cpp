@@ -11,6 +11,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestBackup.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/TestShellServices.h"
 #include "tests/support/TestWindow.h"
 #include "ui/CVerifyDlg.h"
@@ -47,7 +48,7 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
     std::vector<std::vector<std::wstring>> rows;
     std::wstring status;
     {
-        CVerifyDlg dialog(sandbox.path(), services.Services());
+        CVerifyDlg dialog(::FolderOf(sandbox.path()), services.Services());
         ModalScript script([&] {
             const HWND window = dialog.get();
             const HWND list = window ? ::GetDlgItem(window, IDC_VERIFY_LIST) : nullptr;
