@@ -54,7 +54,8 @@ CDeviceSaver::~CDeviceSaver()
 
 bool CDeviceSaver::FinishLog()
 {
-    return log.Finish();
+    const bool whole = log.Finish();
+    return whole && (!writer || writer->Sound());
 }
 
 void CDeviceSaver::ReportLogPathTo(FILE* output)
@@ -140,6 +141,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         done += step;
         if (aborted) {
             log.Print(L"  Operation aborted by the user.\n");
+            writer->Abandon();
             return false;
         }
     }
