@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/ExitCodes.h"
+#include "backup/ExtractedZip.h"
 #include "saving/ReportWriter.h"
 
 namespace {
@@ -152,7 +153,8 @@ bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, 
         std::wstring folderText = options.Text(row.argument);
         if (report)
             SplitReportFile(options.Text(row.argument), folderText, values.reportName);
-        PathResult<FolderPath> folder = FolderPath::Resolve(folderText, row.rules);
+        PathResult<FolderPath> folder =
+            row.takesZip ? ResolveBackup(folderText, row.rules) : FolderPath::Resolve(folderText, row.rules);
         if (!folder) {
             const std::wstring shown =
                 report ? options.Text(row.argument) : ShownFolder(folderText, row.rules, folder.refusal());

@@ -177,7 +177,8 @@ int PlanRestore(CStandaloneTarnwick& run, const CommandValues& values)
     CDriverRestorer restorer(run, run.Shell(), folders);
     PrintMessage(console, kCheckingPackages);
     if (!restorer.FindPackages(values.Folder(Argument::Restore), values.Has(Argument::Force))) {
-        PrintMessage(console, L"ERROR: The check was stopped.\n");
+        const std::wstring& refusal = restorer.ZipRefusalLine();
+        PrintMessage(console, refusal.empty() ? L"ERROR: The check was stopped.\n" : refusal);
         return kFailedExitCode;
     }
     std::vector<DriverPackage>& packages = restorer.Packages();
@@ -228,10 +229,10 @@ const std::vector<ArgumentRow>& ArgumentRows()
         {L"/report", Argument::Report, ArgumentKind::ReportFile, {kClassicPathLength, false},
          L"ERROR: Could not write the report %1\n"},
         {L"/image", Argument::Image, ArgumentKind::Folder, {kClassicPathLength, true}, kFolderNotFound},
-        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound},
+        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, true},
         {L"/force", Argument::Force, ArgumentKind::Flag, {}, nullptr},
         {L"/plan", Argument::Plan, ArgumentKind::Switch, {}, nullptr},
-        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound},
+        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, true},
     };
     return rows;
 }
@@ -241,7 +242,7 @@ const std::vector<Command>& Commands()
     using A = Argument;
     static const std::vector<Command> rows = {
         {L"save", Set(A::Path), Set(A::All, A::Present, A::Report),
-         L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
+         L" \"/path:Path\" - Specify a [Path] where to save driver files (a name ending in .zip: one zip file).\n"
          L" /all - Save driver files from all Providers (including Microsoft).\n"
          L" /present - Save driver files of currently present (plugged in) devices only.\n"
          L"\n"
@@ -250,7 +251,8 @@ const std::vector<Command>& Commands()
          L"\n",
          nullptr, nullptr, SaveEveryDevice},
         {L"restore", Set(A::Restore), Set(A::Force),
-         L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator rights).\n"
+         L" \"/restore:Path\" - Install the drivers saved in [Path] (a folder or a .zip file) back onto this PC (needs "
+         L"administrator rights).\n"
          L" /force - With /restore: also replace installed drivers that are newer.\n",
          kCheckingPackages, L"restore-log", RestoreFolder},
         {L"plan", Set(A::Restore, A::Plan), Set(A::Force),
@@ -270,7 +272,8 @@ const std::vector<Command>& Commands()
          L"\n",
          nullptr, nullptr, SaveEveryDevice},
         {L"verify", Set(A::Verify), 0,
-         L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
+         L" \"/verify:Path\" - Check the drivers saved in [Path] (a folder or a .zip file) against their catalogs; "
+         L"changes nothing.\n"
          L"\n",
          nullptr, L"verify-log", VerifyFolder},
         {L"report", Set(A::Report), Set(A::All, A::Present),

@@ -46,6 +46,8 @@ struct ArgumentRow {
     PathRules rules;
     // What the run says when the folder is refused, "%1" standing for the folder.
     const wchar_t* refusal;
+    // A backup in one zip file is taken as well as a folder (ResolveBackup).
+    bool takesZip = false;
 };
 
 // What a run is handed: the arguments given, their folders already made FolderPath values.
