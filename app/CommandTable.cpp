@@ -18,6 +18,7 @@
 #include "saving/CDeviceSaver.h"
 #include "saving/DeviceReport.h"
 #include "saving/ReportWriter.h"
+#include "saving/RestoreKit.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
             saver.ReportLogPathTo(console);
         if (withReport)
             saver.ObserveWith(report);
+        saver.IncludeRestoreKit(RunningProgramPath());
         for (const auto& entry : list.Devices()) {
             if (!entry.second)
                 continue;
@@ -242,17 +244,17 @@ const std::vector<Command>& Commands()
     using A = Argument;
     static const std::vector<Command> rows = {
         {L"save", Set(A::Path), Set(A::All, A::Present, A::Report),
-         L" \"/path:Path\" - Specify a [Path] where to save driver files (a name ending in .zip: one zip file).\n"
+         L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
          L" /all - Save driver files from all Providers (including Microsoft).\n"
          L" /present - Save driver files of currently present (plugged in) devices only.\n"
+         L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n"
          L"\n"
          L" Example:\n"
          L" Tarnwick \"/path:D:\\System Drivers\" /present\n"
          L"\n",
          nullptr, nullptr, SaveEveryDevice},
         {L"restore", Set(A::Restore), Set(A::Force),
-         L" \"/restore:Path\" - Install the drivers saved in [Path] (a folder or a .zip file) back onto this PC (needs "
-         L"administrator rights).\n"
+         L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator rights).\n"
          L" /force - With /restore: also replace installed drivers that are newer.\n",
          kCheckingPackages, L"restore-log", RestoreFolder},
         {L"plan", Set(A::Restore, A::Plan), Set(A::Force),
@@ -272,8 +274,7 @@ const std::vector<Command>& Commands()
          L"\n",
          nullptr, nullptr, SaveEveryDevice},
         {L"verify", Set(A::Verify), 0,
-         L" \"/verify:Path\" - Check the drivers saved in [Path] (a folder or a .zip file) against their catalogs; "
-         L"changes nothing.\n"
+         L" \"/verify:Path\" - Check the drivers saved in [Path] against their catalogs; changes nothing.\n"
          L"\n",
          nullptr, L"verify-log", VerifyFolder},
         {L"report", Set(A::Report), Set(A::All, A::Present),

@@ -14,6 +14,7 @@
 #include "platform/Trace.h"
 #include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
+#include "saving/RestoreKit.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -145,8 +146,16 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
             return false;
         }
     }
+    // The backup restores itself on a new PC: the script, the program and its help go along.
+    bool kitWhole = true;
+    if (!kitProgram.empty()) {
+        for (const std::wstring& failure : PutRestoreKit(*writer, kitProgram)) {
+            log.Print(L"ERROR: Could not put %s into the backup.\n", failure.c_str());
+            kitWhole = false;
+        }
+    }
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
-    return saved == n;
+    return saved == n && kitWhole;
 }
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)

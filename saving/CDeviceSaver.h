@@ -38,6 +38,9 @@ public:
     void ReportLogPathTo(FILE* output);
     // observer hears of each device's outcome and of the finished log; it must outlive the saver.
     void ObserveWith(ISaveObserver& saveObserver) { observer = &saveObserver; }
+    // Every backup of this saver restores itself: the restore's script, a copy of program
+    // (the one running) and its help file go to its top (saving/RestoreKit.h).
+    void IncludeRestoreKit(std::wstring program) { kitProgram = std::move(program); }
     void AddDevice(DeviceInfo* device);
     int GetDeviceCount() const;
     // True only when every device was saved without error. The device folders and the log go
@@ -91,6 +94,7 @@ private:
     std::vector<DeviceInfo*> devicesToSave;
     // Where the backup is written: made from the target when the run starts.
     std::unique_ptr<IBackupWriter> writer;
+    std::wstring kitProgram;
     double share = 1.0;
     double base = 0.0;
     SystemFolders folders;

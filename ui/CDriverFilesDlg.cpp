@@ -11,6 +11,7 @@
 #include "platform/ProcAddress.h"
 #include "platform/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/RestoreKit.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ProgressBar.h"
 #include "ui/SaveTarget.h"
@@ -225,6 +226,7 @@ void CDriverFilesDlg::SaveDevice()
     // The saver finishes its log, and opens it for the user, when it goes at the end of this
     // function.
     CDeviceSaver saver(*this, services.shell, services.systemFolders);
+    saver.IncludeRestoreKit(RunningProgramPath());
     saver.AddDevice(device);
     saver.SaveAll(*saveTarget, nullptr);
 }
