@@ -42,6 +42,9 @@ const uint16_t kFlagUtf8 = 0x0800;
 const uint16_t kMethodStored = 0;
 const uint16_t kMethodDeflate = 8;
 
+// The system a zip was made on (the high byte of "version made by"): Windows NTFS.
+const uint16_t kHostNtfs = 10;
+
 // The version needed to extract: 2.0 for deflate and folders, 4.5 for ZIP64.
 const uint16_t kVersionDeflate = 20;
 const uint16_t kVersionZip64 = 45;

@@ -127,7 +127,9 @@ std::string ZipWriter::CentralHeader(const Entry& entry) const
     const uint16_t version = bigSizes || bigOffset ? kVersionZip64 : kVersionDeflate;
     std::string header;
     Put32(header, kCentralHeaderSignature);
-    Put16(header, version);  // made by MS-DOS (0) to this version
+    // Made on Windows NTFS (10): a reader takes a name made on MS-DOS (0) for the IBM PC code
+    // page and converts it, though the UTF-8 flag says otherwise (unzip 6.0 does).
+    Put16(header, static_cast<uint16_t>((kHostNtfs << 8) | version));
     Put16(header, version);
     Put16(header, kFlagUtf8);
     Put16(header, kMethodDeflate);
