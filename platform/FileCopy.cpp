@@ -41,11 +41,15 @@ LARGE_INTEGER AsLargeInteger(const FILETIME& time)
 
 } // namespace
 
+UniqueFileHandle OpenCopySource(const std::wstring& path)
+{
+    return UniqueFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
 bool CopyFileStamped(const std::wstring& source, const std::wstring& target, const FILETIME& time)
 {
-    // Driver files in use are open in other processes, for reading and sometimes for writing.
-    UniqueFileHandle from(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const UniqueFileHandle from = OpenCopySource(source);
     return from && CopyFileStamped(from.get(), target, time);
 }
 

@@ -5,6 +5,12 @@
 
 #include <string>
 
+#include "platform/Handles.h"
+
+// Opens a file to be copied: for reading, shared with every other use (driver files in use are
+// open in other processes, for reading and sometimes for writing), read from start to end.
+UniqueFileHandle OpenCopySource(const std::wstring& path);
+
 // Copies source to target, replacing a file there, with source's attributes. The copy gets
 // creation and last-write time `time`, set through the handle that wrote it, so it is never
 // opened a second time (and a read-only copy can still be stamped). A copy that fails part

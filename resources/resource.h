@@ -47,6 +47,8 @@
 // Texts of a save started in the window.
 #define IDS_SAVE_CAPTION 4400
 #define IDS_SAVE_FOLDER_REFUSED 4401
+#define IDS_SAVE_NAME_UNKNOWN 4402
+#define IDS_SAVE_BRACE_UNMATCHED 4403
 // Texts of the device list's export.
 #define IDS_EXPORT_CAPTION 4300
 #define IDS_EXPORT_FILTER 4301

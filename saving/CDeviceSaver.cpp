@@ -12,12 +12,12 @@
 #include "platform/FileCopy.h"
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
+#include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
 #include "saving/SavePaths.h"
 
 namespace {
 
-const wchar_t kIncompleteMark[] = L" (incomplete)";
 const wchar_t kOutsideImage[] = L"      The file lies outside the image: it is not read.\n";
 const wchar_t kOutsideSearch[] = L"      The file found leads outside the system folder: it is not read.\n";
 
@@ -36,11 +36,6 @@ bool DriverChangedSinceScan(const DeviceInfo& device)
         return !device.infPath.empty();
     return now.infPath != device.infPath || now.infSection != device.infSection ||
            now.providerName != device.providerName || now.driverVersion != device.driverVersion;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -80,7 +75,8 @@ int CDeviceSaver::GetDeviceCount() const
 
 bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
 {
-    if (!log.Open(target, console))
+    writer = MakeBackupWriter(target);
+    if (!writer->OpenLog(log, console))
         return false;
     const int n = GetDeviceCount();
     if (n == 0) {
@@ -93,10 +89,9 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     if (folders.image)
         log.Print(L"  Windows image is %s (%s)\n\n", folders.image->WithSeparator().c_str(),
                   folders.imageArchitecture.c_str());
-    if (!PrepareTarget(target))
+    if (!writer->Prepare(log))
         return false;
-    if (!GetAllocationUnit(target.Full(), allocationUnit))
-        allocationUnit = 1;
+    allocationUnit = writer->AllocationUnit();
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
@@ -133,7 +128,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
             // then waits for this copy, and starts afresh.
             if (!targetIsSearched && i + 1 < devicesToSave.size())
                 ahead = LookAhead(*devicesToSave[i + 1], device, searchIndex, lookaheadThread);
-            deviceSaved = SaveDevice(device, target);
+            deviceSaved = SaveDevice(device);
             if (deviceSaved) {
                 ++saved;
                 log.Print(L"  Done.\n\n");
@@ -180,21 +175,6 @@ std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(
     return std::make_unique<FileSetLookahead>(next, folders, &index, stopLookahead, worker);
 }
 
-bool CDeviceSaver::PrepareTarget(const FolderPath& target)
-{
-    // An existing folder is used as it is.
-    if (::PathFileExistsW(target.Full().c_str())) {
-        if (::PathIsDirectoryW(target.Full().c_str()))
-            return true;
-        log.Print(L"ERROR: Target path is an existing file.\n");
-        return false;
-    }
-    if (CreateFolderPath(target))
-        return true;
-    log.Print(L"ERROR: Could not create target folder.\n");
-    return false;
-}
-
 void CDeviceSaver::PrintDevice(const DeviceInfo& device)
 {
     log.Print(L"%s\n", device.name.c_str());
@@ -217,16 +197,16 @@ void CDeviceSaver::OnFile(const DriverFile& file)
     log.Print(L"    %s\n", file.name.c_str());
 }
 
-bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const FolderPath& target)
+bool CDeviceSaver::SaveDevice(const DeviceInfo& device)
 {
+    const FolderPath& target = writer->Top();
     const std::wstring className = FolderNameOf({device.classDescription, device.className});
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
     // The whole path as meant, for the messages that name it even when it cannot be made.
     std::wstring tried = target.WithSeparator() + className + L"\\" + deviceName;
     const PathResult<FolderPath> classFolder = target.Folder(className);
-    const bool classFolderExisted = classFolder && Exists(classFolder->Full());
     const PathResult<FolderPath> made =
-        classFolder ? CreateUniqueFolder(*classFolder, deviceName, tried) : classFolder.refusal();
+        classFolder ? writer->MakeDeviceFolder(*classFolder, deviceName, tried) : classFolder.refusal();
     currentFolder = className + L"\\" + FileNamePart(tried);
     log.Print(L"  Saving to %s...\n", tried.c_str());
     if (!made) {
@@ -244,9 +224,7 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device, const FolderPath& target
     if (!HasRoomFor(folder.path, SpaceTaken(device.files, allocationUnit))) {
         // Nothing was written: an empty folder would pass for a device with no files, and the
         // next run would number its folder around it.
-        ::RemoveDirectoryW(folder.path.Full().c_str());
-        if (!classFolderExisted)
-            ::RemoveDirectoryW(classFolder->Full().c_str());
+        writer->DropDeviceFolder(folder.path, *classFolder);
         return false;
     }
 
@@ -288,7 +266,7 @@ bool CDeviceSaver::HasRoomFor(const FolderPath& folder, uint64_t needed)
     if (freeEstimate && *freeEstimate >= needed)
         return true;
     uint64_t freeBytes = 0;
-    if (!GetFreeSpace(folder.Full(), freeBytes)) {
+    if (!writer->FreeSpace(folder, freeBytes)) {
         freeEstimate.reset();
         Fail(L"  ", SaveFailure::FreeSpaceUnknown);
         return false;
@@ -319,11 +297,11 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         // Names that the file system takes for one (letters in another case, in any script)
         // name one file on disk: the same content is saved already, other content must not
         // replace it.
-        if (!file.path.empty() && SameFileContent(file.path, target->full))
+        if (!file.path.empty() && writer->SameContent(*target, earlier->second.source, file.path))
             return true;
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (!file.path.empty())
-            log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.c_str());
+            log.Print(L"      A different file, %s, is saved under that name.\n", earlier->second.name.c_str());
         return false;
     }
     if (!target) {
@@ -340,7 +318,7 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         return false;
     }
     PathRefusal refusal = PathRefusal::None;
-    if (!CopyDriverFile(file, *target, folder, refusal)) {
+    if (!CopyDriverFile(file, *target, refusal)) {
         const DWORD error = ::GetLastError();
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (refusal == PathRefusal::Outside)
@@ -349,39 +327,28 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
             log.Print(L"      %s\n", SystemErrorText(error).c_str());
         return false;
     }
-    folder.savedNames.emplace(target->full, file.name);
+    folder.savedNames.emplace(target->full, SavedName{file.name, file.path});
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder,
-                                  PathRefusal& refusal)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal)
 {
-    // A file in a subfolder of the device folder ("x64\\f.sys") needs that subfolder first.
-    const std::wstring subfolder = WithoutFileName(target.relative);
-    if (!subfolder.empty() && folder.madeFolders.count(subfolder) == 0) {
-        const PathResult<FolderPath> parent = folder.path.Folder(subfolder);
-        if (!parent || !CreateFolderPath(*parent))
-            return false;
-        folder.madeFolders.insert(subfolder);
-    }
-    // Stamped through the handle that writes it: opening every copy again only to set its
-    // times cost as much as a fifth of a small file's copy.
-    if (!folders.image)
-        return CopyFileStamped(file.path, target.full, file.time);
     // A file of an offline Windows is copied from the handle that was judged inside it: a
     // link put in its place since it was found is not followed out of it.
-    const PathResult<UniqueFileHandle> source = folders.image->OpenInside(file.path);
+    PathResult<UniqueFileHandle> source = PathRefusal::CannotOpen;
+    if (folders.image) {
+        source = folders.image->OpenInside(file.path);
+    } else if (UniqueFileHandle opened = OpenCopySource(file.path)) {
+        source = std::move(opened);
+    }
     refusal = source.refusal();
-    return source && CopyFileStamped(source->get(), target.full, file.time);
+    return source && writer->WriteFile(source->get(), target, file.time);
 }
 
 PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent)
 {
     // A half-copied folder looks like valid installation media: its name says otherwise.
-    const std::wstring marked = MakeUniquePath(deviceFolder.Full() + kIncompleteMark);
-    PathResult<FolderPath> renamed = marked.empty() ? PathRefusal::Empty : parent.Folder(FileNamePart(marked));
-    if (renamed && !::MoveFileW(deviceFolder.Full().c_str(), renamed->Full().c_str()))
-        renamed = PathRefusal::CannotOpen;
+    const PathResult<FolderPath> renamed = writer->MarkIncomplete(deviceFolder, parent);
     log.Print(L"  The folder '%s' is incomplete.\n", (renamed ? renamed->Full() : deviceFolder.Full()).c_str());
     return renamed;
 }

@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/FileNameCompare.h"
 #include "platform/FolderPath.h"
+#include "saving/IBackupWriter.h"
 #include "saving/ISaveObserver.h"
 #include "log/SaveLog.h"
 
@@ -51,9 +51,6 @@ public:
     void OnFile(const DriverFile& file) override;
 
 private:
-    // The target folder exists as a folder afterwards; false, with the error printed, when
-    // it is a file or cannot be created.
-    bool PrepareTarget(const FolderPath& target);
     void PrintDevice(const DeviceInfo& device);
     // Searches the device's file set, or reports the search made ahead for it; prints why
     // when it failed.
@@ -62,28 +59,29 @@ private:
     // is known already or next is current again.
     std::unique_ptr<FileSetLookahead> LookAhead(
         DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker);
-    bool SaveDevice(const DeviceInfo& device, const FolderPath& target);
+    bool SaveDevice(const DeviceInfo& device);
     // Whether needed bytes fit the free space of folder's volume; prints why not.
     bool HasRoomFor(const FolderPath& folder, uint64_t needed);
     // Prints the error (indented by indent) and keeps it when it is the device's first.
     void Fail(const wchar_t* indent, SaveFailure reason, const std::wstring& subject = std::wstring());
 
+    struct SavedName {
+        std::wstring name;
+        std::wstring source;
+    };
     // What one device's save has written so far.
     struct DeviceFolder {
         explicit DeviceFolder(FolderPath made) : path(std::move(made)) {}
         FolderPath path;
         // The files written: their full target paths, compared as the file system compares
-        // names, and each one's name in the set.
-        std::map<std::wstring, std::wstring, FileNameLess> savedNames;
-        // Its subfolders known to exist, by their names in it, compared the same way, so each
-        // is made or checked only once.
-        std::set<std::wstring, FileNameLess> madeFolders;
+        // names, and each one's name in the set and where it was read.
+        std::map<std::wstring, SavedName, FileNameLess> savedNames;
     };
     // Writes one file into the device folder, or prints why it failed.
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
     // False with the system's error in GetLastError, or with refusal set when a file of an
     // offline Windows cannot be opened inside it.
-    bool CopyDriverFile(const DriverFile& file, const PathInside& target, DeviceFolder& folder, PathRefusal& refusal);
+    bool CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal);
     // Renames the folder of a device whose copy was stopped or failed part way (in parent),
     // and says so in the log. The folder as renamed; none when it keeps its name.
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent);
@@ -91,6 +89,8 @@ private:
     void TellOutcome(const DeviceInfo& device, bool saved);
 
     std::vector<DeviceInfo*> devicesToSave;
+    // Where the backup is written: made from the target when the run starts.
+    std::unique_ptr<IBackupWriter> writer;
     double share = 1.0;
     double base = 0.0;
     SystemFolders folders;

@@ -12,6 +12,7 @@
 #include "platform/FileHash.h"
 #include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
+#include "platform/SystemIdentity.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -19,17 +20,6 @@ namespace {
 std::wstring Widen(const char* text)
 {
     return std::wstring(text, text + std::char_traits<char>::length(text));
-}
-
-std::wstring ComputerName()
-{
-    DWORD size = 0;
-    ::GetComputerNameExW(ComputerNameDnsHostname, nullptr, &size);
-    std::wstring name(size, L'\0');
-    if (size == 0 || !::GetComputerNameExW(ComputerNameDnsHostname, &name[0], &size))
-        return std::wstring();
-    name.resize(size);
-    return name;
 }
 
 std::wstring UtcNow()
@@ -134,10 +124,11 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
     return std::wstring(text);
 }
 
-SaveReportBuilder::SaveReportBuilder(FolderPath targetFolder)
+SaveReportBuilder::SaveReportBuilder(FolderPath targetFolder, const std::wstring& asGiven)
     : target(std::move(targetFolder)), report(NewDeviceReport())
 {
     report.target = target.Full();
+    report.targetAsGiven = asGiven;
 }
 
 void SaveReportBuilder::Describe(HDEVINFO set, const DeviceInfo& device)

@@ -17,7 +17,9 @@
 #include "ui/ProgressBar.h"
 #include "ui/ShellActions.h"
 #include "ui/ToolbarImages.h"
+#include "ui/SaveTarget.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestShellServices.h"
 
 namespace {
 
@@ -144,6 +146,46 @@ TEST(TargetFolder, OnlyAnExistingFolderOnDiskCounts)
     EXPECT_FALSE(IsFileSystemFolder(temp / L"missing"));
     ASSERT_TRUE(WriteFileBytes(temp / L"file.txt", "x"));
     EXPECT_FALSE(IsFileSystemFolder(temp / L"file.txt")) << "a file is no target";
+}
+
+TEST(TargetFolder, NamesInTheChosenFolderAreFilledInOrSaidToBeWrong)
+{
+    // The user answers the picker with a folder whose name holds braces.
+    struct Answer final : IFolderPicker {
+        std::wstring folder;
+        bool PickFolder(std::wstring& path, HWND, const wchar_t*) override
+        {
+            path = folder;
+            return true;
+        }
+    } picker;
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    wchar_t today[16] = L"";
+    ::swprintf_s(today, L"%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    const struct {
+        const wchar_t* chosen;
+        std::wstring target;  // empty: refused
+        const wchar_t* reason;
+    } rows[] = {
+        {L"C:\\Out\\{date}", std::wstring(L"C:\\Out\\") + today, nullptr},
+        {L"C:\\Out\\{serial}", L"", L"a name in braces is none of {computer}, {manufacturer}, {model}, {os} and {date}"},
+        {L"C:\\Out\\{date", L"", L"a brace has no partner"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(row.chosen)));
+        TestShellServices services;
+        picker.folder = row.chosen;
+        std::wstring browsePath;
+        const std::optional<FolderPath> target = PickSaveTarget(
+            {services.messages, services.shell, picker, services.systemFolders}, browsePath, nullptr);
+        EXPECT_EQ(target ? target->Full() : L"", row.target);
+        ASSERT_EQ(services.messages.boxes().size(), row.reason ? 1u : 0u);
+        if (row.reason) {
+            EXPECT_EQ(services.messages.boxes()[0].text,
+                      L"The folder " + std::wstring(row.chosen) + L" cannot be saved into: " + row.reason + L".");
+        }
+    }
 }
 
 TEST(RestoreList, BeforeTheRunTheStatusCellGivesTheDecisionWithItsReason)

@@ -1,0 +1,130 @@
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "saving/FolderBackupWriter.h"
+
+#include "platform/FileCopy.h"
+#include "platform/Handles.h"
+#include "platform/ShellPath.h"
+#include "saving/SavePaths.h"
+
+namespace {
+
+const wchar_t kIncompleteMark[] = L" (incomplete)";
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+bool FolderBackupWriter::OpenLog(SaveLog& log, FILE* console)
+{
+    return log.Open(target, console);
+}
+
+bool FolderBackupWriter::Prepare(SaveLog& log)
+{
+    // An existing folder is used as it is.
+    if (::PathFileExistsW(target.Full().c_str())) {
+        if (::PathIsDirectoryW(target.Full().c_str()))
+            return true;
+        log.Print(L"ERROR: Target path is an existing file.\n");
+        return false;
+    }
+    if (CreateFolderPath(target))
+        return true;
+    log.Print(L"ERROR: Could not create target folder.\n");
+    return false;
+}
+
+uint64_t FolderBackupWriter::AllocationUnit() const
+{
+    uint64_t unit = 1;
+    return GetAllocationUnit(target.Full(), unit) ? unit : 1;
+}
+
+bool FolderBackupWriter::FreeSpace(const FolderPath& deviceFolder, uint64_t& freeBytes) const
+{
+    return GetFreeSpace(deviceFolder.Full(), freeBytes);
+}
+
+PathResult<FolderPath> FolderBackupWriter::MakeDeviceFolder(const FolderPath& classFolder, const std::wstring& name,
+                                                            std::wstring& tried)
+{
+    classFolderExisted = Exists(classFolder.Full());
+    madeFolders.clear();
+    PathResult<FolderPath> made = CreateUniqueFolder(classFolder, name, tried);
+    if (made)
+        lastDevice = *made;
+    return made;
+}
+
+void FolderBackupWriter::DropDeviceFolder(const FolderPath& deviceFolder, const FolderPath& classFolder)
+{
+    ::RemoveDirectoryW(deviceFolder.Full().c_str());
+    if (!classFolderExisted)
+        ::RemoveDirectoryW(classFolder.Full().c_str());
+}
+
+bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const FILETIME& time)
+{
+    // A file in a subfolder of the device folder ("x64\\f.sys") needs that subfolder first.
+    const std::wstring subfolder = WithoutFileName(file.relative);
+    if (!subfolder.empty() && madeFolders.count(subfolder) == 0) {
+        const PathResult<FolderPath> parent =
+            lastDevice ? lastDevice->Folder(subfolder) : PathResult<FolderPath>(PathRefusal::NotFound);
+        if (!parent || !CreateFolderPath(*parent))
+            return false;
+        madeFolders.insert(subfolder);
+    }
+    // Stamped through the handle that writes it: opening every copy again only to set its
+    // times cost as much as a fifth of a small file's copy.
+    return CopyFileStamped(source, file.full, time);
+}
+
+bool FolderBackupWriter::SameContent(const PathInside& file, const std::wstring&, const std::wstring& source)
+{
+    return SameFileContent(source, file.full);
+}
+
+PathResult<FolderPath> FolderBackupWriter::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& classFolder)
+{
+    const std::wstring marked = MakeUniquePath(deviceFolder.Full() + kIncompleteMark);
+    PathResult<FolderPath> renamed = marked.empty() ? PathRefusal::Empty : classFolder.Folder(FileNamePart(marked));
+    if (renamed && !::MoveFileW(deviceFolder.Full().c_str(), renamed->Full().c_str()))
+        renamed = PathRefusal::CannotOpen;
+    return renamed;
+}
+
+bool FolderBackupWriter::PutTopFile(const std::wstring& name, HANDLE source, const FILETIME& time)
+{
+    const PathResult<PathInside> file = target.Inside(name);
+    if (!file) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return CopyFileStamped(source, file->full, time);
+}
+
+bool FolderBackupWriter::PutTopFile(const std::wstring& name, const std::string& content)
+{
+    const PathResult<PathInside> file = target.Inside(name);
+    if (!file) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    UniqueFileHandle out(::CreateFileW(file->full.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return false;
+    DWORD written = 0;
+    if (!::WriteFile(out.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr))
+        return false;
+    if (written != content.size()) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    return true;
+}
