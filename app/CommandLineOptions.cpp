@@ -19,12 +19,14 @@ const ArgumentRow* FindRow(const std::wstring& name)
 }
 
 // Whether every value given is one its argument takes: a report names a file of a kind it
-// can write.
+// can write, and a folder that takes names names only known ones.
 bool ValuesTaken(const CommandLineOptions& options)
 {
     for (const ArgumentRow& row : ArgumentRows()) {
         const bool named = (options.named & Set(row.argument)) != 0;
         if (named && row.kind == ArgumentKind::ReportFile && !IsReportFileName(options.Text(row.argument)))
+            return false;
+        if (named && row.takesNames && CheckTargetNames(options.Text(row.argument)) != TargetNameError::None)
             return false;
     }
     return true;
@@ -143,25 +145,34 @@ CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options
     return CommandLineRun::BadCommandLine;
 }
 
-bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, std::wstring& refusal)
+bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, std::wstring& refusal,
+                      const TargetNameReader& names)
 {
     values.given = options.given;
-    for (const ArgumentRow& row : ArgumentRows()) {
-        const bool report = row.kind == ArgumentKind::ReportFile;
-        if (!options.Has(row.argument) || (row.kind != ArgumentKind::Folder && !report))
-            continue;
-        std::wstring folderText = options.Text(row.argument);
-        if (report)
-            SplitReportFile(options.Text(row.argument), folderText, values.reportName);
-        PathResult<FolderPath> folder =
-            row.takesZip ? ResolveBackup(folderText, row.rules) : FolderPath::Resolve(folderText, row.rules);
-        if (!folder) {
-            const std::wstring shown =
-                report ? options.Text(row.argument) : ShownFolder(folderText, row.rules, folder.refusal());
-            refusal = WithFolder(row.refusal, shown);
-            return false;
+    // A folder with names comes last: "{os}" may stand for the Windows of another folder.
+    for (const bool withNames : {false, true}) {
+        for (const ArgumentRow& row : ArgumentRows()) {
+            const bool report = row.kind == ArgumentKind::ReportFile;
+            if (row.takesNames != withNames || !options.Has(row.argument) ||
+                (row.kind != ArgumentKind::Folder && !report))
+                continue;
+            std::wstring folderText = options.Text(row.argument);
+            if (report)
+                SplitReportFile(options.Text(row.argument), folderText, values.reportName);
+            if (withNames && folderText.find(L'{') != std::wstring::npos) {
+                values.namedTarget = folderText;
+                folderText = ExpandTargetNames(folderText, names(folderText, values)).value_or(folderText);
+            }
+            PathResult<FolderPath> folder =
+                row.takesZip ? ResolveBackup(folderText, row.rules) : FolderPath::Resolve(folderText, row.rules);
+            if (!folder) {
+                const std::wstring shown =
+                    report ? options.Text(row.argument) : ShownFolder(folderText, row.rules, folder.refusal());
+                refusal = WithFolder(row.refusal, shown);
+                return false;
+            }
+            values.folders[static_cast<size_t>(row.argument)] = *std::move(folder);
         }
-        values.folders[static_cast<size_t>(row.argument)] = *std::move(folder);
     }
     return true;
 }

@@ -52,10 +52,14 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
 // for a command-line run; shows nothing and looks at no folder.
 CommandLineRun ChooseRun(const wchar_t* commandLine, CommandLineOptions& options);
 
+// What the names of a folder's text stand for, given the folders resolved before it.
+using TargetNameReader = TargetNameValues (*)(const std::wstring& text, const CommandValues& resolved);
+
 // Makes the folders that the chosen command was given FolderPath values, each by its argument
-// row's rules. False, with what the run says of it ("ERROR: Folder not found: ..."), for the
-// first one refused.
-bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, std::wstring& refusal);
+// row's rules, a folder that takes names once names has filled them in. False, with what the
+// run says of it ("ERROR: Folder not found: ..."), for the first one refused.
+bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, std::wstring& refusal,
+                      const TargetNameReader& names = ReadTargetNames);
 
 // The help box, with no owner window.
 void ShowCommandLineHelp(IMessageBox& messages);

@@ -100,7 +100,7 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
     if (!ScanDevicesToSave(run, values, image, list, folders, console))
         return kFailedExitCode;
     bool saved = false;
-    SaveReportBuilder report(target);
+    SaveReportBuilder report(target, values.namedTarget.empty() ? target.Text() : values.namedTarget);
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(run, run.Shell(), folders);
@@ -219,6 +219,15 @@ int VerifyFolder(CStandaloneTarnwick& run, const CommandValues& values)
 
 } // namespace
 
+TargetNameValues ReadTargetNames(const std::wstring& text, const CommandValues& resolved)
+{
+    TargetNameValues names = ThisComputerNames();
+    // Loading an image's hives needs administrator rights: only what the text names is read.
+    if (resolved.folders[static_cast<size_t>(Argument::Image)] && UsesTargetName(text, L"os"))
+        names.os = WindowsImage(resolved.Folder(Argument::Image)).ReadWindowsName();
+    return names;
+}
+
 const std::vector<ArgumentRow>& ArgumentRows()
 {
     // A backup folder is taken however long: a package whose INF is too long for the setup
@@ -227,14 +236,14 @@ const std::vector<ArgumentRow>& ArgumentRows()
         {L"/all", Argument::All, ArgumentKind::Flag, {}, nullptr},
         {L"/present", Argument::Present, ArgumentKind::Flag, {}, nullptr},
         {L"/path", Argument::Path, ArgumentKind::Folder, {kClassicPathLength, false},
-         L"ERROR: Could not create target folder.\n"},
+         L"ERROR: Could not create target folder.\n", true},
         {L"/report", Argument::Report, ArgumentKind::ReportFile, {kClassicPathLength, false},
          L"ERROR: Could not write the report %1\n"},
         {L"/image", Argument::Image, ArgumentKind::Folder, {kClassicPathLength, true}, kFolderNotFound},
-        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, true},
+        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
         {L"/force", Argument::Force, ArgumentKind::Flag, {}, nullptr},
         {L"/plan", Argument::Plan, ArgumentKind::Switch, {}, nullptr},
-        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, true},
+        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
     };
     return rows;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/FolderPath.h"
+#include "saving/TargetNames.h"
 
 // Every argument the command line knows.
 enum class Argument { All, Present, Path, Report, Image, Restore, Force, Plan, Verify, Count };
@@ -46,6 +47,9 @@ struct ArgumentRow {
     PathRules rules;
     // What the run says when the folder is refused, "%1" standing for the folder.
     const wchar_t* refusal;
+    // Whether the folder may hold names ("{computer}", see saving/TargetNames.h), filled in
+    // before it is made a FolderPath; a name that is none of them is a bad command line.
+    bool takesNames = false;
     // A backup in one zip file is taken as well as a folder (ResolveBackup).
     bool takesZip = false;
 };
@@ -55,6 +59,8 @@ struct CommandValues {
     ArgumentSet given = 0;
     std::array<std::optional<FolderPath>, kArgumentCount> folders;
     std::wstring reportName;  // the report file's name inside its folder
+    // The target as given, its names not yet filled in ("/path:" text); empty when it held none.
+    std::wstring namedTarget;
 
     bool Has(Argument argument) const noexcept { return (given & Set(argument)) != 0; }
     // The folder of a folder argument that was given (of the report: the file's folder).
@@ -83,6 +89,11 @@ struct Command {
 // The rows, in the order of the help text.
 const std::vector<Command>& Commands();
 const std::vector<ArgumentRow>& ArgumentRows();
+
+// What the names of a folder stand for in this run: this PC's values, and with an offline
+// Windows given (among the folders resolved so far) that Windows for "{os}". text is the
+// folder's text, so that only what it names is read.
+TargetNameValues ReadTargetNames(const std::wstring& text, const CommandValues& resolved);
 
 // What a command line with no command may give: the window opens, and ignores them.
 const ArgumentSet kWindowArguments = Set(Argument::All, Argument::Present);

@@ -8,6 +8,7 @@
 #include "devices/DeviceList.h"
 #include "platform/LoadedHive.h"
 #include "platform/RegistryKey.h"
+#include "platform/SystemIdentity.h"
 
 namespace {
 
@@ -74,6 +75,13 @@ std::wstring CurrentControlSet(HKEY system)
     wchar_t name[32];
     std::swprintf(name, ARRAYSIZE(name), L"ControlSet%03lu", static_cast<unsigned long>(current));
     return name;
+}
+
+// The processors the image's Windows is for, as its control set's environment names them.
+std::wstring ReadArchitecture(HKEY system, const std::wstring& controlSet)
+{
+    const UniqueRegKey environment = OpenKey(system, controlSet + L"\\Control\\Session Manager\\Environment");
+    return environment ? ReadStoredText(environment.get(), L"PROCESSOR_ARCHITECTURE") : std::wstring();
 }
 
 // Reads the devices of one control set.
@@ -181,6 +189,27 @@ std::wstring WindowsImage::HiveFile() const
     return WindowsFolder() + L"System32\\config\\SYSTEM";
 }
 
+std::wstring WindowsImage::ReadWindowsName() const
+{
+    std::wstring product;
+    std::wstring build;
+    std::wstring architecture;
+    LSTATUS error = ERROR_SUCCESS;
+    {
+        const LoadedHive software = LoadedHive::Load(WindowsFolder() + L"System32\\config\\SOFTWARE", error);
+        // Closed before the hive goes.
+        const UniqueRegKey version = software.IsLoaded()
+                                         ? OpenKey(software.Root(), L"Microsoft\\Windows NT\\CurrentVersion")
+                                         : UniqueRegKey();
+        product = version ? ReadStoredText(version.get(), L"ProductName") : std::wstring();
+        build = version ? ReadStoredText(version.get(), L"CurrentBuildNumber") : std::wstring();
+    }
+    const LoadedHive system = LoadedHive::Load(HiveFile(), error);
+    if (system.IsLoaded())
+        architecture = ReadArchitecture(system.Root(), CurrentControlSet(system.Root()));
+    return WindowsName(product, build, architecture);
+}
+
 ImageProblem WindowsImage::CheckFolder() const
 {
     if (!::PathIsDirectoryW(WindowsFolder().c_str()))
@@ -210,11 +239,7 @@ ImageProblem WindowsImage::ReadDevices(bool includeAll, IProgressReporter& repor
     UniqueRegKey classKey = OpenKey(hive.Root(), controlSet + L"\\Control\\Class");
     if (controlSet.empty() || !enumKey || !classKey)
         return ImageProblem::HiveUnreadable;
-    {
-        const UniqueRegKey environment =
-            OpenKey(hive.Root(), controlSet + L"\\Control\\Session Manager\\Environment");
-        architecture_ = ReadStoredText(environment.get(), L"PROCESSOR_ARCHITECTURE");
-    }
+    architecture_ = ReadArchitecture(hive.Root(), controlSet);
 
     const ControlSetReader reader(std::move(enumKey), std::move(classKey));
     const PathResult<FolderPath> infFolder = root_.Folder(L"Windows\\INF");

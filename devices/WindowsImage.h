@@ -33,6 +33,11 @@ public:
     std::wstring WindowsFolder() const;
     std::wstring HiveFile() const;
 
+    // The name of the image's Windows ("Windows 10 x64", see WindowsName), from its SOFTWARE
+    // hive (product and build) and its SYSTEM hive (processors), each loaded for the read;
+    // what a hive that cannot be loaded would say is left out.
+    std::wstring ReadWindowsName() const;
+
     // The problems that the folder itself shows, without loading anything.
     ImageProblem CheckFolder() const;
 

@@ -49,6 +49,8 @@ struct DeviceReport {
     std::wstring computer;
     std::wstring createdUtc;  // ISO 8601, "yyyy-mm-ddThh:mm:ssZ"
     std::optional<std::wstring> target;
+    // The target as it was given, before its names were filled in and it was resolved.
+    std::optional<std::wstring> targetAsGiven;
     std::optional<std::wstring> log;
     std::vector<ReportDevice> devices;
 };
@@ -83,8 +85,9 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
 // the device set is open), then given its outcome and files in the order the log lists them.
 class SaveReportBuilder : public ISaveObserver {
 public:
-    // target: the folder the run saves into, the one the saver is given.
-    explicit SaveReportBuilder(FolderPath target);
+    // target: the folder the run saves into, the one the saver is given; asGiven: its text as
+    // the user gave it, names and all ("\\srv\Drivers\{model}").
+    SaveReportBuilder(FolderPath target, const std::wstring& asGiven);
 
     // Describes the device now, while set is open; devices never described are not reported.
     void Describe(HDEVINFO set, const DeviceInfo& device);

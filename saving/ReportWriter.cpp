@@ -171,6 +171,7 @@ std::string ReportJson(const DeviceReport& report)
     root["computer"] = Utf8(report.computer);
     root["createdUtc"] = Utf8(report.createdUtc);
     root["target"] = TextOrNull(report.target);
+    root["targetAsGiven"] = TextOrNull(report.targetAsGiven);
     root["log"] = TextOrNull(report.log);
     root["devices"] = Json::array();
     int saved = 0;

@@ -1,7 +1,34 @@
 #include "ui/SaveTarget.h"
 
+#include "devices/WindowsImage.h"
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
+#include "saving/TargetNames.h"
+
+namespace {
+
+// The folder's text with its names filled in, or the id of the reason why they cannot be.
+std::wstring FillInNames(const ShellServices& services, const std::wstring& text, UINT& refusal)
+{
+    switch (CheckTargetNames(text)) {
+    case TargetNameError::UnknownName:
+        refusal = IDS_SAVE_NAME_UNKNOWN;
+        return text;
+    case TargetNameError::UnmatchedBrace:
+        refusal = IDS_SAVE_BRACE_UNMATCHED;
+        return text;
+    case TargetNameError::None:
+        break;
+    }
+    if (text.find(L'{') == std::wstring::npos)
+        return text;
+    TargetNameValues names = ThisComputerNames();
+    if (services.systemFolders.image && UsesTargetName(text, L"os"))
+        names.os = WindowsImage(*services.systemFolders.image).ReadWindowsName();
+    return ExpandTargetNames(text, names).value_or(text);
+}
+
+} // namespace
 
 std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::wstring& browsePath, HWND owner,
                                           const FolderRequest& choice)
@@ -9,16 +36,22 @@ std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::ws
     const std::wstring prompt = choice.prompt ? FormatResourceString(choice.prompt) : std::wstring();
     if (!services.folderPicker.PickFolder(browsePath, owner, choice.prompt ? prompt.c_str() : nullptr))
         return std::nullopt;
-    const PathResult<FolderPath> folder = FolderPath::Resolve(browsePath, choice.rules);
+    const auto refuse = [&](const std::wstring& reason) {
+        services.messages.Show(owner, FormatResourceString(choice.refused, {browsePath, reason}).c_str(),
+                               FormatResourceString(choice.caption).c_str(), MB_OK | MB_ICONWARNING);
+        return std::nullopt;
+    };
+    UINT namesRefused = 0;
+    const std::wstring text = choice.takesNames ? FillInNames(services, browsePath, namesRefused) : browsePath;
+    if (namesRefused)
+        return refuse(FormatResourceString(namesRefused));
+    const PathResult<FolderPath> folder = FolderPath::Resolve(text, choice.rules);
     if (folder)
         return *folder;
-    services.messages.Show(owner,
-                           FormatResourceString(choice.refused, {browsePath, RefusalText(folder.refusal())}).c_str(),
-                           FormatResourceString(choice.caption).c_str(), MB_OK | MB_ICONWARNING);
-    return std::nullopt;
+    return refuse(RefusalText(folder.refusal()));
 }
 
 std::optional<FolderPath> PickSaveTarget(const ShellServices& services, std::wstring& browsePath, HWND owner)
 {
-    return PickFolderValue(services, browsePath, owner, {0, IDS_SAVE_CAPTION, IDS_SAVE_FOLDER_REFUSED, {}});
+    return PickFolderValue(services, browsePath, owner, {0, IDS_SAVE_CAPTION, IDS_SAVE_FOLDER_REFUSED, {}, true});
 }

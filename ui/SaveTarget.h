@@ -12,12 +12,14 @@
 #include "ui/ShellServices.h"
 
 // What one command asks for: the picker's prompt (0: none), the message box's caption and
-// text ("%1" the folder, "%2" why), and what the folder must be.
+// text ("%1" the folder, "%2" why), what the folder must be, and whether names in it
+// ("{computer}", see saving/TargetNames.h) are filled in before it is made a folder value.
 struct FolderRequest {
     UINT prompt;
     UINT caption;
     UINT refused;
     PathRules rules;
+    bool takesNames = false;
 };
 
 // Asks for a folder, starting at browsePath (a choice replaces it). None when the user
@@ -25,5 +27,6 @@ struct FolderRequest {
 std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::wstring& browsePath, HWND owner,
                                           const FolderRequest& choice);
 
-// The target of a save: it need not exist, the save makes it.
+// The target of a save: it need not exist, the save makes it. Its names are this PC's, or for
+// "{os}" the offline Windows' that the window shows.
 std::optional<FolderPath> PickSaveTarget(const ShellServices& services, std::wstring& browsePath, HWND owner);

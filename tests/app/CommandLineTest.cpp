@@ -10,6 +10,17 @@
 
 namespace {
 
+// Names as a test gives them: "{os}" is the image's when an image folder was resolved first.
+TargetNameValues FixedNames(const std::wstring&, const CommandValues& resolved)
+{
+    TargetNameValues names;
+    names.computer = L"PC-1";
+    names.os = resolved.Has(Argument::Image) && resolved.folders[static_cast<size_t>(Argument::Image)]
+                   ? L"Image Windows"
+                   : L"Windows 11 x64";
+    return names;
+}
+
 // The outcome as a row writes it: "help", "window", "window: restore command", the command's
 // name with every argument handed to it ("save /all /path:~\Out", the folders as full paths),
 // or the command's name with the refusal of a folder ("verify: ERROR: Folder not found: ...").
@@ -33,7 +44,7 @@ std::wstring Outcome(const std::wstring& commandLine)
     std::wstring outcome = options.command->name;
     CommandValues values;
     std::wstring refusal;
-    if (!ResolveArguments(options, values, refusal))
+    if (!ResolveArguments(options, values, refusal, FixedNames))
         return outcome + L": " + refusal.substr(0, refusal.find_last_not_of(L'\n') + 1);
     for (const ArgumentRow& row : ArgumentRows()) {
         if (!values.Has(row.argument))
@@ -96,6 +107,13 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore:missing.zip", L"restore: ERROR: Folder not found: ~\\missing.zip"},
         {L"tarnwick.exe /image:Backup /path:Out /all /report:r.json",
          L"image /all /path:~\\Out /report:~\\r.json /image:~\\Backup"},
+        // Names in the target are filled in before it is resolved; "{os}" of an image is its own.
+        {L"tarnwick.exe \"/path:Out\\{Computer}\\{os}\\{model}\"", L"save /path:~\\Out\\PC-1\\Windows 11 x64\\Unknown model"},
+        {L"tarnwick.exe /path:{os} /image:Backup", L"image /path:~\\Image Windows /image:~\\Backup"},
+        {L"tarnwick.exe /path:Out\\{serial}", L"help"},
+        {L"tarnwick.exe /path:Out\\{os", L"help"},
+        {L"tarnwick.exe /path:Out\\os}", L"help"},
+        {L"tarnwick.exe /verify:{os}", L"verify: ERROR: Folder not found: ~\\{os}"},
         // Folders refused before the run starts, named as the run names them.
         {L"tarnwick.exe /path:Out:x", L"save: ERROR: Could not create target folder."},
         {L"tarnwick.exe /restore:missing", L"restore: ERROR: Folder not found: ~\\missing"},

@@ -625,7 +625,7 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
         Device(L"Ports", L"Broken", {Payload(L"two.sys", "22"), CachedDevices::Missing(L"missing.dll")});
     DeviceInfo& twin = Device(L"Ports", L"One", {Payload(L"ONE.INF", "other"), Payload(L"one.inf", "inf")});
     DeviceInfo& undescribed = Device(L"Ports", L"Undescribed", {Payload(L"u.sys", "u")});
-    SaveReportBuilder builder(FolderOf(target));
+    SaveReportBuilder builder(FolderOf(target), target);
     for (DeviceInfo* device : {&saved, &lost, &broken, &twin})
         builder.Describe(nullptr, *device);
     EXPECT_FALSE(Save(target, {&saved, &lost, &broken, &twin, &undescribed}, &builder));

@@ -62,6 +62,7 @@ DeviceReport TwoDevices()
     report.computer = L"PC-1";
     report.createdUtc = L"2026-12-08T09:30:00Z";
     report.target = L"D:\\Drivers";
+    report.targetAsGiven = L"D:\\{model}";
     report.log = L"D:\\Drivers\\Tarnwick-08.12.2026-10.30.00-log.txt";
     report.devices = {SavedDevice(), FailedDevice()};
     return report;
@@ -80,13 +81,14 @@ std::vector<std::string> Keys(const Json& object)
 TEST(ReportWriter, JsonHasTheFixedNamesInTheirOrder)
 {
     const Json root = Json::parse(ReportJson(TwoDevices()));
-    EXPECT_EQ(Keys(root), (std::vector<std::string>{"tool", "version", "computer", "createdUtc", "target", "log",
-                                                    "devices", "summary"}));
+    EXPECT_EQ(Keys(root), (std::vector<std::string>{"tool", "version", "computer", "createdUtc", "target",
+                                                    "targetAsGiven", "log", "devices", "summary"}));
     EXPECT_EQ(root["tool"], "Tarnwick");
     EXPECT_EQ(root["version"], "3.1");
     EXPECT_EQ(root["computer"], "PC-1");
     EXPECT_EQ(root["createdUtc"], "2026-12-08T09:30:00Z");
     EXPECT_EQ(root["target"], "D:\\Drivers");
+    EXPECT_EQ(root["targetAsGiven"], "D:\\{model}");
     EXPECT_EQ(root["log"], "D:\\Drivers\\Tarnwick-08.12.2026-10.30.00-log.txt");
     ASSERT_EQ(root["devices"].size(), 2u);
     const Json& device = root["devices"][0];
@@ -115,10 +117,12 @@ TEST(ReportWriter, JsonNullsWhereNothingIsKnown)
 {
     DeviceReport report = TwoDevices();
     report.target.reset();
+    report.targetAsGiven.reset();
     report.log.reset();
     report.devices[1].files = {{L"lost.sys", 0, ""}};
     const Json root = Json::parse(ReportJson(report));
     EXPECT_TRUE(root["target"].is_null());
+    EXPECT_TRUE(root["targetAsGiven"].is_null());
     EXPECT_TRUE(root["log"].is_null());
     const Json& failed = root["devices"][1];
     EXPECT_TRUE(failed["folder"].is_null());

@@ -4,6 +4,9 @@
 // window's size on a small screen.
 #include <gtest/gtest.h>
 
+#include "platform/DriverKey.h"
+#include "ui/DateText.h"
+
 #include "ui/ReportFileDialog.h"
 
 #include "ui/CDriverFilesDlg.h"
@@ -14,7 +17,9 @@
 #include "ui/ProgressBar.h"
 #include "ui/ShellActions.h"
 #include "ui/ToolbarImages.h"
+#include "ui/SaveTarget.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestShellServices.h"
 
 namespace {
 
@@ -95,7 +100,7 @@ TEST(FileStatus, TotalsInThousandsOfBytesRoundedDown)
     EXPECT_EQ(FileStatusText(1, 0x140000000ull), L"Files: 1, Total size: 5368709 KB") << "5 GiB, not its low 32 bits";
 }
 
-TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
+TEST(DateText, FileTimesAndDriverDaysShowInTheUsersShortDateFormat)
 {
     SYSTEMTIME first = {};
     first.wYear = 1601;
@@ -105,6 +110,9 @@ TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
     ASSERT_GT(::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &first, nullptr, expected, 64), 0);
     EXPECT_EQ(ShortDateText(FILETIME{0, 0}), expected);
     EXPECT_EQ(ShortDateText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}), L"") << "a time that does not convert";
+    // A driver's date stored as text, "m-d-yyyy", shows in the same form as a file's.
+    EXPECT_EQ(ShortDateText(DriverDay(std::nullopt, L"1-1-1601")), expected);
+    EXPECT_EQ(ShortDateText(DriverDay(std::nullopt, L"not a date")), L"");
 }
 
 TEST(SaveProgress, BarAndPercentageAreTruncated)
@@ -138,6 +146,46 @@ TEST(TargetFolder, OnlyAnExistingFolderOnDiskCounts)
     EXPECT_FALSE(IsFileSystemFolder(temp / L"missing"));
     ASSERT_TRUE(WriteFileBytes(temp / L"file.txt", "x"));
     EXPECT_FALSE(IsFileSystemFolder(temp / L"file.txt")) << "a file is no target";
+}
+
+TEST(TargetFolder, NamesInTheChosenFolderAreFilledInOrSaidToBeWrong)
+{
+    // The user answers the picker with a folder whose name holds braces.
+    struct Answer final : IFolderPicker {
+        std::wstring folder;
+        bool PickFolder(std::wstring& path, HWND, const wchar_t*) override
+        {
+            path = folder;
+            return true;
+        }
+    } picker;
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    wchar_t today[16] = L"";
+    ::swprintf_s(today, L"%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    const struct {
+        const wchar_t* chosen;
+        std::wstring target;  // empty: refused
+        const wchar_t* reason;
+    } rows[] = {
+        {L"C:\\Out\\{date}", std::wstring(L"C:\\Out\\") + today, nullptr},
+        {L"C:\\Out\\{serial}", L"", L"a name in braces is none of {computer}, {manufacturer}, {model}, {os} and {date}"},
+        {L"C:\\Out\\{date", L"", L"a brace has no partner"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(row.chosen)));
+        TestShellServices services;
+        picker.folder = row.chosen;
+        std::wstring browsePath;
+        const std::optional<FolderPath> target = PickSaveTarget(
+            {services.messages, services.shell, picker, services.systemFolders}, browsePath, nullptr);
+        EXPECT_EQ(target ? target->Full() : L"", row.target);
+        ASSERT_EQ(services.messages.boxes().size(), row.reason ? 1u : 0u);
+        if (row.reason) {
+            EXPECT_EQ(services.messages.boxes()[0].text,
+                      L"The folder " + std::wstring(row.chosen) + L" cannot be saved into: " + row.reason + L".");
+        }
+    }
 }
 
 TEST(RestoreList, BeforeTheRunTheStatusCellGivesTheDecisionWithItsReason)
