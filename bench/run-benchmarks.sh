@@ -38,7 +38,17 @@ for exe in "$build"/bench/bench_*.exe; do
   [ -e "$exe" ] || continue
   name=$(basename "$exe" .exe)
   [ -n "$filter" ] && [[ "$name" != *"$filter"* ]] && continue
-  if [ "$name" = bench_backup ]; then
+  if [ "$name" = bench_zip ]; then
+    echo "== $name"
+    zipwork=${work:-$build/bench/zip-work}/zip
+    mkdir -p "$zipwork"
+    fresh_prefix "$build/wine" "$build/wine/prefixes/bench-zip" || { status=1; continue; }
+    WINEPREFIX="$build/wine/prefixes/bench-zip" WINEDEBUG=-all wineserver -p
+    "$(dirname "${BASH_SOURCE[0]}")/zip-benchmark.sh" "$build" "$build/wine/prefixes/bench-zip" "$zipwork" || status=1
+    WINEPREFIX="$build/wine/prefixes/bench-zip" wineserver -k >/dev/null 2>&1
+    rm -rf "$build/wine/prefixes/bench-zip" "$zipwork"
+    echo
+  elif [ "$name" = bench_backup ]; then
     for set in small mixed; do
       echo "== $name $set"
       run_in_prefix "$name-$set" "$exe" "$set" || status=1

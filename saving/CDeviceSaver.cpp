@@ -149,8 +149,8 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     // The backup restores itself on a new PC: the script, the program and its help go along.
     bool kitWhole = true;
     if (!kitProgram.empty()) {
-        for (const std::wstring& failure : PutRestoreKit(*writer, kitProgram)) {
-            log.Print(L"ERROR: Could not put %s into the backup.\n", failure.c_str());
+        for (const KitFailure& failure : PutRestoreKit(*writer, kitProgram)) {
+            log.Print(L"ERROR: Could not put %s into the backup: %s\n", failure.name.c_str(), failure.reason.c_str());
             kitWhole = false;
         }
     }

@@ -30,9 +30,9 @@ const char kReadme[] =
     "To put them back on a PC, double-click \"Restore drivers.cmd\" (extract a zip first); Windows asks for "
     "administrator rights.\r\n";
 
-std::wstring Failure(const std::wstring& name)
+KitFailure Failure(const std::wstring& name)
 {
-    return name + L": " + SystemErrorText(::GetLastError());
+    return {name, SystemErrorText(::GetLastError())};
 }
 
 // Copies the file at path to the top under name; false when it cannot be read or put.
@@ -69,9 +69,9 @@ std::wstring RunningProgramPath()
     }
 }
 
-std::vector<std::wstring> PutRestoreKit(IBackupWriter& writer, const std::wstring& program)
+std::vector<KitFailure> PutRestoreKit(IBackupWriter& writer, const std::wstring& program)
 {
-    std::vector<std::wstring> failed;
+    std::vector<KitFailure> failed;
     if (!writer.PutTopFile(kRestoreScriptName, RestoreScript()))
         failed.push_back(Failure(kRestoreScriptName));
     if (!PutCopy(writer, kProgramCopyName, program))

@@ -24,6 +24,12 @@ std::string RestoreReadme();
 // The full path of the program that runs.
 std::wstring RunningProgramPath();
 
+// A file of the kit that could not be put, and the system's reason.
+struct KitFailure {
+    std::wstring name;
+    std::wstring reason;
+};
+
 // Puts the kit at the backup's top, the copy from program (and the help file beside it, when
-// there is one). The names of the files that could not be put, each with the system's reason.
-std::vector<std::wstring> PutRestoreKit(IBackupWriter& writer, const std::wstring& program);
+// there is one). The files that could not be put.
+std::vector<KitFailure> PutRestoreKit(IBackupWriter& writer, const std::wstring& program);

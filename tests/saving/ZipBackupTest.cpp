@@ -39,9 +39,10 @@ std::vector<std::wstring> WithoutLog(std::vector<std::wstring> tree)
 
 class ZipBackupTest : public ::testing::Test {
 protected:
-    bool Save(const std::wstring& target)
+    bool Save(const std::wstring& target, bool stop = false)
     {
         RecordingReporter reporter;
+        reporter.stopAtFirst = stop;
         ShellOpenRecorder shell;
         CDeviceSaver saver(reporter, shell, ReadSystemFolders());
         saver.IncludeRestoreKit(RunningProgramPath());
@@ -106,6 +107,13 @@ TEST_F(ZipBackupTest, ZipHoldsTheNamesAndBytesOfTheFolderBackup)
         ASSERT_TRUE(writer.Add(zip::EntryName(name), source.get(), TimeOfDay(2021, 3, 4)));
     }
     ASSERT_TRUE(writer.Finish());
+}
+
+TEST_F(ZipBackupTest, StoppedRunLeavesNoZipNorPartOfOne)
+{
+    TempFolder out;
+    EXPECT_FALSE(Save(out / L"stopped.zip", true));
+    EXPECT_EQ(WithoutLog(ListTree(out.path())), std::vector<std::wstring>{});
 }
 
 } // namespace

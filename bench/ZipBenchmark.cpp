@@ -1,0 +1,70 @@
+// Installs the zip benchmark's set into the prefix it runs in, for bench/zip-benchmark.sh,
+// which times the backups and restores: the mixed set's shape (95 devices of five 100 KB
+// files, 5 devices of ten 20 MB files), with contents that deflate about as driver files do
+// (to a little over half), not runs of one byte that any compressor takes for nothing.
+//   bench_zip.exe install
+#include <cstdio>
+#include <string>
+
+#include "tests/fixtures/DriverFixture.h"
+
+namespace {
+
+// Bytes of 16 values in a pseudo-random order, with a short run now and then: about four
+// bits of information in each, as in program files.
+std::string DriverLikeBytes(size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        const unsigned value = state >> 16;
+        bytes[i] = (value & 0x300) == 0 && i > 0 ? bytes[i - 1] : static_cast<char>(0x40 + (value & 0x0F));
+    }
+    return bytes;
+}
+
+fixture::Package ZipSetPackage(int index, int fileCount, size_t fileBytes)
+{
+    wchar_t number[8];
+    std::swprintf(number, 8, L"%03d", index);
+    const std::wstring name = std::wstring(L"zipset") + number;
+    const std::wstring hardwareId = std::wstring(L"ROOT\\TARNWICK_ZIPSET_") + number;
+    fixture::Package package;
+    package.infName = name + L".inf";
+    std::wstring copyList, diskFiles;
+    for (int k = 0; k < fileCount; ++k) {
+        const std::wstring file = name + L"_" + std::to_wstring(k) + L".sys";
+        copyList += file + L"\r\n";
+        diskFiles += file + L"=1\r\n";
+        package.files.push_back({file, DriverLikeBytes(fileBytes, static_cast<unsigned>(index * 100 + k))});
+    }
+    package.files.push_back({name + L".cat", "catalog"});
+    package.infText = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + std::wstring(fixture::kTestClassName) +
+                      L"\r\nClassGuid=" + fixture::kTestClassGuid +
+                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\nCatalogFile=" + name +
+                      L".cat\r\n\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
+                      L"\r\n\r\n[Inst.NT]\r\nCopyFiles=Sys\r\n\r\n[Inst.NT.Services]\r\nAddService=,2\r\n\r\n"
+                      L"[DestinationDirs]\r\nSys=12\r\n\r\n[Sys]\r\n" + copyList +
+                      L"\r\n[SourceDisksNames]\r\n1=%D%,,,\r\n\r\n[SourceDisksFiles]\r\n" + diskFiles +
+                      L"\r\n[Strings]\r\nP=\"Fabrikam\"\r\nD=\"Zip Device " + std::to_wstring(index) + L"\"\r\n";
+    package.devices = {{hardwareId}};
+    return package;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2 || std::wstring(argv[1]) != L"install")
+        return 2;
+    for (int i = 1; i <= 100; ++i) {
+        const fixture::InstallResult result =
+            fixture::InstallPackage(i <= 95 ? ZipSetPackage(i, 5, 100u * 1000u) : ZipSetPackage(i, 10, 20u * 1000u * 1000u));
+        if (!result.ok) {
+            std::fwprintf(stderr, L"bench_zip: install %d failed: %ls\n", i, result.error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
