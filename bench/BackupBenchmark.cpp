@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPackages.h"
 #include "bench/BenchSupport.h"
 #include "devices/DeviceList.h"
 #include "discovery/DriverFileFinder.h"
@@ -62,31 +63,10 @@ fixture::Package SmallSetPackage(int index)
 }
 
 // A device of the mixed set: fileCount payload files of fileBytes each, a catalog and the INF.
-// No service, so Wine does not try to load a driver at every install.
 fixture::Package MixedSetPackage(int index, int fileCount, size_t fileBytes)
 {
-    const std::wstring name = Numbered(L"mixed", index);
-    const std::wstring hardwareId = Numbered(L"ROOT\\TARNWICK_MIXED_", index);
-    fixture::Package package;
-    package.infName = name + L".inf";
-    std::wstring copyList, diskFiles;
-    for (int k = 0; k < fileCount; ++k) {
-        const std::wstring file = name + L"_" + std::to_wstring(k) + L".sys";
-        copyList += file + L"\r\n";
-        diskFiles += file + L"=1\r\n";
-        package.files.push_back({file, std::string(fileBytes, static_cast<char>('a' + k % 26))});
-    }
-    package.files.push_back({name + L".cat", "catalog"});
-    package.infText = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + std::wstring(fixture::kTestClassName) +
-                      L"\r\nClassGuid=" + fixture::kTestClassGuid +
-                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\nCatalogFile=" + name +
-                      L".cat\r\n\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
-                      L"\r\n\r\n[Inst.NT]\r\nCopyFiles=Sys\r\n\r\n[Inst.NT.Services]\r\nAddService=,2\r\n\r\n"
-                      L"[DestinationDirs]\r\nSys=12\r\n\r\n[Sys]\r\n" + copyList +
-                      L"\r\n[SourceDisksNames]\r\n1=%D%,,,\r\n\r\n[SourceDisksFiles]\r\n" + diskFiles +
-                      L"\r\n[Strings]\r\nP=\"Fabrikam\"\r\nD=\"Mixed Device " + std::to_wstring(index) + L"\"\r\n";
-    package.devices = {{hardwareId}};
-    return package;
+    return PayloadPackage(L"mixed", L"TARNWICK_MIXED_", index, fileCount,
+                          [fileBytes](int k) { return std::string(fileBytes, static_cast<char>('a' + k % 26)); });
 }
 
 struct BenchSet {

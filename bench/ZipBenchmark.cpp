@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/fixtures/DriverFixture.h"
+#include "bench/BenchPackages.h"
 
 namespace {
 
@@ -26,30 +26,9 @@ std::string DriverLikeBytes(size_t size, unsigned seed)
 
 fixture::Package ZipSetPackage(int index, int fileCount, size_t fileBytes)
 {
-    wchar_t number[8];
-    std::swprintf(number, 8, L"%03d", index);
-    const std::wstring name = std::wstring(L"zipset") + number;
-    const std::wstring hardwareId = std::wstring(L"ROOT\\TARNWICK_ZIPSET_") + number;
-    fixture::Package package;
-    package.infName = name + L".inf";
-    std::wstring copyList, diskFiles;
-    for (int k = 0; k < fileCount; ++k) {
-        const std::wstring file = name + L"_" + std::to_wstring(k) + L".sys";
-        copyList += file + L"\r\n";
-        diskFiles += file + L"=1\r\n";
-        package.files.push_back({file, DriverLikeBytes(fileBytes, static_cast<unsigned>(index * 100 + k))});
-    }
-    package.files.push_back({name + L".cat", "catalog"});
-    package.infText = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + std::wstring(fixture::kTestClassName) +
-                      L"\r\nClassGuid=" + fixture::kTestClassGuid +
-                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\nCatalogFile=" + name +
-                      L".cat\r\n\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
-                      L"\r\n\r\n[Inst.NT]\r\nCopyFiles=Sys\r\n\r\n[Inst.NT.Services]\r\nAddService=,2\r\n\r\n"
-                      L"[DestinationDirs]\r\nSys=12\r\n\r\n[Sys]\r\n" + copyList +
-                      L"\r\n[SourceDisksNames]\r\n1=%D%,,,\r\n\r\n[SourceDisksFiles]\r\n" + diskFiles +
-                      L"\r\n[Strings]\r\nP=\"Fabrikam\"\r\nD=\"Zip Device " + std::to_wstring(index) + L"\"\r\n";
-    package.devices = {{hardwareId}};
-    return package;
+    return PayloadPackage(L"zipset", L"TARNWICK_ZIPSET_", index, fileCount, [index, fileBytes](int k) {
+        return DriverLikeBytes(fileBytes, static_cast<unsigned>(index * 100 + k));
+    });
 }
 
 } // namespace

@@ -17,6 +17,18 @@ bool Exists(const std::wstring& path)
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether path names the file open as source.
+bool IsSameFile(HANDLE source, const std::wstring& path)
+{
+    const UniqueFileHandle other(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION left = {};
+    BY_HANDLE_FILE_INFORMATION right = {};
+    return other && ::GetFileInformationByHandle(source, &left) && ::GetFileInformationByHandle(other.get(), &right) &&
+           left.dwVolumeSerialNumber == right.dwVolumeSerialNumber && left.nFileIndexHigh == right.nFileIndexHigh &&
+           left.nFileIndexLow == right.nFileIndexLow;
+}
+
 } // namespace
 
 bool FolderBackupWriter::OpenLog(SaveLog& log, FILE* console)
@@ -105,6 +117,10 @@ bool FolderBackupWriter::PutTopFile(const std::wstring& name, HANDLE source, con
         ::SetLastError(ERROR_INVALID_NAME);
         return false;
     }
+    // The program run from a backup's own copy, saving into that backup again: its copy is
+    // there already, and could not be replaced while it runs.
+    if (IsSameFile(source, file->full))
+        return true;
     return CopyFileStamped(source, file->full, time);
 }
 

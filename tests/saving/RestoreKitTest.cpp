@@ -32,6 +32,10 @@ TEST(RestoreKit, ScriptRestoresItsOwnFolderThroughTheProgramsCopy)
     EXPECT_EQ(ListTree(backup), (std::vector<std::wstring>{L"Help.chm", L"README.txt", L"Restore drivers.cmd",
                                                            L"tarnwick.exe"}));
     EXPECT_EQ(ReadFileBytes(backup + L"\\Help.chm"), "help");
+    // Run from the backup's own copy and saving into it again, the copy stays whole.
+    const std::string copy = ReadFileBytes(backup + L"\\tarnwick.exe");
+    EXPECT_TRUE(PutRestoreKit(writer, backup + L"\\tarnwick.exe").empty());
+    EXPECT_EQ(ReadFileBytes(backup + L"\\tarnwick.exe"), copy);
     const std::string readme = ReadFileBytes(backup + L"\\README.txt");
     EXPECT_EQ(std::count(readme.begin(), readme.end(), '\n'), 2) << readme;
 
