@@ -180,7 +180,7 @@ int PlanRestore(CStandaloneTarnwick& run, const CommandValues& values)
     PrintMessage(console, kCheckingPackages);
     if (!restorer.FindPackages(values.Folder(Argument::Restore), values.Has(Argument::Force))) {
         const std::wstring& refusal = restorer.ZipRefusalLine();
-        PrintMessage(console, refusal.empty() ? L"ERROR: The check was stopped.\n" : refusal);
+        PrintMessage(console, refusal.empty() ? L"ERROR: The check was stopped.\n" : refusal + L"\n");
         return kFailedExitCode;
     }
     std::vector<DriverPackage>& packages = restorer.Packages();

@@ -32,9 +32,9 @@ bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
     const bool zipped = IsZipBackup(folder);
     if (!log.Open(zipped ? std::nullopt : std::optional<FolderPath>(folder), console))
         return false;
+    zipRefusal.clear();
     if (zipped) {
-        std::wstring refusal;
-        extracted = ExtractForReading(folder, tempFolder, reporter, log, refusal);
+        extracted = ExtractForReading(folder, tempFolder, reporter, log, zipRefusal);
         if (!extracted)
             return false;
     }

@@ -35,6 +35,9 @@ public:
     bool VerifyAll(const FolderPath& folder, FILE* console);
 
     const std::vector<DriverPackage>& Packages() const { return packages; }
+    // Why the zip file given could not be used ("ERROR: ..."), after VerifyAll; empty when it
+    // could, or a folder was given.
+    const std::wstring& ZipRefusalLine() const { return zipRefusal; }
 
 private:
     void PrintPackage(const DriverPackage& package);
@@ -44,6 +47,7 @@ private:
     std::wstring tempFolder;
     // A zip verified as it is: extracted for the verification, removed with the verifier.
     std::unique_ptr<ExtractedZip> extracted;
+    std::wstring zipRefusal;
     IProgressReporter& reporter;
 };
 

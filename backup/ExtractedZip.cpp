@@ -65,8 +65,8 @@ std::unique_ptr<ExtractedZip> ExtractForReading(const FolderPath& zipFile, const
     ZipProblem problem;
     std::unique_ptr<ExtractedZip> extracted = ExtractedZip::Extract(zipFile.Full(), tempFolder, reporter, problem);
     if (!extracted) {
-        refusal = L"ERROR: The zip file " + zipFile.Full() + L" cannot be used: " + ZipProblemText(problem) + L"\n";
-        log.Print(L"%s", refusal.c_str());
+        refusal = L"ERROR: The zip file " + zipFile.Full() + L" cannot be used: " + ZipProblemText(problem);
+        log.Print(L"%s\n", refusal.c_str());
     }
     return extracted;
 }

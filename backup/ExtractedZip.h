@@ -34,7 +34,8 @@ private:
 };
 
 // Extracts the zip for a restore, a plan or a verification, and says so in log ("Extracting
-// <zip>..."); when it is refused, refusal gets the line that says why, which the log has too.
+// <zip>..."); when it is refused, refusal gets the line that says why (without its line end),
+// which the log has too.
 std::unique_ptr<ExtractedZip> ExtractForReading(const FolderPath& zipFile, const std::wstring& tempFolder,
                                                 IProgressReporter& reporter, SaveLog& log, std::wstring& refusal);
 

@@ -56,6 +56,16 @@ ZipRefusal InsideRefusal(PathRefusal refusal)
     }
 }
 
+// Whether the entry's data would grow more than kLargestRatio times (divided, as the sizes
+// come from the file and their product could overflow).
+bool InflatesTooMuch(const zip::CentralEntry& entry)
+{
+    if (entry.compressedSize == 0)
+        return entry.size > 0;
+    const uint64_t times = entry.size / entry.compressedSize;
+    return times > kLargestRatio || (times == kLargestRatio && entry.size % entry.compressedSize != 0);
+}
+
 // Each folder a relative name lies in ("a\b" for "a\b\c.sys").
 std::vector<std::wstring> FoldersOf(const std::wstring& relative)
 {
@@ -141,7 +151,7 @@ ZipProblem CheckCentralDirectory(const std::vector<zip::CentralEntry>& entries, 
         const PathResult<PathInside> inside = folder.Inside(name);
         if (!inside)
             return {InsideRefusal(inside.refusal()), shown};
-        if (entry.size > kLargestRatio * entry.compressedSize && entry.size > 0)
+        if (InflatesTooMuch(entry))
             return {ZipRefusal::Ratio, shown};
         // A name the file system takes for another's (in another case, or after its trailing
         // dots go) would overwrite it; a file where another entry needs a folder cannot be.

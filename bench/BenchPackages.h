@@ -1,6 +1,7 @@
 // A benchmark's device package of plain payload files: fileCount files with the given
-// contents, a catalog and the INF that copies them. No service, so Wine does not try to load a
-// driver at every install.
+// contents, a catalog (a stand-in, which a restore's verification calls damaged) unless
+// withoutCatalog, and the INF that copies them. No service, so Wine does not try to load a driver at
+// every install.
 #pragma once
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 
 // The package "<stem><nnn>" for the device "ROOT\<idStem><nnn>"; content(k) is file k's bytes.
 inline fixture::Package PayloadPackage(const std::wstring& stem, const std::wstring& idStem, int index, int fileCount,
-                                       const std::function<std::string(int)>& content)
+                                       const std::function<std::string(int)>& content, bool withoutCatalog = false)
 {
     wchar_t number[8];
     std::swprintf(number, 8, L"%03d", index);
@@ -26,11 +27,12 @@ inline fixture::Package PayloadPackage(const std::wstring& stem, const std::wstr
         diskFiles += file + L"=1\r\n";
         package.files.push_back({file, content(k)});
     }
-    package.files.push_back({name + L".cat", "catalog"});
+    if (!withoutCatalog)
+        package.files.push_back({name + L".cat", "catalog"});
     package.infText = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + std::wstring(fixture::kTestClassName) +
                       L"\r\nClassGuid=" + fixture::kTestClassGuid +
-                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\nCatalogFile=" + name +
-                      L".cat\r\n\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
+                      L"\r\nProvider=%P%\r\nDriverVer=1/2/2019,10.0.0.1\r\n" +
+                      (withoutCatalog ? L"" : L"CatalogFile=" + name + L".cat\r\n") + L"\r\n[Manufacturer]\r\n%P%=M,NTamd64\r\n\r\n[M.NTamd64]\r\n%D%=Inst," + hardwareId +
                       L"\r\n\r\n[Inst.NT]\r\nCopyFiles=Sys\r\n\r\n[Inst.NT.Services]\r\nAddService=,2\r\n\r\n"
                       L"[DestinationDirs]\r\nSys=12\r\n\r\n[Sys]\r\n" + copyList +
                       L"\r\n[SourceDisksNames]\r\n1=%D%,,,\r\n\r\n[SourceDisksFiles]\r\n" + diskFiles +

@@ -1,7 +1,8 @@
 // Installs the zip benchmark's set into the prefix it runs in, for bench/zip-benchmark.sh,
 // which times the backups and restores: the mixed set's shape (95 devices of five 100 KB
 // files, 5 devices of ten 20 MB files), with contents that deflate about as driver files do
-// (to a little over half), not runs of one byte that any compressor takes for nothing.
+// (to a little over half), not runs of one byte that any compressor takes for nothing. The
+// packages name no catalog, so that a restore installs them (a stand-in catalog is damaged).
 //   bench_zip.exe install
 #include <cstdio>
 #include <string>
@@ -28,7 +29,7 @@ fixture::Package ZipSetPackage(int index, int fileCount, size_t fileBytes)
 {
     return PayloadPackage(L"zipset", L"TARNWICK_ZIPSET_", index, fileCount, [index, fileBytes](int k) {
         return DriverLikeBytes(fileBytes, static_cast<unsigned>(index * 100 + k));
-    });
+    }, true);
 }
 
 } // namespace

@@ -29,6 +29,9 @@ void CRestoreDlg::OnListed()
     for (size_t i = 0; i < packages.size(); ++i)
         List().SetChecked(static_cast<int>(i), IsInstallable(packages[i].outcome, false));
     ShowCount();
+    // A zip that was refused lists nothing: the line under the list says why.
+    if (!restorer.ZipRefusalLine().empty())
+        SetStatus(restorer.ZipRefusalLine());
     GetItem(IDOK).Enable(!packages.empty());
 }
 

@@ -19,5 +19,7 @@ void CVerifyDlg::Work(const FolderPath& folder)
 
 void CVerifyDlg::OnListed()
 {
-    SetStatus(VerifiedCountText(verifier.Packages()));
+    // A zip that was refused lists nothing: the line under the list says why.
+    const std::wstring& refusal = verifier.ZipRefusalLine();
+    SetStatus(refusal.empty() ? VerifiedCountText(verifier.Packages()) : refusal);
 }

@@ -14,6 +14,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBackup.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/ZipBytes.h"
 
 namespace {
 
@@ -141,4 +142,22 @@ TEST_F(CommandLineVerifyTest, AMissingFolderIsNamedAsSuch)
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(run.output.rfind(LogBytes(L"ERROR: Folder not found: " + missing + L"\n"), 0), 0u) << run.output;
     }
+}
+
+TEST_F(CommandLineVerifyTest, ARefusedZipIsNamedWithItsEntryAndLeavesNothing)
+{
+    const std::wstring zip = sandbox / L"hostile.zip";
+    ASSERT_TRUE(WriteFileBytes(zip, ZipBytes({{"pkg/a.inf", "[Version]"}, {"pkg/../../evil.inf", "x"}})));
+    const ProgramRun run = Verify(zip);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.output.find(LogBytes(L"  Extracting " + zip + L"...\nERROR: The zip file " + zip +
+                                       L" cannot be used: pkg/../../evil.inf: a name that leads outside the zip's top\n")),
+              std::string::npos)
+        << run.output;
+    const std::vector<std::wstring> temp = ListTree(ReadSystemFolders().tempDir);
+    EXPECT_EQ(std::count_if(temp.begin(), temp.end(),
+                            [](const std::wstring& name) { return name.rfind(L"Tarnwick-zip-", 0) == 0; }),
+              0)
+        << "no extraction folder left";
 }
