@@ -48,6 +48,9 @@ public:
     // failed move is silent: a save that stopped before its target existed says why already.
     void SayFailedMove() { sayFailedMove = true; }
 
+    // The full path the open log is to have in the target folder when it is finished; empty
+    // when it stays in the temporary folder, or before Open.
+    const std::wstring& PlannedPath() const { return finalPath; }
     // The full path of the finished log where it stays; empty before Finish.
     const std::wstring& FinishedPath() const { return finishedPath; }
 

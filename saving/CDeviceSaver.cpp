@@ -14,10 +14,13 @@
 #include "platform/Trace.h"
 #include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
+#include "saving/ReportWriter.h"
 #include "saving/SavePaths.h"
 
 namespace {
 
+// The backup's own report, beside its log.
+const wchar_t kReportName[] = L"report.json";
 const wchar_t kOutsideImage[] = L"      The file lies outside the image: it is not read.\n";
 const wchar_t kOutsideSearch[] = L"      The file found leads outside the system folder: it is not read.\n";
 
@@ -47,14 +50,15 @@ CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shel
 
 CDeviceSaver::~CDeviceSaver()
 {
-    log.Finish();
-    if (observer && !log.FinishedPath().empty())
-        observer->OnLogFinished(log.FinishedPath());
+    FinishLog();
 }
 
 bool CDeviceSaver::FinishLog()
 {
-    return log.Finish();
+    const bool whole = log.Finish();
+    if (!log.FinishedPath().empty())
+        report.OnLogFinished(log.FinishedPath());
+    return whole;
 }
 
 void CDeviceSaver::ReportLogPathTo(FILE* output)
@@ -62,10 +66,12 @@ void CDeviceSaver::ReportLogPathTo(FILE* output)
     log.ReportPathInsteadOfOpening(output);
 }
 
-void CDeviceSaver::AddDevice(DeviceInfo* device)
+void CDeviceSaver::AddDevice(DeviceInfo* device, HDEVINFO set)
 {
-    if (device)
-        devicesToSave.push_back(device);
+    if (!device)
+        return;
+    devicesToSave.push_back(device);
+    report.Describe(set, *device);
 }
 
 int CDeviceSaver::GetDeviceCount() const
@@ -76,6 +82,7 @@ int CDeviceSaver::GetDeviceCount() const
 bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
 {
     writer = MakeBackupWriter(target);
+    report.SetTarget(target, targetAsGiven.value_or(target.Text()));
     if (!writer->OpenLog(log, console))
         return false;
     const int n = GetDeviceCount();
@@ -140,11 +147,13 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         done += step;
         if (aborted) {
             log.Print(L"  Operation aborted by the user.\n");
+            // What was saved before the stop is described all the same.
+            PutReport();
             return false;
         }
     }
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
-    return saved == n;
+    return PutReport() && saved == n;
 }
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)
@@ -353,10 +362,21 @@ PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFold
     return renamed;
 }
 
+bool CDeviceSaver::PutReport()
+{
+    // The log is finished after the report is in the backup (a zip is closed with its log),
+    // so the report names the log where it is to be.
+    report.OnLogFinished(log.PlannedPath());
+    if (writer->PutTopFile(kReportName, ReportJson(report.Report())))
+        return true;
+    const DWORD error = ::GetLastError();
+    log.Print(L"ERROR: Could not write the report %s\n", (writer->Top().WithSeparator() + kReportName).c_str());
+    log.Print(L"      %s\n", SystemErrorText(error).c_str());
+    return false;
+}
+
 void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
 {
-    if (!observer)
-        return;
     SaveOutcome outcome;
     outcome.saved = saved;
     outcome.folder = currentFolder;
@@ -364,5 +384,5 @@ void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
     // A stop is no error of the device's, but it was not saved all the same.
     if (!saved && !outcome.failure && aborted)
         outcome.failure.reason = SaveFailure::Stopped;
-    observer->OnDeviceDone(device, outcome);
+    report.OnDeviceDone(device, outcome);
 }

@@ -45,6 +45,14 @@ int DatePart(const std::wstring& text)
     return value;
 }
 
+// A file time of zero is no time at all: the file was not found.
+std::optional<FILETIME> KnownTime(const FILETIME& time)
+{
+    if (time.dwLowDateTime == 0 && time.dwHighDateTime == 0)
+        return std::nullopt;
+    return time;
+}
+
 } // namespace
 
 DeviceReport NewDeviceReport()
@@ -96,6 +104,8 @@ std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath
         if (!Sha256OfFile(saved->full, entry.sha256, entry.size))
             continue;
         entry.path = saved->relative;
+        entry.source = file.path;
+        entry.sourceTime = KnownTime(file.lastWrite);
         files.push_back(entry);
     }
     return files;
@@ -111,6 +121,10 @@ std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
         // A file that was not found, or is gone, is listed with its name and no digest.
         if (file.path.empty() || !Sha256OfFile(file.path, entry.sha256, entry.size))
             entry.sha256.clear();
+        if (!file.path.empty()) {
+            entry.source = file.path;
+            entry.sourceTime = KnownTime(file.lastWrite);
+        }
         files.push_back(entry);
     }
     return files;
@@ -154,10 +168,12 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
     return std::wstring(text);
 }
 
-SaveReportBuilder::SaveReportBuilder(FolderPath targetFolder, const std::wstring& asGiven)
-    : target(std::move(targetFolder)), report(NewDeviceReport())
+SaveReportBuilder::SaveReportBuilder() : report(NewDeviceReport()) {}
+
+void SaveReportBuilder::SetTarget(const FolderPath& targetFolder, const std::wstring& asGiven)
 {
-    report.target = target.Full();
+    target = targetFolder;
+    report.target = targetFolder.Full();
     report.targetAsGiven = asGiven;
 }
 
@@ -178,7 +194,8 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
     if (!outcome.folder.empty()) {
         // The saver names its device folder inside the target: the files are read from there.
         entry.folder = outcome.folder;
-        const PathResult<FolderPath> folder = target.Folder(outcome.folder);
+        const PathResult<FolderPath> folder =
+            target ? target->Folder(outcome.folder) : PathResult<FolderPath>(PathRefusal::NotFound);
         if (folder)
             entry.files = FilesInFolder(device, *folder);
     }

@@ -20,6 +20,10 @@ struct ReportFile {
     std::wstring path;   // relative to the device folder
     uint64_t size = 0;
     std::string sha256;  // lowercase hexadecimal
+    // Where the file was read (its full path) and the last-write time it had then; empty and
+    // none when it was found nowhere.
+    std::wstring source;
+    std::optional<FILETIME> sourceTime;
 };
 
 struct ReportDevice {
@@ -38,9 +42,12 @@ struct ReportDevice {
     std::wstring manufacturer;
     std::wstring driverVersion;
     std::optional<std::wstring> driverDate;  // "yyyy-mm-dd"; none when the stored text is no date
-    std::wstring status = L"listed";         // "saved", "failed" or "listed"
+    std::wstring status = L"listed";         // "saved", "failed", "listed" or "kept"
     std::optional<std::wstring> folder;      // relative to the target
     std::optional<std::wstring> error;
+    // Of a device saved unchanged (nothing copied, its earlier folder kept): the time of the
+    // earlier backup whose report said so.
+    std::optional<std::wstring> unchangedSince;
     std::vector<ReportFile> files;
 };
 
@@ -85,9 +92,11 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
 // the device set is open), then given its outcome and files in the order the log lists them.
 class SaveReportBuilder : public ISaveObserver {
 public:
+    SaveReportBuilder();
+
     // target: the folder the run saves into, the one the saver is given; asGiven: its text as
     // the user gave it, names and all ("\\srv\Drivers\{model}").
-    SaveReportBuilder(FolderPath target, const std::wstring& asGiven);
+    void SetTarget(const FolderPath& target, const std::wstring& asGiven);
 
     // Describes the device now, while set is open; devices never described are not reported.
     void Describe(HDEVINFO set, const DeviceInfo& device);
@@ -99,7 +108,7 @@ public:
     const DeviceReport& Report() const { return report; }
 
 private:
-    FolderPath target;
+    std::optional<FolderPath> target;
     DeviceReport report;
     std::map<const DeviceInfo*, ReportDevice> described;
 };
