@@ -18,7 +18,8 @@ WINE_ROOT=$BUILD_DIR/wine
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb googletest
-          imagemagick librsvg2-bin fp-utils zip unzip libchm-bin nlohmann-json3-dev)
+          imagemagick librsvg2-bin fp-utils zip unzip libchm-bin nlohmann-json3-dev
+          libz-mingw-w64-dev python3)
 
 log() { printf '==> %s\n' "$*" >&2; }
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/ExitCodes.h"
+#include "backup/ExtractedZip.h"
 #include "saving/ReportWriter.h"
 
 namespace {
@@ -162,7 +163,8 @@ bool ResolveArguments(const CommandLineOptions& options, CommandValues& values, 
                 values.namedTarget = folderText;
                 folderText = ExpandTargetNames(folderText, names(folderText, values)).value_or(folderText);
             }
-            PathResult<FolderPath> folder = FolderPath::Resolve(folderText, row.rules);
+            PathResult<FolderPath> folder =
+                row.takesZip ? ResolveBackup(folderText, row.rules) : FolderPath::Resolve(folderText, row.rules);
             if (!folder) {
                 const std::wstring shown =
                     report ? options.Text(row.argument) : ShownFolder(folderText, row.rules, folder.refusal());

@@ -18,6 +18,7 @@
 #include "saving/CDeviceSaver.h"
 #include "saving/DeviceReport.h"
 #include "saving/ReportWriter.h"
+#include "saving/RestoreKit.h"
 
 namespace {
 
@@ -108,6 +109,7 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
             saver.ReportLogPathTo(console);
         if (!values.namedTarget.empty())
             saver.GiveTargetAs(values.namedTarget);
+        saver.IncludeRestoreKit(RunningProgramPath());
         // The IDs are read from the device set, which goes before the save is done.
         for (const auto& entry : list.Devices()) {
             if (entry.second)
@@ -173,7 +175,8 @@ int PlanRestore(CStandaloneTarnwick& run, const CommandValues& values)
     CDriverRestorer restorer(run, run.Shell(), folders);
     PrintMessage(console, kCheckingPackages);
     if (!restorer.FindPackages(values.Folder(Argument::Restore), values.Has(Argument::Force))) {
-        PrintMessage(console, L"ERROR: The check was stopped.\n");
+        const std::wstring& refusal = restorer.ZipRefusalLine();
+        PrintMessage(console, refusal.empty() ? L"ERROR: The check was stopped.\n" : refusal);
         return kFailedExitCode;
     }
     std::vector<DriverPackage>& packages = restorer.Packages();
@@ -233,10 +236,10 @@ const std::vector<ArgumentRow>& ArgumentRows()
         {L"/report", Argument::Report, ArgumentKind::ReportFile, {kClassicPathLength, false},
          L"ERROR: Could not write the report %1\n"},
         {L"/image", Argument::Image, ArgumentKind::Folder, {kClassicPathLength, true}, kFolderNotFound},
-        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound},
+        {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
         {L"/force", Argument::Force, ArgumentKind::Flag, {}, nullptr},
         {L"/plan", Argument::Plan, ArgumentKind::Switch, {}, nullptr},
-        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound},
+        {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
     };
     return rows;
 }
@@ -249,6 +252,7 @@ const std::vector<Command>& Commands()
          L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
          L" /all - Save driver files from all Providers (including Microsoft).\n"
          L" /present - Save driver files of currently present (plugged in) devices only.\n"
+         L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n"
          L"\n"
          L" Example:\n"
          L" Tarnwick \"/path:D:\\System Drivers\" /present\n"

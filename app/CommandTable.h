@@ -50,6 +50,8 @@ struct ArgumentRow {
     // Whether the folder may hold names ("{computer}", see saving/TargetNames.h), filled in
     // before it is made a FolderPath; a name that is none of them is a bad command line.
     bool takesNames = false;
+    // A backup in one zip file is taken as well as a folder (ResolveBackup).
+    bool takesZip = false;
 };
 
 // What a run is handed: the arguments given, their folders already made FolderPath values.

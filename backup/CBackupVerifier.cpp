@@ -1,11 +1,12 @@
 #include "backup/CBackupVerifier.h"
 
 #include "backup/BackupCheck.h"
+#include "backup/ExtractedZip.h"
 #include "backup/OutcomeText.h"
 #include "backup/PackageFinder.h"
 
 CBackupVerifier::CBackupVerifier(IProgressReporter& progressReporter, IShellOpen& shell, const SystemFolders& folders)
-    : log(shell, folders.tempDir, L"verify-log"), reporter(progressReporter)
+    : log(shell, folders.tempDir, L"verify-log"), tempFolder(folders.tempDir), reporter(progressReporter)
 {
 }
 
@@ -27,9 +28,17 @@ std::wstring VerdictLine(const DriverPackage& package)
 
 bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
 {
-    if (!log.Open(folder, console))
+    // A zip's log cannot go into it: it stays in the temporary folder.
+    const bool zipped = IsZipBackup(folder);
+    if (!log.Open(zipped ? std::nullopt : std::optional<FolderPath>(folder), console))
         return false;
-    packages = FindDriverPackages(folder);
+    if (zipped) {
+        std::wstring refusal;
+        extracted = ExtractForReading(folder, tempFolder, reporter, log, refusal);
+        if (!extracted)
+            return false;
+    }
+    packages = FindDriverPackages(extracted ? extracted->Folder() : folder);
     if (packages.empty()) {
         log.Print(L"ERROR: No driver packages found in %s\n", folder.Full().c_str());
         return false;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "model/IProgressReporter.h"
 #include "platform/FolderPath.h"
 #include "backup/DriverPackage.h"
+#include "backup/ExtractedZip.h"
 #include "log/SaveLog.h"
 
 class CBackupVerifier {
@@ -26,7 +28,7 @@ public:
     // When the log is finished its path goes to output as a line, instead of opening it.
     void ReportLogPathTo(FILE* output) { log.ReportPathInsteadOfOpening(output); }
 
-    // Verifies every package under folder, one line per package with its verdict and one per
+    // Verifies every package under folder (or in the zip file it names, extracted first), one line per package with its verdict and one per
     // bad file, then the count of intact ones. True only when packages were found and each is
     // intact or unsigned with every file present; false also when the reporter asked to stop.
     // console may be null.
@@ -39,6 +41,9 @@ private:
 
     std::vector<DriverPackage> packages;
     SaveLog log;
+    std::wstring tempFolder;
+    // A zip verified as it is: extracted for the verification, removed with the verifier.
+    std::unique_ptr<ExtractedZip> extracted;
     IProgressReporter& reporter;
 };
 

@@ -5,7 +5,7 @@
 # makes tarnwick_<folder> from the sources that <folder>/CMakeLists.txt adds, links it to the
 # libraries of the folders below it, and checks at build time that no file of the folder
 # includes a header ("<folder>/...") of a folder that is neither itself nor below it.
-set(TARNWICK_LAYER_FOLDERS platform model log devices discovery saving backup restore framework ui app resources)
+set(TARNWICK_LAYER_FOLDERS platform model log archive devices discovery saving backup restore framework ui app resources)
 
 function(tarnwick_layer name)
   cmake_parse_arguments(L "" "" "BELOW" ${ARGN})

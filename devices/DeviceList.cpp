@@ -127,6 +127,7 @@ void TakeDriverKey(DriverKeyValues values, DeviceInfo& device)
     device.infSectionExt = std::move(values.infSectionExt);
     device.driverDate = std::move(values.driverDate);
     device.driverDateData = values.driverDateData;
+    device.driverDay = DriverDay(device.driverDateData, device.driverDate);
     device.driverVersion = std::move(values.driverVersion);
     device.isOemInf = IsOemInfName(device.infPath);
 }

@@ -167,7 +167,7 @@ bool SaveLog::Finish()
         if (std::fclose(logFile.release()) != 0 && !writeFailed)
             NoteWriteFailure();
         DWORD moveError = ERROR_SUCCESS;
-        const std::wstring moved = MoveIntoTarget(moveError);
+        const std::wstring moved = place ? place(tempPath, moveError) : MoveIntoTarget(moveError);
         // Both are full paths: the target folder's and the temporary folder's, as the system gave it.
         const std::wstring& shown = moved.empty() ? tempPath : moved;
         finishedPath = shown;

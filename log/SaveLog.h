@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,11 @@ public:
     // then said on the console, with the system's reason and where the log stays. Without it a
     // failed move is silent: a save that stopped before its target existed says why already.
     void SayFailedMove() { sayFailedMove = true; }
+    // A log that goes elsewhere than into a folder (into a zip file) is handed, closed, to
+    // place instead of being moved; place gives the path where it then stays, empty for the
+    // temporary folder, and sets error to the system's reason when it failed.
+    using Placement = std::function<std::wstring(const std::wstring& closedLog, DWORD& error)>;
+    void PlaceWith(Placement placement) { place = std::move(placement); }
 
     // The full path the open log is to have in the target folder when it is finished; empty
     // when it stays in the temporary folder, or before Open.
@@ -81,6 +87,7 @@ private:
     DWORD writeError = ERROR_SUCCESS;
     bool writeFailed = false;
     bool sayFailedMove = false;
+    Placement place;
 };
 
 // "Tarnwick-<dd.MM.yyyy>-<HH.mm.ss>-<kind>.txt" for the given local time.

@@ -27,6 +27,7 @@ struct DeviceInfo {
     std::wstring infSectionExt;
     std::wstring driverDate;        // as stored, never parsed
     std::optional<FILETIME> driverDateData;  // "DriverDateData", where it holds a date
+    std::optional<SYSTEMTIME> driverDay;     // the day of either, where one holds a date (DriverDay)
     std::wstring driverVersion;
     std::wstring hardwareId;        // the first of the list
     std::wstring manufacturer;

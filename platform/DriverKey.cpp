@@ -16,7 +16,50 @@ std::optional<FILETIME> ReadFileTime(HKEY key, const wchar_t* valueName)
     return time;
 }
 
+// Digits of a date part; -1 when there are none or anything else.
+int DatePart(const std::wstring& text)
+{
+    if (text.empty() || text.size() > 4)
+        return -1;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return -1;
+        value = value * 10 + (c - L'0');
+    }
+    return value;
+}
+
 } // namespace
+
+std::optional<SYSTEMTIME> DriverDay(const std::optional<FILETIME>& dateData, const std::wstring& storedDate)
+{
+    // The file time is what the system itself keeps; the text is written for people, and its
+    // form has varied.
+    int year = 0, month = 0, day = 0;
+    SYSTEMTIME date = {};
+    if (dateData && ::FileTimeToSystemTime(&*dateData, &date)) {
+        year = date.wYear;
+        month = date.wMonth;
+        day = date.wDay;
+    } else {
+        const size_t first = storedDate.find(L'-');
+        const size_t second = first == std::wstring::npos ? first : storedDate.find(L'-', first + 1);
+        if (second == std::wstring::npos)
+            return std::nullopt;
+        const std::wstring yearText = storedDate.substr(second + 1);
+        month = DatePart(storedDate.substr(0, first));
+        day = DatePart(storedDate.substr(first + 1, second - first - 1));
+        year = yearText.size() == 4 ? DatePart(yearText) : -1;
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1)
+        return std::nullopt;
+    SYSTEMTIME found = {};
+    found.wYear = static_cast<WORD>(year);
+    found.wMonth = static_cast<WORD>(month);
+    found.wDay = static_cast<WORD>(day);
+    return found;
+}
 
 DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*))
 {

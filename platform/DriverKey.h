@@ -21,6 +21,11 @@ struct DriverKeyValues {
     std::wstring driverVersion;
 };
 
+// The day of a driver's date as its driver key stores it: the file time of "DriverDateData"
+// where there is one, else the text of "DriverDate" ("m-d-yyyy", with or without leading
+// zeros); none when neither holds a date. Only the year, month and day are set.
+std::optional<SYSTEMTIME> DriverDay(const std::optional<FILETIME>& dateData, const std::wstring& storedDate);
+
 // The values of an open driver key, each text read with `readText` (the registry text reader of
 // the running system, or one that leaves an offline image's variables unexpanded).
 DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, const wchar_t*));

@@ -3,6 +3,7 @@
 #include "platform/ShellPath.h"
 #include "platform/Trace.h"
 #include "backup/BackupCheck.h"
+#include "backup/ExtractedZip.h"
 #include "backup/OutcomeText.h"
 #include "backup/PackageFinder.h"
 #include "restore/BackupDecision.h"
@@ -44,7 +45,8 @@ bool CDriverRestorer::OpenLog(const FolderPath& restoredFolder, FILE* console)
 {
     folder = restoredFolder;
     logStarted = true;
-    const bool opened = log.Open(folder, console);
+    // A zip's log cannot go into it: it stays in the temporary folder.
+    const bool opened = log.Open(IsZipBackup(restoredFolder) ? std::nullopt : folder, console);
     // Without its file the run still tells the console, and says why first.
     if (!opened)
         log.Print(L"WARNING: The log cannot be written in %s: %s\n", tempDir.c_str(), SystemErrorText(::GetLastError()).c_str());
@@ -55,7 +57,16 @@ bool CDriverRestorer::OpenLog(const FolderPath& restoredFolder, FILE* console)
 bool CDriverRestorer::FindPackages(const FolderPath& restoredFolder, bool force)
 {
     folder = restoredFolder;
-    packages = FindDriverPackages(restoredFolder);
+    zipRefusal.clear();
+    if (IsZipBackup(restoredFolder)) {
+        // Installed from the extracted folder, which stays until the restorer goes.
+        extracted = ExtractForReading(restoredFolder, tempDir, *reporter, log, zipRefusal);
+        if (!extracted) {
+            packages.clear();
+            return false;
+        }
+    }
+    packages = FindDriverPackages(extracted ? extracted->Folder() : restoredFolder);
     if (!CheckPackages(packages, force, *reporter))
         return false;
     MergeIdenticalPackages(packages);
@@ -66,7 +77,7 @@ bool CDriverRestorer::FindPackages(const FolderPath& restoredFolder, bool force)
 bool CDriverRestorer::RestoreAll(FILE* console)
 {
     if (!logStarted)
-        log.Open(folder, console);
+        log.Open(folder && IsZipBackup(*folder) ? std::nullopt : folder, console);
     logStarted = true;
     int n = 0;
     for (const DriverPackage& package : packages)

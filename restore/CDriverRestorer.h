@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "model/IProgressReporter.h"
 #include "platform/FolderPath.h"
 #include "backup/DriverPackage.h"
+#include "backup/ExtractedZip.h"
 #include "restore/PackageInstaller.h"
 #include "discovery/SystemFolders.h"
 #include "log/SaveLog.h"
@@ -35,7 +37,8 @@ public:
     // reason is on the console).
     bool OpenLog(const FolderPath& folder, FILE* console);
 
-    // Finds and checks every package under folder (CheckPackages), then decides the packages
+    // Finds and checks every package under folder (or in the zip file it names, extracted
+    // first into a folder that stays until the restorer goes) (CheckPackages), then decides the packages
     // for the same devices together; force lets each be installed over newer drivers. Every
     // package found starts selected. False when the reporter asked to stop.
     bool FindPackages(const FolderPath& folder, bool force);
@@ -47,6 +50,9 @@ public:
     // restores under another).
     void SetReporter(IProgressReporter& progressReporter) { reporter = &progressReporter; }
 
+    // Why the zip file given could not be used ("ERROR: ..."), after FindPackages; empty
+    // when it could, or a folder was given.
+    const std::wstring& ZipRefusalLine() const { return zipRefusal; }
     // The restored folder's full path; empty before OpenLog or FindPackages.
     std::wstring Folder() const { return folder ? folder->Full() : std::wstring(); }
     std::vector<DriverPackage>& Packages() { return packages; }
@@ -74,6 +80,8 @@ private:
     bool logStarted = false;
     std::vector<DriverPackage> packages;
     SaveLog log;
+    std::unique_ptr<ExtractedZip> extracted;
+    std::wstring zipRefusal;
     std::wstring tempDir;
     IProgressReporter* reporter;
     bool aborted = false;

@@ -15,6 +15,7 @@
 #include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
 #include "saving/ReportWriter.h"
+#include "saving/RestoreKit.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -58,7 +59,7 @@ bool CDeviceSaver::FinishLog()
     const bool whole = log.Finish();
     if (!log.FinishedPath().empty())
         report.OnLogFinished(log.FinishedPath());
-    return whole;
+    return whole && (!writer || writer->Sound());
 }
 
 void CDeviceSaver::ReportLogPathTo(FILE* output)
@@ -149,11 +150,21 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
             log.Print(L"  Operation aborted by the user.\n");
             // What was saved before the stop is described all the same.
             PutReport();
+            writer->Abandon();
             return false;
         }
     }
+    // The backup restores itself on a new PC: the script, the program and its help go along.
+    bool kitWhole = true;
+    if (!kitProgram.empty()) {
+        for (const std::wstring& failure : PutRestoreKit(*writer, kitProgram)) {
+            log.Print(L"ERROR: Could not put %s into the backup.\n", failure.c_str());
+            kitWhole = false;
+        }
+    }
+    const bool reported = PutReport();
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
-    return PutReport() && saved == n;
+    return saved == n && kitWhole && reported;
 }
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)

@@ -43,6 +43,9 @@ public:
     // The target as the user gave it, names and all, for the report; by default the target's
     // own text.
     void GiveTargetAs(const std::wstring& text) { targetAsGiven = text; }
+    // Every backup of this saver restores itself: the restore's script, a copy of program
+    // (the one running) and its help file go to its top (saving/RestoreKit.h).
+    void IncludeRestoreKit(std::wstring program) { kitProgram = std::move(program); }
     int GetDeviceCount() const;
     // True only when every device was saved without error. The device folders, the log and
     // the backup's report ("report.json") go into target, as it was made at the edge. console
@@ -102,6 +105,7 @@ private:
     std::vector<DeviceInfo*> devicesToSave;
     // Where the backup is written: made from the target when the run starts.
     std::unique_ptr<IBackupWriter> writer;
+    std::wstring kitProgram;
     double share = 1.0;
     double base = 0.0;
     SystemFolders folders;

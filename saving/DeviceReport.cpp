@@ -8,6 +8,7 @@
 
 #include "Version.h"
 #include "platform/DeviceProperties.h"
+#include "platform/DriverKey.h"
 #include "platform/FileHash.h"
 #include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
@@ -29,20 +30,6 @@ std::wstring UtcNow()
     ::swprintf_s(text, L"%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
                  now.wSecond);
     return text;
-}
-
-// Digits of a date part; -1 when there are none or anything else.
-int DatePart(const std::wstring& text)
-{
-    if (text.empty() || text.size() > 4)
-        return -1;
-    int value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9')
-            return -1;
-        value = value * 10 + (c - L'0');
-    }
-    return value;
 }
 
 // A file time of zero is no time at all: the file was not found.
@@ -143,28 +130,11 @@ DeviceReport ReportOfDevices(HDEVINFO set, const std::vector<DeviceInfo*>& devic
 
 std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateData, const std::wstring& storedDate)
 {
-    // The file time is what the system itself keeps; the text is written for people, and its
-    // form has varied.
-    int year = 0, month = 0, day = 0;
-    SYSTEMTIME date = {};
-    if (dateData && ::FileTimeToSystemTime(&*dateData, &date)) {
-        year = date.wYear;
-        month = date.wMonth;
-        day = date.wDay;
-    } else {
-        const size_t first = storedDate.find(L'-');
-        const size_t second = first == std::wstring::npos ? first : storedDate.find(L'-', first + 1);
-        if (second == std::wstring::npos)
-            return std::nullopt;
-        const std::wstring yearText = storedDate.substr(second + 1);
-        month = DatePart(storedDate.substr(0, first));
-        day = DatePart(storedDate.substr(first + 1, second - first - 1));
-        year = yearText.size() == 4 ? DatePart(yearText) : -1;
-    }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1)
+    const std::optional<SYSTEMTIME> day = DriverDay(dateData, storedDate);
+    if (!day)
         return std::nullopt;
     wchar_t text[16] = L"";
-    ::swprintf_s(text, L"%04d-%02d-%02d", year, month, day);
+    ::swprintf_s(text, L"%04u-%02u-%02u", day->wYear, day->wMonth, day->wDay);
     return std::wstring(text);
 }
 

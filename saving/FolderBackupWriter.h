@@ -26,6 +26,8 @@ public:
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& classFolder) override;
     bool PutTopFile(const std::wstring& name, HANDLE source, const FILETIME& time) override;
     bool PutTopFile(const std::wstring& name, const std::string& content) override;
+    void Abandon() override {}
+    bool Sound() const override { return true; }
 
 private:
     FolderPath target;

@@ -58,4 +58,11 @@ public:
     // GetLastError.
     virtual bool PutTopFile(const std::wstring& name, HANDLE source, const FILETIME& time) = 0;
     virtual bool PutTopFile(const std::wstring& name, const std::string& content) = 0;
+
+    // The user stopped the run: a folder keeps what was written (an incomplete device marked
+    // so), a zip file is not finished and is removed, so that nothing looks whole.
+    virtual void Abandon() = 0;
+    // False when the backup could not be finished whole (the zip file could not be written);
+    // what failed has been said on the console.
+    virtual bool Sound() const = 0;
 };

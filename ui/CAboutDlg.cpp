@@ -30,7 +30,9 @@ bool CAboutDlg::OnInitDialog()
     font.lfWeight = FW_BOLD;
     boldFont.reset(::CreateFontIndirectW(&font));
     GetItem(IDC_PRODUCT_LINE).SetFont(boldFont.get(), true);
-    return true;
+    // Enter and Space close the box, as its default button promises; the links come after it.
+    ::SetFocus(GetItem(IDOK));
+    return false;
 }
 
 void CAboutDlg::OnLinkClicked(int controlId)

@@ -1,5 +1,5 @@
-// The about box: the program's icon, name, version and release month, and links to the
-// support e-mail address and the home page.
+// The about box: the program's icon, name and version, the copyright line with the build's
+// year, the licence's name, and links to the support e-mail address and the home page.
 #pragma once
 
 #include "framework/CDialogImpl.h"

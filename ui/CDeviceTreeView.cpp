@@ -12,6 +12,7 @@
 #include "framework/CClientDC.h"
 #include "platform/Handles.h"
 #include "platform/ScopedSelectObject.h"
+#include "ui/DateText.h"
 #include "ui/HorizontalScroll.h"
 #include "ui/RowLayout.h"
 
@@ -75,7 +76,7 @@ COLORREF TreeBackground(const CWindow& tree)
 } // namespace
 
 CDeviceTreeView::CDeviceTreeView()
-    : columns{{{400, L"Title"}, {100, L"Version"}, {70, L"Date"}, {150, L"Provider"}}},
+    : columns{{{400, L"Title"}, {100, L"Version"}, {80, L"Date"}, {150, L"Provider"}}},
       scrollOffset(0)
 {
 }
@@ -402,10 +403,10 @@ void CDeviceTreeView::DrawColumns(HDC dc, HTREEITEM item, const RECT& row, const
 
     if (!device)
         return;
-    const std::wstring* texts[] = {&device->driverVersion, &device->driverDate, &device->providerName};
+    const std::wstring texts[] = {device->driverVersion, ShortDateText(device->driverDay), device->providerName};
     int x = columns[0].width;
     for (size_t i = 1; i < columns.size(); ++i) {
-        DrawCell(dc, *texts[i - 1], CellTextRect(x, x + columns[i].width, row, cellPadding));
+        DrawCell(dc, texts[i - 1], CellTextRect(x, x + columns[i].width, row, cellPadding));
         x += columns[i].width;
     }
 }

@@ -11,6 +11,8 @@
 #include "platform/ProcAddress.h"
 #include "platform/ScopedCom.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/RestoreKit.h"
+#include "ui/DateText.h"
 #include "ui/OfflineWindows.h"
 #include "ui/ProgressBar.h"
 #include "ui/SaveTarget.h"
@@ -42,16 +44,6 @@ void ShowFileProperties(HWND owner, const std::wstring& path)
 std::wstring FileStatusText(int fileCount, uint64_t totalSize)
 {
     return L"Files: " + std::to_wstring(fileCount) + L", Total size: " + std::to_wstring(totalSize / 1000) + L" KB";
-}
-
-std::wstring ShortDateText(const FILETIME& time)
-{
-    SYSTEMTIME date;
-    wchar_t text[512] = L"";
-    if (!::FileTimeToSystemTime(&time, &date)
-        || !::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, text, 512))
-        return std::wstring();
-    return text;
 }
 
 CDriverFilesDlg::CDriverFilesDlg(PlacementRecord& placement, DeviceInfo* device, std::wstring& targetFolder,
@@ -225,6 +217,7 @@ void CDriverFilesDlg::SaveDevice()
     // The saver finishes its log, and opens it for the user, when it goes at the end of this
     // function.
     CDeviceSaver saver(*this, services.shell, services.systemFolders);
+    saver.IncludeRestoreKit(RunningProgramPath());
     saver.AddDevice(device);
     saver.SaveAll(*saveTarget, nullptr);
 }

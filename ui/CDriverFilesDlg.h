@@ -77,6 +77,3 @@ private:
 
 // "Files: %d, Total size: %d KB", with sizes in thousands of bytes, rounded down.
 std::wstring FileStatusText(int fileCount, uint64_t totalSize);
-// The short date of a file time, without conversion to local time; empty when it cannot be
-// formatted.
-std::wstring ShortDateText(const FILETIME& time);

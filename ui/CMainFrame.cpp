@@ -125,6 +125,14 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
 {
+    // Alt+F4 on a child (the tree has the focus nearly always) closes the frame as its close
+    // box does: the system's default handling of the key does not reach the frame from every
+    // control (under Wine the tree keeps it).
+    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4 && (HIWORD(message.lParam) & KF_ALTDOWN) &&
+        ::IsChild(get(), message.hwnd)) {
+        Post(WM_SYSCOMMAND, SC_CLOSE);
+        return true;
+    }
     return Accelerators() && ::TranslateAcceleratorW(get(), Accelerators(), &message) != 0;
 }
 

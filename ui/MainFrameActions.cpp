@@ -8,6 +8,7 @@
 #include "ui/CVerifyDlg.h"
 #include "ui/CSaveProgressDlg.h"
 #include "saving/ReportWriter.h"
+#include "saving/RestoreKit.h"
 #include "ui/ReportFileDialog.h"
 #include "ui/SaveTarget.h"
 #include "ui/OfflineWindows.h"
@@ -28,6 +29,7 @@ void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
     CSaveProgressDlg dialog(*target, services.shell, ShownSystem().systemFolders);
+    dialog.Saver().IncludeRestoreKit(RunningProgramPath());
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
     dialog.DoModal(::GetActiveWindow());

@@ -73,6 +73,7 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
     TempFolder current;
     ASSERT_TRUE(MakeFolders(current / L"Backup"));
     ASSERT_TRUE(WriteFileBytes(current / L"file.txt", "no folder"));
+    ASSERT_TRUE(WriteFileBytes(current / L"Backup.ZIP", "a zip"));
     CurrentFolderGuard inside(current.path());
     ASSERT_TRUE(inside.entered());
     const struct {
@@ -100,6 +101,10 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore:Backup /plan", L"plan /restore:~\\Backup /plan"},
         {L"tarnwick.exe /PLAN /force /restore:Backup", L"plan /restore:~\\Backup /force /plan"},
         {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
+        // A backup in one zip file is taken where a backup folder is.
+        {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},
+        {L"tarnwick.exe /restore:Backup.ZIP /plan", L"plan /restore:~\\Backup.ZIP /plan"},
+        {L"tarnwick.exe /restore:missing.zip", L"restore: ERROR: Folder not found: ~\\missing.zip"},
         {L"tarnwick.exe /image:Backup /path:Out /all /report:r.json",
          L"image /all /path:~\\Out /report:~\\r.json /image:~\\Backup"},
         // Names in the target are filled in before it is resolved; "{os}" of an image is its own.
@@ -159,7 +164,8 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
               L"Tarnwick command line options:\n\n"
               L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
               L" /all - Save driver files from all Providers (including Microsoft).\n"
-              L" /present - Save driver files of currently present (plugged in) devices only.\n\n"
+              L" /present - Save driver files of currently present (plugged in) devices only.\n"
+              L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n\n"
               L" Example:\n"
               L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
               L" \"/restore:Path\" - Install the drivers saved in [Path] back onto this PC (needs administrator "

@@ -201,13 +201,19 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
     EXPECT_NE(log.find("  Completed with errors.\r\n\r\n"), std::string::npos);
     const std::wstring logName = LogsIn(target).at(0);
     const std::wstring device = L"outer\\Driver Backup\\Tarnwick test devices\\Hostile Widget (incomplete)\\";
+    const std::wstring top = L"outer\\Driver Backup\\";
     EXPECT_EQ(ListTree(sandbox.path()),
               Sorted({L"media\\", L"media\\escape.cat", L"media\\one\\", L"media\\one\\two\\",
                       L"media\\one\\two\\hostile\\", L"media\\one\\two\\hostile\\hostile.dll",
                       L"media\\one\\two\\hostile\\hostile.inf", L"media\\one\\two\\hostile\\hostile.sys",
                       L"media\\one\\two\\hostile\\hostileco.dll", L"outer\\", L"outer\\Driver Backup\\",
+<<<<<<< HEAD
                       L"outer\\Driver Backup\\" + logName, L"outer\\Driver Backup\\report.json",
                       L"outer\\Driver Backup\\Tarnwick test devices\\",
+=======
+                      L"outer\\Driver Backup\\" + logName, top + L"Help.chm", top + L"README.txt",
+                      top + L"Restore drivers.cmd", top + L"tarnwick.exe", L"outer\\Driver Backup\\Tarnwick test devices\\",
+>>>>>>> main
                       device, device + L"escape.inf", device + L"hostile.dll", device + L"hostile.sys",
                       device + L"hostileco.dll"}))
         << "nothing beside the backup, nothing in the media";

@@ -45,6 +45,17 @@ std::set<HWND> VisibleWindowsOfThisProcess()
     return windows;
 }
 
+int YearOfThisProgram()
+{
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    SYSTEMTIME time = {};
+    if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data) || !::FileTimeToSystemTime(&data.ftLastWriteTime, &time))
+        return 0;
+    return time.wYear;
+}
+
 } // namespace
 
 TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
@@ -53,13 +64,15 @@ TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
     ::ShowWindow(owner.get(), SW_SHOWNORMAL);
     ShellOpenRecorder shell;
     CAboutDlg dialog(shell);
-    std::wstring title, productLine, emailLink, homeLink;
+    std::wstring title, productLine, copyright, licence, emailLink, homeLink;
     LONG productWeight = 0, dialogWeight = 0;
     ModalScript script([&] {
         if (!dialog.IsVisible())
             return false;
         title = WindowText(dialog.get());
         productLine = WindowText(dialog.GetItem(IDC_PRODUCT_LINE).get());
+        copyright = WindowText(dialog.GetItem(IDC_COPYRIGHT_LINE).get());
+        licence = WindowText(dialog.GetItem(IDC_LICENCE_LINE).get());
         emailLink = WindowText(dialog.GetItem(IDC_EMAIL_LINK).get());
         homeLink = WindowText(dialog.GetItem(IDC_HOMEPAGE_LINK).get());
         LOGFONTW font = {};
@@ -73,7 +86,10 @@ TEST(AboutDialog, ShowsTheProductLineInBoldAndEndsWithTheButtonPressed)
     });
     EXPECT_EQ(dialog.DoModal(owner.get()), IDCANCEL);
     EXPECT_EQ(title, L"About");
-    EXPECT_EQ(productLine, L"Tarnwick 3.1\nMarch 2012");
+    EXPECT_EQ(productLine, L"Tarnwick 3.1");
+    // The year is the build's: that of this test program, built with the program's resources.
+    EXPECT_EQ(copyright, L"Copyright \u00a9 " + std::to_wstring(YearOfThisProgram()) + L" Morvane");
+    EXPECT_EQ(licence, L"Licence: MIT License");
     EXPECT_EQ(productWeight, FW_BOLD);
     EXPECT_NE(dialogWeight, FW_BOLD) << "the dialog's own font is left as it was";
     EXPECT_NE(emailLink.find(L"E-mail: support@tarnwick.example.com"), std::wstring::npos) << emailLink;

@@ -3,6 +3,8 @@
 // horizontal scrolling (and clicks after it), row drawing and column resizing.
 #include <gtest/gtest.h>
 
+#include "platform/DriverKey.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -54,6 +56,7 @@ DeviceInfo MakeDevice(const wchar_t* name, const wchar_t* version, const wchar_t
     device.name = name;
     device.driverVersion = version;
     device.driverDate = date;
+    device.driverDay = DriverDay(std::nullopt, date);
     device.providerName = provider;
     return device;
 }
@@ -160,7 +163,7 @@ TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
 {
     ASSERT_EQ(view.Header().Send(HDM_GETITEMCOUNT), 4);
     const wchar_t* titles[] = {L"Title", L"Version", L"Date", L"Provider"};
-    const int widths[] = {400, 100, 70, 150};
+    const int widths[] = {400, 100, 80, 150};
     for (int i = 0; i < 4; ++i) {
         wchar_t text[32] = L"";
         HDITEMW item = {};
@@ -173,7 +176,7 @@ TEST_F(TreeViewFixture, ViewBuildsItsHeaderColumnsAndPictures)
         EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(&view.GetColumn(static_cast<size_t>(i))));
     }
     EXPECT_EQ(view.Header().GetStyle() & HDS_BUTTONS, 0u) << "clicking a title does nothing";
-    EXPECT_EQ(view.TotalColumnWidth(), 720);
+    EXPECT_EQ(view.TotalColumnWidth(), 730);
 
     const auto states = reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_STATE));
     ASSERT_EQ(states, view.StateImages());
@@ -265,12 +268,12 @@ TEST_F(TreeViewFixture, DoubleClickRightOfADeviceLabelReachesTheParent)
 
 TEST_F(TreeViewFixture, ScrollingMovesHeaderAndRowsTogetherByTheTable)
 {
-    ASSERT_TRUE(view.GetStyle() & WS_HSCROLL) << "600 pixels show less than the 720 of the columns";
+    ASSERT_TRUE(view.GetStyle() & WS_HSCROLL) << "600 pixels show less than the 730 of the columns";
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
     ASSERT_TRUE(::GetScrollInfo(view, SB_HORZ, &info));
-    EXPECT_EQ(info.nMax, 720);
+    EXPECT_EQ(info.nMax, 730);
     const int page = static_cast<int>(info.nPage);
     const int headerLeft = view.Header().RectInParent().left;
 
@@ -278,11 +281,11 @@ TEST_F(TreeViewFixture, ScrollingMovesHeaderAndRowsTogetherByTheTable)
     EXPECT_EQ(view.ScrollOffset(), -6);
     EXPECT_EQ(view.Header().RectInParent().left, headerLeft - 6);
     view.Send(WM_HSCROLL, SB_RIGHT);
-    EXPECT_EQ(view.ScrollOffset(), -(720 - page + 1));
+    EXPECT_EQ(view.ScrollOffset(), -(730 - page + 1));
     ::GetScrollInfo(view, SB_HORZ, &info);
-    EXPECT_EQ(info.nPos, 720 - page + 1);
+    EXPECT_EQ(info.nPos, 730 - page + 1);
     view.Send(WM_HSCROLL, SB_LINERIGHT);
-    EXPECT_EQ(view.ScrollOffset(), -(720 - page + 1)) << "the thumb stays on the last page";
+    EXPECT_EQ(view.ScrollOffset(), -(730 - page + 1)) << "the thumb stays on the last page";
     view.Send(WM_HSCROLL, SB_LEFT);
     EXPECT_EQ(view.ScrollOffset(), 0);
     EXPECT_EQ(view.Header().RectInParent().left, headerLeft);
@@ -313,7 +316,7 @@ TEST_F(TreeViewFixture, DraggingADividerRepaintsTheRowsOnlyWhenLetGo)
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE;
     ::GetScrollInfo(view, SB_HORZ, &info);
-    EXPECT_EQ(info.nMax, 770);
+    EXPECT_EQ(info.nMax, 780);
 }
 
 TEST_F(TreeViewFixture, AClickOnABoxMovesTheCaretThereSoSpaceActsOnThatRow)

@@ -4,6 +4,9 @@
 // window's size on a small screen.
 #include <gtest/gtest.h>
 
+#include "platform/DriverKey.h"
+#include "ui/DateText.h"
+
 #include "ui/ReportFileDialog.h"
 
 #include "ui/CDriverFilesDlg.h"
@@ -97,7 +100,7 @@ TEST(FileStatus, TotalsInThousandsOfBytesRoundedDown)
     EXPECT_EQ(FileStatusText(1, 0x140000000ull), L"Files: 1, Total size: 5368709 KB") << "5 GiB, not its low 32 bits";
 }
 
-TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
+TEST(DateText, FileTimesAndDriverDaysShowInTheUsersShortDateFormat)
 {
     SYSTEMTIME first = {};
     first.wYear = 1601;
@@ -107,6 +110,9 @@ TEST(FileStatus, ZeroTimeShowsTheFirstOfJanuary1601)
     ASSERT_GT(::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &first, nullptr, expected, 64), 0);
     EXPECT_EQ(ShortDateText(FILETIME{0, 0}), expected);
     EXPECT_EQ(ShortDateText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}), L"") << "a time that does not convert";
+    // A driver's date stored as text, "m-d-yyyy", shows in the same form as a file's.
+    EXPECT_EQ(ShortDateText(DriverDay(std::nullopt, L"1-1-1601")), expected);
+    EXPECT_EQ(ShortDateText(DriverDay(std::nullopt, L"not a date")), L"");
 }
 
 TEST(SaveProgress, BarAndPercentageAreTruncated)

@@ -138,14 +138,14 @@ TEST_F(MainWindow, ShiftF10AndTheMenuKeyOpenTheRowsContextMenuWhoseItemsActOnTha
 
     MenuSeen seen;
     {
-        ModalScript script(ChooseInMenu(seen, 'D', L"main-window-context-menu"));
+        ModalScript script(ChooseInMenu(seen, 'F', L"main-window-context-menu"));
         PressKeys({VK_SHIFT, VK_F10});
         PumpFor(1000);
         EXPECT_TRUE(script.finished()) << "Shift+F10 opens the menu";
     }
-    EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"&Driver files...", L"&Save device driver...", L"", L"P&roperties"}));
+    EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Driver &files...", L"&Save device driver...", L"", L"Device &properties"}));
     EXPECT_EQ(seen.enabled, (std::vector<bool>{true, true, false, true})) << "all but the separator";
-    ASSERT_EQ(Recorded().driverFiles.size(), 1u) << "D chose Driver files";
+    ASSERT_EQ(Recorded().driverFiles.size(), 1u) << "F chose Driver files";
     EXPECT_EQ(Recorded().driverFiles[0], record);
 
     MenuSeen again;
@@ -188,14 +188,14 @@ TEST_F(MainWindow, ARightClickSelectsTheRowUnderThePointerAndItsMenuOpensTheDevi
     ::SetCursorPos(onScreen.x, onScreen.y);
     MenuSeen seen;
     {
-        ModalScript script(ChooseInMenu(seen, 'R'));
+        ModalScript script(ChooseInMenu(seen, 'P'));
         tree.Post(WM_RBUTTONUP, 0, point);
         tree.Send(WM_RBUTTONDOWN, MK_RBUTTON, point);
         PumpFor(1000);
         EXPECT_TRUE(script.finished()) << "the right-click opened the menu";
     }
     EXPECT_EQ(tree.GetCaretItem(), device);
-    ASSERT_EQ(Recorded().deviceProperties.size(), 1u) << "R chose Properties";
+    ASSERT_EQ(Recorded().deviceProperties.size(), 1u) << "P chose Device properties";
     EXPECT_EQ(Recorded().deviceProperties[0], reinterpret_cast<DeviceInfo*>(tree.GetItemData(device)));
     EXPECT_EQ(Recorded().lastOwner, frame->get());
 }

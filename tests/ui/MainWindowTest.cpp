@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include "ui/Settings.h"
+#include "ui/DateText.h"
 #include "ui/ToolbarImages.h"
 #include "resources/resource.h"
 #include "restore/InstallRights.h"
@@ -489,7 +490,7 @@ TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresT
     frame->Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 720);
     EXPECT_EQ(limits.ptMinTrackSize.y, 480);
-    const int atHighDpi[] = {600, 150, 105, 225};
+    const int atHighDpi[] = {600, 150, 120, 225};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(frame->View().GetColumn(static_cast<size_t>(i)).width, atHighDpi[i]) << i;
         EXPECT_EQ(HeaderItemWidth(frame->View().Header(), i), atHighDpi[i]) << i;
@@ -502,7 +503,7 @@ TEST_F(MainWindow, MovingToAScreenOf144DpiRescalesEverythingAndBackTo96RestoresT
 
     RECT back = {10, 10, 770, 610};
     frame->Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
-    const int given[] = {400, 100, 70, 150};
+    const int given[] = {400, 100, 80, 150};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(frame->View().GetColumn(static_cast<size_t>(i)).width, given[i]) << i;
     EXPECT_EQ(ImageSize(frame->View().StateImages()), 16);
@@ -541,10 +542,14 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     EXPECT_EQ(bar.right, ScaleForDpi(200, dpi) - ScaleForDpi(3, dpi));
 
     // Each column holds its title and a typical value of its kind whole, inside the padding (the
-    // date as a driver key stores it; the longest, "12-31-2023", needs a few pixels more than
-    // the 70 given at 96 DPI and ends in an ellipsis).
-    const int given[] = {400, 100, 70, 150};
-    const std::wstring samples[] = {L"Tarnwick Test Camera", L"10.0.22621.1", L"11-2-2023", L"Contoso Ltd."};
+    // date in the user's short date format, as long as it gets).
+    const int given[] = {400, 100, 80, 150};
+    // The widest short date of the year, in the user's format.
+    SYSTEMTIME widest = {};
+    widest.wYear = 2023;
+    widest.wMonth = 12;
+    widest.wDay = 28;
+    const std::wstring samples[] = {L"Tarnwick Test Camera", L"10.0.22621.1", ShortDateText(widest), L"Contoso Ltd."};
     const int padding = frame->View().CellPadding();
     for (size_t i = 0; i < 4; ++i) {
         const int width = frame->View().GetColumn(i).width;
@@ -557,7 +562,8 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
         const auto* device = reinterpret_cast<const DeviceInfo*>(tree.GetItemData(node));
         ASSERT_NE(device, nullptr);
         EXPECT_LE(TextWidth(frame->View().Tree(), device->driverVersion) + 2 * padding, frame->View().GetColumn(1).width);
-        EXPECT_LE(TextWidth(frame->View().Tree(), device->driverDate) + 2 * padding, frame->View().GetColumn(2).width);
+        EXPECT_LE(TextWidth(frame->View().Tree(), ShortDateText(device->driverDay)) + 2 * padding,
+                  frame->View().GetColumn(2).width);
     }
     // For the picture: the fixture's devices shown, one of them selected with the sample values.
     const HTREEITEM fixtureClass = ThirdPartyClassNode();
@@ -565,7 +571,7 @@ TEST_F(MainWindowDpi, SizesFollowTheDpiTheProgramStartsAtAndEveryColumnTextFits)
     const HTREEITEM camera = FindNode(fixtureClass, ThirdPartyDeviceNames()[0]);
     auto* shown = reinterpret_cast<DeviceInfo*>(tree.GetItemData(camera));
     shown->driverVersion = samples[1];
-    shown->driverDate = samples[2];
+    shown->driverDay = widest;
     shown->providerName = samples[3];
     tree.SelectItem(camera);
     EXPECT_TRUE(SaveScreenshot(*frame, NameAtDpi(L"main-window", dpi)));
