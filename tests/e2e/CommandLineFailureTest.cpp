@@ -207,13 +207,8 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
                       L"media\\one\\two\\hostile\\", L"media\\one\\two\\hostile\\hostile.dll",
                       L"media\\one\\two\\hostile\\hostile.inf", L"media\\one\\two\\hostile\\hostile.sys",
                       L"media\\one\\two\\hostile\\hostileco.dll", L"outer\\", L"outer\\Driver Backup\\",
-<<<<<<< HEAD
-                      L"outer\\Driver Backup\\" + logName, L"outer\\Driver Backup\\report.json",
-                      L"outer\\Driver Backup\\Tarnwick test devices\\",
-=======
-                      L"outer\\Driver Backup\\" + logName, top + L"Help.chm", top + L"README.txt",
+                      L"outer\\Driver Backup\\" + logName, top + L"report.json", top + L"Help.chm", top + L"README.txt",
                       top + L"Restore drivers.cmd", top + L"tarnwick.exe", L"outer\\Driver Backup\\Tarnwick test devices\\",
->>>>>>> main
                       device, device + L"escape.inf", device + L"hostile.dll", device + L"hostile.sys",
                       device + L"hostileco.dll"}))
         << "nothing beside the backup, nothing in the media";
