@@ -121,6 +121,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         base = done;
         currentFolder.clear();
         currentFailure = DeviceFailure();
+        currentFiles.clear();
         PrintDevice(device);
 
         bool deviceSaved = false;
@@ -338,7 +339,8 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         return false;
     }
     PathRefusal refusal = PathRefusal::None;
-    if (!CopyDriverFile(file, *target, refusal)) {
+    Sha256Hash digest;
+    if (!CopyDriverFile(file, *target, refusal, digest)) {
         const DWORD error = ::GetLastError();
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (refusal == PathRefusal::Outside)
@@ -348,10 +350,13 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         return false;
     }
     folder.savedNames.emplace(target->full, SavedName{file.name, file.path});
+    const uint64_t size = digest.Size();
+    currentFiles.push_back({target->relative, size, digest.Finish(), file.path, KnownFileTime(file.lastWrite)});
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal,
+                                  Sha256Hash& digest)
 {
     // A file of an offline Windows is copied from the handle that was judged inside it: a
     // link put in its place since it was found is not followed out of it.
@@ -362,7 +367,7 @@ bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& targ
         source = std::move(opened);
     }
     refusal = source.refusal();
-    return source && writer->WriteFile(source->get(), target, file.time);
+    return source && writer->WriteFile(source->get(), target, file.time, digest);
 }
 
 PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent)
@@ -392,6 +397,7 @@ void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
     outcome.saved = saved;
     outcome.folder = currentFolder;
     outcome.failure = currentFailure;
+    outcome.files = currentFiles;
     // A stop is no error of the device's, but it was not saved all the same.
     if (!saved && !outcome.failure && aborted)
         outcome.failure.reason = SaveFailure::Stopped;

@@ -92,7 +92,7 @@ private:
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
     // False with the system's error in GetLastError, or with refusal set when a file of an
     // offline Windows cannot be opened inside it.
-    bool CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal);
+    bool CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal, Sha256Hash& digest);
     // Renames the folder of a device whose copy was stopped or failed part way (in parent),
     // and says so in the log. The folder as renamed; none when it keeps its name.
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent);
@@ -124,4 +124,6 @@ private:
     std::wstring currentFolder;
     // The first failure of the device being saved.
     DeviceFailure currentFailure;
+    // The files written for the device being saved, for the report.
+    std::vector<ReportFile> currentFiles;
 };

@@ -32,14 +32,6 @@ std::wstring UtcNow()
     return text;
 }
 
-// A file time of zero is no time at all: the file was not found.
-std::optional<FILETIME> KnownTime(const FILETIME& time)
-{
-    if (time.dwLowDateTime == 0 && time.dwHighDateTime == 0)
-        return std::nullopt;
-    return time;
-}
-
 } // namespace
 
 DeviceReport NewDeviceReport()
@@ -78,26 +70,6 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
     return described;
 }
 
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder)
-{
-    std::vector<ReportFile> files;
-    // Names that differ only in case are one file on disk, listed once.
-    std::set<std::wstring, FileNameLess> listed;
-    for (const DriverFile& file : device.files) {
-        const PathResult<PathInside> saved = SavedFilePath(folder, file);
-        if (!saved || !listed.insert(saved->full).second)
-            continue;
-        ReportFile entry;
-        if (!Sha256OfFile(saved->full, entry.sha256, entry.size))
-            continue;
-        entry.path = saved->relative;
-        entry.source = file.path;
-        entry.sourceTime = KnownTime(file.lastWrite);
-        files.push_back(entry);
-    }
-    return files;
-}
-
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
 {
     std::vector<ReportFile> files;
@@ -110,7 +82,7 @@ std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
             entry.sha256.clear();
         if (!file.path.empty()) {
             entry.source = file.path;
-            entry.sourceTime = KnownTime(file.lastWrite);
+            entry.sourceTime = KnownFileTime(file.lastWrite);
         }
         files.push_back(entry);
     }
@@ -142,7 +114,6 @@ SaveReportBuilder::SaveReportBuilder() : report(NewDeviceReport()) {}
 
 void SaveReportBuilder::SetTarget(const FolderPath& targetFolder, const std::wstring& asGiven)
 {
-    target = targetFolder;
     report.target = targetFolder.Full();
     report.targetAsGiven = asGiven;
 }
@@ -162,12 +133,8 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
     if (outcome.failure)
         entry.error = FailureText(outcome.failure);
     if (!outcome.folder.empty()) {
-        // The saver names its device folder inside the target: the files are read from there.
         entry.folder = outcome.folder;
-        const PathResult<FolderPath> folder =
-            target ? target->Folder(outcome.folder) : PathResult<FolderPath>(PathRefusal::NotFound);
-        if (folder)
-            entry.files = FilesInFolder(device, *folder);
+        entry.files = outcome.files;
     }
     report.devices.push_back(std::move(entry));
 }

@@ -16,16 +16,6 @@
 #include "platform/FolderPath.h"
 #include "saving/ISaveObserver.h"
 
-struct ReportFile {
-    std::wstring path;   // relative to the device folder
-    uint64_t size = 0;
-    std::string sha256;  // lowercase hexadecimal
-    // Where the file was read (its full path) and the last-write time it had then; empty and
-    // none when it was found nowhere.
-    std::wstring source;
-    std::optional<FILETIME> sourceTime;
-};
-
 struct ReportDevice {
     std::wstring instanceId;
     std::wstring name;
@@ -71,10 +61,6 @@ DeviceReport NewDeviceReport();
 // else of its name in the system's INF folders.
 ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
 
-// The files of a device's set that lie in its folder, each once: their path in the folder,
-// size and digest as they are on disk there, where the save puts them (SavedFilePath).
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder);
-
 // The files of a device's set where they were found (for a list of devices that were not
 // saved): their name in the set, size and digest of the found copy.
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
@@ -108,7 +94,6 @@ public:
     const DeviceReport& Report() const { return report; }
 
 private:
-    std::optional<FolderPath> target;
     DeviceReport report;
     std::map<const DeviceInfo*, ReportDevice> described;
 };
