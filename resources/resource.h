@@ -27,6 +27,7 @@
 #define ID_DEVICE_OPEN_OFFLINE 3012
 #define ID_DEVICE_SHOW_THIS_PC 3013
 #define ID_DEVICE_VERIFY 3014
+#define ID_DEVICE_SAVE_ZIP 3015
 #define ID_DEVICE_EXPORT 3050
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030
@@ -49,6 +50,8 @@
 #define IDS_SAVE_FOLDER_REFUSED 4401
 #define IDS_SAVE_NAME_UNKNOWN 4402
 #define IDS_SAVE_BRACE_UNMATCHED 4403
+#define IDS_SAVE_ZIP_TITLE 4404
+#define IDS_SAVE_ZIP_FILTER 4405
 // Texts of the device list's export.
 #define IDS_EXPORT_CAPTION 4300
 #define IDS_EXPORT_FILTER 4301

@@ -4,10 +4,14 @@
 #include "saving/FolderBackupWriter.h"
 #include "saving/ZipBackupWriter.h"
 
+bool IsZipName(const std::wstring& name)
+{
+    return name.size() > 4 && SameFileName(name.substr(name.size() - 4), L".zip");
+}
+
 bool IsZipTarget(const FolderPath& target)
 {
-    const std::wstring& full = target.Full();
-    return full.size() > 4 && SameFileName(full.substr(full.size() - 4), L".zip");
+    return IsZipName(target.Full());
 }
 
 std::unique_ptr<IBackupWriter> MakeBackupWriter(const FolderPath& target)

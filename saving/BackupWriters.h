@@ -7,4 +7,6 @@
 #include "saving/IBackupWriter.h"
 
 bool IsZipTarget(const FolderPath& target);
+// Whether a file name ends in ".zip", in any case.
+bool IsZipName(const std::wstring& name);
 std::unique_ptr<IBackupWriter> MakeBackupWriter(const FolderPath& target);

@@ -282,7 +282,8 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::Commands()
         {ID_APP_EXIT, none, [](CMainFrame& frame) { frame.Post(WM_CLOSE); }},
         {ID_DEVICE_REFRESH, scan, [](CMainFrame& frame) { frame.StartScan(); }},
         {ID_DEVICE_DRIVER_FILES, device, [](CMainFrame& frame) { frame.ShowDriverFiles(); }},
-        {ID_DEVICE_SAVE, scan, [](CMainFrame& frame) { frame.SaveCommand(); }},
+        {ID_DEVICE_SAVE, scan, [](CMainFrame& frame) { frame.SaveCommand(false); }},
+        {ID_DEVICE_SAVE_ZIP, scan, [](CMainFrame& frame) { frame.SaveCommand(true); }},
         {ID_DEVICE_RESTORE, scan, [](CMainFrame& frame) { frame.RestoreCommand(); }},
         {ID_DEVICE_EXPORT, scan, [](CMainFrame& frame) { frame.ExportCommand(); }},
         // Verifying changes nothing: it needs no administrator rights.
@@ -497,7 +498,7 @@ void CMainFrame::ShowDriverFiles()
     actions.ShowDriverFiles(::GetActiveWindow(), *selectedDevice, devicePlacement, browsePath);
 }
 
-void CMainFrame::SaveCommand()
+void CMainFrame::SaveCommand(bool toZip)
 {
     const std::vector<DeviceInfo*> devices = CollectTickedDevices(view.Tree());
     if (devices.empty()) {
@@ -505,7 +506,10 @@ void CMainFrame::SaveCommand()
                       L"Error saving driver files", MB_OK | MB_ICONWARNING);
         return;
     }
-    actions.SaveDevices(get(), devices, browsePath);
+    if (toZip)
+        actions.SaveDevicesToZip(get(), devices);
+    else
+        actions.SaveDevices(get(), devices, browsePath);
 }
 
 void CMainFrame::ExportCommand()

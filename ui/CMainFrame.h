@@ -122,7 +122,8 @@ private:
     void OnScanFinished();
     void ToggleCommand(UINT id);
     void ShowDriverFiles();
-    void SaveCommand();
+    // Saves the ticked devices into a folder, or one zip file.
+    void SaveCommand(bool toZip);
     void RestoreCommand();
     // Writes the ticked devices (all listed ones when none is ticked) to a report file.
     void ExportCommand();

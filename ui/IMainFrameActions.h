@@ -24,6 +24,9 @@ public:
     // Asks for the target folder (a choice replaces browsePath) and saves `devices` under the
     // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
     virtual void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) = 0;
+    // Asks for a zip file in the system's save dialog and saves `devices` into it under the
+    // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
+    virtual void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) = 0;
     // The device's property sheet (the system's, as in Device Manager).
     virtual void ShowDeviceProperties(HWND owner, const DeviceInfo& device) = 0;
     virtual void ShowAbout(HWND owner) = 0;

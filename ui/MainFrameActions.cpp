@@ -24,11 +24,22 @@ void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
 void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
 {
     const std::optional<FolderPath> target = PickSaveTarget(services, browsePath, owner);
-    if (!target)
-        return;
+    if (target)
+        SaveInto(*target, devices);
+}
+
+void MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+{
+    const std::optional<FolderPath> target = PickZipTarget(services, owner);
+    if (target)
+        SaveInto(*target, devices);
+}
+
+void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices)
+{
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(*target, services.shell, ShownSystem().systemFolders);
+    CSaveProgressDlg dialog(target, services.shell, ShownSystem().systemFolders);
     dialog.Saver().IncludeRestoreKit(RunningProgramPath());
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
@@ -40,7 +51,7 @@ bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath
     std::wstring folder = browsePath;
     const std::optional<FolderPath> backup = PickFolderValue(
         services, folder, owner,
-        {IDS_RESTORE_PICK_FOLDER, IDS_RESTORE_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}});
+        {IDS_RESTORE_PICK_FOLDER, IDS_RESTORE_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}, false, true});
     if (!backup)
         return false;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
@@ -63,7 +74,7 @@ void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
     std::wstring folder = browsePath;
     const std::optional<FolderPath> backup = PickFolderValue(
         services, folder, owner,
-        {IDS_VERIFY_PICK_FOLDER, IDS_VERIFY_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}});
+        {IDS_VERIFY_PICK_FOLDER, IDS_VERIFY_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}, false, true});
     if (!backup)
         return;
     // The verifier, and with it the log, ends with the dialog: the log then opens.

@@ -17,30 +17,41 @@ const size_t kFileBufferLength = 32768;
 
 } // namespace
 
-bool ChooseReportFile(HWND owner, std::wstring& file)
+bool ChooseSaveFile(HWND owner, UINT title, UINT filter, const std::wstring& initial, std::wstring& file,
+                    DWORD* filterIndex)
 {
     // The string table cannot hold the null characters between the filter's parts.
-    std::wstring filter = FormatResourceString(IDS_EXPORT_FILTER);
-    for (wchar_t& c : filter)
+    std::wstring filterText = FormatResourceString(filter);
+    for (wchar_t& c : filterText)
         if (c == L'|')
             c = L'\0';
-    const std::wstring title = FormatResourceString(IDS_EXPORT_CAPTION);
+    const std::wstring titleText = FormatResourceString(title);
     std::vector<wchar_t> buffer(kFileBufferLength, L'\0');
-    const std::wstring initial = L"Tarnwick devices.json";
     initial.copy(buffer.data(), initial.size());
 
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFilter = filterText.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrTitle = titleText.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!::GetSaveFileNameW(&dialog))
         return false;
-    file = WithReportExtension(buffer.data(), dialog.nFilterIndex);
+    file = buffer.data();
+    if (filterIndex)
+        *filterIndex = dialog.nFilterIndex;
+    return true;
+}
+
+bool ChooseReportFile(HWND owner, std::wstring& file)
+{
+    DWORD filterIndex = 1;
+    if (!ChooseSaveFile(owner, IDS_EXPORT_CAPTION, IDS_EXPORT_FILTER, L"Tarnwick devices.json", file, &filterIndex))
+        return false;
+    file = WithReportExtension(file, filterIndex);
     return true;
 }
 

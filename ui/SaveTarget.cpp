@@ -1,9 +1,12 @@
 #include "ui/SaveTarget.h"
 
+#include "backup/ExtractedZip.h"
 #include "devices/WindowsImage.h"
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
+#include "saving/BackupWriters.h"
 #include "saving/TargetNames.h"
+#include "ui/ReportFileDialog.h"
 
 namespace {
 
@@ -34,7 +37,10 @@ std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::ws
                                           const FolderRequest& choice)
 {
     const std::wstring prompt = choice.prompt ? FormatResourceString(choice.prompt) : std::wstring();
-    if (!services.folderPicker.PickFolder(browsePath, owner, choice.prompt ? prompt.c_str() : nullptr))
+    const wchar_t* title = choice.prompt ? prompt.c_str() : nullptr;
+    const bool picked = choice.takesZip ? services.folderPicker.PickBackup(browsePath, owner, title)
+                                        : services.folderPicker.PickFolder(browsePath, owner, title);
+    if (!picked)
         return std::nullopt;
     const auto refuse = [&](const std::wstring& reason) {
         services.messages.Show(owner, FormatResourceString(choice.refused, {browsePath, reason}).c_str(),
@@ -45,10 +51,27 @@ std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::ws
     const std::wstring text = choice.takesNames ? FillInNames(services, browsePath, namesRefused) : browsePath;
     if (namesRefused)
         return refuse(FormatResourceString(namesRefused));
-    const PathResult<FolderPath> folder = FolderPath::Resolve(text, choice.rules);
+    const PathResult<FolderPath> folder =
+        choice.takesZip ? ResolveBackup(text, choice.rules) : FolderPath::Resolve(text, choice.rules);
     if (folder)
         return *folder;
     return refuse(RefusalText(folder.refusal()));
+}
+
+std::optional<FolderPath> PickZipTarget(const ShellServices& services, HWND owner)
+{
+    std::wstring file;
+    if (!ChooseSaveFile(owner, IDS_SAVE_ZIP_TITLE, IDS_SAVE_ZIP_FILTER, L"Drivers.zip", file))
+        return std::nullopt;
+    if (!IsZipName(file))
+        file += L".zip";
+    const PathResult<FolderPath> target = FolderPath::Resolve(file);
+    if (target)
+        return *target;
+    services.messages.Show(owner,
+                           FormatResourceString(IDS_SAVE_FOLDER_REFUSED, {file, RefusalText(target.refusal())}).c_str(),
+                           FormatResourceString(IDS_SAVE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+    return std::nullopt;
 }
 
 std::optional<FolderPath> PickSaveTarget(const ShellServices& services, std::wstring& browsePath, HWND owner)

@@ -20,12 +20,17 @@ struct FolderRequest {
     UINT refused;
     PathRules rules;
     bool takesNames = false;
+    // A backup in one .zip file may be chosen instead of a folder.
+    bool takesZip = false;
 };
 
 // Asks for a folder, starting at browsePath (a choice replaces it). None when the user
 // cancelled, or when the choice cannot be a folder value by the choice's rules.
 std::optional<FolderPath> PickFolderValue(const ShellServices& services, std::wstring& browsePath, HWND owner,
                                           const FolderRequest& choice);
+
+// A zip file to save into, asked for in the system's save dialog: it need not exist.
+std::optional<FolderPath> PickZipTarget(const ShellServices& services, HWND owner);
 
 // The target of a save: it need not exist, the save makes it. Its names are this PC's, or for
 // "{os}" the offline Windows' that the window shows.

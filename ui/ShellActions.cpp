@@ -63,10 +63,18 @@ void Preselect(IFileOpenDialog& dialog, const std::wstring& path)
         dialog.SetFolder(folder.get());
 }
 
-bool SelectedFileSystemFolder(PCIDLIST_ABSOLUTE item, std::wstring& path)
+// A .zip file on disk.
+bool IsZipFile(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && path.size() > 4 &&
+           ::lstrcmpiW(path.c_str() + path.size() - 4, L".zip") == 0;
+}
+
+bool SelectedFileSystemFolder(PCIDLIST_ABSOLUTE item, std::wstring& path, bool zipFileToo)
 {
     wchar_t chosen[kPathBufferLength] = L"";
-    if (!item || !::SHGetPathFromIDListW(item, chosen) || !IsFileSystemFolder(chosen))
+    if (!item || !::SHGetPathFromIDListW(item, chosen) || !(IsFileSystemFolder(chosen) || (zipFileToo && IsZipFile(chosen))))
         return false;
     path = chosen;
     return true;
@@ -115,6 +123,14 @@ void ShowDeviceProperties(const std::wstring& instanceId, HWND owner)
     deviceProperties(owner, nullptr, commandLine.c_str(), SW_SHOW);
 }
 
+bool BrowseForBackup(std::wstring& path, HWND owner, const wchar_t* title)
+{
+    const FolderChoice choice = PickFolderWithFileDialog(path, owner, title, true);
+    if (choice == FolderChoice::Unavailable)
+        return PickFolderWithBrowser(path, owner, title, true);
+    return choice == FolderChoice::Chosen;
+}
+
 bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title)
 {
     const FolderChoice choice = PickFolderWithFileDialog(path, owner, title);
@@ -123,7 +139,7 @@ bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title)
     return choice == FolderChoice::Chosen;
 }
 
-FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wchar_t* title)
+FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wchar_t* title, bool zipFileToo)
 {
     ComRef<IFileOpenDialog> dialog;
     if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
@@ -131,6 +147,7 @@ FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wcha
         return FolderChoice::Unavailable;
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
+    // The shell shows a zip file as a folder: picking folders, it can be chosen like one.
     if (FAILED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST |
                                   FOS_NOCHANGEDIR)))
         return FolderChoice::Unavailable;
@@ -148,20 +165,20 @@ FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wcha
         return FolderChoice::Cancelled;
     const std::wstring folder = chosen;
     ::CoTaskMemFree(chosen);
-    if (!IsFileSystemFolder(folder))
+    if (!IsFileSystemFolder(folder) && !(zipFileToo && IsZipFile(folder)))
         return FolderChoice::Cancelled;
     path = folder;
     return FolderChoice::Chosen;
 }
 
-bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title)
+bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title, bool zipFileToo)
 {
     wchar_t displayName[kPathBufferLength] = L"";
     BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
     browse.pszDisplayName = displayName;
     browse.lpszTitle = title ? title : kBrowseFolderTitle;
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    browse.ulFlags = zipFileToo ? BIF_BROWSEINCLUDEFILES : BIF_RETURNONLYFSDIRS;
     browse.lpfn = OnBrowserEvent;
     browse.lParam = path.empty() ? 0 : reinterpret_cast<LPARAM>(&path);
 
@@ -169,7 +186,7 @@ bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title)
     if (!item)
         return false;
     std::wstring chosen;
-    const bool usable = SelectedFileSystemFolder(item, chosen);
+    const bool usable = SelectedFileSystemFolder(item, chosen, zipFileToo);
     ::CoTaskMemFree(item);
     if (!usable)
         return false;

@@ -21,13 +21,19 @@ void ShowDeviceProperties(const std::wstring& instanceId, HWND owner);
 // the older folder browser where there is none. A null title: the save target's.
 bool BrowseForTargetFolder(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
 
+// The same for a backup to restore or verify: a folder, or a .zip file (which both pickers
+// show as a folder of its own).
+bool BrowseForBackup(std::wstring& path, HWND owner, const wchar_t* title);
+
 enum class FolderChoice { Chosen, Cancelled, Unavailable };
 // The folder picker (IFileOpenDialog picking folders), opened with `path` selected; a new
 // folder can be made in it. Unavailable where the system (or this thread's COM) has none.
-FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
+// zipFileToo: a .zip file may be chosen as well.
+FolderChoice PickFolderWithFileDialog(std::wstring& path, HWND owner, const wchar_t* title = nullptr,
+                                      bool zipFileToo = false);
 // The older folder browser, opened with `path` selected; a choice without a folder on disk
-// counts as none.
-bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title = nullptr);
+// (or, with zipFileToo, a .zip file) counts as none.
+bool PickFolderWithBrowser(std::wstring& path, HWND owner, const wchar_t* title = nullptr, bool zipFileToo = false);
 // Whether `path` names an existing folder on disk (not a file, not a virtual folder).
 bool IsFileSystemFolder(const std::wstring& path);
 

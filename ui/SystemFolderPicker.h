@@ -10,4 +10,8 @@ public:
     {
         return BrowseForTargetFolder(path, owner, title);
     }
+    bool PickBackup(std::wstring& path, HWND owner, const wchar_t* title) override
+    {
+        return BrowseForBackup(path, owner, title);
+    }
 };

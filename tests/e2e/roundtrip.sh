@@ -91,6 +91,11 @@ done
 in_prefix $first 1 "$build/tarnwick.exe" "/path:$(windows "$work/backup")" >"$work/backup-output.txt"
 status=$?
 [ $status -eq 0 ] || { cat "$work/backup-output.txt"; fail "the backup ended with exit code $status"; }
+# The same backup as one zip file, which a zip reader that is not the program's finds whole.
+in_prefix $first 1 "$build/tarnwick.exe" "/path:$(windows "$work/backup.zip")" >"$work/zip-output.txt"
+status=$?
+[ $status -eq 0 ] || { cat "$work/zip-output.txt"; fail "the zip backup ended with exit code $status"; }
+unzip -tq "$work/backup.zip" >/dev/null || fail "unzip -t finds the zip backup damaged"
 for entry in "${drivers[@]}"; do
   name=${entry%%:*}
   mapfile -t labelled < <(digest_arguments "$work/first-$name.txt")
@@ -147,49 +152,63 @@ for entry in "${drivers[@]}"; do
   cp -r "$work/backup/$folder" "$work/restore-media/$folder" || fail "could not copy the backup of $name"
 done
 
-# 4. The third prefix: the devices without drivers, then the whole backup restored at once. A
-# restore that hangs (an installer asking for media for ever) fails here instead of at
-# ctest's limit.
-in_prefix $third 0 "$helper" prepare "$(windows "$work/third-media")" "$recorder" "$(windows "$work/restore-opened.txt")" ||
-  fail "could not prepare the third prefix"
-for entry in "${drivers[@]}"; do
-  in_prefix $third 1 "$installer" register "$(hardware_id "$entry")" >/dev/null || fail "could not register ${entry#*:}"
-done
-# The backup verifies against the catalogs it carries before anything is restored.
-timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
-  "/verify:$(windows "$work/restore-media")" >"$work/verify-output.txt"
-status=$?
-[ $status -eq 0 ] || { cat "$work/verify-output.txt"; fail "the verification ended with exit code $status"; }
-grep -q "^Verified: ${#drivers[@]} of ${#drivers[@]} driver package(s) intact\\." <(sed 's/\r$//' "$work/verify-output.txt") ||
-  { cat "$work/verify-output.txt"; fail "the verification did not find every package intact"; }
-timeout 300 env TARNWICK_TEST_PREFIX=$third TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
-  "/restore:$(windows "$work/restore-media")" >"$work/restore-output.txt"
-status=$?
-[ $status -eq 0 ] || { cat "$work/restore-output.txt"; fail "the restore ended with exit code $status"; }
-grep -q "^Done: ${#drivers[@]} of ${#drivers[@]} driver package(s) restored\\." <(sed 's/\r$//' "$work/restore-output.txt") ||
-  { cat "$work/restore-output.txt"; fail "the restore did not report every package restored"; }
-ids=()
-for entry in "${drivers[@]}"; do ids+=("$(hardware_id "$entry")"); done
-in_prefix $third 1 "$helper" driverkeys "$(windows "$work/restore-keys.txt")" "${ids[@]}" ||
-  fail "could not read the driver keys of the third prefix"
-for entry in "${drivers[@]}"; do
-  name=${entry%%:*}
-  read -r _ inf section catalog < <(grep -F "$(hardware_id "$entry") " "$work/restore-keys.txt" | sed 's/\r$//')
-  # Wine publishes an INF under its own name; Windows would name it oemN.inf.
-  [ "${inf,,}" = "$name.inf" ] || [[ "${inf,,}" == oem*.inf ]] || fail "the driver key of $name names ${inf:-nothing}"
-  [ "$section" = DeviceInstall ] || fail "the driver key of $name names the section ${section:-nothing}"
-  mapfile -t labelled < <(digest_arguments "$work/first-$name.txt" | grep -v '^\(inf\|cat\|store\):')
-  labelled+=("inf:restored=C:\\windows\\inf\\$inf" "cat:restored=$catalog")
-  in_prefix $third 1 "$helper" digest "$(windows "$work/restore-$name-digest.txt")" "${labelled[@]}" ||
-    fail "could not digest the restored $name"
-  sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/restore-$name-digest.txt" | sort >"$work/restore-$name-compare.txt"
-  diff -u <(grep -v '^store:' "$work/first-$name-compare.txt") "$work/restore-$name-compare.txt" ||
-    fail "$name restored from the backup differs from the original installation"
-done
-stop_prefix $third
+# 4. A prefix with the devices without drivers, then a whole backup (a folder or a zip file)
+# verified and restored at once. A restore that hangs (an installer asking for media for
+# ever) fails here instead of at ctest's limit.
+#   restore_and_compare <prefix> <backup path>
+restore_and_compare() {
+  local prefix=$1 source=$2 entry name inf section catalog labelled
+  in_prefix "$prefix" 0 "$helper" prepare "$(windows "$work/$prefix-media")" "$recorder" "$(windows "$work/$prefix-opened.txt")" ||
+    fail "could not prepare the prefix $prefix"
+  for entry in "${drivers[@]}"; do
+    in_prefix "$prefix" 1 "$installer" register "$(hardware_id "$entry")" >/dev/null || fail "could not register ${entry#*:}"
+  done
+  # The backup verifies against the catalogs it carries before anything is restored.
+  timeout 300 env TARNWICK_TEST_PREFIX="$prefix" TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
+    "/verify:$(windows "$source")" >"$work/$prefix-verify-output.txt"
+  status=$?
+  [ $status -eq 0 ] || { cat "$work/$prefix-verify-output.txt"; fail "the verification ended with exit code $status"; }
+  grep -q "^Verified: ${#drivers[@]} of ${#drivers[@]} driver package(s) intact\\." <(sed 's/\r$//' "$work/$prefix-verify-output.txt") ||
+    { cat "$work/$prefix-verify-output.txt"; fail "the verification did not find every package intact"; }
+  timeout 300 env TARNWICK_TEST_PREFIX="$prefix" TARNWICK_KEEP_PREFIX=1 "$run" "$build/tarnwick.exe" \
+    "/restore:$(windows "$source")" >"$work/$prefix-restore-output.txt"
+  status=$?
+  [ $status -eq 0 ] || { cat "$work/$prefix-restore-output.txt"; fail "the restore ended with exit code $status"; }
+  grep -q "^Done: ${#drivers[@]} of ${#drivers[@]} driver package(s) restored\\." <(sed 's/\r$//' "$work/$prefix-restore-output.txt") ||
+    { cat "$work/$prefix-restore-output.txt"; fail "the restore did not report every package restored"; }
+  ids=()
+  for entry in "${drivers[@]}"; do ids+=("$(hardware_id "$entry")"); done
+  in_prefix "$prefix" 1 "$helper" driverkeys "$(windows "$work/$prefix-keys.txt")" "${ids[@]}" ||
+    fail "could not read the driver keys of the prefix $prefix"
+  for entry in "${drivers[@]}"; do
+    name=${entry%%:*}
+    read -r _ inf section catalog < <(grep -F "$(hardware_id "$entry") " "$work/$prefix-keys.txt" | sed 's/\r$//')
+    # Wine publishes an INF under its own name; Windows would name it oemN.inf.
+    [ "${inf,,}" = "$name.inf" ] || [[ "${inf,,}" == oem*.inf ]] || fail "the driver key of $name names ${inf:-nothing}"
+    [ "$section" = DeviceInstall ] || fail "the driver key of $name names the section ${section:-nothing}"
+    mapfile -t labelled < <(digest_arguments "$work/first-$name.txt" | grep -v '^\(inf\|cat\|store\):')
+    labelled+=("inf:restored=C:\\windows\\inf\\$inf" "cat:restored=$catalog")
+    in_prefix "$prefix" 1 "$helper" digest "$(windows "$work/$prefix-$name-digest.txt")" "${labelled[@]}" ||
+      fail "could not digest the restored $name"
+    sed 's/\r$//; s/^\(inf\|cat\):[^ ]*/\1/' "$work/$prefix-$name-digest.txt" | sort >"$work/$prefix-$name-compare.txt"
+    diff -u <(grep -v '^store:' "$work/first-$name-compare.txt") "$work/$prefix-$name-compare.txt" ||
+      fail "$name restored from $source differs from the original installation"
+  done
+  stop_prefix "$prefix"
+}
+
+restore_and_compare $third "$work/restore-media"
 # A scripted restore, like a scripted backup, names its log (moved into the backup folder) as
 # its last line and opens no viewer.
-tail -n 1 "$work/restore-output.txt" | grep -q 'restore-media\\Tarnwick-.*-restore-log\.txt.$' ||
+tail -n 1 "$work/$third-restore-output.txt" | grep -q 'restore-media\\Tarnwick-.*-restore-log\.txt.$' ||
   fail "the restore's output does not end with its log's path in the backup folder"
-[ ! -s "$work/restore-opened.txt" ] || fail "a viewer was opened for a scripted restore"
+[ ! -s "$work/$third-opened.txt" ] || fail "a viewer was opened for a scripted restore"
 echo "roundtrip: ${#drivers[@]} drivers restored by tarnwick.exe with identical files"
+
+# 5. The zip backup restores as the folder does: the same packages, the same files in place;
+# its extraction folder is gone at the end.
+zipped=roundtrip-zip
+restore_and_compare $zipped "$work/backup.zip"
+[ -z "$(ls -d "$build/wine/prefixes/$zipped/drive_c/users/"*/Temp/Tarnwick-zip-* 2>/dev/null)" ] ||
+  fail "the zip's extraction folder was left in the temporary folder"
+echo "roundtrip: ${#drivers[@]} drivers restored from the zip backup with identical files"

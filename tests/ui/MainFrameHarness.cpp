@@ -61,6 +61,12 @@ void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& d
         browsePath = chosenFolder;
 }
 
+void RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+{
+    Recorded().zipSaves.push_back(devices);
+    Recorded().lastOwner = owner;
+}
+
 void RecordingActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
 {
     Recorded().deviceProperties.push_back(&device);

@@ -30,6 +30,7 @@ struct RecordedActions {
     // The system each hand-over of folders named: an offline Windows' root, or empty for this PC.
     std::vector<std::wstring> shownSystems;
     std::vector<DeviceReport> exports;
+    std::vector<std::vector<DeviceInfo*>> zipSaves;
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
@@ -42,6 +43,7 @@ public:
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
     void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
     void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;

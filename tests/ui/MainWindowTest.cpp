@@ -253,6 +253,10 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
         reinterpret_cast<const DeviceInfo*>(tree.GetItemData(FindNode(fixtureClass, ThirdPartyDeviceNames()[0])));
     ExpectInfLocated(camera->infFullPath);
     EXPECT_EQ(Recorded().lastOwner, frame->get());
+    // The same devices into one zip file.
+    frame->Send(WM_COMMAND, ID_DEVICE_SAVE_ZIP);
+    ASSERT_EQ(Recorded().zipSaves.size(), 1u);
+    EXPECT_EQ(Recorded().zipSaves[0], saved);
 
     // One device of another class as well: still tree order, classes as the tree sorts them.
     frame->View().Tree().ToggleCheck(nodes[1]);
