@@ -100,7 +100,6 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
     if (!ScanDevicesToSave(run, values, image, list, folders, console))
         return kFailedExitCode;
     bool saved = false;
-    SaveReportBuilder report(target, values.namedTarget.empty() ? target.Text() : values.namedTarget);
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(run, run.Shell(), folders);
@@ -108,16 +107,13 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         // is left open behind a scheduled task.
         if (scripted)
             saver.ReportLogPathTo(console);
-        if (withReport)
-            saver.ObserveWith(report);
+        if (!values.namedTarget.empty())
+            saver.GiveTargetAs(values.namedTarget);
         saver.IncludeRestoreKit(RunningProgramPath());
+        // The IDs are read from the device set, which goes before the save is done.
         for (const auto& entry : list.Devices()) {
-            if (!entry.second)
-                continue;
-            // The IDs are read from the device set, which goes before the save is done.
-            if (withReport)
-                report.Describe(list.DeviceInfoSet(), *entry.second);
-            saver.AddDevice(entry.second.get());
+            if (entry.second)
+                saver.AddDevice(entry.second.get(), list.DeviceInfoSet());
         }
         // The scan resolved every INF: once every device is described the device set is needed
         // no more. Closing it takes the setup services a tenth of a second with a few hundred
@@ -128,10 +124,10 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         // A log that could not be written whole is a failure of the run: what it would have
         // told is lost.
         saved = saver.FinishLog() && saved;
+        // Written once the log is finished, so that it names the log where it stays.
+        if (withReport && !WriteReport(values, saver.Report(), console))
+            saved = false;
     }
-    // Written once the log is finished, so that it names the log where it stays.
-    if (withReport && !WriteReport(values, report.Report(), console))
-        saved = false;
     return ExitCodeOf(saved);
 }
 

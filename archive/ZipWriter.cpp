@@ -148,12 +148,12 @@ std::string ZipWriter::CentralHeader(const Entry& entry) const
     return header + entry.name + extra;
 }
 
-bool ZipWriter::Add(const std::string& name, HANDLE source, const FILETIME& time)
+bool ZipWriter::Add(const std::string& name, HANDLE source, const FILETIME& time, Sha256Hash* digest)
 {
     Entry entry;
     entry.name = name;
     DosTimeOf(time, entry.dosTime, entry.dosDate);
-    if (!AddData(entry, source, nullptr))
+    if (!AddData(entry, source, nullptr, digest))
         return false;
     entries.push_back(std::move(entry));
     return true;
@@ -164,13 +164,13 @@ bool ZipWriter::Add(const std::string& name, const std::string& content, const F
     Entry entry;
     entry.name = name;
     DosTimeOf(time, entry.dosTime, entry.dosDate);
-    if (!AddData(entry, nullptr, &content))
+    if (!AddData(entry, nullptr, &content, nullptr))
         return false;
     entries.push_back(std::move(entry));
     return true;
 }
 
-bool ZipWriter::AddData(Entry& entry, HANDLE source, const std::string* content)
+bool ZipWriter::AddData(Entry& entry, HANDLE source, const std::string* content, Sha256Hash* digest)
 {
     if (failed)
         return Fail(ERROR_INVALID_HANDLE);
@@ -211,6 +211,8 @@ bool ZipWriter::AddData(Entry& entry, HANDLE source, const std::string* content)
             last = got == 0 || whole;
         }
         crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), static_cast<uInt>(count));
+        if (digest && !digest->Add(bytes, count))
+            return Fail(ERROR_INVALID_DATA);
         read += count;
         if (!deflater->Run(bytes, count, last, data))
             return Fail(ERROR_INVALID_DATA);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileHash.h"
+
 namespace zip {
 
 // The bytes an entry's name may grow by after it is written.
@@ -32,7 +34,8 @@ public:
     // (open for reading at its start) and the time. False, with the system's error code in
     // GetLastError, when source cannot be read or the zip cannot be written; the zip then
     // takes no more entries.
-    bool Add(const std::string& name, HANDLE source, const FILETIME& time);
+    // digest, when given, takes every byte of the entry as it is read.
+    bool Add(const std::string& name, HANDLE source, const FILETIME& time, Sha256Hash* digest = nullptr);
     bool Add(const std::string& name, const std::string& content, const FILETIME& time);
     // Renames every entry whose name starts with from (a folder's "Class/Device/") to start
     // with to instead. False when a name would grow by more than kNameRoom bytes, or the zip
@@ -61,7 +64,7 @@ private:
 
     std::string LocalHeader(const Entry& entry) const;
     std::string CentralHeader(const Entry& entry) const;
-    bool AddData(Entry& entry, HANDLE source, const std::string* content);
+    bool AddData(Entry& entry, HANDLE source, const std::string* content, Sha256Hash* digest);
     bool Append(const char* data, size_t size);
     bool Flush();
     bool WriteAt(uint64_t offset, const std::string& bytes);

@@ -113,6 +113,7 @@ bool ReadFoundFile(const std::wstring& path, DriverFile& file)
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.time = data.ftCreationTime;
+    file.lastWrite = data.ftLastWriteTime;
     file.refusal = PathRefusal::None;
     return true;
 }
@@ -125,6 +126,7 @@ bool ReadOpenedFile(HANDLE opened, const std::wstring& path, DriverFile& file)
     file.path = path;
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.time = data.ftCreationTime;
+    file.lastWrite = data.ftLastWriteTime;
     file.refusal = PathRefusal::None;
     return true;
 }

@@ -54,6 +54,9 @@ public:
     using Placement = std::function<std::wstring(const std::wstring& closedLog, DWORD& error)>;
     void PlaceWith(Placement placement) { place = std::move(placement); }
 
+    // The full path the open log is to have in the target folder when it is finished; empty
+    // when it stays in the temporary folder, or before Open.
+    const std::wstring& PlannedPath() const { return finalPath; }
     // The full path of the finished log where it stays; empty before Finish.
     const std::wstring& FinishedPath() const { return finishedPath; }
 

@@ -15,6 +15,7 @@ struct DriverFile {
     std::wstring path;    // the existing copy that was found; empty when none was
     uint64_t size = 0;    // the found file's size in bytes, whole; 0 when none was found
     FILETIME time = {0, 0};  // creation time of the found file; zero when none was found
+    FILETIME lastWrite = {0, 0};  // last-write time of the found file; zero when none was found
     // Why a copy that is there was not taken (it leads out of the offline Windows it was
     // looked for in): it was never read. None when one was found, or none was there at all.
     PathRefusal refusal = PathRefusal::None;

@@ -11,7 +11,7 @@ const DWORD kLargestChunk = 1u << 20;
 const DWORD kCopiedAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-bool CopyContent(HANDLE from, HANDLE to, uint64_t size)
+bool CopyContent(HANDLE from, HANDLE to, uint64_t size, Sha256Hash* digest)
 {
     std::vector<char> buffer(static_cast<size_t>(std::max<uint64_t>(1, std::min<uint64_t>(size, kLargestChunk))));
     for (;;) {
@@ -20,6 +20,10 @@ bool CopyContent(HANDLE from, HANDLE to, uint64_t size)
             return false;
         if (read == 0)
             return true;
+        if (digest && !digest->Add(buffer.data(), read)) {
+            ::SetLastError(ERROR_INVALID_DATA);
+            return false;
+        }
         DWORD written = 0;
         if (!::WriteFile(to, buffer.data(), read, &written, nullptr))
             return false;
@@ -53,7 +57,7 @@ bool CopyFileStamped(const std::wstring& source, const std::wstring& target, con
     return from && CopyFileStamped(from.get(), target, time);
 }
 
-bool CopyFileStamped(HANDLE from, const std::wstring& target, const FILETIME& time)
+bool CopyFileStamped(HANDLE from, const std::wstring& target, const FILETIME& time, Sha256Hash* digest)
 {
     // Size and attributes asked one by one: the whole information in one call asks for the
     // volume's serial number too, which under Wine costs more than a small file's copy.
@@ -67,7 +71,7 @@ bool CopyFileStamped(HANDLE from, const std::wstring& target, const FILETIME& ti
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!to)
         return false;
-    if (!CopyContent(from, to.get(), static_cast<uint64_t>(size.QuadPart))) {
+    if (!CopyContent(from, to.get(), static_cast<uint64_t>(size.QuadPart), digest)) {
         const DWORD error = ::GetLastError();
         to.reset();
         ::DeleteFileW(target.c_str());

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/FileHash.h"
 #include "platform/Handles.h"
 
 // Opens a file to be copied: for reading, shared with every other use (driver files in use are
@@ -18,5 +19,5 @@ UniqueFileHandle OpenCopySource(const std::wstring& path);
 // GetLastError; failing to set the times is no failure.
 bool CopyFileStamped(const std::wstring& source, const std::wstring& target, const FILETIME& time);
 // The same from a source opened already (for reading, at its start): what was judged when it
-// was opened is what is copied.
-bool CopyFileStamped(HANDLE source, const std::wstring& target, const FILETIME& time);
+// was opened is what is copied. digest, when given, takes every byte as it is written.
+bool CopyFileStamped(HANDLE source, const std::wstring& target, const FILETIME& time, Sha256Hash* digest = nullptr);

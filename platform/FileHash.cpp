@@ -12,55 +12,54 @@ namespace {
 const DWORD kReadSize = 1 << 20;
 const ULONG kDigestSize = 32;
 
-// A SHA-256 hash object, ready to take data.
-class Sha256 {
-public:
-    Sha256()
-    {
-        BCRYPT_ALG_HANDLE provider = nullptr;
-        if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&provider, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
-            return;
-        algorithm.reset(provider);
-        BCRYPT_HASH_HANDLE created = nullptr;
-        if (BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), &created, nullptr, 0, nullptr, 0, 0)))
-            hash.reset(created);
-    }
-
-    bool valid() const { return hash.valid(); }
-
-    bool Add(const void* data, ULONG size)
-    {
-        // The call takes a non-const pointer but only reads through it.
-        return BCRYPT_SUCCESS(
-            ::BCryptHashData(hash.get(), static_cast<PUCHAR>(const_cast<void*>(data)), size, 0));
-    }
-
-    // Lowercase hexadecimal; empty when the system fails.
-    std::string Finish()
-    {
-        UCHAR digest[kDigestSize] = {};
-        if (!BCRYPT_SUCCESS(::BCryptFinishHash(hash.get(), digest, kDigestSize, 0)))
-            return std::string();
-        static const char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (UCHAR byte : digest) {
-            hex += kDigits[byte >> 4];
-            hex += kDigits[byte & 0x0f];
-        }
-        return hex;
-    }
-
-private:
-    // Declared first: the hash object goes before the provider it was made from.
-    UniqueCngAlgorithm algorithm;
-    UniqueCngHash hash;
-};
-
 } // namespace
+
+Sha256Hash::Sha256Hash()
+{
+    BCRYPT_ALG_HANDLE provider = nullptr;
+    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&provider, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+        return;
+    algorithm.reset(provider);
+    BCRYPT_HASH_HANDLE created = nullptr;
+    if (BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), &created, nullptr, 0, nullptr, 0, 0)))
+        hash.reset(created);
+}
+
+bool Sha256Hash::Add(const void* data, size_t size)
+{
+    // The call takes a non-const pointer but only reads through it, and at most a ULONG at once.
+    const auto* bytes = static_cast<const UCHAR*>(data);
+    size_ += size;
+    while (!failed && hash && size > 0) {
+        const ULONG part = static_cast<ULONG>(size < kReadSize ? size : kReadSize);
+        failed = !BCRYPT_SUCCESS(::BCryptHashData(hash.get(), const_cast<PUCHAR>(bytes), part, 0));
+        bytes += part;
+        size -= part;
+    }
+    return valid();
+}
+
+std::string Sha256Hash::Finish()
+{
+    UCHAR digest[kDigestSize] = {};
+    if (!valid() || !BCRYPT_SUCCESS(::BCryptFinishHash(hash.get(), digest, kDigestSize, 0))) {
+        failed = true;
+        return std::string();
+    }
+    // A finished hash takes no more data.
+    failed = true;
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (UCHAR byte : digest) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0x0f];
+    }
+    return hex;
+}
 
 bool Sha256OfHandle(HANDLE file, std::string& hexDigest, uint64_t& size)
 {
-    Sha256 hash;
+    Sha256Hash hash;
     if (!hash.valid())
         return false;
     std::vector<char> buffer(kReadSize);

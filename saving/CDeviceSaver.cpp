@@ -14,11 +14,14 @@
 #include "platform/Trace.h"
 #include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
+#include "saving/ReportWriter.h"
 #include "saving/RestoreKit.h"
 #include "saving/SavePaths.h"
 
 namespace {
 
+// The backup's own report, beside its log.
+const wchar_t kReportName[] = L"report.json";
 const wchar_t kOutsideImage[] = L"      The file lies outside the image: it is not read.\n";
 const wchar_t kOutsideSearch[] = L"      The file found leads outside the system folder: it is not read.\n";
 
@@ -48,14 +51,14 @@ CDeviceSaver::CDeviceSaver(IProgressReporter& progressReporter, IShellOpen& shel
 
 CDeviceSaver::~CDeviceSaver()
 {
-    log.Finish();
-    if (observer && !log.FinishedPath().empty())
-        observer->OnLogFinished(log.FinishedPath());
+    FinishLog();
 }
 
 bool CDeviceSaver::FinishLog()
 {
     const bool whole = log.Finish();
+    if (!log.FinishedPath().empty())
+        report.OnLogFinished(log.FinishedPath());
     return whole && (!writer || writer->Sound());
 }
 
@@ -64,10 +67,12 @@ void CDeviceSaver::ReportLogPathTo(FILE* output)
     log.ReportPathInsteadOfOpening(output);
 }
 
-void CDeviceSaver::AddDevice(DeviceInfo* device)
+void CDeviceSaver::AddDevice(DeviceInfo* device, HDEVINFO set)
 {
-    if (device)
-        devicesToSave.push_back(device);
+    if (!device)
+        return;
+    devicesToSave.push_back(device);
+    report.Describe(set, *device);
 }
 
 int CDeviceSaver::GetDeviceCount() const
@@ -78,6 +83,7 @@ int CDeviceSaver::GetDeviceCount() const
 bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
 {
     writer = MakeBackupWriter(target);
+    report.SetTarget(target, targetAsGiven.value_or(target.Text()));
     if (!writer->OpenLog(log, console))
         return false;
     const int n = GetDeviceCount();
@@ -115,6 +121,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         base = done;
         currentFolder.clear();
         currentFailure = DeviceFailure();
+        currentFiles.clear();
         PrintDevice(device);
 
         bool deviceSaved = false;
@@ -142,6 +149,8 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         done += step;
         if (aborted) {
             log.Print(L"  Operation aborted by the user.\n");
+            // What was saved before the stop is described all the same.
+            PutReport();
             writer->Abandon();
             return false;
         }
@@ -154,8 +163,9 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
             kitWhole = false;
         }
     }
+    const bool reported = PutReport();
     log.Print(L"\nDone: %d of %d device driver(s) succesefully saved.\n", saved, n);
-    return saved == n && kitWhole;
+    return saved == n && kitWhole && reported;
 }
 
 bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahead> ahead, FileSearchIndex& index)
@@ -329,7 +339,8 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         return false;
     }
     PathRefusal refusal = PathRefusal::None;
-    if (!CopyDriverFile(file, *target, refusal)) {
+    Sha256Hash digest;
+    if (!CopyDriverFile(file, *target, refusal, digest)) {
         const DWORD error = ::GetLastError();
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (refusal == PathRefusal::Outside)
@@ -339,10 +350,13 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         return false;
     }
     folder.savedNames.emplace(target->full, SavedName{file.name, file.path});
+    const uint64_t size = digest.Size();
+    currentFiles.push_back({target->relative, size, digest.Finish(), file.path, KnownFileTime(file.lastWrite)});
     return true;
 }
 
-bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal)
+bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal,
+                                  Sha256Hash& digest)
 {
     // A file of an offline Windows is copied from the handle that was judged inside it: a
     // link put in its place since it was found is not followed out of it.
@@ -353,7 +367,7 @@ bool CDeviceSaver::CopyDriverFile(const DriverFile& file, const PathInside& targ
         source = std::move(opened);
     }
     refusal = source.refusal();
-    return source && writer->WriteFile(source->get(), target, file.time);
+    return source && writer->WriteFile(source->get(), target, file.time, digest);
 }
 
 PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent)
@@ -364,16 +378,28 @@ PathResult<FolderPath> CDeviceSaver::MarkIncomplete(const FolderPath& deviceFold
     return renamed;
 }
 
+bool CDeviceSaver::PutReport()
+{
+    // The log is finished after the report is in the backup (a zip is closed with its log),
+    // so the report names the log where it is to be.
+    report.OnLogFinished(log.PlannedPath());
+    if (writer->PutTopFile(kReportName, ReportJson(report.Report())))
+        return true;
+    const DWORD error = ::GetLastError();
+    log.Print(L"ERROR: Could not write the report %s\n", (writer->Top().WithSeparator() + kReportName).c_str());
+    log.Print(L"      %s\n", SystemErrorText(error).c_str());
+    return false;
+}
+
 void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
 {
-    if (!observer)
-        return;
     SaveOutcome outcome;
     outcome.saved = saved;
     outcome.folder = currentFolder;
     outcome.failure = currentFailure;
+    outcome.files = currentFiles;
     // A stop is no error of the device's, but it was not saved all the same.
     if (!saved && !outcome.failure && aborted)
         outcome.failure.reason = SaveFailure::Stopped;
-    observer->OnDeviceDone(device, outcome);
+    report.OnDeviceDone(device, outcome);
 }

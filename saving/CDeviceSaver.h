@@ -17,6 +17,7 @@
 #include "platform/FileNameCompare.h"
 #include "platform/FolderPath.h"
 #include "saving/IBackupWriter.h"
+#include "saving/DeviceReport.h"
 #include "saving/ISaveObserver.h"
 #include "log/SaveLog.h"
 
@@ -36,19 +37,26 @@ public:
 
     // When the log is finished its path goes to output as a line, instead of opening it.
     void ReportLogPathTo(FILE* output);
-    // observer hears of each device's outcome and of the finished log; it must outlive the saver.
-    void ObserveWith(ISaveObserver& saveObserver) { observer = &saveObserver; }
+    // Adds a device to save, described for the report now, while set (the scan's device set,
+    // for the device's IDs) is open; without one the record's own hardware ID is described.
+    void AddDevice(DeviceInfo* device, HDEVINFO set = nullptr);
+    // The target as the user gave it, names and all, for the report; by default the target's
+    // own text.
+    void GiveTargetAs(const std::wstring& text) { targetAsGiven = text; }
     // Every backup of this saver restores itself: the restore's script, a copy of program
     // (the one running) and its help file go to its top (saving/RestoreKit.h).
     void IncludeRestoreKit(std::wstring program) { kitProgram = std::move(program); }
-    void AddDevice(DeviceInfo* device);
     int GetDeviceCount() const;
-    // True only when every device was saved without error. The device folders and the log go
-    // into target, as it was made at the edge. console may be null.
+    // True only when every device was saved without error. The device folders, the log and
+    // the backup's report ("report.json") go into target, as it was made at the edge. console
+    // may be null.
     bool SaveAll(const FolderPath& target, FILE* console);
     // Finishes the log now rather than when the saver goes (moved into the target folder and
     // opened); false when the log could not be written whole, which the console is told.
     bool FinishLog();
+    // The report of the run: each device the log lists, in its order, with its outcome; the
+    // log where it stays once it is finished.
+    const DeviceReport& Report() const { return report.Report(); }
 
     bool Progress(double fraction) override;
     void OnFile(const DriverFile& file) override;
@@ -84,12 +92,15 @@ private:
     bool SaveFile(const DriverFile& file, DeviceFolder& folder);
     // False with the system's error in GetLastError, or with refusal set when a file of an
     // offline Windows cannot be opened inside it.
-    bool CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal);
+    bool CopyDriverFile(const DriverFile& file, const PathInside& target, PathRefusal& refusal, Sha256Hash& digest);
     // Renames the folder of a device whose copy was stopped or failed part way (in parent),
     // and says so in the log. The folder as renamed; none when it keeps its name.
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& parent);
-    // Tells the observer, if any, how the device's save ended.
+    // Tells the report how the device's save ended.
     void TellOutcome(const DeviceInfo& device, bool saved);
+    // Puts the run's report into the backup, beside the log; false, said in the log, when it
+    // cannot be written.
+    bool PutReport();
 
     std::vector<DeviceInfo*> devicesToSave;
     // Where the backup is written: made from the target when the run starts.
@@ -107,9 +118,12 @@ private:
     uint64_t allocationUnit = 1;
     // Set with aborted, for the search running ahead on its own thread.
     std::atomic<bool> stopLookahead{false};
-    ISaveObserver* observer = nullptr;
+    SaveReportBuilder report;
+    std::optional<std::wstring> targetAsGiven;
     // The folder of the device being saved, by its name inside the target, once it is known.
     std::wstring currentFolder;
     // The first failure of the device being saved.
     DeviceFailure currentFailure;
+    // The files written for the device being saved, for the report.
+    std::vector<ReportFile> currentFiles;
 };

@@ -70,24 +70,6 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
     return described;
 }
 
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder)
-{
-    std::vector<ReportFile> files;
-    // Names that differ only in case are one file on disk, listed once.
-    std::set<std::wstring, FileNameLess> listed;
-    for (const DriverFile& file : device.files) {
-        const PathResult<PathInside> saved = SavedFilePath(folder, file);
-        if (!saved || !listed.insert(saved->full).second)
-            continue;
-        ReportFile entry;
-        if (!Sha256OfFile(saved->full, entry.sha256, entry.size))
-            continue;
-        entry.path = saved->relative;
-        files.push_back(entry);
-    }
-    return files;
-}
-
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
 {
     std::vector<ReportFile> files;
@@ -98,6 +80,10 @@ std::vector<ReportFile> FoundFiles(const DeviceInfo& device)
         // A file that was not found, or is gone, is listed with its name and no digest.
         if (file.path.empty() || !Sha256OfFile(file.path, entry.sha256, entry.size))
             entry.sha256.clear();
+        if (!file.path.empty()) {
+            entry.source = file.path;
+            entry.sourceTime = KnownFileTime(file.lastWrite);
+        }
         files.push_back(entry);
     }
     return files;
@@ -124,10 +110,11 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
     return std::wstring(text);
 }
 
-SaveReportBuilder::SaveReportBuilder(FolderPath targetFolder, const std::wstring& asGiven)
-    : target(std::move(targetFolder)), report(NewDeviceReport())
+SaveReportBuilder::SaveReportBuilder() : report(NewDeviceReport()) {}
+
+void SaveReportBuilder::SetTarget(const FolderPath& targetFolder, const std::wstring& asGiven)
 {
-    report.target = target.Full();
+    report.target = targetFolder.Full();
     report.targetAsGiven = asGiven;
 }
 
@@ -146,11 +133,8 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
     if (outcome.failure)
         entry.error = FailureText(outcome.failure);
     if (!outcome.folder.empty()) {
-        // The saver names its device folder inside the target: the files are read from there.
         entry.folder = outcome.folder;
-        const PathResult<FolderPath> folder = target.Folder(outcome.folder);
-        if (folder)
-            entry.files = FilesInFolder(device, *folder);
+        entry.files = outcome.files;
     }
     report.devices.push_back(std::move(entry));
 }

@@ -16,12 +16,6 @@
 #include "platform/FolderPath.h"
 #include "saving/ISaveObserver.h"
 
-struct ReportFile {
-    std::wstring path;   // relative to the device folder
-    uint64_t size = 0;
-    std::string sha256;  // lowercase hexadecimal
-};
-
 struct ReportDevice {
     std::wstring instanceId;
     std::wstring name;
@@ -38,9 +32,12 @@ struct ReportDevice {
     std::wstring manufacturer;
     std::wstring driverVersion;
     std::optional<std::wstring> driverDate;  // "yyyy-mm-dd"; none when the stored text is no date
-    std::wstring status = L"listed";         // "saved", "failed" or "listed"
+    std::wstring status = L"listed";         // "saved", "failed", "listed" or "kept"
     std::optional<std::wstring> folder;      // relative to the target
     std::optional<std::wstring> error;
+    // Of a device saved unchanged (nothing copied, its earlier folder kept): the time of the
+    // earlier backup whose report said so.
+    std::optional<std::wstring> unchangedSince;
     std::vector<ReportFile> files;
 };
 
@@ -64,10 +61,6 @@ DeviceReport NewDeviceReport();
 // else of its name in the system's INF folders.
 ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
 
-// The files of a device's set that lie in its folder, each once: their path in the folder,
-// size and digest as they are on disk there, where the save puts them (SavedFilePath).
-std::vector<ReportFile> FilesInFolder(const DeviceInfo& device, const FolderPath& folder);
-
 // The files of a device's set where they were found (for a list of devices that were not
 // saved): their name in the set, size and digest of the found copy.
 std::vector<ReportFile> FoundFiles(const DeviceInfo& device);
@@ -85,9 +78,11 @@ std::optional<std::wstring> IsoDriverDate(const std::optional<FILETIME>& dateDat
 // the device set is open), then given its outcome and files in the order the log lists them.
 class SaveReportBuilder : public ISaveObserver {
 public:
+    SaveReportBuilder();
+
     // target: the folder the run saves into, the one the saver is given; asGiven: its text as
     // the user gave it, names and all ("\\srv\Drivers\{model}").
-    SaveReportBuilder(FolderPath target, const std::wstring& asGiven);
+    void SetTarget(const FolderPath& target, const std::wstring& asGiven);
 
     // Describes the device now, while set is open; devices never described are not reported.
     void Describe(HDEVINFO set, const DeviceInfo& device);
@@ -99,7 +94,6 @@ public:
     const DeviceReport& Report() const { return report; }
 
 private:
-    FolderPath target;
     DeviceReport report;
     std::map<const DeviceInfo*, ReportDevice> described;
 };

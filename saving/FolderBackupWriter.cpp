@@ -80,7 +80,7 @@ void FolderBackupWriter::DropDeviceFolder(const FolderPath& deviceFolder, const 
         ::RemoveDirectoryW(classFolder.Full().c_str());
 }
 
-bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const FILETIME& time)
+bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const FILETIME& time, Sha256Hash& digest)
 {
     // A file in a subfolder of the device folder ("x64\\f.sys") needs that subfolder first.
     const std::wstring subfolder = WithoutFileName(file.relative);
@@ -93,7 +93,7 @@ bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const 
     }
     // Stamped through the handle that writes it: opening every copy again only to set its
     // times cost as much as a fifth of a small file's copy.
-    return CopyFileStamped(source, file.full, time);
+    return CopyFileStamped(source, file.full, time, &digest);
 }
 
 bool FolderBackupWriter::SameContent(const PathInside& file, const std::wstring&, const std::wstring& source)

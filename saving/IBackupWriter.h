@@ -12,6 +12,7 @@
 #include <string>
 
 #include "log/SaveLog.h"
+#include "platform/FileHash.h"
 #include "platform/FolderPath.h"
 
 class IBackupWriter {
@@ -42,9 +43,10 @@ public:
     // that was made for it: the next run would number around an empty folder.
     virtual void DropDeviceFolder(const FolderPath& deviceFolder, const FolderPath& classFolder) = 0;
     // Writes the file read from source (open for reading, at its start) at target inside a
-    // device folder that MakeDeviceFolder made, with time as its time. False with the system's
-    // error code in GetLastError.
-    virtual bool WriteFile(HANDLE source, const PathInside& target, const FILETIME& time) = 0;
+    // device folder that MakeDeviceFolder made, with time as its time; digest takes every byte
+    // as it is written, for the backup's report. False with the system's error code in
+    // GetLastError.
+    virtual bool WriteFile(HANDLE source, const PathInside& target, const FILETIME& time, Sha256Hash& digest) = 0;
     // Whether the file written at target holds the same bytes as the file at source; written
     // is the source it was written from.
     virtual bool SameContent(const PathInside& target, const std::wstring& written, const std::wstring& source) = 0;

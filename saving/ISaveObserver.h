@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/DeviceInfo.h"
+#include "saving/ReportFile.h"
 #include "saving/SaveFailure.h"
 
 struct SaveOutcome {
@@ -14,6 +16,9 @@ struct SaveOutcome {
     std::wstring folder;
     // The device's first failure; none when it was saved.
     DeviceFailure failure;
+    // The files written into its folder, each digest worked out from the bytes as they were
+    // written.
+    std::vector<ReportFile> files;
 };
 
 class ISaveObserver {

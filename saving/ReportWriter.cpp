@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/Handles.h"
+#include "saving/ReportTime.h"
 
 namespace {
 
@@ -41,40 +42,104 @@ Json TextList(const std::vector<std::wstring>& texts)
     return list;
 }
 
+// Text of UTF-8 read back; empty for anything that is not a string.
+std::wstring Wide(const Json& value)
+{
+    if (!value.is_string())
+        return std::wstring();
+    const std::string& text = value.get_ref<const std::string&>();
+    if (text.empty())
+        return std::wstring();
+    const int size = static_cast<int>(text.size());
+    const int needed = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring converted(static_cast<size_t>(needed > 0 ? needed : 0), L'\0');
+    if (needed > 0)
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &converted[0], needed);
+    return converted;
+}
+
+std::optional<std::wstring> WideOrNone(const Json& value)
+{
+    if (!value.is_string())
+        return std::nullopt;
+    return Wide(value);
+}
+
+std::vector<std::wstring> WideList(const Json& value)
+{
+    std::vector<std::wstring> texts;
+    if (value.is_array()) {
+        for (const Json& item : value)
+            texts.push_back(Wide(item));
+    }
+    return texts;
+}
+
+Json TimeOrNull(const std::optional<FILETIME>& time)
+{
+    return time ? Json(Utf8(ReportTimeText(*time))) : Json(nullptr);
+}
+
 // One field of a device or of one of its files: its name, which is the JSON key and the CSV
-// column, and its value as JSON, from which the CSV cell is made too. Both writers follow the
-// one list, so that the two formats cannot differ in names, order or values.
+// column, its value as JSON, from which the CSV cell is made too, and how it is read back from
+// JSON. Both writers and the reader follow the one list, so that the formats cannot differ in
+// names, order or values.
 template <typename Record>
 struct Field {
     const char* name;
     Json (*value)(const Record&);
+    void (*read)(const Json&, Record&);
 };
 
 const Field<ReportDevice> kDeviceFields[] = {
-    {"instanceId", [](const ReportDevice& d) { return Text(d.instanceId); }},
-    {"name", [](const ReportDevice& d) { return Text(d.name); }},
-    {"description", [](const ReportDevice& d) { return Text(d.description); }},
-    {"class", [](const ReportDevice& d) { return Text(d.className); }},
-    {"classGuid", [](const ReportDevice& d) { return Text(d.classGuid); }},
-    {"present", [](const ReportDevice& d) { return Json(d.present); }},
-    {"hardwareIds", [](const ReportDevice& d) { return TextList(d.hardwareIds); }},
-    {"compatibleIds", [](const ReportDevice& d) { return TextList(d.compatibleIds); }},
-    {"inf", [](const ReportDevice& d) { return Text(d.inf); }},
-    {"originalInf", [](const ReportDevice& d) { return Text(d.originalInf); }},
-    {"infSection", [](const ReportDevice& d) { return Text(d.infSection); }},
-    {"provider", [](const ReportDevice& d) { return Text(d.provider); }},
-    {"manufacturer", [](const ReportDevice& d) { return Text(d.manufacturer); }},
-    {"driverVersion", [](const ReportDevice& d) { return Text(d.driverVersion); }},
-    {"driverDate", [](const ReportDevice& d) { return TextOrNull(d.driverDate); }},
-    {"status", [](const ReportDevice& d) { return Text(d.status); }},
-    {"folder", [](const ReportDevice& d) { return TextOrNull(d.folder); }},
-    {"error", [](const ReportDevice& d) { return TextOrNull(d.error); }},
+    {"instanceId", [](const ReportDevice& d) { return Text(d.instanceId); },
+     [](const Json& j, ReportDevice& d) { d.instanceId = Wide(j); }},
+    {"name", [](const ReportDevice& d) { return Text(d.name); }, [](const Json& j, ReportDevice& d) { d.name = Wide(j); }},
+    {"description", [](const ReportDevice& d) { return Text(d.description); },
+     [](const Json& j, ReportDevice& d) { d.description = Wide(j); }},
+    {"class", [](const ReportDevice& d) { return Text(d.className); },
+     [](const Json& j, ReportDevice& d) { d.className = Wide(j); }},
+    {"classGuid", [](const ReportDevice& d) { return Text(d.classGuid); },
+     [](const Json& j, ReportDevice& d) { d.classGuid = Wide(j); }},
+    {"present", [](const ReportDevice& d) { return Json(d.present); },
+     [](const Json& j, ReportDevice& d) { d.present = j.is_boolean() && j.get<bool>(); }},
+    {"hardwareIds", [](const ReportDevice& d) { return TextList(d.hardwareIds); },
+     [](const Json& j, ReportDevice& d) { d.hardwareIds = WideList(j); }},
+    {"compatibleIds", [](const ReportDevice& d) { return TextList(d.compatibleIds); },
+     [](const Json& j, ReportDevice& d) { d.compatibleIds = WideList(j); }},
+    {"inf", [](const ReportDevice& d) { return Text(d.inf); }, [](const Json& j, ReportDevice& d) { d.inf = Wide(j); }},
+    {"originalInf", [](const ReportDevice& d) { return Text(d.originalInf); },
+     [](const Json& j, ReportDevice& d) { d.originalInf = Wide(j); }},
+    {"infSection", [](const ReportDevice& d) { return Text(d.infSection); },
+     [](const Json& j, ReportDevice& d) { d.infSection = Wide(j); }},
+    {"provider", [](const ReportDevice& d) { return Text(d.provider); },
+     [](const Json& j, ReportDevice& d) { d.provider = Wide(j); }},
+    {"manufacturer", [](const ReportDevice& d) { return Text(d.manufacturer); },
+     [](const Json& j, ReportDevice& d) { d.manufacturer = Wide(j); }},
+    {"driverVersion", [](const ReportDevice& d) { return Text(d.driverVersion); },
+     [](const Json& j, ReportDevice& d) { d.driverVersion = Wide(j); }},
+    {"driverDate", [](const ReportDevice& d) { return TextOrNull(d.driverDate); },
+     [](const Json& j, ReportDevice& d) { d.driverDate = WideOrNone(j); }},
+    {"status", [](const ReportDevice& d) { return Text(d.status); },
+     [](const Json& j, ReportDevice& d) { d.status = Wide(j); }},
+    {"folder", [](const ReportDevice& d) { return TextOrNull(d.folder); },
+     [](const Json& j, ReportDevice& d) { d.folder = WideOrNone(j); }},
+    {"error", [](const ReportDevice& d) { return TextOrNull(d.error); },
+     [](const Json& j, ReportDevice& d) { d.error = WideOrNone(j); }},
+    {"unchangedSince", [](const ReportDevice& d) { return TextOrNull(d.unchangedSince); },
+     [](const Json& j, ReportDevice& d) { d.unchangedSince = WideOrNone(j); }},
 };
 
 const Field<ReportFile> kFileFields[] = {
-    {"path", [](const ReportFile& f) { return Text(f.path); }},
-    {"size", [](const ReportFile& f) { return Json(f.size); }},
-    {"sha256", [](const ReportFile& f) { return f.sha256.empty() ? Json(nullptr) : Json(f.sha256); }},
+    {"path", [](const ReportFile& f) { return Text(f.path); }, [](const Json& j, ReportFile& f) { f.path = Wide(j); }},
+    {"size", [](const ReportFile& f) { return Json(f.size); },
+     [](const Json& j, ReportFile& f) { f.size = j.is_number_unsigned() ? j.get<uint64_t>() : 0; }},
+    {"sha256", [](const ReportFile& f) { return f.sha256.empty() ? Json(nullptr) : Json(f.sha256); },
+     [](const Json& j, ReportFile& f) { f.sha256 = j.is_string() ? j.get<std::string>() : std::string(); }},
+    {"source", [](const ReportFile& f) { return f.source.empty() ? Json(nullptr) : Text(f.source); },
+     [](const Json& j, ReportFile& f) { f.source = Wide(j); }},
+    {"sourceTime", [](const ReportFile& f) { return TimeOrNull(f.sourceTime); },
+     [](const Json& j, ReportFile& f) { f.sourceTime = ParseReportTime(Wide(j)); }},
 };
 
 template <typename Record, size_t count>
@@ -84,6 +149,17 @@ Json ObjectOf(const Field<Record> (&fields)[count], const Record& record)
     for (const Field<Record>& field : fields)
         object[field.name] = field.value(record);
     return object;
+}
+
+template <typename Record, size_t count>
+Record RecordOf(const Field<Record> (&fields)[count], const Json& object)
+{
+    Record record;
+    for (const Field<Record>& field : fields) {
+        const auto found = object.find(field.name);
+        field.read(found != object.end() ? *found : Json(nullptr), record);
+    }
+    return record;
 }
 
 Json DeviceJson(const ReportDevice& device)
@@ -176,13 +252,46 @@ std::string ReportJson(const DeviceReport& report)
     root["devices"] = Json::array();
     int saved = 0;
     int failed = 0;
+    int unchanged = 0;
+    int kept = 0;
     for (const ReportDevice& device : report.devices) {
         root["devices"].push_back(DeviceJson(device));
         saved += device.status == L"saved" ? 1 : 0;
         failed += device.status == L"failed" ? 1 : 0;
+        unchanged += device.unchangedSince ? 1 : 0;
+        kept += device.status == L"kept" ? 1 : 0;
     }
-    root["summary"] = {{"devices", report.devices.size()}, {"saved", saved}, {"failed", failed}};
+    root["summary"] = {{"devices", report.devices.size()}, {"saved", saved},   {"failed", failed},
+                       {"unchanged", unchanged},          {"kept", kept}};
     return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::optional<DeviceReport> ParseReportJson(const std::string& text)
+{
+    Json root = Json::parse(text, nullptr, false);
+    if (!root.is_object() || !root["tool"].is_string() || root["tool"] != "Tarnwick" || !root["devices"].is_array())
+        return std::nullopt;
+    DeviceReport report;
+    report.version = Wide(root["version"]);
+    report.computer = Wide(root["computer"]);
+    report.createdUtc = Wide(root["createdUtc"]);
+    report.target = WideOrNone(root["target"]);
+    report.targetAsGiven = WideOrNone(root["targetAsGiven"]);
+    report.log = WideOrNone(root["log"]);
+    for (const Json& device : root["devices"]) {
+        if (!device.is_object())
+            return std::nullopt;
+        ReportDevice entry = RecordOf(kDeviceFields, device);
+        const auto files = device.find("files");
+        if (files != device.end() && files->is_array()) {
+            for (const Json& file : *files) {
+                if (file.is_object())
+                    entry.files.push_back(RecordOf(kFileFields, file));
+            }
+        }
+        report.devices.push_back(std::move(entry));
+    }
+    return report;
 }
 
 std::string CsvCell(const std::string& text)

@@ -1,13 +1,19 @@
-// Writes a device report as JSON or CSV, chosen by the file's extension. Both are UTF-8 with
-// fixed English names, so that a script reads them the same on any language of Windows.
+// Writes a device report as JSON or CSV, chosen by the file's extension, and reads a JSON one
+// back (an earlier backup's report.json). Both are UTF-8 with fixed English names, so that a
+// script reads them the same on any language of Windows.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "saving/DeviceReport.h"
 
 // JSON: one object with the run's facts, "devices" (each with its "files") and "summary".
 std::string ReportJson(const DeviceReport& report);
+
+// The report that ReportJson wrote, read back by the same fields; a field that is missing or of
+// another type reads as empty. None when text is no JSON object of this program's report.
+std::optional<DeviceReport> ParseReportJson(const std::string& text);
 
 // CSV (RFC 4180, with a byte order mark): a header row of the JSON names, then one row per file
 // of a device, the device's columns repeated; a device without files has one row. The ID lists

@@ -106,7 +106,7 @@ std::string ZipBackupWriter::EntryNameOf(const std::wstring& path) const
     return relative ? zip::EntryName(*relative) : std::string();
 }
 
-bool ZipBackupWriter::WriteFile(HANDLE source, const PathInside& target, const FILETIME& time)
+bool ZipBackupWriter::WriteFile(HANDLE source, const PathInside& target, const FILETIME& time, Sha256Hash& digest)
 {
     const std::string name = EntryNameOf(target.full);
     if (name.empty()) {
@@ -117,7 +117,7 @@ bool ZipBackupWriter::WriteFile(HANDLE source, const PathInside& target, const F
         ::SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    return zip->Add(name, source, time);
+    return zip->Add(name, source, time, &digest);
 }
 
 bool ZipBackupWriter::SameContent(const PathInside&, const std::wstring& written, const std::wstring& source)

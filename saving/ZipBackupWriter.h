@@ -27,7 +27,7 @@ public:
     PathResult<FolderPath> MakeDeviceFolder(const FolderPath& classFolder, const std::wstring& name,
                                             std::wstring& tried) override;
     void DropDeviceFolder(const FolderPath& deviceFolder, const FolderPath& classFolder) override;
-    bool WriteFile(HANDLE source, const PathInside& target, const FILETIME& time) override;
+    bool WriteFile(HANDLE source, const PathInside& target, const FILETIME& time, Sha256Hash& digest) override;
     bool SameContent(const PathInside& target, const std::wstring& written, const std::wstring& source) override;
     PathResult<FolderPath> MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& classFolder) override;
     bool PutTopFile(const std::wstring& name, HANDLE source, const FILETIME& time) override;

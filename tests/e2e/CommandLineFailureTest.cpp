@@ -207,7 +207,7 @@ TEST_F(CommandLineFailureTest, InfNamesPointingOutsideTheBackupWriteNothingThere
                       L"media\\one\\two\\hostile\\", L"media\\one\\two\\hostile\\hostile.dll",
                       L"media\\one\\two\\hostile\\hostile.inf", L"media\\one\\two\\hostile\\hostile.sys",
                       L"media\\one\\two\\hostile\\hostileco.dll", L"outer\\", L"outer\\Driver Backup\\",
-                      L"outer\\Driver Backup\\" + logName, top + L"Help.chm", top + L"README.txt",
+                      L"outer\\Driver Backup\\" + logName, top + L"report.json", top + L"Help.chm", top + L"README.txt",
                       top + L"Restore drivers.cmd", top + L"tarnwick.exe", L"outer\\Driver Backup\\Tarnwick test devices\\",
                       device, device + L"escape.inf", device + L"hostile.dll", device + L"hostile.sys",
                       device + L"hostileco.dll"}))

@@ -133,6 +133,7 @@ TEST_F(CommandLineReportTest, BackupReportListsTheLogsDevicesInItsOrderWithEvery
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(root["log"], Utf8(target + L"\\" + logs[0]));
     EXPECT_NE(run.output.find(Latin1(L"Report: " + reportFile) + "\r\n"), std::string::npos) << run.output;
+    EXPECT_EQ(ReadFileBytes(target + L"\\report.json"), ReadFileBytes(reportFile)) << "the backup holds the same report";
 
     // The same devices as the log, in its order; the log shows each name as 8-bit text.
     std::vector<std::string> reported;

@@ -114,7 +114,8 @@ TEST_F(DeviceSaverSafetyTest, HostileFileNamesWriteNothingOutsideTheDeviceFolder
                                          L"outer\\middle\\target\\Ports\\Device (incomplete)\\",
                                          L"outer\\middle\\target\\Ports\\Device (incomplete)\\also-good.dll",
                                          L"outer\\middle\\target\\Ports\\Device (incomplete)\\good.dll",
-                                         L"outer\\middle\\target\\" + logs[0], L"payload.bin"}));
+                                         L"outer\\middle\\target\\" + logs[0], L"outer\\middle\\target\\report.json",
+                                         L"payload.bin"}));
     const std::wstring temp = ReadSystemFolders().tempDir;
     for (int i = 1; i <= 10; ++i) {
         const std::wstring escaped = L"escape" + std::to_wstring(i) + L".dll";
@@ -217,6 +218,7 @@ TEST_F(DeviceSaverSafetyTest, NamesWithNothingUsableGetAFolderOfTheirOwn)
                                     L"Ports\\Unknown device[1]\\",
                                     L"Ports\\Unknown device[1]\\b.sys",
                                     logs[0],
+                                    L"report.json",
                                     L"Unknown device\\",
                                     L"Unknown device\\Unknown device\\",
                                     L"Unknown device\\Unknown device\\e.sys",
@@ -235,7 +237,7 @@ TEST_F(DeviceSaverSafetyTest, NamesStartingWithTwoDotsStayInsideTheTarget)
     ASSERT_EQ(logs.size(), 1u);
     const std::wstring t = L"outer\\middle\\target\\";
     EXPECT_EQ(ListTree(sandbox.path()),
-              Sorted({L"outer\\", L"outer\\middle\\", t, t + logs[0], t + L"Evil class\\", t + L"Evil class\\Device\\",
+              Sorted({L"outer\\", L"outer\\middle\\", t, t + logs[0], t + L"report.json", t + L"Evil class\\", t + L"Evil class\\Device\\",
                       t + L"Evil class\\Device\\driver.sys", t + L"Ports\\", t + L"Ports\\Evil\\",
                       t + L"Ports\\Evil\\driver.sys", t + L"Ports\\Up\\", t + L"Ports\\Up\\driver.sys", t + L"Ports\\x\\",
                       t + L"Ports\\x\\driver.sys", L"payload.bin"}))
@@ -290,7 +292,8 @@ TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
         EXPECT_TRUE(Save({&device}));
         const std::vector<std::wstring> logs = LogsIn(form.resolved);
         ASSERT_EQ(logs.size(), 1u) << "the log lies in the folder the target names";
-        EXPECT_EQ(ListTree(form.resolved), Sorted({L"Ports\\", L"Ports\\Device\\", L"Ports\\Device\\driver.sys", logs[0]}));
+        EXPECT_EQ(ListTree(form.resolved),
+                  Sorted({L"Ports\\", L"Ports\\Device\\", L"Ports\\Device\\driver.sys", logs[0], L"report.json"}));
         const std::string log = ReadFileBytes(form.resolved + L"\\" + logs[0]);
         EXPECT_NE(log.find(Latin1(L"  Target path is " + form.raw + L"\r\n")), std::string::npos) << log;
         EXPECT_NE(log.find(Latin1(L"  Saving to " + form.resolved + L"\\Ports\\Device...\r\n  Done.")), std::string::npos)
@@ -298,6 +301,7 @@ TEST_F(DeviceSaverSafetyTest, TargetsAreResolvedOnceAsTheSystemResolvesThem)
         // The current folder itself cannot go: only what the run put in it.
         ASSERT_TRUE(RemoveTree(form.resolved + L"\\Ports"));
         ASSERT_TRUE(::DeleteFileW((form.resolved + L"\\" + logs[0]).c_str()));
+        ASSERT_TRUE(::DeleteFileW((form.resolved + L"\\report.json").c_str()));
         if (form.resolved != work) {
             ASSERT_TRUE(::RemoveDirectoryW(form.resolved.c_str()));
         }

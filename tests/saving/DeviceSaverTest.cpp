@@ -20,6 +20,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/InfTexts.h"
 #include "saving/DeviceReport.h"
+#include "saving/ReportWriter.h"
 #include "tests/support/CachedDevices.h"
 #include "tests/support/ReferenceHash.h"
 #include "tests/support/ShellOpenRecorder.h"
@@ -49,18 +50,20 @@ protected:
         return cached.Add(classDescription, name, std::move(files));
     }
 
-    // Runs a save of the devices; the saver is gone (its log finished) when this returns.
-    bool Save(const std::wstring& into, const std::vector<DeviceInfo*>& toSave, ISaveObserver* observer = nullptr)
+    // Runs a save of the devices; the saver is gone (its log finished) when this returns, and
+    // its report in report when one is given.
+    bool Save(const std::wstring& into, const std::vector<DeviceInfo*>& toSave, DeviceReport* report = nullptr)
     {
         TextStreamFile console;
         bool result = false;
         {
             CDeviceSaver saver(reporter, shell, ReadSystemFolders());
-            if (observer)
-                saver.ObserveWith(*observer);
             for (DeviceInfo* device : toSave)
                 saver.AddDevice(device);
             result = saver.SaveAll(FolderOf(into), console.get());
+            saver.FinishLog();
+            if (report)
+                *report = saver.Report();
         }
         consoleBytes = console.Close();
         return result;
@@ -105,7 +108,8 @@ TEST_F(DeviceSaverTest, OneDeviceIsSavedWithItsFilesTimesAndLog)
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(ListTree(target), Sorted({
                                     L"Sound, video and game controllers\\", folder + L"\\", folder + L"\\foo.inf",
-                                    folder + L"\\x64\\", folder + L"\\x64\\foo.sys", logs[0]}));
+                                    folder + L"\\x64\\", folder + L"\\x64\\foo.sys", logs[0],
+                                    L"report.json"}));
     for (const DriverFile& file : device.files) {
         const std::wstring copy = target + L"\\" + folder + L"\\" + file.name;
         EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(file.path));
@@ -263,7 +267,7 @@ TEST_F(DeviceSaverTest, StopDuringReplayFailsTheSearch)
                                   L"  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
     EXPECT_EQ(first.files.size(), 1u) << "a stopped replay keeps the set";
-    EXPECT_EQ(ListTree(target), LogsIn(target)) << "nothing copied";
+    EXPECT_EQ(ListTree(target), Sorted({LogsIn(target).at(0), L"report.json"})) << "nothing copied";
 }
 
 TEST_F(DeviceSaverTest, DeviceWithoutDriverFilesFailsAndTheRunGoesOn)
@@ -383,7 +387,7 @@ TEST_F(DeviceSaverTest, SizesAreSummedInSixtyFourBitsForTheSpaceTest)
     EXPECT_FALSE(Save(target, {&device}));
     const std::string log = OnlyLogIn(target);
     EXPECT_NE(log.find("  ERROR: Not enough space on target.\r\n"), std::string::npos);
-    EXPECT_EQ(ListTree(target), LogsIn(target)) << "no empty device or class folder is left behind";
+    EXPECT_EQ(ListTree(target), Sorted({LogsIn(target).at(0), L"report.json"})) << "no empty device or class folder is left behind";
 }
 
 // A hundred one-byte files take a hundred allocation units: a device whose bytes would fit,
@@ -410,7 +414,7 @@ TEST_F(DeviceSaverTest, TinyFilesAreCountedInWholeAllocationUnits)
     EXPECT_NE(OnlyLogIn(target).find("  Saving to " + Latin1(target) + "\\Ports\\Tiny...\r\n"
                                      "  ERROR: Not enough space on target.\r\n"),
               std::string::npos);
-    EXPECT_EQ(ListTree(target), LogsIn(target)) << "nothing copied, no empty folder left";
+    EXPECT_EQ(ListTree(target), Sorted({LogsIn(target).at(0), L"report.json"})) << "nothing copied, no empty folder left";
     ASSERT_TRUE(RemoveTree(target));
 }
 
@@ -624,16 +628,12 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
     DeviceInfo& broken =
         Device(L"Ports", L"Broken", {Payload(L"two.sys", "22"), CachedDevices::Missing(L"missing.dll")});
     DeviceInfo& twin = Device(L"Ports", L"One", {Payload(L"ONE.INF", "other"), Payload(L"one.inf", "inf")});
-    DeviceInfo& undescribed = Device(L"Ports", L"Undescribed", {Payload(L"u.sys", "u")});
-    SaveReportBuilder builder(FolderOf(target), target);
-    for (DeviceInfo* device : {&saved, &lost, &broken, &twin})
-        builder.Describe(nullptr, *device);
-    EXPECT_FALSE(Save(target, {&saved, &lost, &broken, &twin, &undescribed}, &builder));
+    DeviceReport report;
+    EXPECT_FALSE(Save(target, {&saved, &lost, &broken, &twin}, &report));
 
-    const DeviceReport& report = builder.Report();
     EXPECT_EQ(report.target.value_or(L""), target);
     EXPECT_EQ(report.log.value_or(L""), target + L"\\" + LogsIn(target).at(0));
-    ASSERT_EQ(report.devices.size(), 4u) << "the described devices, in the log's order";
+    ASSERT_EQ(report.devices.size(), 4u) << "the devices, in the log's order";
     const ReportDevice& one = report.devices[0];
     EXPECT_EQ(one.name, L"One");
     EXPECT_EQ(one.status, L"saved");
@@ -647,6 +647,13 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
     EXPECT_EQ(one.files[0].sha256, ReferenceSha256("inf"));
     EXPECT_EQ(one.files[1].path, L"x64\\one.sys");
     EXPECT_EQ(one.files[1].sha256, ReferenceSha256("sys"));
+    // Where each file was read, and its time then, for the next run to compare.
+    EXPECT_EQ(one.files[1].source, saved.files[1].path);
+    FILETIME creation = {};
+    FILETIME lastWrite = {};
+    ASSERT_TRUE(ReadFileTimes(saved.files[1].path, creation, lastWrite));
+    ASSERT_TRUE(one.files[1].sourceTime.has_value());
+    EXPECT_TRUE(SameTime(*one.files[1].sourceTime, lastWrite));
 
     EXPECT_EQ(report.devices[1].status, L"failed");
     EXPECT_EQ(report.devices[1].error.value_or(L""), L"Failed to find driver files.");
@@ -667,4 +674,9 @@ TEST_F(DeviceSaverTest, ReportGetsEachDeviceOfTheLogWithItsOutcomeFolderAndSaved
     ASSERT_EQ(second.files.size(), 1u);
     EXPECT_EQ(second.files[0].path, L"ONE.INF");
     EXPECT_EQ(second.files[0].sha256, ReferenceSha256("other"));
+
+    // The backup holds the same report beside its log, as /report: writes it.
+    const std::optional<DeviceReport> inBackup = ParseReportJson(ReadFileBytes(target + L"\\report.json"));
+    ASSERT_TRUE(inBackup.has_value());
+    EXPECT_EQ(ReportJson(*inBackup), ReportJson(report));
 }

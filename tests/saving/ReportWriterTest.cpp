@@ -40,7 +40,11 @@ ReportDevice SavedDevice()
     device.driverDate = L"2021-03-04";
     device.status = L"saved";
     device.folder = L"Widgets\\Widget";
-    device.files = {{L"widget.sys", 3, "ab"}, {L"sub\\x,y.dll", 12345678901ull, "cd"}};
+    FILETIME read = {};
+    read.dwHighDateTime = 0x01d71234;
+    read.dwLowDateTime = 0x89abcdef;
+    device.files = {{L"widget.sys", 3, "ab", L"C:\\Windows\\System32\\drivers\\widget.sys", read},
+                    {L"sub\\x,y.dll", 12345678901ull, "cd", L"", std::nullopt}};
     return device;
 }
 
@@ -96,7 +100,7 @@ TEST(ReportWriter, JsonHasTheFixedNamesInTheirOrder)
               (std::vector<std::string>{"instanceId", "name", "description", "class", "classGuid", "present",
                                         "hardwareIds", "compatibleIds", "inf", "originalInf", "infSection", "provider",
                                         "manufacturer", "driverVersion", "driverDate", "status", "folder", "error",
-                                        "files"}));
+                                        "unchangedSince", "files"}));
     EXPECT_EQ(device["class"], "TarnwickWidget");
     EXPECT_EQ(device["hardwareIds"], Json::array({"ROOT\\TARNWICK", "TARNWICK"}));
     EXPECT_EQ(device["compatibleIds"], Json::array({"GENERIC"}));
@@ -106,11 +110,15 @@ TEST(ReportWriter, JsonHasTheFixedNamesInTheirOrder)
     EXPECT_EQ(device["folder"], "Widgets\\Widget");
     EXPECT_TRUE(device["error"].is_null());
     ASSERT_EQ(device["files"].size(), 2u);
-    EXPECT_EQ(Keys(device["files"][1]), (std::vector<std::string>{"path", "size", "sha256"}));
+    EXPECT_EQ(Keys(device["files"][1]), (std::vector<std::string>{"path", "size", "sha256", "source", "sourceTime"}));
+    EXPECT_EQ(device["files"][0]["source"], "C:\\Windows\\System32\\drivers\\widget.sys");
+    EXPECT_EQ(device["files"][0]["sourceTime"], "2021-03-06T02:58:08.8056303Z");
+    EXPECT_TRUE(device["files"][1]["source"].is_null());
+    EXPECT_TRUE(device["files"][1]["sourceTime"].is_null());
     EXPECT_EQ(device["files"][1]["path"], "sub\\x,y.dll");
     EXPECT_EQ(device["files"][1]["size"], 12345678901ull);
     EXPECT_EQ(device["files"][1]["sha256"], "cd");
-    EXPECT_EQ(root["summary"], Json({{"devices", 2}, {"saved", 1}, {"failed", 1}}));
+    EXPECT_EQ(root["summary"], Json({{"devices", 2}, {"saved", 1}, {"failed", 1}, {"unchanged", 0}, {"kept", 0}}));
 }
 
 TEST(ReportWriter, JsonNullsWhereNothingIsKnown)
@@ -119,7 +127,7 @@ TEST(ReportWriter, JsonNullsWhereNothingIsKnown)
     report.target.reset();
     report.targetAsGiven.reset();
     report.log.reset();
-    report.devices[1].files = {{L"lost.sys", 0, ""}};
+    report.devices[1].files = {{L"lost.sys", 0, "", L"", std::nullopt}};
     const Json root = Json::parse(ReportJson(report));
     EXPECT_TRUE(root["target"].is_null());
     EXPECT_TRUE(root["targetAsGiven"].is_null());
@@ -143,6 +151,36 @@ TEST(ReportWriter, JsonRoundTripsQuotesBackslashesControlCharactersAndNonAscii)
     EXPECT_EQ(root["devices"][0]["name"].get<std::string>(), kAwkwardNameUtf8);
 }
 
+TEST(ReportWriter, JsonReadsBackAsWritten)
+{
+    DeviceReport report = TwoDevices();
+    report.targetAsGiven = L"\\\\srv\\{model}";
+    report.devices[0].unchangedSince = L"2026-12-01T22:00:00Z";
+    report.devices[1].status = L"kept";
+    const std::optional<DeviceReport> read = ParseReportJson(ReportJson(report));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(ReportJson(*read), ReportJson(report));
+    ASSERT_EQ(read->devices.size(), 2u);
+    EXPECT_EQ(read->devices[0].name, kAwkwardName);
+    ASSERT_TRUE(read->devices[0].files[0].sourceTime.has_value());
+    EXPECT_EQ(read->devices[0].files[0].sourceTime->dwLowDateTime, 0x89abcdefu) << "exact to 100 ns";
+    EXPECT_EQ(read->devices[0].files[1].size, 12345678901ull);
+
+    // Anything but this program's report is no report.
+    for (const char* text : {"", "{", "[]", "{\"tool\":\"Other\",\"devices\":[]}", "{\"tool\":1,\"devices\":[]}",
+                             "{\"tool\":\"Tarnwick\"}", "{\"tool\":\"Tarnwick\",\"devices\":[1]}"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(ParseReportJson(text).has_value());
+    }
+    // A field of another type reads as empty.
+    const std::optional<DeviceReport> odd =
+        ParseReportJson("{\"tool\":\"Tarnwick\",\"devices\":[{\"name\":5,\"files\":[{\"size\":-1,\"sourceTime\":\"x\"}]}]}");
+    ASSERT_TRUE(odd.has_value());
+    EXPECT_EQ(odd->devices.at(0).name, L"");
+    EXPECT_EQ(odd->devices[0].files.at(0).size, 0u);
+    EXPECT_FALSE(odd->devices[0].files[0].sourceTime.has_value());
+}
+
 TEST(ReportWriter, LoneSurrogateBecomesTheReplacementCharacter)
 {
     DeviceReport report = TwoDevices();
@@ -157,7 +195,8 @@ TEST(ReportWriter, CsvHasABomAHeaderAndOneRowPerFile)
     ASSERT_EQ(csv.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 byte order mark";
     const std::string header =
         "instanceId,name,description,class,classGuid,present,hardwareIds,compatibleIds,inf,originalInf,infSection,"
-        "provider,manufacturer,driverVersion,driverDate,status,folder,error,path,size,sha256\r\n";
+        "provider,manufacturer,driverVersion,driverDate,status,folder,error,unchangedSince,path,size,sha256,source,"
+        "sourceTime\r\n";
     ASSERT_EQ(csv.compare(3, header.size(), header), 0);
     std::string quotedName = "\"";
     for (const char* c = kAwkwardNameUtf8; *c; ++c)
@@ -165,10 +204,11 @@ TEST(ReportWriter, CsvHasABomAHeaderAndOneRowPerFile)
     const std::string device = "ROOT\\TARNWICK\\0000," + quotedName +
                                "\",Widget,TarnwickWidget,{0B5E7C1A-93D4-4E0F-8A2B-6C7D8E9F0A1B},true,"
                                "ROOT\\TARNWICK;TARNWICK,GENERIC,oem3.inf,widget.inf,WidgetInstall,\"Contoso, Ltd.\","
-                               "Contoso,2.4.1.7,2021-03-04,saved,Widgets\\Widget,,";
-    const std::string expected = header + device + "widget.sys,3,ab\r\n" + device +
-                                 "\"sub\\x,y.dll\",12345678901,cd\r\n" +
-                                 "ROOT\\OTHER\\0000,Other,,,,false,,,,,,,,,,failed,,Failed to find driver files.,,,\r\n";
+                               "Contoso,2.4.1.7,2021-03-04,saved,Widgets\\Widget,,,";
+    const std::string expected =
+        header + device + "widget.sys,3,ab,C:\\Windows\\System32\\drivers\\widget.sys,2021-03-06T02:58:08.8056303Z\r\n" +
+        device + "\"sub\\x,y.dll\",12345678901,cd,,\r\n" +
+        "ROOT\\OTHER\\0000,Other,,,,false,,,,,,,,,,failed,,Failed to find driver files.,,,,,,\r\n";
     EXPECT_EQ(csv.substr(3), expected);
 }
 

@@ -11,6 +11,7 @@
 #include "discovery/SystemFolders.h"
 #include "platform/FileCopy.h"
 #include "saving/CDeviceSaver.h"
+#include "saving/ReportWriter.h"
 #include "saving/RestoreKit.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/CachedDevices.h"
@@ -35,6 +36,20 @@ std::vector<std::wstring> WithoutLog(std::vector<std::wstring> tree)
                               [](const std::wstring& name) { return name.rfind(L"Tarnwick-", 0) == 0; }),
                tree.end());
     return tree;
+}
+
+// The files a backup's report lists, as "<folder>\<path> <size> <sha256>".
+std::vector<std::wstring> ReportedFiles(const std::wstring& reportFile)
+{
+    std::vector<std::wstring> files;
+    const std::optional<DeviceReport> report = ParseReportJson(ReadFileBytes(reportFile));
+    EXPECT_TRUE(report.has_value()) << ::testing::PrintToString(reportFile);
+    for (const ReportDevice& device : report ? report->devices : std::vector<ReportDevice>()) {
+        for (const ReportFile& file : device.files)
+            files.push_back(device.folder.value_or(L"") + L"\\" + file.path + L" " + std::to_wstring(file.size) +
+                            L" " + std::wstring(file.sha256.begin(), file.sha256.end()));
+    }
+    return files;
 }
 
 class ZipBackupTest : public ::testing::Test {
@@ -87,8 +102,13 @@ TEST_F(ZipBackupTest, ZipHoldsTheNamesAndBytesOfTheFolderBackup)
     const std::vector<std::wstring> tree = WithoutLog(ListTree(folder));
     EXPECT_EQ(WithoutLog(ListTree(extracted->Folder().Full())), tree);
     EXPECT_NE(std::find(tree.begin(), tree.end(), L"Ports\\Two (incomplete)\\b.inf"), tree.end());
+    // Both reports list the files as written, the zip's worked out as it was written.
+    const std::vector<std::wstring> reported = ReportedFiles(folder + L"\\report.json");
+    EXPECT_EQ(reported.size(), 4u);
+    EXPECT_EQ(ReportedFiles(extracted->Folder().WithSeparator() + L"report.json"), reported);
     for (const std::wstring& name : tree) {
-        if (name.back() == L'\\')
+        // The report names its own target: its files are compared above.
+        if (name.back() == L'\\' || name == L"report.json")
             continue;
         EXPECT_EQ(ReadFileBytes(extracted->Folder().WithSeparator() + name), ReadFileBytes(folder + L"\\" + name))
             << ::testing::PrintToString(name);

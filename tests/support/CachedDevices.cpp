@@ -9,6 +9,9 @@ DriverFile CachedDevices::Payload(const std::wstring& name, const std::string& c
     file.source = file.path;
     file.size = static_cast<DWORD>(content.size());
     file.time = time;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (::GetFileAttributesExW(file.path.c_str(), GetFileExInfoStandard, &data))
+        file.lastWrite = data.ftLastWriteTime;
     return file;
 }
 
