@@ -84,6 +84,12 @@ std::wstring ReadArchitecture(HKEY system, const std::wstring& controlSet)
     return environment ? ReadStoredText(environment.get(), L"PROCESSOR_ARCHITECTURE") : std::wstring();
 }
 
+std::wstring ReadComputerName(HKEY system, const std::wstring& controlSet)
+{
+    const UniqueRegKey name = OpenKey(system, controlSet + L"\\Control\\ComputerName\\ComputerName");
+    return name ? ReadStoredText(name.get(), L"ComputerName") : std::wstring();
+}
+
 // Reads the devices of one control set.
 class ControlSetReader {
 public:
@@ -240,6 +246,7 @@ ImageProblem WindowsImage::ReadDevices(bool includeAll, IProgressReporter& repor
     if (controlSet.empty() || !enumKey || !classKey)
         return ImageProblem::HiveUnreadable;
     architecture_ = ReadArchitecture(hive.Root(), controlSet);
+    computerName_ = ReadComputerName(hive.Root(), controlSet);
 
     const ControlSetReader reader(std::move(enumKey), std::move(classKey));
     const PathResult<FolderPath> infFolder = root_.Folder(L"Windows\\INF");

@@ -53,12 +53,16 @@ public:
     // Of the last ReadDevices: the processor architecture the image's Windows is for, as
     // Windows names it ("AMD64", "x86", "ARM64"); empty when the hive does not say.
     const std::wstring& Architecture() const noexcept { return architecture_; }
+    // Of the last ReadDevices: the computer's name as that Windows stored it; empty when the
+    // hive does not say.
+    const std::wstring& ComputerName() const noexcept { return computerName_; }
     // Of the last ReadDevices: the error the system gave for a hive it could not load.
     LSTATUS LoadError() const noexcept { return loadError_; }
 
 private:
     FolderPath root_;
     std::wstring architecture_;
+    std::wstring computerName_;
     LSTATUS loadError_ = ERROR_SUCCESS;
 };
 

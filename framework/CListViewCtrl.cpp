@@ -48,7 +48,7 @@ int CListViewCtrl::ColumnWidth(int column) const noexcept
 int CListViewCtrl::AddRow(const std::vector<std::wstring>& texts, LPARAM data, int image) const
 {
     LVITEMW row = {};
-    row.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+    row.mask = LVIF_TEXT | LVIF_PARAM | (image != -1 ? LVIF_IMAGE : 0);
     row.iItem = ItemCount();
     row.pszText = const_cast<wchar_t*>(texts.empty() ? L"" : texts[0].c_str());
     row.lParam = data;

@@ -29,7 +29,8 @@ public:
     int ColumnCount() const noexcept;
     int ColumnWidth(int column) const noexcept;
 
-    // Appends a row: texts[0] is the item's, the rest its sub-items'. image -1: none. The
+    // Appends a row: texts[0] is the item's, the rest its sub-items'. image -1: none given
+    // (I_IMAGENONE: none where the list has images). The
     // row's index, or -1 when it could not be added.
     int AddRow(const std::vector<std::wstring>& texts, LPARAM data = 0, int image = -1) const;
     void SetSubItemText(int item, int subItem, const std::wstring& text) const;

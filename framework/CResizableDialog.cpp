@@ -40,9 +40,15 @@ void CResizableDialog::OnDpiScaled(UINT, UINT)
 {
 }
 
+void CResizableDialog::OnResized(SIZE)
+{
+}
+
 bool CResizableDialog::OnSize(UINT type, SIZE client)
 {
     resizer_.OnResize(get(), type, client);
+    if (type != SIZE_MINIMIZED)
+        OnResized(client);
     return true;
 }
 

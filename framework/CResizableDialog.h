@@ -33,6 +33,10 @@ protected:
     UINT Dpi() const noexcept { return dpi_; }
     // After a move from one DPI to another, once the dialog has its new size.
     virtual void OnDpiScaled(UINT from, UINT to);
+    // Once the children have followed a new client size.
+    virtual void OnResized(SIZE client);
+    // The smallest window size the user may give the dialog (by default the size it opens at).
+    void SetMinimumSize(SIZE size) noexcept { resizer_.SetMinTrackSize({size.cx, size.cy}); }
 
 private:
     bool OnSize(UINT type, SIZE client) final;

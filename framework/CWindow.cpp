@@ -67,3 +67,10 @@ POINT CentredPosition(SIZE size, const RECT& over, const RECT& workArea) noexcep
         position.y = workArea.top;
     return position;
 }
+
+std::wstring CWindow::GetText() const
+{
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window_)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}

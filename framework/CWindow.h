@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CWindow {
 public:
     CWindow(HWND window = nullptr) noexcept : window_(window) {}
@@ -50,6 +52,8 @@ public:
     bool Invalidate(bool erase = true) const noexcept { return ::InvalidateRect(window_, nullptr, erase) != FALSE; }
 
     bool SetText(const wchar_t* text) const noexcept { return ::SetWindowTextW(window_, text) != FALSE; }
+    // The window's whole text.
+    std::wstring GetText() const;
     HFONT GetFont() const noexcept { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
     void SetFont(HFONT font, bool redraw) const noexcept { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
 

@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "ui/ProgressBar.h"
 #include "ui/TickedDevices.h"
+#include "ui/TreePlace.h"
 #include "ui/ToolbarImages.h"
 #include "ui/WindowFit.h"
 #include "ui/WorkerMessages.h"
@@ -278,23 +279,26 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::Commands()
     const unsigned none = kNeedsNothing;
     const unsigned scan = kFinishedScan;
     const unsigned device = kFinishedScan | kSelectedDevice;
+    const unsigned thisPc = kThisPc;
     static const std::vector<FrameCommand> rows = {
         {ID_APP_EXIT, none, [](CMainFrame& frame) { frame.Post(WM_CLOSE); }},
         {ID_DEVICE_REFRESH, scan, [](CMainFrame& frame) { frame.StartScan(); }},
         {ID_DEVICE_DRIVER_FILES, device, [](CMainFrame& frame) { frame.ShowDriverFiles(); }},
         {ID_DEVICE_SAVE, scan, [](CMainFrame& frame) { frame.SaveCommand(false); }},
         {ID_DEVICE_SAVE_ZIP, scan, [](CMainFrame& frame) { frame.SaveCommand(true); }},
-        {ID_DEVICE_RESTORE, scan, [](CMainFrame& frame) { frame.RestoreCommand(); }},
+        {ID_DEVICE_RESTORE, scan | thisPc, [](CMainFrame& frame) { frame.RestoreCommand(); }},
         {ID_DEVICE_EXPORT, scan, [](CMainFrame& frame) { frame.ExportCommand(); }},
         // Verifying changes nothing: it needs no administrator rights.
-        {ID_DEVICE_VERIFY, scan, [](CMainFrame& frame) { frame.actions.VerifyBackup(frame.get(), frame.browsePath); }},
+        {ID_DEVICE_VERIFY, scan,
+         [](CMainFrame& frame) { frame.ShowCommandStatus(frame.actions.VerifyBackup(frame.get(), frame.browsePath)); }},
         {ID_DEVICE_OPEN_OFFLINE, scan, [](CMainFrame& frame) { frame.OpenOfflineWindows(); }},
         {ID_DEVICE_SHOW_THIS_PC, scan, [](CMainFrame& frame) { frame.ShowThisPc(); }},
-        {ID_VIEW_PRESENT_ONLY, scan, [](CMainFrame& frame) { frame.ToggleCommand(ID_VIEW_PRESENT_ONLY); }},
+        // Nothing of an offline Windows is attached here: only this PC has present devices.
+        {ID_VIEW_PRESENT_ONLY, scan | thisPc, [](CMainFrame& frame) { frame.ToggleCommand(ID_VIEW_PRESENT_ONLY); }},
         {ID_VIEW_MICROSOFT_DRIVERS, scan, [](CMainFrame& frame) { frame.ToggleCommand(ID_VIEW_MICROSOFT_DRIVERS); }},
         {ID_DEVICE_SAVE_SELECTED, device, [](CMainFrame& frame) { frame.SaveSelectedDevice(); }},
-        {ID_DEVICE_PROPERTY_SHEET, device, [](CMainFrame& frame) { frame.ShowSelectedDeviceProperties(); }},
-        {ID_TOOLS_DEVICE_MANAGER, none, [](CMainFrame& frame) { frame.actions.OpenDeviceManager(frame.get()); }},
+        {ID_DEVICE_PROPERTY_SHEET, device | thisPc, [](CMainFrame& frame) { frame.ShowSelectedDeviceProperties(); }},
+        {ID_TOOLS_DEVICE_MANAGER, thisPc, [](CMainFrame& frame) { frame.actions.OpenDeviceManager(frame.get()); }},
         {ID_APP_ABOUT, none, [](CMainFrame& frame) { frame.actions.ShowAbout(::GetActiveWindow()); }},
         {ID_HELP_CONTENTS, none, [](CMainFrame& frame) { frame.actions.ShowHelp(frame.get()); }},
         {ID_HELP_HOMEPAGE, none, [](CMainFrame& frame) { frame.actions.OpenHomePage(); }},
@@ -308,19 +312,28 @@ bool CMainFrame::RunCommand(UINT id)
         if (command.id != id)
             continue;
         const bool scanFinished = !scanning || !(command.needs & kFinishedScan);
-        const bool deviceThere = selectedDevice || !(command.needs & kSelectedDevice);
-        if (scanFinished && deviceThere)
+        if (scanFinished && Available(command)) {
+            // What the last command did is said until this one.
+            ShowCommandStatus(std::wstring());
             command.run(*this);
+        }
         return true;
     }
     return false;
 }
 
-void CMainFrame::UpdateSelectionCommands()
+bool CMainFrame::Available(const FrameCommand& command) const noexcept
+{
+    const bool deviceThere = selectedDevice || !(command.needs & kSelectedDevice);
+    const bool thisPcShown = !offline.Active() || !(command.needs & kThisPc);
+    return deviceThere && thisPcShown;
+}
+
+void CMainFrame::UpdateCommandStates()
 {
     for (const FrameCommand& command : Commands()) {
-        if (command.needs & kSelectedDevice)
-            EnableCommand(static_cast<int>(command.id), selectedDevice != nullptr);
+        if (command.needs & (kSelectedDevice | kThisPc))
+            EnableCommand(static_cast<int>(command.id), Available(command));
     }
 }
 
@@ -338,7 +351,7 @@ std::optional<LRESULT> CMainFrame::OnNotify(NMHDR& header)
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
         const HTREEITEM item = change.itemNew.hItem;
         selectedDevice = item ? reinterpret_cast<DeviceInfo*>(view.Tree().GetItemData(item)) : nullptr;
-        UpdateSelectionCommands();
+        UpdateCommandStates();
         return 0;
     }
     if ((header.code == NM_DBLCLK || header.code == NM_RETURN) && header.hwndFrom == view.Tree().get()) {
@@ -353,8 +366,9 @@ void CMainFrame::StartScan()
     // One scan at a time: a second thread would rebuild the list under the first.
     if (scanning)
         return;
+    placeAfterScan = TakePlace(view.Tree());
     selectedDevice = nullptr;
-    UpdateSelectionCommands();
+    UpdateCommandStates();
     scanning = true;
     scanning = scanTask.Start([this](const std::atomic<bool>&) { RunScan(); }, get(), WM_WORKER_FINISHED);
 }
@@ -429,6 +443,12 @@ void CMainFrame::OnScanFinished()
     // A new tree starts at the left edge; the disabled window lost the focus, which goes back
     // to the tree when the window is the active one.
     view.ResetScroll();
+    const std::optional<TreePlace> place = std::move(placeAfterScan);
+    placeAfterScan.reset();
+    // A Windows that could not be read sends the window back to this PC with a scan of its own.
+    FollowShownSystem();
+    if (place && !scanning)
+        GiveBackPlace(view.Tree(), *place);
     if (::GetActiveWindow() == get()) {
         FocusChild();
         // The caret starts on the first row, as when the tree gets the focus, so that the
@@ -436,7 +456,6 @@ void CMainFrame::OnScanFinished()
         if (::GetFocus() == view.Tree().get() && !view.Tree().GetCaretItem())
             view.Tree().SelectItem(view.Tree().GetRootItem());
     }
-    FollowShownSystem();
     if (closeRequested) {
         closeRequested = false;
         Post(WM_CLOSE);
@@ -444,47 +463,6 @@ void CMainFrame::OnScanFinished()
         restoreWhenScanned = false;
         Post(WM_COMMAND, ID_DEVICE_RESTORE);
     }
-}
-
-void CMainFrame::OpenOfflineWindows()
-{
-    std::wstring folder = offline.Root();
-    if (!actions.PickOfflineWindows(get(), folder))
-        return;
-    std::wstring refusal;
-    if (!offline.Choose(folder, refusal)) {
-        messages.Show(get(), refusal.c_str(), LoadResourceString(IDS_OFFLINE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    deviceList.SetRecordSource(offline.RecordSource());
-    StartScan();
-}
-
-void CMainFrame::ShowThisPc()
-{
-    if (!offline.Active())
-        return;
-    offline.Clear();
-    deviceList.SetRecordSource(nullptr);
-    StartScan();
-}
-
-void CMainFrame::FollowShownSystem()
-{
-    const std::wstring refusal = offline.LastRefusal();
-    if (!refusal.empty()) {
-        messages.Show(get(), refusal.c_str(), LoadResourceString(IDS_OFFLINE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
-        ShowThisPc();
-        return;
-    }
-    if (offline.Active()) {
-        const SystemFolders folders = offline.Folders();
-        actions.UseSystemFolders(&folders);
-    } else {
-        actions.UseSystemFolders(nullptr);
-    }
-    ::SetWindowTextW(get(), offline.Title(LoadResourceString(IDR_MAINFRAME, kTitleCapacity)).c_str());
-    menu.EnableItem(ID_DEVICE_SHOW_THIS_PC, offline.Active());
 }
 
 void CMainFrame::ToggleCommand(UINT id)
@@ -506,10 +484,7 @@ void CMainFrame::SaveCommand(bool toZip)
                       L"Error saving driver files", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (toZip)
-        actions.SaveDevicesToZip(get(), devices);
-    else
-        actions.SaveDevices(get(), devices, browsePath);
+    ShowCommandStatus(toZip ? actions.SaveDevicesToZip(get(), devices) : actions.SaveDevices(get(), devices, browsePath));
 }
 
 void CMainFrame::ExportCommand()
@@ -520,7 +495,7 @@ void CMainFrame::ExportCommand()
             if (entry.second)
                 devices.push_back(entry.second.get());
     }
-    actions.ExportDevices(get(), ReportOfDevices(deviceList.DeviceInfoSet(), devices));
+    ShowCommandStatus(actions.ExportDevices(get(), ReportOfDevices(deviceList.DeviceInfoSet(), devices)));
 }
 
 void CMainFrame::RestoreCommand()
@@ -536,8 +511,11 @@ void CMainFrame::RestoreCommand()
                           MB_OK | MB_ICONWARNING);
         return;
     }
-    if (actions.RestoreDrivers(get(), browsePath))
-        StartScan();
+    const std::optional<std::wstring> restored = actions.RestoreDrivers(get(), browsePath);
+    if (!restored)
+        return;
+    ShowCommandStatus(*restored);
+    StartScan();
 }
 
 bool CMainFrame::OnContextMenu(HWND source, LPARAM screen)
@@ -557,10 +535,9 @@ void CMainFrame::ShowDeviceMenu(POINT point)
     const HMENU popup = menuResource ? ::GetSubMenu(menuResource.get(), 0) : nullptr;
     if (!popup)
         return;
-    const UINT state = selectedDevice ? MF_ENABLED : MF_GRAYED;
     for (const FrameCommand& command : Commands()) {
-        if (command.needs & kSelectedDevice)
-            ::EnableMenuItem(popup, command.id, MF_BYCOMMAND | state);
+        if (command.needs & (kSelectedDevice | kThisPc))
+            ::EnableMenuItem(popup, command.id, MF_BYCOMMAND | (Available(command) ? MF_ENABLED : MF_GRAYED));
     }
     ::SetMenuDefaultItem(popup, ID_DEVICE_DRIVER_FILES, FALSE);
     const auto command = static_cast<UINT>(::TrackPopupMenu(
@@ -571,7 +548,7 @@ void CMainFrame::ShowDeviceMenu(POINT point)
 
 void CMainFrame::SaveSelectedDevice()
 {
-    actions.SaveDevices(get(), {selectedDevice}, browsePath);
+    ShowCommandStatus(actions.SaveDevices(get(), {selectedDevice}, browsePath));
 }
 
 void CMainFrame::ShowSelectedDeviceProperties()

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "ui/CDeviceTreeView.h"
 #include "ui/IMainFrameActions.h"
 #include "ui/OfflineWindows.h"
+#include "ui/TreePlace.h"
 #include "framework/IMessageBox.h"
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>,
@@ -105,7 +107,9 @@ private:
     // commands that use the records of the device list (which a running scan replaces) or
     // start a scan of their own wait for the scan to finish, and those on the selected device
     // need one, and are enabled on the menus and the toolbar only while there is one.
-    enum CommandNeeds : unsigned { kNeedsNothing = 0, kFinishedScan = 1, kSelectedDevice = 2 };
+    // Those that act on this PC itself (its installer, its Device Manager, a device's property
+    // sheet, its present devices) are off while an offline Windows is shown.
+    enum CommandNeeds : unsigned { kNeedsNothing = 0, kFinishedScan = 1, kSelectedDevice = 2, kThisPc = 4 };
     struct FrameCommand {
         UINT id;
         unsigned needs;
@@ -115,8 +119,14 @@ private:
     static const std::vector<FrameCommand>& Commands();
     // Runs the command when what it needs is there; false for an id that is no command.
     bool RunCommand(UINT id);
-    // The commands on the selected device, enabled as there is one or not.
-    void UpdateSelectionCommands();
+    // Whether what the command needs, apart from a finished scan, is there.
+    bool Available(const FrameCommand& command) const noexcept;
+    // The commands on the selected device or on this PC, enabled as they are available.
+    void UpdateCommandStates();
+    // What the last command did, in the status bar until the next one; empty text brings back
+    // the idle text (which says why this PC's commands are off while an offline Windows is shown).
+    void ShowCommandStatus(const std::wstring& text);
+    std::wstring IdleStatus() const;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnScanFinished();
@@ -131,8 +141,9 @@ private:
     void OpenOfflineWindows();
     // "Show this PC": back to this PC's own devices.
     void ShowThisPc();
-    // After a scan: the title and the dialogs' folders follow what the tree shows, or a
-    // Windows that could not be read is refused and the window goes back to this PC.
+    // After a scan: the title, the tree's root, the commands on this PC and the dialogs'
+    // folders follow what the tree shows, or a Windows that could not be read is refused and
+    // the window goes back to this PC.
     void FollowShownSystem();
 
     void RunScan();
@@ -141,6 +152,11 @@ private:
     DeviceInfo* selectedDevice;
     DeviceList deviceList;
     OfflineWindows offline;
+    // Where the user was in the tree before the scan that runs, given back to the new tree.
+    std::optional<TreePlace> placeAfterScan;
+    // This PC's place and "Show only present devices" while an offline Windows is shown.
+    TreePlace thisPcPlace;
+    bool presentOnlyOnThisPc = true;
     std::wstring browsePath;
     CWindow progressBar;
     PlacementRecord devicePlacement;

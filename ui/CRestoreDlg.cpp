@@ -7,12 +7,24 @@
 
 namespace {
 
-const PackageListIds kIds = {IDD_RESTORE, IDC_RESTORE_SOURCE, IDC_RESTORE_LIST, IDC_RESTORE_STATUS};
+const PackageListKind kKind = {{IDD_RESTORE, IDC_RESTORE_SOURCE, IDC_RESTORE_LIST, IDC_RESTORE_STATUS},
+                               RestoreColumns(),
+                               RestoreMarkOf};
+
+// A list view row's state image: none (no box), a cleared box, a ticked box.
+const UINT kNoBox = 0;
+const UINT kCleared = 1;
+const UINT kTicked = 2;
+
+bool BoxChanges(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
+}
 
 } // namespace
 
 CRestoreDlg::CRestoreDlg(const FolderPath& folder, const ShellServices& services)
-    : CPackageListDlg(kIds, RestoreColumns(), folder, LVS_EX_CHECKBOXES, IDS_RESTORE_CHECK_FAILED)
+    : CPackageListDlg(kKind, folder, LVS_EX_CHECKBOXES, IDS_RESTORE_CHECK_FAILED)
     , messages(services.messages)
     , restorer(*this, services.shell, services.systemFolders)
 {
@@ -23,11 +35,24 @@ void CRestoreDlg::Work(const FolderPath& folder)
     restorer.FindPackages(folder, false);
 }
 
+void CRestoreDlg::SetBox(int row, UINT stateImage)
+{
+    settingBoxes = true;
+    LVITEMW state = {};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(stateImage);
+    List().Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    settingBoxes = false;
+}
+
 void CRestoreDlg::OnListed()
 {
     const std::vector<DriverPackage>& packages = restorer.Packages();
-    for (size_t i = 0; i < packages.size(); ++i)
-        List().SetChecked(static_cast<int>(i), IsInstallable(packages[i].outcome, false));
+    for (int row = 0; row < List().ItemCount(); ++row) {
+        const DriverPackage& package = packages[PackageAt(row)];
+        const bool tick = IsInstallable(package.outcome, false);
+        SetBox(row, CannotBeTicked(package) ? kNoBox : tick ? kTicked : kCleared);
+    }
     ShowCount();
     // A zip that was refused lists nothing: the line under the list says why.
     if (!restorer.ZipRefusalLine().empty())
@@ -37,6 +62,10 @@ void CRestoreDlg::OnListed()
 
 bool CRestoreDlg::OnCommand(UINT id, UINT code, HWND control)
 {
+    if (id == IDCANCEL && restored) {
+        EndDialog(IDOK);
+        return true;
+    }
     if (id != IDOK)
         return CPackageListDlg::OnCommand(id, code, control);
     OnRestore();
@@ -45,13 +74,33 @@ bool CRestoreDlg::OnCommand(UINT id, UINT code, HWND control)
 
 std::optional<LRESULT> CRestoreDlg::OnNotify(NMHDR& header)
 {
-    if (header.idFrom != IDC_RESTORE_LIST || header.code != LVN_ITEMCHANGED)
+    if (header.idFrom != IDC_RESTORE_LIST)
+        return CPackageListDlg::OnNotify(header);
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (header.code == LVN_ITEMCHANGING)
+        return RefusesTick(change) ? TRUE : FALSE;
+    if (header.code != LVN_ITEMCHANGED)
         return CPackageListDlg::OnNotify(header);
     // A tick changed by Space or a click on the box: the count follows at once.
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
+    if (BoxChanges(change) && !restored)
         ShowCount();
     return 0;
+}
+
+bool CRestoreDlg::RefusesTick(const NMLISTVIEW& change)
+{
+    if (settingBoxes || Working() || !BoxChanges(change))
+        return false;
+    // Once the restore has run, the rows say what happened: nothing is ticked any more.
+    if (restored)
+        return true;
+    const size_t index = PackageAt(change.iItem);
+    if (index >= restorer.Packages().size() || !CannotBeTicked(restorer.Packages()[index]))
+        return false;
+    const DriverPackage& package = restorer.Packages()[index];
+    const std::vector<std::wstring> cells = PackageCells(RestoreColumns(), package);
+    SetStatus(FormatResourceString(IDS_RESTORE_CANNOT_TICK, {cells.front(), PackageStatusCell(package)}));
+    return true;
 }
 
 void CRestoreDlg::ShowCount()
@@ -63,16 +112,18 @@ void CRestoreDlg::ShowCount()
 
 void CRestoreDlg::OnRestore()
 {
-    if (Working())
+    if (Working() || restored)
         return;
     std::vector<DriverPackage>& packages = restorer.Packages();
     size_t ticked = 0;
-    for (size_t i = 0; i < packages.size(); ++i) {
-        packages[i].selected = List().IsChecked(static_cast<int>(i));
+    for (int row = 0; row < List().ItemCount(); ++row) {
+        DriverPackage& package = packages[PackageAt(row)];
+        // A refused package is never handed to the installer, whatever its box says.
+        package.selected = List().IsChecked(row) && !CannotBeTicked(package);
         // Ticking a package whose devices have newer drivers asks for it to go over them.
-        if (packages[i].selected && packages[i].outcome == PackageOutcome::Newer)
-            ForceOverNewer(packages[i]);
-        ticked += packages[i].selected ? 1 : 0;
+        if (package.selected && package.outcome == PackageOutcome::Newer)
+            ForceOverNewer(package);
+        ticked += package.selected ? 1 : 0;
     }
     if (ticked == 0) {
         messages.Show(get(), FormatResourceString(IDS_RESTORE_NOTHING_TICKED).c_str(),
@@ -81,9 +132,23 @@ void CRestoreDlg::OnRestore()
     }
     CRestoreProgressDlg progress(restorer);
     progress.DoModal(get());
+    restored = true;
+    ShowOutcome();
     // Said, and nothing more offered: the user restarts the PC when it suits.
     if (restorer.RestartNeeded())
         messages.Show(get(), FormatResourceString(IDS_RESTORE_RESTART_NEEDED).c_str(),
                       FormatResourceString(IDS_RESTORE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
-    EndDialog(IDOK);
+}
+
+void CRestoreDlg::ShowOutcome()
+{
+    // Each row now says what the run did with it, and no box is left to tick.
+    RefreshRows();
+    for (int row = 0; row < List().ItemCount(); ++row)
+        SetBox(row, kNoBox);
+    SetStatus(RestoreSummaryText(restorer.Packages()));
+    GetItem(IDOK).Enable(false);
+    GetItem(IDCANCEL).SetText(FormatResourceString(IDS_PACKAGES_CLOSE).c_str());
+    ::SendMessageW(get(), DM_SETDEFID, IDCANCEL, 0);
+    ::SetFocus(GetItem(IDCANCEL));
 }

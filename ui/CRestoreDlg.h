@@ -1,8 +1,11 @@
 // The restore command's dialog: the package list (see CPackageListDlg) of a backup folder's
 // driver packages as their check leaves them, with version, provider, matching present devices
-// and the status with its reason, each with a check box (ticked when it can be installed; the
-// line under the list counts the ticks as they change). Restore installs the ticked ones under
-// the restore progress dialog; the log opens when the dialog object goes.
+// and the status with its reason, each that may be installed with a check box (ticked when it
+// can be installed; the line under the list counts the ticks as they change). A package the
+// check refused has no box and cannot be ticked: Space or a click on it says why under the
+// list, and its tooltip gives its status. Restore installs the ticked ones under the restore
+// progress dialog; the dialog then shows what became of every row and a summary line, and
+// Close ends it. The log opens when the dialog object goes.
 #pragma once
 
 #include <string>
@@ -20,15 +23,25 @@ public:
     CRestoreDlg(const FolderPath& folder, const ShellServices& services);
 
     const std::vector<DriverPackage>& Packages() override { return restorer.Packages(); }
+    // Whether a restore ran; the dialog then ends with IDOK.
+    bool Restored() const noexcept { return restored; }
 
 private:
     void Work(const FolderPath& folder) override;
     void OnListed() override;
+    bool ExplainsRow(const DriverPackage& package) const override { return CannotBeTicked(package); }
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
+    // LVN_ITEMCHANGING: true to keep the row's box as it is.
+    bool RefusesTick(const NMLISTVIEW& change);
+    void SetBox(int row, UINT stateImage);
     void ShowCount();
     void OnRestore();
+    void ShowOutcome();
 
     IMessageBox& messages;
     CDriverRestorer restorer;
+    // The dialog itself sets the boxes: the changes are its own.
+    bool settingBoxes = false;
+    bool restored = false;
 };

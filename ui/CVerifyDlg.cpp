@@ -2,12 +2,14 @@
 
 namespace {
 
-const PackageListIds kIds = {IDD_VERIFY, IDC_VERIFY_SOURCE, IDC_VERIFY_LIST, IDC_VERIFY_STATUS};
+const PackageListKind kKind = {{IDD_VERIFY, IDC_VERIFY_SOURCE, IDC_VERIFY_LIST, IDC_VERIFY_STATUS},
+                               VerifyColumns(),
+                               VerifyMarkOf};
 
 } // namespace
 
 CVerifyDlg::CVerifyDlg(const FolderPath& folder, const ShellServices& services)
-    : CPackageListDlg(kIds, VerifyColumns(), folder, 0, IDS_VERIFY_FAILED)
+    : CPackageListDlg(kKind, folder, 0, IDS_VERIFY_FAILED)
     , verifier(*this, services.shell, services.systemFolders)
 {
 }
@@ -21,5 +23,5 @@ void CVerifyDlg::OnListed()
 {
     // A zip that was refused lists nothing: the line under the list says why.
     const std::wstring& refusal = verifier.ZipRefusalLine();
-    SetStatus(refusal.empty() ? VerifiedCountText(verifier.Packages()) : refusal);
+    SetStatus(refusal.empty() ? DamageSummaryText(verifier.Packages()) : refusal);
 }

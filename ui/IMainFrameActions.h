@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,14 @@ public:
     virtual void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                                  std::wstring& browsePath) = 0;
     // Asks for the target folder (a choice replaces browsePath) and saves `devices` under the
-    // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
-    virtual void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) = 0;
+    // progress dialog; nothing when the choice is cancelled. `devices` is never empty. Each
+    // command that answers with text says there what it did, for the window's status bar;
+    // empty text when nothing was done.
+    virtual std::wstring SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices,
+                                     std::wstring& browsePath) = 0;
     // Asks for a zip file in the system's save dialog and saves `devices` into it under the
     // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
-    virtual void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) = 0;
+    virtual std::wstring SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) = 0;
     // The device's property sheet (the system's, as in Device Manager).
     virtual void ShowDeviceProperties(HWND owner, const DeviceInfo& device) = 0;
     virtual void ShowAbout(HWND owner) = 0;
@@ -34,14 +38,14 @@ public:
     virtual void OpenHomePage() = 0;
     virtual void OpenDeviceManager(HWND owner) = 0;
     // Asks for a backup folder (starting at browsePath) and restores from it under the
-    // restore dialog; true when a restore ran, so the devices are to be scanned again.
-    virtual bool RestoreDrivers(HWND owner, const std::wstring& browsePath) = 0;
+    // restore dialog; what it did when a restore ran, so the devices are to be scanned again.
+    virtual std::optional<std::wstring> RestoreDrivers(HWND owner, const std::wstring& browsePath) = 0;
     // Asks for a report file (JSON or CSV) and writes the report there; says so when it
     // cannot be written. Nothing when the choice is cancelled.
-    virtual void ExportDevices(HWND owner, const DeviceReport& report) = 0;
+    virtual std::wstring ExportDevices(HWND owner, const DeviceReport& report) = 0;
     // Asks for a backup folder (starting at browsePath) and verifies it against its catalogs
     // under the verify dialog.
-    virtual void VerifyBackup(HWND owner, const std::wstring& browsePath) = 0;
+    virtual std::wstring VerifyBackup(HWND owner, const std::wstring& browsePath) = 0;
     // Asks for the folder that holds an offline Windows (a choice replaces folder); false
     // when the choice is cancelled.
     virtual bool PickOfflineWindows(HWND owner, std::wstring& folder) = 0;

@@ -3,6 +3,7 @@
 #include "framework/ResourceText.h"
 #include "resources/resource.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CommandStatus.h"
 #include "ui/CDriverFilesDlg.h"
 #include "ui/CRestoreDlg.h"
 #include "ui/CVerifyDlg.h"
@@ -21,21 +22,20 @@ void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
     dialog.DoModal(owner);
 }
 
-void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+std::wstring MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices,
+                                          std::wstring& browsePath)
 {
     const std::optional<FolderPath> target = PickSaveTarget(services, browsePath, owner);
-    if (target)
-        SaveInto(*target, devices);
+    return target ? SaveInto(*target, devices) : std::wstring();
 }
 
-void MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+std::wstring MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
 {
     const std::optional<FolderPath> target = PickZipTarget(services, owner);
-    if (target)
-        SaveInto(*target, devices);
+    return target ? SaveInto(*target, devices) : std::wstring();
 }
 
-void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices)
+std::wstring MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices)
 {
     // The dialog's saver, and with it the save log, ends with this function: the log then
     // opens for the user, if the run wrote one.
@@ -44,42 +44,50 @@ void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<Devi
     for (DeviceInfo* device : devices)
         dialog.Saver().AddDevice(device);
     dialog.DoModal(::GetActiveWindow());
+    return SaveStatusText(dialog.Saver().Report(), devices.size(), target.Full());
 }
 
-bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
+std::optional<std::wstring> MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
     const std::optional<FolderPath> backup = PickFolderValue(
         services, folder, owner,
         {IDS_RESTORE_PICK_FOLDER, IDS_RESTORE_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}, false, true});
     if (!backup)
-        return false;
+        return std::nullopt;
     // The restorer, and with it the restore log, ends with the dialog: the log then opens.
     CRestoreDlg dialog(*backup, services);
-    return dialog.DoModal(owner) == IDOK;
+    if (dialog.DoModal(owner) != IDOK)
+        return std::nullopt;
+    return RestoreStatusText(backup->Full(), RestoreSummaryText(dialog.Packages()));
 }
 
-void MainFrameActions::ExportDevices(HWND owner, const DeviceReport& report)
+std::wstring MainFrameActions::ExportDevices(HWND owner, const DeviceReport& report)
 {
     std::wstring file;
     if (!ChooseReportFile(owner, file))
-        return;
-    if (!WriteReportFile(file, report))
+        return std::wstring();
+    if (!WriteReportFile(file, report)) {
         services.messages.Show(owner, FormatResourceString(IDS_EXPORT_FAILED, {file}).c_str(),
                                FormatResourceString(IDS_EXPORT_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+        return std::wstring();
+    }
+    return ExportStatusText(report.devices.size(), file);
 }
 
-void MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+std::wstring MainFrameActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
 {
     std::wstring folder = browsePath;
     const std::optional<FolderPath> backup = PickFolderValue(
         services, folder, owner,
         {IDS_VERIFY_PICK_FOLDER, IDS_VERIFY_CAPTION, IDS_PACKAGES_FOLDER_REFUSED, {kLongPathLength, true}, false, true});
     if (!backup)
-        return;
+        return std::wstring();
     // The verifier, and with it the log, ends with the dialog: the log then opens.
     CVerifyDlg dialog(*backup, services);
-    dialog.DoModal(owner);
+    if (dialog.DoModal(owner) == -1)
+        return std::wstring();
+    return VerifyStatusText(backup->Full(), DamageSummaryText(dialog.Packages()));
 }
 
 bool MainFrameActions::PickOfflineWindows(HWND owner, std::wstring& folder)

@@ -13,24 +13,24 @@ public:
 
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
-    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
-    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
+    std::wstring SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    std::wstring SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
     void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
-    bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
-    void ExportDevices(HWND owner, const DeviceReport& report) override;
-    void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
+    std::optional<std::wstring> RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    std::wstring ExportDevices(HWND owner, const DeviceReport& report) override;
+    std::wstring VerifyBackup(HWND owner, const std::wstring& browsePath) override;
     bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
     void UseSystemFolders(const SystemFolders* imageFolders) override;
 
 private:
     // The services with the folders of the system that the window shows.
     ShellServices ShownSystem() const;
-    // Saves the devices into target under the progress dialog.
-    void SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices);
+    // Saves the devices into target under the progress dialog; what it did.
+    std::wstring SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices);
 
     ShellServices services;
     std::optional<SystemFolders> imageFolders;

@@ -41,6 +41,13 @@ std::wstring OfflineWindows::Title(const std::wstring& baseTitle) const
     return image ? baseTitle + L" - " + image->Root().WithSeparator() + L" (offline)" : baseTitle;
 }
 
+std::wstring OfflineWindows::RootName() const
+{
+    if (!image)
+        return std::wstring();
+    return image->ComputerName().empty() ? image->Root().WithSeparator() : image->ComputerName();
+}
+
 SystemFolders OfflineWindows::Folders() const
 {
     return image ? ReadImageFolders(image->Root(), image->Architecture()) : SystemFolders();

@@ -30,6 +30,9 @@ public:
     // Why the last scan could not read the chosen Windows; empty text when it could.
     std::wstring LastRefusal() const;
 
+    // What the tree's root is called for the chosen Windows, after a scan that read it: its
+    // computer name, or its folder when the hive names none.
+    std::wstring RootName() const;
     // "Tarnwick - D:\ (offline)" for a base title "Tarnwick"; the base title for this PC.
     std::wstring Title(const std::wstring& baseTitle) const;
     // The chosen Windows' folders, after a scan that read it; only while one is chosen.

@@ -109,13 +109,3 @@ std::wstring PackageCountText(size_t found, size_t ticked)
         return FormatResourceString(IDS_PACKAGES_NONE_FOUND);
     return FormatResourceString(IDS_RESTORE_COUNT, {std::to_wstring(found), std::to_wstring(ticked)});
 }
-
-std::wstring VerifiedCountText(const std::vector<DriverPackage>& packages)
-{
-    if (packages.empty())
-        return FormatResourceString(IDS_PACKAGES_NONE_FOUND);
-    size_t intact = 0;
-    for (const DriverPackage& package : packages)
-        intact += IsIntact(package) ? 1 : 0;
-    return FormatResourceString(IDS_VERIFY_SUMMARY, {std::to_wstring(intact), std::to_wstring(packages.size())});
-}

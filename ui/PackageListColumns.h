@@ -34,5 +34,3 @@ std::wstring PackageStatusCell(const DriverPackage& package);
 
 // Under the restore's list: how many packages were found and how many are ticked.
 std::wstring PackageCountText(size_t found, size_t ticked);
-// Under the verify list: "Verified: N of M driver package(s) intact.", or that none were found.
-std::wstring VerifiedCountText(const std::vector<DriverPackage>& packages);

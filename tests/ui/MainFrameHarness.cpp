@@ -53,18 +53,21 @@ void RecordingActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
     Recorded().lastOwner = owner;
 }
 
-void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+std::wstring RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices,
+                                          std::wstring& browsePath)
 {
     Recorded().saves.push_back(devices);
     Recorded().lastOwner = owner;
     if (!chosenFolder.empty())
         browsePath = chosenFolder;
+    return answer;
 }
 
-void RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+std::wstring RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
 {
     Recorded().zipSaves.push_back(devices);
     Recorded().lastOwner = owner;
+    return answer;
 }
 
 void RecordingActions::ShowDeviceProperties(HWND owner, const DeviceInfo& device)
@@ -99,23 +102,25 @@ void RecordingActions::OpenDeviceManager(HWND owner)
 }
 
 // As if a restore ran: the frame then scans again.
-bool RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
+std::optional<std::wstring> RecordingActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)
 {
     Recorded().restores.push_back(browsePath);
     Recorded().lastOwner = owner;
-    return true;
+    return answer;
 }
 
-void RecordingActions::ExportDevices(HWND owner, const DeviceReport& report)
+std::wstring RecordingActions::ExportDevices(HWND owner, const DeviceReport& report)
 {
     Recorded().exports.push_back(report);
     Recorded().lastOwner = owner;
+    return answer;
 }
 
-void RecordingActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
+std::wstring RecordingActions::VerifyBackup(HWND owner, const std::wstring& browsePath)
 {
     Recorded().verifications.push_back(browsePath);
     Recorded().lastOwner = owner;
+    return answer;
 }
 
 bool RecordingActions::PickOfflineWindows(HWND owner, std::wstring& folder)

@@ -42,16 +42,16 @@ public:
 
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
-    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
-    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
+    std::wstring SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
+    std::wstring SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
     void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;
     void OpenHomePage() override;
     void OpenDeviceManager(HWND owner) override;
-    bool RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
-    void ExportDevices(HWND owner, const DeviceReport& report) override;
-    void VerifyBackup(HWND owner, const std::wstring& browsePath) override;
+    std::optional<std::wstring> RestoreDrivers(HWND owner, const std::wstring& browsePath) override;
+    std::wstring ExportDevices(HWND owner, const DeviceReport& report) override;
+    std::wstring VerifyBackup(HWND owner, const std::wstring& browsePath) override;
     bool PickOfflineWindows(HWND owner, std::wstring& folder) override;
     void UseSystemFolders(const SystemFolders* imageFolders) override;
 
@@ -61,6 +61,8 @@ public:
     bool realAbout = false;
     // The folder a save's picker chooses, when not empty.
     std::wstring chosenFolder;
+    // What the save, export, restore and verify commands answer that they did.
+    std::wstring answer;
 
 private:
     MainFrameActions real;

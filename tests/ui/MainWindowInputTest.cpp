@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "resources/resource.h"
 #include "tests/ui/MainFrameHarness.h"
@@ -26,4 +27,63 @@ TEST_F(MainWindowInput, AltF4ClosesTheWindowAndSavesTheSettingsAsTheCloseBoxDoes
     EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"BrowsePath", RRF_RT_REG_SZ, nullptr, stored, &size),
               ERROR_SUCCESS);
     EXPECT_STREQ(stored, L"C:\\Alt F4 backups");
+}
+
+namespace {
+
+std::wstring StatusText(const CWindow& statusBar)
+{
+    wchar_t text[256] = L"";
+    statusBar.Send(SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+} // namespace
+
+TEST_F(MainWindowInput, TheStatusBarSaysWhatASaveDidUntilTheNextCommand)
+{
+    Start();
+    frame->View().Tree().ToggleCheck(ThirdPartyClassNode());
+    actions.answer = L"Saved 2 of 2 devices to D:\\Drivers";
+    ::SetForegroundWindow(*frame);
+    Pump();
+    PressKeys({VK_CONTROL, 'S'});
+    PumpFor(300);
+    ASSERT_EQ(Recorded().saves.size(), 1u);
+    EXPECT_EQ(StatusText(frame->StatusBar()), actions.answer);
+    // A menu's prompts come and go over it.
+    PressKeys({VK_MENU, 'D'});
+    PumpFor(200);
+    PressKey(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
+    PumpFor(200);
+    EXPECT_EQ(StatusText(frame->StatusBar()), actions.answer);
+    PressKey(VK_F5);
+    PumpFor(200);
+    WaitForScan();
+    EXPECT_EQ(StatusText(frame->StatusBar()), L"Ready") << "until the next command";
+}
+
+TEST_F(MainWindowInput, ARescanKeepsTheOpenClassesAndTheSelectedDevice)
+{
+    Start();
+    const HTREEITEM fixtureClass = ThirdPartyClassNode();
+    ASSERT_NE(fixtureClass, nullptr);
+    tree.Expand(fixtureClass);
+    const HTREEITEM second = Children(fixtureClass).back();
+    const std::wstring name = tree.GetItemText(second);
+    ASSERT_TRUE(tree.SelectItem(second));
+    frame->View().Tree().ToggleCheck(second);
+    ::SetForegroundWindow(*frame);
+    Pump();
+    PressKey(VK_F5);
+    PumpFor(200);
+    WaitForScan();
+    const HTREEITEM selected = tree.GetCaretItem();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(tree.GetItemText(selected), name);
+    ASSERT_NE(frame->SelectedDevice(), nullptr);
+    EXPECT_EQ(frame->SelectedDevice()->name, name);
+    EXPECT_TRUE(tree.GetItemState(ThirdPartyClassNode(), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(tree.GetStateImage(selected), 1) << "ticks are cleared";
 }

@@ -27,6 +27,7 @@ void WriteImage(const std::wstring& root)
     ASSERT_TRUE(hive.SetText(device, L"ClassGUID", kImageGuid));
     ASSERT_TRUE(hive.SetText(device, L"Driver", std::wstring(kImageGuid) + L"\\0000"));
     ASSERT_TRUE(hive.SetText(device, L"DeviceDesc", L"@oem42.inf,%old%;Old Scanner"));
+    ASSERT_TRUE(hive.SetText(L"ControlSet001\\Control\\ComputerName\\ComputerName", L"ComputerName", L"OLD-DESK"));
     ASSERT_TRUE(hive.Save(root + L"\\Windows\\System32\\config\\SYSTEM"));
 }
 
@@ -122,4 +123,58 @@ TEST(OfflineDeviceProperties, AreABoxInsteadOfThisPcsSheet)
     EXPECT_EQ(test.messages.boxes()[0].text, L"This device belongs to an offline Windows: it is not attached to this "
                                              L"PC, so it has no properties here.");
     EXPECT_EQ(test.messages.boxes()[0].caption, L"Open offline Windows");
+}
+
+namespace {
+
+bool ItemEnabled(const CMenuHandle& menu, UINT id)
+{
+    return (::GetMenuState(menu.get(), id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+} // namespace
+
+// By real input: the tree's root is the old PC's name, what acts on this PC is off (a click on
+// its toolbar button does nothing) with the reason in the status bar, and Show this PC brings
+// all of it back with the place the user had in the tree.
+TEST_F(MainWindowOffline, CommandsOnThisPcAreOffWithTheirReasonAndTheRootIsThatWindows)
+{
+    WriteImage(image.path());
+    Start();
+    const std::wstring ownRoot = tree.GetItemText(tree.GetRootItem());
+    tree.Expand(ThirdPartyClassNode());
+    actions.chosenImage = image.path();
+    frame->Send(WM_COMMAND, ID_DEVICE_OPEN_OFFLINE);
+    WaitForScan();
+    EXPECT_EQ(tree.GetItemText(tree.GetRootItem()), L"OLD-DESK");
+    EXPECT_FALSE(MenuChecked(ID_VIEW_PRESENT_ONLY));
+    EXPECT_FALSE(ItemEnabled(frame->Menu(), ID_VIEW_PRESENT_ONLY));
+    EXPECT_FALSE(ItemEnabled(frame->Menu(), ID_DEVICE_RESTORE));
+    EXPECT_FALSE(ItemEnabled(frame->Menu(), ID_TOOLS_DEVICE_MANAGER));
+    wchar_t status[256] = L"";
+    frame->StatusBar().Send(SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_NE(std::wstring(status).find(L"act on this PC"), std::wstring::npos) << status;
+
+    RECT button = {};
+    ASSERT_TRUE(frame->ToolBar().Send(TB_GETRECT, ID_DEVICE_RESTORE, reinterpret_cast<LPARAM>(&button)));
+    POINT middle = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ::ClientToScreen(frame->ToolBar().get(), &middle);
+    ::SetForegroundWindow(*frame);
+    Pump();
+    ::SetCursorPos(middle.x, middle.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+    PumpFor(300);
+    EXPECT_TRUE(Recorded().restores.empty()) << "nothing of this PC is restored from the offline view";
+
+    frame->Send(WM_COMMAND, ID_DEVICE_SHOW_THIS_PC);
+    WaitForScan();
+    EXPECT_EQ(tree.GetItemText(tree.GetRootItem()), ownRoot);
+    EXPECT_TRUE(MenuChecked(ID_VIEW_PRESENT_ONLY));
+    EXPECT_TRUE(ItemEnabled(frame->Menu(), ID_VIEW_PRESENT_ONLY));
+    EXPECT_TRUE(ItemEnabled(frame->Menu(), ID_DEVICE_RESTORE));
+    EXPECT_TRUE(tree.GetItemState(ThirdPartyClassNode(), TVIS_EXPANDED) & TVIS_EXPANDED) << "the place is kept";
 }

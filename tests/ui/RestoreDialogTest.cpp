@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -19,6 +20,7 @@
 #include "tests/support/TestWindow.h"
 #include "framework/Dpi.h"
 #include "ui/CRestoreDlg.h"
+#include "ui/CVerifyDlg.h"
 
 namespace {
 
@@ -42,6 +44,13 @@ std::vector<Row> ReadRows(HWND list)
         rows.push_back(row);
     }
     return rows;
+}
+
+std::wstring StatusLine(HWND window)
+{
+    wchar_t text[128] = L"";
+    ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
+    return text;
 }
 
 fixture::SimpleDriver Driver(const std::wstring& name, const std::wstring& model, const std::wstring& version)
@@ -83,8 +92,10 @@ protected:
     }
 
     // Runs the dialog; step is called with the dialog and its list once the check is done,
-    // and ends it.
-    INT_PTR RunDialog(CRestoreDlg& dialog, const std::function<void(HWND, HWND)>& step)
+    // and ends it, or starts the restore: then afterRestore is called once it has run, and
+    // ends it.
+    INT_PTR RunDialog(CRestoreDlg& dialog, const std::function<void(HWND, HWND)>& step,
+                      const std::function<void(HWND, HWND)>& afterRestore = nullptr)
     {
         ModalScript script([&] {
             const HWND window = dialog.get();
@@ -93,8 +104,16 @@ protected:
             step(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
             return true;
         });
+        ModalScript after([&] {
+            const HWND window = dialog.get();
+            if (!afterRestore || !window || !dialog.Restored())
+                return false;
+            afterRestore(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
+            return true;
+        });
         const INT_PTR result = dialog.DoModal(owner.get());
         EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(!afterRestore || after.finished());
         return result;
     }
 
@@ -130,16 +149,17 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
     const std::wstring newerDevice = L"Newer Camera";
     // The device folder's own name (the class folder is the same for all four), and the
     // decision each package is to get (with the reason of a refusal), before anything runs.
+    // The refused package first, the others in the order they were found.
     const std::vector<std::vector<std::wstring>> expected = {
+        {L"Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"refuse: files missing: rdgap.dll"},
         {L"Absent Printer", L"rdalone.inf", L"1.0.0.5", L"Contoso", L"none present",
          L"stage: no device present"},
-        {L"Broken Modem", L"rdgap.inf", L"3.3.3.3", L"Contoso", L"none present", L"refuse: files missing: rdgap.dll"},
         {L"Lost Scanner", L"rdlost.inf", L"2.1.0.0", L"Contoso", lostDevice, L"install"},
         {L"Newer Camera", L"rdnewer.inf", L"8.0.0.0", L"Contoso", newerDevice, L"skip: installed driver is newer"}};
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].texts, expected[i]) << i;
-    EXPECT_TRUE(rows[0].ticked);
-    EXPECT_FALSE(rows[1].ticked);
+    EXPECT_FALSE(rows[0].ticked);
+    EXPECT_TRUE(rows[1].ticked);
     EXPECT_TRUE(rows[2].ticked);
     EXPECT_FALSE(rows[3].ticked) << "a newer driver stays unless the user ticks it";
     EXPECT_EQ(status, L"4 driver package(s) found, 2 ticked.");
@@ -147,23 +167,36 @@ TEST_F(RestoreDialogTest, ListsEveryPackageWithItsStatusAndTicksThoseThatCanGoOn
     EXPECT_FALSE(fixture::DriverKeyExists(lostDevice));
 }
 
-TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBackup)
+TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesShowsEachOutcomeAndLeavesTheLogInTheBackup)
 {
+    std::vector<Row> rows;
+    std::wstring summary;
     {
         CRestoreDlg dialog(::FolderOf(backup), services.Services());
-        const INT_PTR result = RunDialog(dialog, [&](HWND window, HWND list) {
-            // Only the device that lost its driver: the staged-only package is unticked.
-            LVITEMW state = {};
-            state.stateMask = LVIS_STATEIMAGEMASK;
-            state.state = INDEXTOSTATEIMAGEMASK(1);
-            ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
-            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-        });
-        EXPECT_EQ(result, IDOK);
+        const INT_PTR result = RunDialog(
+            dialog,
+            [&](HWND window, HWND list) {
+                // Only the device that lost its driver: the staged-only package is unticked.
+                LVITEMW state = {};
+                state.stateMask = LVIS_STATEIMAGEMASK;
+                state.state = INDEXTOSTATEIMAGEMASK(1);
+                ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+                ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+            },
+            [&](HWND window, HWND list) {
+                rows = ReadRows(list);
+                summary = StatusLine(window);
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            });
+        EXPECT_EQ(result, IDOK) << "closed after a restore: the window scans again";
         ASSERT_EQ(dialog.Packages().size(), 4u);
         EXPECT_EQ(dialog.Packages()[2].outcome, PackageOutcome::Installed);
         EXPECT_EQ(dialog.Packages()[0].outcome, PackageOutcome::ToStage) << "unticked, left alone";
     }
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2].texts[5], L"installed") << "the dialog itself shows what the run did";
+    EXPECT_EQ(rows[1].texts[5], L"stage: no device present");
+    EXPECT_EQ(summary, L"Restored 1 of 1 ticked driver package(s); 0 failed.");
     EXPECT_EQ(fixture::ReadDriverText(lostDevice, L"InfSection"), L"DeviceInstall");
     const std::string log = OnlyLogIn(backup);
     EXPECT_NE(log.find("  Installed.\r\n\r\n\r\nDone: 1 of 1 driver package(s) restored.\r\n"), std::string::npos)
@@ -174,13 +207,6 @@ TEST_F(RestoreDialogTest, RestoreInstallsTheTickedPackagesAndLeavesTheLogInTheBa
 
 namespace {
 
-std::wstring StatusLine(HWND window)
-{
-    wchar_t text[128] = L"";
-    ::GetDlgItemTextW(window, IDC_RESTORE_STATUS, text, 128);
-    return text;
-}
-
 int ColumnWidth(HWND list, int column)
 {
     return static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
@@ -188,17 +214,17 @@ int ColumnWidth(HWND list, int column)
 
 } // namespace
 
-TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeFolder)
+TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeFolderAndWhyItIsRefused)
 {
     std::wstring afterSpace, afterClick, tip;
     CRestoreDlg dialog(::FolderOf(backup), services.Services());
     RunDialog(dialog, [&](HWND window, HWND list) {
-        // Space on the first row (ticked) clears it, as the keyboard does it.
+        // Space on the printer's row (ticked) clears it, as the keyboard does it.
         ::SetFocus(list);
         LVITEMW focus = {};
         focus.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
         focus.state = LVIS_FOCUSED | LVIS_SELECTED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
         ::SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
         ::SendMessageW(list, WM_CHAR, L' ', 0);
         ::SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
@@ -215,14 +241,14 @@ TEST_F(RestoreDialogTest, TheTickedCountFollowsSpaceAndTheRowsTooltipIsTheWholeF
         request.hdr = {list, IDC_RESTORE_LIST, static_cast<UINT>(LVN_GETINFOTIPW)};
         request.pszText = buffer;
         request.cchTextMax = MAX_PATH;
-        request.iItem = 1;
+        request.iItem = 0;
         ::SendMessageW(window, WM_NOTIFY, IDC_RESTORE_LIST, reinterpret_cast<LPARAM>(&request));
         tip = buffer;
         ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_EQ(afterSpace, L"4 driver package(s) found, 1 ticked.") << "Space cleared the first row";
+    EXPECT_EQ(afterSpace, L"4 driver package(s) found, 1 ticked.") << "Space cleared the printer's row";
     EXPECT_EQ(afterClick, L"4 driver package(s) found, 2 ticked.");
-    EXPECT_EQ(tip, FolderOf(gap));
+    EXPECT_EQ(tip, FolderOf(gap) + L"\r\nStatus: refuse: files missing: rdgap.dll") << "the refused row says why";
 }
 
 TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
@@ -234,6 +260,8 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     MINMAXINFO limits = {};
     RECT opened = {};
     int rescaledFolderWidth = 0;
+    std::vector<int> grownWidths;
+    int listInside = 0;
     RunDialog(dialog, [&](HWND window, HWND packageList) {
         for (int column = 0; column < kColumnCount; ++column)
             widths.push_back(ColumnWidth(packageList, column));
@@ -247,6 +275,9 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
                        SWP_NOZORDER);
         grownList = CWindow(packageList).RectInParent();
         movedRestore = dialog.GetItem(IDOK).RectInParent();
+        for (int column = 0; column < kColumnCount; ++column)
+            grownWidths.push_back(ColumnWidth(packageList, column));
+        listInside = CWindow(packageList).ClientRect().right;
         // Moved to a screen of twice the DPI: the columns follow.
         RECT suggested = dialog.WindowRect();
         const UINT doubled = 2 * ExpectedTestDpi();
@@ -257,11 +288,20 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     const UINT dpi = ExpectedTestDpi();
     const int given[] = {150, 85, 70, 95, 120, 220};
     ASSERT_EQ(widths.size(), 6u);
-    for (size_t i = 0; i < widths.size(); ++i)
+    int givenTotal = 0;
+    for (size_t i = 1; i < widths.size(); ++i)
         EXPECT_EQ(widths[i], ScaleForDpi(given[i], dpi)) << i;
+    for (size_t i = 0; i < widths.size(); ++i)
+        givenTotal += ScaleForDpi(given[i], dpi);
+    EXPECT_GE(widths[0], ScaleForDpi(given[0], dpi)) << "the name column is never narrower than given";
+    int grownTotal = 0;
+    for (int width : grownWidths)
+        grownTotal += width;
+    EXPECT_EQ(grownTotal, std::max(listInside, givenTotal)) << "the name column takes the room the list gains";
     EXPECT_EQ(rescaledFolderWidth, 2 * widths[0]);
     EXPECT_TRUE(thickFrame) << "the dialog can be resized";
-    EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left) << "but not made smaller than it opens";
+    EXPECT_LT(limits.ptMinTrackSize.x, opened.right - opened.left) << "and made smaller than it opens";
+    EXPECT_LT(limits.ptMinTrackSize.y, opened.bottom - opened.top);
     EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 50);
     EXPECT_EQ(grownList.bottom - grownList.top, list.bottom - list.top + 50);
     EXPECT_EQ(movedRestore.left, restore.left + 50);
@@ -287,4 +327,155 @@ TEST_F(RestoreDialogTest, NothingTickedShowsAWarningBoxAndRestoresNothing)
               L"No driver packages selected.\nPlease tick at least one driver package to restore.");
     EXPECT_EQ(services.messages.boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
     EXPECT_FALSE(fixture::DriverKeyExists(lostDevice));
+}
+
+namespace {
+
+// Input as the user makes it, through the system's queue.
+void Click(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
+void PressSpace()
+{
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = VK_SPACE;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, key, sizeof(INPUT));
+}
+
+// Where a row's check box is on screen: the point of its line that the list calls the state icon.
+POINT BoxOf(HWND list, int boxRow, int row)
+{
+    RECT bounds = {};
+    bounds.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    POINT point = {bounds.left, (bounds.top + bounds.bottom) / 2};
+    RECT boxBounds = {};
+    boxBounds.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(boxRow), reinterpret_cast<LPARAM>(&boxBounds));
+    for (int x = boxBounds.left; x < boxBounds.left + 64; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt = {x, (boxBounds.top + boxBounds.bottom) / 2};
+        if (::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == boxRow &&
+            (hit.flags & LVHT_ONITEMSTATEICON)) {
+            point.x = x + 2;
+            break;
+        }
+    }
+    ::ClientToScreen(list, &point);
+    return point;
+}
+
+} // namespace
+
+// By real input: a click on the refused row's box and Space on it tick nothing and say why
+// under the list; a click on another row's box ticks it.
+TEST_F(RestoreDialogTest, ARefusedRowCannotBeTickedByClickOrSpaceAndSaysWhy)
+{
+    int step = 0;
+    bool refusedTicked = true, otherTicked = false;
+    std::wstring afterClick, afterSpace, count;
+    CRestoreDlg dialog(::FolderOf(backup), services.Services());
+    ModalScript script([&] {
+        const HWND window = dialog.get();
+        const HWND list = window ? ::GetDlgItem(window, IDC_RESTORE_LIST) : nullptr;
+        if (!list || !::IsWindowVisible(window) || !::IsWindowEnabled(::GetDlgItem(window, IDOK)))
+            return false;
+        const auto ticked = [list](int row) {
+            return (::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) &
+                    LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        };
+        LVITEMW cleared = {};
+        cleared.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        LVITEMW focused = cleared;
+        focused.state = LVIS_FOCUSED | LVIS_SELECTED;
+        switch (step++) {
+        case 0:
+            ::SetForegroundWindow(window);
+            Click(BoxOf(list, 3, 0));
+            return false;
+        case 2:
+            afterClick = StatusLine(window);
+            ::SetFocus(list);
+            ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&cleared));
+            ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focused));
+            PressSpace();
+            return false;
+        case 4:
+            afterSpace = StatusLine(window);
+            refusedTicked = ticked(0);
+            Click(BoxOf(list, 3, 3));
+            return false;
+        case 6:
+            otherTicked = ticked(3);
+            count = StatusLine(window);
+            ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        default:
+            return false;
+        }
+    }, 150);
+    dialog.DoModal(owner.get());
+    EXPECT_TRUE(script.finished());
+    EXPECT_FALSE(refusedTicked);
+    const std::wstring why = L"Broken Modem cannot be restored: refuse: files missing: rdgap.dll";
+    EXPECT_EQ(afterClick, why);
+    EXPECT_EQ(afterSpace, why);
+    EXPECT_TRUE(otherTicked);
+    EXPECT_EQ(count, L"4 driver package(s) found, 3 ticked.");
+}
+
+// On a laptop's 1366 x 768 screen at 150 % (a run of its own, see CMakeLists.txt): both
+// dialogs open within the work area and, made as small as they go, still show their buttons
+// and the line under the list whole. Pictures of both are left in the test artefacts.
+TEST_F(RestoreDialogTest, BothDialogsFitTheScreenAndShrinkToTheirControls)
+{
+    RECT work = {};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const auto check = [&work](HWND window, int listId, int statusId, const wchar_t* picture) {
+        const RECT opened = CWindow(window).WindowRect();
+        EXPECT_GE(opened.left, work.left);
+        EXPECT_GE(opened.top, work.top);
+        EXPECT_LE(opened.right, work.right);
+        EXPECT_LE(opened.bottom, work.bottom);
+        EXPECT_TRUE(SaveScreenshot(window, NameAtDpi(picture, ExpectedTestDpi())));
+        ::SetWindowPos(window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
+        const RECT least = CWindow(window).WindowRect();
+        EXPECT_LT(least.right - least.left, opened.right - opened.left);
+        const RECT client = CWindow(window).ClientRect();
+        const RECT list = CWindow(::GetDlgItem(window, listId)).RectInParent();
+        const RECT status = CWindow(::GetDlgItem(window, statusId)).RectInParent();
+        const RECT close = CWindow(::GetDlgItem(window, IDCANCEL)).RectInParent();
+        EXPECT_GT(list.bottom - list.top, 0);
+        EXPECT_GT(status.right - status.left, 0);
+        EXPECT_LE(status.right, close.left) << "the line under the list stays clear of the buttons";
+        EXPECT_GE(close.left, 0);
+        EXPECT_LE(close.right, client.right);
+        EXPECT_LE(close.bottom, client.bottom);
+    };
+    CRestoreDlg restore(::FolderOf(backup), services.Services());
+    RunDialog(restore, [&](HWND window, HWND) {
+        check(window, IDC_RESTORE_LIST, IDC_RESTORE_STATUS, L"restore-dialog-fitted");
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    CVerifyDlg verify(::FolderOf(backup), services.Services());
+    ModalScript script([&] {
+        const HWND window = verify.get();
+        const HWND list = window ? ::GetDlgItem(window, IDC_VERIFY_LIST) : nullptr;
+        if (!list || !::IsWindowVisible(window) || ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < 4)
+            return false;
+        check(window, IDC_VERIFY_LIST, IDC_VERIFY_STATUS, L"verify-dialog-fitted");
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    verify.DoModal(owner.get());
+    EXPECT_TRUE(script.finished());
 }

@@ -16,6 +16,7 @@
 #include "tests/support/TestWindow.h"
 #include "ui/CVerifyDlg.h"
 #include "ui/PackageListColumns.h"
+#include "ui/PackageListRows.h"
 
 namespace {
 
@@ -74,19 +75,19 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
     EXPECT_EQ(rows[0], (std::vector<std::wstring>{L"vdbad Widget", L"vdbad.inf", L"damaged",
                                                     L"vdbad.sys: does not match the catalog"}));
     EXPECT_EQ(rows[1], (std::vector<std::wstring>{L"vdgood Widget", L"vdgood.inf", L"intact", L""}));
-    EXPECT_EQ(status, L"Verified: 1 of 2 driver package(s) intact.");
+    EXPECT_EQ(status, L"1 of 2 packages damaged.");
     EXPECT_NE(OnlyLogIn(sandbox.path()).find("Verified: 1 of 2 driver package(s) intact."), std::string::npos);
     EXPECT_EQ(services.shell.Opened().size(), 1u);
 }
 
 TEST(VerifyDialogTexts, NothingFoundSaysSo)
 {
-    EXPECT_EQ(VerifiedCountText({}), L"No driver packages found in this folder.");
+    EXPECT_EQ(DamageSummaryText({}), L"No driver packages found in this folder.");
     DriverPackage refused;
     refused.displayName = L"Class\\Device\\x.inf";
     refused.outcome = PackageOutcome::InfRefused;
     refused.error = L"the INF cannot be read (line 3)";
     EXPECT_EQ(PackageCells(VerifyColumns(), refused),
               (std::vector<std::wstring>{L"Device", L"x.inf", L"refused: the INF cannot be read (line 3)", L""}));
-    EXPECT_EQ(VerifiedCountText({refused}), L"Verified: 0 of 1 driver package(s) intact.");
+    EXPECT_EQ(DamageSummaryText({refused}), L"1 of 1 packages damaged.");
 }
