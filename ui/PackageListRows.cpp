@@ -61,7 +61,9 @@ std::wstring RestoreSummaryText(const std::vector<DriverPackage>& packages)
     size_t restored = 0;
     size_t failed = 0;
     for (const DriverPackage& package : packages) {
-        if (!package.selected)
+        // As the log counts them: a package that a newer one of the backup stands in for is
+        // not the run's to restore.
+        if (!package.selected || package.outcome == PackageOutcome::NewerInBackup)
             continue;
         ++ticked;
         restored += IsRestored(package.outcome) ? 1 : 0;
