@@ -69,6 +69,25 @@ HWND FindOwnWindow(const std::wstring& className, const std::wstring& title)
     return FindProcessWindow(::GetCurrentProcessId(), className, title);
 }
 
+void ClickOnScreen(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
+void TypeKey(WORD key)
+{
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_KEYBOARD;
+    press[0].ki.wVk = press[1].ki.wVk = key;
+    press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, press, sizeof(INPUT));
+}
+
 bool SaveScreenshot(HWND window, const std::wstring& name)
 {
     const std::wstring folder = BuildProgramPath("TARNWICK_ARTIFACTS");

@@ -46,6 +46,11 @@ private:
 // The visible top-level window of this process with this class and, when given, this title.
 HWND FindOwnWindow(const std::wstring& className, const std::wstring& title = std::wstring());
 
+// A left click at a point of the screen, through the system's input queue as a mouse makes it.
+void ClickOnScreen(POINT screen);
+// A key pressed and let go, through the system's input queue.
+void TypeKey(WORD key);
+
 // Saves a picture of the window as <name>.bmp in the test artefacts folder
 // (TARNWICK_ARTIFACTS). False when there is no such folder or the picture cannot be made.
 bool SaveScreenshot(HWND window, const std::wstring& name);

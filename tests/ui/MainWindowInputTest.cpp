@@ -63,27 +63,3 @@ TEST_F(MainWindowInput, TheStatusBarSaysWhatASaveDidUntilTheNextCommand)
     WaitForScan();
     EXPECT_EQ(StatusText(frame->StatusBar()), L"Ready") << "until the next command";
 }
-
-TEST_F(MainWindowInput, ARescanKeepsTheOpenClassesAndTheSelectedDevice)
-{
-    Start();
-    const HTREEITEM fixtureClass = ThirdPartyClassNode();
-    ASSERT_NE(fixtureClass, nullptr);
-    tree.Expand(fixtureClass);
-    const HTREEITEM second = Children(fixtureClass).back();
-    const std::wstring name = tree.GetItemText(second);
-    ASSERT_TRUE(tree.SelectItem(second));
-    frame->View().Tree().ToggleCheck(second);
-    ::SetForegroundWindow(*frame);
-    Pump();
-    PressKey(VK_F5);
-    PumpFor(200);
-    WaitForScan();
-    const HTREEITEM selected = tree.GetCaretItem();
-    ASSERT_NE(selected, nullptr);
-    EXPECT_EQ(tree.GetItemText(selected), name);
-    ASSERT_NE(frame->SelectedDevice(), nullptr);
-    EXPECT_EQ(frame->SelectedDevice()->name, name);
-    EXPECT_TRUE(tree.GetItemState(ThirdPartyClassNode(), TVIS_EXPANDED) & TVIS_EXPANDED);
-    EXPECT_EQ(tree.GetStateImage(selected), 1) << "ticks are cleared";
-}

@@ -6,6 +6,7 @@
 #include "platform/LoadedHive.h"
 #include "resources/resource.h"
 #include "tests/support/HiveFile.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/MainFrameHarness.h"
 #include "ui/OfflineWindows.h"
@@ -161,12 +162,7 @@ TEST_F(MainWindowOffline, CommandsOnThisPcAreOffWithTheirReasonAndTheRootIsThatW
     ::ClientToScreen(frame->ToolBar().get(), &middle);
     ::SetForegroundWindow(*frame);
     Pump();
-    ::SetCursorPos(middle.x, middle.y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, click, sizeof(INPUT));
+    ClickOnScreen(middle);
     PumpFor(300);
     EXPECT_TRUE(Recorded().restores.empty()) << "nothing of this PC is restored from the offline view";
 

@@ -171,16 +171,19 @@ TEST_F(MainWindow, RescansDrawNoFreedRecord)
     EXPECT_EQ(rowsWhenRecordsGone, (std::vector<UINT>{0, 0, 0}));
 }
 
-TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTick)
+TEST_F(MainWindow, TogglesRescanWithTheirFlagsAndClearEveryTickButKeepThePlace)
 {
     Start();
     frame->View().Tree().ToggleCheck(tree.GetRootItem());
     ASSERT_EQ(tree.GetStateImage(tree.GetRootItem()), 2);
     ASSERT_TRUE(tree.SelectItem(Children(ThirdPartyClassNode()).front()));
+    const std::wstring selected = tree.GetItemText(tree.GetCaretItem());
     Pump();
 
     frame->Send(WM_COMMAND, ID_VIEW_PRESENT_ONLY);
     WaitForScan();
+    EXPECT_TRUE(tree.GetItemState(ThirdPartyClassNode(), TVIS_EXPANDED) & TVIS_EXPANDED) << "the class stays open";
+    EXPECT_EQ(tree.GetItemText(tree.GetCaretItem()), selected);
     EXPECT_FALSE(MenuChecked(ID_VIEW_PRESENT_ONLY));
     EXPECT_FALSE(ButtonPressed(ID_VIEW_PRESENT_ONLY));
     ASSERT_EQ(scanFlags.size(), 2u);

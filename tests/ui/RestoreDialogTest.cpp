@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <numeric>
 #include <functional>
 #include <memory>
 
@@ -288,16 +289,12 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     const UINT dpi = ExpectedTestDpi();
     const int given[] = {150, 85, 70, 95, 120, 220};
     ASSERT_EQ(widths.size(), 6u);
-    int givenTotal = 0;
     for (size_t i = 1; i < widths.size(); ++i)
         EXPECT_EQ(widths[i], ScaleForDpi(given[i], dpi)) << i;
-    for (size_t i = 0; i < widths.size(); ++i)
-        givenTotal += ScaleForDpi(given[i], dpi);
+    const int givenTotal = std::accumulate(widths.begin() + 1, widths.end(), ScaleForDpi(given[0], dpi));
     EXPECT_GE(widths[0], ScaleForDpi(given[0], dpi)) << "the name column is never narrower than given";
-    int grownTotal = 0;
-    for (int width : grownWidths)
-        grownTotal += width;
-    EXPECT_EQ(grownTotal, std::max(listInside, givenTotal)) << "the name column takes the room the list gains";
+    EXPECT_EQ(std::accumulate(grownWidths.begin(), grownWidths.end(), 0), std::max(listInside, givenTotal))
+        << "the name column takes the room the list gains";
     EXPECT_EQ(rescaledFolderWidth, 2 * widths[0]);
     EXPECT_TRUE(thickFrame) << "the dialog can be resized";
     EXPECT_LT(limits.ptMinTrackSize.x, opened.right - opened.left) << "and made smaller than it opens";
@@ -331,45 +328,18 @@ TEST_F(RestoreDialogTest, NothingTickedShowsAWarningBoxAndRestoresNothing)
 
 namespace {
 
-// Input as the user makes it, through the system's queue.
-void Click(POINT screen)
-{
-    ::SetCursorPos(screen.x, screen.y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, click, sizeof(INPUT));
-}
-
-void PressSpace()
-{
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = VK_SPACE;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, key, sizeof(INPUT));
-}
-
-// Where a row's check box is on screen: the point of its line that the list calls the state icon.
+// Where row's check box is on screen: the x at which the list finds boxRow's box, on row's line.
 POINT BoxOf(HWND list, int boxRow, int row)
 {
-    RECT bounds = {};
-    bounds.left = LVIR_BOUNDS;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
-    POINT point = {bounds.left, (bounds.top + bounds.bottom) / 2};
-    RECT boxBounds = {};
-    boxBounds.left = LVIR_BOUNDS;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(boxRow), reinterpret_cast<LPARAM>(&boxBounds));
-    for (int x = boxBounds.left; x < boxBounds.left + 64; ++x) {
-        LVHITTESTINFO hit = {};
-        hit.pt = {x, (boxBounds.top + boxBounds.bottom) / 2};
-        if (::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == boxRow &&
-            (hit.flags & LVHT_ONITEMSTATEICON)) {
-            point.x = x + 2;
-            break;
-        }
-    }
+    RECT line = {LVIR_BOUNDS, 0, 0, 0}, boxLine = {LVIR_BOUNDS, 0, 0, 0};
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&line));
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(boxRow), reinterpret_cast<LPARAM>(&boxLine));
+    LVHITTESTINFO hit = {};
+    hit.pt = {boxLine.left, (boxLine.top + boxLine.bottom) / 2};
+    while (hit.pt.x < boxLine.left + 64 && !(::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) ==
+                                                 boxRow && (hit.flags & LVHT_ONITEMSTATEICON)))
+        ++hit.pt.x;
+    POINT point = {hit.pt.x + 2, (line.top + line.bottom) / 2};
     ::ClientToScreen(list, &point);
     return point;
 }
@@ -400,19 +370,19 @@ TEST_F(RestoreDialogTest, ARefusedRowCannotBeTickedByClickOrSpaceAndSaysWhy)
         switch (step++) {
         case 0:
             ::SetForegroundWindow(window);
-            Click(BoxOf(list, 3, 0));
+            ClickOnScreen(BoxOf(list, 3, 0));
             return false;
         case 2:
             afterClick = StatusLine(window);
             ::SetFocus(list);
             ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&cleared));
             ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focused));
-            PressSpace();
+            TypeKey(VK_SPACE);
             return false;
         case 4:
             afterSpace = StatusLine(window);
             refusedTicked = ticked(0);
-            Click(BoxOf(list, 3, 3));
+            ClickOnScreen(BoxOf(list, 3, 3));
             return false;
         case 6:
             otherTicked = ticked(3);
@@ -442,24 +412,19 @@ TEST_F(RestoreDialogTest, BothDialogsFitTheScreenAndShrinkToTheirControls)
     ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
     const auto check = [&work](HWND window, int listId, int statusId, const wchar_t* picture) {
         const RECT opened = CWindow(window).WindowRect();
-        EXPECT_GE(opened.left, work.left);
-        EXPECT_GE(opened.top, work.top);
-        EXPECT_LE(opened.right, work.right);
-        EXPECT_LE(opened.bottom, work.bottom);
+        RECT inside = {};
+        EXPECT_TRUE(::IntersectRect(&inside, &opened, &work) && ::EqualRect(&inside, &opened)) << "within the work area";
         EXPECT_TRUE(SaveScreenshot(window, NameAtDpi(picture, ExpectedTestDpi())));
         ::SetWindowPos(window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
         const RECT least = CWindow(window).WindowRect();
         EXPECT_LT(least.right - least.left, opened.right - opened.left);
-        const RECT client = CWindow(window).ClientRect();
         const RECT list = CWindow(::GetDlgItem(window, listId)).RectInParent();
         const RECT status = CWindow(::GetDlgItem(window, statusId)).RectInParent();
         const RECT close = CWindow(::GetDlgItem(window, IDCANCEL)).RectInParent();
         EXPECT_GT(list.bottom - list.top, 0);
-        EXPECT_GT(status.right - status.left, 0);
-        EXPECT_LE(status.right, close.left) << "the line under the list stays clear of the buttons";
-        EXPECT_GE(close.left, 0);
-        EXPECT_LE(close.right, client.right);
-        EXPECT_LE(close.bottom, client.bottom);
+        EXPECT_LT(status.left, status.right) << "the line under the list is still there";
+        EXPECT_LE(status.right, close.left) << "and clear of the buttons";
+        EXPECT_LE(close.right, CWindow(window).ClientRect().right);
     };
     CRestoreDlg restore(::FolderOf(backup), services.Services());
     RunDialog(restore, [&](HWND window, HWND) {
