@@ -62,13 +62,6 @@ fixture::Package SmallSetPackage(int index)
     return package;
 }
 
-// A device of the mixed set: fileCount payload files of fileBytes each, a catalog and the INF.
-fixture::Package MixedSetPackage(int index, int fileCount, size_t fileBytes)
-{
-    return PayloadPackage(L"mixed", L"TARNWICK_MIXED_", index, fileCount,
-                          [fileBytes](int k) { return std::string(fileBytes, static_cast<char>('a' + k % 26)); });
-}
-
 struct BenchSet {
     const wchar_t* title;
     int devices;
@@ -78,9 +71,7 @@ struct BenchSet {
 BenchSet SetNamed(const std::wstring& name)
 {
     if (name == L"mixed") {
-        return {L"mixed set", 100, [](int index) {
-                    return index <= 95 ? MixedSetPackage(index, 5, 100u * 1000u) : MixedSetPackage(index, 10, 20u * 1000u * 1000u);
-                }};
+        return {L"mixed set", kMixedSetDevices, MixedSetPackage};
     }
     return {L"small set", 200, SmallSetPackage};
 }
