@@ -80,14 +80,28 @@ NightlyRun RunNightly(const std::wstring& extra = std::wstring())
     return nightly;
 }
 
-// The saved copies of the devices a report lists, each with the size the report gives.
+// The saved copies of the devices a report lists, each with the size the report gives, and
+// the program's copy beside them.
 std::vector<std::pair<std::wstring, uint64_t>> SavedCopies(const NightlyRun& run)
 {
     std::vector<std::pair<std::wstring, uint64_t>> copies;
     for (const ReportDevice& device : run.report->devices)
         for (const ReportFile& file : device.files)
             copies.push_back({run.target + L"\\" + *device.folder + L"\\" + file.path, file.size});
+    const std::wstring program = run.target + L"\\tarnwick.exe";
+    copies.push_back({program, ReadFileBytes(program).size()});
     return copies;
+}
+
+// Blanks a file: as many zero bytes as it held, and the last-write time it had.
+bool Blank(const std::wstring& path, uint64_t size)
+{
+    FILETIME creation = {}, lastWrite = {};
+    if (!ReadFileTimes(path, creation, lastWrite) || !WriteFileBytes(path, std::string(size, '\0')))
+        return false;
+    const UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && ::SetFileTime(file.get(), nullptr, nullptr, &lastWrite);
 }
 
 class NightlyBackupTest : public ::testing::Test {
@@ -142,9 +156,10 @@ TEST_F(NightlyBackupTest, SecondRunCopiesNothingAndALaterOneOnlyTheUpdatedDriver
     EXPECT_NE(first.target.find(L"\\Fabrikam, Inc\\Nightly 15"), std::wstring::npos)
         << ::testing::PrintToString(first.target);
 
-    // Every copy is blanked, its size kept: a copy made again would hold its bytes once more.
-    for (const auto& copy : SavedCopies(first))
-        ASSERT_TRUE(WriteFileBytes(copy.first, std::string(copy.second, '\0')));
+    // Every copy is blanked, its size and time kept: a copy made again would hold its bytes.
+    const std::vector<std::pair<std::wstring, uint64_t>> copies = SavedCopies(first);
+    for (const auto& copy : copies)
+        ASSERT_TRUE(Blank(copy.first, copy.second)) << ::testing::PrintToString(copy.first);
     // The drivers' files (all but the INFs, which the scan's setup services read) are locked
     // against any reader.
     std::vector<UniqueFileHandle> locks;
@@ -161,9 +176,9 @@ TEST_F(NightlyBackupTest, SecondRunCopiesNothingAndALaterOneOnlyTheUpdatedDriver
     EXPECT_EQ(Count(second.log, "  Unchanged since "), devices) << second.log;
     EXPECT_EQ(Count(second.log, "Saving to"), 0u);
     EXPECT_EQ(Count(second.log, "Searching for driver files"), 0u);
-    for (const auto& copy : SavedCopies(first))
-        EXPECT_EQ(ReadFileBytes(copy.first), std::string(copy.second, '\0')) << "copied again: "
-                                                                              << ::testing::PrintToString(copy.first);
+    for (const auto& copy : copies)
+        EXPECT_EQ(ReadFileBytes(copy.first), std::string(copy.second, '\0'))
+            << "copied again: " << ::testing::PrintToString(copy.first);
     ASSERT_TRUE(second.report);
     ASSERT_EQ(second.report->devices.size(), devices);
     for (size_t i = 0; i < devices; ++i) {
