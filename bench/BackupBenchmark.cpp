@@ -76,17 +76,6 @@ BenchSet SetNamed(const std::wstring& name)
     return {L"small set", 200, SmallSetPackage};
 }
 
-// The build folder: this program runs from its bench\ subfolder.
-std::wstring BuildFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.resize(folder.rfind(L'\\'));
-    folder.resize(folder.rfind(L'\\'));
-    return folder;
-}
-
 // One copy the floor makes: the device's folder number, the file to copy, its name in there.
 struct FloorCopy {
     std::wstring device;
@@ -215,20 +204,6 @@ ProgramRun Run(const std::wstring& commandLine, const std::wstring& output)
     run.exitCode = child.ExitCode();
     run.peakMiB = static_cast<double>(peak) / (1024.0 * 1024.0);
     return run;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::wstring WorkParent()
-{
-    wchar_t parent[MAX_PATH] = L"";
-    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_BENCH_WORK", parent, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(parent, length) : std::wstring();
 }
 
 int RunBenchmark(const BenchSet& set, bool installedAlready)

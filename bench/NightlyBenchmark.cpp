@@ -21,31 +21,6 @@ namespace {
 const int kRounds = 5;
 const DWORD kRunTimeoutMs = 600000;
 
-// The build folder: this program runs from its bench\ subfolder.
-std::wstring BuildFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.resize(folder.rfind(L'\\'));
-    folder.resize(folder.rfind(L'\\'));
-    return folder;
-}
-
-std::wstring WorkParent()
-{
-    wchar_t parent[MAX_PATH] = L"";
-    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_BENCH_WORK", parent, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(parent, length) : std::wstring();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Runs the backup into target and times it; exitCode takes the worst exit code seen.
 double TimedBackup(const std::wstring& build, const std::wstring& target, DWORD& exitCode)
 {
