@@ -79,6 +79,11 @@ std::optional<LRESULT> CRestoreDlg::OnNotify(NMHDR& header)
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if (header.code == LVN_ITEMCHANGING)
         return RefusesTick(change) ? TRUE : FALSE;
+    // A refused row has no box to change: Space on it, or a click on it, says why instead.
+    if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE)
+        SayWhyRefused(static_cast<int>(List().Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+    if (header.code == NM_CLICK)
+        SayWhyRefused(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
     if (header.code != LVN_ITEMCHANGED)
         return CPackageListDlg::OnNotify(header);
     // A tick changed by Space or a click on the box: the count follows at once.
@@ -94,8 +99,13 @@ bool CRestoreDlg::RefusesTick(const NMLISTVIEW& change)
     // Once the restore has run, the rows say what happened: nothing is ticked any more.
     if (restored)
         return true;
-    const size_t index = PackageAt(change.iItem);
-    if (index >= restorer.Packages().size() || !CannotBeTicked(restorer.Packages()[index]))
+    return SayWhyRefused(change.iItem);
+}
+
+bool CRestoreDlg::SayWhyRefused(int row)
+{
+    const size_t index = PackageAt(row);
+    if (Working() || restored || index >= restorer.Packages().size() || !CannotBeTicked(restorer.Packages()[index]))
         return false;
     const DriverPackage& package = restorer.Packages()[index];
     const std::vector<std::wstring> cells = PackageCells(RestoreColumns(), package);

@@ -34,6 +34,8 @@ private:
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     // LVN_ITEMCHANGING: true to keep the row's box as it is.
     bool RefusesTick(const NMLISTVIEW& change);
+    // Says under the list why the row's package cannot be ticked; false when it can be.
+    bool SayWhyRefused(int row);
     void SetBox(int row, UINT stateImage);
     void ShowCount();
     void OnRestore();

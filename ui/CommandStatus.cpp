@@ -7,7 +7,7 @@ std::wstring SaveStatusText(const DeviceReport& report, size_t given, const std:
 {
     size_t saved = 0;
     for (const ReportDevice& device : report.devices)
-        saved += device.status == L"saved" || device.status == L"kept" ? 1 : 0;
+        saved += device.status == L"saved" ? 1 : 0;
     return FormatResourceString(IDS_STATUS_SAVED, {std::to_wstring(saved), std::to_wstring(given), target});
 }
 

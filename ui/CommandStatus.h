@@ -7,7 +7,7 @@
 #include "saving/DeviceReport.h"
 
 // "Saved 2 of 2 devices to D:\Drivers": the devices of the save's report that were saved
-// (or kept unchanged) out of those it was given.
+// (unchanged ones too) out of those it was given; the folders of earlier runs it keeps are not counted.
 std::wstring SaveStatusText(const DeviceReport& report, size_t given, const std::wstring& target);
 // "Exported 14 devices to D:\list.json".
 std::wstring ExportStatusText(size_t devices, const std::wstring& file);

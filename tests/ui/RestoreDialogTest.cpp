@@ -98,23 +98,21 @@ protected:
     INT_PTR RunDialog(CRestoreDlg& dialog, const std::function<void(HWND, HWND)>& step,
                       const std::function<void(HWND, HWND)>& afterRestore = nullptr)
     {
+        bool started = false;
         ModalScript script([&] {
             const HWND window = dialog.get();
-            if (!window || !::IsWindowVisible(window) || !::IsWindowEnabled(::GetDlgItem(window, IDOK)))
+            if (started && dialog.Restored()) {
+                afterRestore(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
+                return true;
+            }
+            if (started || !window || !::IsWindowVisible(window) || !::IsWindowEnabled(::GetDlgItem(window, IDOK)))
                 return false;
             step(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
-            return true;
-        });
-        ModalScript after([&] {
-            const HWND window = dialog.get();
-            if (!afterRestore || !window || !dialog.Restored())
-                return false;
-            afterRestore(window, ::GetDlgItem(window, IDC_RESTORE_LIST));
-            return true;
+            started = true;
+            return !afterRestore;
         });
         const INT_PTR result = dialog.DoModal(owner.get());
         EXPECT_TRUE(script.finished());
-        EXPECT_TRUE(!afterRestore || after.finished());
         return result;
     }
 
@@ -295,7 +293,7 @@ TEST_F(RestoreDialogTest, ScalesItsColumnsToTheDpiAndGrowsWithItsListAndButtons)
     EXPECT_GE(widths[0], ScaleForDpi(given[0], dpi)) << "the name column is never narrower than given";
     EXPECT_EQ(std::accumulate(grownWidths.begin(), grownWidths.end(), 0), std::max(listInside, givenTotal))
         << "the name column takes the room the list gains";
-    EXPECT_EQ(rescaledFolderWidth, 2 * widths[0]);
+    EXPECT_EQ(rescaledFolderWidth, 2 * grownWidths[0]);
     EXPECT_TRUE(thickFrame) << "the dialog can be resized";
     EXPECT_LT(limits.ptMinTrackSize.x, opened.right - opened.left) << "and made smaller than it opens";
     EXPECT_LT(limits.ptMinTrackSize.y, opened.bottom - opened.top);
