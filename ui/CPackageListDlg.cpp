@@ -81,9 +81,9 @@ std::optional<LRESULT> CPackageListDlg::OnNotify(NMHDR& header)
     return 0;
 }
 
-std::wstring CPackageListDlg::RowTip(int row) const
+std::wstring CPackageListDlg::RowTip(int row)
 {
-    const DriverPackage& package = const_cast<CPackageListDlg*>(this)->Packages()[PackageAt(row)];
+    const DriverPackage& package = Packages()[PackageAt(row)];
     const std::vector<std::wstring> cells = PackageCells(kind.columns, package);
     const int padding = ScaleForDpi(kCellPadding, Dpi());
     const int imageWidth = SystemMetricForDpi(SM_CXSMICON, Dpi());
@@ -146,14 +146,16 @@ void CPackageListDlg::CreateMarkImages()
 {
     // The system's own pictures, at the small icon size of the dialog's DPI.
     const int size = SystemMetricForDpi(SM_CXSMICON, Dpi());
-    markImages.reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kImageCount, 0));
-    if (!markImages)
+    UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kImageCount, 0));
+    if (!images)
         return;
     for (const LPCWSTR icon : {IDI_ERROR, IDI_WARNING}) {
         const auto shared = static_cast<HICON>(::LoadImageW(nullptr, icon, IMAGE_ICON, size, size, LR_SHARED));
-        ::ImageList_AddIcon(markImages.get(), shared);
+        ::ImageList_AddIcon(images.get(), shared);
     }
-    packageList.Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(markImages.get()));
+    packageList.Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.get()));
+    // The list has let go of the images it showed before.
+    markImages = std::move(images);
 }
 
 int CPackageListDlg::ImageOf(const DriverPackage& package) const
@@ -233,9 +235,9 @@ void CPackageListDlg::OnWorkerFinished()
     OnListed();
 }
 
-void CPackageListDlg::RefreshRows() const
+void CPackageListDlg::RefreshRows()
 {
-    const std::vector<DriverPackage>& packages = const_cast<CPackageListDlg*>(this)->Packages();
+    const std::vector<DriverPackage>& packages = Packages();
     for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
         const DriverPackage& package = packages[rows[static_cast<size_t>(row)]];
         const std::vector<std::wstring> cells = PackageCells(kind.columns, package);

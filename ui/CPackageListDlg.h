@@ -68,7 +68,7 @@ protected:
     // The index in Packages() of the package a row shows; rows.size() when none.
     size_t PackageAt(int row) const noexcept;
     // Every row's cells and image again, from the packages as they are now.
-    void RefreshRows() const;
+    void RefreshRows();
 
 private:
     bool OnInitDialog() override;
@@ -80,7 +80,7 @@ private:
     // Opens no larger than the work area and lets the user shrink it to its controls' least.
     void FitToScreen();
     void FillNameColumn() const;
-    std::wstring RowTip(int row) const;
+    std::wstring RowTip(int row);
 
     PackageListKind kind;
     FolderPath folder;
