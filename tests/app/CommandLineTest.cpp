@@ -101,6 +101,12 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore:Backup /plan", L"plan /restore:~\\Backup /plan"},
         {L"tarnwick.exe /PLAN /force /restore:Backup", L"plan /restore:~\\Backup /force /plan"},
         {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
+        // "/verify" without a colon checks the backup a save has just made.
+        {L"tarnwick.exe /path:Out /VERIFY", L"save /path:~\\Out /verify"},
+        {L"tarnwick.exe /verify /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /verify"},
+        {L"tarnwick.exe /verify", L"help"},
+        {L"tarnwick.exe /verify /restore:Backup", L"help"},
+        {L"tarnwick.exe /verify /verify:Backup", L"help"},
         // A backup in one zip file is taken where a backup folder is.
         {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},
         {L"tarnwick.exe /restore:Backup.ZIP /plan", L"plan /restore:~\\Backup.ZIP /plan"},
@@ -165,6 +171,7 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
               L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
               L" /all - Save driver files from all Providers (including Microsoft).\n"
               L" /present - Save driver files of currently present (plugged in) devices only.\n"
+              L" /verify - With /path: check the saved drivers against their catalogs once they are saved.\n"
               L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n\n"
               L" Example:\n"
               L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"

@@ -282,3 +282,26 @@ TEST_F(SaveLogTest, LogThatCouldNotBeWrittenWholeIsReportedOnTheConsole)
     EXPECT_EQ(output.substr(output.size() - 2), "\r\n");
     EXPECT_EQ(ReadFileBytes(target / name), "") << "the log as far as it was written";
 }
+
+// The first write that fails ends what the file gets: room freed afterwards lets no later
+// message in, so the log never holds a message after a hole, and it is reported incomplete.
+TEST_F(SaveLogTest, LogStopsAtTheFirstFailedWrite)
+{
+    std::wstring name;
+    bool whole = true;
+    {
+        TempFolderFull full;
+        if (!full.ok())
+            GTEST_SKIP() << "no small volume mounted for this test (that needs root)";
+        SaveLog log(shell, full.path());
+        ASSERT_TRUE(log.Open(FolderOf(target.path()), nullptr));
+        name = LogsIn(full.path()).at(0);
+        log.Print(L"%s\n", std::wstring(5000, L'x').c_str());
+        full.FreeRoom();
+        log.Print(L"a later line\n");
+        whole = log.Finish();
+    }
+    EXPECT_FALSE(whole);
+    const std::string written = ReadFileBytes(target / name);
+    EXPECT_EQ(written.find("a later line"), std::string::npos) << written.size() << " bytes written";
+}
