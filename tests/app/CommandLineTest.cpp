@@ -105,7 +105,6 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /path:Out /VERIFY", L"save /path:~\\Out /verify"},
         {L"tarnwick.exe /verify /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /verify"},
         {L"tarnwick.exe /verify", L"help"},
-        {L"tarnwick.exe /verify /restore:Backup", L"help"},
         {L"tarnwick.exe /verify /verify:Backup", L"help"},
         // A backup in one zip file is taken where a backup folder is.
         {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},

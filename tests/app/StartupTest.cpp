@@ -267,15 +267,13 @@ TEST(Startup, CommandRunWithoutAVisibleDesktopOpensNoViewer)
     HiddenDesktop hidden;
     ASSERT_TRUE(hidden.made());
     TempFolder empty;
-    // A verification that finds nothing, and one whose folder is refused before it starts:
-    // both keep a log.
+    // Found nothing, and refused before it starts: both keep a log.
     for (const std::wstring& folder : {empty.path(), empty / L"missing"}) {
         SCOPED_TRACE(::testing::PrintToString(folder));
         ChildProcess child(CommandLine(L"\"/verify:" + folder + L"\""), hidden.name(), nullptr);
         ASSERT_TRUE(child.started());
         ASSERT_TRUE(child.Wait(kTimeoutMs)) << "the run waited for someone to see it";
         EXPECT_EQ(child.ExitCode(), 1u);
-        // The shell starts a viewer after the call returns: give it the time to show up.
         EXPECT_TRUE(recorder.WaitForOpened(1, 3000).empty()) << "no viewer on a desktop nobody sees";
     }
 }

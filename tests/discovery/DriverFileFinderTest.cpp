@@ -548,21 +548,19 @@ TEST_F(PackageTest, InstalledCatalogPathThatDoesNotFitIsNoCopy)
     EXPECT_EQ(catalog->target, L"") << "not the relative path \".cat\"";
 }
 
-// A file that only the last-resort search finds is held against the catalog the INF names, as
-// a restore checks it: a same-named file of another package is not taken, and where it was
-// found is kept for the log. Without a catalog the file is taken, unchecked.
+// A file only the last-resort search finds is held against the INF's catalog: another
+// package's file of that name is not taken, and where it was found is kept for the log.
 TEST_F(PackageTest, FileFoundBySearchIsTakenOnlyWhenTheCatalogListsIt)
 {
     const struct {
         const char* what;
         bool catalog;       // the INF names contoso64.cat, which lists the driver's own bytes
         const char* found;  // what the same-named file in the system folder holds
-        CatalogCheck check;
-        bool taken;
+        CatalogCheck check;  // and the file is taken unless it is a Mismatch
     } rows[] = {
-        {"the driver's own copy", true, "the driver's own dll", CatalogCheck::Matches, true},
-        {"another package's file", true, "another package's dll", CatalogCheck::Mismatch, false},
-        {"no catalog", false, "another package's dll", CatalogCheck::Unchecked, true},
+        {"the driver's own copy", true, "the driver's own dll", CatalogCheck::Matches},
+        {"another package's file", true, "another package's dll", CatalogCheck::Mismatch},
+        {"no catalog", false, "another package's dll", CatalogCheck::Unchecked},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -576,6 +574,6 @@ TEST_F(PackageTest, FileFoundBySearchIsTakenOnlyWhenTheCatalogListsIt)
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->catalogCheck, row.check);
         EXPECT_EQ(file->searchFound, searched);
-        EXPECT_EQ(file->path, row.taken ? searched : std::wstring());
+        EXPECT_EQ(file->path, row.check == CatalogCheck::Mismatch ? std::wstring() : searched);
     }
 }

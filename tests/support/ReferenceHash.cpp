@@ -33,9 +33,8 @@ std::string ReferenceTreeSha256(const std::wstring& root)
 {
     std::string listing;
     for (const std::wstring& entry : ListTree(root)) {
-        listing += Latin1(entry) + '\n';
-        if (!entry.empty() && entry.back() != L'\\')
-            listing += ReferenceSha256(ReadFileBytes(root + L"\\" + entry)) + '\n';
+        const bool folder = entry.back() == L'\\';
+        listing += Latin1(entry) + '\n' + (folder ? "" : ReferenceSha256(ReadFileBytes(root + L"\\" + entry)));
     }
     return ReferenceSha256(listing);
 }

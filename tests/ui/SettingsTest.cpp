@@ -197,8 +197,6 @@ TEST_F(Settings, VerifyAfterSaveIsOffOnAFirstRunAndKeptBetweenRuns)
     EXPECT_FALSE(LoadVerifyAfterSave());
     SaveVerifyAfterSave(true);
     EXPECT_TRUE(LoadVerifyAfterSave());
-    SaveVerifyAfterSave(false);
-    EXPECT_FALSE(LoadVerifyAfterSave());
 }
 
 TEST(Placement, CaptureRecordsMaximizedWindowAndItsRestoredRectangle)
