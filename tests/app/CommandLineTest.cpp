@@ -101,6 +101,8 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore:Backup /plan", L"plan /restore:~\\Backup /plan"},
         {L"tarnwick.exe /PLAN /force /restore:Backup", L"plan /restore:~\\Backup /force /plan"},
         {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
+        {L"tarnwick.exe /path:Out /FULL /all", L"save /all /path:~\\Out /full"},
+        {L"tarnwick.exe /full /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /full"},
         // "/verify" without a colon checks the backup a save has just made.
         {L"tarnwick.exe /path:Out /VERIFY", L"save /path:~\\Out /verify"},
         {L"tarnwick.exe /verify /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /verify"},
@@ -147,6 +149,11 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore /plan", L"help"},
         {L"tarnwick.exe /path:Out /plan", L"help"},
         {L"tarnwick.exe /verify:Backup /plan", L"help"},
+        {L"tarnwick.exe /full", L"help"},
+        {L"tarnwick.exe /all /full", L"help"},
+        {L"tarnwick.exe /path:Out /full:x", L"help"},
+        {L"tarnwick.exe /restore:Backup /full", L"help"},
+        {L"tarnwick.exe /report:r.json /full", L"help"},
         {L"tarnwick.exe /path:A /restore:B", L"help"},
         {L"tarnwick.exe /restore:B /force /path:A", L"help"},
         {L"tarnwick.exe /verify:B /restore:B", L"help"},
@@ -170,6 +177,8 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
               L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
               L" /all - Save driver files from all Providers (including Microsoft).\n"
               L" /present - Save driver files of currently present (plugged in) devices only.\n"
+              L" /full - Copy every driver again; without it a device unchanged since the backup in [Path] keeps "
+              L"its folder.\n"
               L" /verify - With /path: check the saved drivers against their catalogs once they are saved.\n"
               L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n\n"
               L" Example:\n"
