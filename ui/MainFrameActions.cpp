@@ -23,28 +23,43 @@ void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
 }
 
 std::wstring MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices,
-                                          std::wstring& browsePath)
+                                          std::wstring& browsePath, bool verifyAfter)
 {
     const std::optional<FolderPath> target = PickSaveTarget(services, browsePath, owner);
-    return target ? SaveInto(*target, devices) : std::wstring();
+    return target ? SaveInto(*target, devices, verifyAfter) : std::wstring();
 }
 
-std::wstring MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+std::wstring MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices,
+                                               bool verifyAfter)
 {
     const std::optional<FolderPath> target = PickZipTarget(services, owner);
-    return target ? SaveInto(*target, devices) : std::wstring();
+    return target ? SaveInto(*target, devices, verifyAfter) : std::wstring();
 }
 
-std::wstring MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices)
+std::wstring MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices,
+                                        bool verifyAfter)
 {
-    // The dialog's saver, and with it the save log, ends with this function: the log then
-    // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(target, services.shell, ShownSystem().systemFolders);
-    dialog.Saver().IncludeRestoreKit(RunningProgramPath());
-    for (DeviceInfo* device : devices)
-        dialog.Saver().AddDevice(device);
-    dialog.DoModal(::GetActiveWindow());
-    return SaveStatusText(dialog.Saver().Report(), devices.size(), target.Full());
+    bool stopped = false;
+    std::wstring status;
+    {
+        // The dialog's saver, and with it the save log, ends here: the log then opens for the
+        // user, if the run wrote one, and the backup is finished before it is verified.
+        CSaveProgressDlg dialog(target, services.shell, ShownSystem().systemFolders);
+        dialog.Saver().IncludeRestoreKit(RunningProgramPath());
+        for (DeviceInfo* device : devices)
+            dialog.Saver().AddDevice(device);
+        dialog.DoModal(::GetActiveWindow());
+        stopped = dialog.StopRequested();
+        status = SaveStatusText(dialog.Saver().Report(), devices.size(), target.Full());
+    }
+    // A save the user stopped is not checked: what it left is not a finished backup.
+    if (!verifyAfter || stopped)
+        return status;
+    // The verify dialog lists each package's verdict and the count of intact ones; its log
+    // stays in the temporary folder and opens when the dialog closes.
+    CVerifyDlg verify(target, services);
+    verify.DoModal(::GetActiveWindow());
+    return status + L"; " + DamageSummaryText(verify.Packages());
 }
 
 std::optional<std::wstring> MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)

@@ -54,18 +54,20 @@ void RecordingActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
 }
 
 std::wstring RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices,
-                                          std::wstring& browsePath)
+                                          std::wstring& browsePath, bool verifyAfter)
 {
     Recorded().saves.push_back(devices);
+    Recorded().verifiedSaves.push_back(verifyAfter);
     Recorded().lastOwner = owner;
     if (!chosenFolder.empty())
         browsePath = chosenFolder;
     return answer;
 }
 
-std::wstring RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+std::wstring RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter)
 {
     Recorded().zipSaves.push_back(devices);
+    Recorded().verifiedSaves.push_back(verifyAfter);
     Recorded().lastOwner = owner;
     return answer;
 }
