@@ -231,7 +231,7 @@ const std::vector<ArgumentRow>& ArgumentRows()
     static const std::vector<ArgumentRow> rows = {
         {L"/all", Argument::All, ArgumentKind::Flag, {}, nullptr},
         {L"/present", Argument::Present, ArgumentKind::Flag, {}, nullptr},
-        {L"/path", Argument::Path, ArgumentKind::Folder, {kClassicPathLength, false},
+        {L"/path", Argument::Path, ArgumentKind::Folder, kAnyLength,
          L"ERROR: Could not create target folder.\n", true},
         {L"/report", Argument::Report, ArgumentKind::ReportFile, {kClassicPathLength, false},
          L"ERROR: Could not write the report %1\n"},

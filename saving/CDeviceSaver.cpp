@@ -225,7 +225,7 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device)
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
     // The whole path as meant, for the messages that name it even when it cannot be made.
     std::wstring tried = target.WithSeparator() + className + L"\\" + deviceName;
-    const PathResult<FolderPath> classFolder = target.Folder(className);
+    const PathResult<FolderPath> classFolder = target.Folder(className, kAnyLength);
     const PathResult<FolderPath> made =
         classFolder ? writer->MakeDeviceFolder(*classFolder, deviceName, tried) : classFolder.refusal();
     currentFolder = className + L"\\" + FileNamePart(tried);

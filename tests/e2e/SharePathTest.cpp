@@ -1,0 +1,112 @@
+// tarnwick.exe on a network share, as a fleet's deployment tool runs it: a backup whose device
+// folders lie past 300 characters, on a share, is saved with its subfolder layout, verifies
+// intact and restores; a share that is down ends the run with exit code 1 and the system's
+// reason, with nothing written but the log in the temporary folder.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "discovery/SystemFolders.h"
+#include "platform/Handles.h"
+#include "tests/e2e/RoundTripDrivers.h"
+#include "tests/e2e/TarnwickRun.h"
+#include "tests/saving/SavingTestSupport.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestShare.h"
+
+namespace {
+
+// A folder chain below top whose full path is depth characters long.
+std::wstring FolderOfDepth(const std::wstring& top, size_t depth)
+{
+    std::wstring folder = top;
+    while (folder.size() + 1 < depth)
+        folder += L"\\" + std::wstring(std::min<size_t>(60, depth - folder.size() - 1), L'd');
+    return folder;
+}
+
+class SharePathTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        driver = StoreDrivers().at(1);  // its files in x64\ and x64\res\ of its media
+        fixture::Package package = fixture::MakePackage(driver, {{driver.models.at(0).hardwareId}});
+        package.style = fixture::InstallStyle::DriverStore;
+        installed = std::make_unique<fixture::ScopedPackage>(package);
+        ASSERT_TRUE(installed->ok()) << ::testing::PrintToString(installed->error());
+    }
+
+    void TearDown() override { RemoveLogsInTemp(); }
+
+    OpenVerbRecorder recorder;
+    fixture::SimpleDriver driver;
+    std::unique_ptr<fixture::ScopedPackage> installed;
+};
+
+} // namespace
+
+TEST_F(SharePathTest, BackupThreeHundredCharactersDeepOnAShareSavesVerifiesAndRestores)
+{
+    TestShare share;
+    if (!share.up())
+        GTEST_SKIP() << "no share can be made here (Wine's dosdevices\\unc)";
+    const std::wstring target = FolderOfDepth(share / L"Fleet", 250);
+    const ExpectedDevice device = StoreDevice(driver, installed->result());
+    const std::wstring folder = target + L"\\" + device.classDescription + L"\\" + device.name;
+    ASSERT_GE(folder.size(), 300u);
+
+    const ProgramRun saved = RunTarnwick(PathArgument(target));
+    ASSERT_TRUE(saved.finished);
+    EXPECT_EQ(saved.exitCode, 0u) << saved.output;
+    for (const ExpectedFile& file : device.files) {
+        SCOPED_TRACE(file.name);
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + file.name), ReadFileBytes(file.origin));
+    }
+    EXPECT_EQ(LogsIn(target).size(), 1u) << "the log lands in the target on the share";
+
+    const ProgramRun verified = RunTarnwick(L"\"/verify:" + target + L"\"");
+    ASSERT_TRUE(verified.finished);
+    EXPECT_EQ(verified.exitCode, 0u) << verified.output;
+    EXPECT_NE(verified.output.find("\nVerified: 1 of 1 driver package(s) intact.\r\n"), std::string::npos)
+        << verified.output;
+
+    // The device has the same driver: it is installed again from the backup.
+    const ProgramRun restored = RunTarnwick(L"\"/restore:" + target + L"\"");
+    ASSERT_TRUE(restored.finished);
+    EXPECT_TRUE(restored.exitCode == 0u || restored.exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) << restored.output;
+    EXPECT_NE(restored.output.find("  Installed.\r\n"), std::string::npos) << restored.output;
+    EXPECT_NE(restored.output.find("\nDone: 1 of 1 driver package(s) restored.\r\n"), std::string::npos)
+        << restored.output;
+    // The package was read from a copy within the setup services' limit, which went with the runs.
+    WIN32_FIND_DATAW entry = {};
+    const UniqueFindHandle copies(
+        ::FindFirstFileW((ReadSystemFolders().tempDir + L"\\Tarnwick-package-*").c_str(), &entry));
+    EXPECT_FALSE(copies) << ::testing::PrintToString(std::wstring(entry.cFileName));
+}
+
+TEST_F(SharePathTest, ShareThatIsDownEndsTheRunWithTheSystemsReason)
+{
+    TestShare share(L"down");
+    share.TakeDown();
+    const std::wstring target = share / L"Drivers";
+    ::SetLastError(0xdeadbeef);
+    ASSERT_FALSE(::CreateDirectoryW(target.c_str(), nullptr));
+    const DWORD error = ::GetLastError();
+    TempFolder sandbox;
+    CurrentFolderGuard inSandbox(sandbox.path());
+    ASSERT_TRUE(inSandbox.entered());
+
+    const ProgramRun run = RunTarnwick(PathArgument(target));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.output.find(LogBytes(L"ERROR: Could not create target folder.\n  " + SystemReason(error) + L"\n")),
+              std::string::npos)
+        << run.output;
+    // Nothing but the log, which stays in the temporary folder and is named last.
+    EXPECT_EQ(LogsIn(ReadSystemFolders().tempDir).size(), 1u);
+    EXPECT_TRUE(ListTree(sandbox.path()).empty());
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+}
