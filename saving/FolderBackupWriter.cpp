@@ -39,9 +39,11 @@ bool FolderBackupWriter::OpenLog(SaveLog& log, FILE* console)
 
 bool FolderBackupWriter::Prepare(SaveLog& log)
 {
-    // An existing folder is used as it is (the top of a share is only found with a closing
-    // backslash).
-    const DWORD attributes = ::GetFileAttributesW(OpenablePath(target.WithSeparator()).c_str());
+    // An existing folder is used as it is. The top of a share is only found with a closing
+    // backslash, which a file is not found with at all.
+    DWORD attributes = ::GetFileAttributesW(target.Openable().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        attributes = ::GetFileAttributesW(OpenablePath(target.WithSeparator()).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return true;

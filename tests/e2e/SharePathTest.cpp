@@ -53,9 +53,11 @@ TEST_F(SharePathTest, BackupThreeHundredCharactersDeepOnAShareSavesVerifiesAndRe
     TestShare share;
     if (!share.up())
         GTEST_SKIP() << "no share can be made here (Wine's dosdevices\\unc)";
-    const std::wstring target = FolderOfDepth(share / L"Fleet", 250);
     const ExpectedDevice device = StoreDevice(driver, installed->result());
-    const std::wstring folder = target + L"\\" + device.classDescription + L"\\" + device.name;
+    const std::wstring below = L"\\" + device.classDescription + L"\\" + device.name;
+    const std::wstring target = FolderOfDepth(share / L"Fleet", 300 - below.size());
+    const std::wstring folder = target + below;
+    ASSERT_GE(target.size(), 250u);
     ASSERT_GE(folder.size(), 300u);
 
     const ProgramRun saved = RunTarnwick(PathArgument(target));
@@ -92,8 +94,9 @@ TEST_F(SharePathTest, ShareThatIsDownEndsTheRunWithTheSystemsReason)
     TestShare share(L"down");
     share.TakeDown();
     const std::wstring target = share / L"Drivers";
+    // The reason is the share's own, as the system gives it for the share's top.
     ::SetLastError(0xdeadbeef);
-    ASSERT_FALSE(::CreateDirectoryW(target.c_str(), nullptr));
+    ASSERT_EQ(::GetFileAttributesW((share.path() + L"\\").c_str()), INVALID_FILE_ATTRIBUTES);
     const DWORD error = ::GetLastError();
     TempFolder sandbox;
     CurrentFolderGuard inSandbox(sandbox.path());
