@@ -188,9 +188,7 @@ TEST_F(FolderPathTest, WhatIsReadIsJudgedAsOpened)
     ASSERT_TRUE(MakeDirectoryLink(root / L"Device\\x86", root / L"Device\\x64"));
     ASSERT_TRUE(WriteFileBytes(root / L"Device\\x64\\g.sys", "inside"));
     // Past MAX_PATH, where Wine's GetFinalPathNameByHandleW reports no path at all.
-    std::wstring deep;
-    while ((root / L"Device\\" + deep).size() < 300)
-        deep += L"deeper folder\\";
+    const std::wstring deep = std::wstring(150, L'x') + L"\\" + std::wstring(150, L'y') + L"\\";
     ASSERT_TRUE(WriteFileBytes(root / L"Device\\" + deep + L"f.sys", "deep inside"));
     ASSERT_TRUE(MakeFileLink(root / L"Device\\" + deep + L"a14.sys", outside / L"hosts"));
     const FolderPath device = Device();
@@ -219,25 +217,16 @@ TEST_F(FolderPathTest, WhatIsReadIsJudgedAsOpened)
     }
 }
 
-TEST(OpenablePathTest, PathsPastTheLimitTakeTheFormThatLiftsIt)
+TEST(OpenablePathTest, PathsPastWhatAFolderTakesPlainlyTakeTheFormThatLiftsTheLimit)
 {
-    const std::wstring deep = L"\\" + std::wstring(260, L'd');
-    struct Case {
-        const char* what;
-        std::wstring full;
-        std::wstring openable;
+    const std::wstring deep = L"\\" + std::wstring(259, L'd');
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"\\\\srv\\share\\Drivers", L"\\\\srv\\share\\Drivers"},
+        {L"C:" + deep.substr(0, 245), L"C:" + deep.substr(0, 245)},
+        {L"C:" + deep.substr(0, 246), L"\\\\?\\C:" + deep.substr(0, 246)},
+        {L"\\\\srv\\share" + deep, L"\\\\?\\UNC\\srv\\share" + deep},
+        {L"\\\\?\\C:" + deep, L"\\\\?\\C:" + deep},
     };
-    const std::vector<Case> cases = {
-        {"a short drive path stays", L"C:\\Drivers", L"C:\\Drivers"},
-        {"a short share path stays", L"\\\\srv\\share\\Drivers", L"\\\\srv\\share\\Drivers"},
-        {"the most a folder takes plainly", L"C:" + deep.substr(0, 245), L"C:" + deep.substr(0, 245)},
-        {"one more", L"C:" + deep.substr(0, 246), L"\\\\?\\C:" + deep.substr(0, 246)},
-        {"a long drive path", L"C:" + deep, L"\\\\?\\C:" + deep},
-        {"a long share path", L"\\\\srv\\share" + deep, L"\\\\?\\UNC\\srv\\share" + deep},
-        {"a path in that form already", L"\\\\?\\C:" + deep, L"\\\\?\\C:" + deep},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(OpenablePath(c.full), c.openable);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(OpenablePath(c.first), c.second);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
@@ -211,9 +212,8 @@ std::wstring SmallVolume()
 std::wstring SystemReason(DWORD error)
 {
     wchar_t text[512] = L"";
-    DWORD size = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                  512, nullptr);
-    while (size > 0 && (text[size - 1] == L'\n' || text[size - 1] == L'\r' || text[size - 1] == L' '))
+    DWORD size = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, 512, nullptr);
+    while (size > 0 && std::iswspace(text[size - 1]))
         text[--size] = L'\0';
     return std::wstring(text) + (size > 0 ? L" " : L"") + L"(error " + std::to_wstring(error) + L")";
 }

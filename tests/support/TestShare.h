@@ -1,30 +1,12 @@
-// A network share of the test's own, "\\srv\<name>". Wine takes the folder
-// dosdevices\unc\srv\<name> of its prefix for that share, so the share is made there (the
-// prefix is reached through Wine's Z: drive, which maps the Unix root); on Windows a test
-// that needs it is skipped. The share and everything in it go when the test ends.
+// Network shares for tests: Wine takes the folder dosdevices\unc\<server>\<share> of its prefix
+// for "\\<server>\<share>", so a TempFolder made in WineShares() is the share ShareOf(its path).
 #pragma once
 
 #include <string>
 
-class TestShare {
-public:
-    // A share that is up: its folder made in the prefix.
-    explicit TestShare(const std::wstring& name = L"share");
-    ~TestShare();
-    TestShare(const TestShare&) = delete;
-    TestShare& operator=(const TestShare&) = delete;
+// The folder of the server "srv"'s shares in the prefix (on Z:, Wine's drive of the Unix
+// root); empty when not under Wine, where a test that needs a share is skipped.
+std::wstring WineShares();
 
-    // Whether the share is there to be used.
-    bool up() const { return up_; }
-    // "\\srv\<name>".
-    const std::wstring& path() const { return path_; }
-    // path joined with a relative name.
-    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
-    // Takes the share down: its folder goes, with everything in it.
-    void TakeDown();
-
-private:
-    std::wstring path_;
-    std::wstring folder_;
-    bool up_ = false;
-};
+// The share that a folder made in WineShares() stands for: "\\srv\<its name>".
+std::wstring ShareOf(const std::wstring& folder);
