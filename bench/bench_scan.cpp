@@ -30,12 +30,6 @@ bool AddDevices(int first, int count)
     return result.ok;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main()

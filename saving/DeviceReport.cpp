@@ -136,7 +136,14 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
         entry.folder = outcome.folder;
         entry.files = outcome.files;
     }
+    entry.unchangedSince = outcome.unchangedSince;
     report.devices.push_back(std::move(entry));
+}
+
+void SaveReportBuilder::AddKept(std::vector<ReportDevice> kept)
+{
+    for (ReportDevice& entry : kept)
+        report.devices.push_back(std::move(entry));
 }
 
 void SaveReportBuilder::OnLogFinished(const std::wstring& logPath)

@@ -35,8 +35,8 @@ struct ReportDevice {
     std::wstring status = L"listed";         // "saved", "failed", "listed" or "kept"
     std::optional<std::wstring> folder;      // relative to the target
     std::optional<std::wstring> error;
-    // Of a device saved unchanged (nothing copied, its earlier folder kept): the time of the
-    // earlier backup whose report said so.
+    // Of a device saved unchanged (nothing copied, its earlier folder kept) and of a folder an
+    // earlier run saved ("kept"): the time of the run that copied its files.
     std::optional<std::wstring> unchangedSince;
     std::vector<ReportFile> files;
 };
@@ -89,6 +89,8 @@ public:
 
     void OnDeviceDone(const DeviceInfo& device, const SaveOutcome& outcome) override;
     void OnLogFinished(const std::wstring& logPath) override;
+    // Lists the folders of earlier runs that the target still holds, after the run's devices.
+    void AddKept(std::vector<ReportDevice> kept);
 
     // The report: the devices the log listed, in its order.
     const DeviceReport& Report() const { return report; }

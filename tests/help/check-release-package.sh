@@ -65,7 +65,7 @@ if [[ "$(basename "$windres")" == *windres* ]]; then
   [ "$file_version" = "$version" ] || fail "tarnwick.exe carries file version '$file_version', VERSION says $version"
   resource=$("$windres" -i "$work/tarnwick.exe" -O rc 2>/dev/null)
   for field in ProductVersion ProductName CompanyName LegalCopyright; do
-    grep -q "VALUE \"$field\", \"[^\"]" <<<"$resource" || fail "tarnwick.exe's version resource has no $field"
+    grep -q -E "VALUE \"$field\", L?\"[^\"]" <<<"$resource" || fail "tarnwick.exe's version resource has no $field"
   done
 fi
 
