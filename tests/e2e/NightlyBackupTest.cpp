@@ -14,6 +14,7 @@
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestShare.h"
 
 namespace {
 
@@ -29,18 +30,6 @@ struct Drivers {
 };
 
 std::unique_ptr<Drivers> g_drivers;
-
-// Where Wine keeps the share \\srv\share of the test's prefix.
-std::wstring ShareFolder()
-{
-    wchar_t prefix[MAX_PATH] = L"";
-    const DWORD length = ::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    std::wstring folder = L"Z:" + std::wstring(prefix, length) + L"/dosdevices/unc/srv/share";
-    std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    return folder;
-}
 
 bool SetFirmwareText(const wchar_t* name, const std::wstring& text)
 {
@@ -124,9 +113,9 @@ protected:
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
         for (const auto* package : {&g_drivers->widgetPackage, &g_drivers->gadgetPackage, &g_drivers->layoutPackage})
             ASSERT_TRUE((*package)->ok()) << ::testing::PrintToString((*package)->error());
-        share = ShareFolder();
-        if (share.empty())
+        if (WineShares().empty())
             GTEST_SKIP() << "the share is made in Wine's prefix";
+        share = WineShares() + L"\\share";
         ASSERT_TRUE(MakeFolders(share));
         ASSERT_TRUE(SetFirmwareText(L"SystemManufacturer", L"Fabrikam, Inc."));
         ASSERT_TRUE(SetFirmwareText(L"SystemProductName", L"Nightly 15"));
