@@ -28,6 +28,10 @@ double TimedBackup(const std::wstring& build, const std::wstring& target, DWORD&
     const ProgramRun run = RunWithOutputToFile(L"\"" + build + L"\\tarnwick.exe\" \"/path:" + target + L"\"", kRunTimeoutMs);
     const double milliseconds = watch.Milliseconds();
     exitCode = std::max(exitCode, run.finished ? run.exitCode : STILL_ACTIVE);
+    // A failed run's errors: its figures are no backup's.
+    for (size_t at = run.output.find("ERROR"); run.exitCode != 0 && at != std::string::npos;
+         at = run.output.find("ERROR", at + 1))
+        std::fprintf(stderr, "bench_nightly: %s\n", run.output.substr(at, run.output.find('\n', at) - at).c_str());
     return milliseconds;
 }
 

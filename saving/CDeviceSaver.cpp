@@ -130,6 +130,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         currentFailure = DeviceFailure();
         currentFiles.clear();
         currentUnchangedSince.reset();
+        currentOriginalInf.reset();
         PrintDevice(device);
 
         bool deviceSaved = false;
@@ -309,6 +310,7 @@ bool CDeviceSaver::KeepUnchanged(const DeviceInfo& device)
     currentFolder = kept->folder;
     currentFiles = std::move(kept->files);
     currentUnchangedSince = kept->since;
+    currentOriginalInf = kept->originalInf;
     return true;
 }
 
@@ -436,6 +438,7 @@ void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
     outcome.failure = currentFailure;
     outcome.files = currentFiles;
     outcome.unchangedSince = currentUnchangedSince;
+    outcome.originalInf = currentOriginalInf;
     // A stop is no error of the device's, but it was not saved all the same.
     if (!saved && !outcome.failure && aborted)
         outcome.failure.reason = SaveFailure::Stopped;

@@ -136,6 +136,8 @@ private:
     DeviceFailure currentFailure;
     // The files written for the device being saved, for the report.
     std::vector<ReportFile> currentFiles;
-    // When the files of the device's folder were copied, when it was kept unchanged.
+    // When the files of the device's folder were copied, and its INF's original name, when it
+    // was kept unchanged.
     std::optional<std::wstring> currentUnchangedSince;
+    std::optional<std::wstring> currentOriginalInf;
 };

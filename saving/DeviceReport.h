@@ -59,7 +59,12 @@ DeviceReport NewDeviceReport();
 // that made the record; with none (closed already) the IDs are the record's first hardware ID
 // only. The INF's original name is asked of the record's INF full path when it is resolved,
 // else of its name in the system's INF folders.
-ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
+// withOriginalInf: the INF's original name too, which reads the INF.
+ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device, bool withOriginalInf = true);
+
+// The name the device's INF had before Windows published it, read from the INF; empty when the
+// setup services do not say or the scan refused the INF's path.
+std::wstring OriginalInfOf(const DeviceInfo& device);
 
 // The files of a device's set where they were found (for a list of devices that were not
 // saved): their name in the set, size and digest of the found copy.

@@ -67,7 +67,7 @@ std::optional<UnchangedDevice> EarlierBackup::TakeUnchanged(const DeviceInfo& de
     taken[*found] = true;
     const ReportDevice& earlier = report.devices[*found];
     // A folder kept unchanged run after run dates from the run that copied its files.
-    return UnchangedDevice{*earlier.folder, earlier.files, SavedTime(earlier)};
+    return UnchangedDevice{*earlier.folder, earlier.files, SavedTime(earlier), earlier.originalInf};
 }
 
 std::wstring EarlierBackup::SavedTime(const ReportDevice& earlier) const

@@ -18,6 +18,7 @@ struct UnchangedDevice {
     std::wstring folder;            // relative to the target, as the earlier report gave it
     std::vector<ReportFile> files;  // as the earlier report listed them
     std::wstring since;             // when the folder's files were saved (a report time)
+    std::wstring originalInf;       // the INF's original name, as the earlier report gave it
 };
 
 class EarlierBackup {

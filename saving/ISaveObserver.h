@@ -23,6 +23,8 @@ struct SaveOutcome {
     // Of a device saved unchanged (its earlier folder kept, nothing copied): when that
     // folder's files were copied, as a report time.
     std::optional<std::wstring> unchangedSince;
+    // Of a device saved unchanged: its INF's original name, as the earlier report gave it.
+    std::optional<std::wstring> originalInf;
 };
 
 class ISaveObserver {
