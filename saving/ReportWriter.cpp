@@ -129,6 +129,8 @@ const Field<ReportDevice> kDeviceFields[] = {
      [](const Json& j, ReportDevice& d) { d.error = WideOrNone(j); }},
     {"unchangedSince", [](const ReportDevice& d) { return TextOrNull(d.unchangedSince); },
      [](const Json& j, ReportDevice& d) { d.unchangedSince = WideOrNone(j); }},
+    {"verified", [](const ReportDevice& d) { return TextOrNull(d.verified); },
+     [](const Json& j, ReportDevice& d) { d.verified = WideOrNone(j); }},
 };
 
 const Field<ReportFile> kFileFields[] = {
@@ -300,8 +302,9 @@ std::optional<DeviceReport> ReadReportFile(const std::wstring& file)
     const UniqueFileHandle input(
         ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
-    // A report of thousands of devices is a few MiB: anything near 4 GiB is no report.
-    if (!input || !::GetFileSizeEx(input.get(), &size) || size.QuadPart > 0x7fffffff)
+    // A report of thousands of devices is a few MiB: a file of hundreds is no report of ours,
+    // and is not read into memory.
+    if (!input || !::GetFileSizeEx(input.get(), &size) || size.QuadPart > (256 << 20))
         return std::nullopt;
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;

@@ -103,6 +103,11 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
         {L"tarnwick.exe /path:Out /FULL /all", L"save /all /path:~\\Out /full"},
         {L"tarnwick.exe /full /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /full"},
+        // "/verify" without a colon checks the backup a save has just made.
+        {L"tarnwick.exe /path:Out /VERIFY", L"save /path:~\\Out /verify"},
+        {L"tarnwick.exe /verify /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /verify"},
+        {L"tarnwick.exe /verify", L"help"},
+        {L"tarnwick.exe /verify /verify:Backup", L"help"},
         // A backup in one zip file is taken where a backup folder is.
         {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},
         {L"tarnwick.exe /restore:Backup.ZIP /plan", L"plan /restore:~\\Backup.ZIP /plan"},
@@ -145,10 +150,8 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /path:Out /plan", L"help"},
         {L"tarnwick.exe /verify:Backup /plan", L"help"},
         {L"tarnwick.exe /full", L"help"},
-        {L"tarnwick.exe /all /full", L"help"},
         {L"tarnwick.exe /path:Out /full:x", L"help"},
         {L"tarnwick.exe /restore:Backup /full", L"help"},
-        {L"tarnwick.exe /report:r.json /full", L"help"},
         {L"tarnwick.exe /path:A /restore:B", L"help"},
         {L"tarnwick.exe /restore:B /force /path:A", L"help"},
         {L"tarnwick.exe /verify:B /restore:B", L"help"},
@@ -174,6 +177,7 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
               L" /present - Save driver files of currently present (plugged in) devices only.\n"
               L" /full - Copy every driver again; without it a device unchanged since the backup in [Path] keeps "
               L"its folder.\n"
+              L" /verify - With /path: check the saved drivers against their catalogs once they are saved.\n"
               L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n\n"
               L" Example:\n"
               L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"
