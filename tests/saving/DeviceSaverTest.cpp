@@ -239,8 +239,7 @@ TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
 }
 
-// A file the last-resort search found is named with where: refused by the catalog, the device
-// is incomplete; with no catalog to check against, saved and said to be unchecked.
+// A searched file refused by the catalog leaves the device incomplete; one unchecked is saved.
 TEST_F(DeviceSaverTest, FilesFoundBySearchAreNamedWithWhereTheyWereFound)
 {
     DriverFile unchecked = Payload(L"x.dll", "x");
