@@ -38,6 +38,7 @@ void MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo
 
 void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices, bool verifyAfter)
 {
+    bool stopped = false;
     {
         // The dialog's saver, and with it the save log, ends here: the log then opens for the
         // user, if the run wrote one, and the backup is finished before it is verified.
@@ -46,8 +47,10 @@ void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<Devi
         for (DeviceInfo* device : devices)
             dialog.Saver().AddDevice(device);
         dialog.DoModal(::GetActiveWindow());
+        stopped = dialog.StopRequested();
     }
-    if (!verifyAfter)
+    // A save the user stopped is not checked: what it left is not a finished backup.
+    if (!verifyAfter || stopped)
         return;
     // The verify dialog lists each package's verdict and the count of intact ones; its log
     // stays in the temporary folder and opens when the dialog closes.

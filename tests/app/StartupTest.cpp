@@ -268,7 +268,6 @@ TEST(Startup, CommandRunWithoutAVisibleDesktopOpensNoViewer)
     HiddenDesktop hidden;
     ASSERT_TRUE(hidden.made());
     TempFolder empty;
-    // Found nothing, and refused before it starts: both keep a log.
     for (const std::wstring& folder : {empty.path(), empty / L"missing"}) {
         SCOPED_TRACE(::testing::PrintToString(folder));
         ChildProcess child(CommandLine(L"\"/verify:" + folder + L"\""), hidden.name(), nullptr);

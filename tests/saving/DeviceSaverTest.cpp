@@ -243,8 +243,7 @@ TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
 }
 
-// A file the last-resort search found is named with where: refused by the catalog, the device
-// is incomplete; with no catalog to check against, saved and said to be unchecked.
+// A searched file refused by the catalog leaves the device incomplete; one unchecked is saved.
 TEST_F(DeviceSaverTest, FilesFoundBySearchAreNamedWithWhereTheyWereFound)
 {
     DriverFile unchecked = Payload(L"x.dll", "x");
@@ -498,6 +497,7 @@ public:
               WriteFileBytes(folder_ / L"two.dll", std::string(300, '2'));
     }
     bool ok() const { return ok_; }
+    std::wstring File(const wchar_t* name) const { return folder_ / name; }
     // A device of the package whose set is not known yet.
     static DeviceInfo& Device(CachedDevices& cached, const std::wstring& name)
     {
@@ -563,6 +563,20 @@ TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
         EXPECT_EQ(ListTree(target + folder), Sorted({L"one.sys", L"pkg.inf", L"two.dll"}));
         EXPECT_EQ(ReadFileBytes(target + folder + L"pkg.inf"), kPackageInf);
     }
+}
+
+// A backup in a target inside the system folder never fills in for a file gone since: the
+// last-resort search does not look inside the run's own target.
+TEST_F(DeviceSaverTest, EarlierBackupInTheTargetIsNotSearched)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    target = ReadSystemFolders().systemDir + L"tarnwick-test-target";
+    EXPECT_TRUE(Save(target, {&SearchablePackage::Device(cached, L"First")}));
+    EXPECT_TRUE(::DeleteFileW(package.File(L"two.dll").c_str()));
+    EXPECT_FALSE(Save(target, {&SearchablePackage::Device(cached, L"Second")}));
+    EXPECT_EQ(ListTree(target + L"\\Sample\\Second (incomplete)"), Sorted({L"one.sys", L"pkg.inf"}));
+    EXPECT_TRUE(RemoveTree(target));
 }
 
 // The next device's set is searched while the device before it is copied: its messages and
