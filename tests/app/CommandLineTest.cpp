@@ -105,9 +105,7 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /full /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /full"},
         // "/verify" without a colon checks the backup a save has just made.
         {L"tarnwick.exe /path:Out /VERIFY", L"save /path:~\\Out /verify"},
-        {L"tarnwick.exe /verify /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /verify"},
         {L"tarnwick.exe /verify", L"help"},
-        {L"tarnwick.exe /verify /verify:Backup", L"help"},
         // A backup in one zip file is taken where a backup folder is.
         {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},
         {L"tarnwick.exe /restore:Backup.ZIP /plan", L"plan /restore:~\\Backup.ZIP /plan"},

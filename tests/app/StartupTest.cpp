@@ -97,6 +97,7 @@ TEST(Startup, ProgramCarriesItsVersionAndManifest)
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("PerMonitorV2"), std::string::npos);
     EXPECT_NE(xml.find("asInvoker"), std::string::npos);
+    EXPECT_NE(xml.find("SMI/2016/WindowsSettings\">true</longPathAware>"), std::string::npos);
     ::FreeLibrary(module);
 }
 
@@ -267,7 +268,6 @@ TEST(Startup, CommandRunWithoutAVisibleDesktopOpensNoViewer)
     HiddenDesktop hidden;
     ASSERT_TRUE(hidden.made());
     TempFolder empty;
-    // Found nothing, and refused before it starts: both keep a log.
     for (const std::wstring& folder : {empty.path(), empty / L"missing"}) {
         SCOPED_TRACE(::testing::PrintToString(folder));
         ChildProcess child(CommandLine(L"\"/verify:" + folder + L"\""), hidden.name(), nullptr);

@@ -192,18 +192,3 @@ TEST_F(FileSearchIndexTest, ALinkThatLeadsOutOfTheSearchedFolderIsNotTaken)
     EXPECT_EQ(file.path, tree / L"a\\in.sys");
     EXPECT_EQ(file.size, std::wstring(L"four.cat").size());
 }
-
-// The folder a save writes into is never searched: an earlier backup there would fill in for
-// a missing file. A folder whose name merely starts like it is searched.
-TEST_F(FileSearchIndexTest, SkippedFolderIsNeverSearched)
-{
-    for (const wchar_t* relative : {L"target\\old\\gone.sys", L"target\\both.sys", L"other\\both.sys", L"target-2\\x.sys"})
-        ASSERT_TRUE(WriteFileBytes(tree / relative, "x"));
-    FileSearchIndex index(FolderOf(tree.path()), FolderOf(tree / L"target"));
-    DriverFile gone, both, beside;
-    EXPECT_FALSE(index.Find(L"gone.sys", gone));
-    ASSERT_TRUE(index.Find(L"both.sys", both));
-    EXPECT_EQ(both.path, tree / L"other\\both.sys");
-    ASSERT_TRUE(index.Find(L"x.sys", beside));
-    EXPECT_EQ(beside.path, tree / L"target-2\\x.sys");
-}

@@ -260,8 +260,7 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE_ZIP);
     ASSERT_EQ(Recorded().zipSaves.size(), 1u);
     EXPECT_EQ(Recorded().zipSaves[0], saved);
-    // "Verify after saving" goes with every save while it is ticked (off again afterwards, as
-    // the window keeps it when it closes).
+    // "Verify after saving" goes with every save while it is ticked (then off, as it was).
     frame->Send(WM_COMMAND, ID_DEVICE_VERIFY_AFTER_SAVE);
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE_ZIP);
     frame->Send(WM_COMMAND, ID_DEVICE_VERIFY_AFTER_SAVE);
