@@ -1,16 +1,30 @@
-// Scan time and memory for prefixes with 50, 200 and 1,000 fixture devices, so the cost per
-// device can be seen to stay flat as the device count grows.
+// Scan time and memory for prefixes with 50 to 10,000 fixture devices, so the cost per device
+// can be seen to stay flat as the device count grows. Each size is measured by a program of its
+// own (this one, started with /measure), so that its peak memory is the scan's and the tree's,
+// not the installs': the scans, then the tree filled in the window's batches.
+//   bench_scan.exe                 installs the devices step by step and measures each size
+//   bench_scan.exe /measure <n>    measures the devices installed now (n: the size, for the table)
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "bench/BenchSupport.h"
 #include "devices/DeviceList.h"
+#include "devices/TreeFill.h"
 #include "tests/devices/ScanHelpers.h"
 #include "tests/fixtures/DriverFixture.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
+
+const int kRepeats = 7;
+// As many devices per batch as the main window fills.
+const size_t kFillBatch = 200;
 
 // Adds `count` devices on one package (one INF, many devices: the fast path).
 bool AddDevices(int first, int count)
@@ -36,63 +50,120 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+struct FillTimes {
+    double totalMs = 0;
+    double longestBatchMs = 0;
+};
+
+// The tree filled in the window's batches on this thread; the longest batch is the longest the
+// window's message loop waits.
+FillTimes TimeTreeFill(const DeviceList& list)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    HWND tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_CHECKBOXES, 0,
+                                  0, 400, 600, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    FillTimes times;
+    const Stopwatch whole;
+    TreeFill fill(list, tree);
+    for (bool done = false; !done;) {
+        const Stopwatch batch;
+        done = fill.Next(kFillBatch);
+        times.longestBatchMs = std::max(times.longestBatchMs, batch.Milliseconds());
+    }
+    times.totalMs = whole.Milliseconds();
+    ::DestroyWindow(tree);
+    return times;
+}
+
+int Measure(int size)
+{
+    std::vector<double> times, setTimes, closeTimes;
+    size_t elements = 0;
+    size_t records = 0;
+    double heldPerRecord = 0;
+    FillTimes fill;
+    for (int run = 0; run < kRepeats; ++run) {
+        const PROCESS_MEMORY_COUNTERS before = ProcessMemory();
+        auto list = std::make_unique<DeviceList>();
+        IgnoreProgress progress;
+        const Stopwatch scanTime;
+        list->Scan(true, false, progress);
+        times.push_back(scanTime.Milliseconds());
+        const PROCESS_MEMORY_COUNTERS after = ProcessMemory();
+        records = list->Devices().size();
+        HDEVINFO set = list->DeviceInfoSet();
+        SP_DEVINFO_DATA element = {};
+        element.cbSize = sizeof(element);
+        for (elements = 0; set && ::SetupDiEnumDeviceInfo(set, static_cast<DWORD>(elements), &element); ++elements) {
+        }
+        if (records > 0 && after.PagefileUsage > before.PagefileUsage)
+            heldPerRecord = static_cast<double>(after.PagefileUsage - before.PagefileUsage) / 1024.0 / records;
+        if (run == kRepeats - 1)
+            fill = TimeTreeFill(*list);
+        const Stopwatch closeTime;
+        list.reset();
+        closeTimes.push_back(closeTime.Milliseconds());
+        // The setup services' own share: making the set of every device, which the scan reads.
+        const Stopwatch setTime;
+        UniqueDeviceInfoSet alone(SystemDeviceSet(DIGCF_ALLCLASSES));
+        setTimes.push_back(setTime.Milliseconds());
+    }
+    const double perElement = 1000.0 / static_cast<double>(elements ? elements : 1);
+    const PROCESS_MEMORY_COUNTERS peak = ProcessMemory();
+    const double mib = 1024.0 * 1024.0;
+    std::printf("%8d %8zu %8zu %10.2f %11.2f %10.1f %10.1f %10.1f %9.2f %8.0f %9.1f %11.1f %11.1f\n", size, elements,
+                records, *std::min_element(times.begin(), times.end()), Median(times), Median(times) * perElement,
+                Median(setTimes) * perElement, Median(closeTimes) * perElement, heldPerRecord, fill.totalMs,
+                fill.longestBatchMs, static_cast<double>(peak.PeakWorkingSetSize) / mib,
+                static_cast<double>(peak.PeakPagefileUsage) / mib);
+    return 0;
+}
+
+// This program again, measuring the devices installed now.
+bool MeasureInChild(int size)
+{
+    wchar_t self[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const ProgramRun run =
+        RunWithOutputToFile(L"\"" + std::wstring(self) + L"\" /measure " + std::to_wstring(size), 30 * 60 * 1000);
+    std::fputs(run.output.c_str(), stdout);
+    std::fflush(stdout);
+    return run.finished && run.exitCode == 0;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    const int sizes[] = {50, 200, 1000};
-    const int repeats = 7;
-    std::printf("%8s %8s %8s %10s %10s %11s %12s %12s %12s %14s %12s\n", "devices", "elements", "records", "install s",
-                "best ms", "median ms", "us/element", "set us/el", "close us/el", "peak WS MB", "held KB/rec");
+    if (argc == 3 && std::string(argv[1]) == "/measure")
+        return Measure(std::atoi(argv[2]));
+
+    const int sizes[] = {50, 200, 1000, 5000, 10000};
+    std::printf("%8s %8s %8s %10s %11s %10s %10s %10s %9s %8s %9s %11s %11s\n", "devices", "elements", "records",
+                "best ms", "median ms", "us/elem", "set us/el", "close us/el", "held KB/r", "fill ms", "batch ms",
+                "peak WS MB", "peak PF MB");
+    std::fflush(stdout);
     int installed = 0;
     for (int size : sizes) {
         const Stopwatch installTime;
         if (!AddDevices(installed, size - installed))
             return 1;
-        const double installSeconds = installTime.Milliseconds() / 1000.0;
+        std::fprintf(stderr, "bench_scan: %d devices installed in %.1f s\n", size, installTime.Milliseconds() / 1000.0);
         installed = size;
         // Wine's plug-and-play service goes on handling the new devices for a while after an
         // install; scans measured meanwhile share the machine with it.
         ::Sleep(3000);
-
-        std::vector<double> times, setTimes, closeTimes;
-        size_t elements = 0;
-        size_t records = 0;
-        double heldPerRecord = 0;
-        for (int run = 0; run < repeats; ++run) {
-            const PROCESS_MEMORY_COUNTERS before = ProcessMemory();
-            auto list = std::make_unique<DeviceList>();
-            IgnoreProgress progress;
-            const Stopwatch scanTime;
-            list->Scan(true, false, progress);
-            times.push_back(scanTime.Milliseconds());
-            const PROCESS_MEMORY_COUNTERS after = ProcessMemory();
-            records = list->Devices().size();
-            HDEVINFO set = list->DeviceInfoSet();
-            SP_DEVINFO_DATA element = {};
-            element.cbSize = sizeof(element);
-            for (elements = 0; set && ::SetupDiEnumDeviceInfo(set, static_cast<DWORD>(elements), &element); ++elements) {
-            }
-            if (records > 0 && after.PagefileUsage > before.PagefileUsage)
-                heldPerRecord = static_cast<double>(after.PagefileUsage - before.PagefileUsage) / 1024.0 / records;
-            const Stopwatch closeTime;
-            list.reset();
-            closeTimes.push_back(closeTime.Milliseconds());
-            // The setup services' own share: making the set of every device, which the scan reads.
-            const Stopwatch setTime;
-            UniqueDeviceInfoSet alone(SystemDeviceSet(DIGCF_ALLCLASSES));
-            setTimes.push_back(setTime.Milliseconds());
-        }
-        const double perElement = 1000.0 / static_cast<double>(elements ? elements : 1);
-        std::printf("%8d %8zu %8zu %10.1f %10.2f %11.2f %12.1f %12.1f %12.1f %14.1f %12.2f\n", size, elements, records,
-                    installSeconds, *std::min_element(times.begin(), times.end()), Median(times),
-                    Median(times) * perElement, Median(setTimes) * perElement, Median(closeTimes) * perElement,
-                    PeakWorkingSetMiB(), heldPerRecord);
+        if (!MeasureInChild(size))
+            return 1;
     }
     std::printf("\nelements: devices in the set (the fixture's plus Wine's own); records: devices kept.\n"
-                "best/median of %d scans (includeAll, all devices); us/element from the median; set: the setup services\n"
+                "best/median of %d scans (includeAll, all devices); us/elem from the median; set: the setup services\n"
                 "making the device set alone (part of the scan); close: freeing the list and its set after a scan;\n"
-                "held KB/rec: private bytes the list holds after a scan, per record.\n",
-                repeats);
+                "held KB/r: private bytes the list holds after a scan, per record; fill: the tree filled in batches of\n"
+                "%zu devices as the main window fills it, batch: its longest batch (the longest the window waits);\n"
+                "peak WS / PF: the measuring program's peak working set and peak private bytes\n"
+                "(PROCESS_MEMORY_COUNTERS PeakWorkingSetSize, PeakPagefileUsage).\n",
+                kRepeats, kFillBatch);
     return 0;
 }
