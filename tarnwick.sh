@@ -19,7 +19,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb googletest
           imagemagick librsvg2-bin fp-utils zip unzip libchm-bin nlohmann-json3-dev
-          libz-mingw-w64-dev python3)
+          libz-mingw-w64-dev python3 osslsigncode openssl)
 
 log() { printf '==> %s\n' "$*" >&2; }
 

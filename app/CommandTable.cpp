@@ -110,6 +110,8 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         if (!values.namedTarget.empty())
             saver.GiveTargetAs(values.namedTarget);
         saver.IncludeRestoreKit(RunningProgramPath());
+        if (values.Has(Argument::Full))
+            saver.CopyEverything();
         // The IDs are read from the device set, which goes before the save is done.
         for (const auto& entry : list.Devices()) {
             if (entry.second)
@@ -240,6 +242,7 @@ const std::vector<ArgumentRow>& ArgumentRows()
         {L"/force", Argument::Force, ArgumentKind::Flag, {}, nullptr},
         {L"/plan", Argument::Plan, ArgumentKind::Switch, {}, nullptr},
         {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
+        {L"/full", Argument::Full, ArgumentKind::Switch, {}, nullptr},
     };
     return rows;
 }
@@ -248,10 +251,12 @@ const std::vector<Command>& Commands()
 {
     using A = Argument;
     static const std::vector<Command> rows = {
-        {L"save", Set(A::Path), Set(A::All, A::Present, A::Report),
+        {L"save", Set(A::Path), Set(A::All, A::Present, A::Report, A::Full),
          L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
          L" /all - Save driver files from all Providers (including Microsoft).\n"
          L" /present - Save driver files of currently present (plugged in) devices only.\n"
+         L" /full - Copy every driver again; without it a device unchanged since the backup in [Path] keeps its "
+         L"folder.\n"
          L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n"
          L"\n"
          L" Example:\n"
@@ -270,7 +275,7 @@ const std::vector<Command>& Commands()
          L"\n",
          kCheckingPackages, nullptr, PlanRestore},
         // No device of another Windows is attached, and an image is never restored onto.
-        {L"image", Set(A::Image, A::Path), Set(A::All, A::Report),
+        {L"image", Set(A::Image, A::Path), Set(A::All, A::Report, A::Full),
          L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC "
          L"that does not start), not of this PC (needs administrator rights).\n"
          L"\n"

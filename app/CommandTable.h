@@ -15,7 +15,7 @@
 #include "saving/TargetNames.h"
 
 // Every argument the command line knows.
-enum class Argument { All, Present, Path, Report, Image, Restore, Force, Plan, Verify, Count };
+enum class Argument { All, Present, Path, Report, Image, Restore, Force, Plan, Verify, Full, Count };
 const size_t kArgumentCount = static_cast<size_t>(Argument::Count);
 
 // A set of arguments, one bit each.

@@ -62,13 +62,6 @@ fixture::Package SmallSetPackage(int index)
     return package;
 }
 
-// A device of the mixed set: fileCount payload files of fileBytes each, a catalog and the INF.
-fixture::Package MixedSetPackage(int index, int fileCount, size_t fileBytes)
-{
-    return PayloadPackage(L"mixed", L"TARNWICK_MIXED_", index, fileCount,
-                          [fileBytes](int k) { return std::string(fileBytes, static_cast<char>('a' + k % 26)); });
-}
-
 struct BenchSet {
     const wchar_t* title;
     int devices;
@@ -78,22 +71,9 @@ struct BenchSet {
 BenchSet SetNamed(const std::wstring& name)
 {
     if (name == L"mixed") {
-        return {L"mixed set", 100, [](int index) {
-                    return index <= 95 ? MixedSetPackage(index, 5, 100u * 1000u) : MixedSetPackage(index, 10, 20u * 1000u * 1000u);
-                }};
+        return {L"mixed set", kMixedSetDevices, MixedSetPackage};
     }
     return {L"small set", 200, SmallSetPackage};
-}
-
-// The build folder: this program runs from its bench\ subfolder.
-std::wstring BuildFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.resize(folder.rfind(L'\\'));
-    folder.resize(folder.rfind(L'\\'));
-    return folder;
 }
 
 // One copy the floor makes: the device's folder number, the file to copy, its name in there.
@@ -224,20 +204,6 @@ ProgramRun Run(const std::wstring& commandLine, const std::wstring& output)
     run.exitCode = child.ExitCode();
     run.peakMiB = static_cast<double>(peak) / (1024.0 * 1024.0);
     return run;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::wstring WorkParent()
-{
-    wchar_t parent[MAX_PATH] = L"";
-    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_BENCH_WORK", parent, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(parent, length) : std::wstring();
 }
 
 int RunBenchmark(const BenchSet& set, bool installedAlready)

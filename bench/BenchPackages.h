@@ -40,3 +40,15 @@ inline fixture::Package PayloadPackage(const std::wstring& stem, const std::wstr
     package.devices = {{hardwareId}};
     return package;
 }
+
+// The mixed set's devices: 95 of five 100 KB files and 5 of ten 20 MB files.
+const int kMixedSetDevices = 100;
+
+// Device index (1 to kMixedSetDevices) of the mixed set: its payload files, a catalog and the INF.
+inline fixture::Package MixedSetPackage(int index)
+{
+    const int fileCount = index <= 95 ? 5 : 10;
+    const size_t fileBytes = index <= 95 ? 100u * 1000u : 20u * 1000u * 1000u;
+    return PayloadPackage(L"mixed", L"TARNWICK_MIXED_", index, fileCount,
+                          [fileBytes](int k) { return std::string(fileBytes, static_cast<char>('a' + k % 26)); });
+}

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 class Stopwatch {
 public:
     Stopwatch() { ::QueryPerformanceCounter(&start_); }
@@ -32,4 +36,31 @@ inline PROCESS_MEMORY_COUNTERS ProcessMemory()
 inline double PeakWorkingSetMiB()
 {
     return static_cast<double>(ProcessMemory().PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The build folder: a benchmark runs from its bench\ subfolder.
+inline std::wstring BuildFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    folder.resize(folder.rfind(L'\\'));
+    folder.resize(folder.rfind(L'\\'));
+    return folder;
+}
+
+// Where a benchmark writes its copies: the folder TARNWICK_BENCH_WORK names (a RAM disk), or
+// empty for the temporary folder.
+inline std::wstring WorkParent()
+{
+    wchar_t parent[MAX_PATH] = L"";
+    const DWORD length = ::GetEnvironmentVariableW(L"TARNWICK_BENCH_WORK", parent, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(parent, length) : std::wstring();
 }

@@ -44,12 +44,6 @@ bool AddDevices(int first, int count)
     return result.ok;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 struct FillTimes {
     double totalMs = 0;
     double longestBatchMs = 0;

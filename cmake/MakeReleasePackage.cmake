@@ -4,6 +4,11 @@
 #
 #   cmake -DEXE=tarnwick.exe -DHELP=Help.chm -DREADME=README.md -DLICENSE=LICENSE
 #         -DOUTPUT=tarnwick-<version>-x64.zip -P MakeReleasePackage.cmake
+#
+# The program is signed (Authenticode, SHA-256) before it is packed when a certificate is named
+# in the environment: TARNWICK_SIGN_PFX (a PKCS#12 file), TARNWICK_SIGN_PASSWORD and, for a
+# signature that outlives the certificate, TARNWICK_SIGN_TIMESTAMP (an RFC 3161 server's
+# address). Without one the zip holds the program as built, and the packing says so.
 foreach(input EXE HELP README LICENSE)
   if(NOT DEFINED ${input} OR NOT EXISTS "${${input}}")
     set(hint "")
@@ -27,6 +32,13 @@ file(MAKE_DIRECTORY "${stage}")
 foreach(name source IN ZIP_LISTS contents sources)
   configure_file("${source}" "${stage}/${name}" COPYONLY)
 endforeach()
+
+include("${CMAKE_CURRENT_LIST_DIR}/SignProgram.cmake")
+tarnwick_sign_program("${stage}/tarnwick.exe" "${stage}" sign_error)
+if(sign_error)
+  file(REMOVE_RECURSE "${stage}")
+  message(FATAL_ERROR "Release package: ${sign_error}")
+endif()
 
 file(REMOVE "${OUTPUT}")
 execute_process(

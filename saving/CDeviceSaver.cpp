@@ -15,13 +15,12 @@
 #include "saving/BackupWriters.h"
 #include "saving/FileSetLookahead.h"
 #include "saving/ReportWriter.h"
+#include "saving/ReportTime.h"
 #include "saving/RestoreKit.h"
 #include "saving/SavePaths.h"
 
 namespace {
 
-// The backup's own report, beside its log.
-const wchar_t kReportName[] = L"report.json";
 const wchar_t kOutsideImage[] = L"      The file lies outside the image: it is not read.\n";
 const wchar_t kOutsideSearch[] = L"      The file found leads outside the system folder: it is not read.\n";
 
@@ -100,9 +99,17 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     if (folders.image)
         log.Print(L"  Windows image is %s (%s)\n\n", folders.image->WithSeparator().c_str(),
                   folders.imageArchitecture.c_str());
+    // A zip is written whole, in one pass: an earlier zip of the name is replaced, every file
+    // copied again.
+    const bool zip = IsZipTarget(target);
+    if (zip && ::PathFileExistsW(target.Full().c_str()))
+        log.Print(L"  The zip file there is replaced: a zip backup is written whole, every file copied again.\n\n");
     if (!writer->Prepare(log))
         return false;
     allocationUnit = writer->AllocationUnit();
+    // A backup made into this folder before: the folders of devices unchanged since are kept.
+    if (!zip)
+        earlier = EarlierBackup::Read(target);
 
     // One last-resort file search serves every device of the run. A target inside the
     // searched tree changes it with every device saved, so the search then starts afresh.
@@ -125,6 +132,8 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
         currentFolder.clear();
         currentFailure = DeviceFailure();
         currentFiles.clear();
+        currentUnchangedSince.reset();
+        currentOriginalInf.reset();
         PrintDevice(device);
 
         bool deviceSaved = false;
@@ -133,6 +142,13 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
             Fail(L"  ", SaveFailure::DriverChanged);
             // A set searched ahead for it belongs to the driver as the scan read it.
             ahead.reset();
+        } else if (KeepUnchanged(device)) {
+            ahead.reset();
+            deviceSaved = true;
+            ++saved;
+            // Nothing to search or copy: its whole step is done.
+            share = step;
+            Progress(1.0);
         } else if (FindFiles(device, std::move(ahead), searchIndex)) {
             base += share;
             share = step - share;
@@ -195,6 +211,9 @@ std::unique_ptr<FileSetLookahead> CDeviceSaver::LookAhead(
     DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker)
 {
     if (&next == &current || !next.files.empty())
+        return nullptr;
+    // A device unchanged since the earlier backup is not searched at all: its INF is not read.
+    if (earlier && !copyEverything && earlier->HasUnchanged(next))
         return nullptr;
     return std::make_unique<FileSetLookahead>(next, folders, &index, stopLookahead, worker);
 }
@@ -281,6 +300,21 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device)
         log.Print(L"  Completed with errors.\n\n");
     }
     return !failed;
+}
+
+bool CDeviceSaver::KeepUnchanged(const DeviceInfo& device)
+{
+    if (!earlier || copyEverything)
+        return false;
+    std::optional<UnchangedDevice> kept = earlier->TakeUnchanged(device);
+    if (!kept)
+        return false;
+    log.Print(L"  Unchanged since %s.\n\n", LocalDateOf(kept->since).c_str());
+    currentFolder = kept->folder;
+    currentFiles = std::move(kept->files);
+    currentUnchangedSince = kept->since;
+    currentOriginalInf = kept->originalInf;
+    return true;
 }
 
 bool CDeviceSaver::HasRoomFor(const FolderPath& folder, uint64_t needed)
@@ -386,10 +420,15 @@ bool CDeviceSaver::PutReport()
     // The log is finished after the report is in the backup (a zip is closed with its log),
     // so the report names the log where it is to be.
     report.OnLogFinished(log.PlannedPath());
-    if (writer->PutTopFile(kReportName, ReportJson(report.Report())))
+    // The folders of earlier runs that no device of this one took stay in the backup.
+    if (earlier) {
+        report.AddKept(earlier->Kept());
+        earlier.reset();
+    }
+    if (writer->PutTopFile(kBackupReportName, ReportJson(report.Report())))
         return true;
     const DWORD error = ::GetLastError();
-    log.Print(L"ERROR: Could not write the report %s\n", (writer->Top().WithSeparator() + kReportName).c_str());
+    log.Print(L"ERROR: Could not write the report %s\n", (writer->Top().WithSeparator() + kBackupReportName).c_str());
     log.Print(L"      %s\n", SystemErrorText(error).c_str());
     return false;
 }
@@ -401,6 +440,8 @@ void CDeviceSaver::TellOutcome(const DeviceInfo& device, bool saved)
     outcome.folder = currentFolder;
     outcome.failure = currentFailure;
     outcome.files = currentFiles;
+    outcome.unchangedSince = currentUnchangedSince;
+    outcome.originalInf = currentOriginalInf;
     // A stop is no error of the device's, but it was not saved all the same.
     if (!saved && !outcome.failure && aborted)
         outcome.failure.reason = SaveFailure::Stopped;

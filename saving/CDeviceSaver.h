@@ -18,6 +18,7 @@
 #include "platform/FolderPath.h"
 #include "saving/IBackupWriter.h"
 #include "saving/DeviceReport.h"
+#include "saving/EarlierBackup.h"
 #include "saving/ISaveObserver.h"
 #include "log/SaveLog.h"
 
@@ -46,6 +47,9 @@ public:
     // Every backup of this saver restores itself: the restore's script, a copy of program
     // (the one running) and its help file go to its top (saving/RestoreKit.h).
     void IncludeRestoreKit(std::wstring program) { kitProgram = std::move(program); }
+    // Copies every device again, also those unchanged since a backup the target holds already
+    // ("/full"): each gets a new folder, and the earlier folders stay, listed as kept.
+    void CopyEverything() { copyEverything = true; }
     int GetDeviceCount() const;
     // True only when every device was saved without error. The device folders, the log and
     // the backup's report ("report.json") go into target, as it was made at the edge. console
@@ -71,6 +75,9 @@ private:
     std::unique_ptr<FileSetLookahead> LookAhead(
         DeviceInfo& next, const DeviceInfo& current, FileSearchIndex& index, WorkerThread& worker);
     bool SaveDevice(const DeviceInfo& device);
+    // Keeps the device's folder of the backup the target holds already when the device is
+    // unchanged since, and says so; false when the device is to be saved.
+    bool KeepUnchanged(const DeviceInfo& device);
     // Whether needed bytes fit the free space of folder's volume; prints why not.
     bool HasRoomFor(const FolderPath& folder, uint64_t needed);
     // Prints the error (indented by indent) and keeps it when it is the device's first.
@@ -120,10 +127,17 @@ private:
     std::atomic<bool> stopLookahead{false};
     SaveReportBuilder report;
     std::optional<std::wstring> targetAsGiven;
+    bool copyEverything = false;
+    // The backup the target holds already (by its report), while the run is not done with it.
+    std::optional<EarlierBackup> earlier;
     // The folder of the device being saved, by its name inside the target, once it is known.
     std::wstring currentFolder;
     // The first failure of the device being saved.
     DeviceFailure currentFailure;
     // The files written for the device being saved, for the report.
     std::vector<ReportFile> currentFiles;
+    // When the files of the device's folder were copied, and its INF's original name, when it
+    // was kept unchanged.
+    std::optional<std::wstring> currentUnchangedSince;
+    std::optional<std::wstring> currentOriginalInf;
 };

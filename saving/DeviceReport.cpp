@@ -43,7 +43,15 @@ DeviceReport NewDeviceReport()
     return report;
 }
 
-ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
+std::wstring OriginalInfOf(const DeviceInfo& device)
+{
+    // An INF path refused by the scan is not looked at: it would name a file of this PC.
+    if (device.infRefusal != PathRefusal::None)
+        return std::wstring();
+    return OriginalInfName(device.infFullPath.empty() ? device.infPath : device.infFullPath);
+}
+
+ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device, bool withOriginalInf)
 {
     ReportDevice described;
     described.instanceId = device.instanceId;
@@ -59,9 +67,8 @@ ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device)
         described.hardwareIds.push_back(device.hardwareId);
     }
     described.inf = device.infPath;
-    // An INF path refused by the scan is not looked at: it would name a file of this PC.
-    if (device.infRefusal == PathRefusal::None)
-        described.originalInf = OriginalInfName(device.infFullPath.empty() ? device.infPath : device.infFullPath);
+    if (withOriginalInf)
+        described.originalInf = OriginalInfOf(device);
     described.infSection = device.infSection;
     described.provider = device.providerName;
     described.manufacturer = device.manufacturer;
@@ -120,7 +127,7 @@ void SaveReportBuilder::SetTarget(const FolderPath& targetFolder, const std::wst
 
 void SaveReportBuilder::Describe(HDEVINFO set, const DeviceInfo& device)
 {
-    described[&device] = DescribeDevice(set, device);
+    described[&device] = DescribeDevice(set, device, false);
 }
 
 void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome& outcome)
@@ -129,6 +136,9 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
     if (found == described.end())
         return;
     ReportDevice entry = found->second;
+    // Asked of the INF only now, and of a device kept unchanged not at all: its earlier report
+    // said it, and a nightly run reads no file of an unchanged driver.
+    entry.originalInf = outcome.originalInf ? *outcome.originalInf : OriginalInfOf(device);
     entry.status = outcome.saved ? L"saved" : L"failed";
     if (outcome.failure)
         entry.error = FailureText(outcome.failure);
@@ -136,7 +146,14 @@ void SaveReportBuilder::OnDeviceDone(const DeviceInfo& device, const SaveOutcome
         entry.folder = outcome.folder;
         entry.files = outcome.files;
     }
+    entry.unchangedSince = outcome.unchangedSince;
     report.devices.push_back(std::move(entry));
+}
+
+void SaveReportBuilder::AddKept(std::vector<ReportDevice> kept)
+{
+    for (ReportDevice& entry : kept)
+        report.devices.push_back(std::move(entry));
 }
 
 void SaveReportBuilder::OnLogFinished(const std::wstring& logPath)

@@ -35,8 +35,8 @@ struct ReportDevice {
     std::wstring status = L"listed";         // "saved", "failed", "listed" or "kept"
     std::optional<std::wstring> folder;      // relative to the target
     std::optional<std::wstring> error;
-    // Of a device saved unchanged (nothing copied, its earlier folder kept): the time of the
-    // earlier backup whose report said so.
+    // Of a device saved unchanged (nothing copied, its earlier folder kept) and of a folder an
+    // earlier run saved ("kept"): the time of the run that copied its files.
     std::optional<std::wstring> unchangedSince;
     std::vector<ReportFile> files;
 };
@@ -59,7 +59,12 @@ DeviceReport NewDeviceReport();
 // that made the record; with none (closed already) the IDs are the record's first hardware ID
 // only. The INF's original name is asked of the record's INF full path when it is resolved,
 // else of its name in the system's INF folders.
-ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device);
+// withOriginalInf: the INF's original name too, which reads the INF.
+ReportDevice DescribeDevice(HDEVINFO set, const DeviceInfo& device, bool withOriginalInf = true);
+
+// The name the device's INF had before Windows published it, read from the INF; empty when the
+// setup services do not say or the scan refused the INF's path.
+std::wstring OriginalInfOf(const DeviceInfo& device);
 
 // The files of a device's set where they were found (for a list of devices that were not
 // saved): their name in the set, size and digest of the found copy.
@@ -89,6 +94,8 @@ public:
 
     void OnDeviceDone(const DeviceInfo& device, const SaveOutcome& outcome) override;
     void OnLogFinished(const std::wstring& logPath) override;
+    // Lists the folders of earlier runs that the target still holds, after the run's devices.
+    void AddKept(std::vector<ReportDevice> kept);
 
     // The report: the devices the log listed, in its order.
     const DeviceReport& Report() const { return report; }

@@ -29,6 +29,20 @@ bool IsSameFile(HANDLE source, const std::wstring& path)
            left.nFileIndexLow == right.nFileIndexLow;
 }
 
+// Whether the file at path has the size of the open source and the last-write time time: the
+// copy made of it by an earlier backup, which need not be made again. Neither is read.
+bool SameSizeAndTime(HANDLE source, const std::wstring& path, const FILETIME& time)
+{
+    LARGE_INTEGER size = {};
+    WIN32_FILE_ATTRIBUTE_DATA there = {};
+    return ::GetFileSizeEx(source, &size) &&
+           ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &there) &&
+           (there.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           there.nFileSizeHigh == static_cast<DWORD>(size.QuadPart >> 32) &&
+           there.nFileSizeLow == static_cast<DWORD>(size.QuadPart & 0xffffffff) &&
+           ::CompareFileTime(&there.ftLastWriteTime, &time) == 0;
+}
+
 } // namespace
 
 bool FolderBackupWriter::OpenLog(SaveLog& log, FILE* console)
@@ -120,6 +134,9 @@ bool FolderBackupWriter::PutTopFile(const std::wstring& name, HANDLE source, con
     // The program run from a backup's own copy, saving into that backup again: its copy is
     // there already, and could not be replaced while it runs.
     if (IsSameFile(source, file->full))
+        return true;
+    // A nightly run into the same folder copies the program and its help only when they changed.
+    if (SameSizeAndTime(source, file->full, time))
         return true;
     return CopyFileStamped(source, file->full, time);
 }

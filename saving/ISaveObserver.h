@@ -2,6 +2,7 @@
 // the log lists, in the log's order, and of where the log ended up.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ struct SaveOutcome {
     // The files written into its folder, each digest worked out from the bytes as they were
     // written.
     std::vector<ReportFile> files;
+    // Of a device saved unchanged (its earlier folder kept, nothing copied): when that
+    // folder's files were copied, as a report time.
+    std::optional<std::wstring> unchangedSince;
+    // Of a device saved unchanged: its INF's original name, as the earlier report gave it.
+    std::optional<std::wstring> originalInf;
 };
 
 class ISaveObserver {

@@ -258,7 +258,7 @@ std::string ReportJson(const DeviceReport& report)
         root["devices"].push_back(DeviceJson(device));
         saved += device.status == L"saved" ? 1 : 0;
         failed += device.status == L"failed" ? 1 : 0;
-        unchanged += device.unchangedSince ? 1 : 0;
+        unchanged += device.status == L"saved" && device.unchangedSince ? 1 : 0;
         kept += device.status == L"kept" ? 1 : 0;
     }
     root["summary"] = {{"devices", report.devices.size()}, {"saved", saved},   {"failed", failed},
@@ -292,6 +292,23 @@ std::optional<DeviceReport> ParseReportJson(const std::string& text)
         report.devices.push_back(std::move(entry));
     }
     return report;
+}
+
+std::optional<DeviceReport> ReadReportFile(const std::wstring& file)
+{
+    const UniqueFileHandle input(
+        ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    // A report of thousands of devices is a few MiB: a file of hundreds is no report of ours,
+    // and is not read into memory.
+    if (!input || !::GetFileSizeEx(input.get(), &size) || size.QuadPart > (256 << 20))
+        return std::nullopt;
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!text.empty() &&
+        (!::ReadFile(input.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr) || read != text.size()))
+        return std::nullopt;
+    return ParseReportJson(text);
 }
 
 std::string CsvCell(const std::string& text)

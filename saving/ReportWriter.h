@@ -8,12 +8,19 @@
 
 #include "saving/DeviceReport.h"
 
+// The report every backup holds at its top, beside its log.
+const wchar_t kBackupReportName[] = L"report.json";
+
 // JSON: one object with the run's facts, "devices" (each with its "files") and "summary".
 std::string ReportJson(const DeviceReport& report);
 
 // The report that ReportJson wrote, read back by the same fields; a field that is missing or of
 // another type reads as empty. None when text is no JSON object of this program's report.
 std::optional<DeviceReport> ParseReportJson(const std::string& text);
+
+// The JSON report in file, read back; none when it cannot be read or is no report of this
+// program.
+std::optional<DeviceReport> ReadReportFile(const std::wstring& file);
 
 // CSV (RFC 4180, with a byte order mark): a header row of the JSON names, then one row per file
 // of a device, the device's columns repeated; a device without files has one row. The ID lists

@@ -101,6 +101,8 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore:Backup /plan", L"plan /restore:~\\Backup /plan"},
         {L"tarnwick.exe /PLAN /force /restore:Backup", L"plan /restore:~\\Backup /force /plan"},
         {L"tarnwick.exe \"/Verify:Backup\"", L"verify /verify:~\\Backup"},
+        {L"tarnwick.exe /path:Out /FULL /all", L"save /all /path:~\\Out /full"},
+        {L"tarnwick.exe /full /image:Backup /path:Out", L"image /path:~\\Out /image:~\\Backup /full"},
         // A backup in one zip file is taken where a backup folder is.
         {L"tarnwick.exe /verify:Backup.ZIP", L"verify /verify:~\\Backup.ZIP"},
         {L"tarnwick.exe /restore:Backup.ZIP /plan", L"plan /restore:~\\Backup.ZIP /plan"},
@@ -142,6 +144,9 @@ TEST(CommandLine, EachCommandLineGivesItsRunOrItsRefusal)
         {L"tarnwick.exe /restore /plan", L"help"},
         {L"tarnwick.exe /path:Out /plan", L"help"},
         {L"tarnwick.exe /verify:Backup /plan", L"help"},
+        {L"tarnwick.exe /full", L"help"},
+        {L"tarnwick.exe /path:Out /full:x", L"help"},
+        {L"tarnwick.exe /restore:Backup /full", L"help"},
         {L"tarnwick.exe /path:A /restore:B", L"help"},
         {L"tarnwick.exe /restore:B /force /path:A", L"help"},
         {L"tarnwick.exe /verify:B /restore:B", L"help"},
@@ -165,6 +170,8 @@ TEST(CommandLine, HelpTextKeepsTheBackupLinesAndAddsTheRestoreAfterThem)
               L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
               L" /all - Save driver files from all Providers (including Microsoft).\n"
               L" /present - Save driver files of currently present (plugged in) devices only.\n"
+              L" /full - Copy every driver again; without it a device unchanged since the backup in [Path] keeps "
+              L"its folder.\n"
               L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n\n"
               L" Example:\n"
               L" Tarnwick \"/path:D:\\System Drivers\" /present\n\n"

@@ -229,7 +229,7 @@ TEST_F(CommandLineBackupTest, AllRunAddsTheSystemsOwnDrivers)
     }
 }
 
-TEST_F(CommandLineBackupTest, SecondRunIntoTheSameTargetGoesToNumberedFolders)
+TEST_F(CommandLineBackupTest, SecondFullRunIntoTheSameTargetGoesToNumberedFolders)
 {
     const ProgramRun first = RunTarnwick(PathArgument(target));
     ASSERT_EQ(first.exitCode, 0u);
@@ -238,7 +238,8 @@ TEST_F(CommandLineBackupTest, SecondRunIntoTheSameTargetGoesToNumberedFolders)
     // A run a second later gets a log of its own name.
     ::Sleep(1100);
 
-    const ProgramRun second = RunTarnwick(PathArgument(target));
+    // Without /full the unchanged devices would keep their folders (NightlyBackupTest).
+    const ProgramRun second = RunTarnwick(PathArgument(target) + L" /full");
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_EQ(ReadFileBytes(widget + L"\\marker.txt"), "left by the first run") << "the earlier folder is untouched";
     EXPECT_EQ(ListTree(widget + L"[1]"), Sorted({L"contoso.cat", L"contoso.dll", L"contoso.inf", L"contoso.sys",

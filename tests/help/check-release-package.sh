@@ -26,7 +26,8 @@ command -v unzip >/dev/null || { echo "FAIL: unzip is missing"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 zip=$work/$package_name
-if ! "$cmake" "-DEXE=$exe" "-DHELP=$help" "-DREADME=$source_dir/README.md" "-DLICENSE=$source_dir/LICENSE" \
+# Packed as a build without a certificate is: the program byte for byte as built.
+if ! env -u TARNWICK_SIGN_PFX "$cmake" "-DEXE=$exe" "-DHELP=$help" "-DREADME=$source_dir/README.md" "-DLICENSE=$source_dir/LICENSE" \
      "-DOUTPUT=$zip" -P "$source_dir/cmake/MakeReleasePackage.cmake" >"$work/pack.log" 2>&1; then
   cat "$work/pack.log"
   echo "FAIL: packing the zip failed"
@@ -62,6 +63,10 @@ machine=$(od -An -tx2 -j $((pe_offset + 4)) -N 2 "$work/tarnwick.exe" | tr -d ' 
 if [[ "$(basename "$windres")" == *windres* ]]; then
   file_version=$("$windres" -i "$work/tarnwick.exe" -O rc 2>/dev/null | sed -n 's/.*VALUE "FileVersion", "\(.*\)".*/\1/p')
   [ "$file_version" = "$version" ] || fail "tarnwick.exe carries file version '$file_version', VERSION says $version"
+  resource=$("$windres" -i "$work/tarnwick.exe" -O rc 2>/dev/null)
+  for field in ProductVersion ProductName CompanyName LegalCopyright; do
+    grep -q -E "VALUE \"$field\", L?\"[^\"]" <<<"$resource" || fail "tarnwick.exe's version resource has no $field"
+  done
 fi
 
 if [ "$failures" -ne 0 ]; then
