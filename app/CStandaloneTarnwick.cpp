@@ -1,6 +1,7 @@
 #include "app/CStandaloneTarnwick.h"
 
 #include "app/Console.h"
+#include "app/Desktop.h"
 #include "app/ExitCodes.h"
 #include "discovery/SystemFolders.h"
 #include "log/SaveLog.h"
@@ -30,7 +31,7 @@ int CStandaloneTarnwick::Run(const CommandLineOptions& options)
 
 int CStandaloneTarnwick::Refuse(const Command& command, const std::wstring& refusal)
 {
-    const bool scripted = OutputIsRedirected();
+    const bool scripted = RunIsUnwatched();
     FILE* console = SetUpConsole();
     const std::wstring message = (command.firstLine ? command.firstLine : L"") + refusal;
     if (!command.log) {

@@ -4,6 +4,8 @@
 // shell that opens the run's log, the console's stop request and the install rights check.
 #pragma once
 
+#include <functional>
+
 #include "app/CommandLineOptions.h"
 #include "app/ConsoleStop.h"
 #include "log/IShellOpen.h"
@@ -29,6 +31,9 @@ public:
 
     // Whether the process may install drivers; tests put a stand-in here.
     bool (*hasInstallRights)() = ProcessIsElevated;
+    // Called with the backup between a save and the check that "/verify" asks for; tests
+    // damage a saved file here. None in the program.
+    std::function<void(const FolderPath&)> beforeVerify;
 
 private:
     int Refuse(const Command& command, const std::wstring& refusal);

@@ -9,13 +9,19 @@
 
 namespace {
 
-const ArgumentRow* FindRow(const std::wstring& name)
+// The row of the name; of two rows of one name, the switch when no colon was given, the other
+// when one was.
+const ArgumentRow* FindRow(const std::wstring& name, bool colon)
 {
+    const ArgumentRow* found = nullptr;
     for (const ArgumentRow& row : ArgumentRows()) {
-        if (name == row.name)
+        if (name != row.name)
+            continue;
+        if ((row.kind == ArgumentKind::Switch) != colon)
             return &row;
+        found = found ? found : &row;
     }
-    return nullptr;
+    return found;
 }
 
 // Whether every value given is one its argument takes: a report names a file of a kind it
@@ -112,7 +118,7 @@ bool ReadArguments(const std::vector<std::wstring>& arguments, CommandLineOption
         const std::wstring value = colon == std::wstring::npos ? std::wstring() : argument.substr(colon + 1);
         ::CharLowerW(&name[0]);
 
-        const ArgumentRow* row = FindRow(name);
+        const ArgumentRow* row = FindRow(name, colon != std::wstring::npos);
         if (!row || (row->kind == ArgumentKind::Switch && colon != std::wstring::npos)) {
             allRecognised = false;
             continue;

@@ -5,7 +5,9 @@
 
 #include "app/CStandaloneTarnwick.h"
 #include "app/Console.h"
+#include "app/Desktop.h"
 #include "app/ExitCodes.h"
+#include "app/VerifiedReport.h"
 #include "backup/CBackupVerifier.h"
 #include "devices/DeviceList.h"
 #include "devices/ImageMessages.h"
@@ -83,6 +85,24 @@ bool ScanDevicesToSave(CStandaloneTarnwick& run, const CommandValues& values, st
     return true;
 }
 
+// "/verify" after a save: the finished backup checked against its catalogs as "/verify:"
+// checks one, with its own log and summary, and each device's verdict in the report. False
+// when a package is not intact (unsigned with every file counts as intact).
+bool VerifySavedBackup(CStandaloneTarnwick& run, const FolderPath& target, const SystemFolders& folders,
+                       bool scripted, FILE* console, DeviceReport& report)
+{
+    if (run.beforeVerify)
+        run.beforeVerify(target);
+    PrintMessage(console, L"\n");
+    // The verifier finishes its log when it goes: it stays in the temporary folder.
+    CBackupVerifier verifier(run, run.Shell(), folders);
+    if (scripted)
+        verifier.ReportLogPathTo(console);
+    const bool intact = verifier.VerifyAll(target, console);
+    MarkVerified(report, verifier.Packages());
+    return intact;
+}
+
 // The drivers of every listed device into the "/path:" folder, of this PC or of the Windows in
 // the "/image:" folder; with "/report:" the report of the backup too.
 int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
@@ -94,12 +114,13 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         image.emplace(values.Folder(Argument::Image));
     // The file finder and the log rely on the system folders: this PC's, or the image's.
     SystemFolders folders = image ? SystemFolders() : ReadSystemFolders();
-    const bool scripted = OutputIsRedirected();
+    const bool scripted = RunIsUnwatched();
     FILE* console = SetUpConsole();
     DeviceList list;
     if (!ScanDevicesToSave(run, values, image, list, folders, console))
         return kFailedExitCode;
     bool saved = false;
+    DeviceReport report;
     {
         // The saver finishes its log when it goes: moved into the target folder and opened.
         CDeviceSaver saver(run, run.Shell(), folders);
@@ -126,10 +147,13 @@ int SaveEveryDevice(CStandaloneTarnwick& run, const CommandValues& values)
         // A log that could not be written whole is a failure of the run: what it would have
         // told is lost.
         saved = saver.FinishLog() && saved;
-        // Written once the log is finished, so that it names the log where it stays.
-        if (withReport && !WriteReport(values, saver.Report(), console))
-            saved = false;
+        report = saver.Report();
     }
+    if (values.Has(Argument::VerifySaved))
+        saved = VerifySavedBackup(run, target, folders, scripted, console, report) && saved;
+    // Written once the logs are finished, so that it names the log where it stays.
+    if (withReport && !WriteReport(values, report, console))
+        saved = false;
     return ExitCodeOf(saved);
 }
 
@@ -151,7 +175,7 @@ int RestoreFolder(CStandaloneTarnwick& run, const CommandValues& values)
 {
     const FolderPath& folder = values.Folder(Argument::Restore);
     const SystemFolders folders = ReadSystemFolders();
-    const bool scripted = OutputIsRedirected();
+    const bool scripted = RunIsUnwatched();
     FILE* console = SetUpConsole();
     if (!run.hasInstallRights()) {
         std::fputs(kNoRightsMessage, console);
@@ -205,10 +229,10 @@ int PlanRestore(CStandaloneTarnwick& run, const CommandValues& values)
 int VerifyFolder(CStandaloneTarnwick& run, const CommandValues& values)
 {
     const SystemFolders folders = ReadSystemFolders();
-    const bool scripted = OutputIsRedirected();
+    const bool scripted = RunIsUnwatched();
     FILE* console = SetUpConsole();
     // Verifying changes nothing, so it needs no administrator rights. The verifier finishes
-    // its log when it goes: moved into the verified folder and opened.
+    // its log when it goes: it stays in the temporary folder and is opened from there.
     CBackupVerifier verifier(run, run.Shell(), folders);
     if (scripted)
         verifier.ReportLogPathTo(console);
@@ -243,6 +267,7 @@ const std::vector<ArgumentRow>& ArgumentRows()
         {L"/plan", Argument::Plan, ArgumentKind::Switch, {}, nullptr},
         {L"/verify", Argument::Verify, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},
         {L"/full", Argument::Full, ArgumentKind::Switch, {}, nullptr},
+        {L"/verify", Argument::VerifySaved, ArgumentKind::Switch, {}, nullptr},
     };
     return rows;
 }
@@ -251,12 +276,13 @@ const std::vector<Command>& Commands()
 {
     using A = Argument;
     static const std::vector<Command> rows = {
-        {L"save", Set(A::Path), Set(A::All, A::Present, A::Report, A::Full),
+        {L"save", Set(A::Path), Set(A::All, A::Present, A::Report, A::Full, A::VerifySaved),
          L" \"/path:Path\" - Specify a [Path] where to save driver files.\n"
          L" /all - Save driver files from all Providers (including Microsoft).\n"
          L" /present - Save driver files of currently present (plugged in) devices only.\n"
          L" /full - Copy every driver again; without it a device unchanged since the backup in [Path] keeps its "
          L"folder.\n"
+         L" /verify - With /path: check the saved drivers against their catalogs once they are saved.\n"
          L" A [Path] ending in .zip is saved as one zip file, which /restore: and /verify: take as it is.\n"
          L"\n"
          L" Example:\n"
@@ -275,7 +301,7 @@ const std::vector<Command>& Commands()
          L"\n",
          kCheckingPackages, nullptr, PlanRestore},
         // No device of another Windows is attached, and an image is never restored onto.
-        {L"image", Set(A::Image, A::Path), Set(A::All, A::Report, A::Full),
+        {L"image", Set(A::Image, A::Path), Set(A::All, A::Report, A::Full, A::VerifySaved),
          L" \"/image:Folder\" - With /path: save the drivers of the Windows installed in [Folder] (the disk of a PC "
          L"that does not start), not of this PC (needs administrator rights).\n"
          L"\n"

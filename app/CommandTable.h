@@ -15,7 +15,7 @@
 #include "saving/TargetNames.h"
 
 // Every argument the command line knows.
-enum class Argument { All, Present, Path, Report, Image, Restore, Force, Plan, Verify, Full, Count };
+enum class Argument { All, Present, Path, Report, Image, Restore, Force, Plan, Verify, Full, VerifySaved, Count };
 const size_t kArgumentCount = static_cast<size_t>(Argument::Count);
 
 // A set of arguments, one bit each.
@@ -33,7 +33,8 @@ constexpr ArgumentSet Set(Argument argument, More... more)
 // How an argument takes its value.
 enum class ArgumentKind {
     Flag,        // "/all": a value after a colon is ignored
-    Switch,      // "/plan": no colon at all, or it is not recognised
+    Switch,      // "/plan": no colon at all, or it is not recognised; a switch and a folder of
+                 // one name ("/verify", "/verify:<folder>") are told apart by the colon
     Folder,      // "/path:<folder>": no folder after the colon means not given
     ReportFile,  // "/report:<file>": a .json or .csv file; no file is a bad command line
 };

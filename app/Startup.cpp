@@ -50,7 +50,7 @@ int RunTarnwick(HINSTANCE instance, int showCommand)
     if (run == CommandLineRun::BadCommandLine) {
         // A script's run (a deployment tool, a service account) has nobody to press OK: the
         // help goes to its output, and the exit code says that nothing ran.
-        if (OutputIsRedirected() || !DesktopIsVisible()) {
+        if (RunIsUnwatched()) {
             WriteHelpToOutput();
             return kBadCommandLineExitCode;
         }

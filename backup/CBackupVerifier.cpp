@@ -28,9 +28,10 @@ std::wstring VerdictLine(const DriverPackage& package)
 
 bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
 {
-    // A zip's log cannot go into it: it stays in the temporary folder.
+    // Verifying changes nothing of what it checks, its own log included: the log stays in the
+    // temporary folder, as a zip's log must anyway.
     const bool zipped = IsZipBackup(folder);
-    if (!log.Open(zipped ? std::nullopt : std::optional<FolderPath>(folder), console))
+    if (!log.Open(std::nullopt, console))
         return false;
     zipRefusal.clear();
     if (zipped) {

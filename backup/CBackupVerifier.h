@@ -1,8 +1,9 @@
 // Verifies a backup folder (a whole backup, a class folder or a device folder) without
 // changing anything: finds its driver packages and checks and verifies each in the one chain
 // that the restore runs too (CheckPackages). Writes a log in the save
-// log's form ("Tarnwick-<date>-<time>-verify-log.txt"), moved into the verified folder when
-// it can be and opened when the verifier goes.
+// log's form ("Tarnwick-<date>-<time>-verify-log.txt"), which stays in the temporary folder
+// (not one byte of the checked folder or zip changes) and is opened from there when the
+// verifier goes.
 #pragma once
 
 #include <cstdio>

@@ -19,44 +19,9 @@ struct HashedFile {
     std::vector<std::wstring> tags;
 };
 
-bool Holds(const std::vector<std::wstring>& tags, const std::wstring& tag)
-{
-    for (const std::wstring& held : tags) {
-        if (held == tag)
-            return true;
-    }
-    return false;
-}
-
-// Whether the file matches the catalog, and whose contents it holds when it does not. Where
-// members record the names of their files, a file must match a member of its own name: two
-// files that exchanged their contents are both listed, but neither under its own name.
-struct Match {
-    bool matches = false;
-    std::wstring holds;  // the name under which the catalog lists the file's contents instead
-};
-
-Match MatchOf(const HashedFile& file, const CatalogMembers& members)
-{
-    const auto named = members.tagsByName.equal_range(FileNamePart(file.name));
-    Match match;
-    if (named.first == named.second) {
-        for (const std::wstring& tag : file.tags)
-            match.matches = match.matches || members.tags.count(tag) != 0;
-        return match;
-    }
-    for (auto member = named.first; member != named.second; ++member)
-        match.matches = match.matches || Holds(file.tags, member->second);
-    for (auto member = members.tagsByName.begin(); !match.matches && member != members.tagsByName.end(); ++member) {
-        if (Holds(file.tags, member->second))
-            match.holds = member->first;
-    }
-    return match;
-}
-
 // "does not match the catalog", naming the catalog when the package has several, and the
 // file whose contents it holds instead.
-std::wstring MismatchText(const Match& match, const std::wstring& catalog)
+std::wstring MismatchText(const CatalogMatch& match, const std::wstring& catalog)
 {
     std::wstring text = L"does not match the catalog";
     if (!catalog.empty())
@@ -149,7 +114,7 @@ void PackageVerifier::MatchFiles(const DriverPackage& package, PackageVerificati
         // With several catalogs, each must vouch for every file: an installer may read any of them.
         const std::wstring which = package.catalogs.size() > 1 ? catalogName : std::wstring();
         for (const HashedFile& file : hashed) {
-            const Match match = MatchOf(file, members);
+            const CatalogMatch match = MatchCatalog(FileNamePart(file.name), file.tags, members);
             if (!match.matches)
                 verification.badFiles.push_back({file.name, MismatchText(match, which), FileFault::Damaged});
         }

@@ -5,6 +5,7 @@
 
 #include "discovery/ImageDriverStore.h"
 #include "discovery/InfLocation.h"
+#include "discovery/SearchedFileCheck.h"
 #include "discovery/SourceFileLocation.h"
 #include "discovery/SystemFolders.h"
 #include "platform/InfFileQueue.h"
@@ -148,6 +149,10 @@ bool DriverFileFinder::Build()
     ::SetupSetDirectoryIdW(inf.get(), kPrintProcessorDirId, folders.printProcessorDir.c_str());
     ::SetupSetDirectoryIdW(inf.get(), kSystemDirId, folders.systemDir.c_str());
 
+    // Known before the files are located: a file that only the last-resort search finds is
+    // held against it.
+    const CatalogLocation catalog = LocateCatalog(inf.get(), *device, choice.chosenInf, folders.catalogDir);
+    searchedCheck = std::make_unique<SearchedFileCheck>(catalog, folders.image);
     if (!CollectQueuedFiles(section)) {
         inf.reset();
         return false;
@@ -155,7 +160,6 @@ bool DriverFileFinder::Build()
 
     // A stop asked while the catalog or the INF is added fails the build like a stop during
     // the queue scan: a set that lacks its INF must not be cached and saved later as if whole.
-    const CatalogLocation catalog = LocateCatalog(inf.get(), *device, choice.chosenInf, folders.catalogDir);
     bool complete = true;
     if (!catalog.name.empty()) {
         DriverFile catalogFile;
@@ -278,7 +282,8 @@ void DriverFileFinder::LocateFile(DriverFile& file)
     if (!folders.image) {
         if (ReadFoundFile(file.source, file) || ReadFoundFile(file.target, file))
             return;
-        SearchTree(FileNamePart(file.target), file);
+        if (SearchTree(FileNamePart(file.target), file))
+            CheckSearchedFile(file);
         return;
     }
     // A driver of an offline Windows is saved from that Windows only, never from this PC: each
@@ -287,10 +292,25 @@ void DriverFileFinder::LocateFile(DriverFile& file)
         return;
     // A target outside the image's mapped folders is unknown there: its name is searched for.
     DriverFile found;
-    if (SearchTree(FileNamePart(file.target.empty() ? file.source : file.target), found))
-        ReadInImage(found.path, file);
-    else if (found.refusal != PathRefusal::None)
+    if (SearchTree(FileNamePart(file.target.empty() ? file.source : file.target), found)) {
+        if (ReadInImage(found.path, file))
+            CheckSearchedFile(file);
+    } else if (found.refusal != PathRefusal::None) {
         file.refusal = found.refusal;
+    }
+}
+
+void DriverFileFinder::CheckSearchedFile(DriverFile& file)
+{
+    // Opened as the search judged it: inside the searched folder.
+    const PathResult<UniqueFileHandle> opened = searchIndex->root()->OpenInside(file.path);
+    if (!opened) {
+        file.path.clear();
+        file.refusal = opened.refusal() == PathRefusal::Outside ? PathRefusal::Outside : PathRefusal::None;
+        return;
+    }
+    if (searchedCheck)
+        searchedCheck->Check(file, opened->get());
 }
 
 bool DriverFileFinder::ReadInImage(const std::wstring& path, DriverFile& file) const

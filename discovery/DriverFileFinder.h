@@ -12,6 +12,7 @@
 #include "discovery/DriverStore.h"
 #include "model/DeviceInfo.h"
 #include "discovery/FileSearchIndex.h"
+#include "discovery/SearchedFileCheck.h"
 #include "discovery/SystemFolders.h"
 #include "model/IFileReporter.h"
 #include "platform/Handles.h"
@@ -48,6 +49,9 @@ private:
     void NameFromSource(DriverFile& file);
     void LocateFile(DriverFile& file);
     bool SearchTree(const std::wstring& fileName, DriverFile& file);
+    // Holds a file that the search found against the driver's catalog; one that does not
+    // match is not taken.
+    void CheckSearchedFile(DriverFile& file);
     // Of an offline Windows: fills file from the file at path when it lies in the image as it
     // is opened; one that leads out is noted in file and never read.
     bool ReadInImage(const std::wstring& path, DriverFile& file) const;
@@ -67,6 +71,7 @@ private:
     SystemFolders folders;
     std::wstring reason;
     std::unique_ptr<DriverStore> imageStore;
+    std::unique_ptr<SearchedFileCheck> searchedCheck;
 };
 
 // The failure reason of a search that the reporter stopped.

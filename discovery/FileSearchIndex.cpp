@@ -3,7 +3,10 @@
 #include "platform/FileNameCompare.h"
 #include "platform/ShellPath.h"
 
-FileSearchIndex::FileSearchIndex(PathResult<FolderPath> root) : root_(std::move(root)) {}
+FileSearchIndex::FileSearchIndex(PathResult<FolderPath> root, std::optional<FolderPath> skipped)
+    : root_(std::move(root)), skipped_(std::move(skipped))
+{
+}
 
 bool FileSearchIndex::Find(const std::wstring& fileName, DriverFile& file)
 {
@@ -56,6 +59,11 @@ void FileSearchIndex::Enter(const std::wstring& folder)
     levels_.push_back(std::move(level));
 }
 
+bool FileSearchIndex::IsSkipped(const std::wstring& folder) const
+{
+    return skipped_ && skipped_->Contains(folder);
+}
+
 bool FileSearchIndex::NextEntry(Level& level, WIN32_FIND_DATAW& entry)
 {
     if (level.entryPending) {
@@ -84,7 +92,7 @@ bool FileSearchIndex::WalkUntil(const std::wstring& key, std::wstring& path)
             // Junctions and directory links are not followed: one that points back up the
             // tree would make the walk endless.
             const bool link = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if (name != L"." && name != L".." && !link && !entryPath.empty())
+            if (name != L"." && name != L".." && !link && !entryPath.empty() && !IsSkipped(entryPath))
                 Enter(entryPath);
             continue;
         }

@@ -9,13 +9,15 @@
 // for the next name, so each search gives exactly the match a fresh walk would give.
 //
 // A file found is judged as opened: one that is a link leading out of the searched folder is
-// not taken.
+// not taken. The folder a run saves into is never searched: an earlier backup there would
+// stand in for a file that is missing.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "model/DriverFile.h"
@@ -25,8 +27,9 @@
 
 class FileSearchIndex {
 public:
-    // root: the folder searched; with none (it was not there) nothing is ever found.
-    explicit FileSearchIndex(PathResult<FolderPath> root);
+    // root: the folder searched; with none (it was not there) nothing is ever found. skipped:
+    // a folder under it that is not searched (the run's own target), judged by its rule.
+    explicit FileSearchIndex(PathResult<FolderPath> root, std::optional<FolderPath> skipped = std::nullopt);
     FileSearchIndex(const FileSearchIndex&) = delete;
     FileSearchIndex& operator=(const FileSearchIndex&) = delete;
 
@@ -52,11 +55,13 @@ private:
     };
 
     void Enter(const std::wstring& folder);
+    bool IsSkipped(const std::wstring& folder) const;
     bool NextEntry(Level& level, WIN32_FIND_DATAW& entry);
     bool WalkUntil(const std::wstring& key, std::wstring& path);
     bool Locate(const std::wstring& key, std::wstring& path);
 
     PathResult<FolderPath> root_;
+    std::optional<FolderPath> skipped_;
     std::map<std::wstring, std::wstring, FileNameLess> firstPathOfName_;
     std::vector<Level> levels_;
     bool started_ = false;

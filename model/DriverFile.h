@@ -8,6 +8,16 @@
 
 #include "platform/FolderPath.h"
 
+// How a file that the last-resort search found was held against the driver's catalog: a file
+// of the same name elsewhere (another package's co-installer in the driver store, an older
+// backup) must not be saved as this driver's.
+enum class CatalogCheck {
+    NotSearched,  // found at its source or its target, or nowhere
+    Matches,      // the catalog vouches for the file found: it is taken
+    Mismatch,     // the catalog does not: it is not taken (path stays empty)
+    Unchecked,    // there is no catalog to hold it against: it is taken, uncheckedReason says why
+};
+
 struct DriverFile {
     std::wstring source;  // where the file is expected as installation source
     std::wstring target;  // where the installation put it (may be empty)
@@ -19,4 +29,7 @@ struct DriverFile {
     // Why a copy that is there was not taken (it leads out of the offline Windows it was
     // looked for in): it was never read. None when one was found, or none was there at all.
     PathRefusal refusal = PathRefusal::None;
+    CatalogCheck catalogCheck = CatalogCheck::NotSearched;
+    std::wstring searchFound;      // the file the last-resort search found, taken or not
+    std::wstring uncheckedReason;  // why it could not be checked, when Unchecked
 };

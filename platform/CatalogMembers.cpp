@@ -144,3 +144,35 @@ CatalogMembers ReadCatalogMembers(HANDLE file)
     members.ok = ReadWholeFile(file, bytes, members.reason) && ReadCatalog(bytes, members);
     return members;
 }
+
+namespace {
+
+bool Holds(const std::vector<std::wstring>& tags, const std::wstring& tag)
+{
+    for (const std::wstring& held : tags) {
+        if (held == tag)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CatalogMatch MatchCatalog(const std::wstring& fileName, const std::vector<std::wstring>& tags,
+                          const CatalogMembers& members)
+{
+    const auto named = members.tagsByName.equal_range(fileName);
+    CatalogMatch match;
+    if (named.first == named.second) {
+        for (const std::wstring& tag : tags)
+            match.matches = match.matches || members.tags.count(tag) != 0;
+        return match;
+    }
+    for (auto member = named.first; member != named.second; ++member)
+        match.matches = match.matches || Holds(tags, member->second);
+    for (auto member = members.tagsByName.begin(); !match.matches && member != members.tagsByName.end(); ++member) {
+        if (Holds(tags, member->second))
+            match.holds = member->first;
+    }
+    return match;
+}

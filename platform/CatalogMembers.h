@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/FileNameCompare.h"
 
@@ -27,3 +28,15 @@ struct CatalogMembers {
 // empty, is no PKCS #7 trust list, is a trust list of another use than catalogs, or one of
 // its entries does not decode.
 CatalogMembers ReadCatalogMembers(HANDLE file);
+
+// Whether a file whose tags (CatalogHasher) are these is what the catalog vouches for under
+// fileName (a bare file name). Where members record the names of their files, the file must
+// match a member of its own name: two files that exchanged their contents are both listed, but
+// neither under its own name. Else any member will do. The one rule by which a backup is
+// verified and a file found by the last-resort search is taken.
+struct CatalogMatch {
+    bool matches = false;
+    std::wstring holds;  // the name under which the catalog lists the file's contents instead
+};
+CatalogMatch MatchCatalog(const std::wstring& fileName, const std::vector<std::wstring>& tags,
+                          const CatalogMembers& members);

@@ -30,6 +30,12 @@ bool RegistryKey::WriteBinary(const wchar_t* valueName, const void* bytes, DWORD
         == ERROR_SUCCESS;
 }
 
+bool RegistryKey::WriteDword(const wchar_t* valueName, DWORD value)
+{
+    return ::RegSetValueExW(handle, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
+}
+
 bool RegistryKey::ReadBinary(const wchar_t* valueName, void* buffer, DWORD capacity) const
 {
     std::vector<BYTE> bytes(capacity);

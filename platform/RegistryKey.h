@@ -22,6 +22,7 @@ public:
     // Stores REG_SZ with its terminating null.
     LSTATUS WriteText(const wchar_t* valueName, const std::wstring& text);
     bool WriteBinary(const wchar_t* valueName, const void* bytes, DWORD byteCount);
+    bool WriteDword(const wchar_t* valueName, DWORD value);
 
     // Reads up to capacity bytes, whatever the stored type. A shorter value fills only its own
     // length. A value longer than the capacity counts as absent: the buffer is left as it was,

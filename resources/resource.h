@@ -28,6 +28,7 @@
 #define ID_DEVICE_SHOW_THIS_PC 3013
 #define ID_DEVICE_VERIFY 3014
 #define ID_DEVICE_SAVE_ZIP 3015
+#define ID_DEVICE_VERIFY_AFTER_SAVE 3016
 #define ID_DEVICE_EXPORT 3050
 // The device row's context menu: save this one device, open its property sheet.
 #define IDR_DEVICE_CONTEXT 3030

@@ -111,9 +111,11 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     if (!zip)
         earlier = EarlierBackup::Read(target);
 
-    // One last-resort file search serves every device of the run. A target inside the
-    // searched tree changes it with every device saved, so the search then starts afresh.
-    FileSearchIndex searchIndex(SearchRoot(folders));
+    // One last-resort file search serves every device of the run. It never looks inside the
+    // target: an earlier backup there would fill in for a file that is missing. A target
+    // inside the searched tree changes it with every device saved, so the search then starts
+    // afresh.
+    FileSearchIndex searchIndex(SearchRoot(folders), target);
     const bool targetIsSearched = searchIndex.root() && searchIndex.root()->Contains(target.Full());
 
     const double step = 1.0 / n;
@@ -202,7 +204,8 @@ bool CDeviceSaver::FindFiles(DeviceInfo& device, std::unique_ptr<FileSetLookahea
     }
     if (!found) {
         Fail(L"  ", SaveFailure::FilesNotFound);
-        log.Print(L"    %s\n", reason.c_str());
+        // A reason line, indented as every other: four spaces would read as a file of the set.
+        log.Print(L"      %s\n", reason.c_str());
     }
     return found;
 }
@@ -238,6 +241,9 @@ bool CDeviceSaver::Progress(double fraction)
 void CDeviceSaver::OnFile(const DriverFile& file)
 {
     log.Print(L"    %s\n", file.name.c_str());
+    if (file.catalogCheck == CatalogCheck::Unchecked)
+        log.Print(L"      %s: found %s, which could not be checked: %s\n", file.name.c_str(),
+                  file.searchFound.c_str(), file.uncheckedReason.c_str());
 }
 
 bool CDeviceSaver::SaveDevice(const DeviceInfo& device)
@@ -371,6 +377,9 @@ bool CDeviceSaver::SaveFile(const DriverFile& file, DeviceFolder& folder)
         Fail(L"    ", SaveFailure::FileNotSaved, file.name);
         if (file.refusal == PathRefusal::Outside)
             log.Print(folders.image ? kOutsideImage : kOutsideSearch);
+        else if (file.catalogCheck == CatalogCheck::Mismatch)
+            log.Print(L"      %s: found %s, which does not match the driver's catalog\n", file.name.c_str(),
+                      file.searchFound.c_str());
         else
             log.Print(L"      The file was not found on this computer.\n");
         return false;

@@ -38,6 +38,9 @@ struct ReportDevice {
     // Of a device saved unchanged (nothing copied, its earlier folder kept) and of a folder an
     // earlier run saved ("kept"): the time of the run that copied its files.
     std::optional<std::wstring> unchangedSince;
+    // What checking the finished backup against its catalogs found in the device's folder
+    // ("/verify" with "/path:"): "intact", "damaged" or "unsigned"; none when not verified.
+    std::optional<std::wstring> verified;
     std::vector<ReportFile> files;
 };
 

@@ -128,6 +128,8 @@ const Field<ReportDevice> kDeviceFields[] = {
      [](const Json& j, ReportDevice& d) { d.error = WideOrNone(j); }},
     {"unchangedSince", [](const ReportDevice& d) { return TextOrNull(d.unchangedSince); },
      [](const Json& j, ReportDevice& d) { d.unchangedSince = WideOrNone(j); }},
+    {"verified", [](const ReportDevice& d) { return TextOrNull(d.verified); },
+     [](const Json& j, ReportDevice& d) { d.verified = WideOrNone(j); }},
 };
 
 const Field<ReportFile> kFileFields[] = {

@@ -264,5 +264,5 @@ uint64_t SpaceTaken(const std::deque<DriverFile>& files, uint64_t unitBytes)
     uint64_t total = 0;
     for (const DriverFile& file : files)
         total += SpaceTaken(file.size, unitBytes);
-    return total;
+    return std::max<uint64_t>(total, std::max<uint64_t>(unitBytes, 1));
 }

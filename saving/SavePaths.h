@@ -67,7 +67,9 @@ uint64_t TotalSize(const std::deque<DriverFile>& files);
 // system cannot tell.
 bool GetAllocationUnit(const std::wstring& path, uint64_t& unitBytes);
 
-// The room a file set takes on a volume of this allocation unit: each file rounded up to whole
-// units, since even a one-byte file takes one of them. A unit of 0 or 1 counts plain bytes.
+// The room a device's file set takes on a volume of this allocation unit: each file rounded up
+// to whole units, since even a one-byte file takes one of them, and never less than one unit
+// (one byte where units are not known), so that a set of empty files does not pass a full
+// volume. A unit of 0 or 1 counts plain bytes.
 uint64_t SpaceTaken(const std::deque<DriverFile>& files, uint64_t unitBytes);
 uint64_t SpaceTaken(uint64_t fileSize, uint64_t unitBytes);

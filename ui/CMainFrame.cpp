@@ -211,6 +211,7 @@ std::optional<LRESULT> CMainFrame::OnCreate(const CREATESTRUCTW&)
                                                ScaleForDpi(kStatusBarInset, dpi), 0));
     CheckCommand(ID_VIEW_PRESENT_ONLY, true);
     CheckCommand(ID_VIEW_MICROSOFT_DRIVERS, true);
+    CheckCommand(ID_DEVICE_VERIFY_AFTER_SAVE, LoadVerifyAfterSave());
     deviceList.SetClassImageList(view.ClassImages().Data());
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
@@ -268,6 +269,7 @@ bool CMainFrame::OnClose()
         return true;
     }
     SaveSettings(get(), mainPlacement, devicePlacement, browsePath);
+    SaveVerifyAfterSave(menu.IsChecked(ID_DEVICE_VERIFY_AFTER_SAVE));
     return false;
 }
 
@@ -290,6 +292,12 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::Commands()
         {ID_DEVICE_DRIVER_FILES, device, [](CMainFrame& frame) { frame.ShowDriverFiles(); }},
         {ID_DEVICE_SAVE, scan, [](CMainFrame& frame) { frame.SaveCommand(false); }},
         {ID_DEVICE_SAVE_ZIP, scan, [](CMainFrame& frame) { frame.SaveCommand(true); }},
+        // A choice for the saves to come: it changes nothing shown, so it needs no scan.
+        {ID_DEVICE_VERIFY_AFTER_SAVE, none,
+         [](CMainFrame& frame) {
+             const UINT id = ID_DEVICE_VERIFY_AFTER_SAVE;
+             frame.CheckCommand(static_cast<int>(id), !frame.menu.IsChecked(id));
+         }},
         {ID_DEVICE_RESTORE, scan, [](CMainFrame& frame) { frame.RestoreCommand(); }},
         {ID_DEVICE_EXPORT, scan, [](CMainFrame& frame) { frame.ExportCommand(); }},
         // Verifying changes nothing: it needs no administrator rights.
@@ -543,10 +551,11 @@ void CMainFrame::SaveCommand(bool toZip)
                       L"Error saving driver files", MB_OK | MB_ICONWARNING);
         return;
     }
+    const bool verifyAfter = menu.IsChecked(ID_DEVICE_VERIFY_AFTER_SAVE);
     if (toZip)
-        actions.SaveDevicesToZip(get(), devices);
+        actions.SaveDevicesToZip(get(), devices, verifyAfter);
     else
-        actions.SaveDevices(get(), devices, browsePath);
+        actions.SaveDevices(get(), devices, browsePath, verifyAfter);
 }
 
 void CMainFrame::ExportCommand()
@@ -608,7 +617,7 @@ void CMainFrame::ShowDeviceMenu(POINT point)
 
 void CMainFrame::SaveSelectedDevice()
 {
-    actions.SaveDevices(get(), {selectedDevice}, browsePath);
+    actions.SaveDevices(get(), {selectedDevice}, browsePath, menu.IsChecked(ID_DEVICE_VERIFY_AFTER_SAVE));
 }
 
 void CMainFrame::ShowSelectedDeviceProperties()

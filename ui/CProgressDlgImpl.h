@@ -32,6 +32,8 @@ public:
         percentLabel.SetText(PercentText(fraction).c_str());
         return !worker.StopRequested();
     }
+    // Whether the user asked the run to stop (once it has ended: whether it was stopped).
+    bool StopRequested() const { return worker.StopRequested(); }
 
     bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
     {

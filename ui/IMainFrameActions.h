@@ -22,11 +22,15 @@ public:
     virtual void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                                  std::wstring& browsePath) = 0;
     // Asks for the target folder (a choice replaces browsePath) and saves `devices` under the
-    // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
-    virtual void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) = 0;
+    // progress dialog; nothing when the choice is cancelled. `devices` is never empty. With
+    // verifyAfter ("Verify after saving") the finished backup is then verified under the
+    // verify dialog.
+    virtual void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath,
+                             bool verifyAfter) = 0;
     // Asks for a zip file in the system's save dialog and saves `devices` into it under the
     // progress dialog; nothing when the choice is cancelled. `devices` is never empty.
-    virtual void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) = 0;
+    // verifyAfter as above.
+    virtual void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter) = 0;
     // The device's property sheet (the system's, as in Device Manager).
     virtual void ShowDeviceProperties(HWND owner, const DeviceInfo& device) = 0;
     virtual void ShowAbout(HWND owner) = 0;

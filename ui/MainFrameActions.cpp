@@ -21,29 +21,41 @@ void MainFrameActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
     dialog.DoModal(owner);
 }
 
-void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+void MainFrameActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath,
+                                   bool verifyAfter)
 {
     const std::optional<FolderPath> target = PickSaveTarget(services, browsePath, owner);
     if (target)
-        SaveInto(*target, devices);
+        SaveInto(*target, devices, verifyAfter);
 }
 
-void MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+void MainFrameActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter)
 {
     const std::optional<FolderPath> target = PickZipTarget(services, owner);
     if (target)
-        SaveInto(*target, devices);
+        SaveInto(*target, devices, verifyAfter);
 }
 
-void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices)
+void MainFrameActions::SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices, bool verifyAfter)
 {
-    // The dialog's saver, and with it the save log, ends with this function: the log then
-    // opens for the user, if the run wrote one.
-    CSaveProgressDlg dialog(target, services.shell, ShownSystem().systemFolders);
-    dialog.Saver().IncludeRestoreKit(RunningProgramPath());
-    for (DeviceInfo* device : devices)
-        dialog.Saver().AddDevice(device);
-    dialog.DoModal(::GetActiveWindow());
+    bool stopped = false;
+    {
+        // The dialog's saver, and with it the save log, ends here: the log then opens for the
+        // user, if the run wrote one, and the backup is finished before it is verified.
+        CSaveProgressDlg dialog(target, services.shell, ShownSystem().systemFolders);
+        dialog.Saver().IncludeRestoreKit(RunningProgramPath());
+        for (DeviceInfo* device : devices)
+            dialog.Saver().AddDevice(device);
+        dialog.DoModal(::GetActiveWindow());
+        stopped = dialog.StopRequested();
+    }
+    // A save the user stopped is not checked: what it left is not a finished backup.
+    if (!verifyAfter || stopped)
+        return;
+    // The verify dialog lists each package's verdict and the count of intact ones; its log
+    // stays in the temporary folder and opens when the dialog closes.
+    CVerifyDlg verify(target, services);
+    verify.DoModal(::GetActiveWindow());
 }
 
 bool MainFrameActions::RestoreDrivers(HWND owner, const std::wstring& browsePath)

@@ -13,8 +13,9 @@ public:
 
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
-    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
-    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
+    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath,
+                     bool verifyAfter) override;
+    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter) override;
     void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;
@@ -29,8 +30,9 @@ public:
 private:
     // The services with the folders of the system that the window shows.
     ShellServices ShownSystem() const;
-    // Saves the devices into target under the progress dialog.
-    void SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices);
+    // Saves the devices into target under the progress dialog, then with verifyAfter
+    // verifies the finished backup under the verify dialog.
+    void SaveInto(const FolderPath& target, const std::vector<DeviceInfo*>& devices, bool verifyAfter);
 
     ShellServices services;
     std::optional<SystemFolders> imageFolders;

@@ -9,6 +9,7 @@ namespace {
 const wchar_t kMainPlacementValue[] = L"MainDlgPlacement";
 const wchar_t kDevicePlacementValue[] = L"DeviceDlgPlacement";
 const wchar_t kBrowsePathValue[] = L"BrowsePath";
+const wchar_t kVerifyAfterSaveValue[] = L"VerifyAfterSave";
 
 } // namespace
 
@@ -32,4 +33,18 @@ void SaveSettings(HWND mainWindow, PlacementRecord& mainPlacement, const Placeme
     key.WriteBinary(kMainPlacementValue, &mainPlacement, sizeof(PlacementRecord));
     key.WriteBinary(kDevicePlacementValue, &devicePlacement, sizeof(PlacementRecord));
     key.WriteText(kBrowsePathValue, browsePath);
+}
+
+bool LoadVerifyAfterSave()
+{
+    RegistryKey key(HKEY_CURRENT_USER, kSettingsKey, false);
+    DWORD on = 0;
+    return key.IsOpen() && key.ReadBinary(kVerifyAfterSaveValue, &on, sizeof(on)) && on == 1;
+}
+
+void SaveVerifyAfterSave(bool on)
+{
+    RegistryKey key(HKEY_CURRENT_USER, kSettingsKey, true);
+    if (key.IsOpen())
+        key.WriteDword(kVerifyAfterSaveValue, on ? 1 : 0);
 }

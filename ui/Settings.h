@@ -1,5 +1,5 @@
-// The three user settings, kept under HKEY_CURRENT_USER\Software\Morvane\Tarnwick. They are
-// loaded once when the main window is created and saved once when it closes.
+// The user settings, kept under HKEY_CURRENT_USER\Software\Morvane\Tarnwick. They are loaded
+// once when the main window is created and saved once when it closes.
 #pragma once
 
 #include <windows.h>
@@ -17,3 +17,8 @@ void LoadSettings(PlacementRecord& mainPlacement, PlacementRecord& devicePlaceme
 // Failures are silent: the window closes whatever happens here.
 void SaveSettings(HWND mainWindow, PlacementRecord& mainPlacement, const PlacementRecord& devicePlacement,
                   const std::wstring& browsePath);
+
+// "Verify after saving" of the Device menu ("VerifyAfterSave", 1 when on); off when missing.
+bool LoadVerifyAfterSave();
+// Failures are silent, as above.
+void SaveVerifyAfterSave(bool on);

@@ -10,6 +10,8 @@
 
 #include "app/CommandLineOptions.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -253,5 +255,24 @@ TEST(Startup, RunWithoutAVisibleDesktopShowsNothingAndFails)
         ASSERT_TRUE(child.started());
         ASSERT_TRUE(child.Wait(kTimeoutMs)) << "the run waited for someone to see it";
         EXPECT_EQ(child.ExitCode(), test.exitCode);
+    }
+}
+
+// A command run on a desktop nobody sees (a scheduled task, a service) starts no viewer for
+// its log, though its output is not redirected: the viewer would be left running unseen.
+TEST(Startup, CommandRunWithoutAVisibleDesktopOpensNoViewer)
+{
+    OpenVerbRecorder recorder;
+    ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+    HiddenDesktop hidden;
+    ASSERT_TRUE(hidden.made());
+    TempFolder empty;
+    for (const std::wstring& folder : {empty.path(), empty / L"missing"}) {
+        SCOPED_TRACE(::testing::PrintToString(folder));
+        ChildProcess child(CommandLine(L"\"/verify:" + folder + L"\""), hidden.name(), nullptr);
+        ASSERT_TRUE(child.started());
+        ASSERT_TRUE(child.Wait(kTimeoutMs)) << "the run waited for someone to see it";
+        EXPECT_EQ(child.ExitCode(), 1u);
+        EXPECT_TRUE(recorder.WaitForOpened(1, 3000).empty()) << "no viewer on a desktop nobody sees";
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/ShellPath.h"
 #include "tests/discovery/RecordingReporter.h"
 #include "tests/discovery/ScopedDevicePath.h"
+#include "tests/fixtures/CatalogWriter.h"
 #include "tests/support/ImportPatch.h"
 #include "tests/support/InfTexts.h"
 #include "tests/support/TempFolder.h"
@@ -545,4 +546,34 @@ TEST_F(PackageTest, InstalledCatalogPathThatDoesNotFitIsNoCopy)
     const DriverFile* catalog = FileNamed(device, L"contoso64.cat");
     ASSERT_NE(catalog, nullptr);
     EXPECT_EQ(catalog->target, L"") << "not the relative path \".cat\"";
+}
+
+// A file only the last-resort search finds is held against the INF's catalog: another
+// package's file of that name is not taken, and where it was found is kept for the log.
+TEST_F(PackageTest, FileFoundBySearchIsTakenOnlyWhenTheCatalogListsIt)
+{
+    const struct {
+        const char* what;
+        bool catalog;       // the INF names contoso64.cat, which lists the driver's own bytes
+        const char* found;  // what the same-named file in the system folder holds
+        CatalogCheck check;  // and the file is taken unless it is a Mismatch
+    } rows[] = {
+        {"the driver's own copy", true, "the driver's own dll", CatalogCheck::Matches},
+        {"another package's file", true, "another package's dll", CatalogCheck::Mismatch},
+        {"no catalog", false, "another package's dll", CatalogCheck::Unchecked},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        device.files.clear();
+        WritePackage(CardInf(row.catalog));
+        ASSERT_TRUE(WriteFileBytes(package / L"contoso64.cat", fixture::MakeCatalog({"the driver's own dll"})));
+        const std::wstring searched = WriteSystemFile(L"tarnwick-test\\other\\contoso-search.dll", row.found);
+        RecordingReporter reporter;
+        ASSERT_TRUE(Run(reporter));
+        const DriverFile* file = FileNamed(device, L"contoso-search.dll");
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->catalogCheck, row.check);
+        EXPECT_EQ(file->searchFound, searched);
+        EXPECT_EQ(file->path, row.check == CatalogCheck::Mismatch ? std::wstring() : searched);
+    }
 }

@@ -246,8 +246,8 @@ TEST_F(CommandLineFailureTest, DeviceWhoseFileSetCannotBeWorkedOutIsNotSaved)
         if (device.name != L"Whole Widget") {
             const std::wstring searching = L"  Searching for driver files...\n";
             const std::wstring reason = device.name == L"Sectionless Widget"
-                ? L"    The INF file has no section [DeviceInstall.NTamd64].\n"
-                : L"    A file entry of section [DeviceInstall.NTamd64] is longer than the setup services take.\n";
+                ? L"      The INF file has no section [DeviceInstall.NTamd64].\n"
+                : L"      A file entry of section [DeviceInstall.NTamd64] is longer than the setup services take.\n";
             block = block.substr(0, block.find(searching) + searching.size()) +
                     L"  ERROR: Failed to find driver files.\n" + reason;
         }

@@ -9,11 +9,15 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/CStandaloneTarnwick.h"
+#include "app/CommandLineOptions.h"
 #include "discovery/SystemFolders.h"
 #include "log/SaveLog.h"
+#include "platform/ShellPath.h"
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ReferenceHash.h"
+#include "tests/support/ShellOpenRecorder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -213,4 +217,32 @@ TEST_F(CommandLineReportTest, ReportThatCannotBeWrittenFailsTheRun)
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.output.find(Latin1(L"ERROR: Could not write the report " + reportFile)), std::string::npos)
         << run.output;
+}
+
+// "/verify" after a save: a file damaged between the save and the check (the run's seam) makes
+// its devices "damaged" in the report and the exit code 1; the other driver's stays "intact".
+TEST_F(CommandLineReportTest, VerifyAfterSaveCatchesAFileDamagedBeforeTheCheck)
+{
+    const std::wstring reportFile = sandbox / L"verified.json";
+    ShellOpenRecorder shell;
+    CStandaloneTarnwick run(shell);
+    run.beforeVerify = [](const FolderPath& backup) {
+        for (const std::wstring& entry : ListTree(backup.Full())) {
+            if (FileNamePart(entry) != L"reportwidget.sys")
+                continue;
+            std::string bytes = ReadFileBytes(backup.WithSeparator() + entry);
+            bytes[bytes.size() / 2] ^= 0x20;
+            EXPECT_TRUE(WriteFileBytes(backup.WithSeparator() + entry, bytes));
+        }
+    };
+    CommandLineOptions options;
+    const std::wstring commandLine = L"tarnwick.exe " + PathArgument(target) + L" /verify \"/report:" + reportFile + L"\"";
+    ASSERT_EQ(ChooseRun(commandLine.c_str(), options), CommandLineRun::CommandLine);
+    EXPECT_EQ(run.Run(options), 1);
+    const std::map<std::wstring, Json> ours = OurDevices(Json::parse(ReadFileBytes(reportFile)));
+    ASSERT_EQ(ours.size(), 3u);
+    for (const auto& device : ours) {
+        const bool widget = HardwareIdOf(device.first) == L"ROOT\\TARNWICK_REPORT_WIDGET";
+        EXPECT_EQ(device.second["verified"], widget ? "damaged" : "intact") << device.second["name"];
+    }
 }

@@ -1,7 +1,8 @@
 // tarnwick.exe /verify:... on a backup whose packages carry real catalogs: an untouched backup
 // verifies intact with exit code 0; a damaged, incomplete or refused package is named with its
 // bad files and gives exit code 1, the other packages still intact. Nothing is installed; the
-// log sits in the verified folder and the console shows the same lines.
+// log stays in the temporary folder, nothing of the verified folder changes, and the console
+// shows the same lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "tests/e2e/TarnwickRun.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/OpenVerbRecorder.h"
+#include "tests/support/ReferenceHash.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBackup.h"
 #include "tests/support/TestFiles.h"
@@ -25,6 +27,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(recorder.installed()) << "TARNWICK_OPEN_RECORDER is not set";
+        RemoveLogsInTemp();
         for (const std::wstring name : {L"vcone", L"vctwo", L"vcthree"})
             packages.Add(name, std::wstring(fixture::kTestClassDescription) + L"\\" + name + L" Widget", name + L" Widget");
     }
@@ -47,18 +50,21 @@ protected:
                                    kVerifyLimitMs);
     }
 
-    // The run's one log in folder, shown on the console as it is and named as the last line.
+    // The run's one log, in the temporary folder and none in the verified folder, shown on the
+    // console as it is and named as the last line.
     std::wstring ExpectLog(const ProgramRun& run, const std::wstring& folder)
     {
-        const std::string log = OnlyLogIn(folder);
-        const std::vector<std::wstring> logs = LogsIn(folder);
+        EXPECT_TRUE(LogsIn(folder).empty()) << "no log in the verified folder";
+        const std::wstring temp = ReadSystemFolders().tempDir;
+        const std::string log = OnlyLogIn(temp);
+        const std::vector<std::wstring> logs = LogsIn(temp);
         if (logs.size() != 1) {
-            ADD_FAILURE() << "one log in the verified folder";
+            ADD_FAILURE() << "one log in the temporary folder";
             return std::wstring();
         }
         const std::wstring kind = L"-verify-log.txt";
         EXPECT_EQ(logs[0].substr(logs[0].size() - std::min(logs[0].size(), kind.size())), kind);
-        EXPECT_EQ(run.output, log + LogBytes(WithBackslash(folder) + logs[0] + L"\n"));
+        EXPECT_EQ(run.output, log + LogBytes(WithBackslash(temp) + logs[0] + L"\n"));
         EXPECT_TRUE(recorder.WaitForOpened(0, 0).empty()) << "no viewer is left behind a scripted run";
         return std::wstring(log.begin(), log.end());
     }
@@ -76,9 +82,11 @@ protected:
 
 } // namespace
 
-TEST_F(CommandLineVerifyTest, UntouchedBackupIsIntact)
+TEST_F(CommandLineVerifyTest, UntouchedBackupIsIntactAndStaysUntouched)
 {
+    const std::string before = ReferenceTreeSha256(backup);
     const ProgramRun run = Verify(backup);
+    EXPECT_EQ(ReferenceTreeSha256(backup), before) << "not one byte of the backup changes";
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(ExpectLog(run, backup), Head(backup) + Relative(L"vcone") + L": intact (catalog not signed)\r\n" +

@@ -239,6 +239,28 @@ TEST_F(DeviceSaverTest, FileThatFailsFailsItsDeviceOnly)
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
 }
 
+// A searched file refused by the catalog leaves the device incomplete; one unchecked is saved.
+TEST_F(DeviceSaverTest, FilesFoundBySearchAreNamedWithWhereTheyWereFound)
+{
+    DriverFile unchecked = Payload(L"x.dll", "x");
+    unchecked.catalogCheck = CatalogCheck::Unchecked;
+    unchecked.searchFound = unchecked.path;
+    unchecked.uncheckedReason = L"the driver names no catalog";
+    DriverFile refused = CachedDevices::Missing(L"co.dll");
+    refused.catalogCheck = CatalogCheck::Mismatch;
+    refused.searchFound = L"C:\\Windows\\System32\\DriverStore\\other\\co.dll";
+    DeviceInfo& device = Device(L"Ports", L"Searched", {unchecked, refused});
+    EXPECT_FALSE(Save(target, {&device}));
+    const std::wstring expected =
+        Start() + DeviceHeader(device) + L"    x.dll\n      x.dll: found " + unchecked.path +
+        L", which could not be checked: the driver names no catalog\n    co.dll\n  Saving to " + target +
+        L"\\Ports\\Searched...\n    ERROR: Failed to save file co.dll\n      co.dll: found " + refused.searchFound +
+        L", which does not match the driver's catalog\n  The folder '" + target +
+        L"\\Ports\\Searched (incomplete)' is incomplete.\n  Completed with errors.\n\n" +
+        L"\nDone: 0 of 1 device driver(s) succesefully saved.\n";
+    EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
+}
+
 TEST_F(DeviceSaverTest, StopDuringCopyEndsAfterThatDeviceWithTwoAbortLines)
 {
     DeviceInfo& first = Device(L"Ports", L"One", {Payload(L"a.sys", "aa"), Payload(L"b.sys", "bb")});
@@ -263,7 +285,7 @@ TEST_F(DeviceSaverTest, StopDuringReplayFailsTheSearch)
     reporter.stopAtFirst = true;
     EXPECT_FALSE(Save(target, {&first, &second}));
     const std::wstring expected = Start() + DeviceHeader(first) +
-                                  L"  ERROR: Failed to find driver files.\n    The search was stopped.\n"
+                                  L"  ERROR: Failed to find driver files.\n      The search was stopped.\n"
                                   L"  Operation aborted by the user.\n";
     EXPECT_EQ(OnlyLogIn(target), LogBytes(expected));
     EXPECT_EQ(first.files.size(), 1u) << "a stopped replay keeps the set";
@@ -276,8 +298,9 @@ TEST_F(DeviceSaverTest, DeviceWithoutDriverFilesFailsAndTheRunGoesOn)
     lost.infPath = L"oem-never-installed.inf";
     DeviceInfo& found = Device(L"Ports", L"Found", {Payload(L"found.sys", "f")});
     EXPECT_FALSE(Save(target, {&lost, &found}));
+    // The reason is indented as a reason, never as a file of the set.
     const std::wstring expected = Start() + DeviceHeader(lost) + L"  ERROR: Failed to find driver files.\n" +
-                                  L"    The driver's INF file oem-never-installed.inf was not found.\n" +
+                                  L"      The driver's INF file oem-never-installed.inf was not found.\n" +
                                   DeviceHeader(found) + L"    found.sys\n  Saving to " + target +
                                   L"\\Ports\\Found...\n  Done.\n\n" +
                                   L"\nDone: 1 of 2 device driver(s) succesefully saved.\n";
@@ -470,6 +493,7 @@ public:
               WriteFileBytes(folder_ / L"two.dll", std::string(300, '2'));
     }
     bool ok() const { return ok_; }
+    std::wstring File(const wchar_t* name) const { return folder_ / name; }
     // A device of the package whose set is not known yet.
     static DeviceInfo& Device(CachedDevices& cached, const std::wstring& name)
     {
@@ -537,6 +561,20 @@ TEST_F(DeviceSaverTest, SearchedSetTakesTheFirstHalfOfItsStepAndIsSearchedOnce)
     }
 }
 
+// A backup in a target inside the system folder never fills in for a file gone since: the
+// last-resort search does not look inside the run's own target.
+TEST_F(DeviceSaverTest, EarlierBackupInTheTargetIsNotSearched)
+{
+    SearchablePackage package;
+    ASSERT_TRUE(package.ok());
+    target = ReadSystemFolders().systemDir + L"tarnwick-test-target";
+    EXPECT_TRUE(Save(target, {&SearchablePackage::Device(cached, L"First")}));
+    EXPECT_TRUE(::DeleteFileW(package.File(L"two.dll").c_str()));
+    EXPECT_FALSE(Save(target, {&SearchablePackage::Device(cached, L"Second")}));
+    EXPECT_EQ(ListTree(target + L"\\Sample\\Second (incomplete)"), Sorted({L"one.sys", L"pkg.inf"}));
+    EXPECT_TRUE(RemoveTree(target));
+}
+
 // The next device's set is searched while the device before it is copied: its messages and
 // fractions still come after that device's, as if it were searched then.
 TEST_F(DeviceSaverTest, SetsSearchedDuringTheCopyBeforeReportInTurn)
@@ -594,7 +632,7 @@ TEST_F(DeviceSaverTest, StopsAroundASetSearchedAheadEndAsWithoutTheLookahead)
         const std::wstring nextLog = stop.nextFiles.empty()
             ? L"  Operation aborted by the user.\n"
             : L"  Done.\n\n" + DeviceHeader(next) + stop.nextFiles +
-                  L"  ERROR: Failed to find driver files.\n    The search was stopped.\n";
+                  L"  ERROR: Failed to find driver files.\n      The search was stopped.\n";
         EXPECT_EQ(OnlyLogIn(target), LogBytes(KnownFirstLog(known) + nextLog + L"  Operation aborted by the user.\n"));
         EXPECT_FALSE(::PathFileExistsW((target + L"\\Sample").c_str())) << "nothing of the next device copied";
     }

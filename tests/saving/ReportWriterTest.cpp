@@ -100,7 +100,7 @@ TEST(ReportWriter, JsonHasTheFixedNamesInTheirOrder)
               (std::vector<std::string>{"instanceId", "name", "description", "class", "classGuid", "present",
                                         "hardwareIds", "compatibleIds", "inf", "originalInf", "infSection", "provider",
                                         "manufacturer", "driverVersion", "driverDate", "status", "folder", "error",
-                                        "unchangedSince", "files"}));
+                                        "unchangedSince", "verified", "files"}));
     EXPECT_EQ(device["class"], "TarnwickWidget");
     EXPECT_EQ(device["hardwareIds"], Json::array({"ROOT\\TARNWICK", "TARNWICK"}));
     EXPECT_EQ(device["compatibleIds"], Json::array({"GENERIC"}));
@@ -157,6 +157,7 @@ TEST(ReportWriter, JsonReadsBackAsWritten)
     report.targetAsGiven = L"\\\\srv\\{model}";
     report.devices[0].unchangedSince = L"2026-12-01T22:00:00Z";
     report.devices[1].status = L"kept";
+    report.devices[1].verified = L"damaged";
     const std::optional<DeviceReport> read = ParseReportJson(ReportJson(report));
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(ReportJson(*read), ReportJson(report));
@@ -195,7 +196,7 @@ TEST(ReportWriter, CsvHasABomAHeaderAndOneRowPerFile)
     ASSERT_EQ(csv.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 byte order mark";
     const std::string header =
         "instanceId,name,description,class,classGuid,present,hardwareIds,compatibleIds,inf,originalInf,infSection,"
-        "provider,manufacturer,driverVersion,driverDate,status,folder,error,unchangedSince,path,size,sha256,source,"
+        "provider,manufacturer,driverVersion,driverDate,status,folder,error,unchangedSince,verified,path,size,sha256,source,"
         "sourceTime\r\n";
     ASSERT_EQ(csv.compare(3, header.size(), header), 0);
     std::string quotedName = "\"";
@@ -204,11 +205,11 @@ TEST(ReportWriter, CsvHasABomAHeaderAndOneRowPerFile)
     const std::string device = "ROOT\\TARNWICK\\0000," + quotedName +
                                "\",Widget,TarnwickWidget,{0B5E7C1A-93D4-4E0F-8A2B-6C7D8E9F0A1B},true,"
                                "ROOT\\TARNWICK;TARNWICK,GENERIC,oem3.inf,widget.inf,WidgetInstall,\"Contoso, Ltd.\","
-                               "Contoso,2.4.1.7,2021-03-04,saved,Widgets\\Widget,,,";
+                               "Contoso,2.4.1.7,2021-03-04,saved,Widgets\\Widget,,,,";
     const std::string expected =
         header + device + "widget.sys,3,ab,C:\\Windows\\System32\\drivers\\widget.sys,2021-03-06T02:58:08.8056303Z\r\n" +
         device + "\"sub\\x,y.dll\",12345678901,cd,,\r\n" +
-        "ROOT\\OTHER\\0000,Other,,,,false,,,,,,,,,,failed,,Failed to find driver files.,,,,,,\r\n";
+        "ROOT\\OTHER\\0000,Other,,,,false,,,,,,,,,,failed,,Failed to find driver files.,,,,,,,\r\n";
     EXPECT_EQ(csv.substr(3), expected);
 }
 

@@ -221,6 +221,11 @@ TEST(SpaceTaken, EveryFileTakesWholeAllocationUnits)
     for (DriverFile& file : files)
         file.size = 1;
     EXPECT_EQ(SpaceTaken(files, 4096), 100u * 4096u);
+    // A device needs room for at least one unit, however small its files: a full volume
+    // takes none of them.
+    EXPECT_EQ(SpaceTaken(std::deque<DriverFile>(3), 4096), 4096u) << "a set of empty files";
+    EXPECT_EQ(SpaceTaken(std::deque<DriverFile>(), 4096), 4096u) << "no files at all";
+    EXPECT_EQ(SpaceTaken(std::deque<DriverFile>(2), 1), 1u) << "a byte where the unit is not known";
 }
 
 TEST(GetAllocationUnit, AFolderOfTheSystemVolumeHasOne)

@@ -157,6 +157,13 @@ TempFolderFull::TempFolderFull() : tmp(Environment(L"TMP")), temp(Environment(L"
     SetEnvironment(L"TEMP", folder);
 }
 
+void TempFolderFull::FreeRoom()
+{
+    if (!filler.empty())
+        EXPECT_TRUE(::DeleteFileW(filler.c_str()));
+    filler.clear();
+}
+
 TempFolderFull::~TempFolderFull()
 {
     SetEnvironment(L"TMP", tmp);

@@ -60,6 +60,8 @@ public:
 
     bool ok() const { return !folder.empty(); }
     const std::wstring& path() const { return folder; }
+    // Frees the room that filled the volume: writes go through again.
+    void FreeRoom();
 
 private:
     std::wstring folder;

@@ -3,6 +3,8 @@
 
 #include "tests/support/ReferenceHash.h"
 
+#include "tests/support/TestFiles.h"
+
 std::string ReferenceSha256(const std::string& bytes)
 {
     HCRYPTPROV provider = 0;
@@ -25,4 +27,14 @@ std::string ReferenceSha256(const std::string& bytes)
     }
     ::CryptReleaseContext(provider, 0);
     return hex;
+}
+
+std::string ReferenceTreeSha256(const std::wstring& root)
+{
+    std::string listing;
+    for (const std::wstring& entry : ListTree(root)) {
+        const bool folder = entry.back() == L'\\';
+        listing += Latin1(entry) + '\n' + (folder ? "" : ReferenceSha256(ReadFileBytes(root + L"\\" + entry)));
+    }
+    return ReferenceSha256(listing);
 }

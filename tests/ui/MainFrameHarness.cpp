@@ -53,17 +53,20 @@ void RecordingActions::ShowDriverFiles(HWND owner, DeviceInfo& device, Placement
     Recorded().lastOwner = owner;
 }
 
-void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath)
+void RecordingActions::SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath,
+                                   bool verifyAfter)
 {
     Recorded().saves.push_back(devices);
+    Recorded().verifiedSaves.push_back(verifyAfter);
     Recorded().lastOwner = owner;
     if (!chosenFolder.empty())
         browsePath = chosenFolder;
 }
 
-void RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices)
+void RecordingActions::SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter)
 {
     Recorded().zipSaves.push_back(devices);
+    Recorded().verifiedSaves.push_back(verifyAfter);
     Recorded().lastOwner = owner;
 }
 

@@ -31,6 +31,8 @@ struct RecordedActions {
     std::vector<std::wstring> shownSystems;
     std::vector<DeviceReport> exports;
     std::vector<std::vector<DeviceInfo*>> zipSaves;
+    // Whether each save, of either kind, was to be verified after it, in order.
+    std::vector<bool> verifiedSaves;
     HWND lastOwner = nullptr;
 };
 RecordedActions& Recorded();
@@ -42,8 +44,9 @@ public:
 
     void ShowDriverFiles(HWND owner, DeviceInfo& device, PlacementRecord& placement,
                          std::wstring& browsePath) override;
-    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath) override;
-    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices) override;
+    void SaveDevices(HWND owner, const std::vector<DeviceInfo*>& devices, std::wstring& browsePath,
+                     bool verifyAfter) override;
+    void SaveDevicesToZip(HWND owner, const std::vector<DeviceInfo*>& devices, bool verifyAfter) override;
     void ShowDeviceProperties(HWND owner, const DeviceInfo& device) override;
     void ShowAbout(HWND owner) override;
     void ShowHelp(HWND owner) override;

@@ -257,6 +257,11 @@ TEST_F(MainWindow, SaveHandsOverTheTickedDevicesInTreeOrderWithTheirInfsLocated)
     frame->Send(WM_COMMAND, ID_DEVICE_SAVE_ZIP);
     ASSERT_EQ(Recorded().zipSaves.size(), 1u);
     EXPECT_EQ(Recorded().zipSaves[0], saved);
+    // "Verify after saving" goes with every save while it is ticked (then off, as it was).
+    frame->Send(WM_COMMAND, ID_DEVICE_VERIFY_AFTER_SAVE);
+    frame->Send(WM_COMMAND, ID_DEVICE_SAVE_ZIP);
+    frame->Send(WM_COMMAND, ID_DEVICE_VERIFY_AFTER_SAVE);
+    EXPECT_EQ(Recorded().verifiedSaves, (std::vector<bool>{false, false, true}));
 
     // One device of another class as well: still tree order, classes as the tree sorts them.
     frame->View().Tree().ToggleCheck(nodes[1]);

@@ -192,6 +192,13 @@ TEST_F(Settings, ShortPlacementFillsOnlyItsOwnLength)
     EXPECT_EQ(devicePlacement.normal.bottom, 4);
 }
 
+TEST_F(Settings, VerifyAfterSaveIsOffOnAFirstRunAndKeptBetweenRuns)
+{
+    EXPECT_FALSE(LoadVerifyAfterSave());
+    SaveVerifyAfterSave(true);
+    EXPECT_TRUE(LoadVerifyAfterSave());
+}
+
 TEST(Placement, CaptureRecordsMaximizedWindowAndItsRestoredRectangle)
 {
     TestWindow window;

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "discovery/SystemFolders.h"
+#include "platform/ShellPath.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
 #include "tests/support/ModalDriver.h"
@@ -75,8 +77,10 @@ TEST_F(VerifyDialogTest, ListsEachVerdictWithTheFilesAtFaultAndCountsTheIntactOn
                                                     L"vdbad.sys: does not match the catalog"}));
     EXPECT_EQ(rows[1], (std::vector<std::wstring>{L"vdgood Widget", L"vdgood.inf", L"intact", L""}));
     EXPECT_EQ(status, L"Verified: 1 of 2 driver package(s) intact.");
-    EXPECT_NE(OnlyLogIn(sandbox.path()).find("Verified: 1 of 2 driver package(s) intact."), std::string::npos);
-    EXPECT_EQ(services.shell.Opened().size(), 1u);
+    // The log stays in the temporary folder, and opens from there: the backup is left as it was.
+    const std::wstring temp = ReadSystemFolders().tempDir;
+    EXPECT_NE(OnlyLogIn(temp).find("Verified: 1 of 2 driver package(s) intact."), std::string::npos);
+    EXPECT_EQ(services.shell.Opened(), std::vector<std::wstring>{WithBackslash(temp) + LogsIn(temp).at(0)});
 }
 
 TEST(VerifyDialogTexts, NothingFoundSaysSo)
