@@ -26,8 +26,9 @@ const int kRepeats = 7;
 // As many devices per batch as the main window fills.
 const size_t kFillBatch = 200;
 
-// Adds `count` devices on one package (one INF, many devices: the fast path).
-bool AddDevices(int first, int count)
+// Adds `count` devices on one package (one INF, many devices: the fast path); model takes the
+// first one's instance ID.
+bool AddDevices(int first, int count, std::wstring& model)
 {
     const std::wstring hardwareId = L"ROOT\\TARNWICK_BENCH_" + std::to_wstring(first);
     const fixture::SimpleDriver driver =
@@ -41,7 +42,64 @@ bool AddDevices(int first, int count)
     const fixture::InstallResult result = fixture::InstallPackage(fixture::MakePackage(driver, devices));
     if (!result.ok)
         std::fwprintf(stderr, L"bench_scan: install failed: %ls\n", result.error.c_str());
+    if (result.ok && model.empty() && !result.devices.empty())
+        model = result.devices[0].instanceId;
     return result.ok;
+}
+
+const wchar_t kEnumKey[] = L"SYSTEM\\CurrentControlSet\\Enum\\";
+const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\";
+
+// Copies every value of key from into key to (made when missing), with the values named in
+// changed given other texts.
+bool CopyValues(const std::wstring& from, const std::wstring& to, const std::vector<std::pair<std::wstring, std::wstring>>& changed)
+{
+    HKEY source = nullptr, target = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return false;
+    bool ok = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, to.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &target, nullptr) == ERROR_SUCCESS;
+    for (DWORD index = 0; ok; ++index) {
+        wchar_t name[256];
+        BYTE data[4096];
+        DWORD nameLength = 256, size = sizeof(data), type = 0;
+        if (::RegEnumValueW(source, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        ok = ::RegSetValueExW(target, name, 0, type, data, size) == ERROR_SUCCESS;
+    }
+    for (const auto& value : changed) {
+        ok = ok && ::RegSetValueExW(target, value.first.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
+                                    static_cast<DWORD>((value.second.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    ::RegCloseKey(source);
+    if (target)
+        ::RegCloseKey(target);
+    return ok;
+}
+
+// Adds `count` devices as the setup services keep an installed one, by copying the device
+// key and the driver key of the installed model: installing thousands under Wine one by one
+// takes hours (each install takes longer the more devices there are). The setup services
+// enumerate and read them as any installed device.
+bool RegisterCopies(const std::wstring& model, int first, int count)
+{
+    wchar_t driver[256] = L"";
+    DWORD size = sizeof(driver);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, (kEnumKey + model).c_str(), L"Driver", RRF_RT_REG_SZ, nullptr, driver, &size) !=
+        ERROR_SUCCESS)
+        return false;
+    const std::wstring classGuid = std::wstring(driver).substr(0, std::wstring(driver).find(L'\\'));
+    for (int i = first; i < first + count; ++i) {
+        wchar_t number[8];
+        std::swprintf(number, 8, L"%04d", i);
+        const std::wstring copyDriver = classGuid + L"\\" + number;
+        if (!CopyValues(kClassKey + std::wstring(driver), kClassKey + copyDriver, {}) ||
+            !CopyValues(kEnumKey + model, kEnumKey + std::wstring(L"ROOT\\TARNWICKBENCHCOPY\\") + number,
+                        {{L"Driver", copyDriver}, {L"FriendlyName", L"Bench device " + std::to_wstring(i)}})) {
+            std::fwprintf(stderr, L"bench_scan: could not register device %d\n", i);
+            return false;
+        }
+    }
+    return true;
 }
 
 struct FillTimes {
@@ -133,15 +191,19 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "/measure")
         return Measure(std::atoi(argv[2]));
 
+    // Installed one by one up to this many; beyond it registered as copies (RegisterCopies).
+    const int installedAtMost = 1000;
     const int sizes[] = {50, 200, 1000, 5000, 10000};
     std::printf("%8s %8s %8s %10s %11s %10s %10s %10s %9s %8s %9s %11s %11s\n", "devices", "elements", "records",
                 "best ms", "median ms", "us/elem", "set us/el", "close us/el", "held KB/r", "fill ms", "batch ms",
                 "peak WS MB", "peak PF MB");
     std::fflush(stdout);
     int installed = 0;
+    std::wstring model;
     for (int size : sizes) {
         const Stopwatch installTime;
-        if (!AddDevices(installed, size - installed))
+        if (size <= installedAtMost ? !AddDevices(installed, size - installed, model)
+                                    : !RegisterCopies(model, installed, size - installed))
             return 1;
         std::fprintf(stderr, "bench_scan: %d devices installed in %.1f s\n", size, installTime.Milliseconds() / 1000.0);
         installed = size;
@@ -151,8 +213,9 @@ int main(int argc, char** argv)
         if (!MeasureInChild(size))
             return 1;
     }
-    std::printf("\nelements: devices in the set (the fixture's plus Wine's own); records: devices kept.\n"
-                "best/median of %d scans (includeAll, all devices); us/elem from the median; set: the setup services\n"
+    std::printf("\nelements: devices in the set (the fixture's plus Wine's own); records: devices kept. Up to %d devices\n"
+                "installed one by one, beyond that registered as copies of an installed one.\n", installedAtMost);
+    std::printf("best/median of %d scans (includeAll, all devices); us/elem from the median; set: the setup services\n"
                 "making the device set alone (part of the scan); close: freeing the list and its set after a scan;\n"
                 "held KB/r: private bytes the list holds after a scan, per record; fill: the tree filled in batches of\n"
                 "%zu devices as the main window fills it, batch: its longest batch (the longest the window waits);\n"
