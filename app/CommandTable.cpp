@@ -257,9 +257,9 @@ const std::vector<ArgumentRow>& ArgumentRows()
     static const std::vector<ArgumentRow> rows = {
         {L"/all", Argument::All, ArgumentKind::Flag, {}, nullptr},
         {L"/present", Argument::Present, ArgumentKind::Flag, {}, nullptr},
-        {L"/path", Argument::Path, ArgumentKind::Folder, {kClassicPathLength, false},
+        {L"/path", Argument::Path, ArgumentKind::Folder, kAnyLength,
          L"ERROR: Could not create target folder.\n", true},
-        {L"/report", Argument::Report, ArgumentKind::ReportFile, {kClassicPathLength, false},
+        {L"/report", Argument::Report, ArgumentKind::ReportFile, kAnyLength,
          L"ERROR: Could not write the report %1\n"},
         {L"/image", Argument::Image, ArgumentKind::Folder, {kClassicPathLength, true}, kFolderNotFound},
         {L"/restore", Argument::Restore, ArgumentKind::Folder, {kLongPathLength, true}, kFolderNotFound, false, true},

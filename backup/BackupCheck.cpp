@@ -3,14 +3,14 @@
 #include "backup/PackageChecker.h"
 #include "backup/PackageVerifier.h"
 
-bool CheckPackages(std::vector<DriverPackage>& packages, bool force, IProgressReporter& reporter,
-                   const std::function<void(const DriverPackage&)>& checked)
+bool CheckPackages(std::vector<DriverPackage>& packages, bool force, const std::wstring& tempFolder,
+                   IProgressReporter& reporter, const std::function<void(const DriverPackage&)>& checked)
 {
     const PackageVerifier verifier;
     for (size_t i = 0; i < packages.size(); ++i) {
         DriverPackage& package = packages[i];
         package.force = force;
-        PackageChecker::Check(package);
+        PackageChecker::Check(package, tempFolder);
         // Verified before anything may hand it to the installer: a damaged package is
         // refused, /force or not.
         verifier.Verify(package);

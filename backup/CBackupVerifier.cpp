@@ -48,7 +48,7 @@ bool CBackupVerifier::VerifyAll(const FolderPath& folder, FILE* console)
     log.Print(L"  Source path is %s\n\n", folder.Full().c_str());
     int intact = 0;
     bool sound = true;
-    const bool finished = CheckPackages(packages, false, reporter, [&](const DriverPackage& package) {
+    const bool finished = CheckPackages(packages, false, tempFolder, reporter, [&](const DriverPackage& package) {
         PrintPackage(package);
         intact += IsIntact(package) ? 1 : 0;
         sound = sound && IsSound(package.outcome);

@@ -3,6 +3,7 @@
 // installing found out about it, and what the restore did with it.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct PackageFile {
     bool compressed = false;  // the source is the compressed form ("file.dl_"): its size differs
 };
 
+class PackageCopy;
+
 struct DriverPackage {
     std::wstring infPath;       // full path, inside folder
     // The folder the INF sits in, made from the backup folder it was found in; none for a
@@ -57,6 +60,9 @@ struct DriverPackage {
     bool selected = true;       // part of the restore run
     bool force = false;         // install also over newer drivers
     bool restartNeeded = false; // an install call said Windows must restart to finish it
+    // The copy that folder and infPath name when the INF lay deeper than the setup services
+    // take (PackageCopy); none otherwise.
+    std::shared_ptr<const PackageCopy> copy;
 };
 
 // The package's folder as it is shown: its full path; empty when it has none.

@@ -14,21 +14,6 @@ namespace {
 
 const unsigned kMostFolderNames = 1000;
 
-// A folder of this run's own in the temporary folder: made new, never one that was there.
-std::wstring MakePrivateFolder(const std::wstring& tempFolder)
-{
-    static LONG counter = 0;
-    for (unsigned k = 0; k < kMostFolderNames; ++k) {
-        const std::wstring path = WithBackslash(tempFolder) + L"Tarnwick-zip-" + std::to_wstring(::GetCurrentProcessId()) +
-                                  L"-" + std::to_wstring(::InterlockedIncrement(&counter));
-        if (::CreateDirectoryW(path.c_str(), nullptr))
-            return path;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS)
-            return std::wstring();
-    }
-    return std::wstring();
-}
-
 // Makes each missing folder of relative inside top, one part after another.
 bool MakeFolders(const FolderPath& top, const std::wstring& relative)
 {
@@ -88,6 +73,20 @@ bool IsZipBackup(const FolderPath& backup)
     return full.size() > 4 && SameFileName(full.substr(full.size() - 4), L".zip");
 }
 
+std::wstring MakePrivateFolder(const std::wstring& tempFolder, const wchar_t* kind)
+{
+    static LONG counter = 0;
+    for (unsigned k = 0; k < kMostFolderNames; ++k) {
+        const std::wstring path = WithBackslash(tempFolder) + kind + std::to_wstring(::GetCurrentProcessId()) +
+                                  L"-" + std::to_wstring(::InterlockedIncrement(&counter));
+        if (::CreateDirectoryW(path.c_str(), nullptr))
+            return path;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::wstring();
+    }
+    return std::wstring();
+}
+
 void RemoveFolderTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW entry = {};
@@ -128,7 +127,7 @@ std::unique_ptr<ExtractedZip> ExtractedZip::Extract(const std::wstring& zipFile,
         problem.reason = ZipRefusal::NotAZip;
         return nullptr;
     }
-    const std::wstring made = MakePrivateFolder(tempFolder);
+    const std::wstring made = MakePrivateFolder(tempFolder, L"Tarnwick-zip-");
     PathResult<FolderPath> folder =
         made.empty() ? PathRefusal::CannotOpen : FolderPath::Resolve(made, {kClassicPathLength, true});
     if (!folder) {

@@ -46,5 +46,9 @@ PathResult<FolderPath> ResolveBackup(const std::wstring& text, const PathRules& 
 // Whether a backup given by the user is a zip file: its name ends in ".zip", in any case.
 bool IsZipBackup(const FolderPath& backup);
 
+// A folder of the run's own in tempFolder, named kind followed by the process and a count:
+// made new, never one that was there. Empty when none could be made.
+std::wstring MakePrivateFolder(const std::wstring& tempFolder, const wchar_t* kind);
+
 // Removes the folder and everything below it; a link inside is removed, never followed.
 void RemoveFolderTree(const std::wstring& folder);

@@ -12,6 +12,7 @@
 #include "platform/MachinePlatform.h"
 #include "platform/ShellPath.h"
 #include "backup/DriverVersion.h"
+#include "backup/PackageCopy.h"
 #include "backup/PackageSources.h"
 
 namespace {
@@ -130,7 +131,7 @@ bool ForOtherMachinesOnly(HINF inf)
     return decoratedOnly;
 }
 
-void PackageChecker::Check(DriverPackage& package)
+void PackageChecker::Check(DriverPackage& package, const std::wstring& tempFolder)
 {
     package.devices.clear();
     package.missingFiles.clear();
@@ -140,8 +141,10 @@ void PackageChecker::Check(DriverPackage& package)
     package.newerPackage.clear();
     package.error.clear();
     // The device install parameters hold the INF's path in MAX_PATH characters.
-    if (package.infPath.size() >= MAX_PATH) {
-        Refuse(package, L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters");
+    std::wstring copyFailure;
+    if (!FitsSetupServices(package) && (tempFolder.empty() || !UseShortCopy(package, tempFolder, copyFailure))) {
+        Refuse(package, L"its path is longer than " + std::to_wstring(MAX_PATH - 1) + L" characters" +
+                            (copyFailure.empty() ? std::wstring() : L", and no copy of it could be made: " + copyFailure));
         return;
     }
     if (!package.folder) {

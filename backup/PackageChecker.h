@@ -15,8 +15,11 @@
 
 class PackageChecker {
 public:
-    // Fills in what the check finds and sets the package's status to its verdict.
-    static void Check(DriverPackage& package);
+    // Fills in what the check finds and sets the package's status to its verdict. A package
+    // whose INF lies deeper than the setup services take is checked from a copy of its folder
+    // in tempFolder (PackageCopy), which it keeps; without tempFolder, or when no copy can be
+    // made, it is refused.
+    static void Check(DriverPackage& package, const std::wstring& tempFolder = std::wstring());
 
 private:
     static void Refuse(DriverPackage& package, const std::wstring& reason);

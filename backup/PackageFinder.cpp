@@ -38,16 +38,10 @@ bool IsDeviceInf(const std::wstring& path, std::wstring& className)
     return true;
 }
 
-// The search pattern of a folder (a full path with its closing backslash); beyond MAX_PATH in
-// the form that lifts the limit.
+// The search pattern of a folder (a full path with its closing backslash), at any length.
 std::wstring SearchPattern(const std::wstring& folder)
 {
-    const std::wstring pattern = folder + L"*";
-    if (pattern.size() < MAX_PATH)
-        return pattern;
-    if (pattern.compare(0, 2, L"\\\\") == 0)
-        return L"\\\\?\\UNC\\" + pattern.substr(2);
-    return L"\\\\?\\" + pattern;
+    return OpenablePath(folder + L"*");
 }
 
 // The folders under the backup folder are walked as the system lists them; each package gets

@@ -199,7 +199,7 @@ std::wstring SaveLog::MoveIntoTarget(DWORD& error) const
     const std::wstring folder = finalPath.substr(0, finalPath.size() - name.size());
     for (unsigned k = 0; k < kMostLogNames; ++k) {
         const std::wstring path = k == 0 ? finalPath : folder + NumberedLogFileName(name, k);
-        if (::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_COPY_ALLOWED))
+        if (::MoveFileExW(tempPath.c_str(), OpenablePath(path).c_str(), MOVEFILE_COPY_ALLOWED))
             return path;
         error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {

@@ -88,13 +88,66 @@ PathRefusal CheckFolderThere(const std::wstring& full)
 {
     // A share's top is only found with a closing backslash; a file with one is not found at all.
     const bool share = full.compare(0, 2, L"\\\\") == 0;
-    const DWORD attributes = ::GetFileAttributesW((share ? WithBackslash(full) : full).c_str());
+    const DWORD attributes = ::GetFileAttributesW(OpenablePath(share ? WithBackslash(full) : full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return PathRefusal::NotFound;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathRefusal::None : PathRefusal::NotAFolder;
 }
 
+// Where the system puts an open file within its volume: the volume's serial number and the
+// path from the volume's top ("\Drivers\x.sys"). Asked where the system reports no full
+// path of the file: Wine 8 reports none past MAX_PATH (ERROR_MORE_DATA at any buffer size).
+struct PlaceInVolume {
+    DWORD serial = 0;
+    std::wstring name;
+};
+
+bool PlaceOf(HANDLE file, PlaceInVolume& place)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + kLongPathLength * sizeof(wchar_t));
+    if (!::GetFileInformationByHandle(file, &information) ||
+        !::GetFileInformationByHandleEx(file, FileNameInfo, buffer.data(), static_cast<DWORD>(buffer.size())))
+        return false;
+    const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    place.serial = information.dwVolumeSerialNumber;
+    place.name.assign(name->FileName, name->FileNameLength / sizeof(wchar_t));
+    return !place.name.empty();
+}
+
+UniqueFileHandle OpenToAsk(const std::wstring& folder)
+{
+    return UniqueFileHandle(::CreateFileW(OpenablePath(WithBackslash(folder)).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// The place in the volume decides: the same volume, and a path below the folder's.
+bool IsInsideByPlace(HANDLE file, const std::wstring& folder)
+{
+    const UniqueFileHandle opened = OpenToAsk(folder);
+    PlaceInVolume inFolder;
+    PlaceInVolume inFile;
+    if (!opened || !PlaceOf(opened.get(), inFolder) || !PlaceOf(file, inFile) || inFolder.serial != inFile.serial)
+        return false;
+    const std::wstring base = WithBackslash(inFolder.name);
+    return inFile.name.size() > base.size() && StartsWithFileName(inFile.name, base);
+}
+
 } // namespace
+
+std::wstring OpenablePath(const std::wstring& full)
+{
+    // CreateDirectoryW takes no more than MAX_PATH - 12 characters in the plain form.
+    const size_t plainLimit = MAX_PATH - 12;
+    if (full.size() < plainLimit || full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0)
+        return full;
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    if (StartsWithDrive(full) && full.size() > 2 && IsSeparator(full[2]))
+        return L"\\\\?\\" + full;
+    return full;
+}
 
 std::wstring RefusalText(PathRefusal refusal)
 {
@@ -242,9 +295,7 @@ std::wstring OpenedPathOf(HANDLE file)
 
 std::wstring FolderPath::OpenedFolderPath() const
 {
-    UniqueFileHandle folder(::CreateFileW(WithSeparator().c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFileHandle folder = OpenToAsk(full_);
     return folder ? OpenedPathOf(folder.get()) : std::wstring();
 }
 
@@ -255,14 +306,14 @@ bool FolderPath::IsOpenedInside(HANDLE file) const
     // target) is asked now.
     const std::wstring folder = opened_.empty() ? OpenedFolderPath() : opened_;
     if (opened.empty() || folder.empty())
-        return false;
+        return IsInsideByPlace(file, full_);
     const std::wstring base = WithBackslash(folder);
     return opened.size() > base.size() && StartsWithFileName(opened, base);
 }
 
 PathResult<UniqueFileHandle> FolderPath::OpenInside(const std::wstring& path) const
 {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+    UniqueFileHandle file(::CreateFileW(OpenablePath(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) {

@@ -47,6 +47,16 @@ struct PathRules {
     bool mustExist = false;               // a folder must be there (Resolve, Folder)
 };
 
+// Paths that only the file calls use (a backup's folders and files), at any length.
+const PathRules kAnyLength = {kLongPathLength, false};
+
+// The form of a full path ("C:\x", "\\server\share\x") that the file calls take at any length:
+// past the classic limit the form that lifts it ("\\?\C:\x", "\\?\UNC\server\share\x"),
+// otherwise the path as it is. Every path handed to a file call is put through this one
+// rule; messages show the plain form. The setup services and the shell's path functions take
+// neither form past the limit.
+std::wstring OpenablePath(const std::wstring& full);
+
 // A value, or why there is none.
 template <typename T>
 class PathResult {
@@ -69,6 +79,9 @@ private:
 struct PathInside {
     std::wstring full;
     std::wstring relative;
+
+    // full as the file calls take it (OpenablePath).
+    std::wstring Openable() const { return OpenablePath(full); }
 };
 
 class FolderPath {
@@ -84,6 +97,8 @@ public:
     const std::wstring& Full() const noexcept { return full_; }
     // The full path with one closing backslash, to join names to.
     std::wstring WithSeparator() const;
+    // The full path as the file calls take it (OpenablePath), to make, open or ask the folder.
+    std::wstring Openable() const { return OpenablePath(full_); }
 
     // Whether path, resolved as the file system resolves it, is this folder or lies inside it
     // ("C:\A\Device2\x" is not inside "C:\A\Device").

@@ -67,7 +67,7 @@ bool CDriverRestorer::FindPackages(const FolderPath& restoredFolder, bool force)
         }
     }
     packages = FindDriverPackages(extracted ? extracted->Folder() : restoredFolder);
-    if (!CheckPackages(packages, force, *reporter))
+    if (!CheckPackages(packages, force, tempDir, *reporter))
         return false;
     MergeIdenticalPackages(packages);
     DecideTogether(packages);

@@ -102,7 +102,7 @@ bool CDeviceSaver::SaveAll(const FolderPath& target, FILE* console)
     // A zip is written whole, in one pass: an earlier zip of the name is replaced, every file
     // copied again.
     const bool zip = IsZipTarget(target);
-    if (zip && ::PathFileExistsW(target.Full().c_str()))
+    if (zip && ::GetFileAttributesW(target.Openable().c_str()) != INVALID_FILE_ATTRIBUTES)
         log.Print(L"  The zip file there is replaced: a zip backup is written whole, every file copied again.\n\n");
     if (!writer->Prepare(log))
         return false;
@@ -253,7 +253,7 @@ bool CDeviceSaver::SaveDevice(const DeviceInfo& device)
     const std::wstring deviceName = FolderNameOf({device.name, device.description});
     // The whole path as meant, for the messages that name it even when it cannot be made.
     std::wstring tried = target.WithSeparator() + className + L"\\" + deviceName;
-    const PathResult<FolderPath> classFolder = target.Folder(className);
+    const PathResult<FolderPath> classFolder = target.Folder(className, kAnyLength);
     const PathResult<FolderPath> made =
         classFolder ? writer->MakeDeviceFolder(*classFolder, deviceName, tried) : classFolder.refusal();
     currentFolder = className + L"\\" + FileNamePart(tried);

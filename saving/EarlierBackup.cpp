@@ -12,7 +12,7 @@ namespace {
 bool FileFacts(const std::wstring& path, uint64_t& size, FILETIME& lastWrite)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!::GetFileAttributesExW(OpenablePath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
     size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -45,10 +45,10 @@ bool SameDriver(const ReportDevice& earlier, const DeviceInfo& device)
 
 std::optional<EarlierBackup> EarlierBackup::Read(const FolderPath& target)
 {
-    const PathResult<PathInside> file = target.Inside(kBackupReportName);
+    const PathResult<PathInside> file = target.Inside(kBackupReportName, kAnyLength);
     if (!file)
         return std::nullopt;
-    std::optional<DeviceReport> report = ReadReportFile(file->full);
+    std::optional<DeviceReport> report = ReadReportFile(file->Openable());
     if (!report)
         return std::nullopt;
     return EarlierBackup(target, std::move(*report));
@@ -99,7 +99,7 @@ bool EarlierBackup::FilesUnchanged(const ReportDevice& earlier) const
 {
     // The report is read from the target, which anyone may have written: a folder or a file
     // name that leads out of it is no copy of this backup's.
-    const PathResult<FolderPath> folder = target.Folder(*earlier.folder);
+    const PathResult<FolderPath> folder = target.Folder(*earlier.folder, kAnyLength);
     if (!folder || earlier.files.empty())
         return false;
     for (const ReportFile& file : earlier.files) {
@@ -108,7 +108,7 @@ bool EarlierBackup::FilesUnchanged(const ReportDevice& earlier) const
         if (file.source.empty() || !file.sourceTime || !FileFacts(file.source, size, lastWrite) ||
             size != file.size || !SameTime(lastWrite, *file.sourceTime))
             return false;
-        const PathResult<PathInside> copy = folder->Inside(file.path);
+        const PathResult<PathInside> copy = folder->Inside(file.path, kAnyLength);
         if (!copy || !FileFacts(copy->full, size, lastWrite) || size != file.size)
             return false;
     }
@@ -122,8 +122,8 @@ std::vector<ReportDevice> EarlierBackup::Kept() const
         const ReportDevice& earlier = report.devices[i];
         if (taken[i] || !HoldsWholeDriver(earlier))
             continue;
-        const PathResult<FolderPath> folder = target.Folder(*earlier.folder);
-        const DWORD attributes = folder ? ::GetFileAttributesW(folder->Full().c_str()) : INVALID_FILE_ATTRIBUTES;
+        const PathResult<FolderPath> folder = target.Folder(*earlier.folder, kAnyLength);
+        const DWORD attributes = folder ? ::GetFileAttributesW(folder->Openable().c_str()) : INVALID_FILE_ATTRIBUTES;
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             continue;
         ReportDevice entry = earlier;

@@ -6,6 +6,7 @@
 #include "platform/FileCopy.h"
 #include "platform/Handles.h"
 #include "platform/ShellPath.h"
+#include "platform/Trace.h"
 #include "saving/SavePaths.h"
 
 namespace {
@@ -14,13 +15,13 @@ const wchar_t kIncompleteMark[] = L" (incomplete)";
 
 bool Exists(const std::wstring& path)
 {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Whether path names the file open as source.
 bool IsSameFile(HANDLE source, const std::wstring& path)
 {
-    const UniqueFileHandle other(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const UniqueFileHandle other(::CreateFileW(OpenablePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION left = {};
     BY_HANDLE_FILE_INFORMATION right = {};
@@ -36,7 +37,7 @@ bool SameSizeAndTime(HANDLE source, const std::wstring& path, const FILETIME& ti
     LARGE_INTEGER size = {};
     WIN32_FILE_ATTRIBUTE_DATA there = {};
     return ::GetFileSizeEx(source, &size) &&
-           ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &there) &&
+           ::GetFileAttributesExW(OpenablePath(path).c_str(), GetFileExInfoStandard, &there) &&
            (there.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
            there.nFileSizeHigh == static_cast<DWORD>(size.QuadPart >> 32) &&
            there.nFileSizeLow == static_cast<DWORD>(size.QuadPart & 0xffffffff) &&
@@ -52,16 +53,23 @@ bool FolderBackupWriter::OpenLog(SaveLog& log, FILE* console)
 
 bool FolderBackupWriter::Prepare(SaveLog& log)
 {
-    // An existing folder is used as it is.
-    if (::PathFileExistsW(target.Full().c_str())) {
-        if (::PathIsDirectoryW(target.Full().c_str()))
+    // An existing folder is used as it is. The top of a share is only found with a closing
+    // backslash, which a file is not found with at all.
+    DWORD attributes = ::GetFileAttributesW(target.Openable().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        attributes = ::GetFileAttributesW(OpenablePath(target.WithSeparator()).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return true;
         log.Print(L"ERROR: Target path is an existing file.\n");
         return false;
     }
     if (CreateFolderPath(target))
         return true;
+    // A share that is down, a drive that is gone: the system says which.
+    const DWORD error = ::GetLastError();
     log.Print(L"ERROR: Could not create target folder.\n");
+    log.Print(L"  %s\n", SystemErrorText(error).c_str());
     return false;
 }
 
@@ -89,9 +97,9 @@ PathResult<FolderPath> FolderBackupWriter::MakeDeviceFolder(const FolderPath& cl
 
 void FolderBackupWriter::DropDeviceFolder(const FolderPath& deviceFolder, const FolderPath& classFolder)
 {
-    ::RemoveDirectoryW(deviceFolder.Full().c_str());
+    ::RemoveDirectoryW(deviceFolder.Openable().c_str());
     if (!classFolderExisted)
-        ::RemoveDirectoryW(classFolder.Full().c_str());
+        ::RemoveDirectoryW(classFolder.Openable().c_str());
 }
 
 bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const FILETIME& time, Sha256Hash& digest)
@@ -100,14 +108,14 @@ bool FolderBackupWriter::WriteFile(HANDLE source, const PathInside& file, const 
     const std::wstring subfolder = WithoutFileName(file.relative);
     if (!subfolder.empty() && madeFolders.count(subfolder) == 0) {
         const PathResult<FolderPath> parent =
-            lastDevice ? lastDevice->Folder(subfolder) : PathResult<FolderPath>(PathRefusal::NotFound);
+            lastDevice ? lastDevice->Folder(subfolder, kAnyLength) : PathResult<FolderPath>(PathRefusal::NotFound);
         if (!parent || !CreateFolderPath(*parent))
             return false;
         madeFolders.insert(subfolder);
     }
     // Stamped through the handle that writes it: opening every copy again only to set its
     // times cost as much as a fifth of a small file's copy.
-    return CopyFileStamped(source, file.full, time, &digest);
+    return CopyFileStamped(source, file.Openable(), time, &digest);
 }
 
 bool FolderBackupWriter::SameContent(const PathInside& file, const std::wstring&, const std::wstring& source)
@@ -118,15 +126,16 @@ bool FolderBackupWriter::SameContent(const PathInside& file, const std::wstring&
 PathResult<FolderPath> FolderBackupWriter::MarkIncomplete(const FolderPath& deviceFolder, const FolderPath& classFolder)
 {
     const std::wstring marked = MakeUniquePath(deviceFolder.Full() + kIncompleteMark);
-    PathResult<FolderPath> renamed = marked.empty() ? PathRefusal::Empty : classFolder.Folder(FileNamePart(marked));
-    if (renamed && !::MoveFileW(deviceFolder.Full().c_str(), renamed->Full().c_str()))
+    PathResult<FolderPath> renamed =
+        marked.empty() ? PathRefusal::Empty : classFolder.Folder(FileNamePart(marked), kAnyLength);
+    if (renamed && !::MoveFileW(deviceFolder.Openable().c_str(), renamed->Openable().c_str()))
         renamed = PathRefusal::CannotOpen;
     return renamed;
 }
 
 bool FolderBackupWriter::PutTopFile(const std::wstring& name, HANDLE source, const FILETIME& time)
 {
-    const PathResult<PathInside> file = target.Inside(name);
+    const PathResult<PathInside> file = target.Inside(name, kAnyLength);
     if (!file) {
         ::SetLastError(ERROR_INVALID_NAME);
         return false;
@@ -138,17 +147,17 @@ bool FolderBackupWriter::PutTopFile(const std::wstring& name, HANDLE source, con
     // A nightly run into the same folder copies the program and its help only when they changed.
     if (SameSizeAndTime(source, file->full, time))
         return true;
-    return CopyFileStamped(source, file->full, time);
+    return CopyFileStamped(source, file->Openable(), time);
 }
 
 bool FolderBackupWriter::PutTopFile(const std::wstring& name, const std::string& content)
 {
-    const PathResult<PathInside> file = target.Inside(name);
+    const PathResult<PathInside> file = target.Inside(name, kAnyLength);
     if (!file) {
         ::SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    UniqueFileHandle out(::CreateFileW(file->full.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    UniqueFileHandle out(::CreateFileW(file->Openable().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out)
         return false;

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/FolderPath.h"
 #include "platform/Handles.h"
 #include "saving/ReportTime.h"
 
@@ -350,7 +351,7 @@ bool WriteReportFile(const std::wstring& file, const DeviceReport& report)
 {
     const std::string content = EndsWithCsv(file) ? ReportCsv(report) : ReportJson(report);
     const UniqueFileHandle output(
-        ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(OpenablePath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output)
         return false;
     DWORD written = 0;

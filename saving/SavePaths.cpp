@@ -64,9 +64,14 @@ bool NamesNoFolderOfItsOwn(const std::wstring& name)
     return true;
 }
 
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool CreateOneFolder(const std::wstring& folder)
 {
-    if (::CreateDirectoryW(folder.c_str(), nullptr))
+    if (::CreateDirectoryW(OpenablePath(folder).c_str(), nullptr))
         return true;
     return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
@@ -74,10 +79,15 @@ bool CreateOneFolder(const std::wstring& folder)
 // The folder first and its parents only when they are missing: most parents exist, and
 // asking for each of them from the root on costs a round trip to the file system apiece
 // (and for a name that is not there, under Wine, a read of the whole parent folder).
-// Parents created before a failure stay. A file of that name counts as existing.
+// Parents created before a failure stay. A file of that name counts as existing. On failure
+// GetLastError holds the system's reason.
 bool CreateFolderAndParents(const std::wstring& folder, size_t rootLength)
 {
-    if (folder.size() <= rootLength || ::CreateDirectoryW(folder.c_str(), nullptr))
+    // The top of a drive or a share cannot be made: it is there (a share's top is only found
+    // with a closing backslash) or the target cannot be reached.
+    if (folder.size() <= rootLength)
+        return Exists(WithBackslash(folder));
+    if (::CreateDirectoryW(OpenablePath(folder).c_str(), nullptr))
         return true;
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS)
@@ -85,11 +95,26 @@ bool CreateFolderAndParents(const std::wstring& folder, size_t rootLength)
     size_t parentEnd = folder.rfind(L'\\');
     if (error != ERROR_PATH_NOT_FOUND || parentEnd == std::wstring::npos || parentEnd < rootLength) {
         // A medium or folder that refuses new folders may still hold this one.
-        return ::PathFileExistsW(folder.c_str()) != FALSE;
+        if (Exists(folder))
+            return true;
+        ::SetLastError(error);
+        return false;
     }
     while (parentEnd > rootLength && folder[parentEnd - 1] == L'\\')
         --parentEnd;
     return CreateFolderAndParents(folder.substr(0, parentEnd), rootLength) && CreateOneFolder(folder);
+}
+
+size_t RootLength(const std::wstring& full)
+{
+    // "\\server\share": the share is the top, nothing above it can be made.
+    if (full.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = full.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : full.find(L'\\', server + 1);
+        return share == std::wstring::npos ? full.size() : share;
+    }
+    // "C:\".
+    return std::min<size_t>(full.size(), 3);
 }
 
 } // namespace
@@ -124,13 +149,13 @@ std::wstring FolderNameOf(const std::vector<std::wstring>& candidates)
 
 std::wstring MakeUniquePath(const std::wstring& path)
 {
-    if (!::PathFileExistsW(path.c_str()))
+    if (!Exists(path))
         return path;
     // A name that always "exists" (a device name slipped through) must not loop for ever.
     for (unsigned k = 1; k <= kMostNumberedPaths; ++k) {
         // Each candidate comes from the path as given, so "x[1]" is followed by "x[2]", never "x[1][2]".
         std::wstring candidate = path + L"[" + std::to_wstring(k) + L"]";
-        if (!::PathFileExistsW(candidate.c_str()))
+        if (!Exists(candidate))
             return candidate;
     }
     return std::wstring();
@@ -140,7 +165,7 @@ PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::w
 {
     tried = parent.WithSeparator() + name;
     // A name past the path limit is not cut: nothing is made for it, not even its parent.
-    if (const PathResult<FolderPath> plain = parent.Folder(name); !plain)
+    if (const PathResult<FolderPath> plain = parent.Folder(name, kAnyLength); !plain)
         return plain;
     if (!CreateFolderPath(parent))
         return PathRefusal::CannotOpen;
@@ -148,10 +173,10 @@ PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::w
         const std::wstring numbered = k == 0 ? name : name + L"[" + std::to_wstring(k) + L"]";
         tried = parent.WithSeparator() + numbered;
         // Nor is a numbered one: the device gets no folder.
-        PathResult<FolderPath> folder = parent.Folder(numbered);
+        PathResult<FolderPath> folder = parent.Folder(numbered, kAnyLength);
         if (!folder)
             return folder;
-        if (::CreateDirectoryW(folder->Full().c_str(), nullptr))
+        if (::CreateDirectoryW(folder->Openable().c_str(), nullptr))
             return folder;
         if (::GetLastError() != ERROR_ALREADY_EXISTS)
             return PathRefusal::CannotOpen;
@@ -162,27 +187,20 @@ PathResult<FolderPath> CreateUniqueFolder(const FolderPath& parent, const std::w
 
 bool CreateFolderPath(const FolderPath& folder)
 {
-    // The path functions assume the classic limit; beyond it the folder would be unreachable
-    // for them (and for Windows' own folder creation).
-    const std::wstring canonical = folder.WithSeparator();
-    if (canonical.size() >= MAX_PATH)
-        return false;
-    wchar_t root[kPathBufferLength] = L"";
-    ::lstrcpynW(root, canonical.c_str(), static_cast<int>(kPathBufferLength));
-    const size_t rootLength = ::PathStripToRootW(root) ? std::wcslen(root) : 0;
-    return CreateFolderAndParents(canonical.substr(0, canonical.size() - 1), rootLength);
+    // Made at any length: each folder is asked for in the form that lifts the path limit.
+    return CreateFolderAndParents(folder.Full(), RootLength(folder.Full()));
 }
 
 PathResult<PathInside> SavedFilePath(const FolderPath& deviceFolder, const DriverFile& file)
 {
-    return deviceFolder.Inside(file.name);
+    return deviceFolder.Inside(file.name, kAnyLength);
 }
 
 bool GetFreeSpace(const std::wstring& path, uint64_t& freeBytes)
 {
     // A folder on a network share is only accepted with a closing backslash; without it
     // every save to a share would report a full disk.
-    const std::wstring folder = WithBackslash(path);
+    const std::wstring folder = OpenablePath(WithBackslash(path));
     ULARGE_INTEGER totalFree = {};
     if (::GetDiskFreeSpaceExW(folder.c_str(), nullptr, nullptr, &totalFree)) {
         freeBytes = totalFree.QuadPart;
@@ -206,7 +224,7 @@ bool SameFileContent(const std::wstring& left, const std::wstring& right)
     UniqueFileHandle files[2];
     const std::wstring* paths[2] = {&left, &right};
     for (int i = 0; i < 2; ++i) {
-        files[i].reset(::CreateFileW(paths[i]->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        files[i].reset(::CreateFileW(OpenablePath(*paths[i]).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!files[i])
             return false;
@@ -241,7 +259,7 @@ bool GetAllocationUnit(const std::wstring& path, uint64_t& unitBytes)
     DWORD totalClusters = 0;
     // Asked of the folder itself first, so that a volume mounted in a folder answers for itself;
     // older systems take only the volume's root.
-    std::wstring folder = WithBackslash(path);
+    std::wstring folder = OpenablePath(WithBackslash(path));
     if (!::GetDiskFreeSpaceW(folder.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
         std::vector<wchar_t> root(kPathBufferLength, L'\0');
         if (!::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size())) ||

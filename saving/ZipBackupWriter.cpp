@@ -50,17 +50,21 @@ bool ZipBackupWriter::OpenLog(SaveLog& log, FILE* consoleStream)
 
 bool ZipBackupWriter::Prepare(SaveLog& log)
 {
-    if (::PathIsDirectoryW(zipFile.Full().c_str())) {
+    const DWORD attributes = ::GetFileAttributesW(zipFile.Openable().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         log.Print(L"ERROR: Target path is an existing folder.\n");
         return false;
     }
-    const PathResult<FolderPath> parent = FolderPath::Resolve(WithoutFileName(zipFile.Full()));
+    const PathResult<FolderPath> parent = FolderPath::Resolve(WithoutFileName(zipFile.Full()), kAnyLength);
     if (!parent || !CreateFolderPath(*parent)) {
+        const DWORD error = ::GetLastError();
         log.Print(L"ERROR: Could not create target folder.\n");
+        if (parent)
+            log.Print(L"  %s\n", SystemErrorText(error).c_str());
         return false;
     }
     // Readers only, while it is written: a second run into the same zip is refused here.
-    file.reset(::CreateFileW(partialPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    file.reset(::CreateFileW(OpenablePath(partialPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         log.Print(L"ERROR: Could not create the zip file %s: %s\n", partialPath.c_str(),
@@ -85,7 +89,7 @@ PathResult<FolderPath> ZipBackupWriter::MakeDeviceFolder(const FolderPath& class
         const std::wstring numbered = k == 0 ? name : name + L"[" + std::to_wstring(k) + L"]";
         tried = classFolder.WithSeparator() + numbered;
         // A name past the path limit is not cut: the device gets no folder.
-        PathResult<FolderPath> folder = classFolder.Folder(numbered);
+        PathResult<FolderPath> folder = classFolder.Folder(numbered, kAnyLength);
         if (!folder || !zip)
             return folder ? PathResult<FolderPath>(PathRefusal::CannotOpen) : folder;
         if (deviceFolders.insert(folder->Full()).second)
@@ -131,7 +135,7 @@ PathResult<FolderPath> ZipBackupWriter::MarkIncomplete(const FolderPath& deviceF
     const std::wstring base = FileNamePart(deviceFolder.Full()) + kIncompleteMark;
     for (unsigned k = 0; k <= kMostNumberedPaths && zip; ++k) {
         const std::wstring numbered = k == 0 ? base : base + L"[" + std::to_wstring(k) + L"]";
-        const PathResult<FolderPath> renamed = classFolder.Folder(numbered);
+        const PathResult<FolderPath> renamed = classFolder.Folder(numbered, kAnyLength);
         if (!renamed)
             return renamed;
         if (deviceFolders.count(renamed->Full()) != 0)
@@ -170,7 +174,7 @@ void ZipBackupWriter::Abandon()
     zip.reset();
     file.reset();
     if (!partialPath.empty())
-        ::DeleteFileW(partialPath.c_str());
+        ::DeleteFileW(OpenablePath(partialPath).c_str());
 }
 
 void ZipBackupWriter::FailZip(DWORD error)
@@ -200,7 +204,7 @@ std::wstring ZipBackupWriter::PlaceLog(const std::wstring& closedLog, DWORD& err
     }
     zip.reset();
     file.reset();
-    if (!::MoveFileExW(partialPath.c_str(), zipFile.Full().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+    if (!::MoveFileExW(OpenablePath(partialPath).c_str(), zipFile.Openable().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
         error = ::GetLastError();
         FailZip(error);
     }

@@ -65,7 +65,7 @@ std::optional<FolderPath> PickZipTarget(const ShellServices& services, HWND owne
         return std::nullopt;
     if (!IsZipName(file))
         file += L".zip";
-    const PathResult<FolderPath> target = FolderPath::Resolve(file);
+    const PathResult<FolderPath> target = FolderPath::Resolve(file, kAnyLength);
     if (target)
         return *target;
     services.messages.Show(owner,
@@ -76,5 +76,6 @@ std::optional<FolderPath> PickZipTarget(const ShellServices& services, HWND owne
 
 std::optional<FolderPath> PickSaveTarget(const ShellServices& services, std::wstring& browsePath, HWND owner)
 {
-    return PickFolderValue(services, browsePath, owner, {0, IDS_SAVE_CAPTION, IDS_SAVE_FOLDER_REFUSED, {}, true});
+    return PickFolderValue(services, browsePath, owner,
+                           {0, IDS_SAVE_CAPTION, IDS_SAVE_FOLDER_REFUSED, kAnyLength, true});
 }

@@ -97,6 +97,7 @@ TEST(Startup, ProgramCarriesItsVersionAndManifest)
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("PerMonitorV2"), std::string::npos);
     EXPECT_NE(xml.find("asInvoker"), std::string::npos);
+    EXPECT_NE(xml.find("SMI/2016/WindowsSettings\">true</longPathAware>"), std::string::npos);
     ::FreeLibrary(module);
 }
 

@@ -98,8 +98,12 @@ TEST_F(CommandLineFailureTest, TargetThatCannotBeCreatedIsRefused)
     ASSERT_TRUE(widget.ok()) << ::testing::PrintToString(widget.error());
     ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
     target = sandbox / L"file\\Driver Backup";
+    ::SetLastError(0xdeadbeef);
+    ASSERT_FALSE(::CreateDirectoryW(target.c_str(), nullptr));
+    const DWORD error = ::GetLastError();
     const ProgramRun run = RunTarnwick(PathArgument(target));
-    ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n");
+    // With the system's reason, as it gives it for the same folder.
+    ExpectLogInTemp(run, RunStartLog(target) + L"ERROR: Could not create target folder.\n  " + SystemReason(error) + L"\n");
     EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::wstring>{L"file"});
 }
 

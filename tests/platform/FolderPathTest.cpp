@@ -187,6 +187,10 @@ TEST_F(FolderPathTest, WhatIsReadIsJudgedAsOpened)
     ASSERT_TRUE(MakeDirectoryLink(root / L"Device\\drivers", outside / L"drivers"));
     ASSERT_TRUE(MakeDirectoryLink(root / L"Device\\x86", root / L"Device\\x64"));
     ASSERT_TRUE(WriteFileBytes(root / L"Device\\x64\\g.sys", "inside"));
+    // Past MAX_PATH, where Wine's GetFinalPathNameByHandleW reports no path at all.
+    const std::wstring deep = std::wstring(150, L'x') + L"\\" + std::wstring(150, L'y') + L"\\";
+    ASSERT_TRUE(WriteFileBytes(root / L"Device\\" + deep + L"f.sys", "deep inside"));
+    ASSERT_TRUE(MakeFileLink(root / L"Device\\" + deep + L"a14.sys", outside / L"hosts"));
     const FolderPath device = Device();
     struct Case {
         const char* what;
@@ -200,13 +204,29 @@ TEST_F(FolderPathTest, WhatIsReadIsJudgedAsOpened)
         {"through a folder link that leads out", L"drivers\\a14.sys", PathRefusal::Outside},
         {"through a folder link that stays in", L"x86\\g.sys", PathRefusal::None},
         {"missing", L"gone.sys", PathRefusal::NotFound},
+        {"a file 300 characters deep", deep + L"f.sys", PathRefusal::None},
+        {"a file link 300 characters deep that leads out", deep + L"a14.sys", PathRefusal::Outside},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const PathResult<PathInside> inside = device.Inside(c.name);
+        const PathResult<PathInside> inside = device.Inside(c.name, kAnyLength);
         ASSERT_TRUE(inside) << "by its text every one of them is inside";
         const PathResult<UniqueFileHandle> opened = device.OpenInside(inside->full);
         EXPECT_EQ(opened.refusal(), c.refusal);
         EXPECT_EQ(static_cast<bool>(opened), c.refusal == PathRefusal::None);
     }
+}
+
+TEST(OpenablePathTest, PathsPastWhatAFolderTakesPlainlyTakeTheFormThatLiftsTheLimit)
+{
+    const std::wstring deep = L"\\" + std::wstring(259, L'd');
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"\\\\srv\\share\\Drivers", L"\\\\srv\\share\\Drivers"},
+        {L"C:" + deep.substr(0, 245), L"C:" + deep.substr(0, 245)},
+        {L"C:" + deep.substr(0, 246), L"\\\\?\\C:" + deep.substr(0, 246)},
+        {L"\\\\srv\\share" + deep, L"\\\\?\\UNC\\srv\\share" + deep},
+        {L"\\\\?\\C:" + deep, L"\\\\?\\C:" + deep},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OpenablePath(c.first), c.second);
 }

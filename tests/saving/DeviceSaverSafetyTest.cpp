@@ -176,10 +176,10 @@ TEST_F(DeviceSaverSafetyTest, DeviceFolderBeyondThePathLimitFailsAndIsNotCut)
         << "no folder with a shortened name";
 }
 
-TEST_F(DeviceSaverSafetyTest, FilePathBeyondThePathLimitFailsThatFileOnly)
+TEST_F(DeviceSaverSafetyTest, FileNameLongerThanTheFileSystemTakesFailsThatFileOnly)
 {
     DeviceInfo& device = Device(L"Ports", L"Device");
-    const std::wstring longName = L"sub\\" + std::wstring(MAX_PATH, L'f') + L".sys";
+    const std::wstring longName = std::wstring(MAX_PATH, L'f') + L".sys";
     device.files.push_back(File(longName));
     device.files.push_back(File(L"short.sys"));
     EXPECT_FALSE(Save({&device}));

@@ -188,9 +188,13 @@ TEST_F(DeviceSaverTest, TargetThatCannotBeCreatedStopsTheRun)
 {
     ASSERT_TRUE(WriteFileBytes(sandbox / L"file", "in the way"));
     target = sandbox / L"file\\backup";
+    ::SetLastError(0xdeadbeef);
+    ASSERT_FALSE(::CreateDirectoryW(target.c_str(), nullptr));
+    const DWORD error = ::GetLastError();
     DeviceInfo& device = Device(L"Ports", L"Serial port", {Payload(L"serial.sys", "x")});
     EXPECT_FALSE(Save(target, {&device}));
-    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir, Start() + L"ERROR: Could not create target folder.\n");
+    ExpectOpenedLog(shell.Opened(), ReadSystemFolders().tempDir,
+                    Start() + L"ERROR: Could not create target folder.\n  " + SystemReason(error) + L"\n");
 }
 
 TEST_F(DeviceSaverTest, NoDevicesIsAnErrorAndCreatesNoTarget)

@@ -129,9 +129,9 @@ TEST(CreateUniqueFolder, TakesTheFirstFreeNameWithItsParents)
     EXPECT_EQ(made, folder / L"File\\Device");
     const std::wstring nearName(MAX_PATH - 3 - folder.path().size(), L'n');
     ASSERT_TRUE(WriteFileBytes(folder / nearName, "takes the name that fits"));
-    EXPECT_FALSE(CreateUniqueFolder(FolderOf(folder.path()), nearName, made))
-        << "a numbered name past the path limit is not cut";
-    EXPECT_EQ(ListTree(folder.path()).size(), 7u) << "nothing else made";
+    EXPECT_TRUE(CreateUniqueFolder(FolderOf(folder.path()), nearName, made));
+    EXPECT_EQ(made, folder / nearName + L"[1]") << "a numbered name past the classic limit is made whole";
+    EXPECT_EQ(ListTree(folder.path()).size(), 8u) << "nothing else made";
 }
 
 TEST(CreateFolderPath, MissingParentsAreCreated)
@@ -167,14 +167,13 @@ TEST(CreateFolderPath, FileInTheWayFails)
     EXPECT_TRUE(CreateFolderPath(FolderOf(folder / L"one\\two")));
 }
 
-TEST(CreateFolderPath, PathBeyondTheLimitFailsAndIsNotCut)
+TEST(CreateFolderPath, PathBeyondTheClassicLimitIsMadeWhole)
 {
     TempFolder folder;
-    const std::wstring tooLong = folder / (std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b'));
-    EXPECT_FALSE(CreateFolderPath(FolderOf(tooLong, {kLongPathLength, false})));
-    const std::vector<std::wstring> created = ListTree(folder.path());
-    for (const std::wstring& entry : created)
-        EXPECT_EQ(entry.find(L'b'), std::wstring::npos) << "a shortened folder was made: " << entry.size();
+    const std::wstring a(150, L'a');
+    const std::wstring b = a + L"\\" + std::wstring(150, L'b');
+    EXPECT_TRUE(CreateFolderPath(FolderOf(folder / b, {kLongPathLength, false})));
+    EXPECT_EQ(ListTree(folder.path()), (std::vector<std::wstring>{a + L"\\", b + L"\\"}));
 }
 
 TEST(GetFreeSpace, ReportsTheVolumesFreeBytes)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "discovery/SystemFolders.h"
 #include "platform/Handles.h"
@@ -213,4 +214,13 @@ std::wstring SmallVolume()
     if (!GetFreeSpace(folder, freeBytes) || freeBytes > (64u << 20))
         return std::wstring();
     return folder;
+}
+
+std::wstring SystemReason(DWORD error)
+{
+    wchar_t text[512] = L"";
+    DWORD size = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, 512, nullptr);
+    while (size > 0 && std::iswspace(text[size - 1]))
+        text[--size] = L'\0';
+    return std::wstring(text) + (size > 0 ? L" " : L"") + L"(error " + std::to_wstring(error) + L")";
 }

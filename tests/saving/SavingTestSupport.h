@@ -31,6 +31,10 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> entries);
 // The bytes a log holds for these messages: 8-bit text, each line feed as CR LF.
 std::string LogBytes(const std::wstring& messages);
 
+// The system's reason for an error as a log gives it: FormatMessage's text without its line
+// end, then "(error <code>)".
+std::wstring SystemReason(DWORD error);
+
 // The temporary folder (TMP and TEMP, for this process and the programs it starts) is a
 // folder that cannot be created, below a file, so that no log can be created meanwhile; no
 // TempFolder can be made meanwhile either. Restored when the object goes.
