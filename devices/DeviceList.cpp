@@ -108,6 +108,7 @@ void DeviceList::ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll)
     wchar_t instanceId[1024] = L"";
     if (::SetupDiGetDeviceInstanceIdW(set, &device->devInfoData, instanceId, ARRAYSIZE(instanceId), nullptr))
         device->instanceId = instanceId;
+    device->driverKey = DriverKeyName(set, element);
     // Asked once here, so that the records are ready for every use: the file search, the
     // save, the report.
     ResolveInfFullPath(set, *device);

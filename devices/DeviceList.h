@@ -69,8 +69,11 @@ public:
 
     // The tree's class image list (not owned); looks up the Computer class's image.
     void SetClassImageList(SP_CLASSIMAGELIST_DATA* images);
-    // Empties the tree control and fills it with the computer, class and device nodes.
-    void FillTree(HWND tree);
+    SP_CLASSIMAGELIST_DATA* ClassImages() const noexcept { return classImageList; }
+    int ComputerImage() const noexcept { return computerImage; }
+    // Empties the tree control and fills it with the computer, class and device nodes, all at
+    // once (a window fills it in batches: devices/TreeFill.h).
+    void FillTree(HWND tree) const;
 
 private:
     void ReadDevice(const SP_DEVINFO_DATA& element, bool includeAll);

@@ -32,6 +32,7 @@ struct DeviceInfo {
     std::wstring hardwareId;        // the first of the list
     std::wstring manufacturer;
     std::wstring instanceId;
+    std::wstring driverKey;         // its driver key's name below the classes' key; empty when unknown
     bool isOemInf = false;
     // The driver file set once discovered, in discovery order. A deque, because receivers and
     // list items keep references to entries while later ones are appended.

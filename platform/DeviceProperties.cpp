@@ -26,13 +26,17 @@ std::wstring OriginalInfName(const std::wstring& inf)
     if (inf.empty())
         return std::wstring();
     const DWORD search = inf.find(L'\\') != std::wstring::npos ? INFINFO_INF_NAME_IS_ABSOLUTE : INFINFO_DEFAULT_SEARCH;
+    // Each call reads the whole INF, and a save describes every device: a buffer that fits
+    // the usual answer asks once, and only a larger answer is asked for again.
+    std::vector<BYTE> buffer(4096);
     DWORD needed = 0;
-    if (!::SetupGetInfInformationW(inf.c_str(), search, nullptr, 0, &needed) || needed == 0)
-        return std::wstring();
-    std::vector<BYTE> buffer(needed);
+    while (!::SetupGetInfInformationW(inf.c_str(), search, reinterpret_cast<SP_INF_INFORMATION*>(buffer.data()),
+                                      static_cast<DWORD>(buffer.size()), &needed)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
+            return std::wstring();
+        buffer.resize(needed);
+    }
     auto* information = reinterpret_cast<SP_INF_INFORMATION*>(buffer.data());
-    if (!::SetupGetInfInformationW(inf.c_str(), search, information, needed, nullptr))
-        return std::wstring();
     SP_ORIGINAL_FILE_INFO_W original = {};
     original.cbSize = sizeof(original);
     if (!::SetupQueryInfOriginalFileInformationW(information, 0, nullptr, &original))

@@ -1,5 +1,6 @@
 #include "platform/DriverKey.h"
 
+#include "platform/DeviceProperty.h"
 #include "platform/Handles.h"
 #include "platform/RegistryText.h"
 
@@ -92,4 +93,23 @@ DriverKeyValues ReadDriverKey(const std::wstring& instanceId)
     if (!set || !::SetupDiOpenDeviceInfoW(set.get(), instanceId.c_str(), nullptr, 0, &element))
         return DriverKeyValues();
     return ReadDriverKey(set.get(), element);
+}
+
+std::wstring DriverKeyName(HDEVINFO set, const SP_DEVINFO_DATA& element)
+{
+    return ReadDeviceProperty(set, element, SPDRP_DRIVER);
+}
+
+DriverKeyValues ReadDriverKeyNamed(const std::wstring& name)
+{
+    // The key the setup services open for DIREG_DRV: the device's "Driver" value names it
+    // below the classes' key.
+    if (name.empty())
+        return DriverKeyValues();
+    const std::wstring path = std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + name;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return DriverKeyValues();
+    const UniqueRegKey key(opened);
+    return ReadDriverKeyValues(key.get(), ReadRegistryText);
 }

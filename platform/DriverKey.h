@@ -33,3 +33,10 @@ DriverKeyValues ReadDriverKeyValues(HKEY key, std::wstring (*readText)(HKEY, con
 DriverKeyValues ReadDriverKey(HDEVINFO set, const SP_DEVINFO_DATA& element);
 // The driver key of the device with this instance ID, as it is now.
 DriverKeyValues ReadDriverKey(const std::wstring& instanceId);
+
+// The name the device gives its driver key below the setup classes' key ("{class guid}\0001");
+// empty when it has none.
+std::wstring DriverKeyName(HDEVINFO set, const SP_DEVINFO_DATA& element);
+// The driver key of that name, as it is now: the one key opened, where the lookup by instance
+// ID makes and opens a device set first (a save reads the key again before each device).
+DriverKeyValues ReadDriverKeyNamed(const std::wstring& name);

@@ -27,12 +27,15 @@ const wchar_t kOutsideSearch[] = L"      The file found leads outside the system
 // True when the device's driver key no longer names the driver the scan read (another driver
 // was installed meanwhile, perhaps under the same published INF name, or the device is gone):
 // its files would be saved under the first driver's device. A record without an instance ID
-// (made up) has no key to read again.
+// (made up) has no key to read again. The key is opened by the name the scan read, where
+// there is one: finding the device by its ID first made and opened a device set per device,
+// a millisecond each under Wine. A device removed since takes its driver key with it.
 bool DriverChangedSinceScan(const DeviceInfo& device)
 {
     if (device.instanceId.empty())
         return false;
-    const DriverKeyValues now = ReadDriverKey(device.instanceId);
+    const DriverKeyValues now =
+        device.driverKey.empty() ? ReadDriverKey(device.instanceId) : ReadDriverKeyNamed(device.driverKey);
     // A key that can no longer be read at all is a driver gone; a device that had no driver
     // at the scan has none to lose.
     if (!now.found)

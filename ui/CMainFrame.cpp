@@ -100,7 +100,13 @@ bool CMainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, 
         }
         break;  // default processing destroys the window
     case WM_WORKER_FINISHED:
-        OnScanFinished();
+        StartTreeFill();
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (wParam != kTreeFillTimer)
+            break;
+        FillTreeBatch();
         result = 0;
         return true;
     case WM_CONTEXTMENU:
@@ -396,15 +402,46 @@ void CMainFrame::RunScan()
     ::SendMessageW(view.Tree().get(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     try {
         deviceList.Scan(includeAll, presentOnly, *this);
-        deviceList.FillTree(view.Tree());
     } catch (...) {
         // Out of memory while reading: the tree shows what it holds, and the window comes
         // back to life all the same.
         TraceFailure(L"scanning the devices");
     }
+    ::SetCursor(previousCursor);
+    // The tree is filled on this window's own thread once the scan is over (StartTreeFill).
+}
+
+void CMainFrame::StartTreeFill()
+{
+    try {
+        treeFill = std::make_unique<TreeFill>(deviceList, view.Tree().get());
+    } catch (...) {
+        TraceFailure(L"filling the device tree");
+        treeFill.reset();
+    }
+    FillTreeBatch();
+}
+
+void CMainFrame::FillTreeBatch()
+{
+    // A batch at a time, the next one when the timer comes: a timer message is handed out
+    // only when no input or paint is waiting, so the window repaints, moves and answers
+    // between two batches, however many devices there are.
+    bool done = true;
+    try {
+        done = !treeFill || treeFill->Next(kTreeFillBatch);
+    } catch (...) {
+        TraceFailure(L"filling the device tree");
+    }
+    if (!done) {
+        ::SetTimer(get(), kTreeFillTimer, USER_TIMER_MINIMUM, nullptr);
+        return;
+    }
+    ::KillTimer(get(), kTreeFillTimer);
+    treeFill.reset();
     progressBar.Show(SW_HIDE);
     Enable(true);
-    ::SetCursor(previousCursor);
+    OnScanFinished();
 }
 
 bool CMainFrame::OnDpiChanged(UINT newDpi, const RECT& suggested)

@@ -1,6 +1,7 @@
 // The main window: menu, accelerator keys, toolbar and status bar around the device tree
 // view. It scans the devices on a background thread (at creation, on Refresh and when a view
-// toggle changes) with the window disabled and the progress in the status bar, tracks the
+// toggle changes) with the window disabled and the progress in the status bar, fills the tree
+// from the scan a batch of rows at a time on its own thread, tracks the
 // selected device, hands Properties and the save command to the dialogs, and keeps the
 // settings: loaded at creation, saved when the window closes. The keyboard focus lives in the
 // tree (or the child that last had it) whenever the window is active; Enter on a device row
@@ -12,12 +13,15 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ui/PlacementRecord.h"
 #include "devices/DeviceList.h"
+#include "devices/TreeFill.h"
 #include "model/IProgressReporter.h"
 #include "framework/CDialogResize.h"
 #include "framework/CFrameWindowImpl.h"
@@ -130,6 +134,10 @@ private:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     std::optional<LRESULT> OnNotify(NMHDR& header) override;
     void OnScanFinished();
+    // The tree filled from the scan's records in batches (devices/TreeFill.h), the window
+    // enabled again and OnScanFinished once every row is in.
+    void StartTreeFill();
+    void FillTreeBatch();
     void ToggleCommand(UINT id);
     void ShowDriverFiles();
     // Saves the ticked devices into a folder, or one zip file.
@@ -171,8 +179,13 @@ private:
     UINT dpi = kDefaultDpi;
     // The child that had the focus when the window was last deactivated.
     HWND focusChild = nullptr;
+    // True from the start of a scan until its tree is filled.
     bool scanning = false;
     BackgroundTask scanTask;
+    std::unique_ptr<TreeFill> treeFill;
+    static const UINT_PTR kTreeFillTimer = 1;
+    // Devices per batch: a few milliseconds of the tree's work under Wine.
+    static const size_t kTreeFillBatch = 200;
     // A close asked for while a scan runs happens once the scan is over.
     bool closeRequested = false;
 };

@@ -5,8 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <memory>
 #include <set>
+#include <utility>
+#include <vector>
 
+#include "devices/TreeFill.h"
 #include "tests/devices/ScanHelpers.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/support/ImportPatch.h"
@@ -335,6 +340,83 @@ TEST_F(DeviceTree, EmptyOrFailedScanShowsTheComputerAlone)
         EXPECT_TRUE(roots[0].children.empty());
         EXPECT_EQ(0x1000u, roots[0].state & TVIS_STATEIMAGEMASK);
     }
+}
+
+// Made-up records: names that differ only in case, one name twice (under another INF), and
+// names that the tree's sort and the list's ordinal order put in different orders.
+std::vector<std::unique_ptr<DeviceInfo>> BatchRecords()
+{
+    const std::vector<std::pair<std::wstring, std::wstring>> devices = {
+        {L"Net", L"beta"}, {L"Net", L"Alpha"}, {L"Net", L"alpha"}, {L"Net", L"Gamma 10"}, {L"Net", L"Gamma 9"},
+        {L"Net", L"alpha"}, {L"Ports", L"COM1"}, {L"Ports", L"com1"}, {L"Ports", L"Zeta"}, {L"Net", L"\u00c4rger"},
+        {L"PortsX", L"Printer"}};
+    std::vector<std::unique_ptr<DeviceInfo>> records;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        auto record = std::make_unique<DeviceInfo>();
+        record->className = devices[i].first;
+        record->classDescription = devices[i].first + L" devices";
+        record->name = devices[i].second;
+        record->infPath = L"oem" + std::to_wstring(i) + L".inf";
+        record->infSection = L"Install";
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+// What the tree shows: each class's text and its devices' texts and records, in tree order.
+std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, LPARAM>>>> Shown(HWND tree)
+{
+    std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, LPARAM>>>> shown;
+    const std::vector<Node> roots = ReadTree(tree);
+    for (const Node& classNode : roots.at(0).children) {
+        shown.push_back({classNode.text, {}});
+        for (const Node& device : classNode.children)
+            shown.back().second.push_back({device.text, device.data});
+    }
+    return shown;
+}
+
+TEST_F(DeviceTree, BatchesFillTheTreeThatInsertingInListOrderGives)
+{
+    DeviceList list;
+    list.SetRecordSource([](bool, IProgressReporter&, std::vector<std::unique_ptr<DeviceInfo>>& records) {
+        records = BatchRecords();
+        return true;
+    });
+    Scan(list);
+    // The tree as every device inserted in the list's order, each in the tree's sorted place.
+    HWND reference = ::CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD, 0, 0, 100, 100, window.get(), nullptr,
+                                       ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, reference);
+    const auto insert = [&](HTREEITEM parent, const std::wstring& text, LPARAM data) {
+        TVINSERTSTRUCTW item = {};
+        item.hParent = parent;
+        item.hInsertAfter = TVI_SORT;
+        item.item.mask = TVIF_TEXT | TVIF_PARAM;
+        item.item.pszText = const_cast<wchar_t*>(text.c_str());
+        item.item.lParam = data;
+        return reinterpret_cast<HTREEITEM>(::SendMessageW(reference, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    };
+    const HTREEITEM root = insert(TVI_ROOT, L"", 0);
+    std::map<std::wstring, HTREEITEM> classes;
+    for (const auto& entry : list.Devices()) {
+        const DeviceInfo& device = *entry.second;
+        if (!classes.count(device.className))
+            classes[device.className] = insert(root, device.classDescription, 0);
+        insert(classes[device.className], device.name, reinterpret_cast<LPARAM>(&device));
+    }
+
+    for (size_t batch : {size_t(1), size_t(3), SIZE_MAX}) {
+        SCOPED_TRACE(batch);
+        TreeFill fill(list, tree);
+        size_t batches = 1;
+        while (!fill.Next(batch))
+            ++batches;
+        EXPECT_EQ(batch == 1 ? list.Devices().size() : batch == 3 ? 4u : 1u, batches);
+        EXPECT_EQ(Shown(reference), Shown(tree));
+        EXPECT_NE(0u, ReadTree(tree).at(0).state & TVIS_EXPANDED);
+    }
+    ::DestroyWindow(reference);
 }
 
 } // namespace

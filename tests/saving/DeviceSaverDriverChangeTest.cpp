@@ -9,6 +9,7 @@
 
 #include "discovery/SystemFolders.h"
 #include "platform/DriverKey.h"
+#include "platform/Handles.h"
 #include "saving/CDeviceSaver.h"
 #include "tests/fixtures/DriverFixture.h"
 #include "tests/saving/SavingTestSupport.h"
@@ -20,6 +21,17 @@
 namespace {
 
 const wchar_t kHardwareId[] = L"ROOT\\TARNWICK_DS_CHANGED";
+
+// The name of the device's driver key, as the scan reads it.
+std::wstring DriverKeyOf(const std::wstring& instanceId)
+{
+    const UniqueDeviceInfoSet set(::SetupDiCreateDeviceInfoList(nullptr, nullptr));
+    SP_DEVINFO_DATA element = {};
+    element.cbSize = sizeof(element);
+    if (!set || !::SetupDiOpenDeviceInfoW(set.get(), instanceId.c_str(), nullptr, 0, &element))
+        return std::wstring();
+    return DriverKeyName(set.get(), element);
+}
 
 bool IsFolder(const std::wstring& path)
 {
@@ -75,6 +87,8 @@ protected:
         EXPECT_TRUE(key.found);
         device.className = fixture::kTestClassName;
         device.instanceId = instanceId;
+        device.driverKey = DriverKeyOf(instanceId);
+        EXPECT_FALSE(device.driverKey.empty());
         device.infPath = key.infPath;
         device.infSection = key.infSection;
         device.infSectionExt = key.infSectionExt;
