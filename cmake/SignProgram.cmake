@@ -20,6 +20,9 @@ function(tarnwick_sign_program program private_folder error_variable)
     return()
   endif()
 
+  # The staging folder is made with the default permissions: closed to other users before the
+  # password goes into it, so that nobody else can open the file in the moment it exists.
+  file(CHMOD "${private_folder}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   set(password_file "${private_folder}/.sign-password")
   file(WRITE "${password_file}" "$ENV{TARNWICK_SIGN_PASSWORD}")
   set(timestamp)
